@@ -1,0 +1,28 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "app/catalogue.h"
+#include "trackfile/header_reader.h"
+#include "trackfile/track_buffer.h"
+#include "ui/toolkit.h"
+
+namespace pitbox {
+
+// Everything the program keeps between clicks. Actions take it and the toolkit.
+struct AppState {
+    explicit AppState(ui::Toolkit& toolkit) : tk(toolkit) {}
+
+    ui::Toolkit& tk;
+    Catalogue catalogue;
+    TrackBuffer trackBuffer;
+    HeaderFields header;
+    std::string trackFolder;   // folder of the last Load, ends in "/"
+    std::string targetFolder;  // folder of the Copy Tracks window, ends in "/"
+    std::string listName;      // base name of the proposed export file
+    std::string currentTrackPath;
+    std::size_t selectedCount = 0;  // selected rows at the last list event
+    std::size_t rowCount = 0;       // table rows as last counted
+};
+
+}  // namespace pitbox

@@ -1,0 +1,9 @@
+#pragma once
+#include "ui/toolkit.h"
+
+namespace pitbox {
+
+// Creates the fourteen button pictures from the bitmaps built into the program.
+void loadButtonPictures(ui::Toolkit& tk);
+
+}  // namespace pitbox

@@ -1,0 +1,57 @@
+#pragma once
+
+// Numbers of the windows, gadgets, pictures and fonts the program uses.
+namespace pitbox::ids {
+
+inline constexpr int kMainWindow = 0;
+inline constexpr int kSecondWindow = 1;  // the viewer or the Copy Tracks window, never both
+
+// Main window gadgets.
+inline constexpr int kTable = 1;
+inline constexpr int kStatusLine1 = 8;
+inline constexpr int kStatusLine2 = 9;
+inline constexpr int kLoad = 11;
+inline constexpr int kScan = 12;
+inline constexpr int kSortWorldSize = 13;
+inline constexpr int kSortAuthor = 14;
+inline constexpr int kSortLength = 15;
+inline constexpr int kSortName = 16;
+inline constexpr int kSaveList = 17;
+inline constexpr int kShow = 21;
+inline constexpr int kCopy = 22;
+inline constexpr int kSelectionCounter = 23;
+
+// Copy Tracks window gadgets.
+inline constexpr int kTargetLine = 100;
+inline constexpr int kCopyClose = 101;
+inline constexpr int kCopyStart = 102;
+inline constexpr int kCopySelect = 103;
+inline constexpr int kCopyNew = 104;
+inline constexpr int kSelectionLine = 105;
+inline constexpr int kCopyBack = 106;
+
+// Viewer gadget.
+inline constexpr int kViewerImage = 100;
+
+// Pictures.
+inline constexpr int kPreviewPicture = 1;
+inline constexpr int kPictureLoad = 11;
+inline constexpr int kPictureScan = 12;
+inline constexpr int kPictureAuthor = 13;
+inline constexpr int kPictureBack = 14;
+inline constexpr int kPictureClose = 15;
+inline constexpr int kPictureCopyLarge = 17;
+inline constexpr int kPictureCopy = 18;
+inline constexpr int kPictureKm = 19;
+inline constexpr int kPictureSaveList = 20;
+inline constexpr int kPictureNew = 21;
+inline constexpr int kPictureShow = 22;
+inline constexpr int kPictureSortName = 23;
+inline constexpr int kPictureWorldSize = 24;
+inline constexpr int kPictureSelect = 25;
+
+// Fonts.
+inline constexpr int kFontRecords = 1;  // "Lucida Console" 12
+inline constexpr int kFontTexts = 2;    // "Arial" 12
+
+}  // namespace pitbox::ids

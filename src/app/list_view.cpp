@@ -1,0 +1,68 @@
+#include "app/list_view.h"
+
+#include <vector>
+
+#include "app/ids.h"
+
+namespace pitbox {
+
+std::string rowText(const TrackEntry& e) {
+    std::string row;
+    row.reserve(e.name.size() + e.author.size() + e.record.size() + e.path.size() + 32);
+    row += e.name;
+    row += '\n';
+    row += std::to_string(e.worldSize);
+    row += '\n';
+    row += std::to_string(e.length);
+    row += '\n';
+    row += e.author;
+    row += '\n';
+    row += e.record;
+    row += '\n';
+    row += e.path;
+    return row;
+}
+
+std::string tracksFoundText(std::size_t count) { return std::to_string(count) + " Tracks found"; }
+
+void fillList(AppState& s) {
+    std::vector<std::string> rows;
+    rows.reserve(s.catalogue.count());
+    s.catalogue.rewind();
+    while (const TrackEntry* e = s.catalogue.step()) rows.push_back(rowText(*e));
+    s.tk.setRows(ids::kMainWindow, ids::kTable, std::move(rows));
+    s.selectedCount = 0;
+    s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, "");
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, tracksFoundText(s.catalogue.count()));
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, " ");
+}
+
+void listEvent(AppState& s) {
+    const auto selected = s.tk.selectedRows(ids::kMainWindow, ids::kTable);
+    const std::size_t entries = s.catalogue.count();
+    const std::size_t rows = s.tk.rowCount(ids::kMainWindow, ids::kTable);
+    s.rowCount = rows;
+    s.selectedCount = 0;
+    if (selected.empty() || selected.front() >= entries || entries == 0 || rows == 0) return;
+    s.catalogue.select(selected.front());
+    for (std::size_t row : selected)
+        if (row < rows) ++s.selectedCount;
+    const TrackEntry& e = *s.catalogue.current();
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, e.name);
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, e.path);
+    s.tk.setText(ids::kMainWindow, ids::kSelectionCounter,
+                 std::to_string(s.selectedCount) + "/" + std::to_string(rows));
+}
+
+void sortAction(AppState& s, SortKey key) {
+    s.catalogue.sort(key);
+    switch (key) {
+        case SortKey::Name: s.listName = "tracks"; break;
+        case SortKey::Author: s.listName = "tracks_autor"; break;
+        case SortKey::WorldSize: s.listName = "tracks_ws"; break;
+        case SortKey::Length: s.listName = "tracks_km"; break;
+    }
+    fillList(s);
+}
+
+}  // namespace pitbox

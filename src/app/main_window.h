@@ -1,0 +1,14 @@
+#pragma once
+#include "app/app_state.h"
+
+namespace pitbox {
+
+// Start-up: pictures, fonts, folders, then the main window with its gadgets.
+void startUp(AppState& s, const std::string& workingFolder);
+// Runs the main event loop until the main window's close request; returns the
+// process exit code.
+int runMainLoop(AppState& s);
+// Hands one event of the main loop to its action.
+void dispatchMainEvent(AppState& s, const ui::Event& e);
+
+}  // namespace pitbox

@@ -1,0 +1,218 @@
+#include "cli/cli.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <optional>
+
+#include "app/catalogue.h"
+#include "library/atomic_file.h"
+#include "library/copy_file.h"
+#include "library/copy_plan.h"
+#include "library/header_refresh.h"
+#include "library/list_export.h"
+#include "library/load_tracks.h"
+#include "trackfile/show_track.h"
+#include "ui/image_files.h"
+#include "ui/text.h"
+
+namespace pitbox::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: pitbox-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "Commands:\n"
+    "  list [--scan] [--sort KEY]... [-o FILE] DIR\n"
+    "      Lists every track file below DIR in the Save List format, sorted by name.\n"
+    "      --scan      read each file's header first (world size, length, author, record)\n"
+    "      --sort KEY  then sort by KEY: name, author, ws or km; repeat to sort in turn\n"
+    "      -o FILE     write to FILE (replaced as a whole) instead of standard output\n"
+    "  header FILE\n"
+    "      Prints the header fields of one track file as a JSON object.\n"
+    "  render [--no-records] -o OUT FILE\n"
+    "      Draws the track's 512 by 560 picture into OUT (.png, .bmp or .ppm).\n"
+    "      --no-records  leave out the lap-records text\n"
+    "  copy --to DIR FILE...\n"
+    "      Copies the files into DIR, numbering clashing names, and prints the count.\n"
+    "  --help\n"
+    "      Shows this text.\n";
+
+struct UsageError {
+    std::string message;
+};
+
+std::string withSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/') folder.push_back('/');
+    return folder;
+}
+
+std::string jsonText(const std::string& s) {
+    std::string out = "\"";
+    for (char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (ch) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buffer[8];
+                    std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+                    out += buffer;
+                } else {
+                    out.push_back(ch);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+int fail(std::ostream& err, const std::string& message) {
+    err << "pitbox-cli: " << message << "\n";
+    return 1;
+}
+
+int listCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    bool scan = false;
+    std::vector<SortKey> sorts;
+    std::optional<std::string> output;
+    std::optional<std::string> dir;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--scan") {
+            scan = true;
+        } else if (a == "--sort" || a == "-o") {
+            if (i + 1 == args.size()) throw UsageError{a + " needs a value"};
+            const std::string& value = args[++i];
+            if (a == "-o") {
+                output = value;
+            } else if (value == "name") sorts.push_back(SortKey::Name);
+            else if (value == "author") sorts.push_back(SortKey::Author);
+            else if (value == "ws") sorts.push_back(SortKey::WorldSize);
+            else if (value == "km") sorts.push_back(SortKey::Length);
+            else throw UsageError{"unknown sort key " + value + " (name, author, ws, km)"};
+        } else if (!a.empty() && a[0] == '-') {
+            throw UsageError{"unknown option " + a};
+        } else if (!dir) {
+            dir = a;
+        } else {
+            throw UsageError{"list takes one folder"};
+        }
+    }
+    if (!dir) throw UsageError{"list needs a folder"};
+    Catalogue catalogue;
+    collectTracks(withSlash(*dir), catalogue);
+    if (scan) {
+        TrackBuffer buffer;
+        HeaderFields header;
+        for (TrackEntry& e : catalogue.entries()) refreshEntry(e, buffer, header);
+    }
+    for (SortKey key : sorts) catalogue.sort(key);
+    const std::string text = exportListText(catalogue.entries());
+    if (output) {
+        if (auto error = writeFileAtomically(*output, text)) return fail(err, *output + ": " + *error);
+    } else {
+        out << text;
+        if (!out.flush()) return fail(err, "cannot write the list");
+    }
+    return 0;
+}
+
+int headerCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) throw UsageError{"header takes one file"};
+    const std::string& path = args[0];
+    TrackBuffer buffer;
+    const LoadResult loaded = loadTrackFile(path, buffer);
+    if (loaded != LoadResult::Ok) return fail(err, path + " " + describe(loaded));
+    HeaderFields h;
+    const HeaderStatus status = readTrackHeader(buffer.bytes(), h);
+    if (status == HeaderStatus::Damaged) return fail(err, path + " is damaged: its fields lie outside its bytes");
+    out << "{\"old_format\": " << (h.oldFormat ? "true" : "false") << ", \"v110\": " << (h.needs110 ? "true" : "false")
+        << ", \"world_size\": " << int{h.worldSize} << ", \"water_level\": " << int{h.waterLevel}
+        << ", \"length\": " << h.trackLength << ", \"author\": " << jsonText(h.author) << ", \"record_times\": ["
+        << h.recordTimes[0] << ", " << h.recordTimes[1] << "], \"drivers\": [" << jsonText(h.drivers[0]) << ", "
+        << jsonText(h.drivers[1]) << "], \"cars\": [" << jsonText(h.cars[0]) << ", " << jsonText(h.cars[1])
+        << "]}\n";
+    return 0;
+}
+
+int renderCommand(const std::vector<std::string>& args, std::ostream& err, const PainterFactory& painters) {
+    bool records = true;
+    std::optional<std::string> output, file;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--no-records") {
+            records = false;
+        } else if (args[i] == "-o") {
+            if (i + 1 == args.size()) throw UsageError{"-o needs a file name"};
+            output = args[++i];
+        } else if (!args[i].empty() && args[i][0] == '-') {
+            throw UsageError{"unknown option " + args[i]};
+        } else if (!file) {
+            file = args[i];
+        } else {
+            throw UsageError{"render takes one track file"};
+        }
+    }
+    if (!output || !file) throw UsageError{"render needs -o OUT and a track file"};
+    const std::string ext = ui::asciiLower(ui::extensionPart(ui::filePart(*output)));
+    if (ext != "png" && ext != "bmp" && ext != "ppm") throw UsageError{"OUT must end in .png, .bmp or .ppm"};
+    constexpr int kFont = 1;
+    std::unique_ptr<ui::TextPainter> painter;
+    if (records) {
+        if (painters) painter = painters(kFont);
+        if (!painter) return fail(err, "no fonts for the lap records here; use --no-records");
+    }
+    TrackBuffer buffer;
+    HeaderFields header;
+    PreviewResult result = buildTrackPreview(*file, buffer, header, painter.get(), kFont);
+    if (!result.picture) return fail(err, result.error);
+    if (auto error = writeFileAtomically(*output, ui::encodeForFileName(*result.picture, *output)))
+        return fail(err, *output + ": " + *error);
+    return 0;
+}
+
+int copyCommand(const std::vector<std::string>& args, std::ostream& out) {
+    std::optional<std::string> to;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--to") {
+            if (i + 1 == args.size()) throw UsageError{"--to needs a folder"};
+            to = withSlash(args[++i]);
+        } else {
+            files.push_back(args[i]);
+        }
+    }
+    if (!to) throw UsageError{"copy needs --to DIR"};
+    std::size_t copied = 0;
+    for (const CopyItem& item : planCopies(files, *to))
+        if (copyTrackFile(item.source, item.target) == CopyResult::Copied) ++copied;
+    out << copied << " Tracks copied to: " << *to << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const PainterFactory& painters) {
+    try {
+        if (args.empty()) throw UsageError{"no command"};
+        const std::string& command = args[0];
+        const std::vector<std::string> rest(args.begin() + 1, args.end());
+        if (command == "--help" || command == "-h" || command == "help") {
+            out << kUsage;
+            return 0;
+        }
+        if (command == "list") return listCommand(rest, out, err);
+        if (command == "header") return headerCommand(rest, out, err);
+        if (command == "render") return renderCommand(rest, err, painters);
+        if (command == "copy") return copyCommand(rest, out);
+        throw UsageError{"unknown command " + command};
+    } catch (const UsageError& e) {
+        err << "pitbox-cli: " << e.message << "\n" << kUsage;
+        return 2;
+    }
+}
+
+}  // namespace pitbox::cli

@@ -1,0 +1,21 @@
+#pragma once
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/text_painter.h"
+
+namespace pitbox::cli {
+
+// Gives the render command a painter for the lap-records text, with the records
+// font loaded under `font`; nullptr when fonts are not available.
+using PainterFactory = std::function<std::unique_ptr<ui::TextPainter>(int font)>;
+
+// Runs one command line (without the program name). Exit codes: 0 done,
+// 1 failed (one line on `err`), 2 usage error.
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const PainterFactory& painters = {});
+
+}  // namespace pitbox::cli

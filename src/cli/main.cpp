@@ -1,0 +1,27 @@
+// pitbox-cli: the command-line companion. Fonts for the lap-records text come
+// from Qt's font engine, started only when a render needs them.
+#include <QGuiApplication>
+#include <iostream>
+#include <memory>
+
+#include "cli/cli.h"
+#include "ui/qt/qt_text_painter.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::unique_ptr<QGuiApplication> app;
+    auto painters = [&](int font) -> std::unique_ptr<pitbox::ui::TextPainter> {
+        if (!app) {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+            static int qtArgc = 1;
+            static char name[] = "pitbox-cli";
+            static char* qtArgv[] = {name, nullptr};
+            app = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
+        }
+        auto painter = std::make_unique<pitbox::ui::QtTextPainter>();
+        painter->loadFont(font, {"Lucida Console", 12, pitbox::ui::FontStyle::Monospace});
+        return painter;
+    };
+    std::ios::sync_with_stdio(false);
+    return pitbox::cli::run(args, std::cout, std::cerr, painters);
+}

@@ -1,0 +1,80 @@
+#include "library/copy_plan.h"
+
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "ui/text.h"
+
+namespace pitbox {
+namespace {
+
+std::string stemOf(std::string_view name) { return std::string(name.size() > 4 ? name.substr(0, name.size() - 4) : name); }
+
+std::string numbered(const std::string& stem, std::size_t counter) {
+    return stem + "_" + std::to_string(counter) + ".trk";
+}
+
+// Element i's file name is compared with the current target names of the later
+// elements; each match longer than four characters is renamed, and a renamed
+// target can match again for a later i. The buckets (current lower-cased target
+// name -> elements holding it, in order) give the same result as comparing every
+// pair, without the quadratic cost on large selections.
+void numberClashes(std::vector<CopyItem>& items) {
+    std::unordered_map<std::string, std::set<std::size_t>> holders;
+    for (std::size_t j = 0; j < items.size(); ++j) holders[ui::asciiLower(ui::filePart(items[j].target))].insert(j);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        auto bucket = holders.find(ui::asciiLower(ui::filePart(items[i].source)));
+        if (bucket == holders.end()) continue;
+        std::size_t counter = 1;
+        std::vector<std::size_t> moved;
+        for (auto j = bucket->second.upper_bound(i); j != bucket->second.end(); ++j) {
+            const std::string_view candidate = ui::filePart(items[*j].target);
+            if (candidate.size() <= 4) continue;
+            items[*j].target = std::string(ui::pathPart(items[*j].target)) + numbered(stemOf(candidate), counter++);
+            moved.push_back(*j);
+        }
+        for (std::size_t j : moved) {
+            bucket->second.erase(j);
+            holders[ui::asciiLower(ui::filePart(items[j].target))].insert(j);
+        }
+    }
+}
+
+// Moves a target that equals an earlier one (ignoring case) to the first numbered
+// name that no element uses; every other target stays.
+void separateCoincidences(std::vector<CopyItem>& items, const std::string& targetFolder) {
+    std::unordered_set<std::string> planned, used;
+    for (const CopyItem& item : items) planned.insert(ui::asciiLower(item.target));
+    for (CopyItem& item : items) {
+        std::string key = ui::asciiLower(item.target);
+        if (used.count(key) != 0) {
+            const std::string stem = stemOf(ui::filePart(item.source));
+            for (std::size_t counter = 1;; ++counter) {
+                std::string candidate = targetFolder + numbered(stem, counter);
+                std::string candidateKey = ui::asciiLower(candidate);
+                if (planned.count(candidateKey) == 0 && used.count(candidateKey) == 0) {
+                    item.target = std::move(candidate);
+                    key = std::move(candidateKey);
+                    planned.insert(key);
+                    break;
+                }
+            }
+        }
+        used.insert(std::move(key));
+    }
+}
+
+}  // namespace
+
+std::vector<CopyItem> planCopies(const std::vector<std::string>& sources, const std::string& targetFolder) {
+    std::vector<CopyItem> items;
+    items.reserve(sources.size());
+    for (const std::string& source : sources)
+        items.push_back({source, targetFolder + std::string(ui::filePart(source))});
+    numberClashes(items);
+    separateCoincidences(items, targetFolder);
+    return items;
+}
+
+}  // namespace pitbox

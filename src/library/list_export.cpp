@@ -1,0 +1,45 @@
+#include "library/list_export.h"
+
+#include "ui/text.h"
+
+namespace pitbox {
+namespace {
+
+constexpr const char* kEol = "\r\n";
+
+std::string fitNumber(std::int32_t value, std::size_t width) {
+    std::string text = std::to_string(value);
+    if (text.size() < width) text.append(width - text.size(), ' ');
+    return text;
+}
+
+}  // namespace
+
+std::string exportLine(const TrackEntry& e) {
+    std::string line;
+    line.reserve(110 + e.path.size());
+    line += ui::fitText(e.name, 25);
+    line += ' ';
+    line += fitNumber(e.worldSize, 7);
+    line += ' ';
+    line += fitNumber(e.length, 7);
+    line += ' ';
+    line += ui::fitText(e.author, 30);
+    line += ui::fitText(e.record, 30);
+    line += ' ';
+    line += e.path;
+    line += kEol;
+    return line;
+}
+
+std::string exportListText(const std::vector<TrackEntry>& entries) {
+    std::string out;
+    out.reserve(64 + entries.size() * 180);
+    out += std::to_string(entries.size()) + " Tracks" + kEol;
+    out += std::string("Trackname  Worlsize  Tracklenght  Author  Record/FastLap Path") + kEol;
+    out += std::string(" ") + kEol;
+    for (const TrackEntry& e : entries) out += exportLine(e);
+    return out;
+}
+
+}  // namespace pitbox

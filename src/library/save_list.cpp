@@ -1,0 +1,17 @@
+#include "library/save_list.h"
+
+#include "app/ids.h"
+#include "library/atomic_file.h"
+#include "library/list_export.h"
+
+namespace pitbox {
+
+void saveList(AppState& s) {
+    const std::string proposed = s.trackFolder + s.listName + ".txt";
+    const std::string path = s.tk.saveFileRequester("Save List", proposed, "txt|*.txt");
+    if (path.empty()) return;
+    if (auto error = writeFileAtomically(path, exportListText(s.catalogue.entries())))
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Error: " + path + " not saved (" + *error + ")");
+}
+
+}  // namespace pitbox

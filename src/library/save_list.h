@@ -1,0 +1,9 @@
+#pragma once
+#include "app/app_state.h"
+
+namespace pitbox {
+
+// The Save List button: asks for a file name and writes the table as text.
+void saveList(AppState& s);
+
+}  // namespace pitbox

@@ -1,0 +1,98 @@
+#include "trackfile/header_reader.h"
+
+#include "trackfile/track_format.h"
+#include "trackfile/windows1252.h"
+#include "ui/byte_reader.h"
+
+namespace pitbox {
+namespace {
+
+namespace tf = trackformat;
+
+std::string trimSpaces(std::string s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const auto last = s.find_last_not_of(' ');
+    return s.substr(first, last - first + 1);
+}
+
+std::optional<std::string> textField(const ui::ByteReader& r, std::int64_t at, std::int64_t width) {
+    auto raw = r.text(at, width);
+    if (!raw) return std::nullopt;
+    return decodeWindows1252(trimSpaces(std::move(*raw)));
+}
+
+bool isSupported(const ui::ByteReader& r) {
+    auto signature = r.bytes(tf::kSignature, 2);
+    auto version = r.s16(tf::kVersion);
+    return signature && version && (*signature)[0] == 'K' && (*signature)[1] == 'S' &&
+           *version == tf::kSupportedVersion;
+}
+
+HeaderStatus damaged(HeaderFields& h) {
+    h = HeaderFields{};
+    h.damaged = true;
+    return HeaderStatus::Damaged;
+}
+
+}  // namespace
+
+HeaderStatus readTrackHeader(std::span<const std::uint8_t> file, HeaderFields& h) {
+    const ui::ByteReader r(file);
+    h.trackLength = 0;
+    h.drivers = {};
+    h.oldFormat = false;
+    h.needs110 = false;
+    h.damaged = false;
+
+    if (!isSupported(r)) {
+        h.oldFormat = true;
+        h.author = kOldFormatAuthor;
+        return HeaderStatus::OldFormat;
+    }
+
+    const auto worldSize = r.u8(tf::kWorldSize);
+    const auto waterLevel = r.u8(tf::kWaterLevel);
+    const auto n = r.s32(tf::kTerrainRunCount);
+    const auto recordsAt = r.u32(tf::kRecordsOffset);
+    if (!worldSize || !waterLevel || !n || !recordsAt) return damaged(h);
+    const std::int64_t tableAt = tf::objectTableAt(*n);
+    const auto m = r.s16(tableAt);
+    if (!m) return damaged(h);
+    // The 1.10 scan looks at every entry 0 to M; the whole table must be present.
+    const std::int64_t entries = *m + 1;
+    if (entries > 0 && !r.covers(tableAt + 2, entries * tf::kObjectEntrySize)) return damaged(h);
+
+    const std::int64_t R = *recordsAt;
+    const auto length = r.s32(R + tf::kTrackLength);
+    const auto author = textField(r, R + tf::kAuthor, tf::kAuthorWidth);
+    std::array<std::optional<std::int16_t>, 2> times;
+    std::array<std::optional<std::string>, 2> drivers, cars;
+    for (std::size_t i = 0; i < 2; ++i) {
+        const auto slot = static_cast<std::int64_t>(i);
+        times[i] = r.s16(R + tf::kRecordTimes + 2 * slot);
+        drivers[i] = textField(r, R + tf::kDriverNames + tf::kDriverNameStride * slot, tf::kDriverNameWidth);
+        cars[i] = textField(r, R + tf::kCarBlocks + tf::kCarBlockStride * slot, tf::kCarNameWidth);
+    }
+    if (!length || !author || !times[0] || !times[1] || !drivers[0] || !drivers[1] || !cars[0] || !cars[1])
+        return damaged(h);
+
+    h.worldSize = *worldSize;
+    h.waterLevel = *waterLevel;
+    h.terrainRunCount = *n;
+    h.heightGridAt = tf::heightGridAt(*n);
+    h.objectTableAt = tableAt;
+    h.objectCount = *m;
+    h.trackLength = *length;
+    h.author = *author;
+    for (std::size_t i = 0; i < 2; ++i) {
+        h.recordTimes[i] = *times[i];
+        h.drivers[i] = std::move(*drivers[i]);
+        h.cars[i] = std::move(*cars[i]);
+    }
+    for (std::int64_t k = 0; k < entries; ++k)
+        if (*r.s8(tableAt + 2 + tf::kObjectEntrySize * k) > tf::kLastKindBefore110) h.needs110 = true;
+    return HeaderStatus::Supported;
+}
+
+}  // namespace pitbox

@@ -1,0 +1,42 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace pitbox {
+
+// The header fields of the track file last read. Texts are UTF-8.
+struct HeaderFields {
+    bool oldFormat = false;
+    bool needs110 = false;
+    bool damaged = false;  // a field lies outside the file's bytes
+    std::uint8_t worldSize = 0;
+    std::uint8_t waterLevel = 0;
+    std::int32_t trackLength = 0;
+    std::string author;
+    std::array<std::int16_t, 2> recordTimes{};
+    std::array<std::string, 2> drivers;
+    std::array<std::string, 2> cars;
+    std::int32_t terrainRunCount = 0;    // N
+    std::int64_t heightGridAt = 0;       // 22 + 2N
+    std::int64_t objectTableAt = 0;      // 4,118 + 2N
+    std::int16_t objectCount = -1;       // M: index of the last object
+};
+
+inline constexpr const char* kOldFormatAuthor = "zz_Old KS<1.05";
+
+enum class HeaderStatus { Supported, OldFormat, Damaged };
+
+// Reads the header fields of the file whose bytes are given.
+// - A file without "KS" and version 261 at its start (a file too short to hold
+//   them included) is an old-format track: the flag is set, the author becomes
+//   "zz_Old KS<1.05", track length and driver names are cleared, and world size,
+//   water level, record times and car names keep the values they held.
+// - A supported file whose fields (the object table and the records section up to
+//   slot 1's car name) do not all lie inside its bytes is damaged: every field is
+//   reset to its start value and the damaged flag set. Nothing is read outside
+//   the given bytes.
+HeaderStatus readTrackHeader(std::span<const std::uint8_t> file, HeaderFields& h);
+
+}  // namespace pitbox

@@ -1,0 +1,45 @@
+#include "trackfile/lap_records.h"
+
+#include <cstdlib>
+
+#include "ui/text.h"
+
+namespace pitbox {
+
+std::string timeText(std::int16_t hundredths) {
+    if (hundredths < 100) {
+        const int magnitude = std::abs(static_cast<int>(hundredths));
+        std::string digits = std::to_string(magnitude % 100);
+        if (digits.size() < 2) digits.insert(0, "0");
+        return (hundredths < 0 ? "-" : "") + std::to_string(magnitude / 100) + "." + digits;
+    }
+    const std::string t = std::to_string(hundredths);
+    const std::size_t lead = hundredths > 999 ? 2 : 1;
+    return t.substr(0, lead) + "." + t.substr(t.size() - 2);
+}
+
+LapRecordTexts lapRecordTexts(const HeaderFields& h, const std::string& trackPath) {
+    LapRecordTexts texts;
+    std::int16_t value = h.recordTimes[0];
+    if (h.recordTimes[1] < kNoTimeFrom) {
+        value = h.recordTimes[1];
+        texts.holder = h.drivers[1] + " / " + h.cars[1];
+    } else if (h.recordTimes[0] < kNoTimeFrom) {
+        texts.holder = h.drivers[0] + " / " + h.cars[0];
+    } else {
+        texts.holder = "no Best Time";
+    }
+    texts.time = timeText(value);
+    texts.name = ui::dropLastCharacters(ui::filePart(trackPath), 4);
+    return texts;
+}
+
+void drawLapRecords(ui::TextPainter& painter, ui::Picture& picture, int font, const LapRecordTexts& texts) {
+    constexpr ui::Colour kFront = ui::rgb(255, 255, 255);
+    constexpr ui::Colour kBack = ui::rgb(0, 100, 150);
+    painter.drawText(picture, font, 20, 530, texts.time, kFront, kBack);
+    painter.drawText(picture, font, 90, 520, texts.name, kFront, kBack);
+    painter.drawText(picture, font, 90, 540, texts.holder, kFront, kBack);
+}
+
+}  // namespace pitbox

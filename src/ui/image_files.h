@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "ui/picture.h"
+
+namespace pitbox::ui {
+
+// Encodes a picture as 24-bit BMP, binary PPM or PNG (stored, uncompressed deflate).
+std::string encodeBmp(const Picture& p);
+std::string encodePpm(const Picture& p);
+std::string encodePng(const Picture& p);
+// Picks the encoder from the file name's extension (png, bmp, ppm in any case);
+// an empty text for another extension.
+std::string encodeForFileName(const Picture& p, std::string_view fileName);
+
+}  // namespace pitbox::ui

@@ -1,0 +1,209 @@
+#include "ui/scripted_toolkit.h"
+
+namespace pitbox::ui {
+
+void ScriptedToolkit::pushEvent(Event e) {
+    push([e] { return std::optional<Event>(e); });
+}
+
+void ScriptedToolkit::click(int window, int gadget) {
+    push([this, window, gadget]() -> std::optional<Event> {
+        const Gadget* g = this->gadget(window, gadget);
+        if (!g || !g->enabled) return std::nullopt;
+        return Event{EventKind::Gadget, window, gadget};
+    });
+}
+
+void ScriptedToolkit::closeRequest(int window) {
+    push([this, window]() -> std::optional<Event> {
+        if (!isWindowOpen(window)) return std::nullopt;
+        return Event{EventKind::CloseRequest, window, -1};
+    });
+}
+
+void ScriptedToolkit::selectRows(int window, int gadget, std::vector<std::size_t> rows) {
+    push([this, window, gadget, rows]() -> std::optional<Event> {
+        Gadget* g = find(window, gadget);
+        if (!g || !g->enabled) return std::nullopt;
+        setSelection(window, gadget, rows);
+        return Event{EventKind::Gadget, window, gadget};
+    });
+}
+
+void ScriptedToolkit::setSelection(int window, int gadget, std::vector<std::size_t> rows) {
+    Gadget* g = find(window, gadget);
+    if (!g) return;
+    g->selected.clear();
+    for (auto r : rows)
+        if (r < g->rows.size()) g->selected.insert(r);
+}
+
+const ScriptedToolkit::Window* ScriptedToolkit::window(int number) const {
+    auto it = windows_.find(number);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+const ScriptedToolkit::Gadget* ScriptedToolkit::gadget(int window, int gadget) const {
+    const Window* w = this->window(window);
+    if (!w) return nullptr;
+    auto it = w->gadgets.find(gadget);
+    return it == w->gadgets.end() ? nullptr : &it->second;
+}
+
+ScriptedToolkit::Gadget* ScriptedToolkit::find(int window, int gadget) {
+    return const_cast<Gadget*>(static_cast<const ScriptedToolkit*>(this)->gadget(window, gadget));
+}
+
+std::vector<std::string> ScriptedToolkit::rows(int window, int gadget) const {
+    const Gadget* g = this->gadget(window, gadget);
+    return g ? g->rows : std::vector<std::string>{};
+}
+
+void ScriptedToolkit::drawText(Picture&, int font, int x, int y, const std::string& utf8, Colour front,
+                               Colour back) {
+    drawn_.push_back({font, x, y, utf8, front, back});
+}
+
+void ScriptedToolkit::openWindow(const WindowSpec& spec) {
+    windows_[spec.number] = Window{spec, {}, {}};
+    opened_.push_back(spec);
+}
+
+void ScriptedToolkit::closeWindow(int window) {
+    windows_.erase(window);
+    if (focus_ && focus_->first == window) focus_.reset();
+}
+
+ScriptedToolkit::Gadget& ScriptedToolkit::add(int window, int gadget, Gadget g) {
+    Window& w = windows_.at(window);
+    w.creationOrder.push_back(gadget);
+    return w.gadgets[gadget] = std::move(g);
+}
+
+void ScriptedToolkit::addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) {
+    Gadget g;
+    g.kind = Gadget::Kind::Table;
+    g.rect = r;
+    g.columns = columns;
+    add(window, gadget, std::move(g));
+}
+
+void ScriptedToolkit::addImageButton(int window, int gadget, Rect r, int picture) {
+    Gadget g;
+    g.kind = Gadget::Kind::ImageButton;
+    g.rect = r;
+    g.picture = picture;
+    add(window, gadget, std::move(g));
+}
+
+void ScriptedToolkit::addText(int window, int gadget, Rect r, Align align, int font) {
+    Gadget g;
+    g.kind = Gadget::Kind::Text;
+    g.rect = r;
+    g.align = align;
+    g.font = font;
+    add(window, gadget, std::move(g));
+}
+
+void ScriptedToolkit::addImage(int window, int gadget, Rect r, int picture) {
+    Gadget g;
+    g.kind = Gadget::Kind::Image;
+    g.rect = r;
+    g.picture = picture;
+    add(window, gadget, std::move(g));
+}
+
+void ScriptedToolkit::setText(int window, int gadget, const std::string& text) {
+    if (Gadget* g = find(window, gadget)) g->text = text;
+}
+
+std::string ScriptedToolkit::text(int window, int gadget) const {
+    const Gadget* g = this->gadget(window, gadget);
+    return g ? g->text : std::string{};
+}
+
+void ScriptedToolkit::setEnabled(int window, int gadget, bool enabled) {
+    if (Gadget* g = find(window, gadget)) g->enabled = enabled;
+}
+
+void ScriptedToolkit::setFocus(int window, int gadget) {
+    if (find(window, gadget)) focus_ = std::make_pair(window, gadget);
+}
+
+void ScriptedToolkit::clearRows(int window, int gadget) {
+    if (Gadget* g = find(window, gadget)) {
+        g->rows.clear();
+        g->selected.clear();
+    }
+}
+
+void ScriptedToolkit::appendRow(int window, int gadget, std::string rowText) {
+    if (Gadget* g = find(window, gadget)) g->rows.push_back(std::move(rowText));
+}
+
+void ScriptedToolkit::setRows(int window, int gadget, std::vector<std::string> rowTexts) {
+    if (Gadget* g = find(window, gadget)) {
+        g->rows = std::move(rowTexts);
+        g->selected.clear();
+    }
+}
+
+std::size_t ScriptedToolkit::rowCount(int window, int gadget) const {
+    const Gadget* g = this->gadget(window, gadget);
+    return g ? g->rows.size() : 0;
+}
+
+std::vector<std::size_t> ScriptedToolkit::selectedRows(int window, int gadget) const {
+    const Gadget* g = this->gadget(window, gadget);
+    if (!g) return {};
+    return {g->selected.begin(), g->selected.end()};
+}
+
+Event ScriptedToolkit::waitEvent() {
+    while (!steps_.empty()) {
+        Step step = std::move(steps_.front());
+        steps_.pop_front();
+        if (auto e = step()) return *e;
+    }
+    exhausted_ = true;
+    return Event{EventKind::CloseRequest, 0, -1};
+}
+
+Event ScriptedToolkit::waitEvent(int) { return waitEvent(); }
+
+void ScriptedToolkit::keepPainted() {
+    ++keepPaintedCalls_;
+    if (duringLongAction && !inLongAction_) {
+        inLongAction_ = true;
+        duringLongAction();
+        inLongAction_ = false;
+    }
+}
+
+std::string ScriptedToolkit::take(std::deque<std::string>& answers) {
+    if (answers.empty()) return {};
+    std::string a = std::move(answers.front());
+    answers.pop_front();
+    return a;
+}
+
+std::string ScriptedToolkit::folderRequester(const std::string& title, const std::string& startFolder) {
+    requests_.push_back({"folder", title, startFolder, {}});
+    std::string a = take(folderAnswers_);
+    if (!a.empty() && a.back() != '/') a.push_back('/');
+    return a;
+}
+
+std::string ScriptedToolkit::saveFileRequester(const std::string& title, const std::string& proposedPath,
+                                               const std::string& filter) {
+    requests_.push_back({"save", title, proposedPath, filter});
+    return take(saveAnswers_);
+}
+
+std::string ScriptedToolkit::textRequester(const std::string& title, const std::string& message,
+                                           const std::string& initial) {
+    requests_.push_back({"text", title, message, initial});
+    return take(textAnswers_);
+}
+
+}  // namespace pitbox::ui

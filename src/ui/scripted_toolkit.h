@@ -1,0 +1,127 @@
+#pragma once
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ui/toolkit.h"
+
+namespace pitbox::ui {
+
+// A toolkit without a display, driven by a script. Tests queue steps (clicks, row
+// selections, close requests, or any function that looks at the state and returns
+// the next event) and answers for the requesters, run the program's actions, and
+// read back windows, gadget texts, rows, selection and the texts drawn on pictures.
+// A click on a disabled gadget or on a closed window is dropped, as a platform
+// would. When the script runs out, every wait returns a close request of window 0,
+// so a program under test always ends.
+class ScriptedToolkit : public Toolkit {
+public:
+    struct Gadget {
+        enum class Kind { Table, ImageButton, Text, Image } kind = Kind::Text;
+        Rect rect;
+        std::string text;
+        bool enabled = true;
+        int picture = 0;
+        int font = 0;
+        Align align = Align::Left;
+        std::vector<Column> columns;
+        std::vector<std::string> rows;
+        std::set<std::size_t> selected;
+    };
+    struct Window {
+        WindowSpec spec;
+        std::vector<int> creationOrder;
+        std::map<int, Gadget> gadgets;
+    };
+    struct DrawnText {
+        int font;
+        int x, y;
+        std::string text;
+        Colour front, back;
+    };
+    struct Request {
+        std::string kind;  // "folder", "save", "text"
+        std::string title, start, filter;
+    };
+    using Step = std::function<std::optional<Event>()>;
+
+    // The script.
+    void push(Step step) { steps_.push_back(std::move(step)); }
+    void pushEvent(Event e);
+    void click(int window, int gadget);
+    void closeRequest(int window);
+    // Selects the given rows of a table (replacing the selection) and reports it.
+    void selectRows(int window, int gadget, std::vector<std::size_t> rows);
+    void answerFolder(std::string answer) { folderAnswers_.push_back(std::move(answer)); }
+    void answerSave(std::string answer) { saveAnswers_.push_back(std::move(answer)); }
+    void answerText(std::string answer) { textAnswers_.push_back(std::move(answer)); }
+    // Runs during every keepPainted, as user input arriving in a long action would.
+    std::function<void()> duringLongAction;
+
+    // What the program did.
+    const Window* window(int number) const;
+    const Gadget* gadget(int window, int gadget) const;
+    std::vector<std::string> rows(int window, int gadget) const;
+    const std::vector<DrawnText>& drawnTexts() const { return drawn_; }
+    const std::vector<Request>& requests() const { return requests_; }
+    std::vector<WindowSpec> openedWindows() const { return opened_; }
+    std::optional<std::pair<int, int>> focus() const { return focus_; }
+    int keepPaintedCalls() const { return keepPaintedCalls_; }
+    bool scriptExhausted() const { return exhausted_; }
+    const std::map<int, FontSpec>& fonts() const { return fonts_; }
+    // Sets a table's selection without reporting it (as a user's control click on
+    // the main window while a secondary window's loop drops its events).
+    void setSelection(int window, int gadget, std::vector<std::size_t> rows);
+
+    void loadFont(int id, const FontSpec& spec) override { fonts_[id] = spec; }
+    void drawText(Picture& picture, int font, int x, int y, const std::string& utf8, Colour front,
+                  Colour back) override;
+    void openWindow(const WindowSpec& spec) override;
+    void closeWindow(int window) override;
+    bool isWindowOpen(int window) const override { return windows_.count(window) != 0; }
+    void addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) override;
+    void addImageButton(int window, int gadget, Rect r, int picture) override;
+    void addText(int window, int gadget, Rect r, Align align, int font) override;
+    void addImage(int window, int gadget, Rect r, int picture) override;
+    void setText(int window, int gadget, const std::string& text) override;
+    std::string text(int window, int gadget) const override;
+    void setEnabled(int window, int gadget, bool enabled) override;
+    void setFocus(int window, int gadget) override;
+    void clearRows(int window, int gadget) override;
+    void appendRow(int window, int gadget, std::string rowText) override;
+    void setRows(int window, int gadget, std::vector<std::string> rowTexts) override;
+    std::size_t rowCount(int window, int gadget) const override;
+    std::vector<std::size_t> selectedRows(int window, int gadget) const override;
+    Event waitEvent() override;
+    Event waitEvent(int milliseconds) override;
+    void sleep(int) override {}
+    void keepPainted() override;
+    std::string folderRequester(const std::string& title, const std::string& startFolder) override;
+    std::string saveFileRequester(const std::string& title, const std::string& proposedPath,
+                                  const std::string& filter) override;
+    std::string textRequester(const std::string& title, const std::string& message,
+                              const std::string& initial) override;
+
+private:
+    Gadget& add(int window, int gadget, Gadget g);
+    Gadget* find(int window, int gadget);
+    static std::string take(std::deque<std::string>& answers);
+
+    std::deque<Step> steps_;
+    std::deque<std::string> folderAnswers_, saveAnswers_, textAnswers_;
+    std::map<int, Window> windows_;
+    std::vector<WindowSpec> opened_;
+    std::vector<DrawnText> drawn_;
+    std::vector<Request> requests_;
+    std::map<int, FontSpec> fonts_;
+    std::optional<std::pair<int, int>> focus_;
+    int keepPaintedCalls_ = 0;
+    bool inLongAction_ = false;
+    bool exhausted_ = false;
+};
+
+}  // namespace pitbox::ui

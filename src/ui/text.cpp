@@ -1,0 +1,77 @@
+#include "ui/text.h"
+
+namespace pitbox::ui {
+namespace {
+
+unsigned char fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+
+bool continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Byte offset of the character boundary after `count` characters.
+std::size_t advance(std::string_view s, std::size_t count) {
+    std::size_t i = 0;
+    while (i < s.size() && count > 0) {
+        ++i;
+        while (i < s.size() && continuation(static_cast<unsigned char>(s[i]))) ++i;
+        --count;
+    }
+    return i;
+}
+
+}  // namespace
+
+std::string asciiLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(fold(static_cast<unsigned char>(c)));
+    return out;
+}
+
+int compareFolded(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = fold(static_cast<unsigned char>(a[i]));
+        const unsigned char y = fold(static_cast<unsigned char>(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool equalFolded(std::string_view a, std::string_view b) { return a.size() == b.size() && compareFolded(a, b) == 0; }
+
+std::string_view filePart(std::string_view path) {
+    const auto slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view pathPart(std::string_view path) {
+    const auto slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
+}
+
+std::string_view extensionPart(std::string_view name) {
+    const auto dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view{} : name.substr(dot + 1);
+}
+
+std::size_t utf8Length(std::string_view s) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (!continuation(static_cast<unsigned char>(s[i])) || i == 0) ++n;
+    return n;
+}
+
+std::string fitText(std::string_view s, std::size_t width) {
+    std::string out(s.substr(0, advance(s, width)));
+    const std::size_t length = utf8Length(out);
+    if (length < width) out.append(width - length, ' ');
+    return out;
+}
+
+std::string dropLastCharacters(std::string_view s, std::size_t count) {
+    const std::size_t length = utf8Length(s);
+    if (length <= count) return {};
+    return std::string(s.substr(0, advance(s, length - count)));
+}
+
+}  // namespace pitbox::ui
