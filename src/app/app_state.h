@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstddef>
 #include <string>
 
@@ -23,6 +24,8 @@ struct AppState {
     std::string currentTrackPath;
     std::size_t selectedCount = 0;  // selected rows at the last list event
     std::size_t rowCount = 0;       // table rows as last counted
+    // How often a long action shows progress and repaints.
+    std::chrono::milliseconds progressInterval{50};
 };
 
 }  // namespace pitbox

@@ -9,7 +9,12 @@
 namespace pitbox {
 namespace {
 
-std::string stemOf(std::string_view name) { return std::string(name.size() > 4 ? name.substr(0, name.size() - 4) : name); }
+// A name without its last four characters (its ".trk"); a shorter name loses
+// only a ".trk" it consists of.
+std::string stemOf(std::string_view name) {
+    if (name.size() > 4) return std::string(name.substr(0, name.size() - 4));
+    return ui::equalFolded(name, ".trk") ? std::string() : std::string(name);
+}
 
 std::string numbered(const std::string& stem, std::size_t counter) {
     return stem + "_" + std::to_string(counter) + ".trk";

@@ -50,8 +50,10 @@ void makeNewFolder(AppState& s) {
     while (!toCreate.empty() && (toCreate.back() == ' ' || toCreate.back() == '/' || toCreate.back() == '\\'))
         toCreate.pop_back();
     if (!toCreate.empty() && ::mkdir(toCreate.c_str(), 0777) == 0) {
-        s.targetFolder = path;
-        showTarget(s, "New dir: " + path);
+        // The folder as created: on this file system trailing blanks are part of a
+        // name, so the target is what mkdir made, not the answer as typed.
+        s.targetFolder = toCreate + "/";
+        showTarget(s, "New dir: " + s.targetFolder);
     } else {
         showTarget(s, "Error: " + path);
     }
@@ -72,7 +74,7 @@ void copySelectedTracks(AppState& s) {
         if (row < entries) sources.push_back(s.catalogue[row].path);
     const auto plan = planCopies(sources, s.targetFolder);
     std::size_t copied = 0;
-    ui::Pacer pacer;
+    ui::Pacer pacer(s.progressInterval);
     for (std::size_t i = 0; i < plan.size(); ++i) {
         if (copyTrackFile(plan[i].source, plan[i].target) == CopyResult::Copied) ++copied;
         if (pacer.due()) {

@@ -30,7 +30,7 @@ void refreshHeaders(AppState& s) {
     s.listName = "tracks";
     const std::size_t total = s.catalogue.count();
     std::size_t done = 0;
-    ui::Pacer pacer;
+    ui::Pacer pacer(s.progressInterval);
     s.catalogue.rewind();
     while (TrackEntry* e = s.catalogue.step()) {
         s.currentTrackPath = e->path;

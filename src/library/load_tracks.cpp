@@ -23,7 +23,7 @@ void loadTracks(AppState& s) {
     const std::string folder = s.tk.folderRequester("Open Track Directory", s.trackFolder);
     if (folder.empty()) return;
     s.trackFolder = folder;
-    ui::Pacer pacer;
+    ui::Pacer pacer(s.progressInterval);
     std::size_t found = 0;
     collectTracks(folder, s.catalogue, [&](const TrackEntry& e) {
         // The new row shows name and path; the four header cells stay empty.

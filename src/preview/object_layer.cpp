@@ -42,8 +42,13 @@ void drawRectangle(ui::Picture& p, const Object& o, int halfWidth, int halfLengt
     p.line(corners[1].x, corners[1].y, corners[3].x, corners[3].y, c);
 }
 
-bool insideBy(const Object& o, int margin) {
-    return o.px >= margin && o.px <= 510 - margin && o.py >= margin && o.py <= 510 - margin;
+// Dots and squares need one pixel of room on every side.
+bool visibleSmall(const Object& o) { return o.px >= 1 && o.px <= 510 && o.py >= 1 && o.py <= 510; }
+
+// Blocks and bars test their half width on both axes, though they reach their half
+// length along the heading.
+bool visibleRectangle(const Object& o, int halfWidth) {
+    return o.px >= halfWidth && o.px <= 510 - halfWidth && o.py >= halfWidth && o.py <= 510 - halfWidth;
 }
 
 }  // namespace
@@ -91,12 +96,12 @@ void drawObjectLayer(ui::Picture& picture, std::span<const std::uint8_t> file, c
     }
 
     for (const Object& o : objects)
-        if (o.kind == 10 && insideBy(o, 1))
+        if (o.kind == 10 && visibleSmall(o))
             for (int dy = -1; dy <= 1; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) picture.plot(o.px + dx, o.py + dy, kPreviewColours[7]);
 
     for (const Object& o : objects)
-        if (o.kind == 9 && insideBy(o, 1)) {
+        if (o.kind == 9 && visibleSmall(o)) {
             picture.box(o.px - 2, o.py - 2, 5, 5, kPreviewColours[0]);
             picture.plot(o.px, o.py, kPreviewColours[7]);
         }
@@ -107,7 +112,7 @@ void drawObjectLayer(ui::Picture& picture, std::span<const std::uint8_t> file, c
     const int blockWidth = (6200 / ws) / 2;
     const int blockLength = (15900 / ws) / 2;
     for (const Object& o : objects)
-        if ((o.kind == 17 || o.kind == 18) && insideBy(o, blockWidth)) {
+        if ((o.kind == 17 || o.kind == 18) && visibleRectangle(o, blockWidth)) {
             drawRectangle(picture, o, blockWidth, blockLength, kBlockOutline);
             picture.borderFill(o.px, o.py, kBlockOutline, kPreviewColours[1]);
         }
@@ -123,7 +128,7 @@ void drawObjectLayer(ui::Picture& picture, std::span<const std::uint8_t> file, c
             case 23: colour = kPreviewColours[4]; break;
             default: continue;
         }
-        if (insideBy(o, barWidth)) drawRectangle(picture, o, barWidth, barLength, colour);
+        if (visibleRectangle(o, barWidth)) drawRectangle(picture, o, barWidth, barLength, colour);
     }
 }
 

@@ -160,6 +160,7 @@ std::vector<std::size_t> ScriptedToolkit::selectedRows(int window, int gadget) c
 }
 
 Event ScriptedToolkit::waitEvent() {
+    exhausted_ = false;
     while (!steps_.empty()) {
         Step step = std::move(steps_.front());
         steps_.pop_front();
@@ -169,7 +170,11 @@ Event ScriptedToolkit::waitEvent() {
     return Event{EventKind::CloseRequest, 0, -1};
 }
 
-Event ScriptedToolkit::waitEvent(int) { return waitEvent(); }
+// A timed wait on an empty script times out instead of ending the program.
+Event ScriptedToolkit::waitEvent(int) {
+    if (steps_.empty()) return {};
+    return waitEvent();
+}
 
 void ScriptedToolkit::keepPainted() {
     ++keepPaintedCalls_;

@@ -16,8 +16,8 @@ namespace pitbox::ui {
 // the next event) and answers for the requesters, run the program's actions, and
 // read back windows, gadget texts, rows, selection and the texts drawn on pictures.
 // A click on a disabled gadget or on a closed window is dropped, as a platform
-// would. When the script runs out, every wait returns a close request of window 0,
-// so a program under test always ends.
+// would. When the script runs out, every untimed wait returns a close request of
+// window 0, so a program under test always ends.
 class ScriptedToolkit : public Toolkit {
 public:
     struct Gadget {
@@ -71,6 +71,7 @@ public:
     std::vector<WindowSpec> openedWindows() const { return opened_; }
     std::optional<std::pair<int, int>> focus() const { return focus_; }
     int keepPaintedCalls() const { return keepPaintedCalls_; }
+    // Whether the last wait found the script empty.
     bool scriptExhausted() const { return exhausted_; }
     const std::map<int, FontSpec>& fonts() const { return fonts_; }
     // Sets a table's selection without reporting it (as a user's control click on

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "app/list_view.h"
+#include "support/scripted_app.h"
+#include "support/temp_dir.h"
+#include "support/track_writer.h"
+
+namespace pitbox::test {
+namespace {
+
+using Kind = ui::ScriptedToolkit::Gadget::Kind;
+
+TEST(StartUp, MainWindowAndGadgets) {
+    ScriptedApp app;
+    const auto* w = app.tk.window(ids::kMainWindow);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->spec.title, "Kestrun Pitbox");
+    EXPECT_EQ(w->spec.x, 10);
+    EXPECT_EQ(w->spec.y, 10);
+    EXPECT_EQ(w->spec.clientWidth, 1000);
+    EXPECT_EQ(w->spec.clientHeight, 720);
+    struct Expected {
+        int id;
+        Kind kind;
+        ui::Rect rect;
+        int pictureOrFont;
+    };
+    const Expected gadgets[] = {
+        {1, Kind::Table, {10, 10, 980, 600}, 0},         {21, Kind::ImageButton, {10, 622, 100, 36}, 22},
+        {8, Kind::Text, {130, 620, 850, 24}, 2},         {9, Kind::Text, {130, 645, 850, 24}, 2},
+        {11, Kind::ImageButton, {15, 675, 90, 36}, 11},  {12, Kind::ImageButton, {120, 675, 84, 36}, 12},
+        {17, Kind::ImageButton, {214, 675, 80, 36}, 20}, {22, Kind::ImageButton, {304, 675, 91, 36}, 18},
+        {23, Kind::Text, {415, 682, 60, 36}, 2},         {14, Kind::ImageButton, {719, 675, 97, 36}, 13},
+        {15, Kind::ImageButton, {916, 675, 74, 36}, 19}, {13, Kind::ImageButton, {826, 675, 80, 36}, 24},
+        {16, Kind::ImageButton, {567, 675, 142, 36}, 23},
+    };
+    std::vector<int> order;
+    for (const auto& g : gadgets) {
+        order.push_back(g.id);
+        const auto* got = app.tk.gadget(0, g.id);
+        ASSERT_NE(got, nullptr) << g.id;
+        EXPECT_EQ(got->kind, g.kind) << g.id;
+        EXPECT_EQ(got->rect.x, g.rect.x) << g.id;
+        EXPECT_EQ(got->rect.y, g.rect.y) << g.id;
+        EXPECT_EQ(got->rect.width, g.rect.width) << g.id;
+        EXPECT_EQ(got->rect.height, g.rect.height) << g.id;
+        if (g.kind == Kind::ImageButton) {
+            EXPECT_EQ(got->picture, g.pictureOrFont) << g.id;
+        }
+        if (g.kind == Kind::Text) {
+            EXPECT_EQ(got->font, g.pictureOrFont) << g.id;
+        }
+    }
+    EXPECT_EQ(w->creationOrder, order);
+    const auto* table = app.tk.gadget(0, ids::kTable);
+    const std::vector<std::pair<std::string, int>> columns = {{"Track", 150},  {"WS", 60},         {"Length", 60},
+                                                              {"Author", 200}, {"Record/FL", 200}, {"Path", 300}};
+    ASSERT_EQ(table->columns.size(), columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        EXPECT_EQ(table->columns[i].title, columns[i].first);
+        EXPECT_EQ(table->columns[i].width, columns[i].second);
+    }
+    EXPECT_EQ(app.tk.fonts().at(1).family, "Lucida Console");
+    EXPECT_EQ(app.tk.fonts().at(2).family, "Arial");
+    EXPECT_EQ(app.tk.fonts().at(2).points, 12);
+}
+
+TEST(StartUp, ButtonPicturesHaveTheirSizes) {
+    ScriptedApp app;
+    const std::tuple<int, int, int> sizes[] = {
+        {11, 86, 32}, {12, 80, 32}, {13, 93, 32}, {14, 95, 32}, {15, 98, 32}, {17, 174, 64}, {18, 87, 32},
+        {19, 70, 32}, {20, 76, 32}, {21, 86, 32}, {22, 96, 32}, {23, 138, 32}, {24, 76, 32}, {25, 97, 32},
+    };
+    for (const auto& [id, w, h] : sizes) {
+        const ui::Picture* p = app.tk.picture(id);
+        ASSERT_NE(p, nullptr) << id;
+        EXPECT_EQ(p->width(), w) << id;
+        EXPECT_EQ(p->height(), h) << id;
+        EXPECT_EQ(p->at(0, 0), ui::rgb(252, 254, 252)) << id;
+    }
+    EXPECT_FALSE(app.tk.hasPicture(16));
+}
+
+TEST(MainLoop, CloseRequestEndsWithExitCodeZero) {
+    ScriptedApp app;
+    app.click(ids::kSortName);
+    app.tk.closeRequest(ids::kMainWindow);
+    app.click(ids::kSortAuthor);  // never reached
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_FALSE(app.tk.isWindowOpen(ids::kMainWindow));
+    EXPECT_EQ(app.state.listName, "tracks");
+}
+
+TEST(MainLoop, SortButtonsOnAnEmptyCatalogue) {
+    const std::pair<int, const char*> buttons[] = {
+        {ids::kSortWorldSize, "tracks_ws"}, {ids::kSortLength, "tracks_km"},
+        {ids::kSortAuthor, "tracks_autor"}, {ids::kSortName, "tracks"}};
+    for (const auto& [button, listName] : buttons) {
+        ScriptedApp app;
+        app.click(button);
+        app.drive();
+        EXPECT_EQ(app.state.listName, listName);
+        EXPECT_EQ(app.text(ids::kStatusLine1), "0 Tracks found");
+        EXPECT_EQ(app.text(ids::kStatusLine2), " ");
+        EXPECT_TRUE(app.rows().empty());
+    }
+}
+
+class LoadedApp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.mkdirs("tracks/sub");
+        for (const char* n : {"e.trk", "b.trk", "sub/a.TRK", "sub/d.trk", "c.trk", "f.trk", "g.trk", "h.trk",
+                              "i.trk", "j.trk", "sub/k.trk"})
+            saveTrack(dir / "tracks/" + n, TrackSpec{});
+        saveFile(dir / "tracks/readme.txt", {1});
+        app.load(dir / "tracks");
+    }
+    TempDir dir;
+    ScriptedApp app;
+};
+
+TEST_F(LoadedApp, LoadListsByNameAndCountsThem) {
+    app.drive();
+    ASSERT_EQ(app.rows().size(), 11u);
+    EXPECT_EQ(app.rows()[0], "a\n0\n0\n\n\n" + dir / "tracks/sub/a.TRK");
+    EXPECT_EQ(app.text(ids::kStatusLine1), "11 Tracks found");
+    EXPECT_EQ(app.text(ids::kStatusLine2), " ");
+    EXPECT_EQ(app.state.trackFolder, dir / "tracks/");
+    EXPECT_EQ(app.state.listName, "");  // Load leaves it
+    ASSERT_FALSE(app.tk.requests().empty());
+    EXPECT_EQ(app.tk.requests()[0].title, "Open Track Directory");
+    EXPECT_EQ(app.tk.requests()[0].start, "/tmp/");
+}
+
+TEST_F(LoadedApp, CancelledLoadKeepsEverything) {
+    app.drive();
+    app.tk.answerFolder("");
+    app.click(ids::kLoad);
+    app.drive();
+    EXPECT_EQ(app.rows().size(), 11u);
+    EXPECT_EQ(app.state.trackFolder, dir / "tracks/");
+    EXPECT_EQ(app.tk.requests().back().start, dir / "tracks/");
+}
+
+TEST_F(LoadedApp, LoadShowsProgressAndIgnoresButtons) {
+    app.state.progressInterval = std::chrono::milliseconds(0);
+    std::vector<std::string> seen;
+    app.tk.duringLongAction = [&] { seen.push_back(app.text(ids::kStatusLine1)); };
+    app.drive();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0], "Searching... 1 Tracks found");
+    EXPECT_EQ(app.rows().size(), 11u);
+}
+
+TEST_F(LoadedApp, ListEventTakesTheTopmostSelectedRow) {
+    app.selectRows({5, 2, 9});
+    app.drive();
+    EXPECT_EQ(app.text(ids::kStatusLine1), "c");
+    EXPECT_EQ(app.text(ids::kStatusLine2), dir / "tracks/c.trk");
+    EXPECT_EQ(app.text(ids::kSelectionCounter), "3/11");
+    EXPECT_EQ(app.state.selectedCount, 3u);
+
+    // A click below the last row: nothing selected, texts stay.
+    app.selectRows({});
+    app.drive();
+    EXPECT_EQ(app.text(ids::kStatusLine1), "c");
+    EXPECT_EQ(app.text(ids::kSelectionCounter), "3/11");
+    EXPECT_EQ(app.state.selectedCount, 0u);
+
+    // A refill drops the selection and blanks status line 2.
+    app.click(ids::kSortAuthor);
+    app.drive();
+    EXPECT_EQ(app.text(ids::kStatusLine2), " ");
+    EXPECT_EQ(app.text(ids::kSelectionCounter), "");
+}
+
+TEST_F(LoadedApp, SaveListWritesTheTableAndProposesTheListName) {
+    app.click(ids::kSortWorldSize);
+    app.tk.answerSave(dir / "out.txt");
+    app.click(ids::kSaveList);
+    app.drive();
+    const auto& request = app.tk.requests().back();
+    EXPECT_EQ(request.kind, "save");
+    EXPECT_EQ(request.title, "Save List");
+    EXPECT_EQ(request.start, dir / "tracks/tracks_ws.txt");
+    EXPECT_EQ(request.filter, "txt|*.txt");
+    const auto bytes = readFile(dir / "out.txt");
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.substr(0, 12), "11 Tracks\r\nT");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 14);
+    EXPECT_EQ(app.text(ids::kStatusLine1), "11 Tracks found");
+}
+
+TEST(SaveList, ProposesDotTxtWithoutAListNameAndReportsFailures) {
+    TempDir dir;
+    ScriptedApp app(dir.path());
+    app.tk.answerSave("");  // cancelled: silent
+    app.click(ids::kSaveList);
+    app.tk.answerSave(dir / "no/such/folder/list.txt");
+    app.click(ids::kSaveList);
+    app.drive();
+    EXPECT_EQ(app.tk.requests()[0].start, dir / ".txt");
+    EXPECT_EQ(app.text(ids::kStatusLine1).rfind("Error: " + dir / "no/such/folder/list.txt", 0), 0u)
+        << app.text(ids::kStatusLine1);
+    EXPECT_TRUE(dir.list().empty());
+}
+
+TEST(SaveList, FailureLeavesTheExistingFile) {
+    TempDir dir;
+    dir.mkdirs("ro");
+    saveFile(dir / "ro/list.txt", {'k', 'e', 'e', 'p'});
+    // A file in place of the folder makes the write fail even for root.
+    ScriptedApp app(dir.path());
+    app.tk.answerSave(dir / "ro/list.txt/x.txt");
+    app.click(ids::kSaveList);
+    app.drive();
+    EXPECT_EQ(app.text(ids::kStatusLine1).rfind("Error: ", 0), 0u);
+    const auto kept = readFile(dir / "ro/list.txt");
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "keep");
+    EXPECT_EQ(dir.list("ro"), std::vector<std::string>{"list.txt"});
+}
+
+TEST(LargeCatalogue, HundredThousandRowsInEveryCount) {
+    ScriptedApp app;
+    for (int i = 0; i < 100000; ++i) {
+        TrackEntry& e = app.state.catalogue.append();
+        e.name = "t" + std::to_string(i);
+        e.path = "/x/t" + std::to_string(i) + ".trk";
+    }
+    fillList(app.state);
+    std::vector<std::size_t> rows;
+    for (std::size_t i = 40000; i < 100000; ++i) rows.push_back(i);
+    app.selectRows(rows);
+    app.drive();
+    EXPECT_EQ(app.text(ids::kSelectionCounter), "60000/100000");
+    EXPECT_EQ(app.text(ids::kStatusLine1), "t40000");
+}
+
+}  // namespace
+}  // namespace pitbox::test

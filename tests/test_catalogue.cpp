@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "app/catalogue.h"
+#include "ui/text.h"
+
+namespace pitbox::test {
+namespace {
+
+std::vector<std::string> names(const Catalogue& c) {
+    std::vector<std::string> out;
+    for (const auto& e : c.entries()) out.push_back(e.name);
+    return out;
+}
+
+Catalogue make(std::initializer_list<TrackEntry> entries) {
+    Catalogue c;
+    for (const auto& e : entries) c.append() = e;
+    return c;
+}
+
+TEST(Catalogue, NameSortFoldsOnlyAsciiCapitalsAndIsStable) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> before, after;
+    };
+    const Case cases[] = {
+        {"case-only differences keep their order", {"ring", "Ring", "RING", "alpha"}, {"alpha", "ring", "Ring", "RING"}},
+        {"digits and underscore before letters", {"b", "_x", "9a", "A"}, {"9a", "_x", "A", "b"}},
+        {"a prefix first", {"Ringo", "ring"}, {"ring", "Ringo"}},
+        {"bytes above 127 after ASCII", {"\xC3\xA9t\xC3\xA9", "zeta"}, {"zeta", "\xC3\xA9t\xC3\xA9"}},
+        {"non-ASCII capitals not folded", {"\xC3\x89", "\xC3\xA9"}, {"\xC3\x89", "\xC3\xA9"}},
+        {"empty first", {"a", ""}, {"", "a"}},
+    };
+    for (const auto& c : cases) {
+        Catalogue cat;
+        for (const auto& n : c.before) cat.append().name = n;
+        cat.sort(SortKey::Name);
+        EXPECT_EQ(names(cat), c.after) << c.what;
+        cat.sort(SortKey::Name);
+        EXPECT_EQ(names(cat), c.after) << c.what << " (twice)";
+    }
+}
+
+TEST(Catalogue, SortsComposeAndNumbersAreSigned) {
+    Catalogue c = make({
+        {"d", "Zed", 10, 40000, "", "", false},
+        {"a", "amy", 0, -25536, "", "", false},
+        {"c", "AMY", 255, 0, "", "", false},
+        {"b", "", 10, 5, "", "", false},
+    });
+    c.sort(SortKey::Name);
+    c.sort(SortKey::Author);
+    EXPECT_EQ(names(c), (std::vector<std::string>{"b", "a", "c", "d"}));
+    c.sort(SortKey::WorldSize);
+    EXPECT_EQ(names(c), (std::vector<std::string>{"a", "b", "d", "c"}));
+    c.sort(SortKey::Length);
+    EXPECT_EQ(names(c), (std::vector<std::string>{"a", "c", "b", "d"}));
+}
+
+TEST(Catalogue, CursorSteps) {
+    Catalogue c = make({{"a", "", 0, 0, "", "", false}, {"b", "", 0, 0, "", "", false}});
+    EXPECT_EQ(c.current()->name, "b");  // append makes the new entry current
+    c.rewind();
+    EXPECT_EQ(c.step()->name, "a");
+    EXPECT_EQ(c.step()->name, "b");
+    EXPECT_EQ(c.step(), nullptr);
+    EXPECT_EQ(c.current()->name, "b");
+    c.select(5);
+    EXPECT_EQ(c.current(), nullptr);
+    c.select(0);
+    EXPECT_EQ(c.current()->name, "a");
+}
+
+TEST(Text, FitCountsCharacters) {
+    struct Case {
+        std::string in;
+        std::size_t width;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"abc", 5, "abc  "},
+        {"abcdef", 3, "abc"},
+        {"", 2, "  "},
+        {"\xC3\xA9\xC3\xA9\xC3\xA9", 2, "\xC3\xA9\xC3\xA9"},
+        {"a\xE2\x82\xAC", 3, "a\xE2\x82\xAC "},
+        {"\xE2\x82\xAC\xE2\x82\xAC", 1, "\xE2\x82\xAC"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ui::fitText(c.in, c.width), c.out) << c.in;
+}
+
+TEST(Text, PathParts) {
+    EXPECT_EQ(ui::filePart("/a/b/Ring.trk"), "Ring.trk");
+    EXPECT_EQ(ui::filePart("C:\\x\\Ring.TRK"), "Ring.TRK");
+    EXPECT_EQ(ui::pathPart("/a/b/Ring.trk"), "/a/b/");
+    EXPECT_EQ(ui::pathPart("Ring.trk"), "");
+    EXPECT_EQ(ui::extensionPart("a.b.trk"), "trk");
+    EXPECT_EQ(ui::extensionPart("trk"), "");
+    EXPECT_EQ(ui::dropLastCharacters("Ring.TRK", 4), "Ring");
+    EXPECT_EQ(ui::dropLastCharacters(".trk", 4), "");
+}
+
+}  // namespace
+}  // namespace pitbox::test

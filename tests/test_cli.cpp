@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "library/list_export.h"
+#include "preview/preview.h"
+#include "support/temp_dir.h"
+#include "support/track_writer.h"
+#include "ui/image_files.h"
+
+namespace pitbox::test {
+namespace {
+
+struct Result {
+    int code;
+    std::string out, err;
+};
+
+Result cli(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    const int code = cli::run(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(Cli, UsageErrorsAndHelp) {
+    const std::vector<std::vector<std::string>> usage = {
+        {}, {"frobnicate"}, {"list"}, {"list", "--sort", "colour", "/tmp"}, {"list", "-o"}, {"header"},
+        {"render", "x.trk"}, {"render", "-o", "x.gif", "x.trk"}, {"copy", "a.trk"}, {"list", "--bogus", "/tmp"},
+    };
+    for (const auto& args : usage) {
+        const Result r = cli(args);
+        EXPECT_EQ(r.code, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_NE(r.err.find("usage: pitbox-cli"), std::string::npos);
+    }
+    const Result help = cli({"--help"});
+    EXPECT_EQ(help.code, 0);
+    for (const char* command : {"list", "header", "render", "copy", "--scan", "--sort", "--no-records", "--to"})
+        EXPECT_NE(help.out.find(command), std::string::npos) << command;
+}
+
+class CliTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.mkdirs("t/sub");
+        TrackSpec a;
+        a.author = "Zed";
+        a.worldSize = 50;
+        a.trackLength = 40000;
+        a.drivers = {"Ann", "Bob"};
+        a.objects = {{25, 1, 1, 0}};
+        saveTrack(dir / "t/b.trk", a);
+        TrackSpec c;
+        c.author = "Amy";
+        c.worldSize = 200;
+        c.trackLength = 10;
+        saveTrack(dir / "t/sub/a.TRK", c);
+        saveTrack(dir / "t/old.trk", TrackSpec::oldFormat());
+    }
+    TempDir dir;
+};
+
+TEST_F(CliTree, ListTakesTheFolderAsGiven) {
+    const Result r = cli({"list", dir / "t"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::vector<TrackEntry> expected = {
+        {"a", "", 0, 0, "", dir / "t/sub/a.TRK", false},
+        {"b", "", 0, 0, "", dir / "t/b.trk", false},
+        {"old", "", 0, 0, "", dir / "t/old.trk", false},
+    };
+    EXPECT_EQ(r.out, exportListText(expected));
+}
+
+TEST_F(CliTree, ListScanAndSortInTurn) {
+    const Result r = cli({"list", "--scan", "--sort", "ws", "--sort", "author", "-o", dir / "out.txt", dir / "t/"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    const std::vector<TrackEntry> expected = {
+        {"a", "Amy", 200, 10, " ", dir / "t/sub/a.TRK", false},
+        {"b * 1.10", "Zed", 50, 40000, "Ann Bob", dir / "t/b.trk", false},
+        {"old", "zz_Old KS<1.05", 0, 0, " ", dir / "t/old.trk", false},
+    };
+    const auto bytes = readFile(dir / "out.txt");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), exportListText(expected));
+}
+
+TEST_F(CliTree, HeaderAsJson) {
+    const Result r = cli({"header", dir / "t/b.trk"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"old_format\": false, \"v110\": true, \"world_size\": 50, \"water_level\": 0, \"length\": 40000, "
+              "\"author\": \"Zed\", \"record_times\": [7000, 7000], \"drivers\": [\"Ann\", \"Bob\"], "
+              "\"cars\": [\"\", \"\"]}\n");
+    const Result old = cli({"header", dir / "t/old.trk"});
+    EXPECT_EQ(old.out,
+              "{\"old_format\": true, \"v110\": false, \"world_size\": 0, \"water_level\": 0, \"length\": 0, "
+              "\"author\": \"zz_Old KS<1.05\", \"record_times\": [0, 0], \"drivers\": [\"\", \"\"], "
+              "\"cars\": [\"\", \"\"]}\n");
+    TrackSpec quoted;
+    quoted.author = "A \"q\" \\ \x01";
+    saveTrack(dir / "q.trk", quoted);
+    EXPECT_NE(cli({"header", dir / "q.trk"}).out.find("\"A \\\"q\\\" \\\\ \\u0001\""), std::string::npos);
+}
+
+TEST_F(CliTree, HeaderFailures) {
+    saveFile(dir / "cut.trk", {5, 1, 'K', 'S', 0x10, 0, 0, 0, 1});
+    for (const std::string& path : {dir / "missing.trk", dir / "cut.trk", dir / "t"}) {
+        const Result r = cli({"header", path});
+        EXPECT_EQ(r.code, 1) << path;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+}
+
+TEST_F(CliTree, RenderWritesThePreview) {
+    const auto bytes = readFile(dir / "t/b.trk");
+    HeaderFields h;
+    ASSERT_EQ(readTrackHeader(bytes, h), HeaderStatus::Supported);
+    ui::Picture expected = preview::buildBasePicture(bytes, h);
+    preview::drawWaterLayer(expected, bytes, h);
+    preview::drawObjectLayer(expected, bytes, h);
+    for (const char* name : {"p.ppm", "p.bmp", "p.PNG"}) {
+        const Result r = cli({"render", "--no-records", "-o", dir / name, dir / "t/b.trk"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        const auto written = readFile(dir / name);
+        EXPECT_EQ(std::string(written.begin(), written.end()), ui::encodeForFileName(expected, name)) << name;
+    }
+    EXPECT_EQ(cli({"render", "--no-records", "-o", dir / "x.png", dir / "t/old.trk"}).code, 1);
+    EXPECT_EQ(cli({"render", "-o", dir / "x.png", dir / "t/b.trk"}).code, 1);  // no fonts in this test
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.png"));
+}
+
+TEST_F(CliTree, CopyNumbersAndReports) {
+    dir.mkdirs("out");
+    const Result r = cli({"copy", "--to", dir / "out", dir / "t/b.trk", dir / "t/b.trk", dir / "t/nope.trk"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "2 Tracks copied to: " + dir / "out/\n");
+    EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"b.trk", "b_1.trk"}));
+}
+
+}  // namespace
+}  // namespace pitbox::test

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <set>
+
+#include "library/copy_file.h"
+#include "library/copy_plan.h"
+#include "support/temp_dir.h"
+#include "support/track_writer.h"
+
+namespace pitbox::test {
+namespace {
+
+std::vector<std::string> targets(const std::vector<std::string>& sources) {
+    std::vector<std::string> out;
+    for (const auto& item : planCopies(sources, "/out/")) out.push_back(item.target);
+    return out;
+}
+
+TEST(CopyPlan, NumbersClashingNames) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> sources, targets;
+    };
+    const Case cases[] = {
+        {"the Ring example",
+         {"/A/Ring.trk", "/B/ring.TRK", "/C/Ring.trk"},
+         {"/out/Ring.trk", "/out/ring_1.trk", "/out/Ring_2.trk"}},
+        {"distinct names kept", {"/a/x.trk", "/b/y.TRK"}, {"/out/x.trk", "/out/y.TRK"}},
+        {"mixed-case extensions become .trk",
+         {"/a/Hill.TRK", "/b/hill.Trk"},
+         {"/out/Hill.TRK", "/out/hill_1.trk"}},
+        {"two groups numbered apart",
+         {"/a/x.trk", "/a/y.trk", "/b/x.trk", "/b/y.trk", "/c/x.trk"},
+         {"/out/x.trk", "/out/y.trk", "/out/x_1.trk", "/out/y_1.trk", "/out/x_2.trk"}},
+        {"a numbered name matches a later reference",
+         {"/a/Ring.trk", "/b/Ring_1.trk", "/c/Ring.trk"},
+         {"/out/Ring.trk", "/out/Ring_1.trk", "/out/Ring_1_1.trk"}},
+        {"coinciding targets kept apart",
+         {"/a/Ring_1.trk", "/b/Ring.trk", "/c/Ring.trk"},
+         {"/out/Ring_1.trk", "/out/Ring.trk", "/out/Ring_2.trk"}},
+        {"coinciding targets in other letter case",
+         {"/a/RING_1.TRK", "/b/ring.trk", "/c/Ring.trk", "/d/ring_2.trk"},
+         {"/out/RING_1.TRK", "/out/ring.trk", "/out/Ring_3.trk", "/out/ring_2.trk"}},
+        {"names of four characters or fewer are not renamed", {"/a/.trk", "/b/.trk"}, {"/out/.trk", "/out/_1.trk"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(targets(c.sources), c.targets) << c.what;
+}
+
+TEST(CopyPlan, LargeSelectionsStayDistinct) {
+    std::vector<std::string> sources;
+    for (int i = 0; i < 20000; ++i) sources.push_back("/f" + std::to_string(i % 7) + "/Ring.trk");
+    const auto t = targets(sources);
+    std::set<std::string> unique(t.begin(), t.end());
+    EXPECT_EQ(unique.size(), t.size());
+    EXPECT_EQ(t[0], "/out/Ring.trk");
+    EXPECT_EQ(t[19999], "/out/Ring_19999.trk");
+}
+
+std::string contents(const std::string& path) {
+    const auto b = readFile(path);
+    return {b.begin(), b.end()};
+}
+
+class CopyFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.mkdirs("src");
+        dir.mkdirs("out");
+        saveFile(dir / "src/a.trk", {'n', 'e', 'w'});
+        saveFile(dir / "out/a.trk", {'o', 'l', 'd'});
+    }
+    TempDir dir;
+};
+
+TEST_F(CopyFiles, ReplacesAnExistingFileWithACompleteCopy) {
+    EXPECT_EQ(copyTrackFile(dir / "src/a.trk", dir / "out/a.trk"), CopyResult::Copied);
+    EXPECT_EQ(contents(dir / "out/a.trk"), "new");
+    EXPECT_EQ(dir.list("out"), std::vector<std::string>{"a.trk"});
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "out/a.trk").c_str(), &st), 0);
+    EXPECT_NE(st.st_mode & 0044, 0u);  // readable like any new file, not a private temporary
+}
+
+TEST_F(CopyFiles, FailuresLeaveEverythingAsItWas) {
+    dir.mkdirs("src/dir.trk");
+    saveFile(dir / "blocker", {'f'});
+    struct Case {
+        const char* what;
+        std::string source, target;
+        CopyResult expected;
+    };
+    const Case cases[] = {
+        {"missing source", dir / "src/gone.trk", dir / "out/a.trk", CopyResult::SourceUnreadable},
+        {"source is a folder", dir / "src/dir.trk", dir / "out/a.trk", CopyResult::SourceUnreadable},
+        {"onto itself", dir / "out/a.trk", dir / "out/a.trk", CopyResult::SameFile},
+        {"target folder missing", dir / "src/a.trk", dir / "nowhere/a.trk", CopyResult::TargetUnwritable},
+        {"a file in place of the folder", dir / "src/a.trk", dir / "blocker/a.trk", CopyResult::TargetUnwritable},
+        {"a folder in place of the target", dir / "src/a.trk", dir / "src/dir.trk", CopyResult::TargetUnwritable},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(copyTrackFile(c.source, c.target), c.expected) << c.what;
+        EXPECT_EQ(contents(dir / "out/a.trk"), "old") << c.what;
+        EXPECT_EQ(dir.list("out"), std::vector<std::string>{"a.trk"}) << c.what;
+        EXPECT_EQ(dir.list("src"), (std::vector<std::string>{"a.trk", "dir.trk"})) << c.what;
+    }
+}
+
+TEST_F(CopyFiles, ReadOnlyFolderRefusesWithoutRoot) {
+    ::chmod((dir / "out").c_str(), 0555);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        ::_exit(copyTrackFile(dir / "src/a.trk", dir / "out/a.trk") == CopyResult::TargetUnwritable ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(contents(dir / "out/a.trk"), "old");
+    EXPECT_EQ(dir.list("out"), std::vector<std::string>{"a.trk"});
+}
+
+TEST_F(CopyFiles, FullDiskLeavesTheOldFileAndNoTemporary) {
+    saveFile(dir / "src/big.trk", std::vector<std::uint8_t>(100000, 7));
+    saveFile(dir / "out/big.trk", {'o', 'l', 'd'});
+    // A file size limit makes writes fail part-way, as a full disk would.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(copyTrackFile(dir / "src/big.trk", dir / "out/big.trk") == CopyResult::TargetUnwritable ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(contents(dir / "out/big.trk"), "old");
+    EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"a.trk", "big.trk"}));
+}
+
+}  // namespace
+}  // namespace pitbox::test

@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include "library/copy_window.h"
+#include "support/scripted_app.h"
+#include "support/temp_dir.h"
+#include "support/track_writer.h"
+
+namespace pitbox::test {
+namespace {
+
+constexpr int kWin = ids::kSecondWindow;
+
+class CopyWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.mkdirs("t/x");
+        dir.mkdirs("out");
+        saveTrack(dir / "t/Ring.trk", TrackSpec{});
+        saveTrack(dir / "t/x/ring.TRK", TrackSpec{});
+        saveTrack(dir / "t/Alpha.trk", TrackSpec{});
+        app.load(dir / "t");
+        app.state.targetFolder = dir / "out/";
+    }
+    // Opens the window, then checks `inside` while it is open, then closes it.
+    void inWindow(const std::function<void()>& inside) {
+        app.click(ids::kCopy);
+        app.tk.push([&]() -> std::optional<ui::Event> {
+            inside();
+            return std::nullopt;
+        });
+        app.tk.click(kWin, ids::kCopyClose);
+        app.drive();
+    }
+    std::string target() const { return app.tk.text(kWin, ids::kTargetLine); }
+    TempDir dir;
+    ScriptedApp app;
+};
+
+TEST_F(CopyWindow, OpensOverTheMainWindowWithItsGadgets) {
+    app.selectRows({0, 2});
+    std::vector<int> order;
+    inWindow([&] {
+        const auto* w = app.tk.window(kWin);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->spec.title, "Copy Tracks");
+        EXPECT_EQ(w->spec.clientWidth, 600);
+        EXPECT_EQ(w->spec.clientHeight, 300);
+        EXPECT_EQ(w->spec.owner, ids::kMainWindow);
+        EXPECT_TRUE(w->spec.centreOnOwner);
+        order = w->creationOrder;
+        EXPECT_EQ(app.tk.text(kWin, ids::kSelectionLine), "Selected: 2/3");
+        EXPECT_EQ(target(), dir / "out/");
+        EXPECT_EQ(app.tk.gadget(kWin, ids::kCopyStart)->picture, ids::kPictureCopyLarge);
+        EXPECT_EQ(app.tk.gadget(kWin, ids::kTargetLine)->align, ui::Align::Centre);
+    });
+    EXPECT_EQ(order, (std::vector<int>{100, 105, 103, 104, 106, 102, 101}));
+    EXPECT_FALSE(app.tk.isWindowOpen(kWin));
+    EXPECT_EQ(app.tk.focus(), std::make_pair(ids::kMainWindow, ids::kTable));
+}
+
+TEST_F(CopyWindow, NoRowEverClickedShowsZeroOfZero) {
+    app.drive();
+    inWindow([&] { EXPECT_EQ(app.tk.text(kWin, ids::kSelectionLine), "Selected: 0/0"); });
+}
+
+TEST_F(CopyWindow, CopiesTheSelectionReadAtTheClickWithNumberedNames) {
+    app.selectRows({0});
+    app.click(ids::kCopy);
+    // The table's selection changes while the window is open; no list event runs.
+    app.tk.push([&]() -> std::optional<ui::Event> {
+        app.tk.setSelection(ids::kMainWindow, ids::kTable, {1, 2});
+        return std::nullopt;
+    });
+    app.tk.click(kWin, ids::kCopyStart);
+    app.tk.click(kWin, ids::kCopyStart);  // again: the same names, replaced
+    app.tk.push([&]() -> std::optional<ui::Event> {
+        EXPECT_EQ(target(), "2 Tracks copied to: " + dir / "out/");
+        return std::nullopt;
+    });
+    app.tk.closeRequest(ids::kMainWindow);  // closes only the Copy Tracks window
+    app.drive();
+    EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"Ring.trk", "ring_1.trk"}));
+    EXPECT_EQ(app.text(ids::kStatusLine1), "Alpha");  // from the list event before
+    EXPECT_TRUE(app.tk.isWindowOpen(ids::kMainWindow));
+    EXPECT_FALSE(app.tk.isWindowOpen(kWin));
+}
+
+TEST_F(CopyWindow, MainWindowButtonsDoNothingWhileOpen) {
+    app.click(ids::kCopy);
+    app.tk.answerFolder(dir / "out");
+    app.click(ids::kLoad);
+    app.click(ids::kSortAuthor);
+    app.tk.push([&]() -> std::optional<ui::Event> {
+        EXPECT_TRUE(app.tk.isWindowOpen(kWin));
+        return std::nullopt;
+    });
+    app.tk.click(kWin, ids::kCopyClose);
+    app.drive();
+    EXPECT_EQ(app.state.listName, "");
+    EXPECT_EQ(app.rows().size(), 3u);
+    EXPECT_EQ(app.tk.requests().size(), 1u);  // only the first Load asked
+}
+
+TEST_F(CopyWindow, SelectNewAndBack) {
+    app.selectRows({0, 1, 2});
+    dir.mkdirs("out/exists");
+    struct Step {
+        const char* what;
+        int button;
+        std::string answer;
+        std::string line, folder;
+    };
+    const std::string out = dir / "out/";
+    const Step steps[] = {
+        {"Select cancelled", ids::kCopySelect, "", out, out},
+        {"Select", ids::kCopySelect, dir / "t", dir / "t/", dir / "t/"},
+        {"Back", ids::kCopyBack, "", dir.path(), dir.path()},
+        {"Select again", ids::kCopySelect, out, out, out},
+        {"New", ids::kCopyNew, "Old", "New dir: " + out + "Old/", out + "Old/"},
+        {"Back from new", ids::kCopyBack, "", out, out},
+        {"New with a slash", ids::kCopyNew, "Slash/", "New dir: " + out + "Slash/", out + "Slash/"},
+        {"Back again", ids::kCopyBack, "", out, out},
+        {"New with trailing blanks", ids::kCopyNew, "Blank  ", "New dir: " + out + "Blank/", out + "Blank/"},
+        {"Back once more", ids::kCopyBack, "", out, out},
+        {"New existing", ids::kCopyNew, "exists", "Error: " + out + "exists/", out},
+        {"New cancelled", ids::kCopyNew, "", out, out},
+        {"New two levels", ids::kCopyNew, "a/b", "Error: " + out + "a/b/", out},
+    };
+    app.click(ids::kCopy);
+    for (const auto& s : steps) {
+        if (s.button == ids::kCopySelect) app.tk.answerFolder(s.answer);
+        if (s.button == ids::kCopyNew) app.tk.answerText(s.answer);
+        app.tk.click(kWin, s.button);
+        app.tk.push([&]() -> std::optional<ui::Event> {
+            EXPECT_EQ(target(), s.line) << s.what;
+            EXPECT_EQ(app.state.targetFolder, s.folder) << s.what;
+            return std::nullopt;
+        });
+    }
+    app.tk.click(kWin, ids::kCopyClose);
+    app.drive();
+    EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"Blank", "Old", "Slash", "exists"}));
+    const auto& requests = app.tk.requests();
+    EXPECT_EQ(requests[1].title, "copy 3 tracks to:");
+    EXPECT_EQ(requests[1].start, out);
+    const auto newRequest = std::find_if(requests.begin(), requests.end(), [](const auto& r) { return r.kind == "text"; });
+    ASSERT_NE(newRequest, requests.end());
+    EXPECT_EQ(newRequest->title, "Make New Folder in");
+    EXPECT_EQ(newRequest->start, out);  // the message line
+    EXPECT_EQ(newRequest->filter, "");  // the empty default
+}
+
+TEST(ParentFolder, ClimbsToTheRootAndStays) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/tracks/sub/", "/tracks/"}, {"/tracks/", "/"}, {"/", "/"}, {"/a/b", "/a/"}, {"rel", "rel"},
+        {"rel/sub/", "rel/"},
+    };
+    for (const auto& [from, to] : cases) EXPECT_EQ(parentFolder(from), to) << from;
+}
+
+}  // namespace
+}  // namespace pitbox::test

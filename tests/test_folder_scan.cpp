@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "library/folder_scan.h"
+#include "library/load_tracks.h"
+#include "support/temp_dir.h"
+#include "support/track_writer.h"
+
+namespace pitbox::test {
+namespace {
+
+void touch(const std::string& path) { saveFile(path, {1, 2, 3}); }
+
+std::vector<std::string> walk(const std::string& root) {
+    std::vector<std::string> found;
+    walkTrackFolders(root, [&](std::string_view, std::string&& path) { found.push_back(path.substr(root.size())); });
+    return found;
+}
+
+TEST(FolderScan, TrackFileNames) {
+    const std::pair<const char*, bool> cases[] = {
+        {"Ring.trk", true},      {"Ring.TRK", true},    {"a.b.trk", true},  {"x.Trk", true},
+        {".trk", false},         {"trk", false},        {"ring.trk.bak", false}, {"ring.trkx", false},
+        {"ring.tr", false},      {"a.trk ", false},     {"ab.trk", true},
+    };
+    for (const auto& [name, expected] : cases) EXPECT_EQ(isTrackFileName(name), expected) << name;
+}
+
+TEST(FolderScan, DepthFirstPreOrderWithFilesBeforeSubfolders) {
+    TempDir dir;
+    dir.mkdirs("root/b/deep/deeper");
+    dir.mkdirs("root/a");
+    dir.mkdirs("root/folder.trk");
+    touch(dir / "root/top.trk");
+    touch(dir / "root/notes.txt");
+    touch(dir / "root/a/A1.TRK");
+    touch(dir / "root/b/B1.trk");
+    touch(dir / "root/b/deep/deeper/D.trk");
+    touch(dir / "root/folder.trk/inside.trk");
+    const auto found = walk(dir / "root/");
+    // Listing order is the file system's; check the structure it must keep.
+    ASSERT_EQ(found.size(), 5u);
+    EXPECT_EQ(found[0], "top.trk");
+    auto at = [&](const std::string& p) { return std::find(found.begin(), found.end(), p) - found.begin(); };
+    EXPECT_LT(at("b/B1.trk"), at("b/deep/deeper/D.trk"));
+    EXPECT_LT(at("top.trk"), at("a/A1.TRK"));
+    EXPECT_NE(at("folder.trk/inside.trk"), static_cast<long>(found.size()));
+    // A whole subtree comes before the next sibling.
+    const bool aFirst = at("a/A1.TRK") < at("b/B1.trk");
+    if (aFirst) {
+        EXPECT_LT(at("a/A1.TRK"), at("b/B1.trk"));
+    } else {
+        EXPECT_GT(at("a/A1.TRK"), at("b/deep/deeper/D.trk"));
+    }
+}
+
+TEST(FolderScan, LinkCycleEndsAtOnce) {
+    TempDir dir;
+    dir.mkdirs("root/sub");
+    touch(dir / "root/sub/t1.trk");
+    std::filesystem::create_directory_symlink(dir / "root", dir / "root/sub/loop");
+    std::filesystem::create_directory_symlink(dir / "root/sub", dir / "root/again");
+    const auto found = walk(dir / "root/");
+    // sub is reached directly and through the link "again" (not an ancestor), but
+    // the link back to root is never entered.
+    EXPECT_EQ(found.size(), 2u);
+    for (const auto& f : found) EXPECT_EQ(f.find("loop"), std::string::npos) << f;
+}
+
+TEST(FolderScan, LoadSortsByNameKeepingDiscoveryOrderOfEqualNames) {
+    TempDir dir;
+    dir.mkdirs("r/x");
+    touch(dir / "r/Ring.trk");
+    touch(dir / "r/x/ring.TRK");
+    touch(dir / "r/alpha.trk");
+    Catalogue c;
+    collectTracks(dir / "r/", c);
+    ASSERT_EQ(c.count(), 3u);
+    EXPECT_EQ(c[0].name, "alpha");
+    EXPECT_EQ(c[1].name, "Ring");  // found first, in the chosen folder itself
+    EXPECT_EQ(c[1].path, dir / "r/Ring.trk");
+    EXPECT_EQ(c[2].name, "ring");
+    EXPECT_EQ(c[2].path, dir / "r/x/ring.TRK");
+    EXPECT_EQ(c[2].worldSize, 0);
+    EXPECT_EQ(c[2].author, "");
+}
+
+TEST(FolderScan, UnreadableFolderIsSkipped) {
+    TempDir dir;
+    dir.mkdirs("r/open");
+    dir.mkdirs("r/closed/below");
+    touch(dir / "r/open/o.trk");
+    touch(dir / "r/closed/c.trk");
+    touch(dir / "r/closed/below/b.trk");
+    ::chmod((dir / "r/closed").c_str(), 0);
+    // Root reads every folder, so the walk runs in a child that gave up root.
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        std::string out;
+        for (const auto& f : walk(dir / "r/")) out += f + "\n";
+        if (::write(pipeFds[1], out.data(), out.size()) < 0) ::_exit(4);
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string out;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(out, "open/o.trk\n");
+}
+
+TEST(FolderScan, MissingRootGivesNothing) {
+    TempDir dir;
+    EXPECT_TRUE(walk(dir / "absent/").empty());
+}
+
+}  // namespace
+}  // namespace pitbox::test

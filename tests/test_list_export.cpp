@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "library/atomic_file.h"
+#include "library/list_export.h"
+#include "support/temp_dir.h"
+#include "support/track_writer.h"
+
+namespace pitbox::test {
+namespace {
+
+const std::string kHead = "Trackname  Worlsize  Tracklenght  Author  Record/FastLap Path\r\n";
+
+TEST(ListExport, EmptyCatalogueGivesThreeLines) {
+    EXPECT_EQ(exportListText({}), "0 Tracks\r\n" + kHead + " \r\n");
+}
+
+TEST(ListExport, FixedWidthLines) {
+    struct Case {
+        const char* what;
+        TrackEntry entry;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"fresh entry", {"Ring", "", 0, 0, " ", "/t/Ring.trk", false},
+         "Ring" + std::string(21, ' ') + " 0       0       " + std::string(30, ' ') + std::string(30, ' ') +
+             " /t/Ring.trk\r\n"},
+        {"long name cut to 25", {std::string(30, 'n'), "A", 255, -25536, "Ann Bob", "/p", false},
+         std::string(25, 'n') + " 255     -25536  A" + std::string(29, ' ') + "Ann Bob" + std::string(23, ' ') +
+             " /p\r\n"},
+        {"30-character author runs into the record", {"x", std::string(30, 'a'), 1, 2, "r", "/p", false},
+         "x" + std::string(24, ' ') + " 1       2       " + std::string(30, 'a') + "r" + std::string(29, ' ') +
+             " /p\r\n"},
+        {"wide number written whole", {"x", "", 1, 40000000, "", "/p", false},
+         "x" + std::string(24, ' ') + " 1       40000000 " + std::string(60, ' ') + " /p\r\n"},
+        {"most negative length", {"x", "", 0, INT32_MIN, "", "/p", false},
+         "x" + std::string(24, ' ') + " 0       -2147483648 " + std::string(60, ' ') + " /p\r\n"},
+        {"characters, not bytes", {"\xC3\xA9", "J\xC3\xB6rg", 0, 0, "", "/\xC3\xA9.trk", false},
+         "\xC3\xA9" + std::string(24, ' ') + " 0       0       J\xC3\xB6rg" + std::string(26, ' ') +
+             std::string(30, ' ') + " /\xC3\xA9.trk\r\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(exportLine(c.entry), c.line) << c.what;
+    EXPECT_EQ(exportListText({cases[0].entry, cases[1].entry}),
+              "2 Tracks\r\n" + kHead + " \r\n" + cases[0].line + cases[1].line);
+}
+
+TEST(AtomicFile, ReplacesWholeOrNotAtAll) {
+    TempDir dir;
+    const std::string target = dir / "list.txt";
+    saveFile(target, {'o', 'l', 'd'});
+    EXPECT_FALSE(writeFileAtomically(target, "new text"));
+    const auto now = readFile(target);
+    EXPECT_EQ(std::string(now.begin(), now.end()), "new text");
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"list.txt"});
+
+    // A folder in the way, a missing folder: errors, nothing left behind.
+    dir.mkdirs("taken.txt");
+    EXPECT_TRUE(writeFileAtomically(dir / "taken.txt", "x"));
+    EXPECT_TRUE(writeFileAtomically(dir / "missing/list.txt", "x"));
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"list.txt", "taken.txt"}));
+}
+
+}  // namespace
+}  // namespace pitbox::test

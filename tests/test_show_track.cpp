@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "support/scripted_app.h"
+#include "support/temp_dir.h"
+#include "support/track_writer.h"
+#include "trackfile/lap_records.h"
+
+namespace pitbox::test {
+namespace {
+
+constexpr int kViewer = ids::kSecondWindow;
+
+TEST(LapRecords, TimeText) {
+    const std::pair<std::int16_t, const char*> cases[] = {
+        {4523, "45.23"}, {987, "9.87"}, {6000, "60.00"}, {12345, "12.45"}, {5999, "59.99"}, {100, "1.00"},
+        {1000, "10.00"}, {999, "9.99"},  {99, "0.99"},    {45, "0.45"},     {5, "0.05"},     {0, "0.00"},
+        {-45, "-0.45"},  {-1234, "-12.34"}, {-32768, "-327.68"},
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(timeText(value), text) << value;
+}
+
+TEST(LapRecords, SlotChoice) {
+    struct Case {
+        std::int16_t t0, t1;
+        const char* time;
+        const char* holder;
+    };
+    const Case cases[] = {
+        {3000, 4523, "45.23", "Bob / Viper"},
+        {987, 6000, "9.87", "Ann / Falcon"},
+        {6000, 7000, "60.00", "no Best Time"},
+        {100, 5999, "59.99", "Bob / Viper"},
+        {3000, -5, "-0.05", "Bob / Viper"},
+        {12345, 6001, "12.45", "no Best Time"},
+    };
+    for (const auto& c : cases) {
+        HeaderFields h;
+        h.recordTimes = {c.t0, c.t1};
+        h.drivers = {"Ann", "Bob"};
+        h.cars = {"Falcon", "Viper"};
+        const LapRecordTexts t = lapRecordTexts(h, "/x/Hill Climb.TRK");
+        EXPECT_EQ(t.time, c.time) << c.t0 << " " << c.t1;
+        EXPECT_EQ(t.holder, c.holder) << c.t0 << " " << c.t1;
+        EXPECT_EQ(t.name, "Hill Climb");
+    }
+    HeaderFields empty;
+    empty.recordTimes = {100, 7000};
+    EXPECT_EQ(lapRecordTexts(empty, "x.trk").holder, " / ");
+    EXPECT_EQ(lapRecordTexts(empty, "/a/.trk").name, "");
+}
+
+class ShowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.mkdirs("t");
+        TrackSpec a;
+        a.recordTimes[1] = 4523;
+        a.drivers[1] = "Bob";
+        a.cars[1] = "Viper";
+        a.terrainRuns.assign(65, static_cast<std::uint16_t>(4095 << 4 | 2));
+        saveTrack(dir / "t/Alpha.TRK", a);
+        TrackSpec b;
+        b.terrainRuns.assign(65, static_cast<std::uint16_t>(4095 << 4 | 4));
+        saveTrack(dir / "t/Beta.trk", b);
+        saveTrack(dir / "t/Old.trk", TrackSpec::oldFormat());
+        saveFile(dir / "t/Broken.trk", {5, 1, 'K', 'S', 9});
+        saveTrack(dir / "t/Gone.trk", TrackSpec{});
+        app.load(dir / "t");
+        app.drive();  // rows: Alpha, Beta, Broken, Gone, Old
+    }
+    // Clicks row `row`, then Show, and records the viewer while it is open.
+    std::optional<ui::WindowSpec> show(std::size_t row) {
+        std::optional<ui::WindowSpec> seen;
+        app.selectRows({row});
+        app.click(ids::kShow);
+        app.tk.push([&]() -> std::optional<ui::Event> {
+            if (const auto* w = app.tk.window(kViewer)) seen = w->spec;
+            return std::nullopt;
+        });
+        app.tk.click(kViewer, ids::kViewerImage);
+        app.drive();
+        return seen;
+    }
+    TempDir dir;
+    ScriptedApp app;
+};
+
+TEST_F(ShowTest, OpensOnlyAfterARowClick) {
+    app.click(ids::kShow);
+    app.drive();
+    EXPECT_TRUE(app.tk.openedWindows().size() == 1);
+    app.click(ids::kSortAuthor);
+    app.click(ids::kShow);
+    app.drive();
+    EXPECT_TRUE(app.tk.openedWindows().size() == 1);
+}
+
+TEST_F(ShowTest, ViewerWindowPictureAndRecords) {
+    const auto viewer = show(0);
+    ASSERT_TRUE(viewer);
+    EXPECT_EQ(viewer->title, "Alpha.TRK");
+    EXPECT_EQ(viewer->x, 320);
+    EXPECT_EQ(viewer->y, 100);
+    EXPECT_EQ(viewer->clientWidth, 532);
+    EXPECT_EQ(viewer->clientHeight, 580);
+    EXPECT_EQ(viewer->owner, ids::kMainWindow);
+    EXPECT_FALSE(app.tk.isWindowOpen(kViewer));
+    EXPECT_EQ(app.tk.focus(), std::make_pair(ids::kMainWindow, ids::kTable));
+    const ui::Picture* p = app.tk.picture(ids::kPreviewPicture);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->at(100, 100), ui::rgb(145, 202, 91));
+    const auto& texts = app.tk.drawnTexts();
+    ASSERT_EQ(texts.size(), 3u);
+    const std::tuple<int, int, std::string> expected[] = {
+        {20, 530, "45.23"}, {90, 520, "Alpha"}, {90, 540, "Bob / Viper"}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(texts[i].x, std::get<0>(expected[i]));
+        EXPECT_EQ(texts[i].y, std::get<1>(expected[i]));
+        EXPECT_EQ(texts[i].text, std::get<2>(expected[i]));
+        EXPECT_EQ(texts[i].font, ids::kFontRecords);
+        EXPECT_EQ(texts[i].front, ui::rgb(255, 255, 255));
+        EXPECT_EQ(texts[i].back, ui::rgb(0, 100, 150));
+    }
+}
+
+TEST_F(ShowTest, ClosedByCloseBoxOrTheMainWindowsCloseRequest) {
+    for (int closer : {kViewer, ids::kMainWindow}) {
+        app.selectRows({1});
+        app.click(ids::kShow);
+        app.click(ids::kLoad);      // dropped while the viewer is open
+        app.click(ids::kSortAuthor);
+        app.tk.closeRequest(closer);
+        app.drive();
+        EXPECT_FALSE(app.tk.isWindowOpen(kViewer)) << closer;
+        EXPECT_TRUE(app.tk.isWindowOpen(ids::kMainWindow)) << closer;
+        EXPECT_EQ(app.state.listName, "") << closer;
+        EXPECT_EQ(app.text(ids::kStatusLine1), "Beta") << closer;
+    }
+    EXPECT_EQ(app.tk.requests().size(), 1u);
+}
+
+TEST_F(ShowTest, NoViewerForOldMissingDamagedFiles) {
+    ASSERT_TRUE(show(0));  // a good picture exists from before
+    ::unlink((dir / "t/Gone.trk").c_str());
+    for (std::size_t row : {2u, 3u, 4u}) {
+        EXPECT_FALSE(show(row)) << row;
+        EXPECT_EQ(app.text(ids::kStatusLine2), app.state.catalogue[row].path);
+    }
+    EXPECT_EQ(app.tk.openedWindows().size(), 2u);
+}
+
+TEST_F(ShowTest, FollowsTheClickedRowAfterSaveListAndCopy) {
+    dir.mkdirs("out");
+    app.state.targetFolder = dir / "out/";
+    app.selectRows({0, 1});
+    app.tk.answerSave(dir / "list.txt");
+    app.click(ids::kSaveList);
+    app.click(ids::kCopy);
+    app.tk.click(kViewer, ids::kCopyStart);
+    app.tk.click(kViewer, ids::kCopyClose);
+    app.click(ids::kShow);
+    app.tk.push([&]() -> std::optional<ui::Event> {
+        EXPECT_EQ(app.tk.window(kViewer)->spec.title, "Alpha.TRK");
+        return std::nullopt;
+    });
+    app.tk.click(kViewer, ids::kViewerImage);
+    app.drive();
+    EXPECT_EQ(app.tk.openedWindows().size(), 3u);
+}
+
+TEST_F(ShowTest, SecondShowBuildsANewPicture) {
+    ASSERT_TRUE(show(0));
+    ASSERT_TRUE(show(1));
+    EXPECT_EQ(app.tk.picture(ids::kPreviewPicture)->at(100, 100), ui::rgb(160, 135, 110));
+}
+
+}  // namespace
+}  // namespace pitbox::test
