@@ -11,28 +11,71 @@ namespace pitbox::preview {
 
 std::span<const std::uint8_t> bitmapTemplate() { return resources::find("preview_template.bmp"); }
 
-ui::Picture buildBasePicture(std::span<const std::uint8_t> file, const HeaderFields& h) {
-    constexpr std::size_t kHeaderBytes = 1078;
-    constexpr std::size_t kPixels = static_cast<std::size_t>(kWidth) * kHeight;
-    constexpr std::size_t kMapStart = static_cast<std::size_t>(kWidth) * (kHeight - kMapRows);  // bottom-up rows
+namespace {
 
-    const auto templ = bitmapTemplate();
-    std::vector<std::uint8_t> bitmap(kHeaderBytes + kPixels, kBackgroundIndex);
-    std::copy_n(templ.begin(), std::min(templ.size(), kHeaderBytes), bitmap.begin());
+// The template followed by the rest of its pixel array, all background: a
+// complete 512 by 560 bitmap.
+std::span<const std::uint8_t> bitmapTemplateWithPixels() {
+    static const std::vector<std::uint8_t> bitmap = [] {
+        const auto templ = bitmapTemplate();
+        std::vector<std::uint8_t> b(templ.begin(), templ.end());
+        b.resize(1078 + static_cast<std::size_t>(kWidth) * kHeight, kBackgroundIndex);
+        return b;
+    }();
+    return bitmap;
+}
+
+const std::array<ui::Colour, 256>& templatePalette() {
+    static const std::array<ui::Colour, 256> palette = [] {
+        std::array<ui::Colour, 256> p{};
+        const ui::ByteReader r(bitmapTemplate());
+        for (std::size_t i = 0; i < 256; ++i) {
+            const auto at = static_cast<std::int64_t>(54 + 4 * i);
+            p[i] = ui::rgb(r.u8(at + 2).value_or(0), r.u8(at + 1).value_or(0), r.u8(at).value_or(0));
+        }
+        return p;
+    }();
+    return palette;
+}
+
+}  // namespace
+
+ui::Picture buildBasePicture(std::span<const std::uint8_t> file, const HeaderFields& h) {
+    // The picture the template describes: 512 by 560, every pixel the background
+    // index. The runs then take the colours of their palette indices; writing the
+    // colours directly gives the same picture as decoding into an 8-bit bitmap and
+    // converting it, without the second pass.
+    static const bool templateDescribesThePicture = [] {
+        const ui::Picture p = ui::pictureFromBitmap(bitmapTemplateWithPixels());
+        return p.width() == kWidth && p.height() == kHeight;
+    }();
+    if (!templateDescribesThePicture) return {};
+    const std::array<ui::Colour, 256>& palette = templatePalette();
+    ui::Picture picture(kWidth, kHeight, palette[kBackgroundIndex]);
 
     const ui::ByteReader r(file);
     const std::int64_t runs = static_cast<std::int64_t>(h.terrainRunCount) + 1;
     if (runs > 0 && r.covers(trackformat::kTerrainRuns, 2 * runs)) {
-        std::size_t at = kHeaderBytes + kMapStart;
-        const std::size_t end = bitmap.size();
-        for (std::int64_t k = 0; k < runs && at < end; ++k) {
+        // Runs start at the bottom-left pixel and go left to right, row by row
+        // upwards; they end where the map ends (after the top row).
+        auto pixels = picture.pixels();
+        std::size_t written = 0;
+        constexpr std::size_t kMapPixels = static_cast<std::size_t>(kWidth) * kMapRows;
+        for (std::int64_t k = 0; k < runs && written < kMapPixels; ++k) {
             const std::uint16_t word = *r.u16(trackformat::kTerrainRuns + 2 * k);
-            const std::size_t length = std::min<std::size_t>(word >> 4, end - at);
-            std::fill_n(bitmap.begin() + static_cast<std::ptrdiff_t>(at), length, kTerrainPalette[word & 15u]);
-            at += length;
+            std::size_t length = std::min<std::size_t>(word >> 4, kMapPixels - written);
+            const ui::Colour colour = palette[kTerrainPalette[word & 15u]];
+            while (length > 0) {
+                const std::size_t row = kMapRows - 1 - written / kWidth;
+                const std::size_t column = written % kWidth;
+                const std::size_t here = std::min<std::size_t>(length, kWidth - column);
+                std::fill_n(pixels.begin() + static_cast<std::ptrdiff_t>(row * kWidth + column), here, colour);
+                written += here;
+                length -= here;
+            }
         }
     }
-    return ui::pictureFromBitmap(bitmap);
+    return picture;
 }
 
 void drawWaterLayer(ui::Picture& picture, std::span<const std::uint8_t> file, const HeaderFields& h) {

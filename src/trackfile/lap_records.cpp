@@ -1,5 +1,6 @@
 #include "trackfile/lap_records.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "ui/text.h"
@@ -9,9 +10,9 @@ namespace pitbox {
 std::string timeText(std::int16_t hundredths) {
     if (hundredths < 100) {
         const int magnitude = std::abs(static_cast<int>(hundredths));
-        std::string digits = std::to_string(magnitude % 100);
-        if (digits.size() < 2) digits.insert(0, "0");
-        return (hundredths < 0 ? "-" : "") + std::to_string(magnitude / 100) + "." + digits;
+        char text[16];
+        std::snprintf(text, sizeof text, "%s%d.%02d", hundredths < 0 ? "-" : "", magnitude / 100, magnitude % 100);
+        return text;
     }
     const std::string t = std::to_string(hundredths);
     const std::size_t lead = hundredths > 999 ? 2 : 1;

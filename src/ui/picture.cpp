@@ -40,12 +40,15 @@ void Picture::line(int x1, int y1, int x2, int y2, Colour c) {
     const long long major = a2 - a1;
     const long long minor = std::llabs(b2 - b1);
     const long long step = b2 >= b1 ? 1 : -1;
+    const bool inside = contains(x1, y1) && contains(x2, y2);
     const long long majorLimit = xMajor ? width_ : height_;
     long long decision = 2 * minor - major;
     long long b = b1;
     for (long long a = a1; a <= a2; ++a) {
-        if (a >= majorLimit) break;
-        if (a >= 0) {
+        if (inside) {
+            set(static_cast<int>(xMajor ? a : b), static_cast<int>(xMajor ? b : a), c);
+        } else {
+            if (a >= majorLimit) break;
             const long long x = xMajor ? a : b;
             const long long y = xMajor ? b : a;
             if (x >= 0 && y >= 0 && x < width_ && y < height_) set(static_cast<int>(x), static_cast<int>(y), c);
@@ -66,35 +69,43 @@ void Picture::line(int x1, int y1, int x2, int y2, Colour c) {
 // between calls, never cleared) marks what this fill has reached.
 void Picture::borderFill(int x, int y, Colour border, Colour fill) {
     if (!contains(x, y) || at(x, y) == border) return;
-    thread_local std::vector<std::uint32_t> stamps;
-    thread_local std::uint32_t generation = 0;
-    if (stamps.size() < pixels_.size()) stamps.assign(pixels_.size(), 0);
+    // One byte a pixel keeps the stamps small enough to stay in the cache; they
+    // are cleared once every 255 fills.
+    thread_local std::vector<std::uint8_t> stampStore;
+    thread_local std::uint8_t generation = 0;
+    if (stampStore.size() < pixels_.size()) stampStore.assign(pixels_.size(), 0);
     if (++generation == 0) {
-        std::fill(stamps.begin(), stamps.end(), 0);
+        std::fill(stampStore.begin(), stampStore.end(), 0);
         generation = 1;
     }
-    const std::uint32_t gen = generation;
-    auto open = [&](int px, int py) { return stamps[index(px, py)] != gen && at(px, py) != border; };
+    const std::uint8_t gen = generation;
+    std::uint8_t* const stamps = stampStore.data();
+    Colour* const pixels = pixels_.data();
+    const std::size_t w = static_cast<std::size_t>(width_);
+    auto open = [&](std::size_t i) { return stamps[i] != gen && pixels[i] != border; };
+
     std::vector<std::pair<int, int>> seeds;
     seeds.emplace_back(x, y);
     while (!seeds.empty()) {
-        auto [sx, sy] = seeds.back();
+        const auto [sx, sy] = seeds.back();
         seeds.pop_back();
-        if (!open(sx, sy)) continue;
-        int left = sx;
-        while (left > 0 && open(left - 1, sy)) --left;
-        int right = sx;
-        while (right + 1 < width_ && open(right + 1, sy)) ++right;
-        for (int px = left; px <= right; ++px) {
-            set(px, sy, fill);
-            stamps[index(px, sy)] = gen;
+        const std::size_t row = static_cast<std::size_t>(sy) * w;
+        if (!open(row + static_cast<std::size_t>(sx))) continue;
+        std::size_t left = static_cast<std::size_t>(sx);
+        while (left > 0 && open(row + left - 1)) --left;
+        std::size_t right = static_cast<std::size_t>(sx);
+        while (right + 1 < w && open(row + right + 1)) ++right;
+        for (std::size_t px = left; px <= right; ++px) {
+            pixels[row + px] = fill;
+            stamps[row + px] = gen;
         }
-        for (int ny : {sy - 1, sy + 1}) {
+        for (const int ny : {sy - 1, sy + 1}) {
             if (ny < 0 || ny >= height_) continue;
+            const std::size_t next = static_cast<std::size_t>(ny) * w;
             bool inRun = false;
-            for (int px = left; px <= right; ++px) {
-                const bool o = open(px, ny);
-                if (o && !inRun) seeds.emplace_back(px, ny);
+            for (std::size_t px = left; px <= right; ++px) {
+                const bool o = open(next + px);
+                if (o && !inRun) seeds.emplace_back(static_cast<int>(px), ny);
                 inRun = o;
             }
         }

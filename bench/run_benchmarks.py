@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Timed commands against their baseline tools on the same trees, warm cache.
+
+usage: run_benchmarks.py BUILD_DIR [WORK_DIR]
+
+Prints the median of several alternating runs of each command and its baseline,
+their ratio, and the peak memory of pitbox-cli. Also runs the Google Benchmark
+programs (preview, fill list).
+"""
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+build = os.path.abspath(sys.argv[1])
+work = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else "/tmp/pitbox-bench")
+bin_dir = os.path.join(build, "bin")
+cli = os.path.join(bin_dir, "pitbox-cli")
+os.makedirs(work, exist_ok=True)
+
+
+def tree(name, *args):
+    path = os.path.join(work, name)
+    if not os.path.isdir(path):
+        print(f"making {name} ...", flush=True)
+        subprocess.run([os.path.join(bin_dir, "make_tree"), path, *map(str, args)], check=True)
+    return path
+
+
+def run(cmd, shell=False):
+    """Runs a command with its output thrown away; returns seconds and peak KiB."""
+    start = time.perf_counter()
+    proc = subprocess.Popen(cmd, shell=shell, stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(proc.pid, 0)
+    elapsed = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit(f"failed: {cmd}")
+    return elapsed, usage.ru_maxrss
+
+
+def compare(title, ours, baseline, runs=7, shell=False, before=None):
+    ours_t, base_t, peak = [], [], 0
+    for _ in range(2):  # warm the cache
+        if before: before()
+        run(ours, shell)
+        if before: before()
+        run(baseline, shell)
+    for _ in range(runs):
+        if before: before()
+        t, rss = run(ours, shell)
+        ours_t.append(t)
+        peak = max(peak, rss)
+        if before: before()
+        base_t.append(run(baseline, shell)[0])
+    o, b = statistics.median(ours_t), statistics.median(base_t)
+    print(f"{title}: pitbox {o * 1000:.1f} ms, baseline {b * 1000:.1f} ms, ratio {o / b:.2f}, "
+          f"peak memory {peak / 1024:.1f} MiB", flush=True)
+
+
+big = tree("list-100k", 5000, 20)
+compare("list 100,000 tracks in 5,000 folders vs find -iname",
+        [cli, "list", big], ["find", big, "-iname", "*.trk"])
+
+scan = tree("scan-10k", 500, 20, 20, 60)
+compare("list --scan 10,000 tracks of 20-60 KB vs cat",
+        [cli, "list", "--scan", scan], f"find {scan} -type f -print0 | xargs -0 cat > /dev/null", shell=True)
+
+sources = sorted(os.path.join(dp, f) for dp, _, fs in os.walk(scan) for f in fs)[:1000]
+target = os.path.join(work, "copy-target")
+
+
+def empty_target():
+    shutil.rmtree(target, ignore_errors=True)
+    os.makedirs(target)
+
+
+# Distinct names, so both copy the same 1,000 files under the same names.
+compare("copy 1,000 tracks vs cp", [cli, "copy", "--to", target, *sources], ["cp", *sources, target],
+        before=empty_target)
+
+for program in ("bench_preview", "bench_fill_list"):
+    subprocess.run([os.path.join(bin_dir, program), "--benchmark_format=console"], check=True)
