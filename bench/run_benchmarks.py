@@ -29,10 +29,11 @@ def tree(name, *args):
     return path
 
 
-def run(cmd, shell=False):
-    """Runs a command with its output thrown away; returns seconds and peak KiB."""
+def run(cmd):
+    """Runs a command (a list, or a shell line) with its output thrown away;
+    returns seconds and peak KiB."""
     start = time.perf_counter()
-    proc = subprocess.Popen(cmd, shell=shell, stdout=subprocess.DEVNULL)
+    proc = subprocess.Popen(cmd, shell=isinstance(cmd, str), stdout=subprocess.DEVNULL)
     _, status, usage = os.wait4(proc.pid, 0)
     elapsed = time.perf_counter() - start
     if os.waitstatus_to_exitcode(status) != 0:
@@ -40,20 +41,20 @@ def run(cmd, shell=False):
     return elapsed, usage.ru_maxrss
 
 
-def compare(title, ours, baseline, runs=7, shell=False, before=None):
+def compare(title, ours, baseline, runs=7, before=None):
     ours_t, base_t, peak = [], [], 0
     for _ in range(2):  # warm the cache
         if before: before()
-        run(ours, shell)
+        run(ours)
         if before: before()
-        run(baseline, shell)
+        run(baseline)
     for _ in range(runs):
         if before: before()
-        t, rss = run(ours, shell)
+        t, rss = run(ours)
         ours_t.append(t)
         peak = max(peak, rss)
         if before: before()
-        base_t.append(run(baseline, shell)[0])
+        base_t.append(run(baseline)[0])
     o, b = statistics.median(ours_t), statistics.median(base_t)
     print(f"{title}: pitbox {o * 1000:.1f} ms, baseline {b * 1000:.1f} ms, ratio {o / b:.2f}, "
           f"peak memory {peak / 1024:.1f} MiB", flush=True)
@@ -65,7 +66,7 @@ compare("list 100,000 tracks in 5,000 folders vs find -iname",
 
 scan = tree("scan-10k", 500, 20, 20, 60)
 compare("list --scan 10,000 tracks of 20-60 KB vs cat",
-        [cli, "list", "--scan", scan], f"find {scan} -type f -print0 | xargs -0 cat > /dev/null", shell=True)
+        [cli, "list", "--scan", scan], f"find {scan} -type f -print0 | xargs -0 cat > /dev/null")
 
 sources = sorted(os.path.join(dp, f) for dp, _, fs in os.walk(scan) for f in fs)[:1000]
 target = os.path.join(work, "copy-target")

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/catalogue.h"
+#include "support/catalogue_of.h"
 #include "ui/text.h"
 
 namespace pitbox::test {
@@ -12,11 +13,7 @@ std::vector<std::string> names(const Catalogue& c) {
     return out;
 }
 
-Catalogue make(std::initializer_list<TrackEntry> entries) {
-    Catalogue c;
-    for (const auto& e : entries) c.append() = e;
-    return c;
-}
+Catalogue make(std::initializer_list<TrackEntry> entries) { return catalogueOf(entries); }
 
 TEST(Catalogue, NameSortFoldsOnlyAsciiCapitalsAndIsStable) {
     struct Case {

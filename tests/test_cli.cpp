@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 #include "library/list_export.h"
 #include "preview/preview.h"
+#include "support/catalogue_of.h"
 #include "support/temp_dir.h"
 #include "support/track_writer.h"
 #include "ui/image_files.h"
@@ -69,7 +70,7 @@ TEST_F(CliTree, ListTakesTheFolderAsGiven) {
         {"b", "", 0, 0, "", dir / "t/b.trk", false},
         {"old", "", 0, 0, "", dir / "t/old.trk", false},
     };
-    EXPECT_EQ(r.out, exportListText(expected));
+    EXPECT_EQ(r.out, exportListText(catalogueOf(expected).entries()));
 }
 
 TEST_F(CliTree, ListScanAndSortInTurn) {
@@ -82,7 +83,7 @@ TEST_F(CliTree, ListScanAndSortInTurn) {
         {"old", "zz_Old KS<1.05", 0, 0, " ", dir / "t/old.trk", false},
     };
     const auto bytes = readFile(dir / "out.txt");
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), exportListText(expected));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), exportListText(catalogueOf(expected).entries()));
 }
 
 TEST_F(CliTree, HeaderAsJson) {

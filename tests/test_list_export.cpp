@@ -2,6 +2,7 @@
 
 #include "library/atomic_file.h"
 #include "library/list_export.h"
+#include "support/catalogue_of.h"
 #include "support/temp_dir.h"
 #include "support/track_writer.h"
 
@@ -11,7 +12,7 @@ namespace {
 const std::string kHead = "Trackname  Worlsize  Tracklenght  Author  Record/FastLap Path\r\n";
 
 TEST(ListExport, EmptyCatalogueGivesThreeLines) {
-    EXPECT_EQ(exportListText({}), "0 Tracks\r\n" + kHead + " \r\n");
+    EXPECT_EQ(exportListText(Catalogue().entries()), "0 Tracks\r\n" + kHead + " \r\n");
 }
 
 TEST(ListExport, FixedWidthLines) {
@@ -39,7 +40,7 @@ TEST(ListExport, FixedWidthLines) {
              std::string(30, ' ') + " /\xC3\xA9.trk\r\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(exportLine(c.entry), c.line) << c.what;
-    EXPECT_EQ(exportListText({cases[0].entry, cases[1].entry}),
+    EXPECT_EQ(exportListText(catalogueOf({cases[0].entry, cases[1].entry}).entries()),
               "2 Tracks\r\n" + kHead + " \r\n" + cases[0].line + cases[1].line);
 }
 

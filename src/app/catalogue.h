@@ -1,6 +1,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,10 +21,49 @@ struct TrackEntry {
 enum class SortKey { Name, Author, WorldSize, Length };
 
 // The ordered list of tracks the table shows (row i is entry i) with a cursor,
-// the current entry, which is one entry or none.
+// the current entry, which is one entry or none. Entries stay where they were
+// made; the order is a list of pointers, so a sort moves pointers, never entries
+// or their texts.
 class Catalogue {
 public:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+    // The entries in table order.
+    class Range {
+    public:
+        class Iterator {
+        public:
+            using iterator_category = std::forward_iterator_tag;
+            using value_type = TrackEntry;
+            using difference_type = std::ptrdiff_t;
+            using pointer = TrackEntry*;
+            using reference = TrackEntry&;
+            explicit Iterator(TrackEntry* const* at = nullptr) : at_(at) {}
+            TrackEntry& operator*() const { return **at_; }
+            TrackEntry* operator->() const { return *at_; }
+            Iterator& operator++() {
+                ++at_;
+                return *this;
+            }
+            Iterator operator++(int) {
+                Iterator old = *this;
+                ++at_;
+                return old;
+            }
+            bool operator==(const Iterator&) const = default;
+
+        private:
+            TrackEntry* const* at_;
+        };
+        Range(TrackEntry* const* first, std::size_t count) : first_(first), count_(count) {}
+        Iterator begin() const { return Iterator(first_); }
+        Iterator end() const { return Iterator(first_ + count_); }
+        std::size_t size() const { return count_; }
+
+    private:
+        TrackEntry* const* first_;
+        std::size_t count_;
+    };
 
     void clear();
     TrackEntry& append();
@@ -31,20 +72,21 @@ public:
     // returns nullptr and leaves the last entry current.
     TrackEntry* step();
     // An index outside the entries leaves no current entry.
-    void select(std::size_t index) { current_ = index < entries_.size() ? index : npos; }
-    TrackEntry* current() { return current_ == npos ? nullptr : &entries_[current_]; }
+    void select(std::size_t index) { current_ = index < order_.size() ? index : npos; }
+    TrackEntry* current() { return current_ == npos ? nullptr : order_[current_]; }
     std::size_t currentIndex() const { return current_; }
-    std::size_t count() const { return entries_.size(); }
-    const std::vector<TrackEntry>& entries() const { return entries_; }
-    std::vector<TrackEntry>& entries() { return entries_; }
-    TrackEntry& operator[](std::size_t i) { return entries_[i]; }
+    std::size_t count() const { return order_.size(); }
+    Range entries() const { return {order_.data(), order_.size()}; }
+    TrackEntry& operator[](std::size_t i) { return *order_[i]; }
+    const TrackEntry& operator[](std::size_t i) const { return *order_[i]; }
 
     // Ascending and stable: entries with equal keys keep their order, so sorts
     // compose. Texts compare with ASCII capitals folded, numbers as signed values.
     void sort(SortKey key);
 
 private:
-    std::vector<TrackEntry> entries_;
+    std::deque<TrackEntry> storage_;
+    std::vector<TrackEntry*> order_;
     std::size_t current_ = npos;
 };
 

@@ -111,11 +111,11 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         for (TrackEntry& e : catalogue.entries()) refreshEntry(e, buffer, header);
     }
     for (SortKey key : sorts) catalogue.sort(key);
-    const std::string text = exportListText(catalogue.entries());
     if (output) {
-        if (auto error = writeFileAtomically(*output, text)) return fail(err, *output + ": " + *error);
+        if (auto error = writeFileAtomically(*output, exportListText(catalogue.entries())))
+            return fail(err, *output + ": " + *error);
     } else {
-        out << text;
+        exportList(catalogue.entries(), [&](std::string_view piece) { out.write(piece.data(), static_cast<std::streamsize>(piece.size())); });
         if (!out.flush()) return fail(err, "cannot write the list");
     }
     return 0;

@@ -19,35 +19,20 @@ struct Fd {
     }
 };
 
+// Copies `size` bytes (the size when the copy began), in the kernel where the file
+// systems allow it.
 bool copyBytes(int from, int to, off_t size) {
     off_t offset = 0;
     while (offset < size) {
-        const ssize_t n = ::copy_file_range(from, &offset, to, nullptr, static_cast<std::size_t>(size - offset), 0);
+        const auto want = static_cast<std::size_t>(size - offset);
+        ssize_t n = ::copy_file_range(from, &offset, to, nullptr, want, 0);
+        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP))
+            n = ::sendfile(to, from, &offset, want);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
-            const ssize_t m = ::sendfile(to, from, &offset, static_cast<std::size_t>(size - offset));
-            if (m < 0 && errno == EINTR) continue;
-            if (m <= 0) return false;
-            continue;
-        }
         if (n == 0) break;  // the file shrank meanwhile
         if (n < 0) return false;
     }
-    // A file that grew while it was copied: take the rest too.
-    char chunk[65536];
-    for (;;) {
-        const ssize_t n = ::pread(from, chunk, sizeof chunk, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(to, chunk + done, static_cast<std::size_t>(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) return false;
-            done += w;
-        }
-        offset += n;
-    }
+    return true;
 }
 
 }  // namespace

@@ -24,15 +24,18 @@ struct Folder {
     std::size_t next = 0;
     dev_t device = 0;
     ino_t inode = 0;
+    int fd = -1;  // kept open while its subfolders are walked, to open them by name
 };
 
 // Lists one folder: reports its track files and fills in its subfolders.
 // Returns false when the folder cannot be listed.
 bool listFolder(int fd, Folder& folder,
                 const std::function<void(std::string_view, std::string&&)>& onTrack) {
-    DIR* dir = ::fdopendir(fd);
+    // The listing gets its own descriptor; `fd` stays for opening the subfolders.
+    const int listingFd = ::dup(fd);
+    DIR* dir = listingFd < 0 ? nullptr : ::fdopendir(listingFd);
     if (!dir) {
-        ::close(fd);
+        if (listingFd >= 0) ::close(listingFd);
         return false;
     }
     while (const dirent* entry = ::readdir(dir)) {
@@ -63,8 +66,9 @@ bool listFolder(int fd, Folder& folder,
 void walkTrackFolders(const std::string& root,
                       const std::function<void(std::string_view fileName, std::string&& path)>& onTrack) {
     std::vector<Folder> path;  // the folders whose subtrees are being walked
-    auto enter = [&](std::string folderPath) {
-        const int fd = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    auto enter = [&](std::string folderPath, const char* name) {
+        const int fd = path.empty() ? ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                    : ::openat(path.back().fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) return;
         struct stat st {};
         if (::fstat(fd, &st) != 0) {
@@ -80,12 +84,15 @@ void walkTrackFolders(const std::string& root,
         folder.path = std::move(folderPath);
         folder.device = st.st_dev;
         folder.inode = st.st_ino;
+        folder.fd = fd;
         if (listFolder(fd, folder, onTrack)) path.push_back(std::move(folder));
+        else ::close(fd);
     };
-    enter(root);
+    enter(root, nullptr);
     while (!path.empty()) {
         Folder& top = path.back();
         if (top.next == top.subfolders.size()) {
+            ::close(top.fd);
             path.pop_back();
             continue;
         }
@@ -95,7 +102,7 @@ void walkTrackFolders(const std::string& root,
         sub += top.path;
         sub += name;
         sub += '/';
-        enter(std::move(sub));
+        enter(std::move(sub), name.c_str());
     }
 }
 

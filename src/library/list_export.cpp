@@ -32,14 +32,28 @@ std::string exportLine(const TrackEntry& e) {
     return line;
 }
 
-std::string exportListText(const std::vector<TrackEntry>& entries) {
+void exportList(Catalogue::Range entries, const std::function<void(std::string_view)>& sink) {
+    constexpr std::size_t kPiece = 64 * 1024;
     std::string out;
-    out.reserve(64 + entries.size() * 180);
+    out.reserve(kPiece + 1024);
     out += std::to_string(entries.size()) + " Tracks" + kEol;
     out += std::string("Trackname  Worlsize  Tracklenght  Author  Record/FastLap Path") + kEol;
     out += std::string(" ") + kEol;
-    for (const TrackEntry& e : entries) out += exportLine(e);
-    return out;
+    for (const TrackEntry& e : entries) {
+        out += exportLine(e);
+        if (out.size() >= kPiece) {
+            sink(out);
+            out.clear();
+        }
+    }
+    sink(out);
+}
+
+std::string exportListText(Catalogue::Range entries) {
+    std::string text;
+    text.reserve(64 + entries.size() * 180);
+    exportList(entries, [&](std::string_view piece) { text += piece; });
+    return text;
 }
 
 }  // namespace pitbox
