@@ -226,8 +226,8 @@ TEST(LargeCatalogue, HundredThousandRowsInEveryCount) {
     ScriptedApp app;
     for (int i = 0; i < 100000; ++i) {
         TrackEntry& e = app.state.catalogue.append();
-        e.name = "t" + std::to_string(i);
-        e.path = "/x/t" + std::to_string(i) + ".trk";
+        e.name = std::string("t").append(std::to_string(i));
+        e.path = std::string("/x/").append(e.name).append(".trk");
     }
     fillList(app.state);
     std::vector<std::size_t> rows;

@@ -7,7 +7,13 @@
 #include "cli/cli.h"
 #include "ui/qt/qt_text_painter.h"
 
+// Qt's own warnings (a missing runtime folder, say) are not the user's business here.
+static void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << "pitbox-cli: " << message.toStdString() << "\n";
+}
+
 int main(int argc, char** argv) {
+    qInstallMessageHandler(quietQt);
     std::vector<std::string> args(argv + 1, argv + argc);
     std::unique_ptr<QGuiApplication> app;
     auto painters = [&](int font) -> std::unique_ptr<pitbox::ui::TextPainter> {

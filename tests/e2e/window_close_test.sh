@@ -19,6 +19,6 @@ for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$pid" 2>/dev/null; then echo "still running after the close request"; kill "$pid"; exit 1; fi
 wait "$pid"
 code=$?
+[ "$code" -eq 0 ] || { echo "exit code $code"; cat "$work/log"; rm -rf "$work"; exit 1; }
 rm -rf "$work"
-[ "$code" -eq 0 ] || { echo "exit code $code"; exit 1; }
 echo "window 1000x720 titled Kestrun Pitbox closed with exit code 0"

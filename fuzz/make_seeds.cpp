@@ -1,0 +1,30 @@
+// Writes the seed corpus of the fuzz targets into a folder.
+#include <string>
+
+#include "support/track_writer.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    using pitbox::test::TrackSpec;
+    const std::string dir = std::string(argv[1]) + "/";
+    TrackSpec plain;
+    plain.terrainRuns = {0x0A31, 0x2002, 0xFFF5};
+    plain.objects = {{10, 100, 100, 0}, {9, 200, 200, 0}, {17, 512, 512, 30}, {1, 300, 300, 61}, {25, 1, 1, 0}};
+    plain.recordTimes[1] = 4523;
+    plain.drivers = {"Ann", "Bob"};
+    plain.gapBeforeAuthor = 0;
+    pitbox::test::saveTrack(dir + "plain.trk", plain);
+    TrackSpec tiny = plain;
+    tiny.worldSize = 1;
+    tiny.waterLevel = 255;
+    pitbox::test::saveTrack(dir + "tiny_world.trk", tiny);
+    pitbox::test::saveTrack(dir + "old.trk", TrackSpec::oldFormat());
+    TrackSpec cut = plain;
+    cut.truncateAt = 4200;
+    pitbox::test::saveTrack(dir + "cut.trk", cut);
+    TrackSpec noObjects;
+    noObjects.objectCount = -1;
+    noObjects.worldSize = 0;
+    pitbox::test::saveTrack(dir + "no_objects.trk", noObjects);
+    return 0;
+}

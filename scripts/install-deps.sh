@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Kestrun Pitbox need on Debian 12,
+# leaving out what is there already.
+set -euo pipefail
+packages=(
+    build-essential cmake pkg-config
+    qt6-base-dev libgl-dev          # Qt 6 Widgets
+    libgtest-dev libbenchmark-dev   # tests and benchmarks
+    clang libclang-rt-14-dev        # sanitizers and libFuzzer
+    fonts-liberation                # a metric twin of Arial
+    xvfb xdotool x11-utils xauth imagemagick python3   # the tests in a real X window, screenshots
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
