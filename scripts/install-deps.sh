@@ -9,6 +9,7 @@ packages=(
     clang libclang-rt-14-dev        # sanitizers and libFuzzer
     fonts-liberation                # a metric twin of Arial
     xvfb xdotool x11-utils xauth imagemagick python3   # the tests in a real X window, screenshots
+    tesseract-ocr tesseract-ocr-eng                    # reading the window back in the end-to-end test
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -13,6 +13,7 @@
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "app/main_window.h"
+#include "ui/qt/app_icon.h"
 #include "ui/qt/qt_toolkit.h"
 #include "ui/qt/row_table_model.h"
 
@@ -120,6 +121,20 @@ TEST_F(QtApp, OpaqueTextOnAPicture) {
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 200; ++x) white += p.at(x, y) == ui::rgb(255, 255, 255);
     EXPECT_GT(white, 10u);
+}
+
+TEST(QtIcon, WindowsShowTheApplicationIcon) {
+    QApplication::setWindowIcon(ui::applicationIcon());
+    ui::QtToolkit tk;
+    AppState state(tk);
+    startUp(state, "/tmp");
+    tk.openWindow({ids::kSecondWindow, "Copy Tracks", 0, 0, 600, 300, ids::kMainWindow, true});
+    for (int window : {ids::kMainWindow, ids::kSecondWindow}) {
+        const QList<QSize> sizes = tk.windowWidget(window)->windowIcon().availableSizes();
+        EXPECT_TRUE(sizes.contains(QSize(48, 48))) << window;
+        EXPECT_TRUE(sizes.contains(QSize(256, 256))) << window;
+    }
+    QApplication::setWindowIcon(QIcon());
 }
 
 TEST_F(QtApp, SecondWindowIsOwnedAndClosable) {

@@ -313,6 +313,34 @@ QImage sortTrackButton(int w, int h) {
     return image;
 }
 
+// The application icon: a road loop on grass with a chequered flag.
+QImage appIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double s = size;
+    p.setPen(QPen(QColor(30, 90, 40), s / 32));
+    p.setBrush(QColor(120, 190, 80));
+    p.drawRoundedRect(QRectF(s * 0.04, s * 0.04, s * 0.92, s * 0.92), s * 0.18, s * 0.18);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(235, 235, 235), s * 0.16, Qt::SolidLine, Qt::RoundCap));
+    p.drawEllipse(QRectF(s * 0.18, s * 0.26, s * 0.64, s * 0.48));
+    p.setPen(QPen(QColor(90, 90, 95), s * 0.12, Qt::SolidLine, Qt::RoundCap));
+    p.drawEllipse(QRectF(s * 0.18, s * 0.26, s * 0.64, s * 0.48));
+    // Chequered flag on a pole, top right.
+    p.setPen(QPen(QColor(60, 40, 20), s / 40));
+    p.drawLine(QPointF(s * 0.62, s * 0.12), QPointF(s * 0.62, s * 0.56));
+    const double cell = s * 0.06;
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 4; ++col) {
+            p.setPen(Qt::NoPen);
+            p.setBrush((row + col) % 2 ? Qt::white : Qt::black);
+            p.drawRect(QRectF(s * 0.62 + col * cell, s * 0.12 + row * cell, cell, cell));
+        }
+    return image;
+}
+
 bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -353,6 +381,8 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (const Item& item : items) ok = writeFile(folder + item.file, toBmp(item.image, palette)) && ok;
     ok = writeFile(folder + "preview_template.bmp", previewTemplate()) && ok;
+    for (int size : {48, 256})
+        ok = appIcon(size).save(QString::fromStdString(folder + "icons/kestrun-pitbox-" + std::to_string(size) + ".png")) && ok;
     if (!ok) std::cerr << "make_resources: cannot write into " << folder << "\n";
     return ok ? 0 : 1;
 }

@@ -1,6 +1,5 @@
 // The desktop program: Qt backend, start-up, the main event loop.
 #include <QApplication>
-#include <QIcon>
 #include <unistd.h>
 
 #include <climits>
@@ -8,13 +7,14 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "ui/qt/app_icon.h"
 #include "ui/qt/qt_toolkit.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestrun Pitbox");
     QApplication::setDesktopFileName("kestrun-pitbox");
-    QApplication::setWindowIcon(QIcon::fromTheme("kestrun-pitbox"));
+    QApplication::setWindowIcon(pitbox::ui::applicationIcon());
 
     char cwd[PATH_MAX];
     const std::string workingFolder = ::getcwd(cwd, sizeof cwd) ? cwd : "/";

@@ -1,4 +1,5 @@
-// Writes a track file for the end-to-end tests: write_track OUT [old|damaged|v110]
+// Writes a track file for the end-to-end tests:
+//   write_track OUT [plain|old|damaged|v110] [WORLD_SIZE LENGTH AUTHOR]
 #include <iostream>
 #include <string>
 
@@ -6,7 +7,7 @@
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::cerr << "usage: write_track OUT [old|damaged|v110]\n";
+        std::cerr << "usage: write_track OUT [plain|old|damaged|v110] [WORLD_SIZE LENGTH AUTHOR]\n";
         return 2;
     }
     const std::string kind = argc > 2 ? argv[2] : "";
@@ -22,6 +23,11 @@ int main(int argc, char** argv) {
     for (int j = 0; j < 64; ++j)
         for (int i = 0; i < 64; ++i) s.heightGrid[static_cast<std::size_t>(64 * j + i)] = static_cast<std::uint8_t>(2 * (i + j));
     s.objects = {{17, 600, 600, 20}, {1, 400, 500, 0}, {10, 300, 300, 0}};
+    if (argc > 5) {
+        s.worldSize = static_cast<std::uint8_t>(std::stoi(argv[3]));
+        s.trackLength = std::stoi(argv[4]);
+        s.author = argv[5];
+    }
     if (kind == "old") s.version = 260;
     if (kind == "v110") s.objects.push_back({30, 10, 10, 0});
     if (kind == "damaged") s.truncateAt = 5000;

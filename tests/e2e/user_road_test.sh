@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# A user's road through the real program in a real X window, with real input
+# events: Load through the folder requester, Scan, the four sorts, a row click,
+# Show and a click on the picture, Copy with New, Save List through the save
+# requester, and closing the main window. After each step it checks what the
+# user would see (status lines and table read off the screen, window titles and
+# sizes) and the files written, and keeps a screenshot of the step.
+#   user_road_test.sh PITBOX PITBOX_CLI WRITE_TRACK SCREENSHOT_FOLDER
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/xvfb_lib.sh"
+pitbox=$1 cli=$2 writer=$3 shots=$4
+for tool in tesseract convert import; do
+    command -v "$tool" >/dev/null || { echo "missing $tool: run the README's test command, which installs it"; exit 1; }
+done
+start_xvfb
+rm -rf "$shots"
+mkdir -p "$shots"
+work=$(mktemp -d)
+pid=""
+cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; kill "$XVFB_PID" 2>/dev/null; }
+trap cleanup EXIT
+fail() { echo "FAIL at step $step: $*"; import -window root "$shots/failed-$step.png" 2>/dev/null; [ -f "$work/log" ] && cat "$work/log"; exit 1; }
+
+# Tracks: nested folders, an old-format file, a damaged one, a 1.10 track.
+t="$work/tracks"
+mkdir -p "$t/sub/deep"
+"$writer" "$t/Alpine.trk" plain 200 9000 Mara
+"$writer" "$t/Brook.trk" plain 120 3000 Zed
+"$writer" "$t/sub/Cedar.TRK" v110 240 12000 Ivy
+"$writer" "$t/sub/deep/Dune.trk" plain 90 40000 Kim
+"$writer" "$t/Old.trk" old
+"$writer" "$t/sub/Cut.trk" damaged
+echo "not a track" >"$t/notes.txt"
+
+step=0
+shot() { step=$((step + 1)); import -window root "$shots/$(printf %02d "$step")-$1.png"; }
+# Reads a region of the main window (client coordinates) off the screen.
+read_screen() { # x y width height
+    import -window "$main" "$work/window.png" &&
+        convert "$work/window.png" -crop "$3x$4+$1+$2" +repage -scale 300% "$work/ocr.png" &&
+        tesseract "$work/ocr.png" - 2>/dev/null | tr -s ' \n' ' '
+}
+status1() { read_screen 130 620 850 24; }
+status2() { read_screen 130 645 850 24; }
+names() { read_screen 12 29 150 110; }
+expect_screen() { # what, text read, expected words...
+    local what=$1 got=$2
+    shift 2
+    for word in "$@"; do
+        case "$got" in *"$word"*) ;; *) fail "$what shows '$got', expected '$word'";; esac
+    done
+}
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
+type_answer() { # window title, text
+    local dialog
+    dialog=$(wait_window "$1") || fail "no requester titled '$1'"
+    xdotool windowfocus --sync "$dialog" 2>/dev/null
+    xdotool type --delay 2 "$2"
+    xdotool key Return
+    sleep 0.8
+}
+expect_order() { # names in table order
+    local got
+    got=$(names)
+    local previous=-1
+    for name in "$@"; do
+        local rest=${got#*"$name"}
+        [ "$rest" != "$got" ] || fail "table shows '$got', expected $name"
+        local at=$(( ${#got} - ${#rest} ))
+        [ "$at" -gt "$previous" ] || fail "table shows '$got', expected the order $*"
+        previous=$at
+    done
+}
+
+cd "$work" || exit 1
+"$pitbox" >"$work/log" 2>&1 &
+pid=$!
+main=$(wait_window "Kestrun Pitbox") || fail "no main window"
+shot start
+
+click "$main" 60 693                      # Load
+type_answer "Open Track Directory" "$t"
+shot load
+expect_screen "status line 1" "$(status1)" "6 Tracks found"
+
+click "$main" 162 693                     # Scan
+sleep 0.5
+shot scan
+expect_screen "status line 1" "$(status1)" "6 Tracks found"
+expect_order Alpine Brook Cedar Cut Dune Old
+expect_screen "the 1.10 mark" "$(names)" "1.10"
+
+click "$main" 767 693; shot sort-author;  expect_order Cut Cedar Dune Alpine Brook Old
+click "$main" 866 693; shot sort-ws;      expect_order Cut Old Dune Brook Alpine Cedar
+click "$main" 953 693; shot sort-km;      expect_order Cut Old Brook Alpine Cedar Dune
+click "$main" 638 693; shot sort-track;   expect_order Alpine Brook Cedar Cut Dune Old
+
+click "$main" 80 37                       # row 0
+xdotool keydown ctrl; click "$main" 80 55; xdotool keyup ctrl   # and row 1
+shot row-click
+expect_screen "status line 1" "$(status1)" "Alpine"
+expect_screen "status line 2" "$(status2)" "tracks" "Alpine"
+expect_screen "selection counter" "$(read_screen 415 682 60 24)" "2/6"
+
+click "$main" 60 640                      # Show
+viewer=$(wait_window "Alpine.trk") || fail "no viewer titled Alpine.trk"
+size=$(xwininfo -id "$viewer" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+[ "$size" = "532x580" ] || fail "viewer client size $size"
+shot viewer
+click "$viewer" 200 200                   # a click on the picture closes it
+xdotool search --onlyvisible --name "^Alpine.trk$" >/dev/null && fail "viewer still open"
+
+click "$main" 349 693                     # Copy
+copy=$(wait_window "Copy Tracks") || fail "no Copy Tracks window"
+size=$(xwininfo -id "$copy" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+[ "$size" = "600x300" ] || fail "Copy Tracks client size $size"
+shot copy-window
+click "$copy" 290 118                     # New
+type_answer "Make New Folder in" "Picked"
+[ -d "$work/Picked" ] || fail "no new folder"
+click "$copy" 300 184                     # Copy
+shot copied
+cmp -s "$t/Alpine.trk" "$work/Picked/Alpine.trk" || fail "Alpine.trk not copied"
+cmp -s "$t/Brook.trk" "$work/Picked/Brook.trk" || fail "Brook.trk not copied"
+[ "$(ls "$work/Picked" | wc -l)" -eq 2 ] || fail "more than the two selected tracks copied"
+click "$copy" 300 258                     # Close
+xdotool search --onlyvisible --name "^Copy Tracks$" >/dev/null && fail "Copy Tracks still open"
+
+click "$main" 254 693                     # Save List
+type_answer "Save List" "$work/list.txt"
+shot saved
+"$cli" list --scan --sort name "$t" >"$work/expected.txt" || fail "pitbox-cli list"
+cmp -s "$work/list.txt" "$work/expected.txt" || fail "the saved list differs from pitbox-cli's"
+
+python3 "$here/xclose.py" "$main"
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "still running after the close request"
+wait "$pid"
+code=$?
+pid=""
+[ "$code" -eq 0 ] || fail "exit code $code"
+echo "user road: 1 passed, 0 failed ($step screenshots in $shots)"
