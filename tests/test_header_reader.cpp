@@ -226,8 +226,8 @@ TEST(Windows1252, EveryByteDecodes) {
     EXPECT_EQ(decodeWindows1252("Plain"), "Plain");
     // Every byte becomes one character.
     std::size_t characters = 0;
-    for (unsigned char c : utf8)
-        if ((c & 0xC0) != 0x80) ++characters;
+    for (char c : utf8)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++characters;
     EXPECT_EQ(characters, 255u);
 }
 

@@ -72,6 +72,7 @@ TrackObject object(std::int8_t kind, Point p, double headingRadians) {
 }
 
 TrackSpec build(const Design& d, std::mt19937& random) {
+    auto uniform = [&random](unsigned below) { return static_cast<double>(random() % below); };
     TrackSpec s;
     s.worldSize = d.worldSize;
     s.author = d.author;
@@ -92,7 +93,7 @@ TrackSpec build(const Design& d, std::mt19937& random) {
     };
     // Meadow patches, then the road with kerbs on both sides.
     for (int i = 0; i < 14; ++i)
-        paint({30.0 + random() % 450, 30.0 + random() % 450}, 10.0 + random() % 30, Meadow);
+        paint({30.0 + uniform(450), 30.0 + uniform(450)}, 10.0 + uniform(30), Meadow);
     constexpr int kSteps = 2400;
     for (int i = 0; i < kSteps; ++i) paint(loopAt(d, 2 * M_PI * i / kSteps), 11, Kerb);
     for (int i = 0; i < kSteps; ++i) paint(loopAt(d, 2 * M_PI * i / kSteps), 8, d.road);
@@ -138,7 +139,7 @@ TrackSpec build(const Design& d, std::mt19937& random) {
         s.objects.push_back(object(23, beside(t + 0.1, 16), heading(t)));
     }
     for (int k = 0; k < 90; ++k) {
-        const Point p{15.0 + random() % 480, 15.0 + random() % 480};
+        const Point p{15.0 + uniform(480), 15.0 + uniform(480)};
         s.objects.push_back(object(k % 4 ? 10 : 9, p, 0));
     }
     if (d.needs110) s.objects.push_back(object(31, loopAt(d, 1.0), 0));
@@ -178,10 +179,17 @@ int main(int argc, char** argv) {
         }
         Design windows1252 = d;
         // Texts in track files are Windows-1252.
-        auto toCp1252 = [](std::string s) {
-            const std::string umlaut = "\xC3\xA4";
-            for (std::size_t at; (at = s.find(umlaut)) != std::string::npos;) s.replace(at, umlaut.size(), "\xE4");
-            return s;
+        auto toCp1252 = [](const std::string& utf8) {
+            std::string out;
+            for (std::size_t i = 0; i < utf8.size(); ++i) {
+                if (utf8.compare(i, 2, "\xC3\xA4") == 0) {
+                    out.push_back('\xE4');
+                    ++i;
+                } else {
+                    out.push_back(utf8[i]);
+                }
+            }
+            return out;
         };
         windows1252.author = toCp1252(d.author);
         pitbox::test::saveTrack(folder + d.file, build(windows1252, random));

@@ -128,9 +128,9 @@ Picture pictureFromBitmap(std::span<const std::uint8_t> bmp) {
     const int w = *width;
     const int h = static_cast<int>(std::llabs(*height));
     const bool bottomUp = *height > 0;
-    const std::size_t stride = (static_cast<std::size_t>(w) + 3) & ~std::size_t{3};
-    const std::size_t paletteAt = 14 + static_cast<std::size_t>(*infoSize);
-    auto pixelBytes = r.bytes(*pixelOffset, stride * static_cast<std::size_t>(h));
+    const std::int64_t stride = (w + 3) & ~3;
+    const std::int64_t paletteAt = 14 + static_cast<std::int64_t>(*infoSize);
+    auto pixelBytes = r.bytes(*pixelOffset, stride * h);
     auto paletteBytes = r.bytes(paletteAt, 1024);
     if (!pixelBytes || !paletteBytes) return {};
     Colour palette[256];
@@ -141,7 +141,7 @@ Picture pictureFromBitmap(std::span<const std::uint8_t> bmp) {
     Picture picture(w, h);
     auto out = picture.pixels();
     for (int row = 0; row < h; ++row) {
-        const auto* src = pixelBytes->data() + stride * static_cast<std::size_t>(bottomUp ? h - 1 - row : row);
+        const auto* src = pixelBytes->data() + stride * (bottomUp ? h - 1 - row : row);
         Colour* dst = out.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(w);
         for (int col = 0; col < w; ++col) dst[col] = palette[src[col]];
     }
