@@ -6,7 +6,7 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev libgl-dev          # Qt 6 Widgets
     libgtest-dev libbenchmark-dev   # tests and benchmarks
-    clang libclang-rt-14-dev        # sanitizers and libFuzzer
+    clang clang-tidy libclang-rt-14-dev   # sanitizers, libFuzzer, static analysis
     fonts-liberation                # a metric twin of Arial
     xvfb xdotool x11-utils xauth imagemagick python3   # the tests in a real X window, screenshots
     tesseract-ocr tesseract-ocr-eng                    # reading the window back in the end-to-end test

@@ -19,7 +19,7 @@ struct Result {
     std::string out, err;
 };
 
-Result cli(std::vector<std::string> args) {
+Result cli(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int code = cli::run(args, out, err);
     return {code, out.str(), err.str()};

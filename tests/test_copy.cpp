@@ -53,6 +53,7 @@ TEST(CopyPlan, NumbersClashingNames) {
 
 TEST(CopyPlan, LargeSelectionsStayDistinct) {
     std::vector<std::string> sources;
+    sources.reserve(20000);
     for (int i = 0; i < 20000; ++i) sources.push_back("/f" + std::to_string(i % 7) + "/Ring.trk");
     const auto t = targets(sources);
     std::set<std::string> unique(t.begin(), t.end());

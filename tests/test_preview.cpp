@@ -122,10 +122,10 @@ TEST(WaterLayer, RowsAndStrictComparison) {
         std::size_t waterPixels;
     };
     const Case cases[] = {
-        {"level 1 over zeros: rows 0 to 510", 1, 0, 512u * 511u},
+        {"level 1 over zeros: rows 0 to 510", 1, 0, std::size_t{512} * 511},
         {"level 0 paints nothing", 0, 0, 0},
         {"level 255 leaves height 255 dry", 255, 255, 0},
-        {"level 255 floods height 254", 255, 254, 512u * 511u},
+        {"level 255 floods height 254", 255, 254, std::size_t{512} * 511},
         {"equal height stays dry", 100, 100, 0},
     };
     for (const auto& c : cases) {

@@ -114,7 +114,7 @@ TrackSpec build(const Design& d, std::mt19937& random) {
             double h = 120 + 60 * std::sin(x / 57.0) * std::cos(y / 71.0);
             const double toLake = std::hypot(x - lake.x, y - lake.y);
             if (toLake < 60) h = 20 + toLake;
-            s.heightGrid[static_cast<std::size_t>(64 * j + i)] = static_cast<std::uint8_t>(std::clamp(h, 0.0, 255.0));
+            s.heightGrid[static_cast<std::size_t>(64 * j) + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(std::clamp(h, 0.0, 255.0));
         }
 
     // Objects: the start line, checkpoints across the road, blocks and trees beside it.

@@ -33,7 +33,7 @@ std::string exportLine(const TrackEntry& e) {
 }
 
 void exportList(Catalogue::Range entries, const std::function<void(std::string_view)>& sink) {
-    constexpr std::size_t kPiece = 64 * 1024;
+    constexpr std::size_t kPiece = std::size_t{64} * 1024;
     std::string out;
     out.reserve(kPiece + 1024);
     out += std::to_string(entries.size()) + " Tracks" + kEol;

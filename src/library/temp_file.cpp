@@ -30,7 +30,8 @@ TempFile::TempFile(const std::string& target) : target_(target) {
         const std::uint64_t tag = seed + (++counter) * 0x9E3779B97F4A7C15ULL;
         char suffix[24];
         std::snprintf(suffix, sizeof suffix, ".pitbox-%012llx", static_cast<unsigned long long>(tag & 0xFFFFFFFFFFFFULL));
-        std::string candidate = folder + "." + name + suffix;
+        std::string candidate = folder;
+        candidate.append(".").append(name).append(suffix);
         fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             tempPath_ = std::move(candidate);

@@ -82,10 +82,11 @@ void drawWaterLayer(ui::Picture& picture, std::span<const std::uint8_t> file, co
     const ui::ByteReader r(file);
     const auto grid = r.bytes(h.heightGridAt, trackformat::kHeightGridSize);
     if (!grid) return;
-    for (int j = 0; j < 64; ++j)
-        for (int i = 0; i < 64; ++i)
-            if ((*grid)[static_cast<std::size_t>(64 * j + i)] < h.waterLevel)
-                picture.box(8 * i, 503 - 8 * j, 8, 8, kWater);
+    for (std::size_t cell = 0; cell < grid->size(); ++cell) {
+        const int i = static_cast<int>(cell % 64);  // column from the west edge
+        const int j = static_cast<int>(cell / 64);  // row from the south edge
+        if ((*grid)[cell] < h.waterLevel) picture.box(8 * i, 503 - 8 * j, 8, 8, kWater);
+    }
 }
 
 }  // namespace pitbox::preview

@@ -9,7 +9,7 @@ namespace {
 
 namespace tf = trackformat;
 
-std::string trimSpaces(std::string s) {
+std::string trimSpaces(const std::string& s) {
     const auto first = s.find_first_not_of(' ');
     if (first == std::string::npos) return {};
     const auto last = s.find_last_not_of(' ');
@@ -19,7 +19,7 @@ std::string trimSpaces(std::string s) {
 std::optional<std::string> textField(const ui::ByteReader& r, std::int64_t at, std::int64_t width) {
     auto raw = r.text(at, width);
     if (!raw) return std::nullopt;
-    return decodeWindows1252(trimSpaces(std::move(*raw)));
+    return decodeWindows1252(trimSpaces(*raw));
 }
 
 bool isSupported(const ui::ByteReader& r) {

@@ -21,7 +21,7 @@ void ScriptedToolkit::closeRequest(int window) {
     });
 }
 
-void ScriptedToolkit::selectRows(int window, int gadget, std::vector<std::size_t> rows) {
+void ScriptedToolkit::selectRows(int window, int gadget, const std::vector<std::size_t>& rows) {
     push([this, window, gadget, rows]() -> std::optional<Event> {
         Gadget* g = find(window, gadget);
         if (!g || !g->enabled) return std::nullopt;
@@ -30,7 +30,7 @@ void ScriptedToolkit::selectRows(int window, int gadget, std::vector<std::size_t
     });
 }
 
-void ScriptedToolkit::setSelection(int window, int gadget, std::vector<std::size_t> rows) {
+void ScriptedToolkit::setSelection(int window, int gadget, const std::vector<std::size_t>& rows) {
     Gadget* g = find(window, gadget);
     if (!g) return;
     g->selected.clear();

@@ -55,7 +55,7 @@ public:
     void click(int window, int gadget);
     void closeRequest(int window);
     // Selects the given rows of a table (replacing the selection) and reports it.
-    void selectRows(int window, int gadget, std::vector<std::size_t> rows);
+    void selectRows(int window, int gadget, const std::vector<std::size_t>& rows);
     void answerFolder(std::string answer) { folderAnswers_.push_back(std::move(answer)); }
     void answerSave(std::string answer) { saveAnswers_.push_back(std::move(answer)); }
     void answerText(std::string answer) { textAnswers_.push_back(std::move(answer)); }
@@ -76,7 +76,7 @@ public:
     const std::map<int, FontSpec>& fonts() const { return fonts_; }
     // Sets a table's selection without reporting it (as a user's control click on
     // the main window while a secondary window's loop drops its events).
-    void setSelection(int window, int gadget, std::vector<std::size_t> rows);
+    void setSelection(int window, int gadget, const std::vector<std::size_t>& rows);
 
     void loadFont(int id, const FontSpec& spec) override { fonts_[id] = spec; }
     void drawText(Picture& picture, int font, int x, int y, const std::string& utf8, Colour front,

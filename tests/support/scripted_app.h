@@ -24,7 +24,7 @@ struct ScriptedApp {
     std::string text(int gadget) const { return tk.text(ids::kMainWindow, gadget); }
     std::vector<std::string> rows() const { return tk.rows(ids::kMainWindow, ids::kTable); }
     void click(int gadget) { tk.click(ids::kMainWindow, gadget); }
-    void selectRows(std::vector<std::size_t> rows) { tk.selectRows(ids::kMainWindow, ids::kTable, std::move(rows)); }
+    void selectRows(const std::vector<std::size_t>& rows) { tk.selectRows(ids::kMainWindow, ids::kTable, rows); }
     // Loads a folder through the Load button.
     void load(const std::string& folder) {
         tk.answerFolder(folder);
