@@ -59,6 +59,24 @@ TEST_F(QtApp, MainWindowGeometry) {
     EXPECT_EQ(table->selectionMode(), QAbstractItemView::ExtendedSelection);
 }
 
+TEST_F(QtApp, TabMovesThroughTableAndButtonsInCreationOrder) {
+    QWidget* w = tk.windowWidget(ids::kMainWindow);
+    w->show();
+    QApplication::setActiveWindow(w);
+    for (const char* name : {"a", "b"}) state.catalogue.append().name = name;
+    fillList(state);
+    tk.tableView(0, ids::kTable)->setCurrentIndex(tk.tableView(0, ids::kTable)->model()->index(0, 0));
+    const int order[] = {ids::kTable,    ids::kShow,      ids::kLoad,    ids::kScan,          ids::kSaveList,
+                         ids::kCopy,     ids::kSortAuthor, ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
+    gadget(ids::kTable)->setFocus();
+    for (std::size_t i = 1; i <= std::size(order); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), gadget(order[i % std::size(order)])) << i;
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), gadget(ids::kSortName));
+}
+
 TEST_F(QtApp, RealClickReachesTheDispatch) {
     QTest::mouseClick(gadget(ids::kSortAuthor), Qt::LeftButton);
     const ui::Event e = tk.waitEvent();

@@ -135,6 +135,7 @@ void QtToolkit::addTable(int window, int gadget, Rect r, const std::vector<Colum
     view->setWordWrap(false);
     view->setFrameShadow(QFrame::Sunken);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setTabKeyNavigation(false);  // Tab moves on to the buttons, not across cells
     view->verticalHeader()->hide();
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
