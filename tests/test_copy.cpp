@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -9,6 +8,7 @@
 
 #include "library/copy_file.h"
 #include "library/copy_plan.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 #include "support/track_writer.h"
 
@@ -113,15 +113,10 @@ TEST_F(CopyFiles, FailuresLeaveEverythingAsItWas) {
 
 TEST_F(CopyFiles, ReadOnlyFolderRefusesWithoutRoot) {
     ::chmod((dir / "out").c_str(), 0555);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
-        ::_exit(copyTrackFile(dir / "src/a.trk", dir / "out/a.trk") == CopyResult::TargetUnwritable ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const auto refused = inChild(
+        [&] { return copyTrackFile(dir / "src/a.trk", dir / "out/a.trk") == CopyResult::TargetUnwritable ? "yes" : "no"; },
+        true);
+    EXPECT_EQ(refused, "yes");
     EXPECT_EQ(contents(dir / "out/a.trk"), "old");
     EXPECT_EQ(dir.list("out"), std::vector<std::string>{"a.trk"});
 }
@@ -130,17 +125,13 @@ TEST_F(CopyFiles, FullDiskLeavesTheOldFileAndNoTemporary) {
     saveFile(dir / "src/big.trk", std::vector<std::uint8_t>(100000, 7));
     saveFile(dir / "out/big.trk", {'o', 'l', 'd'});
     // A file size limit makes writes fail part-way, as a full disk would.
-    const pid_t child = ::fork();
-    if (child == 0) {
+    const auto refused = inChild([&] {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{4096, 4096};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(copyTrackFile(dir / "src/big.trk", dir / "out/big.trk") == CopyResult::TargetUnwritable ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return copyTrackFile(dir / "src/big.trk", dir / "out/big.trk") == CopyResult::TargetUnwritable ? "yes" : "no";
+    });
+    EXPECT_EQ(refused, "yes");
     EXPECT_EQ(contents(dir / "out/big.trk"), "old");
     EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"a.trk", "big.trk"}));
 }

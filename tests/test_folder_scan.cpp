@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 
 #include "library/folder_scan.h"
 #include "library/load_tracks.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 #include "support/track_writer.h"
 
@@ -98,27 +98,14 @@ TEST(FolderScan, UnreadableFolderIsSkipped) {
     touch(dir / "r/closed/below/b.trk");
     ::chmod((dir / "r/closed").c_str(), 0);
     // Root reads every folder, so the walk runs in a child that gave up root.
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipeFds[0]);
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
-        std::string out;
-        for (const auto& f : walk(dir / "r/")) out += f + "\n";
-        if (::write(pipeFds[1], out.data(), out.size()) < 0) ::_exit(4);
-        ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    std::string out;
-    char buffer[256];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<std::size_t>(n));
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(out, "open/o.trk\n");
+    const auto found = inChild(
+        [&] {
+            std::string out;
+            for (const auto& f : walk(dir / "r/")) out += f + "\n";
+            return out;
+        },
+        true);
+    EXPECT_EQ(found, "open/o.trk\n");
 }
 
 TEST(FolderScan, MissingRootGivesNothing) {
