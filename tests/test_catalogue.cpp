@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/catalogue.h"
+#include "app/list_view.h"
 #include "support/catalogue_of.h"
 #include "ui/text.h"
 
@@ -83,6 +84,12 @@ TEST(Text, FitCountsCharacters) {
         {"\xE2\x82\xAC\xE2\x82\xAC", 1, "\xE2\x82\xAC"},
     };
     for (const auto& c : cases) EXPECT_EQ(ui::fitText(c.in, c.width), c.out) << c.in;
+}
+
+TEST(ListView, LineFeedsInTextsStayInTheirCells) {
+    TrackEntry e{"a\nb", "Jo\nDoe", 5, -1, "x y", "/t/a\nb.trk", false};
+    EXPECT_EQ(rowText(e), "a\xE2\x90\xA4" "b\n5\n-1\nJo\xE2\x90\xA4" "Doe\nx y\n/t/a\xE2\x90\xA4" "b.trk");
+    EXPECT_EQ(foundRowText(e), "a\xE2\x90\xA4" "b\n\n\n\n\n/t/a\xE2\x90\xA4" "b.trk");
 }
 
 TEST(Text, PathParts) {

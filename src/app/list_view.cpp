@@ -6,20 +6,45 @@
 
 namespace pitbox {
 
+namespace {
+
+// Cells are separated by line feeds, so a line feed inside a text (a file name
+// may hold one, a track's author too) is shown as the symbol for it instead.
+void appendCell(std::string& row, const std::string& text) {
+    if (text.find('\n') == std::string::npos) {
+        row += text;
+        return;
+    }
+    for (char c : text) {
+        if (c == '\n') row += "\xE2\x90\xA4";  // U+2424 SYMBOL FOR NEWLINE
+        else row += c;
+    }
+}
+
+}  // namespace
+
 std::string rowText(const TrackEntry& e) {
     std::string row;
     row.reserve(e.name.size() + e.author.size() + e.record.size() + e.path.size() + 32);
-    row += e.name;
+    appendCell(row, e.name);
     row += '\n';
     row += std::to_string(e.worldSize);
     row += '\n';
     row += std::to_string(e.length);
     row += '\n';
-    row += e.author;
+    appendCell(row, e.author);
     row += '\n';
-    row += e.record;
+    appendCell(row, e.record);
     row += '\n';
-    row += e.path;
+    appendCell(row, e.path);
+    return row;
+}
+
+std::string foundRowText(const TrackEntry& e) {
+    std::string row;
+    appendCell(row, e.name);
+    row += "\n\n\n\n\n";
+    appendCell(row, e.path);
     return row;
 }
 

@@ -7,6 +7,9 @@ namespace pitbox {
 
 // The six cell texts of an entry joined by line feeds.
 std::string rowText(const TrackEntry& e);
+// The row of a track Load has just found: name and path, the four cells between
+// them empty.
+std::string foundRowText(const TrackEntry& e);
 std::string tracksFoundText(std::size_t count);
 
 // Rebuilds the table from the catalogue; status line 1 counts the tracks, status

@@ -26,8 +26,7 @@ void loadTracks(AppState& s) {
     ui::Pacer pacer(s.progressInterval);
     std::size_t found = 0;
     collectTracks(folder, s.catalogue, [&](const TrackEntry& e) {
-        // The new row shows name and path; the four header cells stay empty.
-        s.tk.appendRow(ids::kMainWindow, ids::kTable, e.name + "\n\n\n\n\n" + e.path);
+        s.tk.appendRow(ids::kMainWindow, ids::kTable, foundRowText(e));
         ++found;
         if (pacer.due()) {
             s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Searching... " + tracksFoundText(found));
