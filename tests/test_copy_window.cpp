@@ -63,6 +63,15 @@ TEST_F(CopyWindow, NoRowEverClickedShowsZeroOfZero) {
     inWindow([&] { EXPECT_EQ(app.tk.text(kWin, ids::kSelectionLine), "Selected: 0/0"); });
 }
 
+TEST_F(CopyWindow, ItsOwnCloseBoxClosesIt) {
+    app.click(ids::kCopy);
+    app.tk.closeRequest(kWin);
+    app.click(ids::kSortAuthor);  // the main loop runs again
+    app.drive();
+    EXPECT_FALSE(app.tk.isWindowOpen(kWin));
+    EXPECT_EQ(app.state.listName, "tracks_autor");
+}
+
 TEST_F(CopyWindow, CopiesTheSelectionReadAtTheClickWithNumberedNames) {
     app.selectRows({0});
     app.click(ids::kCopy);

@@ -68,6 +68,17 @@ TEST_F(ScanTest, MarkAppearsOnceAndGoesWhenNoLongerNeeded) {
     EXPECT_EQ(app.state.catalogue[0].name, "a");
 }
 
+TEST_F(ScanTest, KeepsTheTableOrderAndNamesTheListTracks) {
+    app.click(ids::kScan);
+    app.click(ids::kSortWorldSize);
+    app.click(ids::kScan);
+    app.drive();
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < app.state.catalogue.count(); ++i) names.push_back(app.state.catalogue[i].name);
+    EXPECT_EQ(names, (std::vector<std::string>{"b", "d", "e", "c", "a * 1.10"}));
+    EXPECT_EQ(app.state.listName, "tracks");
+}
+
 TEST_F(ScanTest, ScanButtonIsDisabledWhileItRunsAndShowsProgress) {
     app.state.progressInterval = std::chrono::milliseconds(0);
     std::vector<std::pair<std::string, bool>> seen;

@@ -207,11 +207,16 @@ TEST(ObjectLayer, BlocksAndBarsByWorldSize) {
         const std::size_t drawn = count(r.picture, kGrey) + count(r.picture, ui::rgb(255, 0, 0));
         EXPECT_EQ(drawn > 0, c.drawn) << c.what;
     }
-    // At world size 255 a bar is one line of 13 pixels along its heading.
-    TrackSpec bar = dryMap();
-    bar.worldSize = 255;
-    bar.objects = {{3, 512, 512, 0}};
-    EXPECT_EQ(count(render(bar).picture, ui::rgb(255, 255, 0)), 13u);
+    // At world size 255 a bar is one line of 13 pixels along its heading, in the
+    // colour of its kind.
+    const std::pair<std::int8_t, ui::Colour> bars[] = {
+        {1, ui::rgb(255, 255, 255)}, {2, ui::rgb(255, 0, 0)}, {3, ui::rgb(255, 255, 0)}, {23, ui::rgb(150, 140, 100)}};
+    for (const auto& [kind, colour] : bars) {
+        TrackSpec bar = dryMap();
+        bar.worldSize = 255;
+        bar.objects = {{kind, 512, 512, 0}};
+        EXPECT_EQ(count(render(bar).picture, colour), 13u) << int{kind};
+    }
 }
 
 TEST(ObjectLayer, PassOrder) {

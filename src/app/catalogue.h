@@ -74,7 +74,6 @@ public:
     // An index outside the entries leaves no current entry.
     void select(std::size_t index) { current_ = index < order_.size() ? index : npos; }
     TrackEntry* current() { return current_ == npos ? nullptr : order_[current_]; }
-    std::size_t currentIndex() const { return current_; }
     std::size_t count() const { return order_.size(); }
     Range entries() const { return {order_.data(), order_.size()}; }
     TrackEntry& operator[](std::size_t i) { return *order_[i]; }

@@ -27,8 +27,6 @@ public:
     void line(int x1, int y1, int x2, int y2, Colour c);
     void borderFill(int x, int y, Colour border, Colour fill);
 
-    bool operator==(const Picture&) const = default;
-
 private:
     std::size_t index(int x, int y) const {
         return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);

@@ -177,7 +177,6 @@ Event ScriptedToolkit::waitEvent(int) {
 }
 
 void ScriptedToolkit::keepPainted() {
-    ++keepPaintedCalls_;
     if (duringLongAction && !inLongAction_) {
         inLongAction_ = true;
         duringLongAction();

@@ -70,7 +70,6 @@ public:
     const std::vector<Request>& requests() const { return requests_; }
     std::vector<WindowSpec> openedWindows() const { return opened_; }
     std::optional<std::pair<int, int>> focus() const { return focus_; }
-    int keepPaintedCalls() const { return keepPaintedCalls_; }
     // Whether the last wait found the script empty.
     bool scriptExhausted() const { return exhausted_; }
     const std::map<int, FontSpec>& fonts() const { return fonts_; }
@@ -120,7 +119,6 @@ private:
     std::vector<Request> requests_;
     std::map<int, FontSpec> fonts_;
     std::optional<std::pair<int, int>> focus_;
-    int keepPaintedCalls_ = 0;
     bool inLongAction_ = false;
     bool exhausted_ = false;
 };
