@@ -15,11 +15,11 @@ TEST(StartUp, MainWindowAndGadgets) {
     ScriptedApp app;
     const auto* w = app.tk.window(ids::kMainWindow);
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->spec.title, "Kestrun Pitbox");
-    EXPECT_EQ(w->spec.x, 10);
-    EXPECT_EQ(w->spec.y, 10);
-    EXPECT_EQ(w->spec.clientWidth, 1000);
-    EXPECT_EQ(w->spec.clientHeight, 720);
+    EXPECT_EQ(w->layout.title, "Kestrun Pitbox");
+    EXPECT_EQ(w->layout.x, 10);
+    EXPECT_EQ(w->layout.y, 10);
+    EXPECT_EQ(w->layout.clientWidth, 1000);
+    EXPECT_EQ(w->layout.clientHeight, 720);
     struct Expected {
         int id;
         Kind kind;

@@ -42,11 +42,11 @@ TEST_F(CopyWindow, OpensOverTheMainWindowWithItsGadgets) {
     inWindow([&] {
         const auto* w = app.tk.window(kWin);
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->spec.title, "Copy Tracks");
-        EXPECT_EQ(w->spec.clientWidth, 600);
-        EXPECT_EQ(w->spec.clientHeight, 300);
-        EXPECT_EQ(w->spec.owner, ids::kMainWindow);
-        EXPECT_TRUE(w->spec.centreOnOwner);
+        EXPECT_EQ(w->layout.title, "Copy Tracks");
+        EXPECT_EQ(w->layout.clientWidth, 600);
+        EXPECT_EQ(w->layout.clientHeight, 300);
+        EXPECT_EQ(w->layout.owner, ids::kMainWindow);
+        EXPECT_TRUE(w->layout.centreOnOwner);
         order = w->creationOrder;
         EXPECT_EQ(app.tk.text(kWin, ids::kSelectionLine), "Selected: 2/3");
         EXPECT_EQ(target(), dir / "out/");

@@ -9,8 +9,8 @@
 namespace pitbox::test {
 namespace {
 
-HeaderStatus read(const TrackSpec& spec, HeaderFields& h) {
-    const auto bytes = writeTrack(spec);
+HeaderStatus read(const TrackSpec& track, HeaderFields& h) {
+    const auto bytes = writeTrack(track);
     return readTrackHeader(bytes, h);
 }
 
@@ -39,20 +39,20 @@ TEST(HeaderReader, SignatureAndVersionAreExact) {
 }
 
 TEST(HeaderReader, SupportedFileGivesEveryField) {
-    TrackSpec spec;
-    spec.worldSize = 255;
-    spec.waterLevel = 77;
-    spec.trackLength = 40000;
-    spec.author = "  Jane Doe  ";
-    spec.recordTimes[0] = 4523;
-    spec.recordTimes[1] = -5;
-    spec.drivers[0] = "Ann";
-    spec.drivers[1] = "Bob";
-    spec.cars[0] = "Falcon";
-    spec.cars[1] = "Viper";
-    spec.terrainRuns = {0x0101, 0x0202, 0x0303};
+    TrackSpec track;
+    track.worldSize = 255;
+    track.waterLevel = 77;
+    track.trackLength = 40000;
+    track.author = "  Jane Doe  ";
+    track.recordTimes[0] = 4523;
+    track.recordTimes[1] = -5;
+    track.drivers[0] = "Ann";
+    track.drivers[1] = "Bob";
+    track.cars[0] = "Falcon";
+    track.cars[1] = "Viper";
+    track.terrainRuns = {0x0101, 0x0202, 0x0303};
     HeaderFields h;
-    ASSERT_EQ(read(spec, h), HeaderStatus::Supported);
+    ASSERT_EQ(read(track, h), HeaderStatus::Supported);
     EXPECT_FALSE(h.oldFormat);
     EXPECT_EQ(h.worldSize, 255);
     EXPECT_EQ(h.waterLevel, 77);
@@ -107,10 +107,10 @@ TEST(HeaderReader, TextFields) {
         {"Windows-1252", "J\xF6rg \x80", "J\xC3\xB6rg \xE2\x82\xAC"},
     };
     for (const auto& c : drivers) {
-        TrackSpec spec;
-        spec.drivers[1] = c.stored;
+        TrackSpec track;
+        track.drivers[1] = c.stored;
         HeaderFields h;
-        ASSERT_EQ(read(spec, h), HeaderStatus::Supported) << c.name;
+        ASSERT_EQ(read(track, h), HeaderStatus::Supported) << c.name;
         EXPECT_EQ(h.drivers[1], c.expected) << c.name;
     }
     TrackSpec full;
@@ -140,22 +140,22 @@ TEST(HeaderReader, Needs110Scan) {
         {"entries past M are not examined", {1, 30}, std::int16_t{0}, false},
     };
     for (const auto& c : cases) {
-        TrackSpec spec;
-        for (auto k : c.kinds) spec.objects.push_back({k, 10, 10, 0});
-        spec.objectCount = c.storedM;
+        TrackSpec track;
+        for (auto k : c.kinds) track.objects.push_back({k, 10, 10, 0});
+        track.objectCount = c.storedM;
         HeaderFields h;
-        ASSERT_EQ(read(spec, h), HeaderStatus::Supported) << c.name;
+        ASSERT_EQ(read(track, h), HeaderStatus::Supported) << c.name;
         EXPECT_EQ(h.needs110, c.needs110) << c.name;
     }
 }
 
 TEST(HeaderReader, RecordsFollowTheStoredOffset) {
-    TrackSpec spec;
-    spec.gapBeforeAuthor = 1000;
-    spec.drivers[0] = "Far";
-    spec.trackLength = -7;
+    TrackSpec track;
+    track.gapBeforeAuthor = 1000;
+    track.drivers[0] = "Far";
+    track.trackLength = -7;
     HeaderFields h;
-    ASSERT_EQ(read(spec, h), HeaderStatus::Supported);
+    ASSERT_EQ(read(track, h), HeaderStatus::Supported);
     EXPECT_EQ(h.drivers[0], "Far");
     EXPECT_EQ(h.trackLength, -7);
 }
@@ -194,10 +194,10 @@ TEST(HeaderReader, DamagedFilesReadNothingOutsideTheirBytes) {
         {"M negative", [](TrackSpec& s) { s.objectCount = -200; }, HeaderStatus::Supported},
     };
     for (const auto& c : cases) {
-        TrackSpec spec = base;
-        c.damage(spec);
+        TrackSpec track = base;
+        c.damage(track);
         // An exact-size copy, so a sanitizer catches any read past the end.
-        const auto bytes = writeTrack(spec);
+        const auto bytes = writeTrack(track);
         std::vector<std::uint8_t> exact(bytes.begin(), bytes.end());
         HeaderFields h;
         h.author = "earlier file";

@@ -23,8 +23,8 @@ struct Rendered {
 };
 
 // The preview as Show builds it, without the records text.
-Rendered render(const TrackSpec& spec) {
-    Rendered r{writeTrack(spec), {}, {}};
+Rendered render(const TrackSpec& track) {
+    Rendered r{writeTrack(track), {}, {}};
     EXPECT_EQ(readTrackHeader(r.bytes, r.header), HeaderStatus::Supported);
     r.picture = preview::buildBasePicture(r.bytes, r.header);
     preview::drawWaterLayer(r.picture, r.bytes, r.header);
@@ -88,9 +88,9 @@ TEST(BasePicture, TerrainRuns) {
          {{0, 0, ui::rgb(62, 62, 62)}, {511, 0, ui::rgb(62, 62, 62)}, {0, 512, kBackground}, {511, 559, kBackground}}},
     };
     for (const auto& c : cases) {
-        TrackSpec spec;
-        spec.terrainRuns = c.runs;
-        const Rendered r = render(spec);
+        TrackSpec track;
+        track.terrainRuns = c.runs;
+        const Rendered r = render(track);
         ASSERT_EQ(r.picture.width(), 512);
         ASSERT_EQ(r.picture.height(), 560);
         for (const auto& [x, y, colour] : c.pixels) EXPECT_EQ(r.picture.at(x, y), colour) << c.what << " at " << x << "," << y;
@@ -98,9 +98,9 @@ TEST(BasePicture, TerrainRuns) {
 }
 
 TEST(BasePicture, FullMapLeavesTheTextStrip) {
-    TrackSpec spec;
-    spec.terrainRuns.assign(512, run(2, 512));
-    const Rendered r = render(spec);
+    TrackSpec track;
+    track.terrainRuns.assign(512, run(2, 512));
+    const Rendered r = render(track);
     EXPECT_EQ(count(r.picture, ui::rgb(145, 202, 91), 0, 511), 512u * 512u);
     EXPECT_EQ(count(r.picture, kBackground, 512, 559), 512u * 48u);
 }
@@ -129,10 +129,10 @@ TEST(WaterLayer, RowsAndStrictComparison) {
         {"equal height stays dry", 100, 100, 0},
     };
     for (const auto& c : cases) {
-        TrackSpec spec = dryMap();
-        spec.waterLevel = c.level;
-        spec.heightGrid.assign(4096, c.height);
-        const Rendered r = render(spec);
+        TrackSpec track = dryMap();
+        track.waterLevel = c.level;
+        track.heightGrid.assign(4096, c.height);
+        const Rendered r = render(track);
         EXPECT_EQ(count(r.picture, kWater), c.waterPixels) << c.what;
         EXPECT_EQ(count(r.picture, kWater, 511, 511), 0u) << c.what;
     }
@@ -176,16 +176,16 @@ TEST(ObjectLayer, DotsAndSquaresWithTheirBounds) {
         {"unknown kind ignored", {7, 500, 500, 0}, 0, white},
     };
     for (const auto& c : cases) {
-        TrackSpec spec = dryMap();
-        spec.objects = {c.object};
-        const Rendered r = render(spec);
+        TrackSpec track = dryMap();
+        track.objects = {c.object};
+        const Rendered r = render(track);
         EXPECT_EQ(count(r.picture, c.colour), c.pixels) << c.what;
     }
-    TrackSpec spec = dryMap();
-    spec.objects = {{10, 2, 2, 0}};
-    EXPECT_EQ(render(spec).picture.at(0, 511), ui::rgb(246, 251, 254));
-    spec.objects = {{9, 500, 2, 0}};
-    EXPECT_EQ(count(render(spec).picture, ui::rgb(160, 160, 160), 512, 512), 5u);
+    TrackSpec track = dryMap();
+    track.objects = {{10, 2, 2, 0}};
+    EXPECT_EQ(render(track).picture.at(0, 511), ui::rgb(246, 251, 254));
+    track.objects = {{9, 500, 2, 0}};
+    EXPECT_EQ(count(render(track).picture, ui::rgb(160, 160, 160), 512, 512), 5u);
 }
 
 TEST(ObjectLayer, BlocksAndBarsByWorldSize) {
@@ -200,10 +200,10 @@ TEST(ObjectLayer, BlocksAndBarsByWorldSize) {
         {"no block at 0", 0, 17, false}, {"bar at 10", 10, 2, true},      {"no bar at 0", 0, 2, false},
     };
     for (const auto& c : cases) {
-        TrackSpec spec = dryMap();
-        spec.worldSize = c.worldSize;
-        spec.objects = {{c.kind, 512, 512, 0}};
-        const Rendered r = render(spec);
+        TrackSpec track = dryMap();
+        track.worldSize = c.worldSize;
+        track.objects = {{c.kind, 512, 512, 0}};
+        const Rendered r = render(track);
         const std::size_t drawn = count(r.picture, kGrey) + count(r.picture, ui::rgb(255, 0, 0));
         EXPECT_EQ(drawn > 0, c.drawn) << c.what;
     }
@@ -220,12 +220,12 @@ TEST(ObjectLayer, BlocksAndBarsByWorldSize) {
 }
 
 TEST(ObjectLayer, PassOrder) {
-    TrackSpec spec = dryMap();
-    spec.worldSize = 255;
+    TrackSpec track = dryMap();
+    track.worldSize = 255;
     // A bar drawn before the block in the table still lies on top of it; a dot
     // inside the block is covered by its fill.
-    spec.objects = {{1, 512, 512, 61}, {10, 520, 520, 0}, {17, 512, 512, 0}};
-    const Rendered r = render(spec);
+    track.objects = {{1, 512, 512, 61}, {10, 520, 520, 0}, {17, 512, 512, 0}};
+    const Rendered r = render(track);
     EXPECT_EQ(r.picture.at(240, 255), kBlockFill);
     EXPECT_EQ(r.picture.at(260, 251), kBlockFill);  // where the dot was
     EXPECT_EQ(count(r.picture, ui::rgb(246, 251, 254)), 0u);
@@ -234,20 +234,20 @@ TEST(ObjectLayer, PassOrder) {
 }
 
 TEST(ObjectLayer, BlockReachesIntoTheTextStrip) {
-    TrackSpec spec = dryMap();
-    spec.worldSize = 255;
-    spec.objects = {{17, 512, 2 * (511 - 498), 61}};  // py 498, long axis vertical
-    const Rendered r = render(spec);
+    TrackSpec track = dryMap();
+    track.worldSize = 255;
+    track.objects = {{17, 512, 2 * (511 - 498), 61}};  // py 498, long axis vertical
+    const Rendered r = render(track);
     EXPECT_GT(count(r.picture, kBlockFill, 512, 559) + count(r.picture, kGrey, 512, 559), 0u);
 }
 
 TEST(ObjectLayer, ObjectCounts) {
-    TrackSpec spec = dryMap();
-    spec.objects = {{10, 100, 100, 0}, {10, 300, 300, 0}};
-    spec.objectCount = -1;
-    EXPECT_EQ(count(render(spec).picture, ui::rgb(246, 251, 254)), 0u);
-    spec.objectCount = 0;
-    EXPECT_EQ(count(render(spec).picture, ui::rgb(246, 251, 254)), 9u);
+    TrackSpec track = dryMap();
+    track.objects = {{10, 100, 100, 0}, {10, 300, 300, 0}};
+    track.objectCount = -1;
+    EXPECT_EQ(count(render(track).picture, ui::rgb(246, 251, 254)), 0u);
+    track.objectCount = 0;
+    EXPECT_EQ(count(render(track).picture, ui::rgb(246, 251, 254)), 9u);
 }
 
 }  // namespace

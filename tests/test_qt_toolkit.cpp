@@ -156,14 +156,14 @@ TEST(QtIcon, WindowsShowTheApplicationIcon) {
 }
 
 TEST_F(QtApp, SecondWindowIsOwnedAndClosable) {
-    ui::WindowSpec spec;
-    spec.number = 1;
-    spec.title = "Copy Tracks";
-    spec.clientWidth = 600;
-    spec.clientHeight = 300;
-    spec.owner = 0;
-    spec.centreOnOwner = true;
-    tk.openWindow(spec);
+    ui::WindowSpec layout;
+    layout.number = 1;
+    layout.title = "Copy Tracks";
+    layout.clientWidth = 600;
+    layout.clientHeight = 300;
+    layout.owner = 0;
+    layout.centreOnOwner = true;
+    tk.openWindow(layout);
     QWidget* w = tk.windowWidget(1);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->parentWidget(), tk.windowWidget(0));

@@ -75,7 +75,7 @@ protected:
         app.selectRows({row});
         app.click(ids::kShow);
         app.tk.push([&]() -> std::optional<ui::Event> {
-            if (const auto* w = app.tk.window(kViewer)) seen = w->spec;
+            if (const auto* w = app.tk.window(kViewer)) seen = w->layout;
             return std::nullopt;
         });
         app.tk.click(kViewer, ids::kViewerImage);
@@ -161,7 +161,7 @@ TEST_F(ShowTest, FollowsTheClickedRowAfterSaveListAndCopy) {
     app.tk.click(kViewer, ids::kCopyClose);
     app.click(ids::kShow);
     app.tk.push([&]() -> std::optional<ui::Event> {
-        EXPECT_EQ(app.tk.window(kViewer)->spec.title, "Alpha.TRK");
+        EXPECT_EQ(app.tk.window(kViewer)->layout.title, "Alpha.TRK");
         return std::nullopt;
     });
     app.tk.click(kViewer, ids::kViewerImage);

@@ -86,14 +86,14 @@ void copySelectedTracks(AppState& s) {
 }
 
 void openCopyWindow(AppState& s) {
-    ui::WindowSpec spec;
-    spec.number = kWin;
-    spec.title = "Copy Tracks";
-    spec.clientWidth = 600;
-    spec.clientHeight = 300;
-    spec.owner = ids::kMainWindow;
-    spec.centreOnOwner = true;
-    s.tk.openWindow(spec);
+    ui::WindowSpec layout;
+    layout.number = kWin;
+    layout.title = "Copy Tracks";
+    layout.clientWidth = 600;
+    layout.clientHeight = 300;
+    layout.owner = ids::kMainWindow;
+    layout.centreOnOwner = true;
+    s.tk.openWindow(layout);
     s.tk.addText(kWin, ids::kTargetLine, {10, 50, 580, 24}, ui::Align::Centre, ids::kFontTexts);
     s.tk.addText(kWin, ids::kSelectionLine, {10, 20, 580, 24}, ui::Align::Centre, ids::kFontTexts);
     s.tk.addImageButton(kWin, ids::kCopySelect, {124, 100, 101, 36}, ids::kPictureSelect);

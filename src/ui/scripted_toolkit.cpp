@@ -64,9 +64,9 @@ void ScriptedToolkit::drawText(Picture&, int font, int x, int y, const std::stri
     drawn_.push_back({font, x, y, utf8, front, back});
 }
 
-void ScriptedToolkit::openWindow(const WindowSpec& spec) {
-    windows_[spec.number] = Window{spec, {}, {}};
-    opened_.push_back(spec);
+void ScriptedToolkit::openWindow(const WindowSpec& layout) {
+    windows_[layout.number] = Window{layout, {}, {}};
+    opened_.push_back(layout);
 }
 
 void ScriptedToolkit::closeWindow(int window) {

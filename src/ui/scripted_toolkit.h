@@ -33,7 +33,7 @@ public:
         std::set<std::size_t> selected;
     };
     struct Window {
-        WindowSpec spec;
+        WindowSpec layout;
         std::vector<int> creationOrder;
         std::map<int, Gadget> gadgets;
     };
@@ -77,10 +77,10 @@ public:
     // the main window while a secondary window's loop drops its events).
     void setSelection(int window, int gadget, const std::vector<std::size_t>& rows);
 
-    void loadFont(int id, const FontSpec& spec) override { fonts_[id] = spec; }
+    void loadFont(int id, const FontSpec& wanted) override { fonts_[id] = wanted; }
     void drawText(Picture& picture, int font, int x, int y, const std::string& utf8, Colour front,
                   Colour back) override;
-    void openWindow(const WindowSpec& spec) override;
+    void openWindow(const WindowSpec& layout) override;
     void closeWindow(int window) override;
     bool isWindowOpen(int window) const override { return windows_.count(window) != 0; }
     void addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) override;

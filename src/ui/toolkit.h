@@ -56,9 +56,9 @@ public:
     Picture* picture(int id);
     const Picture* picture(int id) const;
 
-    virtual void loadFont(int id, const FontSpec& spec) = 0;
+    virtual void loadFont(int id, const FontSpec& wanted) = 0;
 
-    virtual void openWindow(const WindowSpec& spec) = 0;
+    virtual void openWindow(const WindowSpec& layout) = 0;
     virtual void closeWindow(int window) = 0;
     virtual bool isWindowOpen(int window) const = 0;
 

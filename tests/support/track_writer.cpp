@@ -17,47 +17,47 @@ void putText(std::vector<std::uint8_t>& b, std::size_t at, const std::string& s,
 
 }  // namespace
 
-TrackLayout layoutOf(const TrackSpec& spec) {
+TrackLayout layoutOf(const TrackSpec& track) {
     TrackLayout l{};
     l.terrainRuns = 20;
-    l.heightGrid = l.terrainRuns + 2 * spec.terrainRuns.size();
+    l.heightGrid = l.terrainRuns + 2 * track.terrainRuns.size();
     l.objectTable = l.heightGrid + 4096;
-    l.author = l.objectTable + 2 + 8 * spec.objects.size() + spec.gapBeforeAuthor;
+    l.author = l.objectTable + 2 + 8 * track.objects.size() + track.gapBeforeAuthor;
     l.records = l.author + 536;
     l.end = l.records + 9513;
     return l;
 }
 
-std::vector<std::uint8_t> writeTrack(const TrackSpec& spec) {
-    const TrackLayout l = layoutOf(spec);
-    std::vector<std::uint8_t> b(l.end + spec.padding, 0);
-    put(b, 0, static_cast<std::uint16_t>(spec.version), 2);
-    putText(b, 2, spec.signature, 2);
-    put(b, 4, spec.recordsOffset.value_or(static_cast<std::uint32_t>(l.records)), 4);
-    b[8] = spec.worldSize;
-    b[9] = spec.waterLevel;
-    const auto n = spec.terrainRunCount.value_or(static_cast<std::int32_t>(spec.terrainRuns.size()) - 1);
+std::vector<std::uint8_t> writeTrack(const TrackSpec& track) {
+    const TrackLayout l = layoutOf(track);
+    std::vector<std::uint8_t> b(l.end + track.padding, 0);
+    put(b, 0, static_cast<std::uint16_t>(track.version), 2);
+    putText(b, 2, track.signature, 2);
+    put(b, 4, track.recordsOffset.value_or(static_cast<std::uint32_t>(l.records)), 4);
+    b[8] = track.worldSize;
+    b[9] = track.waterLevel;
+    const auto n = track.terrainRunCount.value_or(static_cast<std::int32_t>(track.terrainRuns.size()) - 1);
     put(b, 16, static_cast<std::uint32_t>(n), 4);
-    for (std::size_t k = 0; k < spec.terrainRuns.size(); ++k) put(b, l.terrainRuns + 2 * k, spec.terrainRuns[k], 2);
-    for (std::size_t i = 0; i < 4096 && i < spec.heightGrid.size(); ++i) b[l.heightGrid + i] = spec.heightGrid[i];
-    const auto m = spec.objectCount.value_or(static_cast<std::int16_t>(spec.objects.size()) - 1);
+    for (std::size_t k = 0; k < track.terrainRuns.size(); ++k) put(b, l.terrainRuns + 2 * k, track.terrainRuns[k], 2);
+    for (std::size_t i = 0; i < 4096 && i < track.heightGrid.size(); ++i) b[l.heightGrid + i] = track.heightGrid[i];
+    const auto m = track.objectCount.value_or(static_cast<std::int16_t>(track.objects.size()) - 1);
     put(b, l.objectTable, static_cast<std::uint16_t>(m), 2);
-    for (std::size_t k = 0; k < spec.objects.size(); ++k) {
+    for (std::size_t k = 0; k < track.objects.size(); ++k) {
         const std::size_t at = l.objectTable + 2 + 8 * k;
-        const TrackObject& o = spec.objects[k];
+        const TrackObject& o = track.objects[k];
         b[at] = static_cast<std::uint8_t>(o.kind);
         put(b, at + 2, static_cast<std::uint16_t>(o.x), 2);
         put(b, at + 4, static_cast<std::uint16_t>(o.y), 2);
         b[at + 7] = o.heading;
     }
-    putText(b, l.author, spec.author, 30);
-    put(b, l.records - 4, static_cast<std::uint32_t>(spec.trackLength), 4);
+    putText(b, l.author, track.author, 30);
+    put(b, l.records - 4, static_cast<std::uint32_t>(track.trackLength), 4);
     for (std::size_t i = 0; i < 7; ++i) {
-        put(b, l.records + 2 * i, static_cast<std::uint16_t>(spec.recordTimes[i]), 2);
-        putText(b, l.records + 14 + 13 * i, spec.drivers[i], 13);
-        putText(b, l.records + 105 + 1344 * i, spec.cars[i], 1344);
+        put(b, l.records + 2 * i, static_cast<std::uint16_t>(track.recordTimes[i]), 2);
+        putText(b, l.records + 14 + 13 * i, track.drivers[i], 13);
+        putText(b, l.records + 105 + 1344 * i, track.cars[i], 1344);
     }
-    if (spec.truncateAt && *spec.truncateAt < b.size()) b.resize(*spec.truncateAt);
+    if (track.truncateAt && *track.truncateAt < b.size()) b.resize(*track.truncateAt);
     return b;
 }
 
@@ -67,7 +67,7 @@ void saveFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-void saveTrack(const std::string& path, const TrackSpec& spec) { saveFile(path, writeTrack(spec)); }
+void saveTrack(const std::string& path, const TrackSpec& track) { saveFile(path, writeTrack(track)); }
 
 std::vector<std::uint8_t> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

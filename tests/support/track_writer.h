@@ -42,15 +42,15 @@ struct TrackSpec {
     }
 };
 
-std::vector<std::uint8_t> writeTrack(const TrackSpec& spec);
+std::vector<std::uint8_t> writeTrack(const TrackSpec& track);
 // The offsets of the regions, as writeTrack lays them out.
 struct TrackLayout {
     std::size_t terrainRuns, heightGrid, objectTable, author, records, end;
 };
-TrackLayout layoutOf(const TrackSpec& spec);
+TrackLayout layoutOf(const TrackSpec& track);
 
 void saveFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
-void saveTrack(const std::string& path, const TrackSpec& spec);
+void saveTrack(const std::string& path, const TrackSpec& track);
 std::vector<std::uint8_t> readFile(const std::string& path);
 
 }  // namespace pitbox::test

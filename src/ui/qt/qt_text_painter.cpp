@@ -6,9 +6,9 @@
 
 namespace pitbox::ui {
 
-void QtTextPainter::loadFont(int id, const FontSpec& spec) {
-    QFont f(QString::fromStdString(spec.family), spec.points, QFont::Normal);
-    f.setStyleHint(spec.style == FontStyle::Monospace ? QFont::TypeWriter : QFont::SansSerif);
+void QtTextPainter::loadFont(int id, const FontSpec& wanted) {
+    QFont f(QString::fromStdString(wanted.family), wanted.points, QFont::Normal);
+    f.setStyleHint(wanted.style == FontStyle::Monospace ? QFont::TypeWriter : QFont::SansSerif);
     fonts_[id] = f;
 }
 

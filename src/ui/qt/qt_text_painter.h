@@ -9,7 +9,7 @@ namespace pitbox::ui {
 // Draws text onto our pictures with Qt's font engine. Needs a QGuiApplication.
 class QtTextPainter : public TextPainter {
 public:
-    void loadFont(int id, const FontSpec& spec);
+    void loadFont(int id, const FontSpec& wanted);
     QFont font(int id) const;
     void drawText(Picture& picture, int font, int x, int y, const std::string& utf8, Colour front,
                   Colour back) override;

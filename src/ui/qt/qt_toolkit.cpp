@@ -81,22 +81,22 @@ QTableView* QtToolkit::tableView(int window, int gadget) const {
     return t ? t->view : nullptr;
 }
 
-void QtToolkit::openWindow(const WindowSpec& spec) {
-    closeWindow(spec.number);
-    QWidget* owner = windowWidget(spec.owner);
-    auto* w = new ToolkitWindow(*this, spec.number, owner);
+void QtToolkit::openWindow(const WindowSpec& layout) {
+    closeWindow(layout.number);
+    QWidget* owner = windowWidget(layout.owner);
+    auto* w = new ToolkitWindow(*this, layout.number, owner);
     w->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                       Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    w->setWindowTitle(qs(spec.title));
-    w->setFixedSize(spec.clientWidth, spec.clientHeight);
+    w->setWindowTitle(qs(layout.title));
+    w->setFixedSize(layout.clientWidth, layout.clientHeight);
     if (!QApplication::windowIcon().isNull()) w->setWindowIcon(QApplication::windowIcon());
-    if (spec.centreOnOwner && owner) {
+    if (layout.centreOnOwner && owner) {
         const QRect o = owner->frameGeometry();
-        w->move(o.x() + (o.width() - spec.clientWidth) / 2, o.y() + (o.height() - spec.clientHeight) / 2);
+        w->move(o.x() + (o.width() - layout.clientWidth) / 2, o.y() + (o.height() - layout.clientHeight) / 2);
     } else {
-        w->move(spec.x, spec.y);
+        w->move(layout.x, layout.y);
     }
-    windows_[spec.number] = w;
+    windows_[layout.number] = w;
     w->show();
     w->raise();
     w->activateWindow();

@@ -26,12 +26,12 @@ public:
     QTableView* tableView(int window, int gadget) const;
     std::size_t queuedEvents() const { return queue_.size(); }
 
-    void loadFont(int id, const FontSpec& spec) override { text_.loadFont(id, spec); }
+    void loadFont(int id, const FontSpec& wanted) override { text_.loadFont(id, wanted); }
     void drawText(Picture& picture, int font, int x, int y, const std::string& utf8, Colour front,
                   Colour back) override {
         text_.drawText(picture, font, x, y, utf8, front, back);
     }
-    void openWindow(const WindowSpec& spec) override;
+    void openWindow(const WindowSpec& layout) override;
     void closeWindow(int window) override;
     bool isWindowOpen(int window) const override { return windows_.count(window) != 0; }
     void addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) override;
