@@ -52,6 +52,14 @@ TEST(Raster, BoxAndPlotClip) {
     EXPECT_EQ(inked(p), (std::set<std::pair<int, int>>{{0, 2}, {1, 2}, {0, 3}, {1, 3}, {3, 0}}));
 }
 
+// The outline of the square (2, 2) to (6, 6); its right side ends at row `rightEnd`.
+void square(Picture& p, int rightEnd) {
+    p.line(2, 2, 6, 2, kInk);
+    p.line(2, 6, 6, 6, kInk);
+    p.line(2, 2, 2, 6, kInk);
+    p.line(6, 2, 6, rightEnd, kInk);
+}
+
 TEST(Raster, BorderFill) {
     struct Case {
         const char* what;
@@ -60,22 +68,8 @@ TEST(Raster, BorderFill) {
         std::size_t filled;
     };
     const Case cases[] = {
-        {"closed square",
-         [](Picture& p) {
-             p.line(2, 2, 6, 2, kInk);
-             p.line(2, 6, 6, 6, kInk);
-             p.line(2, 2, 2, 6, kInk);
-             p.line(6, 2, 6, 6, kInk);
-         },
-         4, 4, 9},
-        {"leak through a one-pixel gap",
-         [](Picture& p) {
-             p.line(2, 2, 6, 2, kInk);
-             p.line(2, 6, 6, 6, kInk);
-             p.line(2, 2, 2, 6, kInk);
-             p.line(6, 2, 6, 4, kInk);
-         },
-         4, 4, 100 - 15},
+        {"closed square", [](Picture& p) { square(p, 6); }, 4, 4, 9},
+        {"leak through a one-pixel gap", [](Picture& p) { square(p, 4); }, 4, 4, 100 - 15},
         {"start on the border colour", [](Picture& p) { p.plot(3, 3, kInk); }, 3, 3, 0},
         {"start outside", [](Picture&) {}, -1, 3, 0},
         {"start at the edge fills to the edges", [](Picture& p) { p.line(5, 0, 5, 9, kInk); }, 0, 0, 50},
