@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <vector>
 
 #include "preview/palette.h"
 #include "preview/preview.h"
@@ -13,16 +12,11 @@ std::span<const std::uint8_t> bitmapTemplate() { return resources::find("preview
 
 namespace {
 
-// The template followed by the rest of its pixel array, all background: a
-// complete 512 by 560 bitmap.
-std::span<const std::uint8_t> bitmapTemplateWithPixels() {
-    static const std::vector<std::uint8_t> bitmap = [] {
-        const auto templ = bitmapTemplate();
-        std::vector<std::uint8_t> b(templ.begin(), templ.end());
-        b.resize(1078 + static_cast<std::size_t>(kWidth) * kHeight, kBackgroundIndex);
-        return b;
-    }();
-    return bitmap;
+// Whether the built-in template describes the preview: a 512 by 560 picture of
+// 8 bits a pixel, rows stored bottom-up.
+bool templateDescribesThePicture() {
+    const ui::ByteReader r(bitmapTemplate());
+    return r.text(0, 2) == "BM" && r.s32(18) == kWidth && r.s32(22) == kHeight && r.u16(28) == 8;
 }
 
 const std::array<ui::Colour, 256>& templatePalette() {
@@ -45,11 +39,8 @@ ui::Picture buildBasePicture(std::span<const std::uint8_t> file, const HeaderFie
     // index. The runs then take the colours of their palette indices; writing the
     // colours directly gives the same picture as decoding into an 8-bit bitmap and
     // converting it, without the second pass.
-    static const bool templateDescribesThePicture = [] {
-        const ui::Picture p = ui::pictureFromBitmap(bitmapTemplateWithPixels());
-        return p.width() == kWidth && p.height() == kHeight;
-    }();
-    if (!templateDescribesThePicture) return {};
+    static const bool usable = templateDescribesThePicture();
+    if (!usable) return {};
     const std::array<ui::Colour, 256>& palette = templatePalette();
     ui::Picture picture(kWidth, kHeight, palette[kBackgroundIndex]);
 
