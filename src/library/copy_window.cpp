@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
-
 #include "app/ids.h"
 #include "library/copy_file.h"
 #include "library/copy_plan.h"
