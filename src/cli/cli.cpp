@@ -115,7 +115,9 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         if (auto error = writeFileAtomically(*output, exportListText(catalogue.entries())))
             return fail(err, *output + ": " + *error);
     } else {
-        exportList(catalogue.entries(), [&](std::string_view piece) { out.write(piece.data(), static_cast<std::streamsize>(piece.size())); });
+        exportList(catalogue.entries(), [&](std::string_view piece) {
+            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        });
         if (!out.flush()) return fail(err, "cannot write the list");
     }
     return 0;

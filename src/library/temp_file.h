@@ -16,7 +16,8 @@ public:
     bool ok() const { return fd_ >= 0; }
     int fd() const { return fd_; }
     const std::string& error() const { return error_; }
-    // Closes the file and renames it over the target. Returns the reason on failure (the temporary file is then removed).
+    // Closes the file and renames it over the target. Returns the reason on
+    // failure (the temporary file is then removed).
     std::optional<std::string> commit();
 
 private:

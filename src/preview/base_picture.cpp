@@ -20,15 +20,8 @@ bool templateDescribesThePicture() {
 }
 
 const std::array<ui::Colour, 256>& templatePalette() {
-    static const std::array<ui::Colour, 256> palette = [] {
-        std::array<ui::Colour, 256> p{};
-        const ui::ByteReader r(bitmapTemplate());
-        for (std::size_t i = 0; i < 256; ++i) {
-            const auto at = static_cast<std::int64_t>(54 + 4 * i);
-            p[i] = ui::rgb(r.u8(at + 2).value_or(0), r.u8(at + 1).value_or(0), r.u8(at).value_or(0));
-        }
-        return p;
-    }();
+    static const std::array<ui::Colour, 256> palette =
+        ui::bitmapPalette(bitmapTemplate()).value_or(std::array<ui::Colour, 256>{});
     return palette;
 }
 

@@ -112,6 +112,20 @@ void Picture::borderFill(int x, int y, Colour border, Colour fill) {
     }
 }
 
+std::optional<std::array<Colour, 256>> bitmapPalette(std::span<const std::uint8_t> bmp) {
+    const ByteReader r(bmp);
+    const auto infoSize = r.u32(14);
+    if (!infoSize) return std::nullopt;
+    const auto entries = r.bytes(14 + static_cast<std::int64_t>(*infoSize), 1024);  // blue, green, red, 0
+    if (!entries) return std::nullopt;
+    std::array<Colour, 256> palette{};
+    for (std::size_t i = 0; i < 256; ++i) {
+        const auto* e = entries->data() + 4 * i;
+        palette[i] = rgb(e[2], e[1], e[0]);
+    }
+    return palette;
+}
+
 Picture pictureFromBitmap(std::span<const std::uint8_t> bmp) {
     ByteReader r(bmp);
     if (r.text(0, 2) != "BM") return {};
@@ -129,21 +143,15 @@ Picture pictureFromBitmap(std::span<const std::uint8_t> bmp) {
     const int h = static_cast<int>(std::llabs(*height));
     const bool bottomUp = *height > 0;
     const std::int64_t stride = (w + 3) & ~3;
-    const std::int64_t paletteAt = 14 + static_cast<std::int64_t>(*infoSize);
     auto pixelBytes = r.bytes(*pixelOffset, stride * h);
-    auto paletteBytes = r.bytes(paletteAt, 1024);
-    if (!pixelBytes || !paletteBytes) return {};
-    Colour palette[256];
-    for (std::size_t i = 0; i < 256; ++i) {
-        const auto* e = paletteBytes->data() + 4 * i;
-        palette[i] = rgb(e[2], e[1], e[0]);
-    }
+    const auto palette = bitmapPalette(bmp);
+    if (!pixelBytes || !palette) return {};
     Picture picture(w, h);
     auto out = picture.pixels();
     for (int row = 0; row < h; ++row) {
         const auto* src = pixelBytes->data() + stride * (bottomUp ? h - 1 - row : row);
         Colour* dst = out.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(w);
-        for (int col = 0; col < w; ++col) dst[col] = palette[src[col]];
+        for (int col = 0; col < w; ++col) dst[col] = (*palette)[src[col]];
     }
     return picture;
 }

@@ -1,5 +1,7 @@
 #pragma once
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -40,5 +42,7 @@ private:
 // BMP file layout): each pixel takes its palette colour. Returns an empty optional
 // picture (width 0) when the bytes do not describe such a bitmap.
 Picture pictureFromBitmap(std::span<const std::uint8_t> bmp);
+// The 256 colours of such a bitmap's palette; nothing when it has none.
+std::optional<std::array<Colour, 256>> bitmapPalette(std::span<const std::uint8_t> bmp);
 
 }  // namespace pitbox::ui
