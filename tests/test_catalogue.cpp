@@ -3,6 +3,7 @@
 #include "app/catalogue.h"
 #include "app/list_view.h"
 #include "support/catalogue_of.h"
+#include "platform/paths.h"
 #include "ui/text.h"
 
 namespace pitbox::test {
@@ -86,17 +87,24 @@ TEST(Text, FitCountsCharacters) {
     for (const auto& c : cases) EXPECT_EQ(ui::fitText(c.in, c.width), c.out) << c.in;
 }
 
-TEST(ListView, LineFeedsInTextsStayInTheirCells) {
-    TrackEntry e{"a\nb", "Jo\nDoe", 5, -1, "x y", "/t/a\nb.trk", false};
-    EXPECT_EQ(rowText(e), "a\xE2\x90\xA4" "b\n5\n-1\nJo\xE2\x90\xA4" "Doe\nx y\n/t/a\xE2\x90\xA4" "b.trk");
-    EXPECT_EQ(foundRowText(e), "a\xE2\x90\xA4" "b\n\n\n\n\n/t/a\xE2\x90\xA4" "b.trk");
+TEST(ListView, ControlCharactersInTextsStayInTheirCells) {
+    TrackEntry e{"a\nb", "Jo\rDoe", 5, -1, "x\x7Fy", "/t/a\nb.trk", false};
+    EXPECT_EQ(rowText(e), "a\u240Ab\n5\n-1\nJo\u240DDoe\nx\u2421y\n/t/a\u240Ab.trk");
+    EXPECT_EQ(foundRowText(e), "a\u240Ab\n\n\n\n\n/t/a\u240Ab.trk");
 }
 
 TEST(Text, PathParts) {
-    EXPECT_EQ(ui::filePart("/a/b/Ring.trk"), "Ring.trk");
-    EXPECT_EQ(ui::filePart("C:\\x\\Ring.TRK"), "Ring.TRK");
-    EXPECT_EQ(ui::pathPart("/a/b/Ring.trk"), "/a/b/");
-    EXPECT_EQ(ui::pathPart("Ring.trk"), "");
+    // On Linux only "/" separates: a backslash is part of a name.
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"/a/b/Ring.trk", "/a/b/", "Ring.trk"},
+        {"Ring.trk", "", "Ring.trk"},
+        {"/t/my\\slash.trk", "/t/", "my\\slash.trk"},
+        {"C:\\x\\Ring.TRK", "", "C:\\x\\Ring.TRK"},
+    };
+    for (const auto& [path, folder, file] : cases) {
+        EXPECT_EQ(platform::pathPart(path), folder) << path;
+        EXPECT_EQ(platform::filePart(path), file) << path;
+    }
     EXPECT_EQ(ui::extensionPart("a.b.trk"), "trk");
     EXPECT_EQ(ui::extensionPart("trk"), "");
     EXPECT_EQ(ui::dropLastCharacters("Ring.TRK", 4), "Ring");

@@ -135,8 +135,9 @@ TEST_F(CliTree, RenderWritesThePreview) {
 TEST_F(CliTree, CopyNumbersAndReports) {
     dir.mkdirs("out");
     const Result r = cli({"copy", "--to", dir / "out", dir / "t/b.trk", dir / "t/b.trk", dir / "t/nope.trk"});
-    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "2 Tracks copied to: " + dir / "out/\n");
+    EXPECT_EQ(r.err, "pitbox-cli: " + dir / "t/nope.trk: No such file or directory\n");
     EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"b.trk", "b_1.trk"}));
 }
 

@@ -6,8 +6,8 @@
 #include <csignal>
 #include <set>
 
-#include "library/copy_file.h"
 #include "library/copy_plan.h"
+#include "library/copy_tracks.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 #include "support/track_writer.h"
@@ -62,6 +62,14 @@ TEST(CopyPlan, LargeSelectionsStayDistinct) {
     EXPECT_EQ(t[19999], "/out/Ring_19999.trk");
 }
 
+// The code of the one copy's failure, or nothing when it was copied.
+std::optional<ErrorCode> copyOne(const std::string& source, const std::string& target) {
+    const CopyReport report = copyTracks({{source, target}});
+    EXPECT_EQ(report.copied + report.failures.size(), 1u);
+    if (report.failures.empty()) return std::nullopt;
+    return report.failures.front().code;
+}
+
 std::string contents(const std::string& path) {
     const auto b = readFile(path);
     return {b.begin(), b.end()};
@@ -79,7 +87,7 @@ protected:
 };
 
 TEST_F(CopyFiles, ReplacesAnExistingFileWithACompleteCopy) {
-    EXPECT_EQ(copyTrackFile(dir / "src/a.trk", dir / "out/a.trk"), CopyResult::Copied);
+    EXPECT_EQ(copyOne(dir / "src/a.trk", dir / "out/a.trk"), std::nullopt);
     EXPECT_EQ(contents(dir / "out/a.trk"), "new");
     EXPECT_EQ(dir.list("out"), std::vector<std::string>{"a.trk"});
     struct stat st {};
@@ -93,18 +101,18 @@ TEST_F(CopyFiles, FailuresLeaveEverythingAsItWas) {
     struct Case {
         const char* what;
         std::string source, target;
-        CopyResult expected;
+        ErrorCode expected;
     };
     const Case cases[] = {
-        {"missing source", dir / "src/gone.trk", dir / "out/a.trk", CopyResult::SourceUnreadable},
-        {"source is a folder", dir / "src/dir.trk", dir / "out/a.trk", CopyResult::SourceUnreadable},
-        {"onto itself", dir / "out/a.trk", dir / "out/a.trk", CopyResult::SameFile},
-        {"target folder missing", dir / "src/a.trk", dir / "nowhere/a.trk", CopyResult::TargetUnwritable},
-        {"a file in place of the folder", dir / "src/a.trk", dir / "blocker/a.trk", CopyResult::TargetUnwritable},
-        {"a folder in place of the target", dir / "src/a.trk", dir / "src/dir.trk", CopyResult::TargetUnwritable},
+        {"missing source", dir / "src/gone.trk", dir / "out/a.trk", ErrorCode::CannotOpen},
+        {"source is a folder", dir / "src/dir.trk", dir / "out/a.trk", ErrorCode::NotRegularFile},
+        {"onto itself", dir / "out/a.trk", dir / "out/a.trk", ErrorCode::SameFile},
+        {"target folder missing", dir / "src/a.trk", dir / "nowhere/a.trk", ErrorCode::WriteFailed},
+        {"a file in place of the folder", dir / "src/a.trk", dir / "blocker/a.trk", ErrorCode::WriteFailed},
+        {"a folder in place of the target", dir / "src/a.trk", dir / "src/dir.trk", ErrorCode::WriteFailed},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(copyTrackFile(c.source, c.target), c.expected) << c.what;
+        EXPECT_EQ(copyOne(c.source, c.target), c.expected) << c.what;
         EXPECT_EQ(contents(dir / "out/a.trk"), "old") << c.what;
         EXPECT_EQ(dir.list("out"), std::vector<std::string>{"a.trk"}) << c.what;
         EXPECT_EQ(dir.list("src"), (std::vector<std::string>{"a.trk", "dir.trk"})) << c.what;
@@ -114,7 +122,7 @@ TEST_F(CopyFiles, FailuresLeaveEverythingAsItWas) {
 TEST_F(CopyFiles, ReadOnlyFolderRefusesWithoutRoot) {
     ::chmod((dir / "out").c_str(), 0555);
     const auto refused = inChild(
-        [&] { return copyTrackFile(dir / "src/a.trk", dir / "out/a.trk") == CopyResult::TargetUnwritable ? "yes" : "no"; },
+        [&] { return copyOne(dir / "src/a.trk", dir / "out/a.trk") == ErrorCode::WriteFailed ? "yes" : "no"; },
         true);
     EXPECT_EQ(refused, "yes");
     EXPECT_EQ(contents(dir / "out/a.trk"), "old");
@@ -129,7 +137,7 @@ TEST_F(CopyFiles, FullDiskLeavesTheOldFileAndNoTemporary) {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{4096, 4096};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        return copyTrackFile(dir / "src/big.trk", dir / "out/big.trk") == CopyResult::TargetUnwritable ? "yes" : "no";
+        return copyOne(dir / "src/big.trk", dir / "out/big.trk") == ErrorCode::WriteFailed ? "yes" : "no";
     });
     EXPECT_EQ(refused, "yes");
     EXPECT_EQ(contents(dir / "out/big.trk"), "old");

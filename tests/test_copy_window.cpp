@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "library/copy_window.h"
+#include "platform/paths.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
 #include "support/track_writer.h"
@@ -164,7 +165,7 @@ TEST(ParentFolder, ClimbsToTheRootAndStays) {
         {"/tracks/sub/", "/tracks/"}, {"/tracks/", "/"}, {"/", "/"}, {"/a/b", "/a/"}, {"rel", "rel"},
         {"rel/sub/", "rel/"},
     };
-    for (const auto& [from, to] : cases) EXPECT_EQ(parentFolder(from), to) << from;
+    for (const auto& [from, to] : cases) EXPECT_EQ(platform::parentFolder(from), to) << from;
 }
 
 }  // namespace

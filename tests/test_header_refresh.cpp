@@ -108,7 +108,7 @@ TEST(RefreshEntry, UnreadableFileKeepsNothingOfThePreviousOne) {
     const Case cases[] = {
         {"missing file", {}},
         {"damaged file", {5, 1, 'K', 'S', 1, 2, 3}},
-        {"too large", std::vector<std::uint8_t>(1'000'001, 0)},
+        {"larger than the track buffer", std::vector<std::uint8_t>(2'000'001, 0)},
     };
     for (const auto& c : cases) {
         const std::string path = dir / "other.trk";

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "library/atomic_file.h"
 #include "library/list_export.h"
+#include "platform/file_replacement.h"
 #include "support/catalogue_of.h"
 #include "support/temp_dir.h"
 #include "support/track_writer.h"
@@ -38,25 +38,29 @@ TEST(ListExport, FixedWidthLines) {
         {"characters, not bytes", {"\xC3\xA9", "J\xC3\xB6rg", 0, 0, "", "/\xC3\xA9.trk", false},
          "\xC3\xA9" + std::string(24, ' ') + " 0       0       J\xC3\xB6rg" + std::string(26, ' ') +
              std::string(30, ' ') + " /\xC3\xA9.trk\r\n"},
+        {"control characters as symbols: one line per entry",
+         {"a\r\nb", "x\r\n0 Tracks", 0, 0, "\t", "/t/\n.trk", false},
+         "a\u240D\u240Ab" + std::string(21, ' ') + " 0       0       x\u240D\u240A0 Tracks" + std::string(19, ' ') +
+             "\u2409" + std::string(29, ' ') + " /t/\u240A.trk\r\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(exportLine(c.entry), c.line) << c.what;
     EXPECT_EQ(exportListText(catalogueOf({cases[0].entry, cases[1].entry}).entries()),
               "2 Tracks\r\n" + kHead + " \r\n" + cases[0].line + cases[1].line);
 }
 
-TEST(AtomicFile, ReplacesWholeOrNotAtAll) {
+TEST(FileReplacement, ReplacesWholeOrNotAtAll) {
     TempDir dir;
     const std::string target = dir / "list.txt";
     saveFile(target, {'o', 'l', 'd'});
-    EXPECT_FALSE(writeFileAtomically(target, "new text"));
+    EXPECT_TRUE(platform::replaceFile(target, "new text"));
     const auto now = readFile(target);
     EXPECT_EQ(std::string(now.begin(), now.end()), "new text");
     EXPECT_EQ(dir.list(), std::vector<std::string>{"list.txt"});
 
     // A folder in the way, a missing folder: errors, nothing left behind.
     dir.mkdirs("taken.txt");
-    EXPECT_TRUE(writeFileAtomically(dir / "taken.txt", "x"));
-    EXPECT_TRUE(writeFileAtomically(dir / "missing/list.txt", "x"));
+    EXPECT_FALSE(platform::replaceFile(dir / "taken.txt", "x"));
+    EXPECT_FALSE(platform::replaceFile(dir / "missing/list.txt", "x"));
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"list.txt", "taken.txt"}));
 }
 

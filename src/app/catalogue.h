@@ -65,6 +65,13 @@ public:
         std::size_t count_;
     };
 
+    Catalogue() = default;
+    // The order points into the storage: a catalogue moves, it is never copied.
+    Catalogue(Catalogue&&) = default;
+    Catalogue& operator=(Catalogue&&) = default;
+    Catalogue(const Catalogue&) = delete;
+    Catalogue& operator=(const Catalogue&) = delete;
+
     void clear();
     TrackEntry& append();
     void rewind() { current_ = npos; }

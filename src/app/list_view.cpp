@@ -3,48 +3,32 @@
 #include <vector>
 
 #include "app/ids.h"
+#include "ui/text.h"
 
 namespace pitbox {
-
-namespace {
-
-// Cells are separated by line feeds, so a line feed inside a text (a file name
-// may hold one, a track's author too) is shown as the symbol for it instead.
-void appendCell(std::string& row, const std::string& text) {
-    if (text.find('\n') == std::string::npos) {
-        row += text;
-        return;
-    }
-    for (char c : text) {
-        if (c == '\n') row += "\xE2\x90\xA4";  // U+2424 SYMBOL FOR NEWLINE
-        else row += c;
-    }
-}
-
-}  // namespace
 
 std::string rowText(const TrackEntry& e) {
     std::string row;
     row.reserve(e.name.size() + e.author.size() + e.record.size() + e.path.size() + 32);
-    appendCell(row, e.name);
+    ui::appendVisible(row, e.name);
     row += '\n';
     row += std::to_string(e.worldSize);
     row += '\n';
     row += std::to_string(e.length);
     row += '\n';
-    appendCell(row, e.author);
+    ui::appendVisible(row, e.author);
     row += '\n';
-    appendCell(row, e.record);
+    ui::appendVisible(row, e.record);
     row += '\n';
-    appendCell(row, e.path);
+    ui::appendVisible(row, e.path);
     return row;
 }
 
 std::string foundRowText(const TrackEntry& e) {
     std::string row;
-    appendCell(row, e.name);
+    ui::appendVisible(row, e.name);
     row += "\n\n\n\n\n";
-    appendCell(row, e.path);
+    ui::appendVisible(row, e.path);
     return row;
 }
 
@@ -57,6 +41,7 @@ void fillList(AppState& s) {
     while (const TrackEntry* e = s.catalogue.step()) rows.push_back(rowText(*e));
     s.tk.setRows(ids::kMainWindow, ids::kTable, std::move(rows));
     s.selectedCount = 0;
+    s.rowChosen = false;
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, "");
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, tracksFoundText(s.catalogue.count()));
     s.tk.setText(ids::kMainWindow, ids::kStatusLine2, " ");
@@ -70,6 +55,7 @@ void listEvent(AppState& s) {
     s.selectedCount = 0;
     if (selected.empty() || selected.front() >= entries || entries == 0 || rows == 0) return;
     s.catalogue.select(selected.front());
+    s.rowChosen = true;
     for (std::size_t row : selected)
         if (row < rows) ++s.selectedCount;
     const TrackEntry& e = *s.catalogue.current();

@@ -1,12 +1,12 @@
-// The desktop program: Qt backend, start-up, the main event loop.
+// The desktop program: Qt backend, start-up, the main event loop. An optional
+// argument names a folder to load at once.
 #include <QApplication>
-#include <unistd.h>
 
-#include <climits>
 #include <string>
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "platform/files.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/qt_toolkit.h"
 
@@ -15,12 +15,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Kestrun Pitbox");
     QApplication::setDesktopFileName("kestrun-pitbox");
     QApplication::setWindowIcon(pitbox::ui::applicationIcon());
-
-    char cwd[PATH_MAX];
-    const std::string workingFolder = ::getcwd(cwd, sizeof cwd) ? cwd : "/";
+    // Taken from argv, not from Qt's copy, so that a name in any encoding stays
+    // the bytes the file system knows.
+    const std::string startFolder = argc > 1 ? argv[1] : "";
 
     pitbox::ui::QtToolkit toolkit;
     pitbox::AppState state(toolkit);
-    pitbox::startUp(state, workingFolder);
+    pitbox::startUp(state, pitbox::platform::workingFolder(), startFolder);
     return pitbox::runMainLoop(state);
 }

@@ -7,6 +7,7 @@
 #include "library/header_refresh.h"
 #include "library/load_tracks.h"
 #include "library/save_list.h"
+#include "platform/paths.h"
 #include "trackfile/show_track.h"
 
 namespace pitbox {
@@ -16,17 +17,12 @@ const std::vector<ui::Column> kColumns = {
     {"Track", 150}, {"WS", 60}, {"Length", 60}, {"Author", 200}, {"Record/FL", 200}, {"Path", 300},
 };
 
-std::string withSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder.push_back('/');
-    return folder;
-}
-
 }  // namespace
 
-void startUp(AppState& s, const std::string& workingFolder) {
+void startUp(AppState& s, const std::string& workingFolder, const std::string& startFolder) {
     ui::Toolkit& tk = s.tk;
     loadButtonPictures(tk);
-    s.trackFolder = withSlash(workingFolder);
+    s.trackFolder = platform::withSeparator(workingFolder);
     s.targetFolder = s.trackFolder;
     s.listName.clear();
     tk.loadFont(ids::kFontRecords, {"Lucida Console", 12, ui::FontStyle::Monospace});
@@ -48,10 +44,15 @@ void startUp(AppState& s, const std::string& workingFolder) {
     tk.addImageButton(w, ids::kSortWorldSize, {826, 675, 80, 36}, ids::kPictureWorldSize);
     tk.addImageButton(w, ids::kSortName, {567, 675, 142, 36}, ids::kPictureSortName);
 
-    // Let the window settle; what arrives meanwhile is not acted on.
-    tk.waitEvent(0);
-    tk.sleep(100);
-    tk.waitEvent(0);
+    // Let the window settle: clicks that arrive meanwhile are not acted on, but a
+    // close request is kept and ends the program.
+    for (int take = 0; take < 2; ++take) {
+        if (take == 1) tk.sleep(100);
+        const ui::Event e = tk.waitEvent(0);
+        if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kMainWindow) s.quitRequested = true;
+    }
+    if (!startFolder.empty() && !s.quitRequested)
+        loadFolder(s, platform::withSeparator(platform::absolutePath(startFolder, s.trackFolder)));
 }
 
 void dispatchMainEvent(AppState& s, const ui::Event& e) {
@@ -78,10 +79,10 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
 }
 
 int runMainLoop(AppState& s) {
-    for (;;) {
+    while (!s.quitRequested) {
         const ui::Event e = s.tk.waitEvent();
-        if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kMainWindow) break;
-        dispatchMainEvent(s, e);
+        if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kMainWindow) s.quitRequested = true;
+        else dispatchMainEvent(s, e);
     }
     s.tk.closeWindow(ids::kMainWindow);
     return 0;

@@ -4,7 +4,9 @@
 namespace pitbox {
 
 // Start-up: pictures, fonts, folders, then the main window with its gadgets.
-void startUp(AppState& s, const std::string& workingFolder);
+// With a start folder (absolute, or relative to the working folder), that folder
+// is then loaded as if chosen in Load.
+void startUp(AppState& s, const std::string& workingFolder, const std::string& startFolder = {});
 // Runs the main event loop until the main window's close request; returns the
 // process exit code.
 int runMainLoop(AppState& s);

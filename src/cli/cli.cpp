@@ -6,12 +6,13 @@
 #include <optional>
 
 #include "app/catalogue.h"
-#include "library/atomic_file.h"
-#include "library/copy_file.h"
 #include "library/copy_plan.h"
+#include "library/copy_tracks.h"
 #include "library/header_refresh.h"
 #include "library/list_export.h"
 #include "library/load_tracks.h"
+#include "platform/file_replacement.h"
+#include "platform/paths.h"
 #include "trackfile/show_track.h"
 #include "ui/image_files.h"
 #include "ui/text.h"
@@ -41,11 +42,6 @@ constexpr const char* kUsage =
 struct UsageError {
     std::string message;
 };
-
-std::string withSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder.push_back('/');
-    return folder;
-}
 
 std::string jsonText(const std::string& s) {
     std::string out = "\"";
@@ -104,34 +100,40 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     if (!dir) throw UsageError{"list needs a folder"};
     Catalogue catalogue;
-    collectTracks(withSlash(*dir), catalogue);
+    if (auto listed = collectTracks(platform::withSeparator(*dir), catalogue); !listed)
+        return fail(err, listed.error().message());
+    // Files that cannot be read keep empty fields in the list, as in the window;
+    // each is named on standard error and the exit code tells. A damaged track
+    // was read: its empty fields are its content, as an old track's label is.
+    int code = 0;
     if (scan) {
         TrackBuffer buffer;
         HeaderFields header;
-        for (TrackEntry& e : catalogue.entries()) refreshEntry(e, buffer, header);
+        for (TrackEntry& e : catalogue.entries()) {
+            auto read = refreshEntry(e, buffer, header);
+            if (!read && read.error().code != ErrorCode::Damaged) code = fail(err, read.error().message());
+        }
     }
     for (SortKey key : sorts) catalogue.sort(key);
     if (output) {
-        if (auto error = writeFileAtomically(*output, exportListText(catalogue.entries())))
-            return fail(err, *output + ": " + *error);
+        if (auto saved = platform::replaceFile(*output, exportListText(catalogue.entries())); !saved)
+            return fail(err, saved.error().message());
     } else {
         exportList(catalogue.entries(), [&](std::string_view piece) {
             out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
         });
-        if (!out.flush()) return fail(err, "cannot write the list");
     }
-    return 0;
+    return code;
 }
 
 int headerCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) throw UsageError{"header takes one file"};
     const std::string& path = args[0];
     TrackBuffer buffer;
-    const LoadResult loaded = loadTrackFile(path, buffer);
-    if (loaded != LoadResult::Ok) return fail(err, path + " " + describe(loaded));
+    if (auto loaded = loadTrackFile(path, buffer); !loaded) return fail(err, loaded.error().message());
     HeaderFields h;
     const HeaderStatus status = readTrackHeader(buffer.bytes(), h);
-    if (status == HeaderStatus::Damaged) return fail(err, path + " is damaged: its fields lie outside its bytes");
+    if (status == HeaderStatus::Damaged) return fail(err, path + ": damaged: its fields lie outside its bytes");
     out << "{\"old_format\": " << (h.oldFormat ? "true" : "false") << ", \"v110\": " << (h.needs110 ? "true" : "false")
         << ", \"world_size\": " << int{h.worldSize} << ", \"water_level\": " << int{h.waterLevel}
         << ", \"length\": " << h.trackLength << ", \"author\": " << jsonText(h.author) << ", \"record_times\": ["
@@ -159,7 +161,7 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& err, const
         }
     }
     if (!output || !file) throw UsageError{"render needs -o OUT and a track file"};
-    const std::string ext = ui::asciiLower(ui::extensionPart(ui::filePart(*output)));
+    const std::string ext = ui::asciiLower(ui::extensionPart(platform::filePart(*output)));
     if (ext != "png" && ext != "bmp" && ext != "ppm") throw UsageError{"OUT must end in .png, .bmp or .ppm"};
     constexpr int kFont = 1;
     std::unique_ptr<ui::TextPainter> painter;
@@ -169,30 +171,29 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& err, const
     }
     TrackBuffer buffer;
     HeaderFields header;
-    PreviewResult result = buildTrackPreview(*file, buffer, header, painter.get(), kFont);
-    if (!result.picture) return fail(err, result.error);
-    if (auto error = writeFileAtomically(*output, ui::encodeForFileName(*result.picture, *output)))
-        return fail(err, *output + ": " + *error);
+    auto picture = buildTrackPreview(*file, buffer, header, painter.get(), kFont);
+    if (!picture) return fail(err, picture.error().message());
+    if (auto saved = platform::replaceFile(*output, ui::encodeForFileName(*picture, *output)); !saved)
+        return fail(err, saved.error().message());
     return 0;
 }
 
-int copyCommand(const std::vector<std::string>& args, std::ostream& out) {
+int copyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::optional<std::string> to;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--to") {
             if (i + 1 == args.size()) throw UsageError{"--to needs a folder"};
-            to = withSlash(args[++i]);
+            to = platform::withSeparator(args[++i]);
         } else {
             files.push_back(args[i]);
         }
     }
     if (!to) throw UsageError{"copy needs --to DIR"};
-    std::size_t copied = 0;
-    for (const CopyItem& item : planCopies(files, *to))
-        if (copyTrackFile(item.source, item.target) == CopyResult::Copied) ++copied;
-    out << copied << " Tracks copied to: " << *to << "\n";
-    return 0;
+    const CopyReport report = copyTracks(planCopies(files, *to));
+    for (const Error& failure : report.failures) fail(err, failure.message());
+    out << report.copied << " Tracks copied to: " << *to << "\n";
+    return report.failures.empty() ? 0 : 1;
 }
 
 }  // namespace
@@ -202,15 +203,16 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (args.empty()) throw UsageError{"no command"};
         const std::string& command = args[0];
         const std::vector<std::string> rest(args.begin() + 1, args.end());
-        if (command == "--help" || command == "-h" || command == "help") {
-            out << kUsage;
-            return 0;
-        }
-        if (command == "list") return listCommand(rest, out, err);
-        if (command == "header") return headerCommand(rest, out, err);
-        if (command == "render") return renderCommand(rest, err, painters);
-        if (command == "copy") return copyCommand(rest, out);
-        throw UsageError{"unknown command " + command};
+        int code = 0;
+        if (command == "--help" || command == "-h" || command == "help") out << kUsage;
+        else if (command == "list") code = listCommand(rest, out, err);
+        else if (command == "header") code = headerCommand(rest, out, err);
+        else if (command == "render") code = renderCommand(rest, err, painters);
+        else if (command == "copy") code = copyCommand(rest, out, err);
+        else throw UsageError{"unknown command " + command};
+        // A full disk or a closed pipe behind standard output is a failure too.
+        if (!out.flush()) return fail(err, "cannot write standard output");
+        return code;
     } catch (const UsageError& e) {
         err << "pitbox-cli: " << e.message << "\n" << kUsage;
         return 2;

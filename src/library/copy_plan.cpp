@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/paths.h"
 #include "ui/text.h"
 
 namespace pitbox {
@@ -27,21 +28,21 @@ std::string numbered(const std::string& stem, std::size_t counter) {
 // pair, without the quadratic cost on large selections.
 void numberClashes(std::vector<CopyItem>& items) {
     std::unordered_map<std::string, std::set<std::size_t>> holders;
-    for (std::size_t j = 0; j < items.size(); ++j) holders[ui::asciiLower(ui::filePart(items[j].target))].insert(j);
+    for (std::size_t j = 0; j < items.size(); ++j) holders[ui::asciiLower(platform::filePart(items[j].target))].insert(j);
     for (std::size_t i = 0; i < items.size(); ++i) {
-        auto bucket = holders.find(ui::asciiLower(ui::filePart(items[i].source)));
+        auto bucket = holders.find(ui::asciiLower(platform::filePart(items[i].source)));
         if (bucket == holders.end()) continue;
         std::size_t counter = 1;
         std::vector<std::size_t> moved;
         for (auto j = bucket->second.upper_bound(i); j != bucket->second.end(); ++j) {
-            const std::string_view candidate = ui::filePart(items[*j].target);
+            const std::string_view candidate = platform::filePart(items[*j].target);
             if (candidate.size() <= 4) continue;
-            items[*j].target = std::string(ui::pathPart(items[*j].target)) + numbered(stemOf(candidate), counter++);
+            items[*j].target = std::string(platform::pathPart(items[*j].target)) + numbered(stemOf(candidate), counter++);
             moved.push_back(*j);
         }
         for (std::size_t j : moved) {
             bucket->second.erase(j);
-            holders[ui::asciiLower(ui::filePart(items[j].target))].insert(j);
+            holders[ui::asciiLower(platform::filePart(items[j].target))].insert(j);
         }
     }
 }
@@ -54,7 +55,7 @@ void separateCoincidences(std::vector<CopyItem>& items, const std::string& targe
     for (CopyItem& item : items) {
         std::string key = ui::asciiLower(item.target);
         if (used.count(key) != 0) {
-            const std::string stem = stemOf(ui::filePart(item.source));
+            const std::string stem = stemOf(platform::filePart(item.source));
             for (std::size_t counter = 1;; ++counter) {
                 std::string candidate = targetFolder + numbered(stem, counter);
                 std::string candidateKey = ui::asciiLower(candidate);
@@ -76,7 +77,7 @@ std::vector<CopyItem> planCopies(const std::vector<std::string>& sources, const 
     std::vector<CopyItem> items;
     items.reserve(sources.size());
     for (const std::string& source : sources)
-        items.push_back({source, targetFolder + std::string(ui::filePart(source))});
+        items.push_back({source, targetFolder + std::string(platform::filePart(source))});
     numberClashes(items);
     separateCoincidences(items, targetFolder);
     return items;

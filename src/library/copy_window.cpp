@@ -1,10 +1,10 @@
 #include "library/copy_window.h"
 
-#include <sys/stat.h>
-
 #include "app/ids.h"
-#include "library/copy_file.h"
 #include "library/copy_plan.h"
+#include "library/copy_tracks.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "ui/pacer.h"
 
 namespace pitbox {
@@ -15,19 +15,6 @@ constexpr int kWin = ids::kSecondWindow;
 void showTarget(AppState& s, const std::string& text) { s.tk.setText(kWin, ids::kTargetLine, text); }
 
 }  // namespace
-
-std::string parentFolder(const std::string& folder) {
-    if (folder.find('/') == std::string::npos) return folder;
-    std::size_t n = folder.size();
-    if (n > 0 && folder[n - 1] == '/') --n;
-    // Positions count from 1; a slash in the first position is the root and is
-    // taken only when nothing is left above it.
-    while (n > 1) {
-        if (folder[n - 1] == '/') return folder.substr(0, n);
-        --n;
-    }
-    return folder[0] == '/' ? std::string("/") : folder;
-}
 
 void chooseTarget(AppState& s) {
     const std::string chosen =
@@ -42,15 +29,14 @@ void makeNewFolder(AppState& s) {
         showTarget(s, s.targetFolder);
         return;
     }
-    if (answer.back() != '/') answer.push_back('/');
-    const std::string path = s.targetFolder + answer;
+    const std::string path = platform::withSeparator(s.targetFolder + answer);
     std::string toCreate = path;
-    while (!toCreate.empty() && (toCreate.back() == ' ' || toCreate.back() == '/' || toCreate.back() == '\\'))
+    while (!toCreate.empty() && (toCreate.back() == ' ' || platform::isSeparator(toCreate.back())))
         toCreate.pop_back();
-    if (!toCreate.empty() && ::mkdir(toCreate.c_str(), 0777) == 0) {
-        // The folder as created: on this file system trailing blanks are part of a
-        // name, so the target is what mkdir made, not the answer as typed.
-        s.targetFolder = toCreate + "/";
+    if (!toCreate.empty() && platform::makeFolder(toCreate)) {
+        // The folder as created: trailing blanks would be part of a name, so the
+        // target is the folder made, not the answer as typed.
+        s.targetFolder = platform::withSeparator(toCreate);
         showTarget(s, "New dir: " + s.targetFolder);
     } else {
         showTarget(s, "Error: " + path);
@@ -58,7 +44,7 @@ void makeNewFolder(AppState& s) {
 }
 
 void goToParentFolder(AppState& s) {
-    s.targetFolder = parentFolder(s.targetFolder);
+    s.targetFolder = platform::parentFolder(s.targetFolder);
     showTarget(s, s.targetFolder);
 }
 
@@ -71,16 +57,22 @@ void copySelectedTracks(AppState& s) {
     for (std::size_t row : s.tk.selectedRows(ids::kMainWindow, ids::kTable))
         if (row < entries) sources.push_back(s.catalogue[row].path);
     const auto plan = planCopies(sources, s.targetFolder);
-    std::size_t copied = 0;
     ui::Pacer pacer(s.progressInterval);
-    for (std::size_t i = 0; i < plan.size(); ++i) {
-        if (copyTrackFile(plan[i].source, plan[i].target) == CopyResult::Copied) ++copied;
-        if (pacer.due()) {
-            showTarget(s, "Copying " + std::to_string(i + 1) + " / " + std::to_string(plan.size()));
-            s.tk.keepPainted();
-        }
+    const CopyReport report = copyTracks(plan, [&](std::size_t done) {
+        if (!pacer.due()) return;
+        showTarget(s, "Copying " + std::to_string(done) + " / " + std::to_string(plan.size()));
+        s.tk.keepPainted();
+    });
+    std::string result = std::to_string(report.copied) + " Tracks copied to: " + s.targetFolder;
+    if (!report.failures.empty()) {
+        const std::size_t failed = report.failures.size();
+        result += " (" + std::to_string(failed) + " failed)";
+        // The reason goes to the main window's status line, below this window.
+        std::string reason = "Error: " + report.failures.front().message();
+        if (failed > 1) reason += " (and " + std::to_string(failed - 1) + " more)";
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine1, reason);
     }
-    showTarget(s, std::to_string(copied) + " Tracks copied to: " + s.targetFolder);
+    showTarget(s, result);
 }
 
 void openCopyWindow(AppState& s) {

@@ -13,7 +13,4 @@ void makeNewFolder(AppState& s);
 void goToParentFolder(AppState& s);
 void copySelectedTracks(AppState& s);
 
-// The parent of a folder ending in "/"; the root "/" stays the root.
-std::string parentFolder(const std::string& folder);
-
 }  // namespace pitbox

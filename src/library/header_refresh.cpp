@@ -8,13 +8,15 @@
 
 namespace pitbox {
 
-void refreshEntry(TrackEntry& e, TrackBuffer& buffer, HeaderFields& h) {
+Result<void> refreshEntry(TrackEntry& e, TrackBuffer& buffer, HeaderFields& h) {
     h.author.clear();
     h.worldSize = 0;
     h.trackLength = 0;
     h.drivers = {};
     h.needs110 = false;
-    if (loadTrackFile(e.path, buffer) == LoadResult::Ok) readTrackHeader(buffer.bytes(), h);
+    Result<void> read = loadTrackFile(e.path, buffer);
+    if (read && readTrackHeader(buffer.bytes(), h) == HeaderStatus::Damaged)
+        read = Error{ErrorCode::Damaged, e.path, "damaged: its fields lie outside its bytes"};
 
     if (e.marked110) e.name.resize(e.name.size() - std::strlen(kMark110));
     e.marked110 = h.needs110;
@@ -23,6 +25,7 @@ void refreshEntry(TrackEntry& e, TrackBuffer& buffer, HeaderFields& h) {
     e.length = h.trackLength;
     e.author = h.author;
     e.record = h.drivers[0] + " " + h.drivers[1];
+    return read;
 }
 
 void refreshHeaders(AppState& s) {
@@ -34,7 +37,7 @@ void refreshHeaders(AppState& s) {
     s.catalogue.rewind();
     while (TrackEntry* e = s.catalogue.step()) {
         s.currentTrackPath = e->path;
-        refreshEntry(*e, s.trackBuffer, s.header);
+        (void)refreshEntry(*e, s.trackBuffer, s.header);  // unreadable files show empty fields
         ++done;
         if (pacer.due()) {
             s.tk.setText(ids::kMainWindow, ids::kStatusLine1,

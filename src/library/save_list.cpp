@@ -1,8 +1,8 @@
 #include "library/save_list.h"
 
 #include "app/ids.h"
-#include "library/atomic_file.h"
 #include "library/list_export.h"
+#include "platform/file_replacement.h"
 
 namespace pitbox {
 
@@ -10,8 +10,9 @@ void saveList(AppState& s) {
     const std::string proposed = s.trackFolder + s.listName + ".txt";
     const std::string path = s.tk.saveFileRequester("Save List", proposed, "txt|*.txt");
     if (path.empty()) return;
-    if (auto error = writeFileAtomically(path, exportListText(s.catalogue.entries())))
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Error: " + path + " not saved (" + *error + ")");
+    if (auto saved = platform::replaceFile(path, exportListText(s.catalogue.entries())); !saved)
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
+                     "Error: " + path + " not saved (" + saved.error().reason + ")");
 }
 
 }  // namespace pitbox

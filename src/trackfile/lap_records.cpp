@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/paths.h"
 #include "ui/text.h"
 
 namespace pitbox {
@@ -31,7 +32,7 @@ LapRecordTexts lapRecordTexts(const HeaderFields& h, const std::string& trackPat
         texts.holder = "no Best Time";
     }
     texts.time = timeText(value);
-    texts.name = ui::dropLastCharacters(ui::filePart(trackPath), 4);
+    texts.name = ui::dropLastCharacters(platform::filePart(trackPath), 4);
     return texts;
 }
 

@@ -3,41 +3,39 @@
 #include "app/ids.h"
 #include "preview/preview.h"
 #include "trackfile/lap_records.h"
+#include "platform/paths.h"
 #include "ui/text.h"
 
 namespace pitbox {
 
-PreviewResult buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
-                                ui::TextPainter* painter, int font) {
-    const LoadResult loaded = loadTrackFile(path, buffer);
-    if (loaded != LoadResult::Ok) return {std::nullopt, path + " " + describe(loaded)};
+Result<ui::Picture> buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
+                                      ui::TextPainter* painter, int font) {
+    if (auto loaded = loadTrackFile(path, buffer); !loaded) return loaded.error();
+    if (buffer.length() > kPictureFileLimit)
+        return Error{ErrorCode::TooLarge, path, "larger than 1,000,000 bytes, too large for a picture"};
     switch (readTrackHeader(buffer.bytes(), header)) {
-        case HeaderStatus::OldFormat: return {std::nullopt, path + " is an old-format track"};
-        case HeaderStatus::Damaged: return {std::nullopt, path + " is damaged"};
+        case HeaderStatus::OldFormat: return Error{ErrorCode::OldFormat, path, "an old-format track"};
+        case HeaderStatus::Damaged: return Error{ErrorCode::Damaged, path, "damaged: its fields lie outside its bytes"};
         case HeaderStatus::Supported: break;
     }
     ui::Picture picture = preview::buildBasePicture(buffer.bytes(), header);
     if (painter) drawLapRecords(*painter, picture, font, lapRecordTexts(header, path));
     preview::drawWaterLayer(picture, buffer.bytes(), header);
     preview::drawObjectLayer(picture, buffer.bytes(), header);
-    return {std::move(picture), {}};
+    return picture;
 }
 
 void showTrack(AppState& s) {
-    if (s.catalogue.count() == 0) return;
-    // Status line 2 holds the path of the row last clicked (one blank after every
-    // refill); the cursor of the catalogue may have moved since, the click counts.
-    const std::string clicked = s.tk.text(ids::kMainWindow, ids::kStatusLine2);
-    if (ui::utf8Length(clicked) < 5) return;
+    if (s.catalogue.count() == 0 || !s.rowChosen) return;
     const TrackEntry* entry = s.catalogue.current();
-    if (!entry || entry->path != clicked) return;
+    if (!entry) return;
     s.currentTrackPath = entry->path;
-    const std::string fileName(ui::filePart(s.currentTrackPath));
+    const std::string fileName(platform::filePart(s.currentTrackPath));
     if (ui::asciiLower(ui::extensionPart(fileName)) != "trk") return;
 
-    PreviewResult result = buildTrackPreview(s.currentTrackPath, s.trackBuffer, s.header, &s.tk, ids::kFontRecords);
-    if (!result.picture) return;
-    s.tk.setPicture(ids::kPreviewPicture, std::move(*result.picture));
+    auto picture = buildTrackPreview(s.currentTrackPath, s.trackBuffer, s.header, &s.tk, ids::kFontRecords);
+    if (!picture) return;
+    s.tk.setPicture(ids::kPreviewPicture, std::move(*picture));
 
     ui::WindowSpec viewer;
     viewer.number = ids::kSecondWindow;

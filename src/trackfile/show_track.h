@@ -1,5 +1,4 @@
 #pragma once
-#include <optional>
 #include <string>
 
 #include "app/app_state.h"
@@ -8,16 +7,13 @@ namespace pitbox {
 
 // Reads a track file and builds its 512 by 560 preview picture: terrain, lap
 // records (when a painter is given), water and objects. No picture for a file that
-// cannot be read, is too large, is old-format or damaged; the reason is returned.
-struct PreviewResult {
-    std::optional<ui::Picture> picture;
-    std::string error;
-};
-PreviewResult buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
-                                ui::TextPainter* painter, int font);
+// cannot be read, is larger than 1,000,000 bytes, is old-format or damaged.
+Result<ui::Picture> buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
+                                      ui::TextPainter* painter, int font);
 
-// The Show button: the track of the row last clicked, in the viewer window, until
-// the picture is clicked or a close request comes.
+// The Show button: the current entry (the row last clicked) in the viewer window,
+// until the picture is clicked or a close request comes. Nothing happens until a
+// row has been clicked since the table was last filled.
 void showTrack(AppState& s);
 
 }  // namespace pitbox

@@ -4,15 +4,20 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 namespace pitbox {
 
-// The largest track file the program reads. A larger file is refused as a whole
-// (never cut): no real track comes near it, and the preview needs the file whole.
-inline constexpr std::size_t kMaxTrackFileBytes = 1'000'000;
+// The track buffer holds 2,000,000 bytes: a track file of up to that size is read
+// whole (a larger one is refused, never cut). Its second half is the picture's
+// work area, so a picture is built only of a file within the first 1,000,000.
+inline constexpr std::size_t kTrackBufferBytes = 2'000'000;
+inline constexpr std::size_t kPictureFileLimit = 1'000'000;
 
-enum class LoadResult { Ok, CannotOpen, TooLarge, ReadError };
 class TrackBuffer;
-LoadResult loadTrackFile(const std::string& path, TrackBuffer& buffer);
+// Reads a whole track file into the buffer. On failure the buffer keeps the
+// previous file.
+Result<void> loadTrackFile(const std::string& path, TrackBuffer& buffer);
 
 // Holds the bytes of the track file last read, and only those: a shorter file
 // never shows stale bytes of an earlier one. The storage is kept between files.
@@ -20,17 +25,14 @@ class TrackBuffer {
 public:
     std::span<const std::uint8_t> bytes() const { return {storage_.data(), length_}; }
     std::size_t length() const { return length_; }
+    const std::string& path() const { return path_; }
 
 private:
-    friend LoadResult loadTrackFile(const std::string& path, TrackBuffer& buffer);
+    friend Result<void> loadTrackFile(const std::string& path, TrackBuffer& buffer);
     std::vector<std::uint8_t> storage_;
     std::vector<std::uint8_t> spare_;  // the next file is read here, then the two swap
     std::size_t length_ = 0;
+    std::string path_;
 };
-
-// Reads a whole track file into the buffer. On any failure the buffer keeps the
-// previous file.
-LoadResult loadTrackFile(const std::string& path, TrackBuffer& buffer);
-const char* describe(LoadResult result);
 
 }  // namespace pitbox

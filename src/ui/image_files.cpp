@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/paths.h"
 #include "ui/text.h"
 
 namespace pitbox::ui {
@@ -123,7 +124,7 @@ std::string encodePng(const Picture& p) {
 }
 
 std::string encodeForFileName(const Picture& p, std::string_view fileName) {
-    const std::string ext = asciiLower(extensionPart(filePart(fileName)));
+    const std::string ext = asciiLower(extensionPart(platform::filePart(fileName)));
     if (ext == "png") return encodePng(p);
     if (ext == "bmp") return encodeBmp(p);
     if (ext == "ppm") return encodePpm(p);

@@ -39,19 +39,30 @@ int compareFolded(std::string_view a, std::string_view b) {
 
 bool equalFolded(std::string_view a, std::string_view b) { return a.size() == b.size() && compareFolded(a, b) == 0; }
 
-std::string_view filePart(std::string_view path) {
-    const auto slash = path.find_last_of("/\\");
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-std::string_view pathPart(std::string_view path) {
-    const auto slash = path.find_last_of("/\\");
-    return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
-}
-
 std::string_view extensionPart(std::string_view name) {
     const auto dot = name.rfind('.');
     return dot == std::string_view::npos ? std::string_view{} : name.substr(dot + 1);
+}
+
+void appendVisible(std::string& out, std::string_view text) {
+    auto isControl = [](char c) { return static_cast<unsigned char>(c) < 32 || c == 127; };
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!isControl(text[i])) continue;
+        out.append(text, from, i - from);
+        const auto code = static_cast<unsigned char>(text[i]);
+        out += "\xE2\x90";
+        out.push_back(static_cast<char>(code == 127 ? 0xA1 : 0x80 + code));
+        from = i + 1;
+    }
+    out.append(text, from, text.size() - from);
+}
+
+std::string visibleControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    appendVisible(out, text);
+    return out;
 }
 
 std::size_t utf8Length(std::string_view s) {

@@ -10,12 +10,14 @@ std::string asciiLower(std::string_view s);
 int compareFolded(std::string_view a, std::string_view b);
 bool equalFolded(std::string_view a, std::string_view b);
 
-// The text after the last "/" or "\" (all of it when there is none).
-std::string_view filePart(std::string_view path);
-// The text up to and including the last "/" or "\" (empty when there is none).
-std::string_view pathPart(std::string_view path);
 // The text after the last "." of a file name, empty when it has none.
 std::string_view extensionPart(std::string_view name);
+
+// Appends a text with its control characters (bytes below 32, and 127) written
+// as the visible symbols for them (U+2400 + code, U+2421 for 127), so that a
+// line feed or carriage return inside a name never breaks a row or a line.
+void appendVisible(std::string& out, std::string_view text);
+std::string visibleControls(std::string_view text);
 
 // Number of characters of a UTF-8 text (a byte that starts no character, in a
 // damaged text, counts as one).

@@ -1,0 +1,80 @@
+#pragma once
+#include <cassert>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace pitbox {
+
+// What went wrong, in a form the program can act on; the text is for people.
+enum class ErrorCode {
+    CannotOpen,     // missing, no access, a folder where a file is wanted ...
+    NotRegularFile, // a pipe, socket or device: never read
+    TooLarge,
+    ReadFailed,
+    WriteFailed,
+    SizeChanged,    // the file changed while it was read
+    SameFile,       // a copy onto its own source
+    OldFormat,
+    Damaged,
+    Exists,
+};
+
+// One failure: a code and a message that names the file or folder it concerns.
+struct Error {
+    ErrorCode code;
+    std::string file;
+    std::string reason;  // short, lower case: "not a regular file"
+
+    std::string message() const { return file.empty() ? reason : file + ": " + reason; }
+};
+
+// A value or the error that stopped it. Result<void> carries no value.
+template <class T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : v_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+    Result(Error error) : v_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+
+    bool ok() const { return v_.index() == 0; }
+    explicit operator bool() const { return ok(); }
+    T& value() {
+        assert(ok());
+        return std::get<0>(v_);
+    }
+    const T& value() const {
+        assert(ok());
+        return std::get<0>(v_);
+    }
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
+    T& operator*() { return value(); }
+    const T& operator*() const { return value(); }
+    const Error& error() const {
+        assert(!ok());
+        return std::get<1>(v_);
+    }
+
+private:
+    std::variant<T, Error> v_;
+};
+
+template <>
+class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(Error error) : error_(std::move(error)), failed_(true) {}  // NOLINT(google-explicit-constructor)
+
+    bool ok() const { return !failed_; }
+    explicit operator bool() const { return ok(); }
+    const Error& error() const {
+        assert(failed_);
+        return error_;
+    }
+
+private:
+    Error error_{ErrorCode::CannotOpen, {}, {}};
+    bool failed_ = false;
+};
+
+}  // namespace pitbox

@@ -1,0 +1,23 @@
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/result.h"
+#include "library/copy_plan.h"
+
+namespace pitbox {
+
+struct CopyReport {
+    std::size_t copied = 0;
+    std::vector<Error> failures;  // one per element not copied
+};
+
+// Copies each element's source to its target, replacing a file there only by a
+// complete, durable copy. Failures (a source that is missing, not a regular
+// file, the target itself, or changes size; a target that cannot be written) are
+// collected and the run goes on. `progress` hears how many elements are done.
+CopyReport copyTracks(const std::vector<CopyItem>& plan, const std::function<void(std::size_t done)>& progress = {});
+
+}  // namespace pitbox

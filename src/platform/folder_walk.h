@@ -1,0 +1,25 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "base/result.h"
+
+namespace pitbox::platform {
+
+// Walks `root` (a folder path ending in the separator) and every folder below it,
+// depth-first in pre-order: a folder's files first, then each subfolder with all
+// that lies below it. A folder's entries come in the byte order of their names,
+// so a tree lists the same on every machine. `onFile` gets the folder's path and
+// the name of each entry that is not a folder (special files included).
+//
+// Folder links are followed, but each folder (its file identity) is entered at
+// most once per walk, whatever path leads to it. Depth is bounded by nothing but
+// the tree: the walk keeps only a few folders open and opens the others again
+// when it climbs back. A folder below the root that cannot be opened or listed is
+// skipped with everything below it; the result fails only when the root itself
+// cannot be listed.
+Result<void> walkFolders(const std::string& root,
+                         const std::function<void(const std::string& folder, std::string_view name)>& onFile);
+
+}  // namespace pitbox::platform

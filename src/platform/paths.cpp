@@ -1,0 +1,61 @@
+#include "platform/paths.h"
+
+namespace pitbox::platform {
+
+bool isSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
+
+std::string_view filePart(std::string_view path) {
+    const auto at = path.find_last_of(kSeparators);
+    return at == std::string_view::npos ? path : path.substr(at + 1);
+}
+
+std::string_view pathPart(std::string_view path) {
+    const auto at = path.find_last_of(kSeparators);
+    return at == std::string_view::npos ? std::string_view{} : path.substr(0, at + 1);
+}
+
+std::string withSeparator(std::string folder) {
+    if (folder.empty() || !isSeparator(folder.back())) folder.push_back(kSeparator);
+    return folder;
+}
+
+namespace {
+
+// Length of the part of a path that Back never leaves: "/" on Linux; on Windows
+// a drive root "C:\" or a share root "\\server\share\".
+std::size_t rootLength(std::string_view p) {
+#ifdef _WIN32
+    if (p.size() >= 2 && isSeparator(p[0]) && isSeparator(p[1])) {
+        std::size_t at = 2;
+        for (int part = 0; part < 2 && at < p.size(); ++part) {
+            while (at < p.size() && !isSeparator(p[at])) ++at;
+            if (at < p.size()) ++at;
+        }
+        return at;
+    }
+    if (p.size() >= 2 && p[1] == ':') return p.size() >= 3 && isSeparator(p[2]) ? 3 : 2;
+    return isSeparator(p.empty() ? '\0' : p[0]) ? 1 : 0;
+#else
+    return !p.empty() && p[0] == '/' ? 1 : 0;
+#endif
+}
+
+}  // namespace
+
+std::string parentFolder(const std::string& folder) {
+    const std::size_t root = rootLength(folder);
+    std::size_t n = folder.size();
+    if (n > root && isSeparator(folder[n - 1])) --n;
+    while (n > root) {
+        if (isSeparator(folder[n - 1])) return folder.substr(0, n);
+        --n;
+    }
+    return root > 0 ? folder.substr(0, root) : folder;
+}
+
+std::string absolutePath(const std::string& path, const std::string& base) {
+    if (rootLength(path) > 0) return path;
+    return withSeparator(base) + path;
+}
+
+}  // namespace pitbox::platform

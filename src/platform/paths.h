@@ -1,0 +1,30 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace pitbox::platform {
+
+// Paths as the program holds them: "/" separates on Linux, where "\" is an
+// ordinary character of a name; on Windows both "\" and "/" separate and "\" is
+// written. Folder paths end in the separator.
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+inline constexpr std::string_view kSeparators = "\\/";
+#else
+inline constexpr char kSeparator = '/';
+inline constexpr std::string_view kSeparators = "/";
+#endif
+
+bool isSeparator(char c);
+// The text after the last separator (all of it when there is none).
+std::string_view filePart(std::string_view path);
+// The text up to and including the last separator (empty when there is none).
+std::string_view pathPart(std::string_view path);
+// The folder path with the separator appended when it lacks one.
+std::string withSeparator(std::string folder);
+// The parent of a folder path; a root stays itself.
+std::string parentFolder(const std::string& folder);
+// A path as given when it is absolute, else `base` (a folder path) followed by it.
+std::string absolutePath(const std::string& path, const std::string& base);
+
+}  // namespace pitbox::platform

@@ -1,0 +1,66 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "platform/paths.h"
+#include "platform/posix/open_regular.h"
+#include "platform/posix/system_error.h"
+
+namespace pitbox::platform {
+
+Result<OpenFile> openRegularFile(const std::string& path) {
+    struct stat seen {};
+    if (::stat(path.c_str(), &seen) != 0) return systemError(ErrorCode::CannotOpen, path);
+    if (!S_ISREG(seen.st_mode)) return Error{ErrorCode::NotRegularFile, path, "not a regular file"};
+    // O_NONBLOCK: should the name have become a pipe since, the open returns at once.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid()) return systemError(ErrorCode::CannotOpen, path);
+    OpenFile file{std::move(fd), {}};
+    if (::fstat(file.fd.get(), &file.status) != 0) return systemError(ErrorCode::CannotOpen, path);
+    if (!S_ISREG(file.status.st_mode) || file.status.st_dev != seen.st_dev || file.status.st_ino != seen.st_ino)
+        return Error{ErrorCode::NotRegularFile, path, "not a regular file"};
+    return file;
+}
+
+Result<std::size_t> readRegularFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& into) {
+    auto file = openRegularFile(path);
+    if (!file) return file.error();
+    const auto tooLarge = [&] {
+        return Error{ErrorCode::TooLarge, path, "larger than " + std::to_string(maxBytes) + " bytes"};
+    };
+    if (static_cast<std::uint64_t>(file->status.st_size) > maxBytes) return tooLarge();
+    // One byte of room past the limit tells a file that grew after fstat.
+    const std::size_t room = maxBytes + 1;
+    if (into.size() < room) into.resize(room);
+    std::size_t got = 0;
+    while (got < room) {
+        const ssize_t n = ::read(file->fd.get(), into.data() + got, room - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return systemError(ErrorCode::ReadFailed, path);
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    if (got > maxBytes) return tooLarge();
+    return got;
+}
+
+Result<void> makeFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) == 0) return {};
+    return systemError(errno == EEXIST ? ErrorCode::Exists : ErrorCode::WriteFailed, path);
+}
+
+std::string workingFolder() {
+    char buffer[PATH_MAX];
+    return withSeparator(::getcwd(buffer, sizeof buffer) ? buffer : "/");
+}
+
+bool isFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace pitbox::platform

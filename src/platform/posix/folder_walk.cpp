@@ -1,0 +1,164 @@
+#include "platform/folder_walk.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/posix/file_descriptor.h"
+#include "platform/posix/system_error.h"
+
+namespace pitbox::platform {
+namespace {
+
+// Folders kept open at once. Deeper folders are closed on the way down and opened
+// again (through "..") on the way back up, so a deep tree never meets the
+// descriptor limit.
+constexpr std::size_t kOpenFolders = 32;
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC;
+
+struct Identity {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const Identity&) const = default;
+};
+struct IdentityHash {
+    std::size_t operator()(const Identity& id) const {
+        return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(id.inode) * 31 + static_cast<std::uint64_t>(id.device));
+    }
+};
+
+struct Frame {
+    std::string path;  // ends in "/"
+    std::string name;  // within the parent folder; the whole path for the root
+    Identity id{};
+    std::vector<std::string> subfolders;  // in byte order
+    std::size_t next = 0;
+    FileDescriptor fd;
+};
+
+class Walker {
+public:
+    explicit Walker(const std::function<void(const std::string&, std::string_view)>& onFile) : onFile_(onFile) {}
+
+    Result<void> run(const std::string& root) {
+        Frame frame;
+        frame.path = root;
+        frame.name = root;
+        frame.fd = FileDescriptor(open(AT_FDCWD, root.c_str()));
+        if (!frame.fd.valid()) return systemError(ErrorCode::CannotOpen, root);
+        if (!enter(frame)) return systemError(ErrorCode::CannotOpen, root);
+        while (!stack_.empty()) {
+            Frame& top = stack_.back();
+            if (top.next == top.subfolders.size()) {
+                climb();
+                continue;
+            }
+            if (!top.fd.valid() && !reopen(stack_.size() - 1)) {
+                top.next = top.subfolders.size();  // moved or removed meanwhile
+                continue;
+            }
+            Frame child;
+            child.name = top.subfolders[top.next++];
+            child.path.reserve(top.path.size() + child.name.size() + 1);
+            child.path.append(top.path).append(child.name).push_back('/');
+            child.fd = FileDescriptor(open(top.fd.get(), child.name.c_str()));
+            if (child.fd.valid()) enter(child);
+        }
+        return {};
+    }
+
+private:
+    // Opens a folder; when the descriptors run out, closes every folder but the
+    // one opened from and tries once more.
+    int open(int from, const char* name) {
+        int fd = ::openat(from, name, kFolderFlags);
+        if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
+            for (Frame& f : stack_)
+                if (f.fd.get() != from) f.fd.reset();
+            fd = ::openat(from, name, kFolderFlags);
+        }
+        return fd;
+    }
+
+    static bool identify(const FileDescriptor& fd, Identity& id) {
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0) return false;
+        id = {st.st_dev, st.st_ino};
+        return true;
+    }
+
+    // Lists a newly opened folder (unless it was entered before), reports its
+    // files and pushes it.
+    bool enter(Frame& frame) {
+        if (!identify(frame.fd, frame.id) || !seen_.insert(frame.id).second) return false;
+        FileDescriptor listing(open(frame.fd.get(), "."));
+        DIR* dir = listing.valid() ? ::fdopendir(listing.get()) : nullptr;
+        if (!dir) return false;
+        listing.release();
+        std::vector<std::string> files;
+        while (const dirent* entry = ::readdir(dir)) {
+            const char* name = entry->d_name;
+            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+            bool isFolder = entry->d_type == DT_DIR;
+            if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+                struct stat st {};
+                isFolder = ::fstatat(::dirfd(dir), name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+            }
+            (isFolder ? frame.subfolders : files).emplace_back(name);
+        }
+        ::closedir(dir);
+        std::sort(files.begin(), files.end());
+        std::sort(frame.subfolders.begin(), frame.subfolders.end());
+        for (const std::string& name : files) onFile_(frame.path, name);
+        stack_.push_back(std::move(frame));
+        if (stack_.size() > kOpenFolders) stack_[stack_.size() - 1 - kOpenFolders].fd.reset();
+        return true;
+    }
+
+    // Leaves the top folder; its parent, if closed, is opened again through ".."
+    // when that leads back to it (it does not where a link led down).
+    void climb() {
+        Frame child = std::move(stack_.back());
+        stack_.pop_back();
+        if (stack_.empty() || stack_.back().fd.valid() || !child.fd.valid()) return;
+        Frame& parent = stack_.back();
+        FileDescriptor up(open(child.fd.get(), ".."));
+        Identity id{};
+        if (up.valid() && identify(up, id) && id == parent.id) parent.fd = std::move(up);
+    }
+
+    // Opens frame i again, name by name from its nearest open ancestor (from the
+    // root path when none is open), checking that each is the folder it was.
+    bool reopen(std::size_t i) {
+        std::size_t from = i;
+        while (from > 0 && !stack_[from - 1].fd.valid()) --from;
+        for (std::size_t k = from; k <= i; ++k) {
+            const int base = k == 0 ? AT_FDCWD : stack_[k - 1].fd.get();
+            FileDescriptor fd(open(base, stack_[k].name.c_str()));
+            Identity id{};
+            if (!fd.valid() || !identify(fd, id) || !(id == stack_[k].id)) return false;
+            stack_[k].fd = std::move(fd);
+        }
+        for (std::size_t k = 0; k + kOpenFolders <= i; ++k) stack_[k].fd.reset();
+        return true;
+    }
+
+    const std::function<void(const std::string&, std::string_view)>& onFile_;
+    std::vector<Frame> stack_;
+    std::unordered_set<Identity, IdentityHash> seen_;
+};
+
+}  // namespace
+
+Result<void> walkFolders(const std::string& root,
+                         const std::function<void(const std::string& folder, std::string_view name)>& onFile) {
+    return Walker(onFile).run(root);
+}
+
+}  // namespace pitbox::platform

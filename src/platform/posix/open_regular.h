@@ -1,0 +1,21 @@
+#pragma once
+#include <sys/stat.h>
+
+#include <string>
+
+#include "base/result.h"
+#include "platform/posix/file_descriptor.h"
+
+namespace pitbox::platform {
+
+struct OpenFile {
+    FileDescriptor fd;
+    struct stat status;
+};
+
+// Opens a regular file for reading. The path is looked at first and anything
+// but a regular file is refused unopened; the open itself cannot block, and the
+// file opened must be the one looked at.
+Result<OpenFile> openRegularFile(const std::string& path);
+
+}  // namespace pitbox::platform
