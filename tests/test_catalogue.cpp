@@ -56,6 +56,20 @@ TEST(Catalogue, SortsComposeAndNumbersAreSigned) {
     EXPECT_EQ(names(c), (std::vector<std::string>{"a", "c", "b", "d"}));
 }
 
+TEST(Catalogue, AuthorsSortByTheirWindows1252Codes) {
+    // UTF-8 would order these \u00C9 (C3) < \u0160 (C5) < \u20AC (E2); the code
+    // page orders \u20AC (80) < \u0160 (8A) < \u00C9 (C9).
+    Catalogue c = make({
+        {"1", "\u00C9lodie", 0, 0, "", "", false},
+        {"2", "\u0160imon", 0, 0, "", "", false},
+        {"3", "\u20ACuro Team", 0, 0, "", "", false},
+        {"4", "zed", 0, 0, "", "", false},
+        {"5", "\u00E9lodie", 0, 0, "", "", false},
+    });
+    c.sort(SortKey::Author);
+    EXPECT_EQ(names(c), (std::vector<std::string>{"4", "3", "2", "1", "5"}));
+}
+
 TEST(Catalogue, CursorSteps) {
     Catalogue c = make({{"a", "", 0, 0, "", "", false}, {"b", "", 0, 0, "", "", false}});
     EXPECT_EQ(c.current()->name, "b");  // append makes the new entry current

@@ -17,7 +17,9 @@ void touch(const std::string& path) { saveFile(path, {1, 2, 3}); }
 
 std::vector<std::string> walk(const std::string& root) {
     std::vector<std::string> found;
-    walkTrackFolders(root, [&](std::string_view, std::string&& path) { found.push_back(path.substr(root.size())); });
+    EXPECT_TRUE(walkTrackFolders(root, [&](std::string_view, std::string&& path) {
+        found.push_back(path.substr(root.size()));
+    }));
     return found;
 }
 
@@ -76,7 +78,7 @@ TEST(FolderScan, LoadSortsByNameKeepingDiscoveryOrderOfEqualNames) {
     touch(dir / "r/x/ring.TRK");
     touch(dir / "r/alpha.trk");
     Catalogue c;
-    collectTracks(dir / "r/", c);
+    ASSERT_TRUE(collectTracks(dir / "r/", c));
     ASSERT_EQ(c.count(), 3u);
     EXPECT_EQ(c[0].name, "alpha");
     EXPECT_EQ(c[1].name, "Ring");  // found first, in the chosen folder itself

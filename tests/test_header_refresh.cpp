@@ -99,7 +99,7 @@ TEST(RefreshEntry, UnreadableFileKeepsNothingOfThePreviousOne) {
     TrackBuffer buffer;
     HeaderFields header;
     TrackEntry good{"good", "", 0, 0, "", dir / "good.trk", false};
-    refreshEntry(good, buffer, header);
+    ASSERT_TRUE(refreshEntry(good, buffer, header));
     EXPECT_EQ(good.name, "good * 1.10");
     struct Case {
         const char* what;
@@ -114,9 +114,9 @@ TEST(RefreshEntry, UnreadableFileKeepsNothingOfThePreviousOne) {
         const std::string path = dir / "other.trk";
         ::unlink(path.c_str());
         if (!c.bytes.empty()) saveFile(path, c.bytes);
-        refreshEntry(good, buffer, header);  // an earlier file was read just before
+        ASSERT_TRUE(refreshEntry(good, buffer, header));  // an earlier file was read just before
         TrackEntry e{"other", "", 7, 7, "x", path, false};
-        refreshEntry(e, buffer, header);
+        EXPECT_FALSE(refreshEntry(e, buffer, header)) << c.what;
         EXPECT_EQ(e.name, "other") << c.what;
         EXPECT_EQ(e.author, "") << c.what;
         EXPECT_EQ(e.worldSize, 0) << c.what;

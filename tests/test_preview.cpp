@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "preview/palette.h"
 #include "preview/preview.h"
 #include "support/track_writer.h"
@@ -231,6 +234,36 @@ TEST(ObjectLayer, PassOrder) {
     EXPECT_EQ(count(r.picture, ui::rgb(246, 251, 254)), 0u);
     EXPECT_EQ(count(r.picture, ui::rgb(255, 255, 255)), 13u);
     EXPECT_GT(count(r.picture, kGrey), 100u);
+}
+
+// The block pass skips fills that start inside an area an earlier fill made
+// whole; the picture must equal that of filling every block.
+TEST(ObjectLayer, SkippedFillsChangeNoPixel) {
+    std::mt19937 random(11);
+    for (const int ws : {13, 40, 255}) {
+        TrackSpec track = dryMap();
+        track.worldSize = static_cast<std::uint8_t>(ws);
+        for (int k = 0; k < 300; ++k) {
+            const bool stacked = k % 3 == 0;
+            track.objects.push_back({static_cast<std::int8_t>(17 + k % 2),
+                                     static_cast<std::int16_t>(stacked ? 512 : random() % 1024),
+                                     static_cast<std::int16_t>(stacked ? 512 : random() % 1024),
+                                     static_cast<std::uint8_t>(random())});
+        }
+        const Rendered r = render(track);
+        ui::Picture plain = preview::buildBasePicture(r.bytes, r.header);
+        const int half = (6200 / ws) / 2;
+        for (const TrackObject& o : track.objects) {
+            const int px = o.x / 2, py = 511 - o.y / 2;
+            if (px < half || px > 510 - half || py < half || py > 510 - half) continue;
+            const auto c = preview::rotatedCorners(px, py, o.heading, half, (15900 / ws) / 2);
+            for (const auto& [a, b] : {std::pair<std::size_t, std::size_t>{0, 1}, {2, 3}, {0, 2}, {1, 3}})
+                plain.line(c[a].x, c[a].y, c[b].x, c[b].y, kGrey);
+            plain.borderFill(px, py, kGrey, kBlockFill);
+        }
+        EXPECT_TRUE(std::equal(plain.pixels().begin(), plain.pixels().end(), r.picture.pixels().begin()))
+            << "world size " << ws;
+    }
 }
 
 TEST(ObjectLayer, BlockReachesIntoTheTextStrip) {

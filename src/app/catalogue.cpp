@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "trackfile/windows1252.h"
 #include "ui/text.h"
 
 namespace pitbox {
@@ -26,16 +27,6 @@ TrackEntry* Catalogue::step() {
     return order_[current_];
 }
 
-bool entryLess(const TrackEntry& a, const TrackEntry& b, SortKey key) {
-    switch (key) {
-        case SortKey::Name: return ui::compareFolded(a.name, b.name) < 0;
-        case SortKey::Author: return ui::compareFolded(a.author, b.author) < 0;
-        case SortKey::WorldSize: return a.worldSize < b.worldSize;
-        case SortKey::Length: return a.length < b.length;
-    }
-    return false;
-}
-
 namespace {
 
 // The sort key of an entry held beside its pointer, so that most comparisons
@@ -46,6 +37,7 @@ namespace {
 struct Keyed {
     std::uint64_t high, low;
     TrackEntry* entry;
+    std::string_view text;  // the whole text compared, for texts only
 };
 
 std::uint64_t packFolded(std::string_view text, std::size_t from) {
@@ -58,7 +50,11 @@ std::uint64_t packFolded(std::string_view text, std::size_t from) {
     return v;
 }
 
-const std::string& textKey(const TrackEntry& e, SortKey key) { return key == SortKey::Name ? e.name : e.author; }
+bool isAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
 
 }  // namespace
 
@@ -66,21 +62,26 @@ void Catalogue::sort(SortKey key) {
     if (order_.size() < 2) return;
     std::vector<Keyed> keyed;
     keyed.reserve(order_.size());
+    // Names are file names and sort by their bytes; authors come from track files
+    // and sort by their Windows-1252 codes, not by the UTF-8 they are held in.
+    std::vector<std::string> codes;
+    codes.reserve(key == SortKey::Author ? order_.size() : 0);
     const bool byText = key == SortKey::Name || key == SortKey::Author;
     for (TrackEntry* e : order_) {
         if (byText) {
-            const std::string& t = textKey(*e, key);
-            keyed.push_back({packFolded(t, 0), packFolded(t, 8), e});
+            std::string_view t = key == SortKey::Name ? e->name : e->author;
+            if (key == SortKey::Author && !isAscii(t)) t = codes.emplace_back(encodeWindows1252(t));
+            keyed.push_back({packFolded(t, 0), packFolded(t, 8), e, t});
         } else {
             // Signed values shifted into unsigned order.
             const std::int32_t v = key == SortKey::WorldSize ? e->worldSize : e->length;
-            keyed.push_back({static_cast<std::uint64_t>(static_cast<std::int64_t>(v) + INT64_C(0x80000000)), 0, e});
+            keyed.push_back({static_cast<std::uint64_t>(static_cast<std::int64_t>(v) + INT64_C(0x80000000)), 0, e, {}});
         }
     }
-    std::stable_sort(keyed.begin(), keyed.end(), [key, byText](const Keyed& a, const Keyed& b) {
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         if (a.high != b.high) return a.high < b.high;
         if (a.low != b.low) return a.low < b.low;
-        return byText && entryLess(*a.entry, *b.entry, key);
+        return ui::compareFolded(a.text, b.text) < 0;
     });
     for (std::size_t i = 0; i < keyed.size(); ++i) order_[i] = keyed[i].entry;
 }

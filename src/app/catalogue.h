@@ -87,7 +87,9 @@ public:
     const TrackEntry& operator[](std::size_t i) const { return *order_[i]; }
 
     // Ascending and stable: entries with equal keys keep their order, so sorts
-    // compose. Texts compare with ASCII capitals folded, numbers as signed values.
+    // compose. Texts compare byte by byte with ASCII capitals folded (names as
+    // the file system gives them, authors by their Windows-1252 codes), numbers
+    // as signed values.
     void sort(SortKey key);
 
 private:
@@ -95,7 +97,5 @@ private:
     std::vector<TrackEntry*> order_;
     std::size_t current_ = npos;
 };
-
-bool entryLess(const TrackEntry& a, const TrackEntry& b, SortKey key);
 
 }  // namespace pitbox

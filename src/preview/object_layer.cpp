@@ -111,10 +111,19 @@ void drawObjectLayer(ui::Picture& picture, std::span<const std::uint8_t> file, c
 
     const int blockWidth = (6200 / ws) / 2;
     const int blockLength = (15900 / ws) / 2;
+    // Between two fills of this pass only outline pixels are added, and they split
+    // areas, never join them. So when a fill starts on a pixel an earlier fill
+    // painted (and no outline has covered since), its whole area is still that
+    // earlier fill's, already filled: skipping it changes no pixel, and blocks
+    // stacked on one spot cost one fill instead of one each.
+    std::vector<std::uint8_t> filled(picture.pixels().size(), 0);
     for (const Object& o : objects)
         if ((o.kind == 17 || o.kind == 18) && visibleRectangle(o, blockWidth)) {
             drawRectangle(picture, o, blockWidth, blockLength, kBlockOutline);
-            picture.borderFill(o.px, o.py, kBlockOutline, kPreviewColours[1]);
+            if (!picture.contains(o.px, o.py)) continue;
+            const auto start = static_cast<std::size_t>(o.py * picture.width() + o.px);
+            if (filled[start] && picture.at(o.px, o.py) != kBlockOutline) continue;
+            picture.borderFill(o.px, o.py, kBlockOutline, kPreviewColours[1], &filled);
         }
 
     const int barWidth = (400 / ws) / 2;

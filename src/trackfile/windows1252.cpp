@@ -1,6 +1,7 @@
 #include "trackfile/windows1252.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace pitbox {
 namespace {
@@ -24,7 +25,37 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
     }
 }
 
+// The code point of the UTF-8 character at `at` and its length; a byte that starts
+// no valid character stands for itself.
+std::pair<std::uint32_t, std::size_t> nextCodePoint(std::string_view s, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(s[at]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || at + length > s.size()) return {lead, 1};
+    std::uint32_t cp = length == 1 ? lead : lead & (0x7Fu >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(s[at + i]);
+        if ((c & 0xC0) != 0x80) return {lead, 1};
+        cp = cp << 6 | (c & 0x3Fu);
+    }
+    return {cp, length};
+}
+
 }  // namespace
+
+std::string encodeWindows1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
+        const auto [cp, length] = nextCodePoint(utf8, at);
+        int byte = cp < 0x80 || (cp >= 0xA0 && cp < 0x100) ? static_cast<int>(cp) : -1;
+        for (int i = 0; i < 32 && byte < 0; ++i)
+            if (kHighControls[i] == cp) byte = 0x80 + i;
+        if (byte >= 0) out.push_back(static_cast<char>(byte));
+        else out.append(utf8.substr(at, length));
+        at += length;
+    }
+    return out;
+}
 
 std::string decodeWindows1252(std::string_view bytes) {
     std::string out;

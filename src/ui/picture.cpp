@@ -67,7 +67,7 @@ void Picture::line(int x1, int y1, int x2, int y2, Colour c) {
 // a start on the border colour or outside the picture fills nothing. Pixels that
 // already hold the fill colour are still passed through, so a visit stamp (kept
 // between calls, never cleared) marks what this fill has reached.
-void Picture::borderFill(int x, int y, Colour border, Colour fill) {
+void Picture::borderFill(int x, int y, Colour border, Colour fill, std::vector<std::uint8_t>* painted) {
     if (!contains(x, y) || at(x, y) == border) return;
     // One byte a pixel keeps the stamps small enough to stay in the cache; they
     // are cleared once every 255 fills.
@@ -99,6 +99,8 @@ void Picture::borderFill(int x, int y, Colour border, Colour fill) {
             pixels[row + px] = fill;
             stamps[row + px] = gen;
         }
+        if (painted) std::fill(painted->begin() + static_cast<std::ptrdiff_t>(row + left),
+                               painted->begin() + static_cast<std::ptrdiff_t>(row + right + 1), std::uint8_t{1});
         for (const int ny : {sy - 1, sy + 1}) {
             if (ny < 0 || ny >= height_) continue;
             const std::size_t next = static_cast<std::size_t>(ny) * w;

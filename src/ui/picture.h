@@ -27,7 +27,9 @@ public:
     void plot(int x, int y, Colour c);
     void box(int x, int y, int w, int h, Colour c);
     void line(int x1, int y1, int x2, int y2, Colour c);
-    void borderFill(int x, int y, Colour border, Colour fill);
+    // Fills the 4-connected area around (x, y) up to pixels of the border colour.
+    // With `painted` (one byte a pixel), every pixel filled is marked there.
+    void borderFill(int x, int y, Colour border, Colour fill, std::vector<std::uint8_t>* painted = nullptr);
 
 private:
     std::size_t index(int x, int y) const {

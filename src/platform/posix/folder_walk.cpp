@@ -34,8 +34,8 @@ struct IdentityHash {
 };
 
 struct Frame {
-    std::string path;  // ends in "/"
     std::string name;  // within the parent folder; the whole path for the root
+    std::size_t pathLength = 0;  // of the walk's path while this folder is on top
     Identity id{};
     std::vector<std::string> subfolders;  // in byte order
     std::size_t next = 0;
@@ -48,8 +48,8 @@ public:
 
     Result<void> run(const std::string& root) {
         Frame frame;
-        frame.path = root;
         frame.name = root;
+        path_ = root;
         frame.fd = FileDescriptor(open(AT_FDCWD, root.c_str()));
         if (!frame.fd.valid()) return systemError(ErrorCode::CannotOpen, root);
         if (!enter(frame)) return systemError(ErrorCode::CannotOpen, root);
@@ -65,10 +65,11 @@ public:
             }
             Frame child;
             child.name = top.subfolders[top.next++];
-            child.path.reserve(top.path.size() + child.name.size() + 1);
-            child.path.append(top.path).append(child.name).push_back('/');
             child.fd = FileDescriptor(open(top.fd.get(), child.name.c_str()));
-            if (child.fd.valid()) enter(child);
+            if (!child.fd.valid()) continue;
+            path_.resize(top.pathLength);
+            path_.append(child.name).push_back('/');
+            enter(child);
         }
         return {};
     }
@@ -115,7 +116,8 @@ private:
         ::closedir(dir);
         std::sort(files.begin(), files.end());
         std::sort(frame.subfolders.begin(), frame.subfolders.end());
-        for (const std::string& name : files) onFile_(frame.path, name);
+        frame.pathLength = path_.size();
+        for (const std::string& name : files) onFile_(path_, name);
         stack_.push_back(std::move(frame));
         if (stack_.size() > kOpenFolders) stack_[stack_.size() - 1 - kOpenFolders].fd.reset();
         return true;
@@ -151,6 +153,7 @@ private:
 
     const std::function<void(const std::string&, std::string_view)>& onFile_;
     std::vector<Frame> stack_;
+    std::string path_;  // of the folder being entered; each frame keeps its length
     std::unordered_set<Identity, IdentityHash> seen_;
 };
 
