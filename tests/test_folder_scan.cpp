@@ -108,9 +108,13 @@ TEST(FolderScan, UnreadableFolderIsSkipped) {
     EXPECT_EQ(found, "open/o.trk\n");
 }
 
-TEST(FolderScan, MissingRootGivesNothing) {
+TEST(FolderScan, MissingRootFails) {
     TempDir dir;
-    EXPECT_TRUE(walk(dir / "absent/").empty());
+    std::size_t found = 0;
+    const auto walked = walkTrackFolders(dir / "absent/", [&](std::string_view, std::string&&) { ++found; });
+    ASSERT_FALSE(walked);
+    EXPECT_EQ(walked.error().message(), dir / "absent/: No such file or directory");
+    EXPECT_EQ(found, 0u);
 }
 
 }  // namespace
