@@ -92,6 +92,35 @@ TEST(MainLoop, CloseRequestEndsWithExitCodeZero) {
     EXPECT_EQ(app.state.listName, "tracks");
 }
 
+TEST(StartUp, CloseRequestWhileSettlingEndsTheProgram) {
+    ui::ScriptedToolkit tk;
+    AppState state(tk);
+    tk.click(ids::kMainWindow, ids::kSortName);  // dropped: the window is settling
+    tk.closeRequest(ids::kMainWindow);
+    tk.click(ids::kMainWindow, ids::kSortAuthor);  // never reached
+    startUp(state, "/tmp/");
+    EXPECT_EQ(runMainLoop(state), 0);
+    EXPECT_FALSE(tk.isWindowOpen(ids::kMainWindow));
+    EXPECT_EQ(state.listName, "");
+    EXPECT_FALSE(tk.scriptExhausted());
+}
+
+TEST(StartUp, LoadsTheFolderItIsGiven) {
+    TempDir dir;
+    dir.mkdirs("t/sub");
+    saveTrack(dir / "t/sub/b.trk", TrackSpec{});
+    saveTrack(dir / "t/a.trk", TrackSpec{});
+    const ScriptedApp relative(dir.path(), "t");
+    EXPECT_EQ(relative.text(ids::kStatusLine1), "2 Tracks found");
+    EXPECT_EQ(relative.rows().front(), "a\n0\n0\n\n\n" + dir / "t/a.trk");
+    EXPECT_EQ(relative.state.trackFolder, dir / "t/");
+    EXPECT_TRUE(relative.tk.requests().empty());
+
+    const ScriptedApp missing(dir.path(), dir / "nowhere");
+    EXPECT_EQ(missing.text(ids::kStatusLine1), "Error: " + dir / "nowhere/: No such file or directory");
+    EXPECT_TRUE(missing.rows().empty());
+}
+
 TEST(MainLoop, SortButtonsOnAnEmptyCatalogue) {
     const std::pair<int, const char*> buttons[] = {
         {ids::kSortWorldSize, "tracks_ws"}, {ids::kSortLength, "tracks_km"},

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "library/copy_window.h"
 #include "platform/paths.h"
@@ -36,6 +37,23 @@ protected:
     TempDir dir;
     ScriptedApp app;
 };
+
+TEST_F(CopyWindow, FailuresAreCountedAndTheFirstReasonShown) {
+    app.drive();
+    ASSERT_EQ(::unlink((dir / "t/Alpha.trk").c_str()), 0);
+    ASSERT_EQ(::unlink((dir / "t/Ring.trk").c_str()), 0);
+    app.selectRows({0, 1, 2});
+    app.click(ids::kCopy);
+    app.tk.click(kWin, ids::kCopyStart);
+    app.tk.push([&]() -> std::optional<ui::Event> {
+        EXPECT_EQ(target(), "1 Tracks copied to: " + dir / "out/ (2 failed)");
+        return std::nullopt;
+    });
+    app.tk.click(kWin, ids::kCopyClose);
+    app.drive();
+    EXPECT_EQ(app.text(ids::kStatusLine1), "Error: " + dir / "t/Alpha.trk: No such file or directory (and 1 more)");
+    EXPECT_EQ(dir.list("out"), std::vector<std::string>{"ring_1.trk"});  // numbered as planned
+}
 
 TEST_F(CopyWindow, OpensOverTheMainWindowWithItsGadgets) {
     app.selectRows({0, 2});

@@ -169,6 +169,27 @@ TEST_F(ShowTest, FollowsTheClickedRowAfterSaveListAndCopy) {
     EXPECT_EQ(app.tk.openedWindows().size(), 3u);
 }
 
+// A label may not give back the bytes it was given (a name that is not UTF-8
+// comes back with replacement characters): Show never reads it.
+TEST_F(ShowTest, TakesTheTrackFromTheCatalogueNotFromALabel) {
+    saveTrack(dir / "t/\xE9t\xE9.trk", TrackSpec{});
+    app.load(dir / "t");
+    app.selectRows({5});  // after the ASCII names
+    app.tk.push([&]() -> std::optional<ui::Event> {
+        app.tk.setText(ids::kMainWindow, ids::kStatusLine2, dir / "t/\uFFFDt\uFFFD.trk");
+        return std::nullopt;
+    });
+    std::string title;
+    app.click(ids::kShow);
+    app.tk.push([&]() -> std::optional<ui::Event> {
+        if (const auto* w = app.tk.window(kViewer)) title = w->layout.title;
+        return std::nullopt;
+    });
+    app.tk.click(kViewer, ids::kViewerImage);
+    app.drive();
+    EXPECT_EQ(title, "\xE9t\xE9.trk");
+}
+
 TEST_F(ShowTest, SecondShowBuildsANewPicture) {
     ASSERT_TRUE(show(0));
     ASSERT_TRUE(show(1));

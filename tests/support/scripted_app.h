@@ -8,7 +8,10 @@ namespace pitbox::test {
 
 // The program on the scripted toolkit, started up in `workingFolder`.
 struct ScriptedApp {
-    explicit ScriptedApp(const std::string& workingFolder = "/tmp/") : state(tk) { startUp(state, workingFolder); }
+    explicit ScriptedApp(const std::string& workingFolder = "/tmp/", const std::string& startFolder = {})
+        : state(tk) {
+        startUp(state, workingFolder, startFolder);
+    }
 
     // Runs the main loop over what the script holds; returns the exit code.
     int run() { return runMainLoop(state); }
