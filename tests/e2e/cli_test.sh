@@ -31,4 +31,25 @@ cmp -s "$work/with.png" "$work/without.png" && fail "records text missing"
 
 mkdir "$work/out"
 [ "$("$cli" copy --to "$work/out" "$work/t/Hill.trk" "$work/t/Hill.trk")" = "2 Tracks copied to: $work/out/" ] || fail "copy"
+
+# Failures are never reported as success; nothing blocks on a pipe.
+expect_code() {  # CODE WHAT COMMAND...
+    local code=$1 what=$2
+    shift 2
+    timeout 20 "$@" >/dev/null 2>"$work/err"
+    local got=$?
+    [ "$got" -eq "$code" ] || fail "$what: exit code $got, expected $code"
+    [ "$code" -eq 0 ] || [ -s "$work/err" ] || fail "$what: no reason given"
+}
+mkfifo "$work/pipe.trk"
+expect_code 1 "header of a pipe" "$cli" header "$work/pipe.trk"
+expect_code 1 "render of a pipe" "$cli" render --no-records -o "$work/p.png" "$work/pipe.trk"
+expect_code 1 "scan of a folder holding a pipe" "$cli" list --scan "$work"
+grep -q "pipe.trk: not a regular file" "$work/err" || fail "scan names the pipe"
+expect_code 1 "copy of a pipe" "$cli" copy --to "$work/out" "$work/pipe.trk"
+expect_code 1 "copy into a missing folder" "$cli" copy --to "$work/missing" "$work/t/Hill.trk"
+printf 'good list\n' >"$work/saved.txt"
+expect_code 1 "list of a missing folder" "$cli" list -o "$work/saved.txt" "$work/not-mounted"
+[ "$(cat "$work/saved.txt")" = "good list" ] || fail "a failed list replaced the file"
+"$cli" header "$work/t/Hill.trk" >/dev/full 2>/dev/null; [ $? -eq 1 ] || fail "header to a full disk"
 echo "pitbox-cli end to end: 1 passed, 0 failed"
