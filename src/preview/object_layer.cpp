@@ -121,7 +121,8 @@ void drawObjectLayer(ui::Picture& picture, std::span<const std::uint8_t> file, c
         if ((o.kind == 17 || o.kind == 18) && visibleRectangle(o, blockWidth)) {
             drawRectangle(picture, o, blockWidth, blockLength, kBlockOutline);
             if (!picture.contains(o.px, o.py)) continue;
-            const auto start = static_cast<std::size_t>(o.py * picture.width() + o.px);
+            const std::size_t start = static_cast<std::size_t>(o.py) * static_cast<std::size_t>(picture.width()) +
+                                      static_cast<std::size_t>(o.px);
             if (filled[start] && picture.at(o.px, o.py) != kBlockOutline) continue;
             picture.borderFill(o.px, o.py, kBlockOutline, kPreviewColours[1], &filled);
         }

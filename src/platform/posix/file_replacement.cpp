@@ -42,8 +42,13 @@ Result<std::string> followLinks(const std::string& target) {
         char link[PATH_MAX];
         const ssize_t n = ::readlink(path.c_str(), link, sizeof link);
         if (n < 0 || static_cast<std::size_t>(n) >= sizeof link) return systemError(ErrorCode::CannotOpen, target);
-        const std::string to(link, static_cast<std::size_t>(n));
-        path = !to.empty() && to[0] == '/' ? to : std::string(pathPart(path)) + to;
+        const std::string_view to(link, static_cast<std::size_t>(n));
+        if (!to.empty() && to[0] == '/') {
+            path = to;
+        } else {
+            path.resize(pathPart(path).size());  // relative to the link's folder
+            path.append(to);
+        }
     }
     return systemError(ErrorCode::CannotOpen, target, ELOOP);
 }
@@ -164,12 +169,10 @@ std::vector<Result<void>> commitAll(std::vector<FileReplacement>& batch) {
     results.reserve(batch.size());
     for (std::size_t i = 0; i < batch.size(); ++i) {
         FileReplacement::State& s = *batch[i].state_;
-        if (flushError[i] != 0) {
-            results.emplace_back(s.failure(ErrorCode::WriteFailed, flushError[i]));
-        } else if (!s.fd.close()) {
-            results.emplace_back(s.failure(ErrorCode::WriteFailed));
-        } else if (::rename(s.tempPath.c_str(), s.finalPath.c_str()) != 0) {
-            results.emplace_back(s.failure(ErrorCode::WriteFailed));
+        int error = flushError[i];
+        if (error == 0 && (!s.fd.close() || ::rename(s.tempPath.c_str(), s.finalPath.c_str()) != 0)) error = errno;
+        if (error != 0) {
+            results.emplace_back(s.failure(ErrorCode::WriteFailed, error));
         } else {
             s.tempPath.clear();
             results.emplace_back();
