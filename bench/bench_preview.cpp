@@ -5,7 +5,7 @@
 #include <random>
 
 #include "preview/preview.h"
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 
 static void BM_DenseTrackPreview(benchmark::State& state) {
     pitbox::test::TrackSpec s;
@@ -23,7 +23,7 @@ static void BM_DenseTrackPreview(benchmark::State& state) {
     }
     const auto bytes = pitbox::test::writeTrack(s);
     pitbox::HeaderFields h;
-    pitbox::readTrackHeader(bytes, h);
+    (void)pitbox::readTrackHeader(bytes, h);
     for (auto _ : state) {
         pitbox::ui::Picture p = pitbox::preview::buildBasePicture(bytes, h);
         pitbox::preview::drawWaterLayer(p, bytes, h);
@@ -41,7 +41,7 @@ static void BM_StackedBlocks(benchmark::State& state) {
     for (int k = 0; k < 32768; ++k) s.objects.push_back({17, 512, 512, static_cast<std::uint8_t>(k)});
     const auto bytes = pitbox::test::writeTrack(s);
     pitbox::HeaderFields h;
-    pitbox::readTrackHeader(bytes, h);
+    (void)pitbox::readTrackHeader(bytes, h);
     for (auto _ : state) {
         pitbox::ui::Picture p = pitbox::preview::buildBasePicture(bytes, h);
         pitbox::preview::drawObjectLayer(p, bytes, h);

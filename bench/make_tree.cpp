@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 
 int main(int argc, char** argv) {
     if (argc != 4 && argc != 6) {

@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::uint8_t> bytes(data, data + size);
     pitbox::HeaderFields h;
-    if (pitbox::readTrackHeader(bytes, h) != pitbox::HeaderStatus::Supported) return 0;
+    if (!pitbox::readTrackHeader(bytes, h) || h.oldFormat) return 0;
     pitbox::ui::Picture p = pitbox::preview::buildBasePicture(bytes, h);
     (void)pitbox::lapRecordTexts(h, "/fuzz/track.trk");
     pitbox::preview::drawWaterLayer(p, bytes, h);

@@ -1,7 +1,7 @@
 // Writes the seed corpus of the fuzz targets into a folder.
 #include <string>
 
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;

@@ -6,7 +6,8 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev libgl-dev          # Qt 6 Widgets
     libgtest-dev libbenchmark-dev   # tests and benchmarks
-    clang clang-tidy libclang-rt-14-dev   # sanitizers, libFuzzer, static analysis
+    clang clang-tidy clang-format libclang-rt-14-dev   # sanitizers, libFuzzer, static analysis, style
+    libstb-dev                      # the PNG encoder (and, for the tests, its decoder)
     fonts-liberation                # a metric twin of Arial
     xvfb xdotool x11-utils xauth imagemagick python3   # the tests in a real X window, screenshots
     tesseract-ocr tesseract-ocr-eng                    # reading the window back in the end-to-end test

@@ -4,12 +4,12 @@
 #include "app/list_view.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 
 namespace pitbox::test {
 namespace {
 
-using Kind = ui::ScriptedToolkit::Gadget::Kind;
+using Kind = ScriptedToolkit::Gadget::Kind;
 
 TEST(StartUp, MainWindowAndGadgets) {
     ScriptedApp app;
@@ -93,7 +93,7 @@ TEST(MainLoop, CloseRequestEndsWithExitCodeZero) {
 }
 
 TEST(StartUp, CloseRequestWhileSettlingEndsTheProgram) {
-    ui::ScriptedToolkit tk;
+    ScriptedToolkit tk;
     AppState state(tk);
     tk.click(ids::kMainWindow, ids::kSortName);  // dropped: the window is settling
     tk.closeRequest(ids::kMainWindow);

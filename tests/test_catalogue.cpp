@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "app/catalogue.h"
+#include "library/catalogue.h"
 #include "app/list_view.h"
 #include "support/catalogue_of.h"
 #include "platform/paths.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace pitbox::test {
 namespace {
@@ -98,7 +98,7 @@ TEST(Text, FitCountsCharacters) {
         {"a\xE2\x82\xAC", 3, "a\xE2\x82\xAC "},
         {"\xE2\x82\xAC\xE2\x82\xAC", 1, "\xE2\x82\xAC"},
     };
-    for (const auto& c : cases) EXPECT_EQ(ui::fitText(c.in, c.width), c.out) << c.in;
+    for (const auto& c : cases) EXPECT_EQ(fitText(c.in, c.width), c.out) << c.in;
 }
 
 TEST(ListView, ControlCharactersInTextsStayInTheirCells) {
@@ -119,10 +119,10 @@ TEST(Text, PathParts) {
         EXPECT_EQ(platform::pathPart(path), folder) << path;
         EXPECT_EQ(platform::filePart(path), file) << path;
     }
-    EXPECT_EQ(ui::extensionPart("a.b.trk"), "trk");
-    EXPECT_EQ(ui::extensionPart("trk"), "");
-    EXPECT_EQ(ui::dropLastCharacters("Ring.TRK", 4), "Ring");
-    EXPECT_EQ(ui::dropLastCharacters(".trk", 4), "");
+    EXPECT_EQ(extensionPart("a.b.trk"), "trk");
+    EXPECT_EQ(extensionPart("trk"), "");
+    EXPECT_EQ(dropLastCharacters("Ring.TRK", 4), "Ring");
+    EXPECT_EQ(dropLastCharacters(".trk", 4), "");
 }
 
 }  // namespace

@@ -6,9 +6,10 @@
 #include "cli/cli.h"
 #include "library/list_export.h"
 #include "preview/preview.h"
+#include "support/header_status.h"
 #include "support/catalogue_of.h"
 #include "support/temp_dir.h"
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 #include "ui/image_files.h"
 
 namespace pitbox::test {
@@ -117,7 +118,7 @@ TEST_F(CliTree, HeaderFailures) {
 TEST_F(CliTree, RenderWritesThePreview) {
     const auto bytes = readFile(dir / "t/b.trk");
     HeaderFields h;
-    ASSERT_EQ(readTrackHeader(bytes, h), HeaderStatus::Supported);
+    ASSERT_EQ(headerStatus(bytes, h), HeaderStatus::Supported);
     ui::Picture expected = preview::buildBasePicture(bytes, h);
     preview::drawWaterLayer(expected, bytes, h);
     preview::drawObjectLayer(expected, bytes, h);

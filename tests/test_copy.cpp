@@ -10,7 +10,7 @@
 #include "library/copy_tracks.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 
 namespace pitbox::test {
 namespace {

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "library/copy_window.h"
+#include "app/copy_window.h"
 #include "platform/paths.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 
 namespace pitbox::test {
 namespace {

@@ -5,10 +5,9 @@
 #include <filesystem>
 
 #include "library/folder_scan.h"
-#include "library/load_tracks.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 
 namespace pitbox::test {
 namespace {

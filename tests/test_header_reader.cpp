@@ -2,7 +2,8 @@
 
 #include <functional>
 
-#include "support/track_writer.h"
+#include "support/header_status.h"
+#include "tools/track_writer.h"
 #include "trackfile/header_reader.h"
 #include "trackfile/windows1252.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 HeaderStatus read(const TrackSpec& track, HeaderFields& h) {
     const auto bytes = writeTrack(track);
-    return readTrackHeader(bytes, h);
+    return headerStatus(bytes, h);
 }
 
 struct FormatCase {
@@ -33,7 +34,7 @@ TEST(HeaderReader, SignatureAndVersionAreExact) {
         auto bytes = writeTrack(TrackSpec{});
         std::copy(c.start.begin(), c.start.end(), bytes.begin());
         HeaderFields h;
-        EXPECT_EQ(readTrackHeader(bytes, h), c.supported ? HeaderStatus::Supported : HeaderStatus::OldFormat) << c.name;
+        EXPECT_EQ(headerStatus(bytes, h), c.supported ? HeaderStatus::Supported : HeaderStatus::OldFormat) << c.name;
         EXPECT_EQ(h.oldFormat, !c.supported) << c.name;
     }
 }
@@ -203,7 +204,7 @@ TEST(HeaderReader, DamagedFilesReadNothingOutsideTheirBytes) {
         h.author = "earlier file";
         h.drivers[0] = "earlier";
         h.worldSize = 99;
-        const HeaderStatus status = readTrackHeader(exact, h);
+        const HeaderStatus status = headerStatus(exact, h);
         EXPECT_EQ(status, c.expected) << c.name;
         if (status == HeaderStatus::Damaged) {
             EXPECT_TRUE(h.damaged) << c.name;

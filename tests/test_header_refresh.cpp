@@ -4,7 +4,7 @@
 #include "library/header_refresh.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 
 namespace pitbox::test {
 namespace {

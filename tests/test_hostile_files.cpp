@@ -18,8 +18,8 @@
 #include "platform/file_replacement.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
-#include "support/track_writer.h"
-#include "trackfile/show_track.h"
+#include "tools/track_writer.h"
+#include "preview/track_preview.h"
 
 namespace pitbox::test {
 namespace {
@@ -36,7 +36,7 @@ std::string tryEverything(const TempDir& dir, const std::string& name) {
     TrackBuffer buffer;
     HeaderFields header;
     const std::string scan = outcome(refreshEntry(entry, buffer, header));
-    auto picture = buildTrackPreview(path, buffer, header, nullptr, 1);
+    auto picture = preview::buildTrackPreview(path, buffer, header, nullptr, 1);
     const std::string show = picture ? "ok" : outcome(picture.error().code);
     const CopyReport copy = copyTracks({{path, dir / "out/" + name}});
     const std::string copied = copy.failures.empty() ? "ok" : outcome(copy.failures.front().code);

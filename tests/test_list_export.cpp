@@ -4,7 +4,7 @@
 #include "platform/file_replacement.h"
 #include "support/catalogue_of.h"
 #include "support/temp_dir.h"
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 
 namespace pitbox::test {
 namespace {

@@ -5,8 +5,9 @@
 
 #include "preview/palette.h"
 #include "preview/preview.h"
-#include "support/track_writer.h"
-#include "ui/byte_reader.h"
+#include "support/header_status.h"
+#include "tools/track_writer.h"
+#include "base/byte_reader.h"
 
 namespace pitbox::test {
 namespace {
@@ -28,7 +29,7 @@ struct Rendered {
 // The preview as Show builds it, without the records text.
 Rendered render(const TrackSpec& track) {
     Rendered r{writeTrack(track), {}, {}};
-    EXPECT_EQ(readTrackHeader(r.bytes, r.header), HeaderStatus::Supported);
+    EXPECT_EQ(headerStatus(r.bytes, r.header), HeaderStatus::Supported);
     r.picture = preview::buildBasePicture(r.bytes, r.header);
     preview::drawWaterLayer(r.picture, r.bytes, r.header);
     preview::drawObjectLayer(r.picture, r.bytes, r.header);
@@ -52,7 +53,7 @@ std::size_t count(const ui::Picture& p, ui::Colour c, int fromRow = 0, int toRow
 TEST(BitmapTemplate, HeaderPaletteAndPixels) {
     const auto t = preview::bitmapTemplate();
     ASSERT_EQ(t.size(), 1334u);
-    const ui::ByteReader r(t);
+    const ByteReader r(t);
     EXPECT_EQ(*r.text(0, 2), "BM");
     const std::pair<std::int64_t, std::uint32_t> fields32[] = {{2, 1334}, {6, 0},    {10, 1078}, {14, 40},
                                                                {18, 512}, {22, 560}, {30, 0},    {34, 256},
@@ -111,7 +112,7 @@ TEST(BasePicture, FullMapLeavesTheTextStrip) {
 TEST(BasePicture, RunTableOutsideTheFileDrawsNoTerrain) {
     const auto bytes = writeTrack(dryMap());
     HeaderFields h;
-    ASSERT_EQ(readTrackHeader(bytes, h), HeaderStatus::Supported);
+    ASSERT_EQ(headerStatus(bytes, h), HeaderStatus::Supported);
     h.terrainRunCount = 1'000'000;  // as a damaged count would say
     const ui::Picture p = preview::buildBasePicture(bytes, h);
     EXPECT_EQ(count(p, kBackground), 512u * 560u);

@@ -3,7 +3,7 @@
 
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 #include "trackfile/lap_records.h"
 
 namespace pitbox::test {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 
 namespace {
 

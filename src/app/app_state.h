@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "app/catalogue.h"
+#include "library/catalogue.h"
 #include "trackfile/header_reader.h"
 #include "trackfile/track_buffer.h"
 #include "ui/toolkit.h"

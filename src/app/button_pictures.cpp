@@ -15,7 +15,10 @@ void loadButtonPictures(ui::Toolkit& tk) {
         {ids::kPictureShow, "button_show.bmp"},        {ids::kPictureSortName, "button_sort_track.bmp"},
         {ids::kPictureWorldSize, "button_ws.bmp"},     {ids::kPictureSelect, "button_select.bmp"},
     };
-    for (const auto& [id, name] : kButtons) tk.createPictureFromBitmap(id, resources::find(name));
+    // Built into the program: a bitmap that does not decode is a broken build,
+    // which the tests of the button pictures catch.
+    for (const auto& [id, name] : kButtons)
+        if (auto picture = ui::pictureFromBitmap(resources::find(name))) tk.setPicture(id, std::move(*picture));
 }
 
 }  // namespace pitbox

@@ -3,32 +3,32 @@
 #include <vector>
 
 #include "app/ids.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace pitbox {
 
 std::string rowText(const TrackEntry& e) {
     std::string row;
     row.reserve(e.name.size() + e.author.size() + e.record.size() + e.path.size() + 32);
-    ui::appendVisible(row, e.name);
+    appendVisible(row, e.name);
     row += '\n';
     row += std::to_string(e.worldSize);
     row += '\n';
     row += std::to_string(e.length);
     row += '\n';
-    ui::appendVisible(row, e.author);
+    appendVisible(row, e.author);
     row += '\n';
-    ui::appendVisible(row, e.record);
+    appendVisible(row, e.record);
     row += '\n';
-    ui::appendVisible(row, e.path);
+    appendVisible(row, e.path);
     return row;
 }
 
 std::string foundRowText(const TrackEntry& e) {
     std::string row;
-    ui::appendVisible(row, e.name);
+    appendVisible(row, e.name);
     row += "\n\n\n\n\n";
-    ui::appendVisible(row, e.path);
+    appendVisible(row, e.path);
     return row;
 }
 

@@ -1,14 +1,15 @@
 #include "app/main_window.h"
 
 #include "app/button_pictures.h"
+#include "app/copy_window.h"
 #include "app/ids.h"
 #include "app/list_view.h"
-#include "library/copy_window.h"
-#include "library/header_refresh.h"
-#include "library/load_tracks.h"
-#include "library/save_list.h"
+#include "app/load_tracks.h"
+#include "app/save_list.h"
+#include "app/scan_tracks.h"
+#include "app/show_track.h"
 #include "platform/paths.h"
-#include "trackfile/show_track.h"
+#include "preview/track_preview.h"
 
 namespace pitbox {
 namespace {
@@ -25,7 +26,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     s.trackFolder = platform::withSeparator(workingFolder);
     s.targetFolder = s.trackFolder;
     s.listName.clear();
-    tk.loadFont(ids::kFontRecords, {"Lucida Console", 12, ui::FontStyle::Monospace});
+    tk.loadFont(ids::kFontRecords, preview::kRecordsFont);
     tk.loadFont(ids::kFontTexts, {"Arial", 12, ui::FontStyle::SansSerif});
 
     tk.openWindow({ids::kMainWindow, "Kestrun Pitbox", 10, 10, 1000, 720, -1, false});

@@ -1,21 +1,20 @@
 #include "cli/cli.h"
 
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <optional>
 
-#include "app/catalogue.h"
+#include "base/text.h"
+#include "library/catalogue.h"
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
+#include "library/folder_scan.h"
 #include "library/header_refresh.h"
 #include "library/list_export.h"
-#include "library/load_tracks.h"
 #include "platform/file_replacement.h"
 #include "platform/paths.h"
-#include "trackfile/show_track.h"
+#include "preview/track_preview.h"
 #include "ui/image_files.h"
-#include "ui/text.h"
 
 namespace pitbox::cli {
 namespace {
@@ -39,9 +38,11 @@ constexpr const char* kUsage =
     "  --help\n"
     "      Shows this text.\n";
 
-struct UsageError {
-    std::string message;
-};
+// A command line the program cannot take: the reason and the usage text, exit 2.
+int usage(std::ostream& err, const std::string& message) {
+    err << "pitbox-cli: " << message << "\n" << kUsage;
+    return 2;
+}
 
 std::string jsonText(const std::string& s) {
     std::string out = "\"";
@@ -81,7 +82,7 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         if (a == "--scan") {
             scan = true;
         } else if (a == "--sort" || a == "-o") {
-            if (i + 1 == args.size()) throw UsageError{a + " needs a value"};
+            if (i + 1 == args.size()) return usage(err, a + " needs a value");
             const std::string& value = args[++i];
             if (a == "-o") {
                 output = value;
@@ -89,16 +90,16 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
             else if (value == "author") sorts.push_back(SortKey::Author);
             else if (value == "ws") sorts.push_back(SortKey::WorldSize);
             else if (value == "km") sorts.push_back(SortKey::Length);
-            else throw UsageError{"unknown sort key " + value + " (name, author, ws, km)"};
+            else return usage(err, "unknown sort key " + value + " (name, author, ws, km)");
         } else if (!a.empty() && a[0] == '-') {
-            throw UsageError{"unknown option " + a};
+            return usage(err, "unknown option " + a);
         } else if (!dir) {
             dir = a;
         } else {
-            throw UsageError{"list takes one folder"};
+            return usage(err, "list takes one folder");
         }
     }
-    if (!dir) throw UsageError{"list needs a folder"};
+    if (!dir) return usage(err, "list needs a folder");
     Catalogue catalogue;
     if (auto listed = collectTracks(platform::withSeparator(*dir), catalogue); !listed)
         return fail(err, listed.error().message());
@@ -127,13 +128,12 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 }
 
 int headerCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) throw UsageError{"header takes one file"};
+    if (args.size() != 1) return usage(err, "header takes one file");
     const std::string& path = args[0];
     TrackBuffer buffer;
     if (auto loaded = loadTrackFile(path, buffer); !loaded) return fail(err, loaded.error().message());
     HeaderFields h;
-    const HeaderStatus status = readTrackHeader(buffer.bytes(), h);
-    if (status == HeaderStatus::Damaged) return fail(err, path + ": damaged: its fields lie outside its bytes");
+    if (auto read = readTrackHeader(buffer, h); !read) return fail(err, read.error().message());
     out << "{\"old_format\": " << (h.oldFormat ? "true" : "false") << ", \"v110\": " << (h.needs110 ? "true" : "false")
         << ", \"world_size\": " << int{h.worldSize} << ", \"water_level\": " << int{h.waterLevel}
         << ", \"length\": " << h.trackLength << ", \"author\": " << jsonText(h.author) << ", \"record_times\": ["
@@ -150,19 +150,19 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& err, const
         if (args[i] == "--no-records") {
             records = false;
         } else if (args[i] == "-o") {
-            if (i + 1 == args.size()) throw UsageError{"-o needs a file name"};
+            if (i + 1 == args.size()) return usage(err, "-o needs a file name");
             output = args[++i];
         } else if (!args[i].empty() && args[i][0] == '-') {
-            throw UsageError{"unknown option " + args[i]};
+            return usage(err, "unknown option " + args[i]);
         } else if (!file) {
             file = args[i];
         } else {
-            throw UsageError{"render takes one track file"};
+            return usage(err, "render takes one track file");
         }
     }
-    if (!output || !file) throw UsageError{"render needs -o OUT and a track file"};
-    const std::string ext = ui::asciiLower(ui::extensionPart(platform::filePart(*output)));
-    if (ext != "png" && ext != "bmp" && ext != "ppm") throw UsageError{"OUT must end in .png, .bmp or .ppm"};
+    if (!output || !file) return usage(err, "render needs -o OUT and a track file");
+    const std::string ext = asciiLower(extensionPart(platform::filePart(*output)));
+    if (ext != "png" && ext != "bmp" && ext != "ppm") return usage(err, "OUT must end in .png, .bmp or .ppm");
     constexpr int kFont = 1;
     std::unique_ptr<ui::TextPainter> painter;
     if (records) {
@@ -171,7 +171,7 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& err, const
     }
     TrackBuffer buffer;
     HeaderFields header;
-    auto picture = buildTrackPreview(*file, buffer, header, painter.get(), kFont);
+    auto picture = preview::buildTrackPreview(*file, buffer, header, painter.get(), kFont);
     if (!picture) return fail(err, picture.error().message());
     if (auto saved = platform::replaceFile(*output, ui::encodeForFileName(*picture, *output)); !saved)
         return fail(err, saved.error().message());
@@ -183,13 +183,13 @@ int copyCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--to") {
-            if (i + 1 == args.size()) throw UsageError{"--to needs a folder"};
+            if (i + 1 == args.size()) return usage(err, "--to needs a folder");
             to = platform::withSeparator(args[++i]);
         } else {
             files.push_back(args[i]);
         }
     }
-    if (!to) throw UsageError{"copy needs --to DIR"};
+    if (!to) return usage(err, "copy needs --to DIR");
     const CopyReport report = copyTracks(planCopies(files, *to));
     for (const Error& failure : report.failures) fail(err, failure.message());
     out << report.copied << " Tracks copied to: " << *to << "\n";
@@ -199,24 +199,19 @@ int copyCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 }  // namespace
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const PainterFactory& painters) {
-    try {
-        if (args.empty()) throw UsageError{"no command"};
-        const std::string& command = args[0];
-        const std::vector<std::string> rest(args.begin() + 1, args.end());
-        int code = 0;
-        if (command == "--help" || command == "-h" || command == "help") out << kUsage;
-        else if (command == "list") code = listCommand(rest, out, err);
-        else if (command == "header") code = headerCommand(rest, out, err);
-        else if (command == "render") code = renderCommand(rest, err, painters);
-        else if (command == "copy") code = copyCommand(rest, out, err);
-        else throw UsageError{"unknown command " + command};
-        // A full disk or a closed pipe behind standard output is a failure too.
-        if (!out.flush()) return fail(err, "cannot write standard output");
-        return code;
-    } catch (const UsageError& e) {
-        err << "pitbox-cli: " << e.message << "\n" << kUsage;
-        return 2;
-    }
+    if (args.empty()) return usage(err, "no command");
+    const std::string& command = args[0];
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    int code = 0;
+    if (command == "--help" || command == "-h" || command == "help") out << kUsage;
+    else if (command == "list") code = listCommand(rest, out, err);
+    else if (command == "header") code = headerCommand(rest, out, err);
+    else if (command == "render") code = renderCommand(rest, err, painters);
+    else if (command == "copy") code = copyCommand(rest, out, err);
+    else return usage(err, "unknown command " + command);
+    // A full disk or a closed pipe behind standard output is a failure too.
+    if (!out.flush()) return fail(err, "cannot write standard output");
+    return code;
 }
 
 }  // namespace pitbox::cli

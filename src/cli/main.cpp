@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "cli/cli.h"
+#include "preview/track_preview.h"
 #include "ui/qt/qt_text_painter.h"
 
 // Qt's own warnings (a missing runtime folder, say) are not the user's business here.
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
             app = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
         }
         auto painter = std::make_unique<pitbox::ui::QtTextPainter>();
-        painter->loadFont(font, {"Lucida Console", 12, pitbox::ui::FontStyle::Monospace});
+        painter->loadFont(font, pitbox::preview::kRecordsFont);
         return painter;
     };
     std::ios::sync_with_stdio(false);

@@ -1,12 +1,12 @@
 #include "library/folder_scan.h"
 
 #include "platform/folder_walk.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace pitbox {
 
 bool isTrackFileName(std::string_view name) {
-    return name.size() > 4 && ui::equalFolded(ui::extensionPart(name), "trk");
+    return name.size() > 4 && equalFolded(extensionPart(name), "trk");
 }
 
 Result<void> walkTrackFolders(const std::string& root,
@@ -18,6 +18,21 @@ Result<void> walkTrackFolders(const std::string& root,
         path.append(folder).append(name);
         onTrack(name, std::move(path));
     });
+}
+
+Result<void> collectTracks(const std::string& root, Catalogue& catalogue,
+                           const std::function<void(const TrackEntry&)>& onFound) {
+    Catalogue found;
+    auto walked = walkTrackFolders(root, [&](std::string_view fileName, std::string&& path) {
+        TrackEntry& e = found.append();
+        e.name.assign(fileName.substr(0, fileName.size() - 4));
+        e.path = std::move(path);
+        if (onFound) onFound(e);
+    });
+    if (!walked) return walked;
+    found.sort(SortKey::Name);
+    catalogue = std::move(found);
+    return {};
 }
 
 }  // namespace pitbox

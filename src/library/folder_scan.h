@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/result.h"
+#include "library/catalogue.h"
 
 namespace pitbox {
 
@@ -18,5 +19,11 @@ bool isTrackFileName(std::string_view name);
 // cannot be listed.
 Result<void> walkTrackFolders(const std::string& root,
                               const std::function<void(std::string_view fileName, std::string&& path)>& onTrack);
+
+// Builds a catalogue from a folder tree: walk, then sort by name. `root` ends in
+// the separator; every path is `root` followed by the path below it. Fails, with
+// the catalogue left as it was, when `root` cannot be listed.
+Result<void> collectTracks(const std::string& root, Catalogue& catalogue,
+                           const std::function<void(const TrackEntry&)>& onFound = {});
 
 }  // namespace pitbox

@@ -1,5 +1,8 @@
 #pragma once
-#include "app/app_state.h"
+#include "base/result.h"
+#include "library/catalogue.h"
+#include "trackfile/header_reader.h"
+#include "trackfile/track_buffer.h"
 
 namespace pitbox {
 
@@ -9,8 +12,5 @@ inline constexpr const char* kMark110 = " * 1.10";
 // or removes the " * 1.10" mark. A file that cannot be read, or is damaged, gets
 // empty fields: nothing of an earlier file is kept, and the reason is returned.
 Result<void> refreshEntry(TrackEntry& e, TrackBuffer& buffer, HeaderFields& header);
-
-// The Scan button: refreshes every entry in table order, then refills the table.
-void refreshHeaders(AppState& s);
 
 }  // namespace pitbox

@@ -1,6 +1,6 @@
 #include "library/list_export.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace pitbox {
 namespace {
@@ -18,16 +18,16 @@ std::string fitNumber(std::int32_t value, std::size_t width) {
 std::string exportLine(const TrackEntry& e) {
     std::string line;
     line.reserve(110 + e.path.size());
-    line += ui::fitText(ui::visibleControls(e.name), 25);
+    line += fitText(visibleControls(e.name), 25);
     line += ' ';
     line += fitNumber(e.worldSize, 7);
     line += ' ';
     line += fitNumber(e.length, 7);
     line += ' ';
-    line += ui::fitText(ui::visibleControls(e.author), 30);
-    line += ui::fitText(ui::visibleControls(e.record), 30);
+    line += fitText(visibleControls(e.author), 30);
+    line += fitText(visibleControls(e.record), 30);
     line += ' ';
-    ui::appendVisible(line, e.path);
+    appendVisible(line, e.path);
     line += kEol;
     return line;
 }

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/catalogue.h"
+#include "library/catalogue.h"
 
 namespace pitbox {
 

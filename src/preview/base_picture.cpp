@@ -4,7 +4,7 @@
 #include "preview/preview.h"
 #include "resources/embedded.h"
 #include "trackfile/track_format.h"
-#include "ui/byte_reader.h"
+#include "base/byte_reader.h"
 
 namespace pitbox::preview {
 
@@ -15,13 +15,16 @@ namespace {
 // Whether the built-in template describes the preview: a 512 by 560 picture of
 // 8 bits a pixel, rows stored bottom-up.
 bool templateDescribesThePicture() {
-    const ui::ByteReader r(bitmapTemplate());
+    const ByteReader r(bitmapTemplate());
     return r.text(0, 2) == "BM" && r.s32(18) == kWidth && r.s32(22) == kHeight && r.u16(28) == 8;
 }
 
 const std::array<ui::Colour, 256>& templatePalette() {
     static const std::array<ui::Colour, 256> palette =
-        ui::bitmapPalette(bitmapTemplate()).value_or(std::array<ui::Colour, 256>{});
+        [] {
+            auto read = ui::bitmapPalette(bitmapTemplate());
+            return read ? *read : std::array<ui::Colour, 256>{};
+        }();
     return palette;
 }
 
@@ -37,7 +40,7 @@ ui::Picture buildBasePicture(std::span<const std::uint8_t> file, const HeaderFie
     const std::array<ui::Colour, 256>& palette = templatePalette();
     ui::Picture picture(kWidth, kHeight, palette[kBackgroundIndex]);
 
-    const ui::ByteReader r(file);
+    const ByteReader r(file);
     const std::int64_t runs = static_cast<std::int64_t>(h.terrainRunCount) + 1;
     if (runs > 0 && r.covers(trackformat::kTerrainRuns, 2 * runs)) {
         // Runs start at the bottom-left pixel and go left to right, row by row
@@ -63,13 +66,15 @@ ui::Picture buildBasePicture(std::span<const std::uint8_t> file, const HeaderFie
 }
 
 void drawWaterLayer(ui::Picture& picture, std::span<const std::uint8_t> file, const HeaderFields& h) {
-    const ui::ByteReader r(file);
+    const ByteReader r(file);
     const auto grid = r.bytes(h.heightGridAt, trackformat::kHeightGridSize);
     if (!grid) return;
     for (std::size_t cell = 0; cell < grid->size(); ++cell) {
-        const int i = static_cast<int>(cell % 64);  // column from the west edge
-        const int j = static_cast<int>(cell / 64);  // row from the south edge
-        if ((*grid)[cell] < h.waterLevel) picture.box(8 * i, 503 - 8 * j, 8, 8, kWater);
+        const int i = static_cast<int>(cell % kGridCells);  // column from the west edge
+        const int j = static_cast<int>(cell / kGridCells);  // row from the south edge
+        // Cells sit one row above the map's last row, which water never covers.
+        if ((*grid)[cell] < h.waterLevel)
+            picture.box(kCellPixels * i, kLastMapRow - kCellPixels * (j + 1), kCellPixels, kCellPixels, kWater);
     }
 }
 

@@ -3,7 +3,7 @@
 #include "preview/palette.h"
 #include "preview/preview.h"
 #include "trackfile/track_format.h"
-#include "ui/byte_reader.h"
+#include "base/byte_reader.h"
 
 namespace pitbox::preview {
 namespace {
@@ -42,14 +42,22 @@ void drawRectangle(ui::Picture& p, const Object& o, int halfWidth, int halfLengt
     p.line(corners[1].x, corners[1].y, corners[3].x, corners[3].y, c);
 }
 
+// Objects are drawn only with their centres inside the map's last column and row.
 // Dots and squares need one pixel of room on every side.
-bool visibleSmall(const Object& o) { return o.px >= 1 && o.px <= 510 && o.py >= 1 && o.py <= 510; }
-
-// Blocks and bars test their half width on both axes, though they reach their half
-// length along the heading.
+constexpr int kLastInner = kLastMapRow - 1;
+bool visibleSmall(const Object& o) { return o.px >= 1 && o.px <= kLastInner && o.py >= 1 && o.py <= kLastInner; }
+// Blocks and bars test their half width on both axes, though they reach their
+// half length along the heading.
 bool visibleRectangle(const Object& o, int halfWidth) {
-    return o.px >= halfWidth && o.px <= 510 - halfWidth && o.py >= halfWidth && o.py <= 510 - halfWidth;
+    return o.px >= halfWidth && o.px <= kLastInner - halfWidth && o.py >= halfWidth && o.py <= kLastInner - halfWidth;
 }
+
+// Blocks and bars are sized by the world size: the larger it is, the smaller they
+// are.
+struct Size {
+    int halfWidth, halfLength;
+};
+Size sized(int across, int along, int worldSize) { return {(across / worldSize) / 2, (along / worldSize) / 2}; }
 
 }  // namespace
 
@@ -64,9 +72,10 @@ std::array<Corner, 4> rotatedCorners(int px, int py, std::uint8_t heading, int h
     const double x = px;
     const double y = py;
 
+    // The side offset is the same for the front and the back end.
+    const Side s = sideOffset(static_cast<float>(r1), a);
     const float fx = static_cast<float>(x + r2 * std::sin(static_cast<double>(a)));
     const float fy = static_cast<float>(y - r2 * std::cos(static_cast<double>(a)));
-    Side s = sideOffset(static_cast<float>(r1), a);
     const float p1x = static_cast<float>(static_cast<double>(fx) - s.x);
     const float p1y = static_cast<float>(static_cast<double>(fy) - s.y);
     const float p2x = static_cast<float>(static_cast<double>(fx) + s.x);
@@ -74,7 +83,6 @@ std::array<Corner, 4> rotatedCorners(int px, int py, std::uint8_t heading, int h
 
     const float kx = static_cast<float>(x - r2 * std::sin(static_cast<double>(a)));
     const float ky = static_cast<float>(y + r2 * std::cos(static_cast<double>(a)));
-    s = sideOffset(static_cast<float>(r1), a);
     const float q1x = static_cast<float>(static_cast<double>(kx) - s.x);
     const float q1y = static_cast<float>(static_cast<double>(ky) - s.y);
     const float q2x = static_cast<float>(static_cast<double>(kx) + s.x);
@@ -85,32 +93,30 @@ std::array<Corner, 4> rotatedCorners(int px, int py, std::uint8_t heading, int h
 }
 
 void drawObjectLayer(ui::Picture& picture, std::span<const std::uint8_t> file, const HeaderFields& h) {
-    const ui::ByteReader r(file);
-    const std::int64_t count = static_cast<std::int64_t>(h.objectCount) + 1;
-    if (count <= 0 || !r.covers(h.objectTableAt + 2, count * trackformat::kObjectEntrySize)) return;
+    namespace kind = trackformat::objectkind;
+    const auto table = objectEntries(file, h.objectTableAt, h.objectCount);
+    if (!table) return;
+    const ByteReader r(*table);
     std::vector<Object> objects;
-    objects.reserve(static_cast<std::size_t>(count));
-    for (std::int64_t k = 0; k < count; ++k) {
-        const std::int64_t at = h.objectTableAt + 2 + trackformat::kObjectEntrySize * k;
-        objects.push_back({*r.s8(at), *r.s16(at + 2) / 2, 511 - *r.s16(at + 4) / 2, *r.u8(at + 7)});
-    }
+    objects.reserve(table->size() / trackformat::kObjectEntrySize);
+    for (std::int64_t at = 0; r.covers(at, trackformat::kObjectEntrySize); at += trackformat::kObjectEntrySize)
+        objects.push_back({*r.s8(at), *r.s16(at + 2) / 2, kLastMapRow - *r.s16(at + 4) / 2, *r.u8(at + 7)});
 
     for (const Object& o : objects)
-        if (o.kind == 10 && visibleSmall(o))
+        if (o.kind == kind::kDot && visibleSmall(o))
             for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) picture.plot(o.px + dx, o.py + dy, kPreviewColours[7]);
+                for (int dx = -1; dx <= 1; ++dx) picture.plot(o.px + dx, o.py + dy, kDotColour);
 
     for (const Object& o : objects)
-        if (o.kind == 9 && visibleSmall(o)) {
-            picture.box(o.px - 2, o.py - 2, 5, 5, kPreviewColours[0]);
-            picture.plot(o.px, o.py, kPreviewColours[7]);
+        if (o.kind == kind::kSquare && visibleSmall(o)) {
+            picture.box(o.px - 2, o.py - 2, 5, 5, kSquareColour);
+            picture.plot(o.px, o.py, kDotColour);
         }
 
     const int ws = h.worldSize;
     if (ws == 0) return;  // blocks and bars are sized by the world size
 
-    const int blockWidth = (6200 / ws) / 2;
-    const int blockLength = (15900 / ws) / 2;
+    const Size block = sized(6200, 15900, ws);
     // Between two fills of this pass only outline pixels are added, and they split
     // areas, never join them. So when a fill starts on a pixel an earlier fill
     // painted (and no outline has covered since), its whole area is still that
@@ -118,27 +124,25 @@ void drawObjectLayer(ui::Picture& picture, std::span<const std::uint8_t> file, c
     // stacked on one spot cost one fill instead of one each.
     std::vector<std::uint8_t> filled(picture.pixels().size(), 0);
     for (const Object& o : objects)
-        if ((o.kind == 17 || o.kind == 18) && visibleRectangle(o, blockWidth)) {
-            drawRectangle(picture, o, blockWidth, blockLength, kBlockOutline);
-            if (!picture.contains(o.px, o.py)) continue;
+        if ((o.kind == kind::kBlock || o.kind == kind::kOtherBlock) && visibleRectangle(o, block.halfWidth)) {
+            drawRectangle(picture, o, block.halfWidth, block.halfLength, kBlockOutline);
             const std::size_t start = static_cast<std::size_t>(o.py) * static_cast<std::size_t>(picture.width()) +
                                       static_cast<std::size_t>(o.px);
             if (filled[start] && picture.at(o.px, o.py) != kBlockOutline) continue;
-            picture.borderFill(o.px, o.py, kBlockOutline, kPreviewColours[1], &filled);
+            picture.borderFill(o.px, o.py, kBlockOutline, kBlockFill, &filled);
         }
 
-    const int barWidth = (400 / ws) / 2;
-    const int barLength = (3100 / ws) / 2;
+    const Size bar = sized(400, 3100, ws);
     for (const Object& o : objects) {
         ui::Colour colour;
         switch (o.kind) {
-            case 1: colour = kPreviewColours[9]; break;
-            case 2: colour = kPreviewColours[11]; break;
-            case 3: colour = kPreviewColours[10]; break;
-            case 23: colour = kPreviewColours[4]; break;
+            case kind::kWhiteBar: colour = kWhiteBarColour; break;
+            case kind::kRedBar: colour = kRedBarColour; break;
+            case kind::kYellowBar: colour = kYellowBarColour; break;
+            case kind::kBrownBar: colour = kBrownBarColour; break;
             default: continue;
         }
-        if (visibleRectangle(o, barWidth)) drawRectangle(picture, o, barWidth, barLength, colour);
+        if (visibleRectangle(o, bar.halfWidth)) drawRectangle(picture, o, bar.halfWidth, bar.halfLength, colour);
     }
 }
 

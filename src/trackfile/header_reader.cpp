@@ -2,7 +2,7 @@
 
 #include "trackfile/track_format.h"
 #include "trackfile/windows1252.h"
-#include "ui/byte_reader.h"
+#include "base/byte_reader.h"
 
 namespace pitbox {
 namespace {
@@ -16,29 +16,40 @@ std::string trimSpaces(const std::string& s) {
     return s.substr(first, last - first + 1);
 }
 
-std::optional<std::string> textField(const ui::ByteReader& r, std::int64_t at, std::int64_t width) {
+std::optional<std::string> textField(const ByteReader& r, std::int64_t at, std::int64_t width) {
     auto raw = r.text(at, width);
     if (!raw) return std::nullopt;
     return decodeWindows1252(trimSpaces(*raw));
 }
 
-bool isSupported(const ui::ByteReader& r) {
+bool isSupported(const ByteReader& r) {
     auto signature = r.bytes(tf::kSignature, 2);
     auto version = r.s16(tf::kVersion);
     return signature && version && (*signature)[0] == 'K' && (*signature)[1] == 'S' &&
            *version == tf::kSupportedVersion;
 }
 
-HeaderStatus damaged(HeaderFields& h) {
+Error damaged(HeaderFields& h, const std::string& name) {
     h = HeaderFields{};
     h.damaged = true;
-    return HeaderStatus::Damaged;
+    return Error{ErrorCode::Damaged, name, "damaged: its fields lie outside its bytes"};
 }
 
 }  // namespace
 
-HeaderStatus readTrackHeader(std::span<const std::uint8_t> file, HeaderFields& h) {
-    const ui::ByteReader r(file);
+std::optional<std::span<const std::uint8_t>> objectEntries(std::span<const std::uint8_t> file, std::int64_t tableAt,
+                                                           std::int16_t m) {
+    const std::int64_t entries = static_cast<std::int64_t>(m) + 1;
+    if (entries <= 0) return std::span<const std::uint8_t>{};
+    return ByteReader(file).bytes(tableAt + 2, entries * tf::kObjectEntrySize);
+}
+
+Result<void> readTrackHeader(const TrackBuffer& buffer, HeaderFields& h) {
+    return readTrackHeader(buffer.bytes(), h, buffer.path());
+}
+
+Result<void> readTrackHeader(std::span<const std::uint8_t> file, HeaderFields& h, const std::string& name) {
+    const ByteReader r(file);
     h.trackLength = 0;
     h.drivers = {};
     h.oldFormat = false;
@@ -48,20 +59,20 @@ HeaderStatus readTrackHeader(std::span<const std::uint8_t> file, HeaderFields& h
     if (!isSupported(r)) {
         h.oldFormat = true;
         h.author = kOldFormatAuthor;
-        return HeaderStatus::OldFormat;
+        return {};
     }
 
     const auto worldSize = r.u8(tf::kWorldSize);
     const auto waterLevel = r.u8(tf::kWaterLevel);
     const auto n = r.s32(tf::kTerrainRunCount);
     const auto recordsAt = r.u32(tf::kRecordsOffset);
-    if (!worldSize || !waterLevel || !n || !recordsAt) return damaged(h);
+    if (!worldSize || !waterLevel || !n || !recordsAt) return damaged(h, name);
     const std::int64_t tableAt = tf::objectTableAt(*n);
     const auto m = r.s16(tableAt);
-    if (!m) return damaged(h);
+    if (!m) return damaged(h, name);
     // The 1.10 scan looks at every entry 0 to M; the whole table must be present.
-    const std::int64_t entries = *m + 1;
-    if (entries > 0 && !r.covers(tableAt + 2, entries * tf::kObjectEntrySize)) return damaged(h);
+    const auto table = objectEntries(file, tableAt, *m);
+    if (!table) return damaged(h, name);
 
     const std::int64_t R = *recordsAt;
     const auto length = r.s32(R + tf::kTrackLength);
@@ -75,7 +86,7 @@ HeaderStatus readTrackHeader(std::span<const std::uint8_t> file, HeaderFields& h
         cars[i] = textField(r, R + tf::kCarBlocks + tf::kCarBlockStride * slot, tf::kCarNameWidth);
     }
     if (!length || !author || !times[0] || !times[1] || !drivers[0] || !drivers[1] || !cars[0] || !cars[1])
-        return damaged(h);
+        return damaged(h, name);
 
     h.worldSize = *worldSize;
     h.waterLevel = *waterLevel;
@@ -90,9 +101,9 @@ HeaderStatus readTrackHeader(std::span<const std::uint8_t> file, HeaderFields& h
         h.drivers[i] = std::move(*drivers[i]);
         h.cars[i] = std::move(*cars[i]);
     }
-    for (std::int64_t k = 0; k < entries; ++k)
-        if (*r.s8(tableAt + 2 + tf::kObjectEntrySize * k) > tf::kLastKindBefore110) h.needs110 = true;
-    return HeaderStatus::Supported;
+    for (std::size_t at = 0; at < table->size(); at += tf::kObjectEntrySize)
+        if (static_cast<std::int8_t>((*table)[at]) > tf::kLastKindBefore110) h.needs110 = true;
+    return {};
 }
 
 }  // namespace pitbox

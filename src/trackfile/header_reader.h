@@ -1,8 +1,12 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+
+#include "base/result.h"
+#include "trackfile/track_buffer.h"
 
 namespace pitbox {
 
@@ -26,8 +30,6 @@ struct HeaderFields {
 
 inline constexpr const char* kOldFormatAuthor = "zz_Old KS<1.05";
 
-enum class HeaderStatus { Supported, OldFormat, Damaged };
-
 // Reads the header fields of the file whose bytes are given.
 // - A file without "KS" and version 261 at its start (a file too short to hold
 //   them included) is an old-format track: the flag is set, the author becomes
@@ -37,6 +39,14 @@ enum class HeaderStatus { Supported, OldFormat, Damaged };
 //   slot 1's car name) do not all lie inside its bytes is damaged: every field is
 //   reset to its start value and the damaged flag set. Nothing is read outside
 //   the given bytes.
-HeaderStatus readTrackHeader(std::span<const std::uint8_t> file, HeaderFields& h);
+//   A damaged file fails (with `name` in the message); an old-format one does not.
+Result<void> readTrackHeader(std::span<const std::uint8_t> file, HeaderFields& h, const std::string& name = {});
+// The same for the file in the buffer, named by its path.
+Result<void> readTrackHeader(const TrackBuffer& buffer, HeaderFields& h);
+
+// The M + 1 entries of the object table at `tableAt` (none for a negative M), or
+// nothing when they do not all lie inside the file.
+std::optional<std::span<const std::uint8_t>> objectEntries(std::span<const std::uint8_t> file, std::int64_t tableAt,
+                                                           std::int16_t m);
 
 }  // namespace pitbox

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "platform/paths.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace pitbox {
 
@@ -32,16 +32,8 @@ LapRecordTexts lapRecordTexts(const HeaderFields& h, const std::string& trackPat
         texts.holder = "no Best Time";
     }
     texts.time = timeText(value);
-    texts.name = ui::dropLastCharacters(platform::filePart(trackPath), 4);
+    texts.name = dropLastCharacters(platform::filePart(trackPath), 4);
     return texts;
-}
-
-void drawLapRecords(ui::TextPainter& painter, ui::Picture& picture, int font, const LapRecordTexts& texts) {
-    constexpr ui::Colour kFront = ui::rgb(255, 255, 255);
-    constexpr ui::Colour kBack = ui::rgb(0, 100, 150);
-    painter.drawText(picture, font, 20, 530, texts.time, kFront, kBack);
-    painter.drawText(picture, font, 90, 520, texts.name, kFront, kBack);
-    painter.drawText(picture, font, 90, 540, texts.holder, kFront, kBack);
 }
 
 }  // namespace pitbox

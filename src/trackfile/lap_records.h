@@ -3,8 +3,6 @@
 #include <string>
 
 #include "trackfile/header_reader.h"
-#include "ui/picture.h"
-#include "ui/text_painter.h"
 
 namespace pitbox {
 
@@ -22,7 +20,5 @@ struct LapRecordTexts {
 std::string timeText(std::int16_t hundredths);
 // Slot 1 is shown whenever it holds a time, else slot 0.
 LapRecordTexts lapRecordTexts(const HeaderFields& h, const std::string& trackPath);
-// Writes the three texts into the text strip.
-void drawLapRecords(ui::TextPainter& painter, ui::Picture& picture, int font, const LapRecordTexts& texts);
 
 }  // namespace pitbox

@@ -18,6 +18,18 @@ inline constexpr std::int64_t kHeightGridSize = 4096;  // 64 by 64 cells
 inline constexpr std::int64_t kObjectEntrySize = 8;
 inline constexpr std::int8_t kLastKindBefore110 = 24;  // kinds above it need version 1.10
 
+// The object kinds the preview draws.
+namespace objectkind {
+inline constexpr std::int8_t kWhiteBar = 1;
+inline constexpr std::int8_t kRedBar = 2;
+inline constexpr std::int8_t kYellowBar = 3;
+inline constexpr std::int8_t kSquare = 9;
+inline constexpr std::int8_t kDot = 10;
+inline constexpr std::int8_t kBlock = 17;
+inline constexpr std::int8_t kOtherBlock = 18;
+inline constexpr std::int8_t kBrownBar = 23;
+}  // namespace objectkind
+
 // Records section, relative to R.
 inline constexpr std::int64_t kAuthor = -536;
 inline constexpr std::int64_t kAuthorWidth = 30;

@@ -6,7 +6,8 @@
 
 namespace pitbox::ui {
 
-// Encodes a picture as 24-bit BMP, binary PPM or PNG (stored, uncompressed deflate).
+// Encodes a picture as 24-bit BMP, binary PPM or PNG (deflate-compressed by
+// stb_image_write; empty when the encoder fails).
 std::string encodeBmp(const Picture& p);
 std::string encodePpm(const Picture& p);
 std::string encodePng(const Picture& p);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "ui/byte_reader.h"
+#include "base/byte_reader.h"
 
 namespace pitbox::ui {
 
@@ -114,12 +114,18 @@ void Picture::borderFill(int x, int y, Colour border, Colour fill, std::vector<s
     }
 }
 
-std::optional<std::array<Colour, 256>> bitmapPalette(std::span<const std::uint8_t> bmp) {
+namespace {
+
+Error notABitmap() { return Error{ErrorCode::Damaged, {}, "not an uncompressed 8-bit bitmap"}; }
+
+}  // namespace
+
+Result<std::array<Colour, 256>> bitmapPalette(std::span<const std::uint8_t> bmp) {
     const ByteReader r(bmp);
     const auto infoSize = r.u32(14);
-    if (!infoSize) return std::nullopt;
+    if (!infoSize) return notABitmap();
     const auto entries = r.bytes(14 + static_cast<std::int64_t>(*infoSize), 1024);  // blue, green, red, 0
-    if (!entries) return std::nullopt;
+    if (!entries) return notABitmap();
     std::array<Colour, 256> palette{};
     for (std::size_t i = 0; i < 256; ++i) {
         const auto* e = entries->data() + 4 * i;
@@ -128,26 +134,26 @@ std::optional<std::array<Colour, 256>> bitmapPalette(std::span<const std::uint8_
     return palette;
 }
 
-Picture pictureFromBitmap(std::span<const std::uint8_t> bmp) {
+Result<Picture> pictureFromBitmap(std::span<const std::uint8_t> bmp) {
     ByteReader r(bmp);
-    if (r.text(0, 2) != "BM") return {};
+    if (r.text(0, 2) != "BM") return notABitmap();
     const auto pixelOffset = r.u32(10);
     const auto infoSize = r.u32(14);
     const auto width = r.s32(18);
     const auto height = r.s32(22);
     const auto bits = r.u16(28);
     const auto compression = r.u32(30);
-    if (!pixelOffset || !infoSize || !width || !height || !bits || !compression) return {};
+    if (!pixelOffset || !infoSize || !width || !height || !bits || !compression) return notABitmap();
     if (*bits != 8 || *compression != 0 || *width <= 0 || *height == 0 || *width > 8192 ||
         std::llabs(*height) > 8192)
-        return {};
+        return notABitmap();
     const int w = *width;
     const int h = static_cast<int>(std::llabs(*height));
     const bool bottomUp = *height > 0;
     const std::int64_t stride = (w + 3) & ~3;
     auto pixelBytes = r.bytes(*pixelOffset, stride * h);
     const auto palette = bitmapPalette(bmp);
-    if (!pixelBytes || !palette) return {};
+    if (!pixelBytes || !palette) return notABitmap();
     Picture picture(w, h);
     auto out = picture.pixels();
     for (int row = 0; row < h; ++row) {

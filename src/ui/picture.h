@@ -1,10 +1,10 @@
 #pragma once
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <vector>
 
+#include "base/result.h"
 #include "ui/colour.h"
 
 namespace pitbox::ui {
@@ -41,10 +41,9 @@ private:
 };
 
 // Makes a picture from an uncompressed 8-bit palette bitmap held in memory (the
-// BMP file layout): each pixel takes its palette colour. Returns an empty optional
-// picture (width 0) when the bytes do not describe such a bitmap.
-Picture pictureFromBitmap(std::span<const std::uint8_t> bmp);
-// The 256 colours of such a bitmap's palette; nothing when it has none.
-std::optional<std::array<Colour, 256>> bitmapPalette(std::span<const std::uint8_t> bmp);
+// BMP file layout): each pixel takes its palette colour.
+Result<Picture> pictureFromBitmap(std::span<const std::uint8_t> bmp);
+// The 256 colours of such a bitmap's palette.
+Result<std::array<Colour, 256>> bitmapPalette(std::span<const std::uint8_t> bmp);
 
 }  // namespace pitbox::ui

@@ -7,13 +7,6 @@ void Toolkit::setPicture(int id, Picture picture) {
     pictureChanged(id);
 }
 
-bool Toolkit::createPictureFromBitmap(int id, std::span<const std::uint8_t> bmp) {
-    Picture p = pictureFromBitmap(bmp);
-    if (p.width() == 0) return false;
-    setPicture(id, std::move(p));
-    return true;
-}
-
 Picture* Toolkit::picture(int id) {
     auto it = pictures_.find(id);
     return it == pictures_.end() ? nullptr : &it->second;

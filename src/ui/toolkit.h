@@ -51,7 +51,6 @@ public:
 
     // Pictures. Creating a picture under a number in use replaces it.
     void setPicture(int id, Picture picture);
-    bool createPictureFromBitmap(int id, std::span<const std::uint8_t> bmp);
     bool hasPicture(int id) const { return pictures_.count(id) != 0; }
     Picture* picture(int id);
     const Picture* picture(int id) const;

@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "app/catalogue.h"
+#include "library/catalogue.h"
 
 namespace pitbox::test {
 

@@ -2,7 +2,7 @@
 #include "app/app_state.h"
 #include "app/ids.h"
 #include "app/main_window.h"
-#include "ui/scripted_toolkit.h"
+#include "support/scripted_toolkit.h"
 
 namespace pitbox::test {
 
@@ -34,7 +34,7 @@ struct ScriptedApp {
         click(ids::kLoad);
     }
 
-    ui::ScriptedToolkit tk;
+    ScriptedToolkit tk;
     AppState state;
 };
 

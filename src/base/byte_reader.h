@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-namespace pitbox::ui {
+namespace pitbox {
 
 // Reads little-endian values out of a span of bytes. Every read names its offset
 // (signed and 64-bit, so offsets derived from file values cannot wrap) and fails
@@ -70,4 +70,4 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
-}  // namespace pitbox::ui
+}  // namespace pitbox

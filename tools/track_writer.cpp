@@ -1,4 +1,4 @@
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 
 #include <fstream>
 #include <iterator>

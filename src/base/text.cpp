@@ -1,6 +1,6 @@
-#include "ui/text.h"
+#include "base/text.h"
 
-namespace pitbox::ui {
+namespace pitbox {
 namespace {
 
 unsigned char fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
@@ -85,4 +85,4 @@ std::string dropLastCharacters(std::string_view s, std::size_t count) {
     return std::string(s.substr(0, advance(s, length - count)));
 }
 
-}  // namespace pitbox::ui
+}  // namespace pitbox

@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "support/track_writer.h"
+#include "tools/track_writer.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

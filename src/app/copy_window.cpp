@@ -1,11 +1,11 @@
-#include "library/copy_window.h"
+#include "app/copy_window.h"
 
 #include "app/ids.h"
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "ui/pacer.h"
+#include "base/pacer.h"
 
 namespace pitbox {
 namespace {
@@ -57,7 +57,7 @@ void copySelectedTracks(AppState& s) {
     for (std::size_t row : s.tk.selectedRows(ids::kMainWindow, ids::kTable))
         if (row < entries) sources.push_back(s.catalogue[row].path);
     const auto plan = planCopies(sources, s.targetFolder);
-    ui::Pacer pacer(s.progressInterval);
+    Pacer pacer(s.progressInterval);
     const CopyReport report = copyTracks(plan, [&](std::size_t done) {
         if (!pacer.due()) return;
         showTarget(s, "Copying " + std::to_string(done) + " / " + std::to_string(plan.size()));

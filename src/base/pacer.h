@@ -1,7 +1,7 @@
 #pragma once
 #include <chrono>
 
-namespace pitbox::ui {
+namespace pitbox {
 
 // Tells a long loop when to show progress and repaint: at most every `interval`,
 // so the check itself costs next to nothing per item.
@@ -21,4 +21,4 @@ private:
     std::chrono::steady_clock::time_point next_;
 };
 
-}  // namespace pitbox::ui
+}  // namespace pitbox

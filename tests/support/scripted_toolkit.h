@@ -9,7 +9,7 @@
 
 #include "ui/toolkit.h"
 
-namespace pitbox::ui {
+namespace pitbox::test {
 
 // A toolkit without a display, driven by a script. Tests queue steps (clicks, row
 // selections, close requests, or any function that looks at the state and returns
@@ -18,22 +18,22 @@ namespace pitbox::ui {
 // A click on a disabled gadget or on a closed window is dropped, as a platform
 // would. When the script runs out, every untimed wait returns a close request of
 // window 0, so a program under test always ends.
-class ScriptedToolkit : public Toolkit {
+class ScriptedToolkit : public ui::Toolkit {
 public:
     struct Gadget {
         enum class Kind { Table, ImageButton, Text, Image } kind = Kind::Text;
-        Rect rect;
+        ui::Rect rect;
         std::string text;
         bool enabled = true;
         int picture = 0;
         int font = 0;
-        Align align = Align::Left;
-        std::vector<Column> columns;
+        ui::Align align = ui::Align::Left;
+        std::vector<ui::Column> columns;
         std::vector<std::string> rows;
         std::set<std::size_t> selected;
     };
     struct Window {
-        WindowSpec layout;
+        ui::WindowSpec layout;
         std::vector<int> creationOrder;
         std::map<int, Gadget> gadgets;
     };
@@ -41,17 +41,17 @@ public:
         int font;
         int x, y;
         std::string text;
-        Colour front, back;
+        ui::Colour front, back;
     };
     struct Request {
         std::string kind;  // "folder", "save", "text"
         std::string title, start, filter;
     };
-    using Step = std::function<std::optional<Event>()>;
+    using Step = std::function<std::optional<ui::Event>()>;
 
     // The script.
     void push(Step step) { steps_.push_back(std::move(step)); }
-    void pushEvent(Event e);
+    void pushEvent(ui::Event e);
     void click(int window, int gadget);
     void closeRequest(int window);
     // Selects the given rows of a table (replacing the selection) and reports it.
@@ -68,25 +68,25 @@ public:
     std::vector<std::string> rows(int window, int gadget) const;
     const std::vector<DrawnText>& drawnTexts() const { return drawn_; }
     const std::vector<Request>& requests() const { return requests_; }
-    std::vector<WindowSpec> openedWindows() const { return opened_; }
+    std::vector<ui::WindowSpec> openedWindows() const { return opened_; }
     std::optional<std::pair<int, int>> focus() const { return focus_; }
     // Whether the last wait found the script empty.
     bool scriptExhausted() const { return exhausted_; }
-    const std::map<int, FontSpec>& fonts() const { return fonts_; }
+    const std::map<int, ui::FontSpec>& fonts() const { return fonts_; }
     // Sets a table's selection without reporting it (as a user's control click on
     // the main window while a secondary window's loop drops its events).
     void setSelection(int window, int gadget, const std::vector<std::size_t>& rows);
 
-    void loadFont(int id, const FontSpec& wanted) override { fonts_[id] = wanted; }
-    void drawText(Picture& picture, int font, int x, int y, const std::string& utf8, Colour front,
-                  Colour back) override;
-    void openWindow(const WindowSpec& layout) override;
+    void loadFont(int id, const ui::FontSpec& wanted) override { fonts_[id] = wanted; }
+    void drawText(ui::Picture& picture, int font, int x, int y, const std::string& utf8, ui::Colour front,
+                  ui::Colour back) override;
+    void openWindow(const ui::WindowSpec& layout) override;
     void closeWindow(int window) override;
     bool isWindowOpen(int window) const override { return windows_.count(window) != 0; }
-    void addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) override;
-    void addImageButton(int window, int gadget, Rect r, int picture) override;
-    void addText(int window, int gadget, Rect r, Align align, int font) override;
-    void addImage(int window, int gadget, Rect r, int picture) override;
+    void addTable(int window, int gadget, ui::Rect r, const std::vector<ui::Column>& columns) override;
+    void addImageButton(int window, int gadget, ui::Rect r, int picture) override;
+    void addText(int window, int gadget, ui::Rect r, ui::Align align, int font) override;
+    void addImage(int window, int gadget, ui::Rect r, int picture) override;
     void setText(int window, int gadget, const std::string& text) override;
     std::string text(int window, int gadget) const override;
     void setEnabled(int window, int gadget, bool enabled) override;
@@ -96,8 +96,8 @@ public:
     void setRows(int window, int gadget, std::vector<std::string> rowTexts) override;
     std::size_t rowCount(int window, int gadget) const override;
     std::vector<std::size_t> selectedRows(int window, int gadget) const override;
-    Event waitEvent() override;
-    Event waitEvent(int milliseconds) override;
+    ui::Event waitEvent() override;
+    ui::Event waitEvent(int milliseconds) override;
     void sleep(int) override {}
     void keepPainted() override;
     std::string folderRequester(const std::string& title, const std::string& startFolder) override;
@@ -114,13 +114,13 @@ private:
     std::deque<Step> steps_;
     std::deque<std::string> folderAnswers_, saveAnswers_, textAnswers_;
     std::map<int, Window> windows_;
-    std::vector<WindowSpec> opened_;
+    std::vector<ui::WindowSpec> opened_;
     std::vector<DrawnText> drawn_;
     std::vector<Request> requests_;
-    std::map<int, FontSpec> fonts_;
+    std::map<int, ui::FontSpec> fonts_;
     std::optional<std::pair<int, int>> focus_;
     bool inLongAction_ = false;
     bool exhausted_ = false;
 };
 
-}  // namespace pitbox::ui
+}  // namespace pitbox::test

@@ -1,10 +1,10 @@
-#include "app/catalogue.h"
+#include "library/catalogue.h"
 
 #include <algorithm>
 #include <string_view>
 
 #include "trackfile/windows1252.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace pitbox {
 
@@ -81,7 +81,7 @@ void Catalogue::sort(SortKey key) {
     std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         if (a.high != b.high) return a.high < b.high;
         if (a.low != b.low) return a.low < b.low;
-        return ui::compareFolded(a.text, b.text) < 0;
+        return compareFolded(a.text, b.text) < 0;
     });
     for (std::size_t i = 0; i < keyed.size(); ++i) order_[i] = keyed[i].entry;
 }

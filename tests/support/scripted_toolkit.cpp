@@ -1,32 +1,32 @@
-#include "ui/scripted_toolkit.h"
+#include "support/scripted_toolkit.h"
 
-namespace pitbox::ui {
+namespace pitbox::test {
 
-void ScriptedToolkit::pushEvent(Event e) {
-    push([e] { return std::optional<Event>(e); });
+void ScriptedToolkit::pushEvent(ui::Event e) {
+    push([e] { return std::optional<ui::Event>(e); });
 }
 
 void ScriptedToolkit::click(int window, int gadget) {
-    push([this, window, gadget]() -> std::optional<Event> {
+    push([this, window, gadget]() -> std::optional<ui::Event> {
         const Gadget* g = this->gadget(window, gadget);
         if (!g || !g->enabled) return std::nullopt;
-        return Event{EventKind::Gadget, window, gadget};
+        return ui::Event{ui::EventKind::Gadget, window, gadget};
     });
 }
 
 void ScriptedToolkit::closeRequest(int window) {
-    push([this, window]() -> std::optional<Event> {
+    push([this, window]() -> std::optional<ui::Event> {
         if (!isWindowOpen(window)) return std::nullopt;
-        return Event{EventKind::CloseRequest, window, -1};
+        return ui::Event{ui::EventKind::CloseRequest, window, -1};
     });
 }
 
 void ScriptedToolkit::selectRows(int window, int gadget, const std::vector<std::size_t>& rows) {
-    push([this, window, gadget, rows]() -> std::optional<Event> {
+    push([this, window, gadget, rows]() -> std::optional<ui::Event> {
         Gadget* g = find(window, gadget);
         if (!g || !g->enabled) return std::nullopt;
         setSelection(window, gadget, rows);
-        return Event{EventKind::Gadget, window, gadget};
+        return ui::Event{ui::EventKind::Gadget, window, gadget};
     });
 }
 
@@ -59,12 +59,12 @@ std::vector<std::string> ScriptedToolkit::rows(int window, int gadget) const {
     return g ? g->rows : std::vector<std::string>{};
 }
 
-void ScriptedToolkit::drawText(Picture&, int font, int x, int y, const std::string& utf8, Colour front,
-                               Colour back) {
+void ScriptedToolkit::drawText(ui::Picture&, int font, int x, int y, const std::string& utf8, ui::Colour front,
+                               ui::Colour back) {
     drawn_.push_back({font, x, y, utf8, front, back});
 }
 
-void ScriptedToolkit::openWindow(const WindowSpec& layout) {
+void ScriptedToolkit::openWindow(const ui::WindowSpec& layout) {
     windows_[layout.number] = Window{layout, {}, {}};
     opened_.push_back(layout);
 }
@@ -80,7 +80,7 @@ ScriptedToolkit::Gadget& ScriptedToolkit::add(int window, int gadget, Gadget g) 
     return w.gadgets[gadget] = std::move(g);
 }
 
-void ScriptedToolkit::addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) {
+void ScriptedToolkit::addTable(int window, int gadget, ui::Rect r, const std::vector<ui::Column>& columns) {
     Gadget g;
     g.kind = Gadget::Kind::Table;
     g.rect = r;
@@ -88,7 +88,7 @@ void ScriptedToolkit::addTable(int window, int gadget, Rect r, const std::vector
     add(window, gadget, std::move(g));
 }
 
-void ScriptedToolkit::addImageButton(int window, int gadget, Rect r, int picture) {
+void ScriptedToolkit::addImageButton(int window, int gadget, ui::Rect r, int picture) {
     Gadget g;
     g.kind = Gadget::Kind::ImageButton;
     g.rect = r;
@@ -96,7 +96,7 @@ void ScriptedToolkit::addImageButton(int window, int gadget, Rect r, int picture
     add(window, gadget, std::move(g));
 }
 
-void ScriptedToolkit::addText(int window, int gadget, Rect r, Align align, int font) {
+void ScriptedToolkit::addText(int window, int gadget, ui::Rect r, ui::Align align, int font) {
     Gadget g;
     g.kind = Gadget::Kind::Text;
     g.rect = r;
@@ -105,7 +105,7 @@ void ScriptedToolkit::addText(int window, int gadget, Rect r, Align align, int f
     add(window, gadget, std::move(g));
 }
 
-void ScriptedToolkit::addImage(int window, int gadget, Rect r, int picture) {
+void ScriptedToolkit::addImage(int window, int gadget, ui::Rect r, int picture) {
     Gadget g;
     g.kind = Gadget::Kind::Image;
     g.rect = r;
@@ -159,7 +159,7 @@ std::vector<std::size_t> ScriptedToolkit::selectedRows(int window, int gadget) c
     return {g->selected.begin(), g->selected.end()};
 }
 
-Event ScriptedToolkit::waitEvent() {
+ui::Event ScriptedToolkit::waitEvent() {
     exhausted_ = false;
     while (!steps_.empty()) {
         Step step = std::move(steps_.front());
@@ -167,11 +167,11 @@ Event ScriptedToolkit::waitEvent() {
         if (auto e = step()) return *e;
     }
     exhausted_ = true;
-    return Event{EventKind::CloseRequest, 0, -1};
+    return ui::Event{ui::EventKind::CloseRequest, 0, -1};
 }
 
 // A timed wait on an empty script times out instead of ending the program.
-Event ScriptedToolkit::waitEvent(int) {
+ui::Event ScriptedToolkit::waitEvent(int) {
     if (steps_.empty()) return {};
     return waitEvent();
 }
@@ -210,4 +210,4 @@ std::string ScriptedToolkit::textRequester(const std::string& title, const std::
     return take(textAnswers_);
 }
 
-}  // namespace pitbox::ui
+}  // namespace pitbox::test

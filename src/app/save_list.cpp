@@ -1,4 +1,4 @@
-#include "library/save_list.h"
+#include "app/save_list.h"
 
 #include "app/ids.h"
 #include "library/list_export.h"

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-namespace pitbox::ui {
+namespace pitbox {
 
 // Folds the ASCII capitals A to Z only; every other byte stays as it is.
 std::string asciiLower(std::string_view s);
@@ -28,4 +28,4 @@ std::string fitText(std::string_view s, std::size_t width);
 // Drops the last `count` characters (all of them when there are fewer).
 std::string dropLastCharacters(std::string_view s, std::size_t count);
 
-}  // namespace pitbox::ui
+}  // namespace pitbox

@@ -1,0 +1,12 @@
+#pragma once
+#include "app/app_state.h"
+
+namespace pitbox {
+
+// Load: lists every track file below `folder` into the table. A folder that
+// cannot be listed leaves the table as it was and says so in status line 1.
+void loadFolder(AppState& s, const std::string& folder);
+// The Load button: asks for a folder and loads it.
+void loadTracks(AppState& s);
+
+}  // namespace pitbox

@@ -1,0 +1,31 @@
+#include "app/scan_tracks.h"
+
+#include "app/ids.h"
+#include "app/list_view.h"
+#include "base/pacer.h"
+#include "library/header_refresh.h"
+
+namespace pitbox {
+
+void refreshHeaders(AppState& s) {
+    s.tk.setEnabled(ids::kMainWindow, ids::kScan, false);
+    s.listName = "tracks";
+    const std::size_t total = s.catalogue.count();
+    std::size_t done = 0;
+    Pacer pacer(s.progressInterval);
+    s.catalogue.rewind();
+    while (TrackEntry* e = s.catalogue.step()) {
+        s.currentTrackPath = e->path;
+        (void)refreshEntry(*e, s.trackBuffer, s.header);  // unreadable files show empty fields
+        ++done;
+        if (pacer.due()) {
+            s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
+                         "Reading " + std::to_string(done) + " / " + std::to_string(total));
+            s.tk.keepPainted();
+        }
+    }
+    fillList(s);
+    s.tk.setEnabled(ids::kMainWindow, ids::kScan, true);
+}
+
+}  // namespace pitbox

@@ -1,0 +1,86 @@
+// The PNG encoder checked by an independent decoder, and one dense demo track's
+// whole picture against a committed one. PITBOX_UPDATE_GOLDEN=1 rewrites the
+// committed picture; a mismatch leaves a diff picture in the build folder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <stb_image.h>
+
+#include "preview/track_preview.h"
+#include "tools/track_writer.h"
+#include "ui/image_files.h"
+
+namespace pitbox::test {
+namespace {
+
+std::optional<ui::Picture> decodePng(const std::vector<std::uint8_t>& png) {
+    int width = 0, height = 0, channels = 0;
+    stbi_uc* rgb = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels, 3);
+    if (!rgb) return std::nullopt;
+    ui::Picture picture(width, height);
+    for (std::size_t i = 0; i < picture.pixels().size(); ++i)
+        picture.pixels()[i] = ui::rgb(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
+    stbi_image_free(rgb);
+    return picture;
+}
+
+std::vector<std::uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
+
+const std::string kDemoTrack = PITBOX_SOURCE_DIR "/examples/tracks/Community/Rally/Birch Forest.trk";
+
+ui::Picture demoPicture() {
+    TrackBuffer buffer;
+    HeaderFields header;
+    // Without the records text: its pixels depend on the fonts of the machine.
+    auto picture = preview::buildTrackPreview(kDemoTrack, buffer, header, nullptr, 1);
+    EXPECT_TRUE(picture) << (picture ? "" : picture.error().message());
+    return picture ? *picture : ui::Picture{};
+}
+
+TEST(Png, DecodesToEveryPixelAndStaysSmall) {
+    const ui::Picture picture = demoPicture();
+    const std::string png = ui::encodePng(picture);
+    EXPECT_LT(png.size(), 100'000u);
+    const auto decoded = decodePng(bytesOf(png));
+    ASSERT_TRUE(decoded);
+    ASSERT_EQ(decoded->width(), 512);
+    ASSERT_EQ(decoded->height(), 560);
+    EXPECT_TRUE(std::equal(picture.pixels().begin(), picture.pixels().end(), decoded->pixels().begin()));
+}
+
+TEST(GoldenPicture, DenseDemoTrack) {
+    const std::string golden = PITBOX_SOURCE_DIR "/tests/golden/birch-forest.png";
+    const ui::Picture picture = demoPicture();
+    if (std::getenv("PITBOX_UPDATE_GOLDEN")) {
+        saveFile(golden, bytesOf(ui::encodePng(picture)));
+        std::cout << "rewrote " << golden << "\n";
+        return;
+    }
+    const auto expected = decodePng(readFile(golden));
+    ASSERT_TRUE(expected) << golden << " is missing or not a PNG";
+    ASSERT_EQ(expected->width(), picture.width());
+    ASSERT_EQ(expected->height(), picture.height());
+    // The diff: mismatches in red over a dimmed copy of the expected picture.
+    ui::Picture diff = *expected;
+    std::size_t mismatches = 0;
+    for (std::size_t i = 0; i < diff.pixels().size(); ++i) {
+        const ui::Colour want = expected->pixels()[i];
+        if (picture.pixels()[i] != want) {
+            diff.pixels()[i] = ui::rgb(255, 0, 0);
+            ++mismatches;
+        } else {
+            diff.pixels()[i] = ui::rgb(ui::redOf(want) / 3, ui::greenOf(want) / 3, ui::blueOf(want) / 3);
+        }
+    }
+    if (mismatches > 0) {
+        const std::string at = PITBOX_BINARY_DIR "/golden-diff-birch-forest.png";
+        saveFile(at, bytesOf(ui::encodePng(diff)));
+        ADD_FAILURE() << mismatches << " pixels differ from " << golden << "; see " << at
+                      << " (PITBOX_UPDATE_GOLDEN=1 rewrites the expected picture)";
+    }
+}
+
+}  // namespace
+}  // namespace pitbox::test
