@@ -18,8 +18,8 @@ static void BM_DenseTrackPreview(benchmark::State& state) {
     const std::int8_t small[] = {10, 9, 1, 2, 3, 23};
     for (int k = 0; k < 5000; ++k) {
         const std::int8_t kind = k < 500 ? 17 : small[random() % 6];
-        s.objects.push_back({kind, static_cast<std::int16_t>(random() % 1024), static_cast<std::int16_t>(random() % 1024),
-                             static_cast<std::uint8_t>(random())});
+        s.objects.push_back({kind, static_cast<std::int16_t>(random() % 1024),
+                             static_cast<std::int16_t>(random() % 1024), static_cast<std::uint8_t>(random())});
     }
     const auto bytes = pitbox::test::writeTrack(s);
     pitbox::HeaderFields h;

@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
         ::mkdir(b.c_str(), 0755);
         ::mkdir(c.c_str(), 0755);
         for (int i = 0; i < perFolder; ++i) {
-            const std::string path = c + "Track " + std::to_string(f) + "_" + std::to_string(i) + (i % 5 ? ".trk" : ".TRK");
+            const std::string path =
+                c + "Track " + std::to_string(f) + "_" + std::to_string(i) + (i % 5 ? ".trk" : ".TRK");
             if (!real) {
                 pitbox::test::saveFile(path, {5, 1, 'K', 'S'});
                 continue;
@@ -48,7 +49,8 @@ int main(int argc, char** argv) {
             // Everything but the object table takes 18,183 bytes with 2,000 runs.
             const int objects = std::max(0, (kb * 1024 - 18183) / 8);
             for (int k = 0; k < objects; ++k)
-                s.objects.push_back({static_cast<std::int8_t>(1 + random() % 24), static_cast<std::int16_t>(random() % 1024),
+                s.objects.push_back({static_cast<std::int8_t>(1 + random() % 24),
+                                     static_cast<std::int16_t>(random() % 1024),
                                      static_cast<std::int16_t>(random() % 1024), static_cast<std::uint8_t>(random())});
             pitbox::test::saveTrack(path, s);
         }

@@ -27,12 +27,12 @@ TEST(StartUp, MainWindowAndGadgets) {
         int pictureOrFont;
     };
     const Expected gadgets[] = {
-        {1, Kind::Table, {10, 10, 980, 600}, 0},         {21, Kind::ImageButton, {10, 622, 100, 36}, 22},
-        {8, Kind::Text, {130, 620, 850, 24}, 2},         {9, Kind::Text, {130, 645, 850, 24}, 2},
-        {11, Kind::ImageButton, {15, 675, 90, 36}, 11},  {12, Kind::ImageButton, {120, 675, 84, 36}, 12},
-        {17, Kind::ImageButton, {214, 675, 80, 36}, 20}, {22, Kind::ImageButton, {304, 675, 91, 36}, 18},
-        {23, Kind::Text, {415, 682, 60, 36}, 2},         {14, Kind::ImageButton, {719, 675, 97, 36}, 13},
-        {15, Kind::ImageButton, {916, 675, 74, 36}, 19}, {13, Kind::ImageButton, {826, 675, 80, 36}, 24},
+        {1, Kind::Table, {10, 10, 980, 600}, 0},          {21, Kind::ImageButton, {10, 622, 100, 36}, 22},
+        {8, Kind::Text, {130, 620, 850, 24}, 2},          {9, Kind::Text, {130, 645, 850, 24}, 2},
+        {11, Kind::ImageButton, {15, 675, 90, 36}, 11},   {12, Kind::ImageButton, {120, 675, 84, 36}, 12},
+        {17, Kind::ImageButton, {214, 675, 80, 36}, 20},  {22, Kind::ImageButton, {304, 675, 91, 36}, 18},
+        {23, Kind::Text, {415, 682, 60, 36}, 2},          {14, Kind::ImageButton, {719, 675, 97, 36}, 13},
+        {15, Kind::ImageButton, {916, 675, 74, 36}, 19},  {13, Kind::ImageButton, {826, 675, 80, 36}, 24},
         {16, Kind::ImageButton, {567, 675, 142, 36}, 23},
     };
     std::vector<int> order;
@@ -69,8 +69,8 @@ TEST(StartUp, MainWindowAndGadgets) {
 TEST(StartUp, ButtonPicturesHaveTheirSizes) {
     ScriptedApp app;
     const std::tuple<int, int, int> sizes[] = {
-        {11, 86, 32}, {12, 80, 32}, {13, 93, 32}, {14, 95, 32}, {15, 98, 32}, {17, 174, 64}, {18, 87, 32},
-        {19, 70, 32}, {20, 76, 32}, {21, 86, 32}, {22, 96, 32}, {23, 138, 32}, {24, 76, 32}, {25, 97, 32},
+        {11, 86, 32}, {12, 80, 32}, {13, 93, 32}, {14, 95, 32}, {15, 98, 32},  {17, 174, 64}, {18, 87, 32},
+        {19, 70, 32}, {20, 76, 32}, {21, 86, 32}, {22, 96, 32}, {23, 138, 32}, {24, 76, 32},  {25, 97, 32},
     };
     for (const auto& [id, w, h] : sizes) {
         const ui::Picture* p = app.tk.picture(id);
@@ -122,9 +122,10 @@ TEST(StartUp, LoadsTheFolderItIsGiven) {
 }
 
 TEST(MainLoop, SortButtonsOnAnEmptyCatalogue) {
-    const std::pair<int, const char*> buttons[] = {
-        {ids::kSortWorldSize, "tracks_ws"}, {ids::kSortLength, "tracks_km"},
-        {ids::kSortAuthor, "tracks_autor"}, {ids::kSortName, "tracks"}};
+    const std::pair<int, const char*> buttons[] = {{ids::kSortWorldSize, "tracks_ws"},
+                                                   {ids::kSortLength, "tracks_km"},
+                                                   {ids::kSortAuthor, "tracks_autor"},
+                                                   {ids::kSortName, "tracks"}};
     for (const auto& [button, listName] : buttons) {
         ScriptedApp app;
         app.click(button);
@@ -140,8 +141,8 @@ class LoadedApp : public ::testing::Test {
 protected:
     void SetUp() override {
         dir.mkdirs("tracks/sub");
-        for (const char* n : {"e.trk", "b.trk", "sub/a.TRK", "sub/d.trk", "c.trk", "f.trk", "g.trk", "h.trk",
-                              "i.trk", "j.trk", "sub/k.trk"})
+        for (const char* n : {"e.trk", "b.trk", "sub/a.TRK", "sub/d.trk", "c.trk", "f.trk", "g.trk", "h.trk", "i.trk",
+                              "j.trk", "sub/k.trk"})
             saveTrack(dir / "tracks/" + n, TrackSpec{});
         saveFile(dir / "tracks/readme.txt", {1});
         app.load(dir / "tracks");

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "library/catalogue.h"
 #include "app/list_view.h"
-#include "support/catalogue_of.h"
-#include "platform/paths.h"
 #include "base/text.h"
+#include "library/catalogue.h"
+#include "platform/paths.h"
+#include "support/catalogue_of.h"
 
 namespace pitbox::test {
 namespace {
@@ -23,7 +23,9 @@ TEST(Catalogue, NameSortFoldsOnlyAsciiCapitalsAndIsStable) {
         std::vector<std::string> before, after;
     };
     const Case cases[] = {
-        {"case-only differences keep their order", {"ring", "Ring", "RING", "alpha"}, {"alpha", "ring", "Ring", "RING"}},
+        {"case-only differences keep their order",
+         {"ring", "Ring", "RING", "alpha"},
+         {"alpha", "ring", "Ring", "RING"}},
         {"digits and underscore before letters", {"b", "_x", "9a", "A"}, {"9a", "_x", "A", "b"}},
         {"a prefix first", {"Ringo", "ring"}, {"ring", "Ringo"}},
         {"bytes above 127 after ASCII", {"\xC3\xA9t\xC3\xA9", "zeta"}, {"zeta", "\xC3\xA9t\xC3\xA9"}},

@@ -6,8 +6,8 @@
 #include "cli/cli.h"
 #include "library/list_export.h"
 #include "preview/preview.h"
-#include "support/header_status.h"
 #include "support/catalogue_of.h"
+#include "support/header_status.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
 #include "ui/image_files.h"
@@ -28,8 +28,16 @@ Result cli(const std::vector<std::string>& args) {
 
 TEST(Cli, UsageErrorsAndHelp) {
     const std::vector<std::vector<std::string>> usage = {
-        {}, {"frobnicate"}, {"list"}, {"list", "--sort", "colour", "/tmp"}, {"list", "-o"}, {"header"},
-        {"render", "x.trk"}, {"render", "-o", "x.gif", "x.trk"}, {"copy", "a.trk"}, {"list", "--bogus", "/tmp"},
+        {},
+        {"frobnicate"},
+        {"list"},
+        {"list", "--sort", "colour", "/tmp"},
+        {"list", "-o"},
+        {"header"},
+        {"render", "x.trk"},
+        {"render", "-o", "x.gif", "x.trk"},
+        {"copy", "a.trk"},
+        {"list", "--bogus", "/tmp"},
     };
     for (const auto& args : usage) {
         const Result r = cli(args);

@@ -31,9 +31,7 @@ TEST(CopyPlan, NumbersClashingNames) {
          {"/A/Ring.trk", "/B/ring.TRK", "/C/Ring.trk"},
          {"/out/Ring.trk", "/out/ring_1.trk", "/out/Ring_2.trk"}},
         {"distinct names kept", {"/a/x.trk", "/b/y.TRK"}, {"/out/x.trk", "/out/y.TRK"}},
-        {"mixed-case extensions become .trk",
-         {"/a/Hill.TRK", "/b/hill.Trk"},
-         {"/out/Hill.TRK", "/out/hill_1.trk"}},
+        {"mixed-case extensions become .trk", {"/a/Hill.TRK", "/b/hill.Trk"}, {"/out/Hill.TRK", "/out/hill_1.trk"}},
         {"two groups numbered apart",
          {"/a/x.trk", "/a/y.trk", "/b/x.trk", "/b/y.trk", "/c/x.trk"},
          {"/out/x.trk", "/out/y.trk", "/out/x_1.trk", "/out/y_1.trk", "/out/x_2.trk"}},
@@ -122,8 +120,7 @@ TEST_F(CopyFiles, FailuresLeaveEverythingAsItWas) {
 TEST_F(CopyFiles, ReadOnlyFolderRefusesWithoutRoot) {
     ::chmod((dir / "out").c_str(), 0555);
     const auto refused = inChild(
-        [&] { return copyOne(dir / "src/a.trk", dir / "out/a.trk") == ErrorCode::WriteFailed ? "yes" : "no"; },
-        true);
+        [&] { return copyOne(dir / "src/a.trk", dir / "out/a.trk") == ErrorCode::WriteFailed ? "yes" : "no"; }, true);
     EXPECT_EQ(refused, "yes");
     EXPECT_EQ(contents(dir / "out/a.trk"), "old");
     EXPECT_EQ(dir.list("out"), std::vector<std::string>{"a.trk"});

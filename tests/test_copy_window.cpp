@@ -171,7 +171,8 @@ TEST_F(CopyWindow, SelectNewAndBack) {
     const auto& requests = app.tk.requests();
     EXPECT_EQ(requests[1].title, "copy 3 tracks to:");
     EXPECT_EQ(requests[1].start, out);
-    const auto newRequest = std::find_if(requests.begin(), requests.end(), [](const auto& r) { return r.kind == "text"; });
+    const auto newRequest =
+        std::find_if(requests.begin(), requests.end(), [](const auto& r) { return r.kind == "text"; });
     ASSERT_NE(newRequest, requests.end());
     EXPECT_EQ(newRequest->title, "Make New Folder in");
     EXPECT_EQ(newRequest->start, out);  // the message line

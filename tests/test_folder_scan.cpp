@@ -16,17 +16,16 @@ void touch(const std::string& path) { saveFile(path, {1, 2, 3}); }
 
 std::vector<std::string> walk(const std::string& root) {
     std::vector<std::string> found;
-    EXPECT_TRUE(walkTrackFolders(root, [&](std::string_view, std::string&& path) {
-        found.push_back(path.substr(root.size()));
-    }));
+    EXPECT_TRUE(walkTrackFolders(
+        root, [&](std::string_view, std::string&& path) { found.push_back(path.substr(root.size())); }));
     return found;
 }
 
 TEST(FolderScan, TrackFileNames) {
     const std::pair<const char*, bool> cases[] = {
-        {"Ring.trk", true},      {"Ring.TRK", true},    {"a.b.trk", true},  {"x.Trk", true},
-        {".trk", false},         {"trk", false},        {"ring.trk.bak", false}, {"ring.trkx", false},
-        {"ring.tr", false},      {"a.trk ", false},     {"ab.trk", true},
+        {"Ring.trk", true}, {"Ring.TRK", true}, {"a.b.trk", true},       {"x.Trk", true},
+        {".trk", false},    {"trk", false},     {"ring.trk.bak", false}, {"ring.trkx", false},
+        {"ring.tr", false}, {"a.trk ", false},  {"ab.trk", true},
     };
     for (const auto& [name, expected] : cases) EXPECT_EQ(isTrackFileName(name), expected) << name;
 }

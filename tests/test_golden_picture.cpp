@@ -2,11 +2,11 @@
 // whole picture against a committed one. PITBOX_UPDATE_GOLDEN=1 rewrites the
 // committed picture; a mismatch leaves a diff picture in the build folder.
 #include <gtest/gtest.h>
+#include <stb_image.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <optional>
-#include <stb_image.h>
 
 #include "preview/track_preview.h"
 #include "tools/track_writer.h"

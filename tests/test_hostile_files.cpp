@@ -1,8 +1,8 @@
 // Hostile folders and files on a real file system: every operation ends, with a
 // sound result, whatever sits where a track is expected. Each case runs in a
 // child process under an alarm, so a call that blocks fails instead of hanging.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -16,10 +16,10 @@
 #include "library/folder_scan.h"
 #include "library/header_refresh.h"
 #include "platform/file_replacement.h"
+#include "preview/track_preview.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
-#include "preview/track_preview.h"
 
 namespace pitbox::test {
 namespace {
@@ -61,7 +61,8 @@ TEST(HostileFiles, EveryOperationEndsWithASoundResult) {
         {"a plain track", "plain.trk", [](const std::string& p) { saveTrack(p, TrackSpec{}); }, "1 ok ok ok"},
         {"a pipe", "pipe.trk", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); },
          "1 " + notRegular + " " + notRegular + " " + notRegular},
-        {"a link to a device", "zero.trk", [](const std::string& p) { ASSERT_EQ(::symlink("/dev/zero", p.c_str()), 0); },
+        {"a link to a device", "zero.trk",
+         [](const std::string& p) { ASSERT_EQ(::symlink("/dev/zero", p.c_str()), 0); },
          "1 " + notRegular + " " + notRegular + " " + notRegular},
         {"a socket", "socket.trk",
          [](const std::string& p) {

@@ -22,20 +22,26 @@ TEST(ListExport, FixedWidthLines) {
         std::string line;
     };
     const Case cases[] = {
-        {"fresh entry", {"Ring", "", 0, 0, " ", "/t/Ring.trk", false},
+        {"fresh entry",
+         {"Ring", "", 0, 0, " ", "/t/Ring.trk", false},
          "Ring" + std::string(21, ' ') + " 0       0       " + std::string(30, ' ') + std::string(30, ' ') +
              " /t/Ring.trk\r\n"},
-        {"long name cut to 25", {std::string(30, 'n'), "A", 255, -25536, "Ann Bob", "/p", false},
+        {"long name cut to 25",
+         {std::string(30, 'n'), "A", 255, -25536, "Ann Bob", "/p", false},
          std::string(25, 'n') + " 255     -25536  A" + std::string(29, ' ') + "Ann Bob" + std::string(23, ' ') +
              " /p\r\n"},
-        {"30-character author runs into the record", {"x", std::string(30, 'a'), 1, 2, "r", "/p", false},
+        {"30-character author runs into the record",
+         {"x", std::string(30, 'a'), 1, 2, "r", "/p", false},
          "x" + std::string(24, ' ') + " 1       2       " + std::string(30, 'a') + "r" + std::string(29, ' ') +
              " /p\r\n"},
-        {"wide number written whole", {"x", "", 1, 40000000, "", "/p", false},
+        {"wide number written whole",
+         {"x", "", 1, 40000000, "", "/p", false},
          "x" + std::string(24, ' ') + " 1       40000000 " + std::string(60, ' ') + " /p\r\n"},
-        {"most negative length", {"x", "", 0, INT32_MIN, "", "/p", false},
+        {"most negative length",
+         {"x", "", 0, INT32_MIN, "", "/p", false},
          "x" + std::string(24, ' ') + " 0       -2147483648 " + std::string(60, ' ') + " /p\r\n"},
-        {"characters, not bytes", {"\xC3\xA9", "J\xC3\xB6rg", 0, 0, "", "/\xC3\xA9.trk", false},
+        {"characters, not bytes",
+         {"\xC3\xA9", "J\xC3\xB6rg", 0, 0, "", "/\xC3\xA9.trk", false},
          "\xC3\xA9" + std::string(24, ' ') + " 0       0       J\xC3\xB6rg" + std::string(26, ' ') +
              std::string(30, ' ') + " /\xC3\xA9.trk\r\n"},
         {"control characters as symbols: one line per entry",

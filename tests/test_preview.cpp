@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <random>
 
+#include "base/byte_reader.h"
 #include "preview/palette.h"
 #include "preview/preview.h"
 #include "support/header_status.h"
 #include "tools/track_writer.h"
-#include "base/byte_reader.h"
 
 namespace pitbox::test {
 namespace {
@@ -85,10 +85,15 @@ TEST(BasePicture, TerrainRuns) {
         {"bytes 49, 10: code 1, length 163",
          {0x0A31},
          {{0, 511, ui::rgb(179, 179, 179)}, {162, 511, ui::rgb(179, 179, 179)}, {163, 511, kBackground}}},
-        {"a run continues on the row above", {run(4, 600)}, {{511, 511, ui::rgb(160, 135, 110)}, {87, 510, ui::rgb(160, 135, 110)}, {88, 510, kBackground}}},
+        {"a run continues on the row above",
+         {run(4, 600)},
+         {{511, 511, ui::rgb(160, 135, 110)}, {87, 510, ui::rgb(160, 135, 110)}, {88, 510, kBackground}}},
         {"length 0 writes nothing", {run(5, 0), run(6, 1)}, {{0, 511, ui::rgb(250, 220, 210)}, {1, 511, kBackground}}},
-        {"codes 13 to 15 are black", {run(13, 1), run(14, 1), run(15, 1)}, {{2, 511, ui::rgb(0, 0, 0)}, {3, 511, kBackground}}},
-        {"runs past the map are cut", std::vector<std::uint16_t>(65, run(12, 4095)),
+        {"codes 13 to 15 are black",
+         {run(13, 1), run(14, 1), run(15, 1)},
+         {{2, 511, ui::rgb(0, 0, 0)}, {3, 511, kBackground}}},
+        {"runs past the map are cut",
+         std::vector<std::uint16_t>(65, run(12, 4095)),
          {{0, 0, ui::rgb(62, 62, 62)}, {511, 0, ui::rgb(62, 62, 62)}, {0, 512, kBackground}, {511, 559, kBackground}}},
     };
     for (const auto& c : cases) {
@@ -97,7 +102,8 @@ TEST(BasePicture, TerrainRuns) {
         const Rendered r = render(track);
         ASSERT_EQ(r.picture.width(), 512);
         ASSERT_EQ(r.picture.height(), 560);
-        for (const auto& [x, y, colour] : c.pixels) EXPECT_EQ(r.picture.at(x, y), colour) << c.what << " at " << x << "," << y;
+        for (const auto& [x, y, colour] : c.pixels)
+            EXPECT_EQ(r.picture.at(x, y), colour) << c.what << " at " << x << "," << y;
     }
 }
 
@@ -153,8 +159,10 @@ TEST(WaterLayer, RowsAndStrictComparison) {
 
 TEST(ObjectLayer, CornerExamples) {
     using Corners = std::array<Corner, 4>;
-    EXPECT_EQ(preview::rotatedCorners(256, 256, 30, 12, 31), (Corners{{{286, 269}, {269, 286}, {242, 225}, {225, 242}}}));
-    EXPECT_EQ(preview::rotatedCorners(256, 256, 0, 12, 31), (Corners{{{286, 243}, {287, 267}, {224, 244}, {225, 268}}}));
+    EXPECT_EQ(preview::rotatedCorners(256, 256, 30, 12, 31),
+              (Corners{{{286, 269}, {269, 286}, {242, 225}, {225, 242}}}));
+    EXPECT_EQ(preview::rotatedCorners(256, 256, 0, 12, 31),
+              (Corners{{{286, 243}, {287, 267}, {224, 244}, {225, 268}}}));
     // Heading 183 is not reduced (a = 244, about a full turn): the long axis is vertical.
     const auto vertical = preview::rotatedCorners(256, 256, 183, 0, 6);
     EXPECT_LE(std::abs(vertical[0].x - vertical[2].x), 1);
@@ -201,7 +209,7 @@ TEST(ObjectLayer, BlocksAndBarsByWorldSize) {
     };
     const Case cases[] = {
         {"block at 255", 255, 17, true}, {"block kind 18", 255, 18, true}, {"no block at 10", 10, 17, false},
-        {"no block at 0", 0, 17, false}, {"bar at 10", 10, 2, true},      {"no bar at 0", 0, 2, false},
+        {"no block at 0", 0, 17, false}, {"bar at 10", 10, 2, true},       {"no bar at 0", 0, 2, false},
     };
     for (const auto& c : cases) {
         TrackSpec track = dryMap();
@@ -246,10 +254,9 @@ TEST(ObjectLayer, SkippedFillsChangeNoPixel) {
         track.worldSize = static_cast<std::uint8_t>(ws);
         for (int k = 0; k < 300; ++k) {
             const bool stacked = k % 3 == 0;
-            track.objects.push_back({static_cast<std::int8_t>(17 + k % 2),
-                                     static_cast<std::int16_t>(stacked ? 512 : random() % 1024),
-                                     static_cast<std::int16_t>(stacked ? 512 : random() % 1024),
-                                     static_cast<std::uint8_t>(random())});
+            track.objects.push_back(
+                {static_cast<std::int8_t>(17 + k % 2), static_cast<std::int16_t>(stacked ? 512 : random() % 1024),
+                 static_cast<std::int16_t>(stacked ? 512 : random() % 1024), static_cast<std::uint8_t>(random())});
         }
         const Rendered r = render(track);
         ui::Picture plain = preview::buildBasePicture(r.bytes, r.header);

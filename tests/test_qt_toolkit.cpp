@@ -37,10 +37,9 @@ TEST_F(QtApp, MainWindowGeometry) {
     EXPECT_FALSE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
     const std::pair<int, QRect> gadgets[] = {
-        {1, {10, 10, 980, 600}},   {21, {10, 622, 100, 36}},  {8, {130, 620, 850, 24}},
-        {9, {130, 645, 850, 24}},  {11, {15, 675, 90, 36}},   {12, {120, 675, 84, 36}},
-        {17, {214, 675, 80, 36}},  {22, {304, 675, 91, 36}},  {23, {415, 682, 60, 36}},
-        {14, {719, 675, 97, 36}},  {15, {916, 675, 74, 36}},  {13, {826, 675, 80, 36}},
+        {1, {10, 10, 980, 600}},   {21, {10, 622, 100, 36}}, {8, {130, 620, 850, 24}}, {9, {130, 645, 850, 24}},
+        {11, {15, 675, 90, 36}},   {12, {120, 675, 84, 36}}, {17, {214, 675, 80, 36}}, {22, {304, 675, 91, 36}},
+        {23, {415, 682, 60, 36}},  {14, {719, 675, 97, 36}}, {15, {916, 675, 74, 36}}, {13, {826, 675, 80, 36}},
         {16, {567, 675, 142, 36}},
     };
     for (const auto& [id, rect] : gadgets) {
@@ -66,8 +65,8 @@ TEST_F(QtApp, TabMovesThroughTableAndButtonsInCreationOrder) {
     for (const char* name : {"a", "b"}) state.catalogue.append().name = name;
     fillList(state);
     tk.tableView(0, ids::kTable)->setCurrentIndex(tk.tableView(0, ids::kTable)->model()->index(0, 0));
-    const int order[] = {ids::kTable,    ids::kShow,      ids::kLoad,    ids::kScan,          ids::kSaveList,
-                         ids::kCopy,     ids::kSortAuthor, ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
+    const int order[] = {ids::kTable, ids::kShow,       ids::kLoad,       ids::kScan,          ids::kSaveList,
+                         ids::kCopy,  ids::kSortAuthor, ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
     gadget(ids::kTable)->setFocus();
     for (std::size_t i = 1; i <= std::size(order); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

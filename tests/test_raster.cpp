@@ -78,9 +78,7 @@ TEST(Raster, BorderFill) {
              for (int i = 0; i < 10; ++i) p.plot(i, i, kInk);
          },
          9, 0, 45},
-        {"fill colour already present is passed through",
-         [](Picture& p) { p.line(0, 5, 9, 5, kFill); },
-         0, 0, 100},
+        {"fill colour already present is passed through", [](Picture& p) { p.line(0, 5, 9, 5, kFill); }, 0, 0, 100},
     };
     for (const auto& c : cases) {
         Picture p(10, 10);

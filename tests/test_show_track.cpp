@@ -13,9 +13,9 @@ constexpr int kViewer = ids::kSecondWindow;
 
 TEST(LapRecords, TimeText) {
     const std::pair<std::int16_t, const char*> cases[] = {
-        {4523, "45.23"}, {987, "9.87"}, {6000, "60.00"}, {12345, "12.45"}, {5999, "59.99"}, {100, "1.00"},
-        {1000, "10.00"}, {999, "9.99"},  {99, "0.99"},    {45, "0.45"},     {5, "0.05"},     {0, "0.00"},
-        {-45, "-0.45"},  {-1234, "-12.34"}, {-32768, "-327.68"},
+        {4523, "45.23"}, {987, "9.87"},   {6000, "60.00"}, {12345, "12.45"},  {5999, "59.99"},
+        {100, "1.00"},   {1000, "10.00"}, {999, "9.99"},   {99, "0.99"},      {45, "0.45"},
+        {5, "0.05"},     {0, "0.00"},     {-45, "-0.45"},  {-1234, "-12.34"}, {-32768, "-327.68"},
     };
     for (const auto& [value, text] : cases) EXPECT_EQ(timeText(value), text) << value;
 }
@@ -27,12 +27,9 @@ TEST(LapRecords, SlotChoice) {
         const char* holder;
     };
     const Case cases[] = {
-        {3000, 4523, "45.23", "Bob / Viper"},
-        {987, 6000, "9.87", "Ann / Falcon"},
-        {6000, 7000, "60.00", "no Best Time"},
-        {100, 5999, "59.99", "Bob / Viper"},
-        {3000, -5, "-0.05", "Bob / Viper"},
-        {12345, 6001, "12.45", "no Best Time"},
+        {3000, 4523, "45.23", "Bob / Viper"},  {987, 6000, "9.87", "Ann / Falcon"},
+        {6000, 7000, "60.00", "no Best Time"}, {100, 5999, "59.99", "Bob / Viper"},
+        {3000, -5, "-0.05", "Bob / Viper"},    {12345, 6001, "12.45", "no Best Time"},
     };
     for (const auto& c : cases) {
         HeaderFields h;
@@ -128,7 +125,7 @@ TEST_F(ShowTest, ClosedByCloseBoxOrTheMainWindowsCloseRequest) {
     for (int closer : {kViewer, ids::kMainWindow}) {
         app.selectRows({1});
         app.click(ids::kShow);
-        app.click(ids::kLoad);      // dropped while the viewer is open
+        app.click(ids::kLoad);  // dropped while the viewer is open
         app.click(ids::kSortAuthor);
         app.tk.closeRequest(closer);
         app.drive();

@@ -96,10 +96,9 @@ std::vector<std::uint8_t> toBmp(const QImage& image, const Palette& palette) {
 std::vector<std::uint8_t> previewTemplate() {
     std::array<QRgb, 256> palette{};
     const std::pair<int, QRgb> used[] = {
-        {0, qRgb(0, 0, 0)},         {9, qRgb(62, 62, 62)},      {23, qRgb(158, 158, 158)},
-        {26, qRgb(179, 179, 179)},  {42, qRgb(145, 202, 91)},   {59, qRgb(160, 135, 110)},
-        {83, qRgb(211, 172, 158)},  {89, qRgb(250, 220, 210)},  {100, qRgb(220, 230, 239)},
-        {104, qRgb(245, 250, 255)}, {154, qRgb(190, 210, 130)}, {240, qRgb(0, 100, 150)},
+        {0, qRgb(0, 0, 0)},         {9, qRgb(62, 62, 62)},      {23, qRgb(158, 158, 158)},  {26, qRgb(179, 179, 179)},
+        {42, qRgb(145, 202, 91)},   {59, qRgb(160, 135, 110)},  {83, qRgb(211, 172, 158)},  {89, qRgb(250, 220, 210)},
+        {100, qRgb(220, 230, 239)}, {104, qRgb(245, 250, 255)}, {154, qRgb(190, 210, 130)}, {240, qRgb(0, 100, 150)},
         {242, qRgb(255, 255, 255)}, {244, qRgb(255, 0, 0)},     {245, qRgb(255, 255, 0)},
     };
     for (const auto& [index, colour] : used) palette[static_cast<std::size_t>(index)] = colour;
@@ -208,7 +207,8 @@ void iconSaveList(QPainter& p, double s) {
     p.drawPolygon(sheet);
     p.drawPolyline(QPolygonF({QPointF(s * 0.62, s * 0.04), QPointF(s * 0.62, s * 0.26), QPointF(s * 0.84, s * 0.26)}));
     p.setPen(QPen(QColor(40, 100, 200), s / 16));
-    for (int i = 0; i < 4; ++i) p.drawLine(QPointF(s * 0.3, s * (0.42 + 0.13 * i)), QPointF(s * 0.72, s * (0.42 + 0.13 * i)));
+    for (int i = 0; i < 4; ++i)
+        p.drawLine(QPointF(s * 0.3, s * (0.42 + 0.13 * i)), QPointF(s * 0.72, s * (0.42 + 0.13 * i)));
 }
 void iconNew(QPainter& p, double s) {
     folder(p, s);
@@ -382,7 +382,9 @@ int main(int argc, char** argv) {
     for (const Item& item : items) ok = writeFile(folder + item.file, toBmp(item.image, palette)) && ok;
     ok = writeFile(folder + "preview_template.bmp", previewTemplate()) && ok;
     for (int size : {48, 256})
-        ok = appIcon(size).save(QString::fromStdString(folder + "icons/kestrun-pitbox-" + std::to_string(size) + ".png")) && ok;
+        ok = appIcon(size).save(
+                 QString::fromStdString(folder + "icons/kestrun-pitbox-" + std::to_string(size) + ".png")) &&
+             ok;
     if (!ok) std::cerr << "make_resources: cannot write into " << folder << "\n";
     return ok ? 0 : 1;
 }

@@ -21,7 +21,9 @@ int main(int argc, char** argv) {
     s.cars = {"Falcon", "Viper"};
     s.terrainRuns.assign(65, static_cast<std::uint16_t>(4095 << 4 | 2));
     for (int j = 0; j < 64; ++j)
-        for (int i = 0; i < 64; ++i) s.heightGrid[static_cast<std::size_t>(64 * j) + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(2 * (i + j));
+        for (int i = 0; i < 64; ++i)
+            s.heightGrid[static_cast<std::size_t>(64 * j) + static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>(2 * (i + j));
     s.objects = {{17, 600, 600, 20}, {1, 400, 500, 0}, {10, 300, 300, 0}};
     if (argc > 5) {
         s.worldSize = static_cast<std::uint8_t>(std::stoi(argv[3]));

@@ -22,8 +22,8 @@ struct AppState {
     std::string targetFolder;  // folder of the Copy Tracks window, ends in "/"
     std::string listName;      // base name of the proposed export file
     std::string currentTrackPath;
-    bool rowChosen = false;       // a row was clicked since the table was last filled
-    bool quitRequested = false;   // the main window's close request came during start-up
+    bool rowChosen = false;         // a row was clicked since the table was last filled
+    bool quitRequested = false;     // the main window's close request came during start-up
     std::size_t selectedCount = 0;  // selected rows at the last list event
     std::size_t rowCount = 0;       // table rows as last counted
     // How often a long action shows progress and repaints.

@@ -1,11 +1,11 @@
 #include "app/copy_window.h"
 
 #include "app/ids.h"
+#include "base/pacer.h"
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "base/pacer.h"
 
 namespace pitbox {
 namespace {
@@ -31,8 +31,7 @@ void makeNewFolder(AppState& s) {
     }
     const std::string path = platform::withSeparator(s.targetFolder + answer);
     std::string toCreate = path;
-    while (!toCreate.empty() && (toCreate.back() == ' ' || platform::isSeparator(toCreate.back())))
-        toCreate.pop_back();
+    while (!toCreate.empty() && (toCreate.back() == ' ' || platform::isSeparator(toCreate.back()))) toCreate.pop_back();
     if (!toCreate.empty() && platform::makeFolder(toCreate)) {
         // The folder as created: trailing blanks would be part of a name, so the
         // target is the folder made, not the answer as typed.

@@ -1,7 +1,6 @@
 // The desktop program: Qt backend, start-up, the main event loop. An optional
 // argument names a folder to load at once.
 #include <QApplication>
-
 #include <string>
 
 #include "app/app_state.h"

@@ -82,8 +82,10 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
 int runMainLoop(AppState& s) {
     while (!s.quitRequested) {
         const ui::Event e = s.tk.waitEvent();
-        if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kMainWindow) s.quitRequested = true;
-        else dispatchMainEvent(s, e);
+        if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kMainWindow)
+            s.quitRequested = true;
+        else
+            dispatchMainEvent(s, e);
     }
     s.tk.closeWindow(ids::kMainWindow);
     return 0;

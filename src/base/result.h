@@ -8,13 +8,13 @@ namespace pitbox {
 
 // What went wrong, in a form the program can act on; the text is for people.
 enum class ErrorCode {
-    CannotOpen,     // missing, no access, a folder where a file is wanted ...
-    NotRegularFile, // a pipe, socket or device: never read
+    CannotOpen,      // missing, no access, a folder where a file is wanted ...
+    NotRegularFile,  // a pipe, socket or device: never read
     TooLarge,
     ReadFailed,
     WriteFailed,
-    SizeChanged,    // the file changed while it was read
-    SameFile,       // a copy onto its own source
+    SizeChanged,  // the file changed while it was read
+    SameFile,     // a copy onto its own source
     OldFormat,
     Damaged,
     Exists,
@@ -33,7 +33,7 @@ struct Error {
 template <class T>
 class [[nodiscard]] Result {
 public:
-    Result(T value) : v_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+    Result(T value) : v_(std::move(value)) {}      // NOLINT(google-explicit-constructor)
     Result(Error error) : v_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
 
     bool ok() const { return v_.index() == 0; }

@@ -86,11 +86,16 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
             const std::string& value = args[++i];
             if (a == "-o") {
                 output = value;
-            } else if (value == "name") sorts.push_back(SortKey::Name);
-            else if (value == "author") sorts.push_back(SortKey::Author);
-            else if (value == "ws") sorts.push_back(SortKey::WorldSize);
-            else if (value == "km") sorts.push_back(SortKey::Length);
-            else return usage(err, "unknown sort key " + value + " (name, author, ws, km)");
+            } else if (value == "name")
+                sorts.push_back(SortKey::Name);
+            else if (value == "author")
+                sorts.push_back(SortKey::Author);
+            else if (value == "ws")
+                sorts.push_back(SortKey::WorldSize);
+            else if (value == "km")
+                sorts.push_back(SortKey::Length);
+            else
+                return usage(err, "unknown sort key " + value + " (name, author, ws, km)");
         } else if (!a.empty() && a[0] == '-') {
             return usage(err, "unknown option " + a);
         } else if (!dir) {
@@ -138,8 +143,7 @@ int headerCommand(const std::vector<std::string>& args, std::ostream& out, std::
         << ", \"world_size\": " << int{h.worldSize} << ", \"water_level\": " << int{h.waterLevel}
         << ", \"length\": " << h.trackLength << ", \"author\": " << jsonText(h.author) << ", \"record_times\": ["
         << h.recordTimes[0] << ", " << h.recordTimes[1] << "], \"drivers\": [" << jsonText(h.drivers[0]) << ", "
-        << jsonText(h.drivers[1]) << "], \"cars\": [" << jsonText(h.cars[0]) << ", " << jsonText(h.cars[1])
-        << "]}\n";
+        << jsonText(h.drivers[1]) << "], \"cars\": [" << jsonText(h.cars[0]) << ", " << jsonText(h.cars[1]) << "]}\n";
     return 0;
 }
 
@@ -203,12 +207,18 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     int code = 0;
-    if (command == "--help" || command == "-h" || command == "help") out << kUsage;
-    else if (command == "list") code = listCommand(rest, out, err);
-    else if (command == "header") code = headerCommand(rest, out, err);
-    else if (command == "render") code = renderCommand(rest, err, painters);
-    else if (command == "copy") code = copyCommand(rest, out, err);
-    else return usage(err, "unknown command " + command);
+    if (command == "--help" || command == "-h" || command == "help")
+        out << kUsage;
+    else if (command == "list")
+        code = listCommand(rest, out, err);
+    else if (command == "header")
+        code = headerCommand(rest, out, err);
+    else if (command == "render")
+        code = renderCommand(rest, err, painters);
+    else if (command == "copy")
+        code = copyCommand(rest, out, err);
+    else
+        return usage(err, "unknown command " + command);
     // A full disk or a closed pipe behind standard output is a failure too.
     if (!out.flush()) return fail(err, "cannot write standard output");
     return code;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "trackfile/windows1252.h"
 #include "base/text.h"
+#include "trackfile/windows1252.h"
 
 namespace pitbox {
 

@@ -4,8 +4,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "platform/paths.h"
 #include "base/text.h"
+#include "platform/paths.h"
 
 namespace pitbox {
 namespace {
@@ -37,7 +37,8 @@ void numberClashes(std::vector<CopyItem>& items) {
         for (auto j = bucket->second.upper_bound(i); j != bucket->second.end(); ++j) {
             const std::string_view candidate = platform::filePart(items[*j].target);
             if (candidate.size() <= 4) continue;
-            items[*j].target = std::string(platform::pathPart(items[*j].target)) + numbered(stemOf(candidate), counter++);
+            items[*j].target =
+                std::string(platform::pathPart(items[*j].target)) + numbered(stemOf(candidate), counter++);
             moved.push_back(*j);
         }
         for (std::size_t j : moved) {

@@ -25,8 +25,10 @@ CopyReport copyTracks(const std::vector<CopyItem>& plan, const std::function<voi
         if (progress) progress(i + 1);
     }
     for (auto& result : platform::commitAll(batch)) {
-        if (result) ++report.copied;
-        else report.failures.push_back(result.error());
+        if (result)
+            ++report.copied;
+        else
+            report.failures.push_back(result.error());
     }
     return report;
 }

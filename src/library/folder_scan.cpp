@@ -1,13 +1,11 @@
 #include "library/folder_scan.h"
 
-#include "platform/folder_walk.h"
 #include "base/text.h"
+#include "platform/folder_walk.h"
 
 namespace pitbox {
 
-bool isTrackFileName(std::string_view name) {
-    return name.size() > 4 && equalFolded(extensionPart(name), "trk");
-}
+bool isTrackFileName(std::string_view name) { return name.size() > 4 && equalFolded(extensionPart(name), "trk"); }
 
 Result<void> walkTrackFolders(const std::string& root,
                               const std::function<void(std::string_view fileName, std::string&& path)>& onTrack) {

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-
 namespace pitbox {
 
 Result<void> refreshEntry(TrackEntry& e, TrackBuffer& buffer, HeaderFields& h) {

@@ -1,10 +1,10 @@
 #include <algorithm>
 
+#include "base/byte_reader.h"
 #include "preview/palette.h"
 #include "preview/preview.h"
 #include "resources/embedded.h"
 #include "trackfile/track_format.h"
-#include "base/byte_reader.h"
 
 namespace pitbox::preview {
 
@@ -20,11 +20,10 @@ bool templateDescribesThePicture() {
 }
 
 const std::array<ui::Colour, 256>& templatePalette() {
-    static const std::array<ui::Colour, 256> palette =
-        [] {
-            auto read = ui::bitmapPalette(bitmapTemplate());
-            return read ? *read : std::array<ui::Colour, 256>{};
-        }();
+    static const std::array<ui::Colour, 256> palette = [] {
+        auto read = ui::bitmapPalette(bitmapTemplate());
+        return read ? *read : std::array<ui::Colour, 256>{};
+    }();
     return palette;
 }
 

@@ -1,9 +1,9 @@
 #include <cmath>
 
+#include "base/byte_reader.h"
 #include "preview/palette.h"
 #include "preview/preview.h"
 #include "trackfile/track_format.h"
-#include "base/byte_reader.h"
 
 namespace pitbox::preview {
 namespace {

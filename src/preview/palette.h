@@ -7,16 +7,16 @@
 namespace pitbox::preview {
 
 // The palette index written for each 4-bit terrain code.
-inline constexpr std::array<std::uint8_t, 16> kTerrainPalette = {23, 26, 42, 154, 59, 83, 89, 104,
-                                                                  100, 242, 245, 244, 9, 0, 0, 0};
+inline constexpr std::array<std::uint8_t, 16> kTerrainPalette = {23,  26,  42,  154, 59, 83, 89, 104,
+                                                                 100, 242, 245, 244, 9,  0,  0,  0};
 
 // A colour close to each terrain code's palette colour; the object layer draws with
 // entries 0, 1, 4, 7, 9, 10 and 11 (named below).
 inline constexpr std::array<ui::Colour, 16> kPreviewColours = {
-    ui::rgb(160, 160, 160), ui::rgb(180, 180, 180), ui::rgb(144, 220, 96), ui::rgb(190, 200, 128),
+    ui::rgb(160, 160, 160), ui::rgb(180, 180, 180), ui::rgb(144, 220, 96),  ui::rgb(190, 200, 128),
     ui::rgb(150, 140, 100), ui::rgb(190, 180, 160), ui::rgb(240, 220, 210), ui::rgb(246, 251, 254),
-    ui::rgb(220, 231, 240), ui::rgb(255, 255, 255), ui::rgb(255, 255, 0),  ui::rgb(255, 0, 0),
-    ui::rgb(63, 63, 63),    ui::rgb(0, 0, 0),       ui::rgb(0, 0, 0),      ui::rgb(0, 0, 0),
+    ui::rgb(220, 231, 240), ui::rgb(255, 255, 255), ui::rgb(255, 255, 0),   ui::rgb(255, 0, 0),
+    ui::rgb(63, 63, 63),    ui::rgb(0, 0, 0),       ui::rgb(0, 0, 0),       ui::rgb(0, 0, 0),
 };
 
 // The template's palette index of the picture's background, which the text strip

@@ -10,7 +10,7 @@ namespace pitbox::preview {
 
 inline constexpr int kWidth = 512;
 inline constexpr int kHeight = 560;
-inline constexpr int kMapRows = 512;  // rows 512 to 559 are the text strip
+inline constexpr int kMapRows = 512;              // rows 512 to 559 are the text strip
 inline constexpr int kLastMapRow = kMapRows - 1;  // world y 0 lies on it
 inline constexpr int kGridCells = 64;             // the height grid is 64 by 64 cells
 inline constexpr int kCellPixels = 8;             // of 8 by 8 pixels each

@@ -1,8 +1,8 @@
 #include "trackfile/header_reader.h"
 
+#include "base/byte_reader.h"
 #include "trackfile/track_format.h"
 #include "trackfile/windows1252.h"
-#include "base/byte_reader.h"
 
 namespace pitbox {
 namespace {

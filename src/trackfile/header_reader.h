@@ -22,10 +22,10 @@ struct HeaderFields {
     std::array<std::int16_t, 2> recordTimes{};
     std::array<std::string, 2> drivers;
     std::array<std::string, 2> cars;
-    std::int32_t terrainRunCount = 0;    // N
-    std::int64_t heightGridAt = 0;       // 22 + 2N
-    std::int64_t objectTableAt = 0;      // 4,118 + 2N
-    std::int16_t objectCount = -1;       // M: index of the last object
+    std::int32_t terrainRunCount = 0;  // N
+    std::int64_t heightGridAt = 0;     // 22 + 2N
+    std::int64_t objectTableAt = 0;    // 4,118 + 2N
+    std::int16_t objectCount = -1;     // M: index of the last object
 };
 
 inline constexpr const char* kOldFormatAuthor = "zz_Old KS<1.05";

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/paths.h"
 #include "base/text.h"
+#include "platform/paths.h"
 
 namespace pitbox {
 

@@ -50,8 +50,10 @@ std::string encodeWindows1252(std::string_view utf8) {
         int byte = cp < 0x80 || (cp >= 0xA0 && cp < 0x100) ? static_cast<int>(cp) : -1;
         for (int i = 0; i < 32 && byte < 0; ++i)
             if (kHighControls[i] == cp) byte = 0x80 + i;
-        if (byte >= 0) out.push_back(static_cast<char>(byte));
-        else out.append(utf8.substr(at, length));
+        if (byte >= 0)
+            out.push_back(static_cast<char>(byte));
+        else
+            out.append(utf8.substr(at, length));
         at += length;
     }
     return out;
@@ -62,8 +64,10 @@ std::string decodeWindows1252(std::string_view bytes) {
     out.reserve(bytes.size());
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x80 && b < 0xA0) appendUtf8(out, kHighControls[b - 0x80]);
-        else appendUtf8(out, b);
+        if (b >= 0x80 && b < 0xA0)
+            appendUtf8(out, kHighControls[b - 0x80]);
+        else
+            appendUtf8(out, b);
     }
     return out;
 }

@@ -1,12 +1,12 @@
 #include "ui/image_files.h"
 
+#include <stb_image_write.h>
+
 #include <cstdint>
 #include <vector>
 
-#include <stb_image_write.h>
-
-#include "platform/paths.h"
 #include "base/text.h"
+#include "platform/paths.h"
 
 namespace pitbox::ui {
 namespace {

@@ -8,7 +8,8 @@
 namespace pitbox::ui {
 
 Picture::Picture(int width, int height, Colour fill)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill) {}
 
 void Picture::plot(int x, int y, Colour c) {
@@ -99,8 +100,9 @@ void Picture::borderFill(int x, int y, Colour border, Colour fill, std::vector<s
             pixels[row + px] = fill;
             stamps[row + px] = gen;
         }
-        if (painted) std::fill(painted->begin() + static_cast<std::ptrdiff_t>(row + left),
-                               painted->begin() + static_cast<std::ptrdiff_t>(row + right + 1), std::uint8_t{1});
+        if (painted)
+            std::fill(painted->begin() + static_cast<std::ptrdiff_t>(row + left),
+                      painted->begin() + static_cast<std::ptrdiff_t>(row + right + 1), std::uint8_t{1});
         for (const int ny : {sy - 1, sy + 1}) {
             if (ny < 0 || ny >= height_) continue;
             const std::size_t next = static_cast<std::size_t>(ny) * w;
@@ -144,8 +146,7 @@ Result<Picture> pictureFromBitmap(std::span<const std::uint8_t> bmp) {
     const auto bits = r.u16(28);
     const auto compression = r.u32(30);
     if (!pixelOffset || !infoSize || !width || !height || !bits || !compression) return notABitmap();
-    if (*bits != 8 || *compression != 0 || *width <= 0 || *height == 0 || *width > 8192 ||
-        std::llabs(*height) > 8192)
+    if (*bits != 8 || *compression != 0 || *width <= 0 || *height == 0 || *width > 8192 || std::llabs(*height) > 8192)
         return notABitmap();
     const int w = *width;
     const int h = static_cast<int>(std::llabs(*height));

@@ -8,8 +8,7 @@ namespace pitbox::test {
 
 // The program on the scripted toolkit, started up in `workingFolder`.
 struct ScriptedApp {
-    explicit ScriptedApp(const std::string& workingFolder = "/tmp/", const std::string& startFolder = {})
-        : state(tk) {
+    explicit ScriptedApp(const std::string& workingFolder = "/tmp/", const std::string& startFolder = {}) : state(tk) {
         startUp(state, workingFolder, startFolder);
     }
 

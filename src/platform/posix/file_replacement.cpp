@@ -54,9 +54,9 @@ Result<std::string> followLinks(const std::string& target) {
 }
 
 std::uint64_t nextTag() {
-    static std::uint64_t counter = static_cast<std::uint64_t>(::getpid()) << 32 ^
-                                   static_cast<std::uint64_t>(
-                                       std::chrono::steady_clock::now().time_since_epoch().count());
+    static std::uint64_t counter =
+        static_cast<std::uint64_t>(::getpid()) << 32 ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     counter = counter * 6364136223846793005ULL + 1442695040888963407ULL;
     return counter >> 32;
 }

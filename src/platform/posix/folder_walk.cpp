@@ -29,12 +29,13 @@ struct Identity {
 };
 struct IdentityHash {
     std::size_t operator()(const Identity& id) const {
-        return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(id.inode) * 31 + static_cast<std::uint64_t>(id.device));
+        return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(id.inode) * 31 +
+                                          static_cast<std::uint64_t>(id.device));
     }
 };
 
 struct Frame {
-    std::string name;  // within the parent folder; the whole path for the root
+    std::string name;            // within the parent folder; the whole path for the root
     std::size_t pathLength = 0;  // of the walk's path while this folder is on top
     Identity id{};
     std::vector<std::string> subfolders;  // in byte order

@@ -17,7 +17,9 @@ QFont QtTextPainter::font(int id) const {
     return it == fonts_.end() ? QFont() : it->second;
 }
 
-static QRgb toQRgb(Colour c) { return qRgb(static_cast<int>(redOf(c)), static_cast<int>(greenOf(c)), static_cast<int>(blueOf(c))); }
+static QRgb toQRgb(Colour c) {
+    return qRgb(static_cast<int>(redOf(c)), static_cast<int>(greenOf(c)), static_cast<int>(blueOf(c)));
+}
 
 void QtTextPainter::drawText(Picture& picture, int fontId, int x, int y, const std::string& utf8, Colour front,
                              Colour back) {
@@ -39,8 +41,9 @@ void QtTextPainter::drawText(Picture& picture, int fontId, int x, int y, const s
         const auto* line = reinterpret_cast<const QRgb*>(cell.constScanLine(row));
         for (int col = 0; col < w; ++col) {
             const QRgb p = line[col];
-            picture.plot(x + col, y + row, rgb(static_cast<unsigned>(qRed(p)), static_cast<unsigned>(qGreen(p)),
-                                               static_cast<unsigned>(qBlue(p))));
+            picture.plot(
+                x + col, y + row,
+                rgb(static_cast<unsigned>(qRed(p)), static_cast<unsigned>(qGreen(p)), static_cast<unsigned>(qBlue(p))));
         }
     }
 }

@@ -107,7 +107,8 @@ void QtToolkit::closeWindow(int window) {
     if (it == windows_.end()) return;
     QWidget* w = it->second.data();
     windows_.erase(it);
-    for (auto g = gadgets_.begin(); g != gadgets_.end();) g = g->first.first == window ? gadgets_.erase(g) : std::next(g);
+    for (auto g = gadgets_.begin(); g != gadgets_.end();)
+        g = g->first.first == window ? gadgets_.erase(g) : std::next(g);
     for (auto t = tables_.begin(); t != tables_.end();) t = t->first.first == window ? tables_.erase(t) : std::next(t);
     for (auto i = imageGadgets_.begin(); i != imageGadgets_.end();)
         i = i->first.first == window ? imageGadgets_.erase(i) : std::next(i);
@@ -202,9 +203,12 @@ void QtToolkit::pictureChanged(int id) {
 
 void QtToolkit::setText(int window, int gadget, const std::string& text) {
     QWidget* w = gadgetWidget(window, gadget);
-    if (auto* label = qobject_cast<QLabel*>(w)) label->setText(qs(text));
-    else if (auto* button = qobject_cast<QPushButton*>(w)) button->setText(qs(text));
-    else if (w) w->setWindowTitle(qs(text));
+    if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(qs(text));
+    else if (auto* button = qobject_cast<QPushButton*>(w))
+        button->setText(qs(text));
+    else if (w)
+        w->setWindowTitle(qs(text));
 }
 
 std::string QtToolkit::text(int window, int gadget) const {
@@ -313,8 +317,8 @@ QWidget* QtToolkit::dialogParent() const {
 }
 
 std::string QtToolkit::folderRequester(const std::string& title, const std::string& startFolder) {
-    const QString chosen = QFileDialog::getExistingDirectory(dialogParent(), qs(title), qs(startFolder),
-                                                             QFileDialog::ShowDirsOnly);
+    const QString chosen =
+        QFileDialog::getExistingDirectory(dialogParent(), qs(title), qs(startFolder), QFileDialog::ShowDirsOnly);
     std::string path = ss(chosen);
     if (!path.empty() && path.back() != '/') path.push_back('/');
     return path;
@@ -324,15 +328,13 @@ std::string QtToolkit::saveFileRequester(const std::string& title, const std::st
                                          const std::string& filter) {
     // The filter arrives as "name|pattern", the form the program keeps.
     const auto bar = filter.find('|');
-    const QString qtFilter = bar == std::string::npos
-                                 ? qs(filter)
-                                 : qs(filter.substr(0, bar)) + " (" + qs(filter.substr(bar + 1)) + ")";
+    const QString qtFilter =
+        bar == std::string::npos ? qs(filter) : qs(filter.substr(0, bar)) + " (" + qs(filter.substr(bar + 1)) + ")";
     return ss(QFileDialog::getSaveFileName(dialogParent(), qs(title), qs(proposedPath), qtFilter, nullptr,
                                            QFileDialog::DontConfirmOverwrite));
 }
 
-std::string QtToolkit::textRequester(const std::string& title, const std::string& message,
-                                     const std::string& initial) {
+std::string QtToolkit::textRequester(const std::string& title, const std::string& message, const std::string& initial) {
     bool ok = false;
     const QString answer =
         QInputDialog::getText(dialogParent(), qs(title), qs(message), QLineEdit::Normal, qs(initial), &ok);
