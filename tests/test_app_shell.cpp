@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include "app/list_view.h"
+#include "support/main_window_layout.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
@@ -20,35 +21,23 @@ TEST(StartUp, MainWindowAndGadgets) {
     EXPECT_EQ(w->layout.y, 10);
     EXPECT_EQ(w->layout.clientWidth, 1000);
     EXPECT_EQ(w->layout.clientHeight, 720);
-    struct Expected {
-        int id;
-        Kind kind;
-        ui::Rect rect;
-        int pictureOrFont;
-    };
-    const Expected gadgets[] = {
-        {1, Kind::Table, {10, 10, 980, 600}, 0},          {21, Kind::ImageButton, {10, 622, 100, 36}, 22},
-        {8, Kind::Text, {130, 620, 850, 24}, 2},          {9, Kind::Text, {130, 645, 850, 24}, 2},
-        {11, Kind::ImageButton, {15, 675, 90, 36}, 11},   {12, Kind::ImageButton, {120, 675, 84, 36}, 12},
-        {17, Kind::ImageButton, {214, 675, 80, 36}, 20},  {22, Kind::ImageButton, {304, 675, 91, 36}, 18},
-        {23, Kind::Text, {415, 682, 60, 36}, 2},          {14, Kind::ImageButton, {719, 675, 97, 36}, 13},
-        {15, Kind::ImageButton, {916, 675, 74, 36}, 19},  {13, Kind::ImageButton, {826, 675, 80, 36}, 24},
-        {16, Kind::ImageButton, {567, 675, 142, 36}, 23},
-    };
     std::vector<int> order;
-    for (const auto& g : gadgets) {
+    for (const auto& g : kMainWindowGadgets) {
         order.push_back(g.id);
         const auto* got = app.tk.gadget(0, g.id);
         ASSERT_NE(got, nullptr) << g.id;
-        EXPECT_EQ(got->kind, g.kind) << g.id;
+        const Kind kind = g.kind == ExpectedGadget::Kind::Table         ? Kind::Table
+                          : g.kind == ExpectedGadget::Kind::ImageButton ? Kind::ImageButton
+                                                                        : Kind::Text;
+        EXPECT_EQ(got->kind, kind) << g.id;
         EXPECT_EQ(got->rect.x, g.rect.x) << g.id;
         EXPECT_EQ(got->rect.y, g.rect.y) << g.id;
         EXPECT_EQ(got->rect.width, g.rect.width) << g.id;
         EXPECT_EQ(got->rect.height, g.rect.height) << g.id;
-        if (g.kind == Kind::ImageButton) {
+        if (g.kind == ExpectedGadget::Kind::ImageButton) {
             EXPECT_EQ(got->picture, g.pictureOrFont) << g.id;
         }
-        if (g.kind == Kind::Text) {
+        if (g.kind == ExpectedGadget::Kind::Text) {
             EXPECT_EQ(got->font, g.pictureOrFont) << g.id;
         }
     }

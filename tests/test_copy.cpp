@@ -1,10 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <set>
+#include <thread>
 
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
@@ -115,6 +118,30 @@ TEST_F(CopyFiles, FailuresLeaveEverythingAsItWas) {
         EXPECT_EQ(dir.list("out"), std::vector<std::string>{"a.trk"}) << c.what;
         EXPECT_EQ(dir.list("src"), (std::vector<std::string>{"a.trk", "dir.trk"})) << c.what;
     }
+}
+
+TEST_F(CopyFiles, ASourceThatChangesSizeIsReportedNotCopied) {
+    const std::string source = dir / "src/growing.trk";
+    saveFile(source, std::vector<std::uint8_t>(std::size_t{8} << 20, 1));
+    std::atomic<bool> stop{false};
+    std::thread grower([&] {
+        const int fd = ::open(source.c_str(), O_WRONLY | O_APPEND);
+        while (!stop)
+            if (::write(fd, "x", 1) != 1) break;
+        ::close(fd);
+    });
+    // The file grows all the time; a copy of it may still slip through between two
+    // writes now and then, so a few tries are allowed.
+    std::optional<ErrorCode> got;
+    for (int attempt = 0; attempt < 20 && got != ErrorCode::SizeChanged; ++attempt) {
+        saveFile(dir / "out/a.trk", {'o', 'l', 'd'});
+        got = copyOne(source, dir / "out/a.trk");
+    }
+    stop = true;
+    grower.join();
+    EXPECT_EQ(got, ErrorCode::SizeChanged);
+    EXPECT_EQ(contents(dir / "out/a.trk"), "old");
+    EXPECT_EQ(dir.list("out"), std::vector<std::string>{"a.trk"});
 }
 
 TEST_F(CopyFiles, ReadOnlyFolderRefusesWithoutRoot) {

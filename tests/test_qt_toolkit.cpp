@@ -13,6 +13,7 @@
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "app/main_window.h"
+#include "support/main_window_layout.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/qt_toolkit.h"
 #include "ui/qt/row_table_model.h"

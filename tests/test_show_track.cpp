@@ -140,8 +140,14 @@ TEST_F(ShowTest, ClosedByCloseBoxOrTheMainWindowsCloseRequest) {
 TEST_F(ShowTest, NoViewerForOldMissingDamagedFiles) {
     ASSERT_TRUE(show(0));  // a good picture exists from before
     ::unlink((dir / "t/Gone.trk").c_str());
-    for (std::size_t row : {2u, 3u, 4u}) {
+    const std::pair<std::size_t, std::string> cases[] = {
+        {2, "Error: " + dir / "t/Broken.trk: damaged: its fields lie outside its bytes"},
+        {3, "Error: " + dir / "t/Gone.trk: No such file or directory"},
+        {4, "Old"},  // no picture, and nothing wrong
+    };
+    for (const auto& [row, status] : cases) {
         EXPECT_FALSE(show(row)) << row;
+        EXPECT_EQ(app.text(ids::kStatusLine1), status);
         EXPECT_EQ(app.text(ids::kStatusLine2), app.state.catalogue[row].path);
     }
     EXPECT_EQ(app.tk.openedWindows().size(), 2u);

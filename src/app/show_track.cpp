@@ -16,7 +16,13 @@ void showTrack(AppState& s) {
     if (asciiLower(extensionPart(fileName)) != "trk") return;
 
     auto picture = preview::buildTrackPreview(s.currentTrackPath, s.trackBuffer, s.header, &s.tk, ids::kFontRecords);
-    if (!picture) return;
+    if (!picture) {
+        // An old-format track simply has no picture; anything else is a failure
+        // the user should hear of.
+        if (picture.error().code != ErrorCode::OldFormat)
+            s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Error: " + picture.error().message());
+        return;
+    }
     s.tk.setPicture(ids::kPreviewPicture, std::move(*picture));
 
     ui::WindowSpec viewer;

@@ -1,5 +1,8 @@
 #include "base/text.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace pitbox {
 namespace {
 
@@ -44,8 +47,34 @@ std::string_view extensionPart(std::string_view name) {
     return dot == std::string_view::npos ? std::string_view{} : name.substr(dot + 1);
 }
 
+namespace {
+
+bool isControl(char c) { return static_cast<unsigned char>(c) < 32 || c == 127; }
+
+// Whether a text holds a control character, eight bytes at a time: a byte below
+// 32 borrows in the subtraction, a byte 127 becomes 0 after the exclusive or.
+bool holdsControls(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t x = 0;
+        std::memcpy(&x, text.data() + i, 8);
+        const std::uint64_t del = x ^ (kOnes * 127);
+        if ((((x - kOnes * 32) & ~x) | ((del - kOnes) & ~del)) & kHighs) return true;
+    }
+    for (; i < text.size(); ++i)
+        if (isControl(text[i])) return true;
+    return false;
+}
+
+}  // namespace
+
 void appendVisible(std::string& out, std::string_view text) {
-    auto isControl = [](char c) { return static_cast<unsigned char>(c) < 32 || c == 127; };
+    if (!holdsControls(text)) {
+        out.append(text);
+        return;
+    }
     std::size_t from = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (!isControl(text[i])) continue;

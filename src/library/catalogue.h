@@ -4,6 +4,7 @@
 #include <deque>
 #include <iterator>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace pitbox {
@@ -28,7 +29,9 @@ class Catalogue {
 public:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
-    // The entries in table order.
+    // The entries in table order; Entry is TrackEntry, or const TrackEntry for a
+    // catalogue seen through a const reference.
+    template <class Entry>
     class Range {
     public:
         class Iterator {
@@ -36,11 +39,11 @@ public:
             using iterator_category = std::forward_iterator_tag;
             using value_type = TrackEntry;
             using difference_type = std::ptrdiff_t;
-            using pointer = TrackEntry*;
-            using reference = TrackEntry&;
+            using pointer = Entry*;
+            using reference = Entry&;
             explicit Iterator(TrackEntry* const* at = nullptr) : at_(at) {}
-            TrackEntry& operator*() const { return **at_; }
-            TrackEntry* operator->() const { return *at_; }
+            Entry& operator*() const { return **at_; }
+            Entry* operator->() const { return *at_; }
             Iterator& operator++() {
                 ++at_;
                 return *this;
@@ -56,6 +59,11 @@ public:
             TrackEntry* const* at_;
         };
         Range(TrackEntry* const* first, std::size_t count) : first_(first), count_(count) {}
+        // The entries can always be handed on for reading only.
+        operator Range<const TrackEntry>() const  // NOLINT(google-explicit-constructor)
+            requires(!std::is_const_v<Entry>) {
+            return {first_, count_};
+        }
         Iterator begin() const { return Iterator(first_); }
         Iterator end() const { return Iterator(first_ + count_); }
         std::size_t size() const { return count_; }
@@ -64,6 +72,8 @@ public:
         TrackEntry* const* first_;
         std::size_t count_;
     };
+    using Entries = Range<TrackEntry>;
+    using ConstEntries = Range<const TrackEntry>;
 
     Catalogue() = default;
     // The order points into the storage: a catalogue moves, it is never copied.
@@ -81,8 +91,10 @@ public:
     // An index outside the entries leaves no current entry.
     void select(std::size_t index) { current_ = index < order_.size() ? index : npos; }
     TrackEntry* current() { return current_ == npos ? nullptr : order_[current_]; }
+    const TrackEntry* current() const { return current_ == npos ? nullptr : order_[current_]; }
     std::size_t count() const { return order_.size(); }
-    Range entries() const { return {order_.data(), order_.size()}; }
+    Entries entries() { return {order_.data(), order_.size()}; }
+    ConstEntries entries() const { return {order_.data(), order_.size()}; }
     TrackEntry& operator[](std::size_t i) { return *order_[i]; }
     const TrackEntry& operator[](std::size_t i) const { return *order_[i]; }
 

@@ -32,7 +32,7 @@ std::string exportLine(const TrackEntry& e) {
     return line;
 }
 
-void exportList(Catalogue::Range entries, const std::function<void(std::string_view)>& sink) {
+void exportList(Catalogue::ConstEntries entries, const std::function<void(std::string_view)>& sink) {
     constexpr std::size_t kPiece = std::size_t{64} * 1024;
     std::string out;
     out.reserve(kPiece + 1024);
@@ -49,7 +49,7 @@ void exportList(Catalogue::Range entries, const std::function<void(std::string_v
     sink(out);
 }
 
-std::string exportListText(Catalogue::Range entries) {
+std::string exportListText(Catalogue::ConstEntries entries) {
     std::string text;
     text.reserve(64 + entries.size() * 180);
     exportList(entries, [&](std::string_view piece) { text += piece; });

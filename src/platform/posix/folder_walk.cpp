@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
+#include <memory>
 #include <unordered_set>
 #include <vector>
 
@@ -99,28 +99,49 @@ private:
     // files and pushes it.
     bool enter(Frame& frame) {
         if (!identify(frame.fd, frame.id) || !seen_.insert(frame.id).second) return false;
-        FileDescriptor listing(open(frame.fd.get(), "."));
-        DIR* dir = listing.valid() ? ::fdopendir(listing.get()) : nullptr;
-        if (!dir) return false;
-        listing.release();
-        std::vector<std::string> files;
-        while (const dirent* entry = ::readdir(dir)) {
-            const char* name = entry->d_name;
-            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
-            bool isFolder = entry->d_type == DT_DIR;
-            if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-                struct stat st {};
-                isFolder = ::fstatat(::dirfd(dir), name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-            }
-            (isFolder ? frame.subfolders : files).emplace_back(name);
-        }
-        ::closedir(dir);
-        std::sort(files.begin(), files.end());
-        std::sort(frame.subfolders.begin(), frame.subfolders.end());
+        if (!list(frame)) return false;
         frame.pathLength = path_.size();
-        for (const std::string& name : files) onFile_(path_, name);
+        for (const auto& [at, length] : files_) onFile_(path_, std::string_view(names_).substr(at, length));
         stack_.push_back(std::move(frame));
         if (stack_.size() > kOpenFolders) stack_[stack_.size() - 1 - kOpenFolders].fd.reset();
+        return true;
+    }
+
+    // Reads a folder's entries straight off its descriptor into one buffer kept
+    // for the whole walk: file names go to one block of text (sorted as views
+    // into it), subfolder names to the frame.
+    bool list(Frame& frame) {
+        names_.clear();
+        files_.clear();
+        for (;;) {
+            const ssize_t n = ::getdents64(frame.fd.get(), buffer_.get(), kBufferBytes);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return false;
+            if (n == 0) break;
+            for (ssize_t at = 0; at < n;) {
+                const auto* entry =
+                    reinterpret_cast<const dirent64*>(reinterpret_cast<const char*>(buffer_.get()) + at);
+                at += entry->d_reclen;
+                const std::string_view name(entry->d_name);
+                if (name == "." || name == "..") continue;
+                bool isFolder = entry->d_type == DT_DIR;
+                if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+                    struct stat st {};
+                    isFolder = ::fstatat(frame.fd.get(), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+                }
+                if (isFolder) {
+                    frame.subfolders.emplace_back(name);
+                } else {
+                    files_.emplace_back(names_.size(), name.size());
+                    names_.append(name);
+                }
+            }
+        }
+        const std::string_view names(names_);
+        std::sort(files_.begin(), files_.end(), [names](const auto& a, const auto& b) {
+            return names.substr(a.first, a.second) < names.substr(b.first, b.second);
+        });
+        std::sort(frame.subfolders.begin(), frame.subfolders.end());
         return true;
     }
 
@@ -156,6 +177,10 @@ private:
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered; each frame keeps its length
     std::unordered_set<Identity, IdentityHash> seen_;
+    static constexpr std::size_t kBufferBytes = 32 * 1024;
+    std::unique_ptr<std::uint64_t[]> buffer_ = std::make_unique<std::uint64_t[]>(kBufferBytes / 8);
+    std::string names_;                                       // the file names of the folder being listed
+    std::vector<std::pair<std::size_t, std::size_t>> files_;  // each one's place in names_
 };
 
 }  // namespace
