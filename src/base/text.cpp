@@ -101,11 +101,24 @@ std::size_t utf8Length(std::string_view s) {
     return n;
 }
 
-std::string fitText(std::string_view s, std::size_t width) {
-    std::string out(s.substr(0, advance(s, width)));
-    const std::size_t length = utf8Length(out);
+void appendFitted(std::string& out, std::string_view s, std::size_t width) {
+    const std::string_view kept = s.substr(0, advance(s, width));
+    out.append(kept);
+    const std::size_t length = utf8Length(kept);
     if (length < width) out.append(width - length, ' ');
+}
+
+std::string fitText(std::string_view s, std::size_t width) {
+    std::string out;
+    appendFitted(out, s, width);
     return out;
+}
+
+void appendVisibleFitted(std::string& out, std::string_view s, std::size_t width) {
+    if (holdsControls(s))
+        appendFitted(out, visibleControls(s), width);
+    else
+        appendFitted(out, s, width);
 }
 
 std::string dropLastCharacters(std::string_view s, std::size_t count) {

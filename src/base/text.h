@@ -25,6 +25,9 @@ std::size_t utf8Length(std::string_view s);
 // Cuts to at most `width` characters, never inside a character, then pads with
 // blanks to exactly `width` characters.
 std::string fitText(std::string_view s, std::size_t width);
+void appendFitted(std::string& out, std::string_view s, std::size_t width);
+// Control characters as their symbols (as appendVisible), then fitted.
+void appendVisibleFitted(std::string& out, std::string_view s, std::size_t width);
 // Drops the last `count` characters (all of them when there are fewer).
 std::string dropLastCharacters(std::string_view s, std::size_t count);
 

@@ -1,5 +1,7 @@
 #include "library/list_export.h"
 
+#include <cstdio>
+
 #include "base/text.h"
 
 namespace pitbox {
@@ -7,28 +9,36 @@ namespace {
 
 constexpr const char* kEol = "\r\n";
 
-std::string fitNumber(std::int32_t value, std::size_t width) {
-    std::string text = std::to_string(value);
-    if (text.size() < width) text.append(width - text.size(), ' ');
-    return text;
+// A number in decimal, padded with blanks to the width; a wider one is written
+// whole.
+void appendNumber(std::string& out, std::int32_t value, std::size_t width) {
+    char digits[16];
+    const int n = std::snprintf(digits, sizeof digits, "%d", static_cast<int>(value));
+    const auto length = static_cast<std::size_t>(n);
+    out.append(digits, length);
+    if (length < width) out.append(width - length, ' ');
+}
+
+// Appends the entry's line: fixed-width fields, then the path in full.
+void appendLine(std::string& out, const TrackEntry& e) {
+    appendVisibleFitted(out, e.name, 25);
+    out += ' ';
+    appendNumber(out, e.worldSize, 7);
+    out += ' ';
+    appendNumber(out, e.length, 7);
+    out += ' ';
+    appendVisibleFitted(out, e.author, 30);
+    appendVisibleFitted(out, e.record, 30);
+    out += ' ';
+    appendVisible(out, e.path);
+    out += kEol;
 }
 
 }  // namespace
 
 std::string exportLine(const TrackEntry& e) {
     std::string line;
-    line.reserve(110 + e.path.size());
-    line += fitText(visibleControls(e.name), 25);
-    line += ' ';
-    line += fitNumber(e.worldSize, 7);
-    line += ' ';
-    line += fitNumber(e.length, 7);
-    line += ' ';
-    line += fitText(visibleControls(e.author), 30);
-    line += fitText(visibleControls(e.record), 30);
-    line += ' ';
-    appendVisible(line, e.path);
-    line += kEol;
+    appendLine(line, e);
     return line;
 }
 
@@ -40,7 +50,7 @@ void exportList(Catalogue::ConstEntries entries, const std::function<void(std::s
     out += std::string("Trackname  Worlsize  Tracklenght  Author  Record/FastLap Path") + kEol;
     out += std::string(" ") + kEol;
     for (const TrackEntry& e : entries) {
-        out += exportLine(e);
+        appendLine(out, e);
         if (out.size() >= kPiece) {
             sink(out);
             out.clear();
