@@ -12,6 +12,10 @@ packages=(
     xvfb xdotool x11-utils xauth imagemagick python3   # the tests in a real X window, screenshots
     tesseract-ocr tesseract-ocr-eng                    # reading the window back in the end-to-end test
 )
+# With the argument "windows": what the Windows build and its tests under Wine need.
+if [ "${1:-}" = windows ]; then
+    packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64 nsis)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

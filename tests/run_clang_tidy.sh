@@ -7,7 +7,7 @@ source_dir=$1 build_dir=$2
 command -v clang-tidy >/dev/null || { echo "missing clang-tidy: run the README's test command, which installs it"; exit 1; }
 [ -f "$build_dir/compile_commands.json" ] || { echo "no compile database in $build_dir"; exit 1; }
 cd "$source_dir" || exit 1
-files=$( (find src tests bench -name '*.cpp'; echo tools/make_demo_tracks.cpp) | sort)
+files=$( (find src tests bench -name '*.cpp' -not -path '*/win32/*' -not -name '*_win32.cpp'; echo tools/make_demo_tracks.cpp) | sort)
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 echo "$files" | xargs -P"$(nproc)" -n4 clang-tidy -p "$build_dir" --quiet >"$log" 2>&1

@@ -106,7 +106,7 @@ TEST(StartUp, LoadsTheFolderItIsGiven) {
     EXPECT_TRUE(relative.tk.requests().empty());
 
     const ScriptedApp missing(dir.path(), dir / "nowhere");
-    EXPECT_EQ(missing.text(ids::kStatusLine1), "Error: " + dir / "nowhere/: No such file or directory");
+    EXPECT_EQ(missing.text(ids::kStatusLine1), "Error: " + dir / "nowhere/: " + missingFileReason());
     EXPECT_TRUE(missing.rows().empty());
 }
 

@@ -146,7 +146,7 @@ TEST_F(CliTree, CopyNumbersAndReports) {
     const Result r = cli({"copy", "--to", dir / "out", dir / "t/b.trk", dir / "t/b.trk", dir / "t/nope.trk"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "2 Tracks copied to: " + dir / "out/\n");
-    EXPECT_EQ(r.err, "pitbox-cli: " + dir / "t/nope.trk: No such file or directory\n");
+    EXPECT_EQ(r.err, "pitbox-cli: " + dir / "t/nope.trk: " + missingFileReason() + "\n");
     EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"b.trk", "b_1.trk"}));
 }
 

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <filesystem>
 
 #include "library/folder_scan.h"
+#ifndef _WIN32
 #include "support/child_process.h"
+#endif
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
 
@@ -16,8 +21,11 @@ void touch(const std::string& path) { saveFile(path, {1, 2, 3}); }
 
 std::vector<std::string> walk(const std::string& root) {
     std::vector<std::string> found;
-    EXPECT_TRUE(walkTrackFolders(
-        root, [&](std::string_view, std::string&& path) { found.push_back(path.substr(root.size())); }));
+    EXPECT_TRUE(walkTrackFolders(root, [&](std::string_view, std::string&& path) {
+        std::string below = path.substr(root.size());
+        std::replace(below.begin(), below.end(), '\\', '/');  // the same on every system
+        found.push_back(below);
+    }));
     return found;
 }
 
@@ -58,6 +66,7 @@ TEST(FolderScan, DepthFirstPreOrderWithFilesBeforeSubfolders) {
     }
 }
 
+#ifndef _WIN32  // links and permission bits as on Linux; Windows has its own tests
 TEST(FolderScan, LinkCycleEndsAtOnce) {
     TempDir dir;
     dir.mkdirs("root/sub");
@@ -68,6 +77,8 @@ TEST(FolderScan, LinkCycleEndsAtOnce) {
     // link back to root is never entered.
     EXPECT_EQ(walk(dir / "root/"), std::vector<std::string>{"again/t1.trk"});
 }
+
+#endif
 
 TEST(FolderScan, LoadSortsByNameKeepingDiscoveryOrderOfEqualNames) {
     TempDir dir;
@@ -87,6 +98,7 @@ TEST(FolderScan, LoadSortsByNameKeepingDiscoveryOrderOfEqualNames) {
     EXPECT_EQ(c[2].author, "");
 }
 
+#ifndef _WIN32
 TEST(FolderScan, UnreadableFolderIsSkipped) {
     TempDir dir;
     dir.mkdirs("r/open");
@@ -106,12 +118,14 @@ TEST(FolderScan, UnreadableFolderIsSkipped) {
     EXPECT_EQ(found, "open/o.trk\n");
 }
 
+#endif
+
 TEST(FolderScan, MissingRootFails) {
     TempDir dir;
     std::size_t found = 0;
     const auto walked = walkTrackFolders(dir / "absent/", [&](std::string_view, std::string&&) { ++found; });
     ASSERT_FALSE(walked);
-    EXPECT_EQ(walked.error().message(), dir / "absent/: No such file or directory");
+    EXPECT_EQ(walked.error().message(), dir / "absent/: " + missingFileReason());
     EXPECT_EQ(found, 0u);
 }
 

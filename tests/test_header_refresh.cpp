@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "library/header_refresh.h"
 #include "support/scripted_app.h"
@@ -32,7 +31,7 @@ protected:
         saveTrack(dir / "t/e.trk", track("Eve", 80, -3, "Cy", ""));
         app.load(dir / "t");
         app.drive();
-        ::unlink((dir / "t/e.trk").c_str());  // gone by the time of Scan
+        removeFile(dir / "t/e.trk");  // gone by the time of Scan
     }
     TempDir dir;
     ScriptedApp app;
@@ -112,7 +111,7 @@ TEST(RefreshEntry, UnreadableFileKeepsNothingOfThePreviousOne) {
     };
     for (const auto& c : cases) {
         const std::string path = dir / "other.trk";
-        ::unlink(path.c_str());
+        removeFile(path);
         if (!c.bytes.empty()) saveFile(path, c.bytes);
         ASSERT_TRUE(refreshEntry(good, buffer, header));  // an earlier file was read just before
         TrackEntry e{"other", "", 7, 7, "x", path, false};

@@ -19,7 +19,7 @@ void showTarget(AppState& s, const std::string& text) { s.tk.setText(kWin, ids::
 void chooseTarget(AppState& s) {
     const std::string chosen =
         s.tk.folderRequester("copy " + std::to_string(s.selectedCount) + " tracks to:", s.targetFolder);
-    if (!chosen.empty()) s.targetFolder = chosen;
+    if (!chosen.empty()) s.targetFolder = platform::nativeSeparators(chosen);
     showTarget(s, s.targetFolder);
 }
 
@@ -29,7 +29,7 @@ void makeNewFolder(AppState& s) {
         showTarget(s, s.targetFolder);
         return;
     }
-    const std::string path = platform::withSeparator(s.targetFolder + answer);
+    const std::string path = platform::withSeparator(s.targetFolder + platform::nativeSeparators(answer));
     std::string toCreate = path;
     while (!toCreate.empty() && (toCreate.back() == ' ' || platform::isSeparator(toCreate.back()))) toCreate.pop_back();
     if (!toCreate.empty() && platform::makeFolder(toCreate)) {

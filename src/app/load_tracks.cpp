@@ -4,6 +4,7 @@
 #include "app/list_view.h"
 #include "base/pacer.h"
 #include "library/folder_scan.h"
+#include "platform/paths.h"
 
 namespace pitbox {
 
@@ -29,7 +30,7 @@ void loadFolder(AppState& s, const std::string& folder) {
 void loadTracks(AppState& s) {
     const std::string folder = s.tk.folderRequester("Open Track Directory", s.trackFolder);
     if (folder.empty()) return;
-    loadFolder(s, folder);
+    loadFolder(s, platform::nativeSeparators(folder));
 }
 
 }  // namespace pitbox

@@ -28,9 +28,10 @@ std::string numbered(const std::string& stem, std::size_t counter) {
 // pair, without the quadratic cost on large selections.
 void numberClashes(std::vector<CopyItem>& items) {
     std::unordered_map<std::string, std::set<std::size_t>> holders;
-    for (std::size_t j = 0; j < items.size(); ++j) holders[asciiLower(platform::filePart(items[j].target))].insert(j);
+    for (std::size_t j = 0; j < items.size(); ++j)
+        holders[platform::foldedName(platform::filePart(items[j].target))].insert(j);
     for (std::size_t i = 0; i < items.size(); ++i) {
-        auto bucket = holders.find(asciiLower(platform::filePart(items[i].source)));
+        auto bucket = holders.find(platform::foldedName(platform::filePart(items[i].source)));
         if (bucket == holders.end()) continue;
         std::size_t counter = 1;
         std::vector<std::size_t> moved;
@@ -43,7 +44,7 @@ void numberClashes(std::vector<CopyItem>& items) {
         }
         for (std::size_t j : moved) {
             bucket->second.erase(j);
-            holders[asciiLower(platform::filePart(items[j].target))].insert(j);
+            holders[platform::foldedName(platform::filePart(items[j].target))].insert(j);
         }
     }
 }
@@ -52,14 +53,14 @@ void numberClashes(std::vector<CopyItem>& items) {
 // name that no element uses; every other target stays.
 void separateCoincidences(std::vector<CopyItem>& items, const std::string& targetFolder) {
     std::unordered_set<std::string> planned, used;
-    for (const CopyItem& item : items) planned.insert(asciiLower(item.target));
+    for (const CopyItem& item : items) planned.insert(platform::foldedName(item.target));
     for (CopyItem& item : items) {
-        std::string key = asciiLower(item.target);
+        std::string key = platform::foldedName(item.target);
         if (used.count(key) != 0) {
             const std::string stem = stemOf(platform::filePart(item.source));
             for (std::size_t counter = 1;; ++counter) {
                 std::string candidate = targetFolder + numbered(stem, counter);
-                std::string candidateKey = asciiLower(candidate);
+                std::string candidateKey = platform::foldedName(candidate);
                 if (planned.count(candidateKey) == 0 && used.count(candidateKey) == 0) {
                     item.target = std::move(candidate);
                     key = std::move(candidateKey);

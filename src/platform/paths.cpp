@@ -1,8 +1,22 @@
 #include "platform/paths.h"
 
+#include "base/text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/wide.h"
+#endif
+
 namespace pitbox::platform {
 
 bool isSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
+
+std::string nativeSeparators(std::string path) {
+    for (char& c : path)
+        if (isSeparator(c)) c = kSeparator;
+    return path;
+}
 
 std::string_view filePart(std::string_view path) {
     const auto at = path.find_last_of(kSeparators);
@@ -51,6 +65,21 @@ std::string parentFolder(const std::string& folder) {
         --n;
     }
     return root > 0 ? folder.substr(0, root) : folder;
+}
+
+std::string foldedName(std::string_view name) {
+#ifdef _WIN32
+    const std::wstring wide = widen(name);
+    if (wide.empty()) return {};
+    std::wstring folded(wide.size() * 2, L'\0');
+    const int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, wide.c_str(), static_cast<int>(wide.size()),
+                                folded.data(), static_cast<int>(folded.size()), nullptr, nullptr, 0);
+    if (n <= 0) return asciiLower(name);
+    folded.resize(static_cast<std::size_t>(n));
+    return narrow(folded);
+#else
+    return asciiLower(name);
+#endif
 }
 
 std::string absolutePath(const std::string& path, const std::string& base) {

@@ -16,6 +16,9 @@ inline constexpr std::string_view kSeparators = "/";
 #endif
 
 bool isSeparator(char c);
+// A path typed or passed by a user with its separators written as this system
+// writes them ("/" becomes "\" on Windows).
+std::string nativeSeparators(std::string path);
 // The text after the last separator (all of it when there is none).
 std::string_view filePart(std::string_view path);
 // The text up to and including the last separator (empty when there is none).
@@ -24,6 +27,10 @@ std::string_view pathPart(std::string_view path);
 std::string withSeparator(std::string folder);
 // The parent of a folder path; a root stays itself.
 std::string parentFolder(const std::string& folder);
+// A file name with its letters folded as this system's file names compare: on
+// Windows every letter folds, as the file system ignores case; on Linux the ASCII
+// letters fold, as the numbering of clashing copies has always done.
+std::string foldedName(std::string_view name);
 // A path as given when it is absolute, else `base` (a folder path) followed by it.
 std::string absolutePath(const std::string& path, const std::string& base);
 

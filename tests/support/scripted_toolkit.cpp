@@ -1,5 +1,7 @@
 #include "support/scripted_toolkit.h"
 
+#include "platform/paths.h"
+
 namespace pitbox::test {
 
 void ScriptedToolkit::pushEvent(ui::Event e) {
@@ -193,9 +195,8 @@ std::string ScriptedToolkit::take(std::deque<std::string>& answers) {
 
 std::string ScriptedToolkit::folderRequester(const std::string& title, const std::string& startFolder) {
     requests_.push_back({"folder", title, startFolder, {}});
-    std::string a = take(folderAnswers_);
-    if (!a.empty() && a.back() != '/') a.push_back('/');
-    return a;
+    const std::string a = take(folderAnswers_);
+    return a.empty() ? a : platform::withSeparator(a);
 }
 
 std::string ScriptedToolkit::saveFileRequester(const std::string& title, const std::string& proposedPath,

@@ -1,45 +1,87 @@
 #include "support/temp_dir.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <stdexcept>
+#include "platform/files.h"
 
 namespace pitbox::test {
 
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
 TempDir::TempDir() {
+#ifdef _WIN32
+    std::mt19937 random(std::random_device{}() ^ GetCurrentProcessId());
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const fs::path candidate = fs::temp_directory_path() / ("pitbox-test-" + std::to_string(random()));
+        if (fs::create_directory(candidate)) path_ = candidate.string() + "\\";
+    }
+    if (path_.empty()) throw std::runtime_error("no temporary folder");
+#else
     char pattern[] = "/tmp/pitbox-test-XXXXXX";
     if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
     ::chmod(pattern, 0755);
     path_ = std::string(pattern) + "/";
+#endif
 }
 
 TempDir::~TempDir() {
     std::error_code ec;
+#ifndef _WIN32
     // Make every folder writable again so that everything can be removed.
-    for (auto it = std::filesystem::recursive_directory_iterator(
-             path_, std::filesystem::directory_options::skip_permission_denied, ec);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (it->is_directory(ec) && !it->is_symlink(ec)) ::chmod(it->path().c_str(), 0755);
     }
-    std::filesystem::remove_all(path_, ec);
+#endif
+    fs::remove_all(path_, ec);
+}
+
+std::string TempDir::operator/(const std::string& relative) const {
+    std::string p = path_ + relative;
+    std::replace(p.begin() + static_cast<std::ptrdiff_t>(path_.size()), p.end(), '/', kSeparator);
+    return p;
 }
 
 std::string TempDir::mkdirs(const std::string& relative) const {
-    std::filesystem::create_directories(path_ + relative);
-    std::string p = path_ + relative;
-    if (!p.empty() && p.back() != '/') p.push_back('/');
+    std::string p = *this / relative;
+    fs::create_directories(p);
+    if (!p.empty() && p.back() != kSeparator) p.push_back(kSeparator);
     return p;
 }
 
 std::vector<std::string> TempDir::list(const std::string& relative) const {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path_ + relative)) names.push_back(e.path().filename());
+    for (const auto& e : fs::directory_iterator(*this / relative)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+void removeFile(const std::string& path) {
+    std::error_code ec;
+    fs::remove(path, ec);
+}
+
+std::string missingFileReason() {
+    std::vector<std::uint8_t> bytes;
+    const auto read = platform::readRegularFile(TempDir() / "missing", 10, bytes);
+    return read ? std::string{} : read.error().reason;
 }
 
 }  // namespace pitbox::test

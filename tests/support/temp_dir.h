@@ -4,8 +4,9 @@
 
 namespace pitbox::test {
 
-// A fresh folder under /tmp, removed with everything in it at the end. path()
-// ends in "/".
+// A fresh temporary folder, removed with everything in it at the end. path()
+// ends in the separator, and "/" in a relative path becomes the separator, so
+// that paths built here read as the program writes them.
 class TempDir {
 public:
     TempDir();
@@ -13,7 +14,7 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }
-    std::string operator/(const std::string& relative) const { return path_ + relative; }
+    std::string operator/(const std::string& relative) const;
     // Creates the folders of a relative path.
     std::string mkdirs(const std::string& relative) const;
     // The names in a folder, sorted.
@@ -22,5 +23,10 @@ public:
 private:
     std::string path_;
 };
+
+// Removes one file (the tests' stand-in for a file that went away).
+void removeFile(const std::string& path);
+// The reason this system gives for a file that is not there, as messages carry it.
+std::string missingFileReason();
 
 }  // namespace pitbox::test

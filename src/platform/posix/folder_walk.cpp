@@ -177,7 +177,7 @@ private:
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered; each frame keeps its length
     std::unordered_set<Identity, IdentityHash> seen_;
-    static constexpr std::size_t kBufferBytes = 32 * 1024;
+    static constexpr std::size_t kBufferBytes = std::size_t{32} * 1024;
     std::unique_ptr<std::uint64_t[]> buffer_ = std::make_unique<std::uint64_t[]>(kBufferBytes / 8);
     std::string names_;                                       // the file names of the folder being listed
     std::vector<std::pair<std::size_t, std::size_t>> files_;  // each one's place in names_

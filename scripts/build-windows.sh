@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Cross-builds Kestrun Pitbox for 64-bit Windows with Debian's mingw-w64 into
+# build-windows/ (statically linked .exe files in build-windows/bin), installing
+# what is missing first. Its tests run under Wine: (cd build-windows && ctest).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/install-deps.sh" windows
+cmake -S "$top" -B "$top/build-windows" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DPITBOX_BENCH=OFF >/dev/null
+cmake --build "$top/build-windows" -j"$(nproc)"

@@ -1,0 +1,71 @@
+#include "platform/files.h"
+
+#include <algorithm>
+
+#include "platform/paths.h"
+#include "platform/win32/open_regular.h"
+#include "platform/win32/wide.h"
+
+namespace pitbox::platform {
+
+Result<OpenFile> openRegularFile(const std::string& path) {
+    const std::wstring at = apiPath(path);
+    const DWORD attributes = GetFileAttributesW(at.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return systemError(ErrorCode::CannotOpen, path);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Error{ErrorCode::NotRegularFile, path, "not a regular file"};
+    OpenFile file;
+    file.handle = Handle(CreateFileW(at.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.handle.valid()) return systemError(ErrorCode::CannotOpen, path);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file.handle.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.handle.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Error{ErrorCode::NotRegularFile, path, "not a regular file"};
+    file.id.volume = info.dwVolumeSerialNumber;
+    file.id.index = static_cast<unsigned long long>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    file.size = static_cast<unsigned long long>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    return file;
+}
+
+Result<std::size_t> readRegularFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& into) {
+    auto file = openRegularFile(path);
+    if (!file) return file.error();
+    const auto tooLarge = [&] {
+        return Error{ErrorCode::TooLarge, path, "larger than " + std::to_string(maxBytes) + " bytes"};
+    };
+    if (file->size > maxBytes) return tooLarge();
+    // One byte of room past the limit tells a file that grew after it was opened.
+    const std::size_t room = maxBytes + 1;
+    if (into.size() < room) into.resize(room);
+    std::size_t got = 0;
+    while (got < room) {
+        DWORD n = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(room - got, 1u << 20));
+        if (!ReadFile(file->handle.get(), into.data() + got, want, &n, nullptr))
+            return systemError(ErrorCode::ReadFailed, path);
+        if (n == 0) break;
+        got += n;
+    }
+    if (got > maxBytes) return tooLarge();
+    return got;
+}
+
+Result<void> makeFolder(const std::string& path) {
+    if (CreateDirectoryW(apiPath(path).c_str(), nullptr)) return {};
+    const DWORD error = GetLastError();
+    return systemError(error == ERROR_ALREADY_EXISTS ? ErrorCode::Exists : ErrorCode::WriteFailed, path, error);
+}
+
+std::string workingFolder() {
+    const DWORD n = GetCurrentDirectoryW(0, nullptr);
+    std::wstring folder(n, L'\0');
+    folder.resize(GetCurrentDirectoryW(n, folder.data()));
+    return withSeparator(narrow(folder));
+}
+
+bool isFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(apiPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace pitbox::platform

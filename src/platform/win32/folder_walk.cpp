@@ -1,0 +1,100 @@
+#include "platform/folder_walk.h"
+
+#include <algorithm>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/wide.h"
+
+namespace pitbox::platform {
+namespace {
+
+struct Frame {
+    std::size_t pathLength = 0;           // of the walk's path while this folder is on top
+    std::vector<std::string> subfolders;  // in byte order
+    std::size_t next = 0;
+};
+
+class Walker {
+public:
+    explicit Walker(const std::function<void(const std::string&, std::string_view)>& onFile) : onFile_(onFile) {}
+
+    Result<void> run(const std::string& root) {
+        // Paths are written with "\" throughout, whatever the user typed.
+        path_ = root;
+        std::replace(path_.begin(), path_.end(), '/', '\\');
+        if (!enter()) return systemError(ErrorCode::CannotOpen, root, lastError_);
+        while (!stack_.empty()) {
+            Frame& top = stack_.back();
+            if (top.next == top.subfolders.size()) {
+                stack_.pop_back();
+                continue;
+            }
+            path_.resize(top.pathLength);
+            path_.append(top.subfolders[top.next++]).push_back('\\');
+            enter();
+        }
+        return {};
+    }
+
+private:
+    // The folder's identity (volume and index): a folder reached again through
+    // a junction or link is not entered twice.
+    bool firstVisit(const std::wstring& folder) {
+        Handle h(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        FileIdentity id;
+        if (!h.valid() || !identify(h.get(), id)) {
+            lastError_ = GetLastError();
+            return false;
+        }
+        return seen_.insert({id.volume, id.index}).second;
+    }
+
+    // Lists the folder at path_: reports its files, pushes it with its subfolders.
+    bool enter() {
+        const std::wstring folder = apiPath(path_);
+        if (!firstVisit(folder)) return false;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                       FIND_FIRST_EX_LARGE_FETCH);
+        if (find == INVALID_HANDLE_VALUE) {
+            lastError_ = GetLastError();
+            return false;
+        }
+        Frame frame;
+        std::vector<std::string> files;
+        do {
+            const std::wstring_view name(data.cFileName);
+            if (name == L"." || name == L"..") continue;
+            // Junctions and folder links carry the folder attribute and are followed.
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                frame.subfolders.push_back(narrow(name));
+            else
+                files.push_back(narrow(name));
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        std::sort(files.begin(), files.end());
+        std::sort(frame.subfolders.begin(), frame.subfolders.end());
+        frame.pathLength = path_.size();
+        for (const std::string& name : files) onFile_(path_, name);
+        stack_.push_back(std::move(frame));
+        return true;
+    }
+
+    const std::function<void(const std::string&, std::string_view)>& onFile_;
+    std::vector<Frame> stack_;
+    std::string path_;  // of the folder being entered, ending in "\"
+    std::set<std::pair<DWORD, unsigned long long>> seen_;
+    DWORD lastError_ = 0;
+};
+
+}  // namespace
+
+Result<void> walkFolders(const std::string& root,
+                         const std::function<void(const std::string& folder, std::string_view name)>& onFile) {
+    return Walker(onFile).run(root);
+}
+
+}  // namespace pitbox::platform

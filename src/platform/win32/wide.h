@@ -1,0 +1,67 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "base/result.h"
+
+namespace pitbox::platform {
+
+// Program texts are UTF-8; the wide-character API takes UTF-16. They meet here.
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view utf16);
+
+// The form every path takes at the API: absolute, "\" throughout, "." and ".."
+// resolved, and the "\\?\" prefix, so that neither the 260-character limit nor
+// the reserved device names (a file "CON.trk" is a file) apply. Never shown.
+std::wstring apiPath(const std::string& path);
+
+// An error from GetLastError (or the given code), with the system's text.
+Error systemError(ErrorCode code, const std::string& file, DWORD number = GetLastError());
+
+// Owns one handle and closes it when it goes away.
+class Handle {
+public:
+    Handle() = default;
+    explicit Handle(HANDLE h) : h_(h) {}
+    Handle(Handle&& other) noexcept : h_(other.h_) { other.h_ = INVALID_HANDLE_VALUE; }
+    Handle& operator=(Handle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            h_ = other.h_;
+            other.h_ = INVALID_HANDLE_VALUE;
+        }
+        return *this;
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() { reset(); }
+
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    void reset() {
+        if (valid()) CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+    }
+    // Closes now and tells whether the close succeeded.
+    bool close() {
+        if (!valid()) return true;
+        const BOOL closed = CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+        return closed != 0;
+    }
+
+private:
+    HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+// The identity of an open file or folder: its volume and its index there.
+struct FileIdentity {
+    DWORD volume = 0;
+    unsigned long long index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+bool identify(HANDLE h, FileIdentity& id);
+
+}  // namespace pitbox::platform

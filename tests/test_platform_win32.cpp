@@ -1,0 +1,146 @@
+// Windows only: where the platform layer meets what Windows does differently.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winioctl.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "library/copy_plan.h"
+#include "library/copy_tracks.h"
+#include "library/folder_scan.h"
+#include "library/list_export.h"
+#include "platform/file_replacement.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/win32/wide.h"
+#include "support/temp_dir.h"
+#include "tools/track_writer.h"
+
+namespace pitbox::test {
+namespace {
+
+std::string trackBytes() {
+    const auto bytes = writeTrack(TrackSpec{});
+    return {bytes.begin(), bytes.end()};
+}
+
+// Track names found below a folder, as the walk gives them (paths below root).
+std::vector<std::string> walk(const std::string& root) {
+    std::vector<std::string> found;
+    EXPECT_TRUE(walkTrackFolders(
+        root, [&](std::string_view, std::string&& path) { found.push_back(path.substr(root.size())); }));
+    return found;
+}
+
+TEST(Win32Paths, BothSeparatorsAndTheRootsBackStopsAt) {
+    EXPECT_EQ(platform::filePart("C:\\x\\Ring.TRK"), "Ring.TRK");
+    EXPECT_EQ(platform::filePart("C:/x/Ring.TRK"), "Ring.TRK");
+    EXPECT_EQ(platform::pathPart("C:\\x/y\\Ring.TRK"), "C:\\x/y\\");
+    EXPECT_EQ(platform::withSeparator("C:\\x"), "C:\\x\\");
+    EXPECT_EQ(platform::withSeparator("C:/x/"), "C:/x/");
+    const std::pair<const char*, const char*> back[] = {
+        {"C:\\Tracks\\Sub\\", "C:\\Tracks\\"},
+        {"C:\\Tracks\\", "C:\\"},
+        {"C:\\", "C:\\"},
+        {"C:/Tracks/Sub/", "C:/Tracks/"},
+        {"\\\\server\\share\\a\\", "\\\\server\\share\\"},
+        {"\\\\server\\share\\", "\\\\server\\share\\"},
+    };
+    for (const auto& [from, to] : back) EXPECT_EQ(platform::parentFolder(from), to) << from;
+}
+
+// Folders nested far past 260 characters: made, walked, read and copied.
+TEST(Win32Files, LongPaths) {
+    TempDir dir;
+    std::string folder = dir.path();
+    for (int level = 0; level < 16; ++level) {
+        folder += "a folder of twenty-five " + std::to_string(level) + "\\";
+        ASSERT_TRUE(platform::makeFolder(folder)) << folder.size();
+    }
+    ASSERT_GT(folder.size(), 400u);
+    ASSERT_TRUE(platform::replaceFile(folder + "Deep.trk", trackBytes()));
+    const auto found = walk(dir.path());
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(dir.path() + found[0], folder + "Deep.trk");
+    std::vector<std::uint8_t> bytes;
+    EXPECT_EQ(platform::readRegularFile(folder + "Deep.trk", 2'000'000, bytes).value(), trackBytes().size());
+    const CopyReport copy = copyTracks({{folder + "Deep.trk", folder + "Copy.trk"}});
+    EXPECT_EQ(copy.copied, 1u);
+}
+
+// Device names are only names below a folder: the files are read like any other
+// and nothing waits on a device.
+TEST(Win32Files, ReservedNamesAreOrdinaryFiles) {
+    TempDir dir;
+    for (const char* name : {"CON.trk", "NUL.trk", "com1.trk", "AUX.trk"})
+        ASSERT_TRUE(platform::replaceFile(dir / name, trackBytes())) << name;
+    EXPECT_EQ(walk(dir.path()), (std::vector<std::string>{"AUX.trk", "CON.trk", "NUL.trk", "com1.trk"}));
+    std::vector<std::uint8_t> bytes;
+    EXPECT_TRUE(platform::readRegularFile(dir / "CON.trk", 2'000'000, bytes));
+    dir.mkdirs("out");
+    EXPECT_EQ(copyTracks({{dir / "NUL.trk", dir / "out/NUL.trk"}}).copied, 1u);
+    // The runtime's own file functions would take these for devices: the files go
+    // the way they came.
+    for (const char* name : {"CON.trk", "NUL.trk", "com1.trk", "AUX.trk", "out/NUL.trk"})
+        EXPECT_TRUE(DeleteFileW(platform::apiPath(dir / name).c_str())) << name;
+}
+
+TEST(Win32Files, NamesOutsideTheBasicPlaneSurvive) {
+    TempDir dir;
+    const std::string name = "\xF0\x9F\x87\xAB\xF0\x9F\x87\xAE Rally.trk";  // a flag: two characters above U+FFFF
+    ASSERT_TRUE(platform::replaceFile(dir / name, trackBytes()));
+    EXPECT_EQ(walk(dir.path()), std::vector<std::string>{name});
+    dir.mkdirs("out");
+    ASSERT_EQ(copyTracks(planCopies({dir / name}, dir / "out\\")).copied, 1u);
+    const std::wstring copied = platform::apiPath(dir / "out/" + name);
+    EXPECT_NE(GetFileAttributesW(copied.c_str()), INVALID_FILE_ATTRIBUTES);
+    Catalogue c;
+    ASSERT_TRUE(collectTracks(dir / "out\\", c));
+    EXPECT_NE(exportListText(c.entries()).find(name), std::string::npos);
+}
+
+// Names that differ only in letter case are one name here, whatever the letters.
+TEST(Win32Copy, ClashesIgnoreCaseBeyondAscii) {
+    const auto plan = planCopies({"C:\\a\\\xC3\x89lan.trk", "C:\\b\\\xC3\xA9lan.TRK"}, "C:\\out\\");
+    ASSERT_EQ(plan.size(), 2u);
+    EXPECT_EQ(plan[0].target, "C:\\out\\\xC3\x89lan.trk");
+    EXPECT_EQ(plan[1].target, "C:\\out\\\xC3\xA9lan_1.trk");
+}
+
+// A junction back to a folder above makes a loop; each folder is entered once.
+// Wine cannot make junctions: there the test run lays the loop out with links of
+// the host system beforehand and names it in PITBOX_LINK_LOOP.
+TEST(Win32Walk, AJunctionLoopIsEnteredOnce) {
+    TempDir dir;
+    std::string root;
+    if (const char* prepared = std::getenv("PITBOX_LINK_LOOP")) {
+        root = platform::withSeparator(prepared);
+    } else {
+        root = dir.mkdirs("root");
+        dir.mkdirs("root/sub/loop");
+        ASSERT_TRUE(platform::replaceFile(dir / "root/sub/t1.trk", trackBytes()));
+        const std::wstring junction = platform::apiPath(dir / "root/sub/loop");
+        platform::Handle h(CreateFileW(junction.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        const std::wstring target = L"\\??\\" + platform::widen(dir / "root");
+        std::vector<std::uint8_t> buffer(16 + (target.size() + 2) * 2, 0);
+        auto put16 = [&](std::size_t at, std::size_t v) { std::memcpy(&buffer[at], &v, 2); };
+        const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+        std::memcpy(&buffer[0], &tag, 4);
+        put16(4, buffer.size() - 8);
+        put16(10, target.size() * 2);
+        put16(12, (target.size() + 1) * 2);
+        std::memcpy(&buffer[16], target.c_str(), target.size() * 2);
+        DWORD got = 0;
+        ASSERT_TRUE(DeviceIoControl(h.get(), FSCTL_SET_REPARSE_POINT, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                    nullptr, 0, &got, nullptr));
+    }
+    const auto found = walk(root);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0], "sub\\t1.trk");
+    if (!std::getenv("PITBOX_LINK_LOOP")) RemoveDirectoryW(platform::apiPath(dir / "root/sub/loop").c_str());
+}
+
+}  // namespace
+}  // namespace pitbox::test

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the build's own throwaway prefix, quietly.
+#   run.sh PREFIX PROGRAM.exe [ARGS...]
+prefix=$1
+shift
+export WINEPREFIX=$prefix WINEDEBUG=-all
+exec wine "$@"
