@@ -2,9 +2,12 @@
 # Cross-builds Kestrun Pitbox for 64-bit Windows with Debian's mingw-w64 into
 # build-windows/ (statically linked .exe files in build-windows/bin), installing
 # what is missing first. Its tests run under Wine: (cd build-windows && ctest).
+# Extra arguments go to CMake (the test command names the Linux pitbox-cli the
+# Windows one is compared with: -DPITBOX_LINUX_CLI=...).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh" windows
 cmake -S "$top" -B "$top/build-windows" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DPITBOX_BENCH=OFF >/dev/null
-cmake --build "$top/build-windows" -j"$(nproc)"
+    -DCMAKE_BUILD_TYPE=Release -DPITBOX_BENCH=OFF "$@" >/dev/null
+cmake --build "$top/build-windows" -j"$(nproc)" >/dev/null
+echo "Windows programs in $top/build-windows/bin"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the clang build with AddressSanitizer,
 # UndefinedBehaviorSanitizer and short fuzz runs first, then the normal build,
-# whose CTest summary ends the output.
+# then the Windows build with its tests under Wine, and last the normal build's
+# tests, whose CTest summary ends the output.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/install-deps.sh"
+"$top/scripts/install-deps.sh" windows
 jobs=$(nproc)
 start=$(date +%s)
 step() { echo; echo "== $* ($(( $(date +%s) - start )) s so far)"; }
@@ -19,5 +20,11 @@ step "Tests of the sanitizer build, then two fuzz runs of ${PITBOX_FUZZ_SECONDS:
 step "Normal build: about 1.5 minutes"
 cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$top/build" -j"$jobs" >/dev/null
+
+step "Windows build with mingw-w64: about 2 minutes"
+bash "$top/scripts/build-windows.sh" -DPITBOX_LINUX_CLI="$top/build/bin/pitbox-cli"
+step "Windows tests under Wine (a fresh Wine prefix first, about 15 s): about 1 minute"
+(cd "$top/build-windows" && ctest --output-on-failure)
+
 step "Tests of the normal build, clang-tidy last: about 2.5 minutes"
 cd "$top/build" && ctest --output-on-failure

@@ -12,3 +12,15 @@ add_test(NAME wine_link_loop COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/link_loop.
 set_tests_properties(wine_link_loop PROPERTIES FIXTURES_SETUP link_loop)
 set_tests_properties(unit PROPERTIES FIXTURES_REQUIRED "wine;link_loop"
                                      ENVIRONMENT "PITBOX_LINK_LOOP=Z:${CMAKE_BINARY_DIR}/link-loop")
+
+# pitbox-cli.exe against the Linux build's pitbox-cli (given by the test command).
+if(PITBOX_LINUX_CLI)
+    add_test(NAME wine_cli_end_to_end
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/cli_test.sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/run.sh ${prefix}
+                     $<TARGET_FILE:pitbox-cli> ${PITBOX_LINUX_CLI} ${CMAKE_SOURCE_DIR})
+    set_tests_properties(wine_cli_end_to_end PROPERTIES FIXTURES_REQUIRED wine)
+endif()
+
+# Static analysis of the Windows-only sources.
+add_test(NAME clang_tidy_windows
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/run_clang_tidy.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} windows)

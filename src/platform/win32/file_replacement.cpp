@@ -100,7 +100,7 @@ Result<void> FileReplacement::copyFrom(const std::string& source) {
         return Error{ErrorCode::SameFile, state_->target, "is the source itself"};
     // The bytes the file had when it was opened, and not one more: a file that
     // keeps growing must not keep the copy going.
-    std::string buffer(64 * 1024, '\0');
+    std::string buffer(std::size_t{64} * 1024, '\0');
     unsigned long long copied = 0;
     while (copied < in->size) {
         DWORD n = 0;

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# pitbox-cli.exe under Wine against the Linux pitbox-cli on the demo tracks: the
+# same header JSON, the same picture, the same list (separators aside), the same
+# copied names, and the same exit codes for failures.
+#   cli_test.sh WINE_RUN PREFIX PITBOX_CLI_EXE LINUX_PITBOX_CLI SOURCE_DIR
+set -u
+run=$1 prefix=$2 exe=$3 linux=$4 source=$5
+fail() { echo "FAIL: $*"; exit 1; }
+win() { "$run" "$prefix" "$exe" "$@"; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+tracks="$source/examples/tracks"
+
+n=0
+while IFS= read -r -d '' track; do
+    n=$((n + 1))
+    [ "$(win header "$track")" = "$("$linux" header "$track")" ] || fail "header of $track"
+    case "$track" in *Old*) continue ;; esac
+    win render --no-records -o "$work/w.png" "$track" || fail "render of $track"
+    "$linux" render --no-records -o "$work/l.png" "$track"
+    cmp -s "$work/w.png" "$work/l.png" || fail "picture of $track"
+    win render -o "$work/records.png" "$track" || fail "render with records of $track"
+    cmp -s "$work/records.png" "$work/w.png" && fail "no records text drawn for $track"
+done < <(find "$tracks" -iname '*.trk' -print0)
+[ "$n" -eq 12 ] || fail "found $n demo tracks, expected 12"
+
+# The list: the Windows paths, Z:\ and backslashes, read as the Linux ones.
+win list --scan --sort author "$tracks" | sed 's|Z:\\|/|; s|\\|/|g' >"$work/w.txt"
+"$linux" list --scan --sort author "$tracks" >"$work/l.txt"
+cmp -s "$work/w.txt" "$work/l.txt" || { diff "$work/w.txt" "$work/l.txt" | head; fail "list"; }
+
+# Copies with clashing names: the same names come out.
+mkdir "$work/wout" "$work/lout"
+set -- "$tracks/Classics/Green Valley.trk" "$tracks/Community/Oval/Speedbowl.trk" "$tracks/Classics/Green Valley.trk" \
+    "$tracks/Classics/Dune Rush.TRK" "$tracks/Classics/Dune Rush.TRK"
+win copy --to "$work/wout" "$@" >/dev/null || fail "copy"
+"$linux" copy --to "$work/lout" "$@" >/dev/null
+[ "$(ls "$work/wout")" = "$(ls "$work/lout")" ] || fail "copied names: $(ls "$work/wout" | tr '\n' ' ')"
+
+# Failures: exit code 1 and a reason, as on Linux.
+win header "$work/missing.trk" >/dev/null 2>"$work/err"; [ $? -eq 1 ] && [ -s "$work/err" ] || fail "missing file"
+win copy --to "$work/nowhere" "$tracks/Classics/Green Valley.trk" >/dev/null 2>&1; [ $? -eq 1 ] || fail "copy to a missing folder"
+win list "$work/nowhere" >/dev/null 2>&1; [ $? -eq 1 ] || fail "list of a missing folder"
+win bogus >/dev/null 2>&1; [ $? -eq 2 ] || fail "usage"
+echo "pitbox-cli.exe under Wine matches pitbox-cli on $n demo tracks"
