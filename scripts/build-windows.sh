@@ -8,6 +8,6 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh" windows
 cmake -S "$top" -B "$top/build-windows" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DPITBOX_BENCH=OFF "$@" >/dev/null
+    -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 cmake --build "$top/build-windows" -j"$(nproc)" >/dev/null
 echo "Windows programs in $top/build-windows/bin"

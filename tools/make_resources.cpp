@@ -1,6 +1,7 @@
 // Draws the fourteen button pictures and writes them, with the preview's bitmap
 // template, as 8-bit palette BMP files into the folder given on the command line.
 // Run it after changing a button; its output is committed under resources/.
+#include <QBuffer>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -349,6 +350,46 @@ bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
 
 }  // namespace
 
+// A Windows icon: the application icon at 16, 32, 48 and 256 pixels, each kept
+// as PNG inside the ICO container.
+std::vector<std::uint8_t> windowsIcon() {
+    const int sizes[] = {16, 32, 48, 256};
+    std::vector<QByteArray> pngs;
+    for (int size : sizes) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        appIcon(size).save(&buffer, "PNG");
+        pngs.push_back(png);
+    }
+    std::vector<std::uint8_t> out;
+    auto le16 = [&](unsigned v) {
+        out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+    };
+    auto le32 = [&](unsigned v) {
+        le16(v & 0xFFFF);
+        le16(v >> 16);
+    };
+    le16(0);
+    le16(1);
+    le16(static_cast<unsigned>(pngs.size()));
+    unsigned offset = 6 + 16 * static_cast<unsigned>(pngs.size());
+    for (std::size_t i = 0; i < pngs.size(); ++i) {
+        out.push_back(static_cast<std::uint8_t>(sizes[i] == 256 ? 0 : sizes[i]));  // 0 stands for 256
+        out.push_back(static_cast<std::uint8_t>(sizes[i] == 256 ? 0 : sizes[i]));
+        out.push_back(0);
+        out.push_back(0);
+        le16(1);
+        le16(32);
+        le32(static_cast<unsigned>(pngs[i].size()));
+        le32(offset);
+        offset += static_cast<unsigned>(pngs[i].size());
+    }
+    for (const QByteArray& png : pngs) out.insert(out.end(), png.begin(), png.end());
+    return out;
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::cerr << "usage: make_resources OUTPUT_FOLDER\n";
@@ -385,6 +426,7 @@ int main(int argc, char** argv) {
         ok = appIcon(size).save(
                  QString::fromStdString(folder + "icons/kestrun-pitbox-" + std::to_string(size) + ".png")) &&
              ok;
+    ok = writeFile(folder + "windows/kestrun-pitbox.ico", windowsIcon()) && ok;
     if (!ok) std::cerr << "make_resources: cannot write into " << folder << "\n";
     return ok ? 0 : 1;
 }

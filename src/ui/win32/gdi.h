@@ -1,0 +1,25 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/picture.h"
+#include "ui/text_painter.h"
+
+// What the GDI text painter and the Win32 toolkit share.
+namespace pitbox::ui::gdi {
+
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view utf16);
+
+// The face asked for when it is there, else a face of the same kind (monospaced
+// or not) that GDI picks; points at 96 dots per inch.
+HFONT createFont(const FontSpec& wanted);
+
+// A picture's pixels as a top-down 32-bit DIB wants them (blue, green, red, 0).
+std::vector<std::uint32_t> dibPixels(const Picture& picture);
+BITMAPINFO dibInfo(const Picture& picture);
+
+}  // namespace pitbox::ui::gdi

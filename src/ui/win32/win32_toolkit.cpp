@@ -1,0 +1,590 @@
+#include "ui/win32/win32_toolkit.h"
+
+#include <windows.h>
+// The shell and common-control headers after windows.h.
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shobjidl.h>
+
+#include <algorithm>
+
+#include "platform/paths.h"
+#include "ui/win32/gdi.h"
+
+namespace pitbox::ui {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"KestrunPitboxWindow";
+constexpr wchar_t kImageClass[] = L"KestrunPitboxImage";
+constexpr wchar_t kAskClass[] = L"KestrunPitboxAsk";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
+
+// What a window of ours knows of itself.
+struct WindowData {
+    Win32Toolkit* tk;
+    int number;
+};
+
+WindowData* dataOf(HWND hwnd) { return reinterpret_cast<WindowData*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
+
+HINSTANCE instance() { return GetModuleHandleW(nullptr); }
+
+std::string_view cell(const std::string& row, int column) {
+    std::size_t start = 0;
+    for (int c = 0; c < column; ++c) {
+        start = row.find('\n', start);
+        if (start == std::string::npos) return {};
+        ++start;
+    }
+    const std::size_t end = row.find('\n', start);
+    return std::string_view(row).substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+bool isButton(HWND control) {
+    wchar_t name[16] = {};
+    GetClassNameW(control, name, 16);
+    return _wcsicmp(name, L"Button") == 0;
+}
+
+LRESULT onNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
+    const int gadget = static_cast<int>(header.idFrom);
+    switch (header.code) {
+        case LVN_GETDISPINFOW: {
+            auto& info = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+            const std::vector<std::string>* rows = data.tk->tableRows(data.number, gadget);
+            if ((info.mask & LVIF_TEXT) && rows && info.iItem >= 0 &&
+                static_cast<std::size_t>(info.iItem) < rows->size() && info.cchTextMax > 0) {
+                const std::wstring text =
+                    gdi::widen(cell((*rows)[static_cast<std::size_t>(info.iItem)], info.iSubItem));
+                const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(info.cchTextMax) - 1);
+                std::copy_n(text.data(), n, info.pszText);
+                info.pszText[n] = L'\0';
+            }
+            return 0;
+        }
+        case LVN_ITEMCHANGED: {
+            const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+            if ((change->uChanged & LVIF_STATE) && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) &&
+                !data.tk->quiet())
+                data.tk->post({EventKind::Gadget, data.number, gadget});
+            return 0;
+        }
+        case LVN_ODSTATECHANGED:
+        case NM_CLICK:
+        case NM_RCLICK:
+        case NM_DBLCLK:
+        case NM_RDBLCLK:
+        case LVN_BEGINDRAG:
+        case LVN_BEGINRDRAG:
+            if (!data.tk->quiet()) data.tk->post({EventKind::Gadget, data.number, gadget});
+            return 0;
+        default: return 0;
+    }
+}
+
+LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    WindowData* data = dataOf(hwnd);
+    if (!data) return DefWindowProcW(hwnd, message, wParam, lParam);
+    switch (message) {
+        case WM_CLOSE:
+            // The close box only asks; the program closes the window itself.
+            data->tk->post({EventKind::CloseRequest, data->number, -1});
+            return 0;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED && lParam != 0 && isButton(reinterpret_cast<HWND>(lParam)))
+                data->tk->post({EventKind::Gadget, data->number, static_cast<int>(LOWORD(wParam))});
+            return 0;
+        case WM_NOTIFY: return onNotify(*data, *reinterpret_cast<const NMHDR*>(lParam), lParam);
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            delete data;
+            break;
+        default: break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// An image gadget: paints its picture and reports a click.
+LRESULT CALLBACK imageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    WindowData* parent = dataOf(GetParent(hwnd));
+    const int gadget = GetDlgCtrlID(hwnd);
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(hwnd, &paint);
+            if (const Picture* picture = parent ? parent->tk->imagePicture(parent->number, gadget) : nullptr) {
+                const std::vector<std::uint32_t> pixels = gdi::dibPixels(*picture);
+                const BITMAPINFO info = gdi::dibInfo(*picture);
+                SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(picture->width()), static_cast<DWORD>(picture->height()),
+                                  0, 0, 0, static_cast<UINT>(picture->height()), pixels.data(), &info, DIB_RGB_COLORS);
+            }
+            EndPaint(hwnd, &paint);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+            if (parent) parent->tk->post({EventKind::Gadget, parent->number, gadget});
+            return 0;
+        default: return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+// The text requester: a message line, an edit field and OK; Enter confirms,
+// Escape and the close box cancel.
+struct Ask {
+    bool done = false;
+    bool confirmed = false;
+    std::wstring answer;
+};
+
+LRESULT CALLBACK askProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* ask = reinterpret_cast<Ask*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    switch (message) {
+        case DM_GETDEFID: return MAKELONG(IDOK, DC_HASDEFID);
+        case WM_COMMAND:
+            if (ask && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+                ask->confirmed = LOWORD(wParam) == IDOK;
+                if (ask->confirmed) {
+                    HWND edit = GetDlgItem(hwnd, 2);
+                    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+                    text.resize(
+                        static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+                    ask->answer = std::move(text);
+                }
+                ask->done = true;
+            }
+            return 0;
+        case WM_CLOSE:
+            if (ask) ask->done = true;
+            return 0;
+        default: return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+void registerClasses() {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    WNDCLASSEXW window{};
+    window.cbSize = sizeof window;
+    window.lpfnWndProc = windowProc;
+    window.hInstance = instance();
+    window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window.lpszClassName = kWindowClass;
+    // The program's icon, when the program carries one (resource 1).
+    window.hIcon = static_cast<HICON>(LoadImageW(instance(), MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    window.hIconSm = static_cast<HICON>(LoadImageW(instance(), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    RegisterClassExW(&window);
+    WNDCLASSEXW image = window;
+    image.lpfnWndProc = imageProc;
+    image.hIcon = image.hIconSm = nullptr;
+    image.lpszClassName = kImageClass;
+    RegisterClassExW(&image);
+    WNDCLASSEXW ask = window;
+    ask.lpfnWndProc = askProc;
+    ask.lpszClassName = kAskClass;
+    RegisterClassExW(&ask);
+}
+
+HBITMAP bitmapOf(const Picture& picture) {
+    BITMAPINFO info = gdi::dibInfo(picture);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) return bitmap;
+    const std::vector<std::uint32_t> pixels = gdi::dibPixels(picture);
+    std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
+    return bitmap;
+}
+
+}  // namespace
+
+Win32Toolkit::Win32Toolkit() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    registerClasses();
+}
+
+Win32Toolkit::~Win32Toolkit() {
+    for (auto& [number, hwnd] : windows_) DestroyWindow(static_cast<HWND>(hwnd));
+    for (auto& [id, font] : fonts_) DeleteObject(static_cast<HFONT>(font));
+    for (auto& [id, bitmap] : buttonBitmaps_) DeleteObject(static_cast<HBITMAP>(bitmap));
+    CoUninitialize();
+}
+
+void* Win32Toolkit::windowHandle(int window) const {
+    auto it = windows_.find(window);
+    return it == windows_.end() ? nullptr : it->second;
+}
+
+void* Win32Toolkit::gadgetHandle(int window, int gadget) const {
+    auto it = gadgets_.find({window, gadget});
+    return it == gadgets_.end() ? nullptr : it->second;
+}
+
+void Win32Toolkit::post(Event e) {
+    if (dropInput_ && e.kind == EventKind::Gadget) return;
+    queue_.push_back(e);
+}
+
+void Win32Toolkit::loadFont(int id, const FontSpec& wanted) {
+    text_.loadFont(id, wanted);
+    if (auto it = fonts_.find(id); it != fonts_.end()) DeleteObject(static_cast<HFONT>(it->second));
+    fonts_[id] = gdi::createFont(wanted);
+}
+
+void Win32Toolkit::openWindow(const WindowSpec& layout) {
+    closeWindow(layout.number);
+    HWND owner = static_cast<HWND>(windowHandle(layout.owner));
+    RECT frame{0, 0, layout.clientWidth, layout.clientHeight};
+    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    int x = layout.x, y = layout.y;
+    if (layout.centreOnOwner && owner) {
+        RECT o{};
+        GetWindowRect(owner, &o);
+        x = o.left + (o.right - o.left - width) / 2;
+        y = o.top + (o.bottom - o.top - height) / 2;
+    }
+    HWND hwnd = CreateWindowExW(kWindowExStyle, kWindowClass, gdi::widen(layout.title).c_str(), kWindowStyle, x, y,
+                                width, height, owner, nullptr, instance(), new WindowData{this, layout.number});
+    if (!hwnd) return;
+    windows_[layout.number] = hwnd;
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+    SetForegroundWindow(hwnd);
+}
+
+void Win32Toolkit::closeWindow(int window) {
+    auto it = windows_.find(window);
+    if (it == windows_.end()) return;
+    HWND hwnd = static_cast<HWND>(it->second);
+    windows_.erase(it);
+    std::erase_if(gadgets_, [window](const auto& g) { return g.first.first == window; });
+    std::erase_if(tables_, [window](const auto& t) { return t.first.first == window; });
+    std::erase_if(imageGadgets_, [window](const auto& i) { return i.first.first == window; });
+    HWND owner = GetWindow(hwnd, GW_OWNER);
+    DestroyWindow(hwnd);
+    if (owner) SetActiveWindow(owner);
+}
+
+void* Win32Toolkit::place(int window, int gadget, const wchar_t* className, unsigned long style, unsigned long exStyle,
+                          Rect r) {
+    HWND parent = static_cast<HWND>(windowHandle(window));
+    if (!parent) return nullptr;
+    HWND control = CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, r.x, r.y, r.width, r.height,
+                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), instance(), nullptr);
+    if (control) gadgets_[{window, gadget}] = control;
+    return control;
+}
+
+void Win32Toolkit::addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) {
+    HWND view =
+        static_cast<HWND>(place(window, gadget, WC_LISTVIEWW,
+                                LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE, r));
+    if (!view) return;
+    ListView_SetExtendedListViewStyle(view, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        std::wstring title = gdi::widen(columns[c].title);
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = columns[c].width;
+        column.pszText = title.data();
+        column.iSubItem = static_cast<int>(c);
+        ListView_InsertColumn(view, static_cast<int>(c), &column);
+    }
+    // Column headers are labels: they do not look or act like buttons.
+    HWND header = ListView_GetHeader(view);
+    SetWindowLongPtrW(header, GWL_STYLE, GetWindowLongPtrW(header, GWL_STYLE) & ~static_cast<LONG_PTR>(HDS_BUTTONS));
+    tables_[{window, gadget}] = Table{view, {}, 0};
+}
+
+void Win32Toolkit::addImageButton(int window, int gadget, Rect r, int pictureId) {
+    HWND button = static_cast<HWND>(place(window, gadget, L"BUTTON", BS_PUSHBUTTON | BS_BITMAP | WS_TABSTOP, 0, r));
+    const Picture* p = picture(pictureId);
+    if (!button || !p) return;
+    auto& bitmap = buttonBitmaps_[pictureId];
+    if (!bitmap) bitmap = bitmapOf(*p);
+    SendMessageW(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+}
+
+void Win32Toolkit::addText(int window, int gadget, Rect r, Align align, int font) {
+    HWND label = static_cast<HWND>(
+        place(window, gadget, L"STATIC", (align == Align::Centre ? SS_CENTER : SS_LEFT) | SS_NOPREFIX, 0, r));
+    if (label && fonts_.count(font)) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[font]), TRUE);
+}
+
+void Win32Toolkit::addImage(int window, int gadget, Rect r, int pictureId) {
+    if (place(window, gadget, kImageClass, 0, 0, r)) imageGadgets_[{window, gadget}] = pictureId;
+}
+
+const Picture* Win32Toolkit::imagePicture(int window, int gadget) const {
+    auto it = imageGadgets_.find({window, gadget});
+    return it == imageGadgets_.end() ? nullptr : picture(it->second);
+}
+
+void Win32Toolkit::pictureChanged(int id) {
+    for (const auto& [key, pictureId] : imageGadgets_)
+        if (pictureId == id) InvalidateRect(static_cast<HWND>(gadgetHandle(key.first, key.second)), nullptr, FALSE);
+}
+
+void Win32Toolkit::setText(int window, int gadget, const std::string& text) {
+    if (HWND w = static_cast<HWND>(gadgetHandle(window, gadget))) SetWindowTextW(w, gdi::widen(text).c_str());
+}
+
+std::string Win32Toolkit::text(int window, int gadget) const {
+    HWND w = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!w) return {};
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
+    return gdi::narrow(text);
+}
+
+void Win32Toolkit::setEnabled(int window, int gadget, bool enabled) {
+    if (HWND w = static_cast<HWND>(gadgetHandle(window, gadget))) EnableWindow(w, enabled ? TRUE : FALSE);
+}
+
+void Win32Toolkit::setFocus(int window, int gadget) {
+    HWND w = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!w) return;
+    SetActiveWindow(GetAncestor(w, GA_ROOT));
+    SetFocus(w);
+}
+
+Win32Toolkit::Table* Win32Toolkit::table(int window, int gadget) {
+    auto it = tables_.find({window, gadget});
+    return it == tables_.end() ? nullptr : &it->second;
+}
+
+const Win32Toolkit::Table* Win32Toolkit::table(int window, int gadget) const {
+    auto it = tables_.find({window, gadget});
+    return it == tables_.end() ? nullptr : &it->second;
+}
+
+const std::vector<std::string>* Win32Toolkit::tableRows(int window, int gadget) const {
+    const Table* t = table(window, gadget);
+    return t ? &t->rows : nullptr;
+}
+
+void Win32Toolkit::clearRows(int window, int gadget) { setRows(window, gadget, {}); }
+
+// Appended rows wait until the view next needs them: a Load that appends row by
+// row tells the view of many at once.
+void Win32Toolkit::appendRow(int window, int gadget, std::string rowText) {
+    if (Table* t = table(window, gadget)) t->rows.push_back(std::move(rowText));
+}
+
+void Win32Toolkit::setRows(int window, int gadget, std::vector<std::string> rowTexts) {
+    Table* t = table(window, gadget);
+    if (!t) return;
+    HWND view = static_cast<HWND>(t->view);
+    quiet_ = true;
+    ListView_SetItemState(view, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    t->rows = std::move(rowTexts);
+    t->shown = t->rows.size();
+    ListView_SetItemCountEx(view, static_cast<int>(t->shown), 0);
+    InvalidateRect(view, nullptr, TRUE);
+    quiet_ = false;
+}
+
+std::size_t Win32Toolkit::rowCount(int window, int gadget) const {
+    const Table* t = table(window, gadget);
+    return t ? t->rows.size() : 0;
+}
+
+std::vector<std::size_t> Win32Toolkit::selectedRows(int window, int gadget) const {
+    const Table* t = table(window, gadget);
+    std::vector<std::size_t> rows;
+    if (!t) return rows;
+    HWND view = static_cast<HWND>(t->view);
+    for (int i = ListView_GetNextItem(view, -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(view, i, LVNI_SELECTED))
+        rows.push_back(static_cast<std::size_t>(i));
+    return rows;
+}
+
+void Win32Toolkit::flushTables() {
+    quiet_ = true;
+    for (auto& [key, t] : tables_)
+        if (t.shown != t.rows.size()) {
+            t.shown = t.rows.size();
+            ListView_SetItemCountEx(static_cast<HWND>(t.view), static_cast<int>(t.shown),
+                                    LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+        }
+    quiet_ = false;
+}
+
+// Takes one message off the queue (waiting for one when asked) and hands it on;
+// Tab and Shift+Tab move the focus through a window's gadgets.
+bool Win32Toolkit::pumpOne(bool wait) {
+    MSG msg;
+    if (wait) {
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return false;
+    } else if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        return false;
+    }
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (!root || !IsDialogMessageW(root, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+Event Win32Toolkit::pop() {
+    if (queue_.empty()) return {};
+    Event e = queue_.front();
+    queue_.pop_front();
+    return e;
+}
+
+Event Win32Toolkit::waitEvent() {
+    flushTables();
+    while (queue_.empty())
+        if (!pumpOne(true)) return {EventKind::CloseRequest, 0, -1};
+    return pop();
+}
+
+Event Win32Toolkit::waitEvent(int milliseconds) {
+    flushTables();
+    while (queue_.empty() && pumpOne(false)) {}
+    const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(std::max(milliseconds, 0));
+    while (queue_.empty()) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= until) break;
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(until - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        while (queue_.empty() && pumpOne(false)) {}
+    }
+    return pop();
+}
+
+void Win32Toolkit::sleep(int milliseconds) { Sleep(static_cast<DWORD>(std::max(milliseconds, 0))); }
+
+void Win32Toolkit::keepPainted() {
+    flushTables();
+    dropInput_ = true;
+    while (pumpOne(false)) {}
+    dropInput_ = false;
+}
+
+void* Win32Toolkit::dialogOwner() const {
+    if (HWND active = GetActiveWindow()) return active;
+    return windows_.empty() ? nullptr : windows_.rbegin()->second;
+}
+
+std::string Win32Toolkit::folderRequester(const std::string& title, const std::string& startFolder) {
+    IFileOpenDialog* dialog = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) return {};
+    std::string chosen;
+    FILEOPENDIALOGOPTIONS options = 0;
+    dialog->GetOptions(&options);
+    dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR);
+    dialog->SetTitle(gdi::widen(title).c_str());
+    IShellItem* start = nullptr;
+    if (SUCCEEDED(SHCreateItemFromParsingName(gdi::widen(startFolder).c_str(), nullptr, IID_PPV_ARGS(&start)))) {
+        dialog->SetFolder(start);
+        start->Release();
+    }
+    if (SUCCEEDED(dialog->Show(static_cast<HWND>(dialogOwner())))) {
+        IShellItem* result = nullptr;
+        if (SUCCEEDED(dialog->GetResult(&result))) {
+            wchar_t* path = nullptr;
+            if (SUCCEEDED(result->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
+                chosen = platform::withSeparator(gdi::narrow(path));
+                CoTaskMemFree(path);
+            }
+            result->Release();
+        }
+    }
+    dialog->Release();
+    return chosen;
+}
+
+std::string Win32Toolkit::saveFileRequester(const std::string& title, const std::string& proposedPath,
+                                            const std::string& filter) {
+    // The filter arrives as "name|pattern"; the dialog wants "name\0pattern\0\0".
+    std::wstring filters = gdi::widen(filter);
+    std::replace(filters.begin(), filters.end(), L'|', L'\0');
+    filters.append(2, L'\0');
+    const std::wstring folder = gdi::widen(platform::pathPart(proposedPath));
+    std::wstring file(32768, L'\0');
+    const std::wstring name = gdi::widen(platform::filePart(proposedPath));
+    std::copy(name.begin(), name.end(), file.begin());
+    const std::wstring caption = gdi::widen(title);
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = static_cast<HWND>(dialogOwner());
+    ofn.lpstrFilter = filters.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    ofn.lpstrTitle = caption.c_str();
+    // No question before replacing, no extension added, the working folder kept.
+    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameW(&ofn)) return {};
+    return gdi::narrow(file.c_str());
+}
+
+std::string Win32Toolkit::textRequester(const std::string& title, const std::string& message,
+                                        const std::string& initial) {
+    HWND owner = static_cast<HWND>(dialogOwner());
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    RECT frame{0, 0, 420, 118};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    RECT o{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (owner) GetWindowRect(owner, &o);
+    Ask ask;
+    HWND window =
+        CreateWindowExW(exStyle, kAskClass, gdi::widen(title).c_str(), style, o.left + (o.right - o.left - width) / 2,
+                        o.top + (o.bottom - o.top - height) / 2, width, height, owner, nullptr, instance(), &ask);
+    if (!window) return {};
+    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    auto control = [&](const wchar_t* cls, const std::wstring& text, DWORD controlStyle, DWORD controlEx, int id,
+                       RECT r) {
+        HWND c =
+            CreateWindowExW(controlEx, cls, text.c_str(), WS_CHILD | WS_VISIBLE | controlStyle, r.left, r.top, r.right,
+                            r.bottom, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        return c;
+    };
+    control(L"STATIC", gdi::widen(message), SS_LEFT | SS_NOPREFIX, 0, 1, {12, 12, 396, 20});
+    HWND edit =
+        control(L"EDIT", gdi::widen(initial), ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 2, {12, 38, 396, 24});
+    control(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, IDOK, {170, 76, 80, 28});
+    if (owner) EnableWindow(owner, FALSE);
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    SetFocus(edit);
+    while (!ask.done) {
+        MSG msg;
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+            ask.done = true;
+            continue;
+        }
+        if (!IsDialogMessageW(window, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (owner) EnableWindow(owner, TRUE);
+    DestroyWindow(window);
+    if (owner) SetActiveWindow(owner);
+    return ask.confirmed ? gdi::narrow(ask.answer) : std::string{};
+}
+
+}  // namespace pitbox::ui

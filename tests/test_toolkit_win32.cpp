@@ -1,0 +1,144 @@
+// The Win32 backend under Wine in an X server: real windows and controls, read
+// back through the Win32 API.
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h.
+#include <commctrl.h>
+
+#include "app/app_state.h"
+#include "app/ids.h"
+#include "app/list_view.h"
+#include "app/main_window.h"
+#include "support/main_window_layout.h"
+#include "ui/win32/win32_toolkit.h"
+
+namespace pitbox::test {
+namespace {
+
+class Win32App : public ::testing::Test {
+protected:
+    Win32App() : state(tk) { startUp(state, "C:\\"); }
+    HWND gadget(int id) const { return static_cast<HWND>(tk.gadgetHandle(ids::kMainWindow, id)); }
+    HWND mainWindow() const { return static_cast<HWND>(tk.windowHandle(ids::kMainWindow)); }
+    // Where a gadget lies in its window's client area.
+    static RECT placeOf(HWND control) {
+        RECT r{};
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    ui::Win32Toolkit tk;
+    AppState state;
+};
+
+TEST_F(Win32App, MainWindowAndGadgetsWhereTheyBelong) {
+    HWND w = mainWindow();
+    ASSERT_NE(w, nullptr);
+    RECT client{}, frame{};
+    GetClientRect(w, &client);
+    GetWindowRect(w, &frame);
+    EXPECT_EQ(client.right, 1000);
+    EXPECT_EQ(client.bottom, 720);
+    EXPECT_EQ(frame.left, 10);
+    EXPECT_EQ(frame.top, 10);
+    const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+    EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME));
+    EXPECT_TRUE(style & WS_SYSMENU);
+    wchar_t title[64] = {};
+    GetWindowTextW(w, title, 64);
+    EXPECT_STREQ(title, L"Kestrun Pitbox");
+    for (const auto& g : kMainWindowGadgets) {
+        ASSERT_NE(gadget(g.id), nullptr) << g.id;
+        const RECT r = placeOf(gadget(g.id));
+        EXPECT_EQ(r.left, g.rect.x) << g.id;
+        EXPECT_EQ(r.top, g.rect.y) << g.id;
+        EXPECT_EQ(r.right - r.left, g.rect.width) << g.id;
+        EXPECT_EQ(r.bottom - r.top, g.rect.height) << g.id;
+    }
+    HWND table = gadget(ids::kTable);
+    EXPECT_TRUE(GetWindowLongPtrW(table, GWL_STYLE) & LVS_OWNERDATA);
+    EXPECT_TRUE(GetWindowLongPtrW(table, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_TRUE(ListView_GetExtendedListViewStyle(table) & LVS_EX_FULLROWSELECT);
+    const int widths[] = {150, 60, 60, 200, 200, 300};
+    for (int c = 0; c < 6; ++c) EXPECT_EQ(ListView_GetColumnWidth(table, c), widths[c]) << c;
+    EXPECT_FALSE(GetWindowLongPtrW(gadget(ids::kStatusLine1), GWL_STYLE) & WS_TABSTOP);
+}
+
+TEST_F(Win32App, AClickReachesTheDispatch) {
+    SendMessageW(gadget(ids::kSortAuthor), BM_CLICK, 0, 0);
+    const ui::Event e = tk.waitEvent(1000);
+    EXPECT_TRUE(e.isGadget(ids::kMainWindow, ids::kSortAuthor));
+    dispatchMainEvent(state, e);
+    EXPECT_EQ(state.listName, "tracks_autor");
+    EXPECT_EQ(tk.text(ids::kMainWindow, ids::kStatusLine1), "0 Tracks found");
+}
+
+TEST_F(Win32App, TheCloseBoxOnlyRequests) {
+    PostMessageW(mainWindow(), WM_CLOSE, 0, 0);
+    const ui::Event e = tk.waitEvent(1000);
+    EXPECT_EQ(e.kind, ui::EventKind::CloseRequest);
+    EXPECT_EQ(e.window, ids::kMainWindow);
+    EXPECT_TRUE(IsWindow(mainWindow()));
+}
+
+TEST_F(Win32App, ClicksDuringALongActionAreDropped) {
+    PostMessageW(gadget(ids::kLoad), BM_CLICK, 0, 0);
+    tk.keepPainted();
+    EXPECT_EQ(tk.queuedEvents(), 0u);
+    EXPECT_EQ(tk.waitEvent(20).kind, ui::EventKind::None);
+}
+
+TEST_F(Win32App, TableRowsAndSelection) {
+    for (int i = 0; i < 5; ++i) {
+        TrackEntry& e = state.catalogue.append();
+        e.name = "t" + std::to_string(i);
+        e.path = "C:\\p\\t" + std::to_string(i) + ".trk";
+    }
+    fillList(state);
+    HWND table = gadget(ids::kTable);
+    EXPECT_EQ(ListView_GetItemCount(table), 5);
+    wchar_t cell[64] = {};
+    ListView_GetItemText(table, 3, 5, cell, 64);
+    EXPECT_STREQ(cell, L"C:\\p\\t3.trk");
+    ListView_SetItemState(table, 4, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_SetItemState(table, 1, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(tk.selectedRows(0, ids::kTable), (std::vector<std::size_t>{1, 4}));
+    const ui::Event e = tk.waitEvent(1000);
+    EXPECT_TRUE(e.isGadget(0, ids::kTable));
+    listEvent(state);
+    EXPECT_EQ(tk.text(0, ids::kStatusLine2), "C:\\p\\t1.trk");
+    EXPECT_EQ(tk.text(0, ids::kSelectionCounter), "2/5");
+    // A refill drops the selection without reporting it.
+    while (tk.waitEvent(20).kind != ui::EventKind::None) {
+    }
+    fillList(state);
+    EXPECT_TRUE(tk.selectedRows(0, ids::kTable).empty());
+    EXPECT_EQ(tk.waitEvent(20).kind, ui::EventKind::None);
+}
+
+TEST_F(Win32App, AnOwnedWindowCentredOverItsOwner) {
+    ui::WindowSpec spec;
+    spec.number = ids::kSecondWindow;
+    spec.title = "Copy Tracks";
+    spec.clientWidth = 600;
+    spec.clientHeight = 300;
+    spec.owner = ids::kMainWindow;
+    spec.centreOnOwner = true;
+    tk.openWindow(spec);
+    HWND second = static_cast<HWND>(tk.windowHandle(ids::kSecondWindow));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(GetWindow(second, GW_OWNER), mainWindow());
+    RECT client{}, frame{}, owner{};
+    GetClientRect(second, &client);
+    GetWindowRect(second, &frame);
+    GetWindowRect(mainWindow(), &owner);
+    EXPECT_EQ(client.right, 600);
+    EXPECT_EQ(client.bottom, 300);
+    EXPECT_NEAR((frame.left + frame.right) / 2, (owner.left + owner.right) / 2, 1);
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, (owner.top + owner.bottom) / 2, 1);
+    tk.closeWindow(ids::kSecondWindow);
+    EXPECT_FALSE(IsWindow(second));
+}
+
+}  // namespace
+}  // namespace pitbox::test
