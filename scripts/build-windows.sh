@@ -2,8 +2,8 @@
 # Cross-builds Kestrun Pitbox for 64-bit Windows with Debian's mingw-w64 into
 # build-windows/ (statically linked .exe files in build-windows/bin), installing
 # what is missing first. Its tests run under Wine: (cd build-windows && ctest).
-# Extra arguments go to CMake (the test command names the Linux pitbox-cli the
-# Windows one is compared with: -DPITBOX_LINUX_CLI=...).
+# Extra arguments go to CMake (the test command names the Linux build the Windows
+# programs are compared with: -DPITBOX_LINUX_BUILD=...).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh" windows

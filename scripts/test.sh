@@ -22,7 +22,7 @@ cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$top/build" -j"$jobs" >/dev/null
 
 step "Windows build with mingw-w64: about 2 minutes"
-bash "$top/scripts/build-windows.sh" -DPITBOX_LINUX_CLI="$top/build/bin/pitbox-cli"
+bash "$top/scripts/build-windows.sh" -DPITBOX_LINUX_BUILD="$top/build"
 step "Windows tests under Wine (a fresh Wine prefix first, about 15 s): about 1 minute"
 (cd "$top/build-windows" && ctest --output-on-failure)
 

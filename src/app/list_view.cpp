@@ -1,26 +1,32 @@
 #include "app/list_view.h"
 
-#include <vector>
+#include <charconv>
 
 #include "app/ids.h"
 #include "base/text.h"
 
 namespace pitbox {
 
-std::string rowText(const TrackEntry& e) {
-    std::string row;
-    row.reserve(e.name.size() + e.author.size() + e.record.size() + e.path.size() + 32);
+void appendRowText(std::string& row, const TrackEntry& e) {
+    char number[16];
     appendVisible(row, e.name);
     row += '\n';
-    row += std::to_string(e.worldSize);
+    row.append(number,
+               static_cast<std::size_t>(std::snprintf(number, sizeof number, "%d", static_cast<int>(e.worldSize))));
     row += '\n';
-    row += std::to_string(e.length);
+    row.append(number,
+               static_cast<std::size_t>(std::snprintf(number, sizeof number, "%d", static_cast<int>(e.length))));
     row += '\n';
     appendVisible(row, e.author);
     row += '\n';
     appendVisible(row, e.record);
     row += '\n';
     appendVisible(row, e.path);
+}
+
+std::string rowText(const TrackEntry& e) {
+    std::string row;
+    appendRowText(row, e);
     return row;
 }
 
@@ -35,10 +41,13 @@ std::string foundRowText(const TrackEntry& e) {
 std::string tracksFoundText(std::size_t count) { return std::to_string(count) + " Tracks found"; }
 
 void fillList(AppState& s) {
-    std::vector<std::string> rows;
-    rows.reserve(s.catalogue.count());
+    ui::RowTexts rows;
+    std::size_t bytes = 0;
+    for (const TrackEntry& e : s.catalogue.entries())
+        bytes += e.name.size() + e.author.size() + e.record.size() + e.path.size() + 32;
+    rows.reserve(s.catalogue.count(), bytes);
     s.catalogue.rewind();
-    while (const TrackEntry* e = s.catalogue.step()) rows.push_back(rowText(*e));
+    while (const TrackEntry* e = s.catalogue.step()) rows.add([e](std::string& text) { appendRowText(text, *e); });
     s.tk.setRows(ids::kMainWindow, ids::kTable, std::move(rows));
     s.selectedCount = 0;
     s.rowChosen = false;

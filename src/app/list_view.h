@@ -7,6 +7,7 @@ namespace pitbox {
 
 // The six cell texts of an entry joined by line feeds.
 std::string rowText(const TrackEntry& e);
+void appendRowText(std::string& row, const TrackEntry& e);
 // The row of a track Load has just found: name and path, the four cells between
 // them empty.
 std::string foundRowText(const TrackEntry& e);

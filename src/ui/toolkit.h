@@ -4,6 +4,7 @@
 #include <map>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/picture.h"
@@ -40,6 +41,39 @@ struct Column {
     int width = 0;
 };
 
+// The rows of a table: each row one text with its cells joined by line feeds,
+// all rows held in one block, so that a table of 100,000 rows is built with a
+// handful of allocations.
+class RowTexts {
+public:
+    void reserve(std::size_t rows, std::size_t bytes) {
+        ends_.reserve(rows);
+        text_.reserve(bytes);
+    }
+    // Appends a row that `write` appends to the text it is given.
+    template <class Write>
+    void add(Write&& write) {
+        write(text_);
+        ends_.push_back(text_.size());
+    }
+    void add(std::string_view row) {
+        add([row](std::string& text) { text.append(row); });
+    }
+    std::size_t size() const { return ends_.size(); }
+    bool empty() const { return ends_.empty(); }
+    std::string_view operator[](std::size_t i) const {
+        const std::size_t start = i == 0 ? 0 : ends_[i - 1];
+        return std::string_view(text_).substr(start, ends_[i] - start);
+    }
+
+private:
+    std::string text_;
+    std::vector<std::size_t> ends_;
+};
+
+// The text of one cell of a row: the part between the line feeds around it.
+std::string_view cellOf(std::string_view row, std::size_t column);
+
 // The window and drawing toolkit the program talks to. Windows, gadgets, pictures
 // and fonts are addressed by small numbers; gadget numbers are unique within a
 // window. Every user action reaches the program as an Event taken from one queue;
@@ -74,8 +108,8 @@ public:
 
     // Tables. A row text holds the cells joined by line feeds.
     virtual void clearRows(int window, int gadget) = 0;
-    virtual void appendRow(int window, int gadget, std::string rowText) = 0;
-    virtual void setRows(int window, int gadget, std::vector<std::string> rowTexts) = 0;
+    virtual void appendRow(int window, int gadget, std::string_view rowText) = 0;
+    virtual void setRows(int window, int gadget, RowTexts rows) = 0;
     virtual std::size_t rowCount(int window, int gadget) const = 0;
     // Selected rows in ascending order.
     virtual std::vector<std::size_t> selectedRows(int window, int gadget) const = 0;

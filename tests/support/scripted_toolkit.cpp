@@ -132,20 +132,16 @@ void ScriptedToolkit::setFocus(int window, int gadget) {
     if (find(window, gadget)) focus_ = std::make_pair(window, gadget);
 }
 
-void ScriptedToolkit::clearRows(int window, int gadget) {
+void ScriptedToolkit::clearRows(int window, int gadget) { setRows(window, gadget, {}); }
+
+void ScriptedToolkit::appendRow(int window, int gadget, std::string_view rowText) {
+    if (Gadget* g = find(window, gadget)) g->rows.emplace_back(rowText);
+}
+
+void ScriptedToolkit::setRows(int window, int gadget, ui::RowTexts rows) {
     if (Gadget* g = find(window, gadget)) {
         g->rows.clear();
-        g->selected.clear();
-    }
-}
-
-void ScriptedToolkit::appendRow(int window, int gadget, std::string rowText) {
-    if (Gadget* g = find(window, gadget)) g->rows.push_back(std::move(rowText));
-}
-
-void ScriptedToolkit::setRows(int window, int gadget, std::vector<std::string> rowTexts) {
-    if (Gadget* g = find(window, gadget)) {
-        g->rows = std::move(rowTexts);
+        for (std::size_t i = 0; i < rows.size(); ++i) g->rows.emplace_back(rows[i]);
         g->selected.clear();
     }
 }

@@ -92,8 +92,8 @@ public:
     void setEnabled(int window, int gadget, bool enabled) override;
     void setFocus(int window, int gadget) override;
     void clearRows(int window, int gadget) override;
-    void appendRow(int window, int gadget, std::string rowText) override;
-    void setRows(int window, int gadget, std::vector<std::string> rowTexts) override;
+    void appendRow(int window, int gadget, std::string_view rowText) override;
+    void setRows(int window, int gadget, ui::RowTexts rows) override;
     std::size_t rowCount(int window, int gadget) const override;
     std::vector<std::size_t> selectedRows(int window, int gadget) const override;
     ui::Event waitEvent() override;

@@ -13,12 +13,19 @@ set_tests_properties(wine_link_loop PROPERTIES FIXTURES_SETUP link_loop)
 set_tests_properties(unit PROPERTIES FIXTURES_REQUIRED "wine;link_loop"
                                      ENVIRONMENT "PITBOX_LINK_LOOP=Z:${CMAKE_BINARY_DIR}/link-loop")
 
-# pitbox-cli.exe against the Linux build's pitbox-cli (given by the test command).
-if(PITBOX_LINUX_CLI)
+# The Windows programs against the Linux build's (the test command names it):
+# pitbox-cli.exe against pitbox-cli, and a user's road through pitbox.exe with
+# tracks from the Linux build's track writer.
+set(PITBOX_LINUX_BUILD "" CACHE PATH "A Linux build of this tree, for the end-to-end tests under Wine")
+if(PITBOX_LINUX_BUILD)
     add_test(NAME wine_cli_end_to_end
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/cli_test.sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/run.sh ${prefix}
-                     $<TARGET_FILE:pitbox-cli> ${PITBOX_LINUX_CLI} ${CMAKE_SOURCE_DIR})
-    set_tests_properties(wine_cli_end_to_end PROPERTIES FIXTURES_REQUIRED wine)
+                     $<TARGET_FILE:pitbox-cli> ${PITBOX_LINUX_BUILD}/bin/pitbox-cli ${CMAKE_SOURCE_DIR})
+    add_test(NAME wine_user_road
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/user_road_test.sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/run.sh ${prefix}
+                     $<TARGET_FILE:pitbox> $<TARGET_FILE:pitbox-cli> ${PITBOX_LINUX_BUILD}/bin/pitbox_write_track
+                     ${CMAKE_BINARY_DIR}/e2e-screenshots)
+    set_tests_properties(wine_cli_end_to_end wine_user_road PROPERTIES FIXTURES_REQUIRED wine)
 endif()
 
 # Static analysis of the Windows-only sources.

@@ -237,16 +237,16 @@ QtToolkit::Table* QtToolkit::table(int window, int gadget) const {
 
 void QtToolkit::clearRows(int window, int gadget) { setRows(window, gadget, {}); }
 
-void QtToolkit::appendRow(int window, int gadget, std::string rowText) {
-    if (Table* t = table(window, gadget)) t->model->append(std::move(rowText));
+void QtToolkit::appendRow(int window, int gadget, std::string_view rowText) {
+    if (Table* t = table(window, gadget)) t->model->append(rowText);
 }
 
-void QtToolkit::setRows(int window, int gadget, std::vector<std::string> rowTexts) {
+void QtToolkit::setRows(int window, int gadget, RowTexts rows) {
     Table* t = table(window, gadget);
     if (!t) return;
     quiet_ = true;
     t->view->selectionModel()->clear();
-    t->model->replace(std::move(rowTexts));
+    t->model->replace(std::move(rows));
     quiet_ = false;
 }
 

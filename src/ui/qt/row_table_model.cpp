@@ -5,27 +5,23 @@ namespace pitbox::ui {
 RowTableModel::RowTableModel(std::vector<Column> columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {}
 
-void RowTableModel::clear() { replace({}); }
+void RowTableModel::clear() { replace(RowTexts{}); }
 
-void RowTableModel::replace(std::vector<std::string> rows) {
+void RowTableModel::replace(RowTexts rows) {
     beginResetModel();
     rows_ = std::move(rows);
-    pending_.clear();
+    shown_ = rows_.size();
     endResetModel();
 }
 
 void RowTableModel::flush() {
-    if (pending_.empty()) return;
-    const int first = static_cast<int>(rows_.size());
-    beginInsertRows({}, first, first + static_cast<int>(pending_.size()) - 1);
-    rows_.insert(rows_.end(), std::make_move_iterator(pending_.begin()), std::make_move_iterator(pending_.end()));
-    pending_.clear();
+    if (shown_ == rows_.size()) return;
+    beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(rows_.size()) - 1);
+    shown_ = rows_.size();
     endInsertRows();
 }
 
-int RowTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-}
+int RowTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(shown_); }
 
 int RowTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(columns_.size());
@@ -33,16 +29,9 @@ int RowTableModel::columnCount(const QModelIndex& parent) const {
 
 QVariant RowTableModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    const std::string& row = rows_[static_cast<std::size_t>(index.row())];
-    std::size_t start = 0;
-    for (int cell = 0; cell < index.column(); ++cell) {
-        start = row.find('\n', start);
-        if (start == std::string::npos) return QString();
-        ++start;
-    }
-    std::size_t end = row.find('\n', start);
-    if (end == std::string::npos) end = row.size();
-    return QString::fromUtf8(row.data() + start, static_cast<qsizetype>(end - start));
+    const std::string_view cell =
+        cellOf(rows_[static_cast<std::size_t>(index.row())], static_cast<std::size_t>(index.column()));
+    return QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()));
 }
 
 QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

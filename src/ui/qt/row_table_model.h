@@ -15,10 +15,10 @@ public:
     explicit RowTableModel(std::vector<Column> columns, QObject* parent = nullptr);
 
     void clear();
-    void append(std::string row) { pending_.push_back(std::move(row)); }
-    void replace(std::vector<std::string> rows);
+    void append(std::string_view row) { rows_.add(row); }
+    void replace(RowTexts rows);
     void flush();
-    std::size_t size() const { return rows_.size() + pending_.size(); }
+    std::size_t size() const { return rows_.size(); }
     const std::vector<Column>& columns() const { return columns_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -28,8 +28,8 @@ public:
 
 private:
     std::vector<Column> columns_;
-    std::vector<std::string> rows_;
-    std::vector<std::string> pending_;
+    RowTexts rows_;
+    std::size_t shown_ = 0;  // rows the view has been told of
 };
 
 }  // namespace pitbox::ui

@@ -24,22 +24,12 @@ constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 struct WindowData {
     Win32Toolkit* tk;
     int number;
+    HWND focus = nullptr;  // the gadget that had the keyboard focus when the window was left
 };
 
 WindowData* dataOf(HWND hwnd) { return reinterpret_cast<WindowData*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
-
-std::string_view cell(const std::string& row, int column) {
-    std::size_t start = 0;
-    for (int c = 0; c < column; ++c) {
-        start = row.find('\n', start);
-        if (start == std::string::npos) return {};
-        ++start;
-    }
-    const std::size_t end = row.find('\n', start);
-    return std::string_view(row).substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
 
 bool isButton(HWND control) {
     wchar_t name[16] = {};
@@ -52,11 +42,11 @@ LRESULT onNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
     switch (header.code) {
         case LVN_GETDISPINFOW: {
             auto& info = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
-            const std::vector<std::string>* rows = data.tk->tableRows(data.number, gadget);
+            const RowTexts* rows = data.tk->tableRows(data.number, gadget);
             if ((info.mask & LVIF_TEXT) && rows && info.iItem >= 0 &&
                 static_cast<std::size_t>(info.iItem) < rows->size() && info.cchTextMax > 0) {
-                const std::wstring text =
-                    gdi::widen(cell((*rows)[static_cast<std::size_t>(info.iItem)], info.iSubItem));
+                const std::wstring text = gdi::widen(
+                    cellOf((*rows)[static_cast<std::size_t>(info.iItem)], static_cast<std::size_t>(info.iSubItem)));
                 const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(info.cchTextMax) - 1);
                 std::copy_n(text.data(), n, info.pszText);
                 info.pszText[n] = L'\0';
@@ -100,6 +90,16 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
                 data->tk->post({EventKind::Gadget, data->number, static_cast<int>(LOWORD(wParam))});
             return 0;
         case WM_NOTIFY: return onNotify(*data, *reinterpret_cast<const NMHDR*>(lParam), lParam);
+        case WM_ACTIVATE:
+            // As a dialog does: the gadget that had the focus gets it back.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                data->focus = focus && IsChild(hwnd, focus) ? focus : nullptr;
+            } else if (data->focus && IsWindow(data->focus)) {
+                SetFocus(data->focus);
+                return 0;
+            }
+            break;
         case WM_NCDESTROY:
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             delete data;
@@ -134,7 +134,10 @@ LRESULT CALLBACK imageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 // The text requester: a message line, an edit field and OK; Enter confirms,
-// Escape and the close box cancel.
+// Escape and the close box cancel. The controls' numbers stay clear of IDOK and
+// IDCANCEL, which their notifications would otherwise pass for.
+constexpr int kAskMessage = 100;
+constexpr int kAskEdit = 101;
 struct Ask {
     bool done = false;
     bool confirmed = false;
@@ -149,11 +152,17 @@ LRESULT CALLBACK askProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     auto* ask = reinterpret_cast<Ask*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
         case DM_GETDEFID: return MAKELONG(IDOK, DC_HASDEFID);
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) {
+                SetFocus(GetDlgItem(hwnd, kAskEdit));
+                return 0;
+            }
+            return DefWindowProcW(hwnd, message, wParam, lParam);
         case WM_COMMAND:
             if (ask && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
                 ask->confirmed = LOWORD(wParam) == IDOK;
                 if (ask->confirmed) {
-                    HWND edit = GetDlgItem(hwnd, 2);
+                    HWND edit = GetDlgItem(hwnd, kAskEdit);
                     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
                     text.resize(
                         static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
@@ -308,7 +317,7 @@ void Win32Toolkit::addTable(int window, int gadget, Rect r, const std::vector<Co
     // Column headers are labels: they do not look or act like buttons.
     HWND header = ListView_GetHeader(view);
     SetWindowLongPtrW(header, GWL_STYLE, GetWindowLongPtrW(header, GWL_STYLE) & ~static_cast<LONG_PTR>(HDS_BUTTONS));
-    tables_[{window, gadget}] = Table{view, {}, 0};
+    tables_[{window, gadget}] = Table{view, RowTexts{}, 0};
 }
 
 void Win32Toolkit::addImageButton(int window, int gadget, Rect r, int pictureId) {
@@ -373,7 +382,7 @@ const Win32Toolkit::Table* Win32Toolkit::table(int window, int gadget) const {
     return it == tables_.end() ? nullptr : &it->second;
 }
 
-const std::vector<std::string>* Win32Toolkit::tableRows(int window, int gadget) const {
+const RowTexts* Win32Toolkit::tableRows(int window, int gadget) const {
     const Table* t = table(window, gadget);
     return t ? &t->rows : nullptr;
 }
@@ -382,17 +391,19 @@ void Win32Toolkit::clearRows(int window, int gadget) { setRows(window, gadget, {
 
 // Appended rows wait until the view next needs them: a Load that appends row by
 // row tells the view of many at once.
-void Win32Toolkit::appendRow(int window, int gadget, std::string rowText) {
-    if (Table* t = table(window, gadget)) t->rows.push_back(std::move(rowText));
+void Win32Toolkit::appendRow(int window, int gadget, std::string_view rowText) {
+    if (Table* t = table(window, gadget)) t->rows.add(rowText);
 }
 
-void Win32Toolkit::setRows(int window, int gadget, std::vector<std::string> rowTexts) {
+void Win32Toolkit::setRows(int window, int gadget, RowTexts rows) {
     Table* t = table(window, gadget);
     if (!t) return;
     HWND view = static_cast<HWND>(t->view);
     quiet_ = true;
-    ListView_SetItemState(view, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    t->rows = std::move(rowTexts);
+    // Emptying the view drops its selection at once; asking each of 100,000
+    // virtual rows to deselect would visit them all.
+    if (ListView_GetSelectedCount(view) > 0) ListView_SetItemCountEx(view, 0, 0);
+    t->rows = std::move(rows);
     t->shown = t->rows.size();
     ListView_SetItemCountEx(view, static_cast<int>(t->shown), 0);
     InvalidateRect(view, nullptr, TRUE);
@@ -561,9 +572,9 @@ std::string Win32Toolkit::textRequester(const std::string& title, const std::str
         SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         return c;
     };
-    control(L"STATIC", gdi::widen(message), SS_LEFT | SS_NOPREFIX, 0, 1, {12, 12, 396, 20});
-    HWND edit =
-        control(L"EDIT", gdi::widen(initial), ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 2, {12, 38, 396, 24});
+    control(L"STATIC", gdi::widen(message), SS_LEFT | SS_NOPREFIX, 0, kAskMessage, {12, 12, 396, 20});
+    HWND edit = control(L"EDIT", gdi::widen(initial), ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, kAskEdit,
+                        {12, 38, 396, 24});
     control(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, IDOK, {170, 76, 80, 28});
     if (owner) EnableWindow(owner, FALSE);
     ShowWindow(window, SW_SHOW);

@@ -42,8 +42,8 @@ public:
     void setEnabled(int window, int gadget, bool enabled) override;
     void setFocus(int window, int gadget) override;
     void clearRows(int window, int gadget) override;
-    void appendRow(int window, int gadget, std::string rowText) override;
-    void setRows(int window, int gadget, std::vector<std::string> rowTexts) override;
+    void appendRow(int window, int gadget, std::string_view rowText) override;
+    void setRows(int window, int gadget, RowTexts rows) override;
     std::size_t rowCount(int window, int gadget) const override;
     std::vector<std::size_t> selectedRows(int window, int gadget) const override;
     Event waitEvent() override;
@@ -59,7 +59,7 @@ public:
     // Called by the window procedures.
     void post(Event e);
     bool quiet() const { return quiet_; }
-    const std::vector<std::string>* tableRows(int window, int gadget) const;
+    const RowTexts* tableRows(int window, int gadget) const;
     const Picture* imagePicture(int window, int gadget) const;
 
 protected:
@@ -68,7 +68,7 @@ protected:
 private:
     struct Table {
         void* view = nullptr;
-        std::vector<std::string> rows;
+        RowTexts rows;
         std::size_t shown = 0;  // rows the view has been told of
     };
     void* place(int window, int gadget, const wchar_t* className, unsigned long style, unsigned long exStyle, Rect r);

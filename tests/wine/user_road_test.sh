@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# A user's road through pitbox.exe under Wine in a real X window, with real
+# input: Load (typing the folder into the requester), Scan, a sort, a click on a
+# row, Show and a click on the picture, Copy into a new folder, Save List, and
+# closing the main window. It checks what the user sees (status lines read off
+# the screen, window titles and sizes), compares the files written byte for byte
+# with pitbox-cli.exe's, and keeps a screenshot of every step.
+#   user_road_test.sh WINE_RUN PREFIX PITBOX_EXE PITBOX_CLI_EXE WRITE_TRACK SCREENSHOT_FOLDER
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../e2e/xvfb_lib.sh"
+run=$1 prefix=$2 exe=$3 cli=$4 writer=$5 shots=$6
+for tool in tesseract convert import; do
+    command -v "$tool" >/dev/null || { echo "missing $tool: run the README's test command, which installs it"; exit 1; }
+done
+start_xvfb
+rm -rf "$shots"
+mkdir -p "$shots"
+work=$(mktemp -d)
+pid=""
+cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; kill "$XVFB_PID" 2>/dev/null; }
+trap cleanup EXIT
+fail() { echo "FAIL at step $step: $*"; import -window root "$shots/failed-$step.png" 2>/dev/null; exit 1; }
+windows() { echo "Z:$1" | tr / '\\'; }  # a Unix path as the Windows program sees it
+
+t="$work/tracks"
+mkdir -p "$t/sub/deep"
+"$writer" "$t/Alpine.trk" plain 200 9000 Mara
+"$writer" "$t/Brook.trk" plain 120 3000 Zed
+"$writer" "$t/sub/Cedar.TRK" v110 240 12000 Ivy
+"$writer" "$t/sub/deep/Dune.trk" plain 90 40000 Kim
+"$writer" "$t/Old.trk" old
+"$writer" "$t/sub/Cut.trk" damaged
+
+step=0
+shot() { step=$((step + 1)); import -window root "$shots/$(printf %02d "$step")-$1.png"; }
+read_screen() { # x y width height, in the main window's client area
+    import -window "$main" "$work/window.png" &&
+        convert "$work/window.png" -crop "$3x$4+$1+$2" +repage -scale 300% "$work/ocr.png" &&
+        tesseract "$work/ocr.png" - 2>/dev/null | tr -s ' \n' ' '
+}
+# Reads a region (x y width height) until it shows every expected word, for up to
+# three seconds: Wine may still be repainting after a requester closed.
+expect_screen() { # what, x, y, width, height, expected words...
+    local what=$1 region=("$2" "$3" "$4" "$5") got="" missing
+    shift 5
+    for _ in 1 2 3 4; do
+        got=$(read_screen "${region[@]}")
+        missing=""
+        for word in "$@"; do case "$got" in *"$word"*) ;; *) missing=$word ;; esac; done
+        [ -z "$missing" ] && return 0
+        sleep 1
+    done
+    fail "$what shows '$got', expected '$missing'"
+}
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.6; }
+# Waits up to five seconds for the window of this exact title to go.
+gone() {
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+# Waits up to five seconds for a file or folder to appear.
+appears() {
+    for _ in $(seq 50); do
+        [ -e "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+size_of() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+type_answer() { # window title, text
+    local dialog
+    dialog=$(wait_window "$1") || fail "no requester titled '$1'"
+    sleep 1
+    xdotool windowfocus --sync "$dialog" 2>/dev/null
+    xdotool type --delay 5 "$2"
+    sleep 1  # the file dialogs complete what is typed before they take Return
+    xdotool key Return
+    sleep 1.5
+}
+
+cd "$work" || exit 1
+"$run" "$prefix" "$exe" >"$work/log" 2>&1 &
+pid=$!
+main=$(wait_window "Kestrun Pitbox") || fail "no main window"
+[ "$(size_of "$main")" = "1000x720" ] || fail "main window client size $(size_of "$main")"
+shot start
+
+# Clicks while the window settles are dropped: Load is clicked until its
+# requester shows.
+for _ in 1 2 3 4 5; do
+    click "$main" 60 693
+    xdotool search --onlyvisible --name "^Open Track Directory\$" >/dev/null 2>&1 && break
+    sleep 1
+done
+type_answer "Open Track Directory" "$(windows "$t")"
+shot load
+expect_screen "status line 1" 130 620 850 24 "6 Tracks found"
+
+click "$main" 162 693                     # Scan
+shot scan
+expect_screen "status line 1" 130 620 850 24 "6 Tracks found"
+click "$main" 767 693                     # Author
+shot sort-author
+
+click "$main" 80 34                       # row 0 (Cut: no author sorts first)
+click "$main" 80 47                       # row 1
+xdotool keydown ctrl; click "$main" 80 60; xdotool keyup ctrl   # and row 2
+shot row-click
+expect_screen "status line 1" 130 620 850 24 "Cedar"
+expect_screen "selection counter" 415 682 60 24 "2/6"
+
+click "$main" 60 640                      # Show
+viewer=$(wait_window "Cedar.TRK") || fail "no viewer titled Cedar.TRK"
+[ "$(size_of "$viewer")" = "532x580" ] || fail "viewer client size $(size_of "$viewer")"
+shot viewer
+click "$viewer" 200 200                   # a click on the picture closes it
+gone "Cedar.TRK" || fail "viewer still open"
+
+click "$main" 349 693                     # Copy
+copy=$(wait_window "Copy Tracks") || fail "no Copy Tracks window"
+[ "$(size_of "$copy")" = "600x300" ] || fail "Copy Tracks client size $(size_of "$copy")"
+shot copy-window
+click "$copy" 290 118                     # New
+type_answer "Make New Folder in" "Picked"
+appears "$work/Picked" || fail "no new folder"
+click "$copy" 300 184                     # Copy
+shot copied
+cmp -s "$t/sub/Cedar.TRK" "$work/Picked/Cedar.TRK" || fail "Cedar.TRK not copied"
+cmp -s "$t/sub/deep/Dune.trk" "$work/Picked/Dune.trk" || fail "Dune.trk not copied"
+[ "$(ls "$work/Picked" | wc -l)" -eq 2 ] || fail "not just the two selected tracks copied"
+click "$copy" 300 258                     # Close
+gone "Copy Tracks" || fail "Copy Tracks still open"
+
+click "$main" 254 693                     # Save List
+type_answer "Save List" "$(windows "$work/list.txt")"
+appears "$work/list.txt" || fail "no list saved"
+shot saved
+"$run" "$prefix" "$cli" list --scan --sort author "$(windows "$t")" >"$work/expected.txt" || fail "pitbox-cli.exe list"
+cmp -s "$work/list.txt" "$work/expected.txt" || fail "the saved list differs from pitbox-cli.exe's"
+
+python3 "$here/../e2e/xclose.py" "$main"
+for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "still running after the close request"
+wait "$pid"
+code=$?
+pid=""
+[ "$code" -eq 0 ] || fail "exit code $code"
+echo "user road under Wine: 1 passed, 0 failed ($step screenshots in $shots)"
