@@ -3,7 +3,7 @@
 # leaving out what is there already.
 set -euo pipefail
 packages=(
-    build-essential cmake pkg-config
+    build-essential cmake pkg-config file   # file: the package test looks at the programs
     qt6-base-dev libgl-dev          # Qt 6 Widgets
     libgtest-dev libbenchmark-dev   # tests and benchmarks
     clang clang-tidy clang-format libclang-rt-14-dev   # sanitizers, libFuzzer, static analysis, style

@@ -37,3 +37,10 @@ add_executable(pitbox_win32_tests test_toolkit_win32.cpp)
 target_link_libraries(pitbox_win32_tests PRIVATE pitbox_ui_win32 pitbox_test_support GTest::gtest_main pitbox_warnings)
 add_test(NAME win32_backend COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/in_xvfb.sh ${prefix} $<TARGET_FILE:pitbox_win32_tests>)
 set_tests_properties(win32_backend PROPERTIES FIXTURES_REQUIRED wine)
+
+# The installer and the portable zip that scripts/build-windows.sh leaves here.
+add_test(NAME wine_installer
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/installer_test.sh ${prefix}
+                 ${CMAKE_BINARY_DIR}/pitbox-${PROJECT_VERSION}-setup.exe
+                 ${CMAKE_BINARY_DIR}/pitbox-${PROJECT_VERSION}-windows-portable.zip)
+set_tests_properties(wine_installer PROPERTIES FIXTURES_REQUIRED wine)

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The Linux package: cpack makes a .deb of both programs, the desktop entry, the
+# icons and the README, with stripped programs and dependencies found by
+# dpkg-shlibdeps (so apt brings in Qt's runtime and nothing of its development).
+#   deb_test.sh BUILD_DIR
+set -u
+build=$1
+fail() { echo "FAIL: $*"; exit 1; }
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+(cd "$build" && cpack -G DEB -B "$out" >"$out/log" 2>&1) || { cat "$out/log"; fail "cpack"; }
+deb=$(ls "$out"/kestrun-pitbox_*_amd64.deb 2>/dev/null) || fail "no .deb made"
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for file in ./usr/bin/pitbox ./usr/bin/pitbox-cli ./usr/share/applications/kestrun-pitbox.desktop \
+    ./usr/share/icons/hicolor/48x48/apps/kestrun-pitbox.png ./usr/share/icons/hicolor/256x256/apps/kestrun-pitbox.png \
+    ./usr/share/doc/kestrun-pitbox/README.md; do
+    grep -qxF "$file" <<<"$contents" || fail "$file missing from the package"
+done
+depends=$(dpkg-deb -f "$deb" Depends)
+for needed in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+    grep -q "\b$needed (" <<<"$depends" || fail "Depends lacks $needed: $depends"
+done
+grep -q -- "-dev" <<<"$depends" && fail "Depends names a development package: $depends"
+[ "$(dpkg-deb -f "$deb" Package Architecture | tr '\n' ' ')" = "Package: kestrun-pitbox Architecture: amd64 " ] ||
+    fail "package name or architecture"
+dpkg-deb -x "$deb" "$out/root"
+file "$out/root/usr/bin/pitbox" | grep -q "not stripped" && fail "the programs are not stripped"
+echo "deb: $(basename "$deb"), $(du -k "$deb" | cut -f1) KiB, Depends: $depends"
