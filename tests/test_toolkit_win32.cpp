@@ -66,6 +66,19 @@ TEST_F(Win32App, MainWindowAndGadgetsWhereTheyBelong) {
     EXPECT_FALSE(GetWindowLongPtrW(gadget(ids::kStatusLine1), GWL_STYLE) & WS_TABSTOP);
 }
 
+// Tab walks the table and the buttons in the order they were made, wrapping
+// around; the texts are passed over.
+TEST_F(Win32App, TabOrder) {
+    const int order[] = {ids::kTable, ids::kShow,       ids::kLoad,       ids::kScan,          ids::kSaveList,
+                         ids::kCopy,  ids::kSortAuthor, ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
+    HWND at = gadget(ids::kTable);
+    for (std::size_t i = 1; i <= std::size(order); ++i) {
+        at = GetNextDlgTabItem(mainWindow(), at, FALSE);
+        EXPECT_EQ(at, gadget(order[i % std::size(order)])) << i;
+    }
+    EXPECT_EQ(GetNextDlgTabItem(mainWindow(), gadget(ids::kTable), TRUE), gadget(ids::kSortName));
+}
+
 TEST_F(Win32App, AClickReachesTheDispatch) {
     SendMessageW(gadget(ids::kSortAuthor), BM_CLICK, 0, 0);
     const ui::Event e = tk.waitEvent(1000);
