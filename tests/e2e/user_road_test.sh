@@ -33,33 +33,8 @@ mkdir -p "$t/sub/deep"
 "$writer" "$t/sub/Cut.trk" damaged
 echo "not a track" >"$t/notes.txt"
 
-step=0
-shot() { step=$((step + 1)); import -window root "$shots/$(printf %02d "$step")-$1.png"; }
-# Reads a region of the main window (client coordinates) off the screen.
-read_screen() { # x y width height
-    import -window "$main" "$work/window.png" &&
-        convert "$work/window.png" -crop "$3x$4+$1+$2" +repage -scale 300% "$work/ocr.png" &&
-        tesseract "$work/ocr.png" - 2>/dev/null | tr -s ' \n' ' '
-}
-status1() { read_screen 130 620 850 24; }
-status2() { read_screen 130 645 850 24; }
+. "$here/road_lib.sh"
 names() { read_screen 12 29 150 110; }
-expect_screen() { # what, text read, expected words...
-    local what=$1 got=$2
-    shift 2
-    for word in "$@"; do
-        case "$got" in *"$word"*) ;; *) fail "$what shows '$got', expected '$word'";; esac
-    done
-}
-click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
-type_answer() { # window title, text
-    local dialog
-    dialog=$(wait_window "$1") || fail "no requester titled '$1'"
-    xdotool windowfocus --sync "$dialog" 2>/dev/null
-    xdotool type --delay 2 "$2"
-    xdotool key Return
-    sleep 0.8
-}
 expect_order() { # names in table order
     local got
     got=$(names)
@@ -88,14 +63,14 @@ for _ in 1 2 3 4 5; do
 done
 type_answer "Open Track Directory" "$t"
 shot load
-expect_screen "status line 1" "$(status1)" "6 Tracks found"
+expect_screen "status line 1" 130 620 850 24 "6 Tracks found"
 
 click "$main" 162 693                     # Scan
 sleep 0.5
 shot scan
-expect_screen "status line 1" "$(status1)" "6 Tracks found"
+expect_screen "status line 1" 130 620 850 24 "6 Tracks found"
 expect_order Alpine Brook Cedar Cut Dune Old
-expect_screen "the 1.10 mark" "$(names)" "1.10"
+expect_screen "the 1.10 mark" 12 29 150 110 "1.10"
 
 click "$main" 767 693; shot sort-author;  expect_order Cut Cedar Dune Alpine Brook Old
 click "$main" 866 693; shot sort-ws;      expect_order Cut Old Dune Brook Alpine Cedar
@@ -105,22 +80,20 @@ click "$main" 638 693; shot sort-track;   expect_order Alpine Brook Cedar Cut Du
 click "$main" 80 37                       # row 0
 xdotool keydown ctrl; click "$main" 80 55; xdotool keyup ctrl   # and row 1
 shot row-click
-expect_screen "status line 1" "$(status1)" "Alpine"
-expect_screen "status line 2" "$(status2)" "tracks" "Alpine"
-expect_screen "selection counter" "$(read_screen 415 682 60 24)" "2/6"
+expect_screen "status line 1" 130 620 850 24 "Alpine"
+expect_screen "status line 2" 130 645 850 24 "tracks" "Alpine"
+expect_screen "selection counter" 415 682 60 24 "2/6"
 
 click "$main" 60 640                      # Show
 viewer=$(wait_window "Alpine.trk") || fail "no viewer titled Alpine.trk"
-size=$(xwininfo -id "$viewer" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
-[ "$size" = "532x580" ] || fail "viewer client size $size"
+[ "$(size_of "$viewer")" = "532x580" ] || fail "viewer client size $(size_of "$viewer")"
 shot viewer
 click "$viewer" 200 200                   # a click on the picture closes it
 xdotool search --onlyvisible --name "^Alpine.trk$" >/dev/null && fail "viewer still open"
 
 click "$main" 349 693                     # Copy
 copy=$(wait_window "Copy Tracks") || fail "no Copy Tracks window"
-size=$(xwininfo -id "$copy" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
-[ "$size" = "600x300" ] || fail "Copy Tracks client size $size"
+[ "$(size_of "$copy")" = "600x300" ] || fail "Copy Tracks client size $(size_of "$copy")"
 shot copy-window
 click "$copy" 290 118                     # New
 type_answer "Make New Folder in" "Picked"

@@ -32,55 +32,9 @@ mkdir -p "$t/sub/deep"
 "$writer" "$t/Old.trk" old
 "$writer" "$t/sub/Cut.trk" damaged
 
-step=0
-shot() { step=$((step + 1)); import -window root "$shots/$(printf %02d "$step")-$1.png"; }
-read_screen() { # x y width height, in the main window's client area
-    import -window "$main" "$work/window.png" &&
-        convert "$work/window.png" -crop "$3x$4+$1+$2" +repage -scale 300% "$work/ocr.png" &&
-        tesseract "$work/ocr.png" - 2>/dev/null | tr -s ' \n' ' '
-}
-# Reads a region (x y width height) until it shows every expected word, for up to
-# three seconds: Wine may still be repainting after a requester closed.
-expect_screen() { # what, x, y, width, height, expected words...
-    local what=$1 region=("$2" "$3" "$4" "$5") got="" missing
-    shift 5
-    for _ in 1 2 3 4; do
-        got=$(read_screen "${region[@]}")
-        missing=""
-        for word in "$@"; do case "$got" in *"$word"*) ;; *) missing=$word ;; esac; done
-        [ -z "$missing" ] && return 0
-        sleep 1
-    done
-    fail "$what shows '$got', expected '$missing'"
-}
-click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.6; }
-# Waits up to five seconds for the window of this exact title to go.
-gone() {
-    for _ in $(seq 50); do
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    return 1
-}
-# Waits up to five seconds for a file or folder to appear.
-appears() {
-    for _ in $(seq 50); do
-        [ -e "$1" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-size_of() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
-type_answer() { # window title, text
-    local dialog
-    dialog=$(wait_window "$1") || fail "no requester titled '$1'"
-    sleep 1
-    xdotool windowfocus --sync "$dialog" 2>/dev/null
-    xdotool type --delay 5 "$2"
-    sleep 1  # the file dialogs complete what is typed before they take Return
-    xdotool key Return
-    sleep 1.5
-}
+# Wine takes its time: slower clicks, and pauses around typed answers.
+click_pause=0.6 answer_pause=1
+. "$here/../e2e/road_lib.sh"
 
 cd "$work" || exit 1
 "$run" "$prefix" "$exe" >"$work/log" 2>&1 &

@@ -182,17 +182,4 @@ std::vector<Result<void>> commitAll(std::vector<FileReplacement>& batch) {
     return results;
 }
 
-Result<void> commit(FileReplacement&& replacement) {
-    std::vector<FileReplacement> batch;
-    batch.push_back(std::move(replacement));
-    return std::move(commitAll(batch).front());
-}
-
-Result<void> replaceFile(const std::string& target, std::string_view bytes) {
-    auto replacement = FileReplacement::create(target);
-    if (!replacement) return replacement.error();
-    if (auto written = replacement->write(bytes); !written) return written;
-    return commit(std::move(*replacement));
-}
-
 }  // namespace pitbox::platform

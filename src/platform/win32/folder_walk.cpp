@@ -59,12 +59,16 @@ private:
         WIN32_FIND_DATAW data;
         HANDLE find = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                        FIND_FIRST_EX_LARGE_FETCH);
-        if (find == INVALID_HANDLE_VALUE) {
-            lastError_ = GetLastError();
-            return false;
-        }
         Frame frame;
         std::vector<std::string> files;
+        if (find == INVALID_HANDLE_VALUE) {
+            // An empty drive root has not even "." and "..": nothing to list.
+            lastError_ = GetLastError();
+            if (lastError_ != ERROR_FILE_NOT_FOUND) return false;
+            frame.pathLength = path_.size();
+            stack_.push_back(std::move(frame));
+            return true;
+        }
         do {
             const std::wstring_view name(data.cFileName);
             if (name == L"." || name == L"..") continue;

@@ -5,14 +5,16 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/wide.h"
 #include "ui/picture.h"
 #include "ui/text_painter.h"
 
 // What the GDI text painter and the Win32 toolkit share.
 namespace pitbox::ui::gdi {
 
-std::wstring widen(std::string_view utf8);
-std::string narrow(std::wstring_view utf16);
+// Texts cross into the wide-character API as the platform layer converts them.
+using platform::narrow;
+using platform::widen;
 
 // The face asked for when it is there, else a face of the same kind (monospaced
 // or not) that GDI picks; points at 96 dots per inch.

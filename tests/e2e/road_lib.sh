@@ -1,0 +1,55 @@
+# Shared by the users' roads (Linux, and Windows under Wine): screenshots, the main
+# window read back with tesseract, clicks and typed answers, waits. The script
+# sets $main (the main window), $work, $shots and fail().
+step=0
+shot() { step=$((step + 1)); import -window root "$shots/$(printf %02d "$step")-$1.png"; }
+# Reads a region of the main window (client coordinates) off the screen.
+read_screen() { # x y width height
+    import -window "$main" "$work/window.png" &&
+        convert "$work/window.png" -crop "$3x$4+$1+$2" +repage -scale 300% "$work/ocr.png" &&
+        tesseract "$work/ocr.png" - 2>/dev/null | tr -s ' \n' ' '
+}
+# Reads a region until it shows every expected word, for up to four tries a
+# second apart: a window may still be repainting after a requester closed.
+expect_screen() { # what, x, y, width, height, expected words...
+    local what=$1 region=("$2" "$3" "$4" "$5") got="" missing
+    shift 5
+    for _ in 1 2 3 4; do
+        got=$(read_screen "${region[@]}")
+        missing=""
+        for word in "$@"; do case "$got" in *"$word"*) ;; *) missing=$word ;; esac; done
+        [ -z "$missing" ] && return 0
+        sleep 1
+    done
+    fail "$what shows '$got', expected '$missing'"
+}
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep "${click_pause:-0.4}"; }
+# Types into the requester of this title and confirms with Return; file dialogs
+# complete what is typed before they take Return, hence the pauses.
+type_answer() { # window title, text
+    local dialog
+    dialog=$(wait_window "$1") || fail "no requester titled '$1'"
+    sleep "${answer_pause:-0}"
+    xdotool windowfocus --sync "$dialog" 2>/dev/null
+    xdotool type --delay 5 "$2"
+    sleep "${answer_pause:-0}"
+    xdotool key Return
+    sleep 0.8
+}
+# Waits up to five seconds for the window of this exact title to go.
+gone() {
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+# Waits up to five seconds for a file or folder to appear.
+appears() {
+    for _ in $(seq 50); do
+        [ -e "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+size_of() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
