@@ -1,6 +1,39 @@
-# Shared by the users' roads (Linux, and Windows under Wine): screenshots, the main
-# window read back with tesseract, clicks and typed answers, waits. The script
-# sets $main (the main window), $work, $shots and fail().
+# Shared by the users' roads (Linux, and Windows under Wine): an X server, a work
+# folder with the road's tracks, screenshots, the main window read back with
+# tesseract, clicks and typed answers, waits. The road sets $main (the main
+# window) once the program runs, and $pid to have it stopped at the end.
+#   . road_lib.sh SCREENSHOT_FOLDER TRACK_WRITER
+here_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$here_lib/xvfb_lib.sh"
+shots=$1 writer=$2
+for tool in tesseract convert import; do
+    command -v "$tool" >/dev/null || { echo "missing $tool: run the README's test command, which installs it"; exit 1; }
+done
+start_xvfb
+rm -rf "$shots"
+mkdir -p "$shots"
+work=$(mktemp -d)
+pid=""
+cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; kill "$XVFB_PID" 2>/dev/null; }
+trap cleanup EXIT
+fail() {
+    echo "FAIL at step $step: $*"
+    import -window root "$shots/failed-$step.png" 2>/dev/null
+    [ -f "$work/log" ] && cat "$work/log"
+    exit 1
+}
+
+# The tracks: nested folders, an old-format file, a damaged one, a 1.10 track.
+t="$work/tracks"
+mkdir -p "$t/sub/deep"
+"$writer" "$t/Alpine.trk" plain 200 9000 Mara
+"$writer" "$t/Brook.trk" plain 120 3000 Zed
+"$writer" "$t/sub/Cedar.TRK" v110 240 12000 Ivy
+"$writer" "$t/sub/deep/Dune.trk" plain 90 40000 Kim
+"$writer" "$t/Old.trk" old
+"$writer" "$t/sub/Cut.trk" damaged
+echo "not a track" >"$t/notes.txt"
+
 step=0
 shot() { step=$((step + 1)); import -window root "$shots/$(printf %02d "$step")-$1.png"; }
 # Reads a region of the main window (client coordinates) off the screen.

@@ -8,32 +8,8 @@
 #   user_road_test.sh PITBOX PITBOX_CLI WRITE_TRACK SCREENSHOT_FOLDER
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/xvfb_lib.sh"
-pitbox=$1 cli=$2 writer=$3 shots=$4
-for tool in tesseract convert import; do
-    command -v "$tool" >/dev/null || { echo "missing $tool: run the README's test command, which installs it"; exit 1; }
-done
-start_xvfb
-rm -rf "$shots"
-mkdir -p "$shots"
-work=$(mktemp -d)
-pid=""
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; kill "$XVFB_PID" 2>/dev/null; }
-trap cleanup EXIT
-fail() { echo "FAIL at step $step: $*"; import -window root "$shots/failed-$step.png" 2>/dev/null; [ -f "$work/log" ] && cat "$work/log"; exit 1; }
-
-# Tracks: nested folders, an old-format file, a damaged one, a 1.10 track.
-t="$work/tracks"
-mkdir -p "$t/sub/deep"
-"$writer" "$t/Alpine.trk" plain 200 9000 Mara
-"$writer" "$t/Brook.trk" plain 120 3000 Zed
-"$writer" "$t/sub/Cedar.TRK" v110 240 12000 Ivy
-"$writer" "$t/sub/deep/Dune.trk" plain 90 40000 Kim
-"$writer" "$t/Old.trk" old
-"$writer" "$t/sub/Cut.trk" damaged
-echo "not a track" >"$t/notes.txt"
-
-. "$here/road_lib.sh"
+pitbox=$1 cli=$2
+. "$here/road_lib.sh" "$4" "$3"
 names() { read_screen 12 29 150 110; }
 expect_order() { # names in table order
     local got

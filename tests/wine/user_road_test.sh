@@ -8,33 +8,11 @@
 #   user_road_test.sh WINE_RUN PREFIX PITBOX_EXE PITBOX_CLI_EXE WRITE_TRACK SCREENSHOT_FOLDER
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../e2e/xvfb_lib.sh"
-run=$1 prefix=$2 exe=$3 cli=$4 writer=$5 shots=$6
-for tool in tesseract convert import; do
-    command -v "$tool" >/dev/null || { echo "missing $tool: run the README's test command, which installs it"; exit 1; }
-done
-start_xvfb
-rm -rf "$shots"
-mkdir -p "$shots"
-work=$(mktemp -d)
-pid=""
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; kill "$XVFB_PID" 2>/dev/null; }
-trap cleanup EXIT
-fail() { echo "FAIL at step $step: $*"; import -window root "$shots/failed-$step.png" 2>/dev/null; exit 1; }
-windows() { echo "Z:$1" | tr / '\\'; }  # a Unix path as the Windows program sees it
-
-t="$work/tracks"
-mkdir -p "$t/sub/deep"
-"$writer" "$t/Alpine.trk" plain 200 9000 Mara
-"$writer" "$t/Brook.trk" plain 120 3000 Zed
-"$writer" "$t/sub/Cedar.TRK" v110 240 12000 Ivy
-"$writer" "$t/sub/deep/Dune.trk" plain 90 40000 Kim
-"$writer" "$t/Old.trk" old
-"$writer" "$t/sub/Cut.trk" damaged
-
+run=$1 prefix=$2 exe=$3 cli=$4
 # Wine takes its time: slower clicks, and pauses around typed answers.
 click_pause=0.6 answer_pause=1
-. "$here/../e2e/road_lib.sh"
+. "$here/../e2e/road_lib.sh" "$6" "$5"
+windows() { echo "Z:$1" | tr / '\\'; }  # a Unix path as the Windows program sees it
 
 cd "$work" || exit 1
 "$run" "$prefix" "$exe" >"$work/log" 2>&1 &
