@@ -14,7 +14,7 @@ packages=(
 )
 # With the argument "windows": what the Windows build and its tests under Wine need.
 if [ "${1:-}" = windows ]; then
-    packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64 nsis)
+    packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64 nsis unzip)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -131,14 +131,14 @@ TEST_F(Win32App, TableRowsAndSelection) {
 }
 
 TEST_F(Win32App, AnOwnedWindowCentredOverItsOwner) {
-    ui::WindowSpec spec;
-    spec.number = ids::kSecondWindow;
-    spec.title = "Copy Tracks";
-    spec.clientWidth = 600;
-    spec.clientHeight = 300;
-    spec.owner = ids::kMainWindow;
-    spec.centreOnOwner = true;
-    tk.openWindow(spec);
+    ui::WindowSpec copyWindow;
+    copyWindow.number = ids::kSecondWindow;
+    copyWindow.title = "Copy Tracks";
+    copyWindow.clientWidth = 600;
+    copyWindow.clientHeight = 300;
+    copyWindow.owner = ids::kMainWindow;
+    copyWindow.centreOnOwner = true;
+    tk.openWindow(copyWindow);
     HWND second = static_cast<HWND>(tk.windowHandle(ids::kSecondWindow));
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(GetWindow(second, GW_OWNER), mainWindow());
