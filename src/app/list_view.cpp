@@ -1,21 +1,16 @@
 #include "app/list_view.h"
 
-#include <charconv>
-
 #include "app/ids.h"
 #include "base/text.h"
 
 namespace pitbox {
 
 void appendRowText(std::string& row, const TrackEntry& e) {
-    char number[16];
     appendVisible(row, e.name);
     row += '\n';
-    row.append(number,
-               static_cast<std::size_t>(std::snprintf(number, sizeof number, "%d", static_cast<int>(e.worldSize))));
+    appendDecimal(row, e.worldSize);
     row += '\n';
-    row.append(number,
-               static_cast<std::size_t>(std::snprintf(number, sizeof number, "%d", static_cast<int>(e.length))));
+    appendDecimal(row, e.length);
     row += '\n';
     appendVisible(row, e.author);
     row += '\n';

@@ -1,5 +1,6 @@
 #include "base/text.h"
 
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 
@@ -85,6 +86,11 @@ void appendVisible(std::string& out, std::string_view text) {
         from = i + 1;
     }
     out.append(text, from, text.size() - from);
+}
+
+void appendDecimal(std::string& out, std::int32_t value) {
+    char digits[16];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
 std::string visibleControls(std::string_view text) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,8 @@ std::string_view extensionPart(std::string_view name);
 // line feed or carriage return inside a name never breaks a row or a line.
 void appendVisible(std::string& out, std::string_view text);
 std::string visibleControls(std::string_view text);
+// Appends a number in signed decimal: a "-" when negative, no padding.
+void appendDecimal(std::string& out, std::int32_t value);
 
 // Number of characters of a UTF-8 text (a byte that starts no character, in a
 // damaged text, counts as one).

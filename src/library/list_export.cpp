@@ -1,7 +1,5 @@
 #include "library/list_export.h"
 
-#include <cstdio>
-
 #include "base/text.h"
 
 namespace pitbox {
@@ -12,10 +10,9 @@ constexpr const char* kEol = "\r\n";
 // A number in decimal, padded with blanks to the width; a wider one is written
 // whole.
 void appendNumber(std::string& out, std::int32_t value, std::size_t width) {
-    char digits[16];
-    const int n = std::snprintf(digits, sizeof digits, "%d", static_cast<int>(value));
-    const auto length = static_cast<std::size_t>(n);
-    out.append(digits, length);
+    const std::size_t start = out.size();
+    appendDecimal(out, value);
+    const std::size_t length = out.size() - start;
     if (length < width) out.append(width - length, ' ');
 }
 

@@ -21,7 +21,4 @@ Result<void> makeFolder(const std::string& path);
 // The working folder, ending in the separator.
 std::string workingFolder();
 
-// Whether the path names a folder (links followed).
-bool isFolder(const std::string& path);
-
 }  // namespace pitbox::platform

@@ -19,7 +19,6 @@ public:
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
-    int release() { return std::exchange(fd_, -1); }
     void reset(int fd = -1);
     // Closes now and tells whether the close succeeded (a delayed write error
     // shows up here).

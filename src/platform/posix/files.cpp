@@ -58,9 +58,4 @@ std::string workingFolder() {
     return withSeparator(::getcwd(buffer, sizeof buffer) ? buffer : "/");
 }
 
-bool isFolder(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 }  // namespace pitbox::platform

@@ -63,9 +63,4 @@ std::string workingFolder() {
     return withSeparator(narrow(folder));
 }
 
-bool isFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(apiPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace pitbox::platform

@@ -25,17 +25,6 @@ void GdiTextPainter::loadFont(int id, const FontSpec& wanted) {
     fonts_[id] = gdi::createFont(wanted);
 }
 
-std::string GdiTextPainter::faceName(int font) const {
-    auto it = fonts_.find(font);
-    if (it == fonts_.end()) return {};
-    HDC dc = static_cast<HDC>(dc_);
-    HGDIOBJ old = SelectObject(dc, static_cast<HFONT>(it->second));
-    wchar_t face[LF_FACESIZE] = {};
-    GetTextFaceW(dc, LF_FACESIZE, face);
-    SelectObject(dc, old);
-    return gdi::narrow(face);
-}
-
 void GdiTextPainter::drawText(Picture& picture, int font, int x, int y, const std::string& utf8, Colour front,
                               Colour back) {
     const std::wstring text = gdi::widen(utf8);

@@ -19,8 +19,6 @@ public:
     void loadFont(int id, const FontSpec& wanted);
     void drawText(Picture& picture, int font, int x, int y, const std::string& utf8, Colour front,
                   Colour back) override;
-    // The face GDI chose for a font, for tests and the curious.
-    std::string faceName(int font) const;
 
 private:
     void* dc_;                    // a memory device context
