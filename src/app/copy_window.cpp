@@ -19,7 +19,7 @@ void showTarget(AppState& s, const std::string& text) { s.tk.setText(kWin, ids::
 void chooseTarget(AppState& s) {
     const std::string chosen =
         s.tk.folderRequester("copy " + std::to_string(s.selectedCount) + " tracks to:", s.targetFolder);
-    if (!chosen.empty()) s.targetFolder = platform::nativeSeparators(chosen);
+    if (!chosen.empty()) s.targetFolder = platform::userPath(chosen);
     showTarget(s, s.targetFolder);
 }
 
@@ -29,16 +29,18 @@ void makeNewFolder(AppState& s) {
         showTarget(s, s.targetFolder);
         return;
     }
-    const std::string path = platform::withSeparator(s.targetFolder + platform::nativeSeparators(answer));
+    const std::string path = platform::withSeparator(s.targetFolder + platform::userPath(answer));
     std::string toCreate = path;
     while (!toCreate.empty() && (toCreate.back() == ' ' || platform::isSeparator(toCreate.back()))) toCreate.pop_back();
-    if (!toCreate.empty() && platform::makeFolder(toCreate)) {
-        // The folder as created: trailing blanks would be part of a name, so the
-        // target is the folder made, not the answer as typed.
-        s.targetFolder = platform::withSeparator(toCreate);
+    // The folder as made: trailing blanks would be part of a name, so the target
+    // is the folder made, not the answer as typed.
+    auto made = toCreate.empty() ? Result<std::string>(Error{ErrorCode::WriteFailed, path, "no folder name"})
+                                 : platform::makeFolder(toCreate);
+    if (made) {
+        s.targetFolder = std::move(*made);
         showTarget(s, "New dir: " + s.targetFolder);
     } else {
-        showTarget(s, "Error: " + path);
+        showTarget(s, "Error: " + made.error().message());
     }
 }
 

@@ -30,7 +30,7 @@ void loadFolder(AppState& s, const std::string& folder) {
 void loadTracks(AppState& s) {
     const std::string folder = s.tk.folderRequester("Open Track Directory", s.trackFolder);
     if (folder.empty()) return;
-    loadFolder(s, platform::nativeSeparators(folder));
+    loadFolder(s, platform::userPath(folder));
 }
 
 }  // namespace pitbox

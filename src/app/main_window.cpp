@@ -54,7 +54,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     }
     if (!startFolder.empty() && !s.quitRequested)
         loadFolder(
-            s, platform::withSeparator(platform::nativeSeparators(platform::absolutePath(startFolder, s.trackFolder))));
+            s, platform::withSeparator(platform::userPath(platform::absolutePath(startFolder, s.trackFolder))));
 }
 
 void dispatchMainEvent(AppState& s, const ui::Event& e) {

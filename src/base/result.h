@@ -15,6 +15,9 @@ enum class ErrorCode {
     WriteFailed,
     SizeChanged,  // the file changed while it was read
     SameFile,     // a copy onto its own source
+    SameTarget,   // two copies of one run onto one file
+    ReadOnly,     // a write-protected file: never replaced
+    BadName,      // a name other programs could not open (a device name on Windows)
     OldFormat,
     Damaged,
     Exists,
@@ -26,7 +29,10 @@ struct Error {
     std::string file;
     std::string reason;  // short, lower case: "not a regular file"
 
-    std::string message() const { return file.empty() ? reason : file + ": " + reason; }
+    // The one wording of a failure for people, in the status line and on
+    // standard error alike: "file: reason", with control characters in the
+    // name shown as their symbols, so no name can forge a second line.
+    std::string message() const;
 };
 
 // A value or the error that stopped it. Result<void> carries no value.

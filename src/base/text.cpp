@@ -4,7 +4,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/result.h"
+
 namespace pitbox {
+
+std::string Error::message() const { return visibleControls(file.empty() ? reason : file + ": " + reason); }
+
 namespace {
 
 unsigned char fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }

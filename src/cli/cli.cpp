@@ -106,7 +106,7 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     if (!dir) return usage(err, "list needs a folder");
     Catalogue catalogue;
-    if (auto listed = collectTracks(platform::withSeparator(platform::nativeSeparators(*dir)), catalogue); !listed)
+    if (auto listed = collectTracks(platform::withSeparator(platform::userPath(*dir)), catalogue); !listed)
         return fail(err, listed.error().message());
     // Files that cannot be read keep empty fields in the list, as in the window;
     // each is named on standard error and the exit code tells. A damaged track
@@ -188,7 +188,7 @@ int copyCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--to") {
             if (i + 1 == args.size()) return usage(err, "--to needs a folder");
-            to = platform::withSeparator(platform::nativeSeparators(args[++i]));
+            to = platform::withSeparator(platform::userPath(args[++i]));
         } else {
             files.push_back(args[i]);
         }

@@ -15,8 +15,23 @@ namespace pitbox::platform {
 // hold any bytes.
 Result<std::size_t> readRegularFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& into);
 
-// Makes one folder (its parent must exist); fails with Exists when the name is taken.
-Result<void> makeFolder(const std::string& path);
+// Which file a path leads to (links followed) and how large it is: two paths
+// with equal keys are one file.
+struct FileKey {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    auto operator<=>(const FileKey&) const = default;
+};
+struct FileStatus {
+    FileKey key;
+    std::uint64_t size = 0;
+};
+Result<FileStatus> fileStatus(const std::string& path);
+
+// Makes one folder (its parent must exist) and returns its path as made, ending
+// in the separator (on Windows a typed name loses trailing dots and spaces, and a
+// device name is refused). Fails with Exists when the name is taken.
+Result<std::string> makeFolder(const std::string& path);
 
 // The working folder, ending in the separator.
 std::string workingFolder();

@@ -82,6 +82,44 @@ std::string foldedName(std::string_view name) {
 #endif
 }
 
+std::string_view typedName(std::string_view name) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+    return name;
+}
+
+bool isDeviceName(std::string_view name) {
+    std::string_view stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+    const std::string lower = asciiLower(stem);
+    if (lower == "con" || lower == "prn" || lower == "aux" || lower == "nul") return true;
+    if (lower.size() < 4 || (lower.compare(0, 3, "com") != 0 && lower.compare(0, 3, "lpt") != 0)) return false;
+    const std::string_view digit = std::string_view(lower).substr(3);
+    return (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') || digit == "\u00b9" || digit == "\u00b2" ||
+           digit == "\u00b3";
+}
+
+std::string userPath(const std::string& typed) {
+    std::string path = nativeSeparators(typed);
+#ifdef _WIN32
+    if (path.size() >= 2 && path[1] == ':' && (path.size() == 2 || !isSeparator(path[2]))) {
+        // The drive's current folder, which Windows keeps per drive ("T:\" when none was set).
+        const std::wstring drive = widen(path.substr(0, 2));
+        wchar_t full[MAX_PATH];
+        const DWORD n = GetFullPathNameW(drive.c_str(), MAX_PATH, full, nullptr);
+        if (n > 0 && n < MAX_PATH) path = withSeparator(narrow(std::wstring_view(full, n))) + path.substr(2);
+    }
+#endif
+    // Doubled separators made single; a share's leading pair stays.
+    std::string out;
+    out.reserve(path.size());
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const bool shareStart = i == 1 && kSeparator == '\\';
+        if (i > 0 && !shareStart && path[i] == kSeparator && path[i - 1] == kSeparator) continue;
+        out.push_back(path[i]);
+    }
+    return out;
+}
+
 std::string absolutePath(const std::string& path, const std::string& base) {
     if (rootLength(path) > 0) return path;
     return withSeparator(base) + path;

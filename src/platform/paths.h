@@ -31,6 +31,19 @@ std::string parentFolder(const std::string& folder);
 // Windows every letter folds, as the file system ignores case; on Linux the ASCII
 // letters fold, as the numbering of clashing copies has always done.
 std::string foldedName(std::string_view name);
+// What Windows makes of a typed name: trailing dots and spaces dropped.
+std::string_view typedName(std::string_view name);
+// CON, PRN, AUX, NUL, COM1-9, LPT1-9 (also with superscript digits), alone or
+// with an extension, in any letter case: names Windows keeps for devices, which
+// ordinary programs cannot open as files.
+bool isDeviceName(std::string_view name);
+
+// A path typed or passed by a user as the program holds it: separators as this
+// system writes them and doubled ones made single (but for the two that begin a
+// Windows share); on Windows a drive-relative path ("T:out") is taken from that
+// drive's current folder, as Windows takes it.
+std::string userPath(const std::string& typed);
+
 // A path as given when it is absolute, else `base` (a folder path) followed by it.
 std::string absolutePath(const std::string& path, const std::string& base);
 

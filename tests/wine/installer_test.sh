@@ -6,7 +6,7 @@
 #   installer_test.sh PREFIX SETUP.exe PORTABLE.zip
 set -u
 prefix=$1 setup=$2 zip=$3
-export WINEPREFIX=$prefix WINEDEBUG=-all
+. "$(dirname "$0")/env.sh" "$prefix"
 fail() { echo "FAIL: $*"; exit 1; }
 [ -f "$setup" ] || fail "no $setup: scripts/build-windows.sh makes it"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrun Pitbox'

@@ -2,7 +2,7 @@
 # Makes a fresh Wine prefix for this test run (about 10 s), or ends its server.
 #   prefix.sh PREFIX make|stop
 prefix=$1
-export WINEPREFIX=$prefix WINEDEBUG=-all
+. "$(dirname "$0")/env.sh" "$prefix"
 case $2 in
     make)
         wineserver -k 2>/dev/null

@@ -3,5 +3,5 @@
 #   run.sh PREFIX PROGRAM.exe [ARGS...]
 prefix=$1
 shift
-export WINEPREFIX=$prefix WINEDEBUG=-all
+. "$(dirname "$0")/env.sh" "$prefix"
 exec wine "$@"

@@ -20,6 +20,8 @@ public:
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
     void reset(int fd = -1);
+    // Gives the descriptor up to a new owner (a directory stream).
+    int release() { return std::exchange(fd_, -1); }
     // Closes now and tells whether the close succeeded (a delayed write error
     // shows up here).
     bool close();

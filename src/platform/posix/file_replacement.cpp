@@ -13,19 +13,28 @@
 #include "platform/paths.h"
 #include "platform/posix/file_descriptor.h"
 #include "platform/posix/open_regular.h"
+#include "platform/posix/path_at.h"
 #include "platform/posix/system_error.h"
+#include "platform/posix/temporaries.h"
 
 namespace pitbox::platform {
 
 struct FileReplacement::State {
-    std::string target;     // as given, for messages
-    std::string finalPath;  // the target with its links followed
-    std::string tempPath;
+    std::string target;       // as given, for messages
+    std::string destination;  // the folder's identity and the final name
+    FileDescriptor folder;    // the folder the target finally lies in
+    dev_t folderDevice = 0;
+    ino_t folderInode = 0;
+    std::string finalName;
+    char tempName[24] = {};
+    bool tempExists = false;
+    int slot = -1;
     FileDescriptor fd;
-    dev_t device = 0;
+    std::optional<FileKey> replaces;
 
     ~State() {
-        if (!tempPath.empty()) ::unlink(tempPath.c_str());
+        if (tempExists) ::unlinkat(folder.get(), tempName, 0);
+        forgetTemporary(slot);
     }
     Error failure(ErrorCode code, int number = errno) const { return systemError(code, target, number); }
 };
@@ -37,10 +46,12 @@ namespace {
 Result<std::string> followLinks(const std::string& target) {
     std::string path = target;
     for (int hops = 0; hops < 40; ++hops) {
+        auto at = PathAt::of(path);
+        if (!at) return at.error();
         struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        if (::fstatat(at->folder(), at->name(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) return path;
         char link[PATH_MAX];
-        const ssize_t n = ::readlink(path.c_str(), link, sizeof link);
+        const ssize_t n = ::readlinkat(at->folder(), at->name(), link, sizeof link);
         if (n < 0 || static_cast<std::size_t>(n) >= sizeof link) return systemError(ErrorCode::CannotOpen, target);
         const std::string_view to(link, static_cast<std::size_t>(n));
         if (!to.empty() && to[0] == '/') {
@@ -61,6 +72,33 @@ std::uint64_t nextTag() {
     return counter >> 32;
 }
 
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Makes a locked temporary file in the folder. A dead writer's temporaries are
+// removed by whoever locks them first, so a new one counts only once it is
+// locked and its name still leads to it.
+bool makeTemporary(FileReplacement::State& s) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::snprintf(s.tempName, sizeof s.tempName, ".pitbox-%08llx",
+                      static_cast<unsigned long long>(nextTag() & 0xFFFFFFFFu));
+        FileDescriptor fd(::openat(s.folder.get(), s.tempName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd.valid()) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        struct stat held {}, named {};
+        if (lockTemporary(fd.get()) && ::fstat(fd.get(), &held) == 0 &&
+            ::fstatat(s.folder.get(), s.tempName, &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(held, named)) {
+            s.fd = std::move(fd);
+            s.tempExists = true;
+            s.slot = rememberTemporary(s.folder.get(), s.tempName);
+            return true;
+        }
+    }
+    errno = EEXIST;
+    return false;
+}
+
 }  // namespace
 
 FileReplacement::FileReplacement(std::unique_ptr<State> state) : state_(std::move(state)) {}
@@ -68,34 +106,38 @@ FileReplacement::FileReplacement(FileReplacement&& other) noexcept = default;
 FileReplacement::~FileReplacement() = default;
 
 const std::string& FileReplacement::target() const { return state_->target; }
+const std::string& FileReplacement::destination() const { return state_->destination; }
+std::optional<FileKey> FileReplacement::replaces() const { return state_->replaces; }
 
 Result<FileReplacement> FileReplacement::create(const std::string& target) {
     auto state = std::make_unique<State>();
-    state->target = target;
-    if (filePart(target).empty()) return state->failure(ErrorCode::WriteFailed, EISDIR);
+    State& s = *state;
+    s.target = target;
+    if (filePart(target).empty()) return s.failure(ErrorCode::WriteFailed, EISDIR);
     auto finalPath = followLinks(target);
     if (!finalPath) return finalPath.error();
-    state->finalPath = std::move(*finalPath);
-    const std::string folder(pathPart(state->finalPath));
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[24];
-        std::snprintf(name, sizeof name, ".pitbox-%08llx", static_cast<unsigned long long>(nextTag() & 0xFFFFFFFFu));
-        std::string candidate = folder + name;
-        state->fd = FileDescriptor(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (state->fd.valid()) {
-            state->tempPath = std::move(candidate);
-            break;
-        }
-        if (errno != EEXIST) return state->failure(ErrorCode::WriteFailed);
-    }
-    if (!state->fd.valid()) return state->failure(ErrorCode::WriteFailed, EEXIST);
-    struct stat temp {};
-    if (::fstat(state->fd.get(), &temp) != 0) return state->failure(ErrorCode::WriteFailed);
-    state->device = temp.st_dev;
+    auto folder = openFolder(std::string(pathPart(*finalPath)));
+    if (!folder) return s.failure(ErrorCode::WriteFailed);
+    s.folder = std::move(*folder);
+    s.finalName = filePart(*finalPath);
+    struct stat place {};
+    if (::fstat(s.folder.get(), &place) != 0) return s.failure(ErrorCode::WriteFailed);
+    s.folderDevice = place.st_dev;
+    s.folderInode = place.st_ino;
+    s.destination = std::to_string(place.st_dev) + ":" + std::to_string(place.st_ino) + "/" + s.finalName;
+
     struct stat existing {};
-    if (::stat(state->finalPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
-        ::fchmod(state->fd.get(), existing.st_mode & 07777) != 0)
-        return state->failure(ErrorCode::WriteFailed);
+    const bool exists = ::fstatat(s.folder.get(), s.finalName.c_str(), &existing, 0) == 0;
+    if (exists && S_ISREG(existing.st_mode)) {
+        // The permission the user gave the file decides, as for cp; the
+        // administrator may replace anything.
+        if (::faccessat(s.folder.get(), s.finalName.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
+            return Error{ErrorCode::ReadOnly, target, "read-only"};
+        s.replaces = FileKey{static_cast<std::uint64_t>(existing.st_dev), static_cast<std::uint64_t>(existing.st_ino)};
+    }
+    if (!makeTemporary(s)) return s.failure(ErrorCode::WriteFailed);
+    if (exists && S_ISREG(existing.st_mode) && ::fchmod(s.fd.get(), existing.st_mode & 07777) != 0)
+        return s.failure(ErrorCode::WriteFailed);
     return FileReplacement(std::move(state));
 }
 
@@ -110,12 +152,12 @@ Result<void> FileReplacement::write(std::string_view bytes) {
     return {};
 }
 
-Result<void> FileReplacement::copyFrom(const std::string& source) {
+Result<std::uint64_t> FileReplacement::copyFrom(const std::string& source) {
     auto in = openRegularFile(source);
     if (!in) return in.error();
-    struct stat existing {};
-    if (::stat(state_->finalPath.c_str(), &existing) == 0 && existing.st_dev == in->status.st_dev &&
-        existing.st_ino == in->status.st_ino)
+    if (state_->replaces &&
+        *state_->replaces == FileKey{static_cast<std::uint64_t>(in->status.st_dev),
+                                     static_cast<std::uint64_t>(in->status.st_ino)})
         return Error{ErrorCode::SameFile, state_->target, "is the source itself"};
     const off_t size = in->status.st_size;
     off_t offset = 0;
@@ -131,55 +173,57 @@ Result<void> FileReplacement::copyFrom(const std::string& source) {
     struct stat after {};
     if (offset != size || ::fstat(in->fd.get(), &after) != 0 || after.st_size != size)
         return Error{ErrorCode::SizeChanged, source, "changed size while it was copied"};
-    return {};
+    return static_cast<std::uint64_t>(size);
 }
-
-Result<void> FileReplacement::finishWriting() {
-    if (!state_->fd.close()) return state_->failure(ErrorCode::WriteFailed);
-    return {};
-}
-
-namespace {
-
-// Makes the written bytes of every file on the file system of `folder` durable.
-int flushFileSystem(const std::string& folder) {
-    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd.valid() || ::syncfs(fd.get()) != 0) return errno;
-    return 0;
-}
-
-}  // namespace
 
 std::vector<Result<void>> commitAll(std::vector<FileReplacement>& batch) {
-    // A single open file is flushed by itself; a batch takes one flush of each
-    // file system it lies on.
-    std::vector<int> flushError(batch.size(), 0);
-    if (batch.size() == 1 && batch[0].state_->fd.valid()) {
-        if (::fsync(batch[0].state_->fd.get()) != 0) flushError[0] = errno;
+    // A single file is flushed by itself; a batch takes one flush of each file
+    // system it lies on.
+    std::vector<int> errors(batch.size(), 0);
+    if (batch.size() == 1) {
+        if (::fsync(batch[0].state_->fd.get()) != 0) errors[0] = errno;
     } else {
         std::map<dev_t, int> byDevice;
         for (std::size_t i = 0; i < batch.size(); ++i) {
             const auto& s = *batch[i].state_;
-            const auto [at, first] = byDevice.try_emplace(s.device, 0);
-            if (first) at->second = flushFileSystem(std::string(pathPart(s.tempPath)));
-            flushError[i] = at->second;
+            const auto [at, first] = byDevice.try_emplace(s.folderDevice, 0);
+            if (first && ::syncfs(s.folder.get()) != 0) at->second = errno;
+            errors[i] = at->second;
         }
     }
+    // The renames, then one flush of each folder they changed, so that a copy
+    // reported as done is still there after a power cut.
+    std::map<std::pair<dev_t, ino_t>, int> folders;
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        FileReplacement::State& s = *batch[i].state_;
+        if (errors[i] == 0 && (!s.fd.close() || ::renameat(s.folder.get(), s.tempName, s.folder.get(),
+                                                           s.finalName.c_str()) != 0))
+            errors[i] = errno;
+        if (errors[i] != 0) continue;
+        s.tempExists = false;
+        folders.try_emplace({s.folderDevice, s.folderInode}, s.folder.get());
+    }
+    for (auto& [identity, fd] : folders)
+        if (::fsync(fd) != 0 && errno != EINVAL) fd = -errno;  // EINVAL: a file system without folder flushes
     std::vector<Result<void>> results;
     results.reserve(batch.size());
     for (std::size_t i = 0; i < batch.size(); ++i) {
-        FileReplacement::State& s = *batch[i].state_;
-        int error = flushError[i];
-        if (error == 0 && (!s.fd.close() || ::rename(s.tempPath.c_str(), s.finalPath.c_str()) != 0)) error = errno;
-        if (error != 0) {
-            results.emplace_back(s.failure(ErrorCode::WriteFailed, error));
-        } else {
-            s.tempPath.clear();
-            results.emplace_back();
+        const FileReplacement::State& s = *batch[i].state_;
+        if (errors[i] == 0) {
+            const int folder = folders.at({s.folderDevice, s.folderInode});
+            if (folder < 0) errors[i] = -folder;
         }
+        if (errors[i] != 0)
+            results.emplace_back(s.failure(ErrorCode::WriteFailed, errors[i]));
+        else
+            results.emplace_back();
     }
     batch.clear();
     return results;
+}
+
+void removeDeadTemporaries(const std::string& folder) {
+    if (auto fd = openFolder(folder)) removeDeadTemporaries(fd->get());
 }
 
 }  // namespace pitbox::platform

@@ -8,16 +8,19 @@
 
 #include "platform/paths.h"
 #include "platform/posix/open_regular.h"
+#include "platform/posix/path_at.h"
 #include "platform/posix/system_error.h"
 
 namespace pitbox::platform {
 
 Result<OpenFile> openRegularFile(const std::string& path) {
+    auto at = PathAt::of(path);
+    if (!at) return at.error();
     struct stat seen {};
-    if (::stat(path.c_str(), &seen) != 0) return systemError(ErrorCode::CannotOpen, path);
+    if (::fstatat(at->folder(), at->name(), &seen, 0) != 0) return systemError(ErrorCode::CannotOpen, path);
     if (!S_ISREG(seen.st_mode)) return Error{ErrorCode::NotRegularFile, path, "not a regular file"};
     // O_NONBLOCK: should the name have become a pipe since, the open returns at once.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileDescriptor fd(::openat(at->folder(), at->name(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd.valid()) return systemError(ErrorCode::CannotOpen, path);
     OpenFile file{std::move(fd), {}};
     if (::fstat(file.fd.get(), &file.status) != 0) return systemError(ErrorCode::CannotOpen, path);
@@ -48,8 +51,19 @@ Result<std::size_t> readRegularFile(const std::string& path, std::size_t maxByte
     return got;
 }
 
-Result<void> makeFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0777) == 0) return {};
+Result<FileStatus> fileStatus(const std::string& path) {
+    auto at = PathAt::of(path);
+    if (!at) return at.error();
+    struct stat st {};
+    if (::fstatat(at->folder(), at->name(), &st, 0) != 0) return systemError(ErrorCode::CannotOpen, path);
+    return FileStatus{{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
+                      static_cast<std::uint64_t>(st.st_size)};
+}
+
+Result<std::string> makeFolder(const std::string& path) {
+    auto at = PathAt::of(path);
+    if (!at) return at.error();
+    if (::mkdirat(at->folder(), at->name(), 0777) == 0) return withSeparator(path);
     return systemError(errno == EEXIST ? ErrorCode::Exists : ErrorCode::WriteFailed, path);
 }
 

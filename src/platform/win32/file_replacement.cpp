@@ -1,7 +1,9 @@
 #include "platform/file_replacement.h"
 
 #include <algorithm>
+#include <mutex>
 #include <random>
+#include <vector>
 
 #include "platform/paths.h"
 #include "platform/win32/open_regular.h"
@@ -9,15 +11,56 @@
 
 namespace pitbox::platform {
 
+namespace {
+
+// The temporaries this process is writing, so that Ctrl+C or the console
+// closing removes them before the process ends (the handler runs on a thread
+// of its own, hence the lock).
+std::mutex liveLock;
+std::vector<std::pair<std::wstring, HANDLE>> live;
+
+BOOL WINAPI removeTemporaries(DWORD) {
+    const std::lock_guard<std::mutex> hold(liveLock);
+    for (auto& [path, handle] : live) {
+        CloseHandle(handle);
+        DeleteFileW(path.c_str());
+    }
+    live.clear();
+    return FALSE;  // and end as Windows would have
+}
+
+void remember(const std::wstring& path, HANDLE handle) {
+    static const bool installed = SetConsoleCtrlHandler(removeTemporaries, TRUE) != 0;
+    (void)installed;
+    const std::lock_guard<std::mutex> hold(liveLock);
+    live.emplace_back(path, handle);
+}
+
+void forget(const std::wstring& path) {
+    const std::lock_guard<std::mutex> hold(liveLock);
+    std::erase_if(live, [&](const auto& entry) { return entry.first == path; });
+}
+
+bool isTemporaryName(std::wstring_view name) {
+    if (name.size() != 16 || name.substr(0, 8) != L".pitbox-") return false;
+    return name.substr(8).find_first_not_of(L"0123456789abcdef") == std::wstring_view::npos;
+}
+
+}  // namespace
+
 struct FileReplacement::State {
     std::string target;      // as given, for messages
     std::wstring finalPath;  // the target with its links followed
     std::wstring tempPath;
+    std::string destination;  // the final path folded, as the file system compares names
     Handle handle;
+    std::optional<FileKey> replaces;
 
     ~State() {
+        if (tempPath.empty()) return;
+        forget(tempPath);
         handle.reset();
-        if (!tempPath.empty()) DeleteFileW(tempPath.c_str());
+        DeleteFileW(tempPath.c_str());
     }
     Error failure(ErrorCode code, DWORD number = GetLastError()) const { return systemError(code, target, number); }
 };
@@ -55,26 +98,45 @@ FileReplacement::FileReplacement(FileReplacement&& other) noexcept = default;
 FileReplacement::~FileReplacement() = default;
 
 const std::string& FileReplacement::target() const { return state_->target; }
+std::optional<FileKey> FileReplacement::replaces() const { return state_->replaces; }
+const std::string& FileReplacement::destination() const { return state_->destination; }
 
 Result<FileReplacement> FileReplacement::create(const std::string& target) {
     auto state = std::make_unique<State>();
-    state->target = target;
-    if (filePart(target).empty()) return state->failure(ErrorCode::WriteFailed, ERROR_DIRECTORY);
-    state->finalPath = followLinks(apiPath(target));
-    const std::wstring folder = folderOf(state->finalPath);
+    State& s = *state;
+    s.target = target;
+    if (filePart(target).empty()) return s.failure(ErrorCode::WriteFailed, ERROR_DIRECTORY);
+    auto path = creatablePath(target);
+    if (!path) return path.error();
+    s.finalPath = followLinks(*path);
+    s.destination = foldedName(narrow(s.finalPath));
+    Handle existing(CreateFileW(s.finalPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (existing.valid() && GetFileInformationByHandle(existing.get(), &info) &&
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        // The read-only attribute is the user saying "keep this".
+        if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return Error{ErrorCode::ReadOnly, target, "read-only"};
+        s.replaces = FileKey{info.dwVolumeSerialNumber,
+                             static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+    }
+    const std::wstring folder = folderOf(s.finalPath);
     for (int attempt = 0; attempt < 100; ++attempt) {
         wchar_t name[24];
         swprintf(name, 24, L".pitbox-%08x", nextTag());
         std::wstring candidate = folder + name;
-        state->handle = Handle(
-            CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (state->handle.valid()) {
-            state->tempPath = std::move(candidate);
+        // Shared for deleting only: the rename works while it is open, and a
+        // copy that cleans up cannot open it to remove it.
+        s.handle = Handle(CreateFileW(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (s.handle.valid()) {
+            s.tempPath = std::move(candidate);
+            remember(s.tempPath, s.handle.get());
             break;
         }
-        if (GetLastError() != ERROR_FILE_EXISTS) return state->failure(ErrorCode::WriteFailed);
+        if (GetLastError() != ERROR_FILE_EXISTS) return s.failure(ErrorCode::WriteFailed);
     }
-    if (!state->handle.valid()) return state->failure(ErrorCode::WriteFailed, ERROR_FILE_EXISTS);
+    if (!s.handle.valid()) return s.failure(ErrorCode::WriteFailed, ERROR_FILE_EXISTS);
     return FileReplacement(std::move(state));
 }
 
@@ -90,13 +152,10 @@ Result<void> FileReplacement::write(std::string_view bytes) {
     return {};
 }
 
-Result<void> FileReplacement::copyFrom(const std::string& source) {
+Result<std::uint64_t> FileReplacement::copyFrom(const std::string& source) {
     auto in = openRegularFile(source);
     if (!in) return in.error();
-    Handle existing(CreateFileW(state_->finalPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    FileIdentity there;
-    if (existing.valid() && identify(existing.get(), there) && there == in->id)
+    if (state_->replaces && *state_->replaces == FileKey{in->id.volume, in->id.index})
         return Error{ErrorCode::SameFile, state_->target, "is the source itself"};
     // The bytes the file had when it was opened, and not one more: a file that
     // keeps growing must not keep the copy going.
@@ -115,37 +174,48 @@ Result<void> FileReplacement::copyFrom(const std::string& source) {
     if (copied != in->size || !GetFileSizeEx(in->handle.get(), &after) ||
         static_cast<unsigned long long>(after.QuadPart) != in->size)
         return Error{ErrorCode::SizeChanged, source, "changed size while it was copied"};
-    return {};
-}
-
-Result<void> FileReplacement::finishWriting() {
-    // There is no flush of a whole volume for us: each file is flushed as it is
-    // finished, and the batch only renames.
-    if (!FlushFileBuffers(state_->handle.get()) || !state_->handle.close())
-        return state_->failure(ErrorCode::WriteFailed);
-    return {};
+    return copied;
 }
 
 std::vector<Result<void>> commitAll(std::vector<FileReplacement>& batch) {
     std::vector<Result<void>> results;
     results.reserve(batch.size());
+    // There is no flush of a whole volume for us: each file is flushed, then
+    // renamed while still open (so that no cleaning copy can take it), and the
+    // rename is written through to the disk.
     for (FileReplacement& replacement : batch) {
         FileReplacement::State& s = *replacement.state_;
-        if (s.handle.valid()) {
-            if (auto finished = replacement.finishWriting(); !finished) {
-                results.emplace_back(finished.error());
-                continue;
-            }
-        }
-        if (!MoveFileExW(s.tempPath.c_str(), s.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (!FlushFileBuffers(s.handle.get()) ||
+            !MoveFileExW(s.tempPath.c_str(), s.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             results.emplace_back(s.failure(ErrorCode::WriteFailed));
             continue;
         }
+        forget(s.tempPath);
         s.tempPath.clear();
+        if (!s.handle.close()) {
+            results.emplace_back(s.failure(ErrorCode::WriteFailed));
+            continue;
+        }
         results.emplace_back();
     }
     batch.clear();
     return results;
+}
+
+void removeDeadTemporaries(const std::string& folder) {
+    const std::wstring at = apiPath(withSeparator(folder));
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileExW((at + L".pitbox-*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                     nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!isTemporaryName(found.cFileName) || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        // Opening it unshared succeeds only when no writer holds it; closing
+        // then removes it.
+        Handle dead(CreateFileW((at + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }
 
 }  // namespace pitbox::platform

@@ -50,8 +50,21 @@ Result<std::size_t> readRegularFile(const std::string& path, std::size_t maxByte
     return got;
 }
 
-Result<void> makeFolder(const std::string& path) {
-    if (CreateDirectoryW(apiPath(path).c_str(), nullptr)) return {};
+Result<FileStatus> fileStatus(const std::string& path) {
+    Handle h(CreateFileW(apiPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!h.valid() || !GetFileInformationByHandle(h.get(), &info)) return systemError(ErrorCode::CannotOpen, path);
+    return FileStatus{{info.dwVolumeSerialNumber, static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow},
+                      static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow};
+}
+
+Result<std::string> makeFolder(const std::string& path) {
+    std::string name = path;
+    while (!name.empty() && isSeparator(name.back())) name.pop_back();
+    auto at = creatablePath(name);
+    if (!at) return at.error();
+    if (CreateDirectoryW(at->c_str(), nullptr)) return withSeparator(name.substr(0, pathPart(name).size()) + std::string(typedName(filePart(name))));
     const DWORD error = GetLastError();
     return systemError(error == ERROR_ALREADY_EXISTS ? ErrorCode::Exists : ErrorCode::WriteFailed, path, error);
 }

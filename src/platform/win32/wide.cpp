@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/paths.h"
+
 namespace pitbox::platform {
 
 std::wstring widen(std::string_view utf8) {
@@ -57,10 +59,17 @@ std::wstring apiPath(const std::string& path) {
         root = L"\\\\?\\" + here.substr(0, 2);  // the current drive
         rest = 1;
     } else {
-        const std::wstring here = currentFolder();
+        // "T:name" starts from drive T's own current folder ("T:\\" when none was
+        // set), anything else from the current folder.
+        std::wstring here = currentFolder();
+        if (p.size() >= 2 && p[1] == L':') {
+            wchar_t full[MAX_PATH];
+            const DWORD n = GetFullPathNameW(p.substr(0, 2).c_str(), MAX_PATH, full, nullptr);
+            here = n > 0 && n < MAX_PATH ? std::wstring(full, n) : p.substr(0, 2) + L"\\";
+            rest = 2;
+        }
         root = here.rfind(L"\\\\", 0) == 0 ? L"\\\\?\\UNC\\" + here.substr(2) : L"\\\\?\\" + here;
         while (!root.empty() && root.back() == L'\\') root.pop_back();
-        if (p.size() >= 2 && p[1] == L':') rest = 2;  // "C:name": taken as below the current folder
     }
     for (auto& c : root)
         if (c == L'/') c = L'\\';
@@ -82,6 +91,15 @@ std::wstring apiPath(const std::string& path) {
     for (const std::wstring& part : parts) out.append(L"\\").append(part);
     if (parts.empty() || (!p.empty() && isSlash(p.back()))) out.push_back(L'\\');
     return out;
+}
+
+Result<std::wstring> creatablePath(const std::string& path) {
+    std::string folder(pathPart(path));
+    const std::string_view typed = filePart(path);
+    const std::string_view name = typedName(typed);
+    if (name.empty()) return Error{ErrorCode::BadName, path, "not a name Windows can keep"};
+    if (isDeviceName(name)) return Error{ErrorCode::BadName, path, "a device name on Windows"};
+    return apiPath(folder.append(name));
 }
 
 Error systemError(ErrorCode code, const std::string& file, DWORD number) {

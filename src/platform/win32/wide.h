@@ -17,6 +17,12 @@ std::string narrow(std::wstring_view utf16);
 // the reserved device names (a file "CON.trk" is a file) apply. Never shown.
 std::wstring apiPath(const std::string& path);
 
+// The API path of a file or folder about to be made: its name loses trailing
+// dots and spaces as Windows does for typed names, and a device name (CON,
+// NUL.txt, COM1 ...) is refused, so nothing the program makes is a name other
+// programs cannot open.
+Result<std::wstring> creatablePath(const std::string& path);
+
 // An error from GetLastError (or the given code), with the system's text.
 Error systemError(ErrorCode code, const std::string& file, DWORD number = GetLastError());
 

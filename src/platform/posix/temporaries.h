@@ -1,0 +1,21 @@
+#pragma once
+
+namespace pitbox::platform {
+
+// The temporary files this process is writing, so that an interrupt (SIGINT,
+// SIGTERM, SIGHUP) removes them before the process ends. A temporary is a name
+// of at most 16 bytes within an open folder. There are kTemporarySlots slots;
+// a temporary that finds none still works, it is only not removed on a signal.
+inline constexpr int kTemporarySlots = 128;
+int rememberTemporary(int folder, const char* name);  // a slot, or -1
+void forgetTemporary(int slot);
+
+// Every name of the form .pitbox-XXXXXXXX holds a lock while its writer lives:
+// these take and test it.
+bool lockTemporary(int fd);
+// Removes the temporaries in `folder` whose writer has ended (a process killed
+// outright, or a power cut); one that a running copy holds is left alone.
+void removeDeadTemporaries(int folder);
+bool isTemporaryName(const char* name);
+
+}  // namespace pitbox::platform
