@@ -134,7 +134,7 @@ TEST_F(CliTree, RenderWritesThePreview) {
         const Result r = cli({"render", "--no-records", "-o", dir / name, dir / "t/b.trk"});
         ASSERT_EQ(r.code, 0) << r.err;
         const auto written = readFile(dir / name);
-        EXPECT_EQ(std::string(written.begin(), written.end()), ui::encodeForFileName(expected, name)) << name;
+        EXPECT_EQ(std::string(written.begin(), written.end()), *ui::encodeForFileName(expected, name)) << name;
     }
     EXPECT_EQ(cli({"render", "--no-records", "-o", dir / "x.png", dir / "t/old.trk"}).code, 1);
     EXPECT_EQ(cli({"render", "-o", dir / "x.png", dir / "t/b.trk"}).code, 1);  // no fonts in this test
@@ -148,6 +148,9 @@ TEST_F(CliTree, CopyNumbersAndReports) {
     EXPECT_EQ(r.out, "2 Tracks copied to: " + dir / "out/\n");
     EXPECT_EQ(r.err, "pitbox-cli: " + dir / "t/nope.trk: " + missingFileReason() + "\n");
     EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"b.trk", "b_1.trk"}));
+    // A line feed in a name cannot forge a second error line.
+    const Result forged = cli({"copy", "--to", dir / "out", dir / "t/x\npitbox-cli: forged.trk"});
+    EXPECT_EQ(forged.err, "pitbox-cli: " + dir / "t/x\u240apitbox-cli: forged.trk: " + missingFileReason() + "\n");
 }
 
 }  // namespace

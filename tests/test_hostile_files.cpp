@@ -9,9 +9,12 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <sstream>
 
+#include "cli/cli.h"
 #include "library/copy_tracks.h"
 #include "library/folder_scan.h"
 #include "library/header_refresh.h"
@@ -127,8 +130,9 @@ TEST(HostileFiles, LinkLatticeEntersEachFolderOnce) {
 }
 
 // 1,100 levels, each with a track in a side folder visited after the levels
-// below it, then a bare chain down to 5,000 levels with a track at the bottom;
-// walked with 64 descriptors allowed.
+// below it, then a bare chain down to 5,000 levels with a track at the bottom
+// (its path far past the system's limit); walked with 64 descriptors allowed,
+// and the bottom track scanned, shown and copied.
 TEST(HostileFiles, DepthNeverLosesTracks) {
     TempDir dir;
     const std::string root = dir.mkdirs("deep");
@@ -146,20 +150,58 @@ TEST(HostileFiles, DepthNeverLosesTracks) {
             ::close(fd);
             fd = next;
         }
-        ::close(::openat(fd, "bottom.trk", O_WRONLY | O_CREAT, 0644));
+        const int bottom = ::openat(fd, "bottom.trk", O_WRONLY | O_CREAT, 0644);
+        const auto bytes = writeTrack(TrackSpec{});
+        ASSERT_EQ(::write(bottom, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        ::close(bottom);
         ::close(fd);
     }
+    dir.mkdirs("out");
     const auto found = inChild([&] {
         ::alarm(60);
         const rlimit limit{64, 64};
         ::setrlimit(RLIMIT_NOFILE, &limit);
         std::size_t n = 0;
-        const auto walked = walkTrackFolders(root, [&](std::string_view, std::string&&) { ++n; });
-        return std::to_string(n) + (walked ? "" : " failed");
+        std::string deepest;
+        const auto walked = walkTrackFolders(root, [&](std::string_view, std::string&& path) {
+            ++n;
+            if (path.size() > deepest.size()) deepest = std::move(path);
+        });
+        TrackEntry entry{"bottom", "", 0, 0, "", deepest, false};
+        TrackBuffer buffer;
+        HeaderFields header;
+        const bool scanned = refreshEntry(entry, buffer, header).ok();
+        const bool shown = preview::buildTrackPreview(deepest, buffer, header, nullptr, 1).ok();
+        const bool copied = copyTracks({{deepest, dir / "out/bottom.trk"}}).copied == 1;
+        return std::to_string(n) + (walked ? "" : " failed") + (scanned ? " scanned" : "") + (shown ? " shown" : "") +
+               (copied ? " copied" : "") + (deepest.size() > 4096 ? " deep" : "");
     });
-    EXPECT_EQ(found.value_or("crashed"), "1101");
+    EXPECT_EQ(found.value_or("crashed"), "1101 scanned shown copied deep");
     // Deeper than any path the system takes: removed name by name.
     EXPECT_EQ(std::system(("rm -rf " + root).c_str()), 0);
+}
+
+// A folder of another user that cannot be read is named, in the walk's result
+// and by pitbox-cli list (exit 1, the list still written).
+TEST(HostileFiles, UnreadableFoldersAreNamed) {
+    TempDir dir;
+    dir.mkdirs("r/locked");
+    dir.mkdirs("r/open");
+    for (const char* name : {"r/a.trk", "r/locked/b.trk", "r/open/c.trk"}) saveTrack(dir / name, TrackSpec{});
+    ::chmod(dir.path().c_str(), 0755);
+    ::chmod((dir / "r").c_str(), 0755);
+    ::chmod((dir / "r/open").c_str(), 0755);
+    ::chmod((dir / "r/locked").c_str(), 0700);
+    const auto seen = inChild(
+        [&] {
+            std::ostringstream out, err;
+            const int code = cli::run({"list", dir / "r"}, out, err);
+            const std::string listed = out.str();
+            return std::to_string(code) + "|" + std::to_string(std::count(listed.begin(), listed.end(), '\n')) + "|" +
+                   err.str();
+        },
+        true);
+    EXPECT_EQ(seen, "1|5|pitbox-cli: " + dir / "r/locked/: Permission denied\n");  // three heading lines, two tracks
 }
 
 TEST(HostileFiles, ReplacingFollowsLinksAndKeepsPermissions) {

@@ -25,6 +25,12 @@ void loadFolder(AppState& s, const std::string& folder) {
         return;
     }
     fillList(s);
+    // Folders that could not be read are said, so the count is not taken as complete.
+    if (const auto& unread = *loaded; !unread.empty()) {
+        std::string line = std::to_string(unread.size()) + (unread.size() == 1 ? " folder" : " folders") +
+                           " could not be read: " + unread.front().message();
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine2, line);
+    }
 }
 
 void loadTracks(AppState& s) {

@@ -106,12 +106,14 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     if (!dir) return usage(err, "list needs a folder");
     Catalogue catalogue;
-    if (auto listed = collectTracks(platform::withSeparator(platform::userPath(*dir)), catalogue); !listed)
-        return fail(err, listed.error().message());
-    // Files that cannot be read keep empty fields in the list, as in the window;
-    // each is named on standard error and the exit code tells. A damaged track
-    // was read: its empty fields are its content, as an old track's label is.
+    auto listed = collectTracks(platform::withSeparator(platform::userPath(*dir)), catalogue);
+    if (!listed) return fail(err, listed.error().message());
+    // Folders and files that cannot be read are left out or keep empty fields in
+    // the list, as in the window; each is named on standard error and the exit
+    // code tells. A damaged track was read: its empty fields are its content, as
+    // an old track's label is.
     int code = 0;
+    for (const Error& folder : *listed) code = fail(err, folder.message());
     if (scan) {
         TrackBuffer buffer;
         HeaderFields header;
@@ -177,8 +179,10 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& err, const
     HeaderFields header;
     auto picture = preview::buildTrackPreview(*file, buffer, header, painter.get(), kFont);
     if (!picture) return fail(err, picture.error().message());
-    if (auto saved = platform::replaceFile(*output, ui::encodeForFileName(*picture, *output)); !saved)
-        return fail(err, saved.error().message());
+    // An encoder that fails is a failure, never an empty picture.
+    auto encoded = ui::encodeForFileName(*picture, *output);
+    if (!encoded) return fail(err, encoded.error().message());
+    if (auto saved = platform::replaceFile(*output, *encoded); !saved) return fail(err, saved.error().message());
     return 0;
 }
 

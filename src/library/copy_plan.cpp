@@ -17,8 +17,14 @@ std::string stemOf(std::string_view name) {
     return equalFolded(name, ".trk") ? std::string() : std::string(name);
 }
 
+// The stem loses characters from its end (never part of one) until the
+// numbered name fits in a file name.
 std::string numbered(const std::string& stem, std::size_t counter) {
-    return stem + "_" + std::to_string(counter) + ".trk";
+    const std::string suffix = "_" + std::to_string(counter) + ".trk";
+    std::string name = stem + suffix;
+    for (std::size_t cut = 1; !platform::fitsInName(name) && cut <= stem.size(); ++cut)
+        name = dropLastCharacters(stem, cut) + suffix;
+    return name;
 }
 
 // Element i's file name is compared with the current target names of the later

@@ -7,7 +7,7 @@ namespace pitbox {
 
 bool isTrackFileName(std::string_view name) { return name.size() > 4 && equalFolded(extensionPart(name), "trk"); }
 
-Result<void> walkTrackFolders(const std::string& root,
+Result<platform::UnreadableFolders> walkTrackFolders(const std::string& root,
                               const std::function<void(std::string_view fileName, std::string&& path)>& onTrack) {
     return platform::walkFolders(root, [&](const std::string& folder, std::string_view name) {
         if (!isTrackFileName(name)) return;
@@ -18,7 +18,7 @@ Result<void> walkTrackFolders(const std::string& root,
     });
 }
 
-Result<void> collectTracks(const std::string& root, Catalogue& catalogue,
+Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catalogue& catalogue,
                            const std::function<void(const TrackEntry&)>& onFound) {
     Catalogue found;
     auto walked = walkTrackFolders(root, [&](std::string_view fileName, std::string&& path) {
@@ -30,7 +30,7 @@ Result<void> collectTracks(const std::string& root, Catalogue& catalogue,
     if (!walked) return walked;
     found.sort(SortKey::Name);
     catalogue = std::move(found);
-    return {};
+    return walked;
 }
 
 }  // namespace pitbox

@@ -5,6 +5,7 @@
 
 #include "base/result.h"
 #include "library/catalogue.h"
+#include "platform/folder_walk.h"
 
 namespace pitbox {
 
@@ -15,15 +16,16 @@ bool isTrackFileName(std::string_view name);
 // Walks `root` (a folder path ending in the separator) and every folder below it
 // in the walk's order (files of a folder first, in byte order, then each
 // subfolder with all below it; each folder entered once, links followed).
-// `onTrack` gets each track file's name and full path. Fails only when the root
-// cannot be listed.
-Result<void> walkTrackFolders(const std::string& root,
+// `onTrack` gets each track file's name and full path. Returns the folders below
+// the root that could not be read; fails only when the root cannot be listed.
+Result<platform::UnreadableFolders> walkTrackFolders(const std::string& root,
                               const std::function<void(std::string_view fileName, std::string&& path)>& onTrack);
 
 // Builds a catalogue from a folder tree: walk, then sort by name. `root` ends in
-// the separator; every path is `root` followed by the path below it. Fails, with
-// the catalogue left as it was, when `root` cannot be listed.
-Result<void> collectTracks(const std::string& root, Catalogue& catalogue,
+// the separator; every path is `root` followed by the path below it. Returns the
+// folders below the root that could not be read. Fails, with the catalogue left
+// as it was, when `root` cannot be listed.
+Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catalogue& catalogue,
                            const std::function<void(const TrackEntry&)>& onFound = {});
 
 }  // namespace pitbox

@@ -2,6 +2,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/result.h"
 
@@ -17,9 +18,11 @@ namespace pitbox::platform {
 // most once per walk, whatever path leads to it. Depth is bounded by nothing but
 // the tree: the walk keeps only a few folders open and opens the others again
 // when it climbs back. A folder below the root that cannot be opened or listed is
-// skipped with everything below it; the result fails only when the root itself
+// skipped with everything below it and returned, with the reason, among the
+// folders that could not be read; the result fails only when the root itself
 // cannot be listed.
-Result<void> walkFolders(const std::string& root,
+using UnreadableFolders = std::vector<Error>;
+Result<UnreadableFolders> walkFolders(const std::string& root,
                          const std::function<void(const std::string& folder, std::string_view name)>& onFile);
 
 }  // namespace pitbox::platform

@@ -82,6 +82,16 @@ std::string foldedName(std::string_view name) {
 #endif
 }
 
+bool fitsInName(std::string_view name) {
+#ifdef _WIN32
+    std::size_t units = 0;
+    for (unsigned char c : name) units += (c & 0xC0) == 0x80 ? 0 : (c >= 0xF0 ? 2 : 1);
+    return units <= 255;
+#else
+    return name.size() <= 255;
+#endif
+}
+
 std::string_view typedName(std::string_view name) {
     while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
     return name;

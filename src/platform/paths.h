@@ -31,6 +31,10 @@ std::string parentFolder(const std::string& folder);
 // Windows every letter folds, as the file system ignores case; on Linux the ASCII
 // letters fold, as the numbering of clashing copies has always done.
 std::string foldedName(std::string_view name);
+// Whether a file name is within this system's length for one name: 255 bytes on
+// Linux, 255 UTF-16 units on Windows.
+bool fitsInName(std::string_view name);
+
 // What Windows makes of a typed name: trailing dots and spaces dropped.
 std::string_view typedName(std::string_view name);
 // CON, PRN, AUX, NUL, COM1-9, LPT1-9 (also with superscript digits), alone or

@@ -73,12 +73,19 @@ std::string encodePng(const Picture& p) {
     return out;
 }
 
-std::string encodeForFileName(const Picture& p, std::string_view fileName) {
+Result<std::string> encodeForFileName(const Picture& p, std::string_view fileName) {
     const std::string ext = asciiLower(extensionPart(platform::filePart(fileName)));
-    if (ext == "png") return encodePng(p);
-    if (ext == "bmp") return encodeBmp(p);
-    if (ext == "ppm") return encodePpm(p);
-    return {};
+    std::string bytes;
+    if (ext == "png")
+        bytes = encodePng(p);
+    else if (ext == "bmp")
+        bytes = encodeBmp(p);
+    else if (ext == "ppm")
+        bytes = encodePpm(p);
+    else
+        return Error{ErrorCode::WriteFailed, std::string(fileName), "not a .png, .bmp or .ppm name"};
+    if (bytes.empty()) return Error{ErrorCode::WriteFailed, std::string(fileName), "the picture could not be encoded"};
+    return bytes;
 }
 
 }  // namespace pitbox::ui

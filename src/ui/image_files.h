@@ -2,6 +2,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "ui/picture.h"
 
 namespace pitbox::ui {
@@ -11,8 +12,8 @@ namespace pitbox::ui {
 std::string encodeBmp(const Picture& p);
 std::string encodePpm(const Picture& p);
 std::string encodePng(const Picture& p);
-// Picks the encoder from the file name's extension (png, bmp, ppm in any case);
-// an empty text for another extension.
-std::string encodeForFileName(const Picture& p, std::string_view fileName);
+// Picks the encoder from the file name's extension (png, bmp, ppm in any case).
+// Fails for another extension and when the encoder fails.
+Result<std::string> encodeForFileName(const Picture& p, std::string_view fileName);
 
 }  // namespace pitbox::ui

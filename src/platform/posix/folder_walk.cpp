@@ -47,13 +47,13 @@ class Walker {
 public:
     explicit Walker(const std::function<void(const std::string&, std::string_view)>& onFile) : onFile_(onFile) {}
 
-    Result<void> run(const std::string& root) {
+    Result<UnreadableFolders> run(const std::string& root) {
         Frame frame;
         frame.name = root;
         path_ = root;
         frame.fd = FileDescriptor(open(AT_FDCWD, root.c_str()));
         if (!frame.fd.valid()) return systemError(ErrorCode::CannotOpen, root);
-        if (!enter(frame)) return systemError(ErrorCode::CannotOpen, root);
+        if (!enter(frame)) return unreadable_.empty() ? systemError(ErrorCode::CannotOpen, root) : unreadable_.front();
         while (!stack_.empty()) {
             Frame& top = stack_.back();
             if (top.next == top.subfolders.size()) {
@@ -67,12 +67,17 @@ public:
             Frame child;
             child.name = top.subfolders[top.next++];
             child.fd = FileDescriptor(open(top.fd.get(), child.name.c_str()));
-            if (!child.fd.valid()) continue;
+            const int openError = errno;
             path_.resize(top.pathLength);
             path_.append(child.name).push_back('/');
+            if (!child.fd.valid()) {
+                // One removed since it was listed is simply gone.
+                if (openError != ENOENT) unreadable_.push_back(systemError(ErrorCode::CannotOpen, path_, openError));
+                continue;
+            }
             enter(child);
         }
-        return {};
+        return std::move(unreadable_);
     }
 
 private:
@@ -116,7 +121,10 @@ private:
         for (;;) {
             const ssize_t n = ::getdents64(frame.fd.get(), buffer_.get(), kBufferBytes);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return false;
+            if (n < 0) {
+                unreadable_.push_back(systemError(ErrorCode::ReadFailed, path_));
+                return false;
+            }
             if (n == 0) break;
             for (ssize_t at = 0; at < n;) {
                 const auto* entry =
@@ -177,6 +185,7 @@ private:
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered; each frame keeps its length
     std::unordered_set<Identity, IdentityHash> seen_;
+    UnreadableFolders unreadable_;
     static constexpr std::size_t kBufferBytes = std::size_t{32} * 1024;
     std::unique_ptr<std::uint64_t[]> buffer_ = std::make_unique<std::uint64_t[]>(kBufferBytes / 8);
     std::string names_;                                       // the file names of the folder being listed
@@ -185,7 +194,7 @@ private:
 
 }  // namespace
 
-Result<void> walkFolders(const std::string& root,
+Result<UnreadableFolders> walkFolders(const std::string& root,
                          const std::function<void(const std::string& folder, std::string_view name)>& onFile) {
     return Walker(onFile).run(root);
 }

@@ -167,7 +167,7 @@ Result<std::uint64_t> FileReplacement::copyFrom(const std::string& source) {
         if (!ReadFile(in->handle.get(), buffer.data(), want, &n, nullptr))
             return systemError(ErrorCode::ReadFailed, source);
         if (n == 0) break;
-        if (auto written = write(std::string_view(buffer.data(), n)); !written) return written;
+        if (auto written = write(std::string_view(buffer.data(), n)); !written) return written.error();
         copied += n;
     }
     LARGE_INTEGER after{};

@@ -20,7 +20,7 @@ class Walker {
 public:
     explicit Walker(const std::function<void(const std::string&, std::string_view)>& onFile) : onFile_(onFile) {}
 
-    Result<void> run(const std::string& root) {
+    Result<UnreadableFolders> run(const std::string& root) {
         // Paths are written with "\" throughout, whatever the user typed.
         path_ = root;
         std::replace(path_.begin(), path_.end(), '/', '\\');
@@ -33,15 +33,17 @@ public:
             }
             path_.resize(top.pathLength);
             path_.append(top.subfolders[top.next++]).push_back('\\');
-            enter();
+            if (!enter() && lastError_ != 0 && lastError_ != ERROR_FILE_NOT_FOUND && lastError_ != ERROR_PATH_NOT_FOUND)
+                unreadable_.push_back(systemError(ErrorCode::CannotOpen, path_, lastError_));
         }
-        return {};
+        return std::move(unreadable_);
     }
 
 private:
     // The folder's identity (volume and index): a folder reached again through
     // a junction or link is not entered twice.
     bool firstVisit(const std::wstring& folder) {
+        lastError_ = 0;  // none: seen before
         Handle h(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         FileIdentity id;
@@ -92,11 +94,12 @@ private:
     std::string path_;  // of the folder being entered, ending in "\"
     std::set<std::pair<DWORD, unsigned long long>> seen_;
     DWORD lastError_ = 0;
+    UnreadableFolders unreadable_;
 };
 
 }  // namespace
 
-Result<void> walkFolders(const std::string& root,
+Result<UnreadableFolders> walkFolders(const std::string& root,
                          const std::function<void(const std::string& folder, std::string_view name)>& onFile) {
     return Walker(onFile).run(root);
 }
