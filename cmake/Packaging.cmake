@@ -14,7 +14,8 @@ if(WIN32)
     set(CPACK_PACKAGE_FILE_NAME "pitbox-${PROJECT_VERSION}-setup")
     set(CPACK_PACKAGE_INSTALL_DIRECTORY "Kestrun Pitbox")
     set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Kestrun Pitbox")
-    set(CPACK_PACKAGE_EXECUTABLES "pitbox;Kestrun Pitbox")
+    # The Start-menu entry is made by our template (the generator's own would
+    # point into a bin folder that this layout does not have).
     set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
     set(CPACK_NSIS_PACKAGE_NAME "Kestrun Pitbox")
     set(CPACK_NSIS_DISPLAY_NAME "Kestrun Pitbox")

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -150,7 +151,8 @@ TEST_F(CliTree, CopyNumbersAndReports) {
     EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"b.trk", "b_1.trk"}));
     // A line feed in a name cannot forge a second error line.
     const Result forged = cli({"copy", "--to", dir / "out", dir / "t/x\npitbox-cli: forged.trk"});
-    EXPECT_EQ(forged.err, "pitbox-cli: " + dir / "t/x\u240apitbox-cli: forged.trk: " + missingFileReason() + "\n");
+    EXPECT_TRUE(forged.err.starts_with("pitbox-cli: " + dir / "t/x\u240apitbox-cli: forged.trk: ")) << forged.err;
+    EXPECT_EQ(std::count(forged.err.begin(), forged.err.end(), '\n'), 1);
 }
 
 }  // namespace

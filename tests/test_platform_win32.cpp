@@ -69,21 +69,73 @@ TEST(Win32Files, LongPaths) {
     EXPECT_EQ(copy.copied, 1u);
 }
 
-// Device names are only names below a folder: the files are read like any other
-// and nothing waits on a device.
-TEST(Win32Files, ReservedNamesAreOrdinaryFiles) {
+// Device names are only names below a folder when they already exist (put
+// there by another system, on a share): they are read like any other file and
+// nothing waits on a device. The program itself never makes such a name.
+TEST(Win32Files, ReservedNamesAreReadButNeverMade) {
     TempDir dir;
-    for (const char* name : {"CON.trk", "NUL.trk", "com1.trk", "AUX.trk"})
-        ASSERT_TRUE(platform::replaceFile(dir / name, trackBytes())) << name;
+    const std::string bytes = trackBytes();
+    for (const char* name : {"CON.trk", "NUL.trk", "com1.trk", "AUX.trk"}) {
+        platform::Handle h(CreateFileW(platform::apiPath(dir / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) << name;
+    }
     EXPECT_EQ(walk(dir.path()), (std::vector<std::string>{"AUX.trk", "CON.trk", "NUL.trk", "com1.trk"}));
-    std::vector<std::uint8_t> bytes;
-    EXPECT_TRUE(platform::readRegularFile(dir / "CON.trk", 2'000'000, bytes));
+    std::vector<std::uint8_t> read;
+    EXPECT_TRUE(platform::readRegularFile(dir / "CON.trk", 2'000'000, read));
     dir.mkdirs("out");
-    EXPECT_EQ(copyTracks({{dir / "NUL.trk", dir / "out/NUL.trk"}}).copied, 1u);
+    const CopyReport copy = copyTracks({{dir / "NUL.trk", dir / "out/NUL.trk"}});
+    ASSERT_EQ(copy.failures.size(), 1u);
+    EXPECT_EQ(copy.failures[0].code, ErrorCode::BadName);
     // The runtime's own file functions would take these for devices: the files go
     // the way they came.
-    for (const char* name : {"CON.trk", "NUL.trk", "com1.trk", "AUX.trk", "out/NUL.trk"})
+    for (const char* name : {"CON.trk", "NUL.trk", "com1.trk", "AUX.trk"})
         EXPECT_TRUE(DeleteFileW(platform::apiPath(dir / name).c_str())) << name;
+    EXPECT_EQ(dir.list("out"), std::vector<std::string>{});
+}
+
+// What the program makes under a name typed or passed (a file and a folder):
+// the name Windows would make of it, or a refusal.
+TEST(Win32Files, MadeNamesAreOnesOtherProgramsCanOpen) {
+    struct Case {
+        const char* typed;
+        const char* made;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {"list.txt.", "list.txt"}, {"list2.txt  ", "list2.txt"}, {"Tracks. .", "Tracks"},
+        {"NUL", nullptr},          {"con", nullptr},             {"COM1.png", nullptr},
+        {"lpt9.txt", nullptr},     {"COM\xC2\xB9", nullptr},     {"...", nullptr},
+        {"CONSOLE.txt", "CONSOLE.txt"},                          {"COM0", "COM0"},
+    };
+    for (const auto& c : cases) {
+        TempDir file, folder;
+        EXPECT_EQ(platform::replaceFile(file / c.typed, "x").ok(), c.made != nullptr) << c.typed;
+        auto made = platform::makeFolder(folder / c.typed);
+        EXPECT_EQ(made.ok(), c.made != nullptr) << c.typed;
+        const auto expected = c.made ? std::vector<std::string>{c.made} : std::vector<std::string>{};
+        EXPECT_EQ(file.list(), expected) << c.typed;
+        EXPECT_EQ(folder.list(), expected) << c.typed;
+        if (made) EXPECT_EQ(*made, folder / (std::string(c.made) + "\\")) << c.typed;
+    }
+}
+
+TEST(Win32Paths, TypedPathsAsWindowsTakesThem) {
+    // With the current folder on drive C, "Z:w2" lies in drive Z's own current
+    // folder (its root, as none was set there), not below the current folder.
+    TempDir here;
+    wchar_t before[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryW(platform::widen(here.path()).c_str()));
+    const std::pair<std::string, std::string> cases[] = {
+        {"Z:w2", "Z:\\w2"},
+        {"C:sub", here.path() + "sub"},
+        {"C:/w2//src/", "C:\\w2\\src\\"},
+        {"\\\\server\\share\\\\x", "\\\\server\\share\\x"},
+    };
+    for (const auto& [typed, taken] : cases) EXPECT_EQ(platform::userPath(typed), taken) << typed;
+    EXPECT_EQ(platform::apiPath("Z:w2"), L"\\\\?\\Z:\\w2");
+    SetCurrentDirectoryW(before);
 }
 
 TEST(Win32Files, NamesOutsideTheBasicPlaneSurvive) {

@@ -168,6 +168,13 @@ TEST_F(QtApp, SecondWindowIsOwnedAndClosable) {
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->parentWidget(), tk.windowWidget(0));
     EXPECT_EQ(w->size(), QSize(600, 300));
+    // Escape asks to close it, as its close box does; in the main window it does nothing.
+    QTest::keyClick(tk.windowWidget(0), Qt::Key_Escape);
+    EXPECT_EQ(tk.waitEvent(20).kind, ui::EventKind::None);
+    QTest::keyClick(w, Qt::Key_Escape);
+    const ui::Event e = tk.waitEvent(100);
+    EXPECT_EQ(e.kind, ui::EventKind::CloseRequest);
+    EXPECT_EQ(e.window, 1);
     tk.closeWindow(1);
     EXPECT_EQ(tk.windowWidget(1), nullptr);
     EXPECT_FALSE(tk.isWindowOpen(1));

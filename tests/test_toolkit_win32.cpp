@@ -130,6 +130,39 @@ TEST_F(Win32App, TableRowsAndSelection) {
     EXPECT_EQ(tk.waitEvent(20).kind, ui::EventKind::None);
 }
 
+// Typing in the table finds the first row, from the start given, whose name
+// begins with the letters typed (the list view asks its owner: its rows are virtual).
+TEST_F(Win32App, TypingFindsARowByItsName) {
+    for (const char* name : {"alpha", "Beta", "bravo", "charlie"}) {
+        TrackEntry& e = state.catalogue.append();
+        e.name = name;
+        e.path = std::string("C:\\p\\") + name + ".trk";
+    }
+    fillList(state);
+    tk.waitEvent(20);  // the rows reach the view
+    const std::pair<const wchar_t*, int> cases[] = {{L"br", 2}, {L"BE", 1}, {L"c", 3}, {L"x", -1}, {L"alphas", -1}};
+    for (const auto& [typed, row] : cases) {
+        LVFINDINFOW find{};
+        find.flags = LVFI_STRING | LVFI_PARTIAL;
+        find.psz = typed;
+        EXPECT_EQ(ListView_FindItem(gadget(ids::kTable), -1, &find), row) << row;
+    }
+}
+
+// A gadget that lost the focus during an action (a button disabled while it
+// worked) gets it back before the next event is awaited.
+TEST_F(Win32App, FocusReturnsAfterAnAction) {
+    SetForegroundWindow(mainWindow());
+    SetFocus(gadget(ids::kScan));
+    PostMessageW(mainWindow(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(tk.waitEvent(1000).kind, ui::EventKind::CloseRequest);  // the focus is remembered
+    tk.setEnabled(ids::kMainWindow, ids::kScan, false);
+    ASSERT_NE(GetFocus(), gadget(ids::kScan));
+    tk.setEnabled(ids::kMainWindow, ids::kScan, true);
+    tk.waitEvent(20);
+    EXPECT_EQ(GetFocus(), gadget(ids::kScan));
+}
+
 TEST_F(Win32App, AnOwnedWindowCentredOverItsOwner) {
     ui::WindowSpec copyWindow;
     copyWindow.number = ids::kSecondWindow;
@@ -150,6 +183,13 @@ TEST_F(Win32App, AnOwnedWindowCentredOverItsOwner) {
     EXPECT_EQ(client.bottom, 300);
     EXPECT_LE(std::abs((frame.left + frame.right) - (owner.left + owner.right)), 2);
     EXPECT_LE(std::abs((frame.top + frame.bottom) - (owner.top + owner.bottom)), 2);
+    // Escape asks to close it, as its close box does; in the main window it does nothing.
+    PostMessageW(mainWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(tk.waitEvent(50).kind, ui::EventKind::None);
+    PostMessageW(second, WM_KEYDOWN, VK_ESCAPE, 0);
+    const ui::Event e = tk.waitEvent(1000);
+    EXPECT_EQ(e.kind, ui::EventKind::CloseRequest);
+    EXPECT_EQ(e.window, ids::kSecondWindow);
     tk.closeWindow(ids::kSecondWindow);
     EXPECT_FALSE(IsWindow(second));
 }

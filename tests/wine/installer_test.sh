@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # The Windows installer under Wine: a silent install into Program Files and one
-# into a folder of our choosing, each with its Start-menu entry, its uninstaller
-# registered with Windows and a working pitbox-cli.exe, and a silent uninstall
-# that leaves nothing behind. Also the portable zip's contents.
+# into a folder of our choosing, each with its Start-menu entry (started as a
+# user starts it: the program's window opens, in the user's Documents folder),
+# its uninstaller registered with Windows and a working pitbox-cli.exe, and a
+# silent uninstall that leaves nothing behind. Also the portable zip's contents.
 #   installer_test.sh PREFIX SETUP.exe PORTABLE.zip
 set -u
 prefix=$1 setup=$2 zip=$3
 . "$(dirname "$0")/env.sh" "$prefix"
+. "$(dirname "$0")/../e2e/xvfb_lib.sh"
+start_xvfb
 fail() { echo "FAIL: $*"; exit 1; }
 [ -f "$setup" ] || fail "no $setup: scripts/build-windows.sh makes it"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrun Pitbox'
@@ -20,6 +23,15 @@ check() { # windows folder, the same folder in the prefix, how it was installed
         [ -f "$unix/$file" ] || fail "$how: no $file in $folder"
     done
     [ -f "$menu" ] || fail "$how: no Start-menu entry"
+    wine start /unix "$menu" || fail "$how: the Start-menu entry does not start"
+    wait_window "Kestrun Pitbox" >/dev/null || fail "$how: no window from the Start-menu entry"
+    local pid documents
+    pid=$(pgrep -f 'pitbox\.exe' | head -n 1)
+    documents=$(readlink -f "$prefix/drive_c/users/$(id -un)/Documents")
+    [ "$(readlink -f "/proc/$pid/cwd")" = "$documents" ] ||
+        fail "$how: the entry starts in $(readlink -f "/proc/$pid/cwd"), not in Documents ($documents)"
+    kill "$pid"
+    wineserver -w
     wine reg query "$key" 2>/dev/null | grep -q "UninstallString" || fail "$how: no uninstaller registered"
     wine "$folder\\pitbox-cli.exe" --help | grep -q "usage: pitbox-cli" || fail "$how: the installed pitbox-cli.exe does not run"
     wine "$folder\\Uninstall.exe" /S || fail "$how: the uninstaller failed"

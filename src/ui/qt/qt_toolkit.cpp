@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -30,6 +31,13 @@ protected:
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
         tk_.post({EventKind::CloseRequest, number_, -1});
+    }
+    // Escape in a window over the main window asks to close it, as its close box does.
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Escape && parentWidget() != nullptr)
+            tk_.post({EventKind::CloseRequest, number_, -1});
+        else
+            QWidget::keyPressEvent(e);
     }
 
 private:

@@ -31,6 +31,12 @@ WindowData* dataOf(HWND hwnd) { return reinterpret_cast<WindowData*>(GetWindowLo
 
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
 
+bool isOurWindow(HWND hwnd) {
+    wchar_t name[32] = {};
+    GetClassNameW(hwnd, name, 32);
+    return wcscmp(name, kWindowClass) == 0;
+}
+
 bool isButton(HWND control) {
     wchar_t name[16] = {};
     GetClassNameW(control, name, 16);
@@ -60,6 +66,26 @@ LRESULT onNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
                 data.tk->post({EventKind::Gadget, data.number, gadget});
             return 0;
         }
+        case LVN_ODFINDITEMW: {
+            // Typing in the table: the first row from the start given (wrapping
+            // round) whose name begins with the letters typed, ignoring case.
+            const auto* find = reinterpret_cast<const NMLVFINDITEMW*>(lParam);
+            const RowTexts* rows = data.tk->tableRows(data.number, gadget);
+            if (!rows || rows->empty() || !(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find->lvfi.psz)
+                return -1;
+            const std::wstring typed = find->lvfi.psz;
+            const std::size_t n = rows->size();
+            const std::size_t start = find->iStart >= 0 ? static_cast<std::size_t>(find->iStart) % n : 0;
+            for (std::size_t k = 0; k < n; ++k) {
+                const std::size_t row = (start + k) % n;
+                const std::wstring name = gdi::widen(cellOf((*rows)[row], 0));
+                if (name.size() >= typed.size() &&
+                    CompareStringOrdinal(name.c_str(), static_cast<int>(typed.size()), typed.c_str(),
+                                         static_cast<int>(typed.size()), TRUE) == CSTR_EQUAL)
+                    return static_cast<LRESULT>(row);
+            }
+            return -1;
+        }
         case LVN_ODSTATECHANGED:
         case NM_CLICK:
         case NM_RCLICK:
@@ -71,6 +97,27 @@ LRESULT onNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
             return 0;
         default: return 0;
     }
+}
+
+// The gadget that has the focus, remembered for its window whenever an event is
+// taken, so that it can be given back.
+void rememberFocus() {
+    HWND focus = GetFocus();
+    HWND root = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
+    if (root && root != focus && isOurWindow(root))
+        if (WindowData* data = dataOf(root)) data->focus = focus;
+}
+
+// An action can leave no gadget with the focus (a button disabled while it
+// worked, a requester that took it): the gadget that had it gets it back before
+// the next event is awaited, so Tab, the arrows and Space work without a click.
+void restoreFocus() {
+    HWND active = GetActiveWindow();
+    if (!active || !isOurWindow(active)) return;
+    if (HWND focus = GetFocus(); focus && IsChild(active, focus)) return;
+    const WindowData* data = dataOf(active);
+    if (data && data->focus && IsWindow(data->focus) && IsChild(active, data->focus) && IsWindowEnabled(data->focus))
+        SetFocus(data->focus);
 }
 
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -93,8 +140,9 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_ACTIVATE:
             // As a dialog does: the gadget that had the focus gets it back.
             if (LOWORD(wParam) == WA_INACTIVE) {
-                HWND focus = GetFocus();
-                data->focus = focus && IsChild(hwnd, focus) ? focus : nullptr;
+                // A window disabled under a requester has lost the focus already:
+                // the gadget it had stays remembered.
+                if (HWND focus = GetFocus(); focus && IsChild(hwnd, focus)) data->focus = focus;
             } else if (data->focus && IsWindow(data->focus)) {
                 SetFocus(data->focus);
                 return 0;
@@ -447,6 +495,14 @@ bool Win32Toolkit::pumpOne(bool wait) {
         return false;
     }
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    // Escape in a window over the main window asks to close it, as its close box does.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && root && isOurWindow(root) &&
+        GetWindow(root, GW_OWNER)) {
+        if (const WindowData* data = dataOf(root); data && data->tk == this) {
+            post({EventKind::CloseRequest, data->number, -1});
+            return true;
+        }
+    }
     if (!root || !IsDialogMessageW(root, &msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
@@ -456,6 +512,7 @@ bool Win32Toolkit::pumpOne(bool wait) {
 
 Event Win32Toolkit::pop() {
     if (queue_.empty()) return {};
+    rememberFocus();
     Event e = queue_.front();
     queue_.pop_front();
     return e;
@@ -463,6 +520,7 @@ Event Win32Toolkit::pop() {
 
 Event Win32Toolkit::waitEvent() {
     flushTables();
+    restoreFocus();
     while (queue_.empty())
         if (!pumpOne(true)) return {EventKind::CloseRequest, 0, -1};
     return pop();
@@ -470,6 +528,7 @@ Event Win32Toolkit::waitEvent() {
 
 Event Win32Toolkit::waitEvent(int milliseconds) {
     flushTables();
+    restoreFocus();
     while (queue_.empty() && pumpOne(false)) {}
     const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(std::max(milliseconds, 0));
     while (queue_.empty()) {
