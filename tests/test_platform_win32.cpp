@@ -103,10 +103,9 @@ TEST(Win32Files, MadeNamesAreOnesOtherProgramsCanOpen) {
         const char* made;  // nullptr: refused
     };
     const Case cases[] = {
-        {"list.txt.", "list.txt"}, {"list2.txt  ", "list2.txt"}, {"Tracks. .", "Tracks"},
-        {"NUL", nullptr},          {"con", nullptr},             {"COM1.png", nullptr},
-        {"lpt9.txt", nullptr},     {"COM\xC2\xB9", nullptr},     {"...", nullptr},
-        {"CONSOLE.txt", "CONSOLE.txt"},                          {"COM0", "COM0"},
+        {"list.txt.", "list.txt"}, {"list2.txt  ", "list2.txt"},   {"Tracks. .", "Tracks"}, {"NUL", nullptr},
+        {"con", nullptr},          {"COM1.png", nullptr},          {"lpt9.txt", nullptr},   {"COM\xC2\xB9", nullptr},
+        {"...", nullptr},          {"CONSOLE.txt", "CONSOLE.txt"}, {"COM0", "COM0"},
     };
     for (const auto& c : cases) {
         TempDir file, folder;

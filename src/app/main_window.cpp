@@ -53,8 +53,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
         if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kMainWindow) s.quitRequested = true;
     }
     if (!startFolder.empty() && !s.quitRequested)
-        loadFolder(
-            s, platform::withSeparator(platform::userPath(platform::absolutePath(startFolder, s.trackFolder))));
+        loadFolder(s, platform::withSeparator(platform::userPath(platform::absolutePath(startFolder, s.trackFolder))));
 }
 
 void dispatchMainEvent(AppState& s, const ui::Event& e) {

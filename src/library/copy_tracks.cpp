@@ -71,8 +71,7 @@ private:
         // Two targets of one run that reach one file (through links): the later
         // copy would overwrite the earlier one.
         const auto [earlier, isNew] = destinations_.try_emplace(replacement->destination(), item.target);
-        if (!isNew)
-            return fail(Error{ErrorCode::SameTarget, item.target, "is the same file as " + earlier->second});
+        if (!isNew) return fail(Error{ErrorCode::SameTarget, item.target, "is the same file as " + earlier->second});
         auto copied = replacement->copyFrom(item.source);
         if (!copied) {
             destinations_.erase(earlier);

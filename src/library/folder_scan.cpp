@@ -7,8 +7,8 @@ namespace pitbox {
 
 bool isTrackFileName(std::string_view name) { return name.size() > 4 && equalFolded(extensionPart(name), "trk"); }
 
-Result<platform::UnreadableFolders> walkTrackFolders(const std::string& root,
-                              const std::function<void(std::string_view fileName, std::string&& path)>& onTrack) {
+Result<platform::UnreadableFolders> walkTrackFolders(
+    const std::string& root, const std::function<void(std::string_view fileName, std::string&& path)>& onTrack) {
     return platform::walkFolders(root, [&](const std::string& folder, std::string_view name) {
         if (!isTrackFileName(name)) return;
         std::string path;
@@ -19,7 +19,7 @@ Result<platform::UnreadableFolders> walkTrackFolders(const std::string& root,
 }
 
 Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catalogue& catalogue,
-                           const std::function<void(const TrackEntry&)>& onFound) {
+                                                  const std::function<void(const TrackEntry&)>& onFound) {
     Catalogue found;
     auto walked = walkTrackFolders(root, [&](std::string_view fileName, std::string&& path) {
         TrackEntry& e = found.append();

@@ -18,14 +18,14 @@ bool isTrackFileName(std::string_view name);
 // subfolder with all below it; each folder entered once, links followed).
 // `onTrack` gets each track file's name and full path. Returns the folders below
 // the root that could not be read; fails only when the root cannot be listed.
-Result<platform::UnreadableFolders> walkTrackFolders(const std::string& root,
-                              const std::function<void(std::string_view fileName, std::string&& path)>& onTrack);
+Result<platform::UnreadableFolders> walkTrackFolders(
+    const std::string& root, const std::function<void(std::string_view fileName, std::string&& path)>& onTrack);
 
 // Builds a catalogue from a folder tree: walk, then sort by name. `root` ends in
 // the separator; every path is `root` followed by the path below it. Returns the
 // folders below the root that could not be read. Fails, with the catalogue left
 // as it was, when `root` cannot be listed.
 Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catalogue& catalogue,
-                           const std::function<void(const TrackEntry&)>& onFound = {});
+                                                  const std::function<void(const TrackEntry&)>& onFound = {});
 
 }  // namespace pitbox

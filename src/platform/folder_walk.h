@@ -22,7 +22,7 @@ namespace pitbox::platform {
 // folders that could not be read; the result fails only when the root itself
 // cannot be listed.
 using UnreadableFolders = std::vector<Error>;
-Result<UnreadableFolders> walkFolders(const std::string& root,
-                         const std::function<void(const std::string& folder, std::string_view name)>& onFile);
+Result<UnreadableFolders> walkFolders(
+    const std::string& root, const std::function<void(const std::string& folder, std::string_view name)>& onFile);
 
 }  // namespace pitbox::platform

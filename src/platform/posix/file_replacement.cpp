@@ -86,7 +86,8 @@ bool makeTemporary(FileReplacement::State& s) {
             if (errno == EEXIST) continue;
             return false;
         }
-        struct stat held {}, named {};
+        struct stat held {
+        }, named{};
         if (lockTemporary(fd.get()) && ::fstat(fd.get(), &held) == 0 &&
             ::fstatat(s.folder.get(), s.tempName, &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(held, named)) {
             s.fd = std::move(fd);
@@ -155,9 +156,8 @@ Result<void> FileReplacement::write(std::string_view bytes) {
 Result<std::uint64_t> FileReplacement::copyFrom(const std::string& source) {
     auto in = openRegularFile(source);
     if (!in) return in.error();
-    if (state_->replaces &&
-        *state_->replaces == FileKey{static_cast<std::uint64_t>(in->status.st_dev),
-                                     static_cast<std::uint64_t>(in->status.st_ino)})
+    if (state_->replaces && *state_->replaces == FileKey{static_cast<std::uint64_t>(in->status.st_dev),
+                                                         static_cast<std::uint64_t>(in->status.st_ino)})
         return Error{ErrorCode::SameFile, state_->target, "is the source itself"};
     const off_t size = in->status.st_size;
     off_t offset = 0;
@@ -196,8 +196,8 @@ std::vector<Result<void>> commitAll(std::vector<FileReplacement>& batch) {
     std::map<std::pair<dev_t, ino_t>, int> folders;
     for (std::size_t i = 0; i < batch.size(); ++i) {
         FileReplacement::State& s = *batch[i].state_;
-        if (errors[i] == 0 && (!s.fd.close() || ::renameat(s.folder.get(), s.tempName, s.folder.get(),
-                                                           s.finalName.c_str()) != 0))
+        if (errors[i] == 0 &&
+            (!s.fd.close() || ::renameat(s.folder.get(), s.tempName, s.folder.get(), s.finalName.c_str()) != 0))
             errors[i] = errno;
         if (errors[i] != 0) continue;
         s.tempExists = false;

@@ -194,8 +194,8 @@ private:
 
 }  // namespace
 
-Result<UnreadableFolders> walkFolders(const std::string& root,
-                         const std::function<void(const std::string& folder, std::string_view name)>& onFile) {
+Result<UnreadableFolders> walkFolders(
+    const std::string& root, const std::function<void(const std::string& folder, std::string_view name)>& onFile) {
     return Walker(onFile).run(root);
 }
 

@@ -20,7 +20,8 @@ Result<FileDescriptor> openChain(std::string_view path, const std::string& forMe
         if (cut > kPiece) {
             cut = path.rfind('/', kPiece);
             // A single name is at most NAME_MAX bytes, so a piece always has a separator.
-            if (cut == std::string_view::npos || cut == 0) return systemError(ErrorCode::CannotOpen, forMessages, ENAMETOOLONG);
+            if (cut == std::string_view::npos || cut == 0)
+                return systemError(ErrorCode::CannotOpen, forMessages, ENAMETOOLONG);
         }
         const std::string piece(path.substr(0, cut));
         FileDescriptor next(::openat(at.get(), piece.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));

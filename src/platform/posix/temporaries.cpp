@@ -82,7 +82,8 @@ void removeDeadTemporaries(int folder) {
     while (const dirent* entry = ::readdir(dir)) {
         if (!isTemporaryName(entry->d_name)) continue;
         FileDescriptor fd(::openat(folder, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        struct stat held {}, named {};
+        struct stat held {
+        }, named{};
         // Locked by nobody: its writer is gone. It is removed only while still
         // the file that was locked.
         if (fd.valid() && ::fstat(fd.get(), &held) == 0 && S_ISREG(held.st_mode) && lockTemporary(fd.get()) &&

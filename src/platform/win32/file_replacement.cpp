@@ -110,8 +110,8 @@ Result<FileReplacement> FileReplacement::create(const std::string& target) {
     if (!path) return path.error();
     s.finalPath = followLinks(*path);
     s.destination = foldedName(narrow(s.finalPath));
-    Handle existing(CreateFileW(s.finalPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr));
+    Handle existing(CreateFileW(s.finalPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (existing.valid() && GetFileInformationByHandle(existing.get(), &info) &&
         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -205,8 +205,8 @@ std::vector<Result<void>> commitAll(std::vector<FileReplacement>& batch) {
 void removeDeadTemporaries(const std::string& folder) {
     const std::wstring at = apiPath(withSeparator(folder));
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileExW((at + L".pitbox-*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                                     nullptr, 0);
+    HANDLE search =
+        FindFirstFileExW((at + L".pitbox-*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         if (!isTemporaryName(found.cFileName) || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;

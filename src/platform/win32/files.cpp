@@ -55,8 +55,9 @@ Result<FileStatus> fileStatus(const std::string& path) {
                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!h.valid() || !GetFileInformationByHandle(h.get(), &info)) return systemError(ErrorCode::CannotOpen, path);
-    return FileStatus{{info.dwVolumeSerialNumber, static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow},
-                      static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow};
+    return FileStatus{
+        {info.dwVolumeSerialNumber, static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow},
+        static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow};
 }
 
 Result<std::string> makeFolder(const std::string& path) {
@@ -64,7 +65,8 @@ Result<std::string> makeFolder(const std::string& path) {
     while (!name.empty() && isSeparator(name.back())) name.pop_back();
     auto at = creatablePath(name);
     if (!at) return at.error();
-    if (CreateDirectoryW(at->c_str(), nullptr)) return withSeparator(name.substr(0, pathPart(name).size()) + std::string(typedName(filePart(name))));
+    if (CreateDirectoryW(at->c_str(), nullptr))
+        return withSeparator(name.substr(0, pathPart(name).size()) + std::string(typedName(filePart(name))));
     const DWORD error = GetLastError();
     return systemError(error == ERROR_ALREADY_EXISTS ? ErrorCode::Exists : ErrorCode::WriteFailed, path, error);
 }
