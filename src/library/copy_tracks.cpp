@@ -16,7 +16,7 @@ namespace {
 // a copy needs beyond its result stays near one batch, whatever the selection.
 // Each batch holds one open file a copy until it is committed.
 constexpr std::uint64_t kBatchBytes = std::uint64_t{16} << 20;
-constexpr std::size_t kBatchFiles = 64;
+constexpr std::size_t kBatchFiles = 256;
 
 class Copier {
 public:
