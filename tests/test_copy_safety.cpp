@@ -111,6 +111,7 @@ TEST(CopySafety, WriteProtectedFilesAreNeverReplaced) {
 // first two copies are written, and waits for it to end.
 void interruptCopy(const TempDir& dir, int signal) {
     std::vector<std::string> sources;
+    sources.reserve(60);
     for (int i = 0; i < 60; ++i) sources.push_back(dir / ("src/t" + std::to_string(i) + ".trk"));
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);

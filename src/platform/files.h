@@ -20,7 +20,10 @@ Result<std::size_t> readRegularFile(const std::string& path, std::size_t maxByte
 struct FileKey {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
-    auto operator<=>(const FileKey&) const = default;
+    bool operator==(const FileKey&) const = default;
+    bool operator<(const FileKey& other) const {
+        return volume != other.volume ? volume < other.volume : index < other.index;
+    }
 };
 struct FileStatus {
     FileKey key;
