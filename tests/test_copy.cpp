@@ -13,6 +13,7 @@
 
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
+#include "platform/paths.h"
 #ifndef _WIN32
 #include "support/child_process.h"
 #endif
@@ -65,6 +66,16 @@ TEST(CopyPlan, LargeSelectionsStayDistinct) {
     EXPECT_EQ(unique.size(), t.size());
     EXPECT_EQ(t[0], "/out/Ring.trk");
     EXPECT_EQ(t[19999], "/out/Ring_19999.trk");
+}
+
+// A second copy of a name at the length limit still fits: the stem loses whole
+// characters from its end and keeps "_1.trk".
+TEST(CopyPlan, NumberedNamesFitTheNameLimit) {
+    const std::string stem = std::string(249, 'a') + "\xC3\xA9";  // a name of 255 bytes with its ".trk"
+    const auto plan = planCopies({"/a/" + stem + ".trk", "/b/" + stem + ".trk"}, "/out/");
+    const std::string_view second = platform::filePart(plan[1].target);
+    EXPECT_LE(second.size(), 255u);
+    EXPECT_EQ(second, std::string(249, 'a') + "_1.trk");  // the "é" goes whole
 }
 
 // The code of the one copy's failure, or nothing when it was copied.

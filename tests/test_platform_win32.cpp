@@ -115,7 +115,9 @@ TEST(Win32Files, MadeNamesAreOnesOtherProgramsCanOpen) {
         const auto expected = c.made ? std::vector<std::string>{c.made} : std::vector<std::string>{};
         EXPECT_EQ(file.list(), expected) << c.typed;
         EXPECT_EQ(folder.list(), expected) << c.typed;
-        if (made) EXPECT_EQ(*made, folder / (std::string(c.made) + "\\")) << c.typed;
+        if (made) {
+            EXPECT_EQ(*made, folder / (std::string(c.made) + "\\")) << c.typed;
+        }
     }
 }
 
