@@ -85,7 +85,10 @@ std::string foldedName(std::string_view name) {
 bool fitsInName(std::string_view name) {
 #ifdef _WIN32
     std::size_t units = 0;
-    for (unsigned char c : name) units += (c & 0xC0) == 0x80 ? 0 : (c >= 0xF0 ? 2 : 1);
+    for (const char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        units += (c & 0xC0) == 0x80 ? 0 : (c >= 0xF0 ? 2 : 1);  // four-byte characters take two units
+    }
     return units <= 255;
 #else
     return name.size() <= 255;

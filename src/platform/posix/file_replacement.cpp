@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <climits>
-#include <cstdio>
 #include <map>
 
 #include "platform/paths.h"
@@ -16,6 +15,7 @@
 #include "platform/posix/path_at.h"
 #include "platform/posix/system_error.h"
 #include "platform/posix/temporaries.h"
+#include "platform/temporary_name.h"
 
 namespace pitbox::platform {
 
@@ -26,14 +26,14 @@ struct FileReplacement::State {
     dev_t folderDevice = 0;
     ino_t folderInode = 0;
     std::string finalName;
-    char tempName[24] = {};
+    std::string tempName;
     bool tempExists = false;
     int slot = -1;
     FileDescriptor fd;
     std::optional<FileKey> replaces;
 
     ~State() {
-        if (tempExists) ::unlinkat(folder.get(), tempName, 0);
+        if (tempExists) ::unlinkat(folder.get(), tempName.c_str(), 0);
         forgetTemporary(slot);
     }
     Error failure(ErrorCode code, int number = errno) const { return systemError(code, target, number); }
@@ -64,24 +64,21 @@ Result<std::string> followLinks(const std::string& target) {
     return systemError(ErrorCode::CannotOpen, target, ELOOP);
 }
 
-std::uint64_t nextTag() {
+std::uint32_t nextTag() {
     static std::uint64_t counter =
         static_cast<std::uint64_t>(::getpid()) << 32 ^
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     counter = counter * 6364136223846793005ULL + 1442695040888963407ULL;
-    return counter >> 32;
+    return static_cast<std::uint32_t>(counter >> 32);
 }
-
-bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // Makes a locked temporary file in the folder. A dead writer's temporaries are
 // removed by whoever locks them first, so a new one counts only once it is
 // locked and its name still leads to it.
 bool makeTemporary(FileReplacement::State& s) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::snprintf(s.tempName, sizeof s.tempName, ".pitbox-%08llx",
-                      static_cast<unsigned long long>(nextTag() & 0xFFFFFFFFu));
-        FileDescriptor fd(::openat(s.folder.get(), s.tempName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        s.tempName = temporaryName(nextTag());
+        FileDescriptor fd(::openat(s.folder.get(), s.tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (!fd.valid()) {
             if (errno == EEXIST) continue;
             return false;
@@ -89,10 +86,11 @@ bool makeTemporary(FileReplacement::State& s) {
         struct stat held {
         }, named{};
         if (lockTemporary(fd.get()) && ::fstat(fd.get(), &held) == 0 &&
-            ::fstatat(s.folder.get(), s.tempName, &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(held, named)) {
+            ::fstatat(s.folder.get(), s.tempName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            keyOf(held) == keyOf(named)) {
             s.fd = std::move(fd);
             s.tempExists = true;
-            s.slot = rememberTemporary(s.folder.get(), s.tempName);
+            s.slot = rememberTemporary(s.folder.get(), s.tempName.c_str());
             return true;
         }
     }
@@ -134,7 +132,7 @@ Result<FileReplacement> FileReplacement::create(const std::string& target) {
         // administrator may replace anything.
         if (::faccessat(s.folder.get(), s.finalName.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
             return Error{ErrorCode::ReadOnly, target, "read-only"};
-        s.replaces = FileKey{static_cast<std::uint64_t>(existing.st_dev), static_cast<std::uint64_t>(existing.st_ino)};
+        s.replaces = keyOf(existing);
     }
     if (!makeTemporary(s)) return s.failure(ErrorCode::WriteFailed);
     if (exists && S_ISREG(existing.st_mode) && ::fchmod(s.fd.get(), existing.st_mode & 07777) != 0)
@@ -156,8 +154,7 @@ Result<void> FileReplacement::write(std::string_view bytes) {
 Result<std::uint64_t> FileReplacement::copyFrom(const std::string& source) {
     auto in = openRegularFile(source);
     if (!in) return in.error();
-    if (state_->replaces && *state_->replaces == FileKey{static_cast<std::uint64_t>(in->status.st_dev),
-                                                         static_cast<std::uint64_t>(in->status.st_ino)})
+    if (state_->replaces && *state_->replaces == keyOf(in->status))
         return Error{ErrorCode::SameFile, state_->target, "is the source itself"};
     const off_t size = in->status.st_size;
     off_t offset = 0;
@@ -197,7 +194,7 @@ std::vector<Result<void>> commitAll(std::vector<FileReplacement>& batch) {
     for (std::size_t i = 0; i < batch.size(); ++i) {
         FileReplacement::State& s = *batch[i].state_;
         if (errors[i] == 0 &&
-            (!s.fd.close() || ::renameat(s.folder.get(), s.tempName, s.folder.get(), s.finalName.c_str()) != 0))
+            (!s.fd.close() || ::renameat(s.folder.get(), s.tempName.c_str(), s.folder.get(), s.finalName.c_str()) != 0))
             errors[i] = errno;
         if (errors[i] != 0) continue;
         s.tempExists = false;

@@ -24,7 +24,7 @@ Result<OpenFile> openRegularFile(const std::string& path) {
     if (!fd.valid()) return systemError(ErrorCode::CannotOpen, path);
     OpenFile file{std::move(fd), {}};
     if (::fstat(file.fd.get(), &file.status) != 0) return systemError(ErrorCode::CannotOpen, path);
-    if (!S_ISREG(file.status.st_mode) || file.status.st_dev != seen.st_dev || file.status.st_ino != seen.st_ino)
+    if (!S_ISREG(file.status.st_mode) || keyOf(file.status) != keyOf(seen))
         return Error{ErrorCode::NotRegularFile, path, "not a regular file"};
     return file;
 }
@@ -56,8 +56,7 @@ Result<FileStatus> fileStatus(const std::string& path) {
     if (!at) return at.error();
     struct stat st {};
     if (::fstatat(at->folder(), at->name(), &st, 0) != 0) return systemError(ErrorCode::CannotOpen, path);
-    return FileStatus{{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
-                      static_cast<std::uint64_t>(st.st_size)};
+    return FileStatus{keyOf(st), static_cast<std::uint64_t>(st.st_size)};
 }
 
 Result<std::string> makeFolder(const std::string& path) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/result.h"
+#include "platform/files.h"
 #include "platform/posix/file_descriptor.h"
 
 namespace pitbox::platform {
@@ -12,6 +13,10 @@ struct OpenFile {
     FileDescriptor fd;
     struct stat status;
 };
+
+inline FileKey keyOf(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
 
 // Opens a regular file for reading. The path is looked at first and anything
 // but a regular file is refused unopened; the open itself cannot block, and the

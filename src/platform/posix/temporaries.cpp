@@ -11,6 +11,8 @@
 #include <cstring>
 
 #include "platform/posix/file_descriptor.h"
+#include "platform/posix/open_regular.h"
+#include "platform/temporary_name.h"
 
 namespace pitbox::platform {
 namespace {
@@ -49,13 +51,6 @@ void installHandlers() {
 
 }  // namespace
 
-bool isTemporaryName(const char* name) {
-    if (std::strncmp(name, ".pitbox-", 8) != 0 || std::strlen(name) != 16) return false;
-    for (int i = 8; i < 16; ++i)
-        if (std::strchr("0123456789abcdef", name[i]) == nullptr) return false;
-    return true;
-}
-
 int rememberTemporary(int folder, const char* name) {
     installHandlers();
     for (int i = 0; i < kTemporarySlots; ++i) {
@@ -87,8 +82,7 @@ void removeDeadTemporaries(int folder) {
         // Locked by nobody: its writer is gone. It is removed only while still
         // the file that was locked.
         if (fd.valid() && ::fstat(fd.get(), &held) == 0 && S_ISREG(held.st_mode) && lockTemporary(fd.get()) &&
-            ::fstatat(folder, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == held.st_ino &&
-            named.st_dev == held.st_dev)
+            ::fstatat(folder, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && keyOf(named) == keyOf(held))
             ::unlinkat(folder, entry->d_name, 0);
     }
     ::closedir(dir);

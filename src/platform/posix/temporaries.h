@@ -10,12 +10,11 @@ inline constexpr int kTemporarySlots = 128;
 int rememberTemporary(int folder, const char* name);  // a slot, or -1
 void forgetTemporary(int slot);
 
-// Every name of the form .pitbox-XXXXXXXX holds a lock while its writer lives:
+// Every temporary holds a lock while its writer lives:
 // these take and test it.
 bool lockTemporary(int fd);
 // Removes the temporaries in `folder` whose writer has ended (a process killed
 // outright, or a power cut); one that a running copy holds is left alone.
 void removeDeadTemporaries(int folder);
-bool isTemporaryName(const char* name);
 
 }  // namespace pitbox::platform

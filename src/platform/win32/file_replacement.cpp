@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "platform/temporary_name.h"
 #include "platform/win32/open_regular.h"
 #include "platform/win32/wide.h"
 
@@ -39,11 +40,6 @@ void remember(const std::wstring& path, HANDLE handle) {
 void forget(const std::wstring& path) {
     const std::lock_guard<std::mutex> hold(liveLock);
     std::erase_if(live, [&](const auto& entry) { return entry.first == path; });
-}
-
-bool isTemporaryName(std::wstring_view name) {
-    if (name.size() != 16 || name.substr(0, 8) != L".pitbox-") return false;
-    return name.substr(8).find_first_not_of(L"0123456789abcdef") == std::wstring_view::npos;
 }
 
 }  // namespace
@@ -117,14 +113,11 @@ Result<FileReplacement> FileReplacement::create(const std::string& target) {
         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         // The read-only attribute is the user saying "keep this".
         if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return Error{ErrorCode::ReadOnly, target, "read-only"};
-        s.replaces = FileKey{info.dwVolumeSerialNumber,
-                             static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+        s.replaces = keyOf(info);
     }
     const std::wstring folder = folderOf(s.finalPath);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        wchar_t name[24];
-        swprintf(name, 24, L".pitbox-%08x", nextTag());
-        std::wstring candidate = folder + name;
+        std::wstring candidate = folder + widen(temporaryName(nextTag()));
         // Shared for deleting only: the rename works while it is open, and a
         // copy that cleans up cannot open it to remove it.
         s.handle = Handle(CreateFileW(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
@@ -155,7 +148,7 @@ Result<void> FileReplacement::write(std::string_view bytes) {
 Result<std::uint64_t> FileReplacement::copyFrom(const std::string& source) {
     auto in = openRegularFile(source);
     if (!in) return in.error();
-    if (state_->replaces && *state_->replaces == FileKey{in->id.volume, in->id.index})
+    if (state_->replaces && *state_->replaces == in->id)
         return Error{ErrorCode::SameFile, state_->target, "is the source itself"};
     // The bytes the file had when it was opened, and not one more: a file that
     // keeps growing must not keep the copy going.
@@ -209,7 +202,7 @@ void removeDeadTemporaries(const std::string& folder) {
         FindFirstFileExW((at + L".pitbox-*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        if (!isTemporaryName(found.cFileName) || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        if (!isTemporaryName(narrow(found.cFileName)) || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
         // Opening it unshared succeeds only when no writer holds it; closing
         // then removes it.
         Handle dead(CreateFileW((at + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,

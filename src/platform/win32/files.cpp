@@ -21,8 +21,7 @@ Result<OpenFile> openRegularFile(const std::string& path) {
     if (GetFileType(file.handle.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.handle.get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return Error{ErrorCode::NotRegularFile, path, "not a regular file"};
-    file.id.volume = info.dwVolumeSerialNumber;
-    file.id.index = static_cast<unsigned long long>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    file.id = keyOf(info);
     file.size = static_cast<unsigned long long>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
     return file;
 }
@@ -55,9 +54,7 @@ Result<FileStatus> fileStatus(const std::string& path) {
                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!h.valid() || !GetFileInformationByHandle(h.get(), &info)) return systemError(ErrorCode::CannotOpen, path);
-    return FileStatus{
-        {info.dwVolumeSerialNumber, static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow},
-        static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow};
+    return FileStatus{keyOf(info), static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow};
 }
 
 Result<std::string> makeFolder(const std::string& path) {

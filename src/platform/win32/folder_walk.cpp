@@ -46,12 +46,12 @@ private:
         lastError_ = 0;  // none: seen before
         Handle h(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        FileIdentity id;
+        FileKey id;
         if (!h.valid() || !identify(h.get(), id)) {
             lastError_ = GetLastError();
             return false;
         }
-        return seen_.insert({id.volume, id.index}).second;
+        return seen_.insert(id).second;
     }
 
     // Lists the folder at path_: reports its files, pushes it with its subfolders.
@@ -92,7 +92,7 @@ private:
     const std::function<void(const std::string&, std::string_view)>& onFile_;
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered, ending in "\"
-    std::set<std::pair<DWORD, unsigned long long>> seen_;
+    std::set<FileKey> seen_;
     DWORD lastError_ = 0;
     UnreadableFolders unreadable_;
 };

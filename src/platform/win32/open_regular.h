@@ -6,7 +6,7 @@ namespace pitbox::platform {
 
 struct OpenFile {
     Handle handle;
-    FileIdentity id;
+    FileKey id;
     unsigned long long size = 0;
 };
 

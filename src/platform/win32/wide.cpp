@@ -115,11 +115,10 @@ Error systemError(ErrorCode code, const std::string& file, DWORD number) {
     return Error{code, file, reason};
 }
 
-bool identify(HANDLE h, FileIdentity& id) {
+bool identify(HANDLE h, FileKey& id) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(h, &info)) return false;
-    id.volume = info.dwVolumeSerialNumber;
-    id.index = static_cast<unsigned long long>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    id = keyOf(info);
     return true;
 }
 

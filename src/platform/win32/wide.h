@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/result.h"
+#include "platform/files.h"
 
 namespace pitbox::platform {
 
@@ -62,12 +63,10 @@ private:
     HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
-// The identity of an open file or folder: its volume and its index there.
-struct FileIdentity {
-    DWORD volume = 0;
-    unsigned long long index = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-bool identify(HANDLE h, FileIdentity& id);
+// The identity of a file or folder: its volume and its index there.
+inline FileKey keyOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber, static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+}
+bool identify(HANDLE h, FileKey& id);
 
 }  // namespace pitbox::platform
