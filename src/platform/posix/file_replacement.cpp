@@ -19,12 +19,36 @@
 
 namespace pitbox::platform {
 
+namespace {
+
+// A folder that replacements write into, opened once and shared by those made
+// one after another for it: opening a folder costs more than the rest of a
+// small copy's set-up.
+struct Folder {
+    FileDescriptor fd;
+    FileKey key;
+};
+
+Result<std::shared_ptr<const Folder>> sharedFolder(const std::string& path) {
+    static std::string lastPath;
+    static std::weak_ptr<const Folder> last;
+    if (auto held = last.lock(); held && path == lastPath) return held;
+    auto fd = openFolder(path);
+    if (!fd) return fd.error();
+    struct stat st {};
+    if (::fstat(fd->get(), &st) != 0) return systemError(ErrorCode::WriteFailed, path);
+    auto folder = std::make_shared<const Folder>(Folder{std::move(*fd), keyOf(st)});
+    last = folder;
+    lastPath = path;
+    return folder;
+}
+
+}  // namespace
+
 struct FileReplacement::State {
-    std::string target;       // as given, for messages
-    std::string destination;  // the folder's identity and the final name
-    FileDescriptor folder;    // the folder the target finally lies in
-    dev_t folderDevice = 0;
-    ino_t folderInode = 0;
+    std::string target;                    // as given, for messages
+    std::string destination;               // the folder's identity and the final name
+    std::shared_ptr<const Folder> folder;  // the folder the target finally lies in
     std::string finalName;
     std::string tempName;
     bool tempExists = false;
@@ -33,7 +57,7 @@ struct FileReplacement::State {
     std::optional<FileKey> replaces;
 
     ~State() {
-        if (tempExists) ::unlinkat(folder.get(), tempName.c_str(), 0);
+        if (tempExists) ::unlinkat(folder->fd.get(), tempName.c_str(), 0);
         forgetTemporary(slot);
     }
     Error failure(ErrorCode code, int number = errno) const { return systemError(code, target, number); }
@@ -78,7 +102,8 @@ std::uint32_t nextTag() {
 bool makeTemporary(FileReplacement::State& s) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         s.tempName = temporaryName(nextTag());
-        FileDescriptor fd(::openat(s.folder.get(), s.tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        FileDescriptor fd(
+            ::openat(s.folder->fd.get(), s.tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (!fd.valid()) {
             if (errno == EEXIST) continue;
             return false;
@@ -86,11 +111,11 @@ bool makeTemporary(FileReplacement::State& s) {
         struct stat held {
         }, named{};
         if (lockTemporary(fd.get()) && ::fstat(fd.get(), &held) == 0 &&
-            ::fstatat(s.folder.get(), s.tempName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            ::fstatat(s.folder->fd.get(), s.tempName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             keyOf(held) == keyOf(named)) {
             s.fd = std::move(fd);
             s.tempExists = true;
-            s.slot = rememberTemporary(s.folder.get(), s.tempName.c_str());
+            s.slot = rememberTemporary(s.folder->fd.get(), s.tempName.c_str());
             return true;
         }
     }
@@ -115,22 +140,19 @@ Result<FileReplacement> FileReplacement::create(const std::string& target) {
     if (filePart(target).empty()) return s.failure(ErrorCode::WriteFailed, EISDIR);
     auto finalPath = followLinks(target);
     if (!finalPath) return finalPath.error();
-    auto folder = openFolder(std::string(pathPart(*finalPath)));
+    auto folder = sharedFolder(std::string(pathPart(*finalPath)));
     if (!folder) return s.failure(ErrorCode::WriteFailed);
     s.folder = std::move(*folder);
     s.finalName = filePart(*finalPath);
-    struct stat place {};
-    if (::fstat(s.folder.get(), &place) != 0) return s.failure(ErrorCode::WriteFailed);
-    s.folderDevice = place.st_dev;
-    s.folderInode = place.st_ino;
-    s.destination = std::to_string(place.st_dev) + ":" + std::to_string(place.st_ino) + "/" + s.finalName;
+    s.destination =
+        std::to_string(s.folder->key.volume) + ":" + std::to_string(s.folder->key.index) + "/" + s.finalName;
 
     struct stat existing {};
-    const bool exists = ::fstatat(s.folder.get(), s.finalName.c_str(), &existing, 0) == 0;
+    const bool exists = ::fstatat(s.folder->fd.get(), s.finalName.c_str(), &existing, 0) == 0;
     if (exists && S_ISREG(existing.st_mode)) {
         // The permission the user gave the file decides, as for cp; the
         // administrator may replace anything.
-        if (::faccessat(s.folder.get(), s.finalName.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
+        if (::faccessat(s.folder->fd.get(), s.finalName.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
             return Error{ErrorCode::ReadOnly, target, "read-only"};
         s.replaces = keyOf(existing);
     }
@@ -180,36 +202,34 @@ std::vector<Result<void>> commitAll(std::vector<FileReplacement>& batch) {
     if (batch.size() == 1) {
         if (::fsync(batch[0].state_->fd.get()) != 0) errors[0] = errno;
     } else {
-        std::map<dev_t, int> byDevice;
+        std::map<std::uint64_t, int> byDevice;
         for (std::size_t i = 0; i < batch.size(); ++i) {
             const auto& s = *batch[i].state_;
-            const auto [at, first] = byDevice.try_emplace(s.folderDevice, 0);
-            if (first && ::syncfs(s.folder.get()) != 0) at->second = errno;
+            const auto [at, first] = byDevice.try_emplace(s.folder->key.volume, 0);
+            if (first && ::syncfs(s.folder->fd.get()) != 0) at->second = errno;
             errors[i] = at->second;
         }
     }
     // The renames, then one flush of each folder they changed, so that a copy
     // reported as done is still there after a power cut.
-    std::map<std::pair<dev_t, ino_t>, int> folders;
+    std::map<const Folder*, int> folderErrors;
     for (std::size_t i = 0; i < batch.size(); ++i) {
         FileReplacement::State& s = *batch[i].state_;
+        const int folder = s.folder->fd.get();
         if (errors[i] == 0 &&
-            (!s.fd.close() || ::renameat(s.folder.get(), s.tempName.c_str(), s.folder.get(), s.finalName.c_str()) != 0))
+            (!s.fd.close() || ::renameat(folder, s.tempName.c_str(), folder, s.finalName.c_str()) != 0))
             errors[i] = errno;
         if (errors[i] != 0) continue;
         s.tempExists = false;
-        folders.try_emplace({s.folderDevice, s.folderInode}, s.folder.get());
+        folderErrors.try_emplace(s.folder.get(), 0);
     }
-    for (auto& [identity, fd] : folders)
-        if (::fsync(fd) != 0 && errno != EINVAL) fd = -errno;  // EINVAL: a file system without folder flushes
+    for (auto& [folder, error] : folderErrors)
+        if (::fsync(folder->fd.get()) != 0 && errno != EINVAL) error = errno;  // EINVAL: no folder flushes there
     std::vector<Result<void>> results;
     results.reserve(batch.size());
     for (std::size_t i = 0; i < batch.size(); ++i) {
         const FileReplacement::State& s = *batch[i].state_;
-        if (errors[i] == 0) {
-            const int folder = folders.at({s.folderDevice, s.folderInode});
-            if (folder < 0) errors[i] = -folder;
-        }
+        if (errors[i] == 0) errors[i] = folderErrors.at(s.folder.get());
         if (errors[i] != 0)
             results.emplace_back(s.failure(ErrorCode::WriteFailed, errors[i]));
         else
