@@ -77,6 +77,16 @@ TEST_F(QtApp, TabMovesThroughTableAndButtonsInCreationOrder) {
     EXPECT_EQ(QApplication::focusWidget(), gadget(ids::kSortName));
 }
 
+// A gadget disabled while it works (Scan) has the focus again afterwards.
+TEST_F(QtApp, FocusReturnsToAGadgetEnabledAgain) {
+    gadget(ids::kScan)->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), gadget(ids::kScan));
+    tk.setEnabled(ids::kMainWindow, ids::kScan, false);
+    ASSERT_NE(QApplication::focusWidget(), gadget(ids::kScan));
+    tk.setEnabled(ids::kMainWindow, ids::kScan, true);
+    EXPECT_EQ(QApplication::focusWidget(), gadget(ids::kScan));
+}
+
 TEST_F(QtApp, RealClickReachesTheDispatch) {
     QTest::mouseClick(gadget(ids::kSortAuthor), Qt::LeftButton);
     const ui::Event e = tk.waitEvent();

@@ -227,7 +227,16 @@ std::string QtToolkit::text(int window, int gadget) const {
 }
 
 void QtToolkit::setEnabled(int window, int gadget, bool enabled) {
-    if (QWidget* w = gadgetWidget(window, gadget)) w->setEnabled(enabled);
+    QWidget* w = gadgetWidget(window, gadget);
+    if (!w) return;
+    // Qt hands the focus of a gadget being disabled on to the next one (Scan's to
+    // Save List); it comes back when the gadget is enabled again.
+    if (!enabled && w->hasFocus()) disabledFocus_ = w;
+    w->setEnabled(enabled);
+    if (enabled && disabledFocus_ == w) {
+        disabledFocus_ = nullptr;
+        w->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void QtToolkit::setFocus(int window, int gadget) {

@@ -80,7 +80,8 @@ private:
     std::map<std::pair<int, int>, int> imageGadgets_;  // gadget -> picture it shows
     std::deque<Event> queue_;
     bool dropInput_ = false;
-    bool quiet_ = false;  // programmatic table changes report nothing
+    QPointer<QWidget> disabledFocus_;  // a gadget disabled while it had the focus
+    bool quiet_ = false;               // programmatic table changes report nothing
 };
 
 }  // namespace pitbox::ui
