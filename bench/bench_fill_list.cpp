@@ -6,7 +6,7 @@
 #include "app/app_state.h"
 #include "app/list_view.h"
 #include "app/main_window.h"
-#include "ui/qt/qt_toolkit.h"
+#include "toolkit/qt/qt_toolkit.h"
 
 static void BM_FillList100k(benchmark::State& state) {
     pitbox::ui::QtToolkit tk;

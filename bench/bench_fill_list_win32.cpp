@@ -11,7 +11,7 @@
 #include "app/app_state.h"
 #include "app/list_view.h"
 #include "app/main_window.h"
-#include "ui/win32/win32_toolkit.h"
+#include "toolkit/win32/win32_toolkit.h"
 
 int main() {
     pitbox::ui::Win32Toolkit tk;

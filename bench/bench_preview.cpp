@@ -25,7 +25,7 @@ static void BM_DenseTrackPreview(benchmark::State& state) {
     pitbox::HeaderFields h;
     (void)pitbox::readTrackHeader(bytes, h);
     for (auto _ : state) {
-        pitbox::ui::Picture p = pitbox::preview::buildBasePicture(bytes, h);
+        pitbox::raster::Picture p = pitbox::preview::buildBasePicture(bytes, h);
         pitbox::preview::drawWaterLayer(p, bytes, h);
         pitbox::preview::drawObjectLayer(p, bytes, h);
         benchmark::DoNotOptimize(p.pixels().data());
@@ -43,7 +43,7 @@ static void BM_StackedBlocks(benchmark::State& state) {
     pitbox::HeaderFields h;
     (void)pitbox::readTrackHeader(bytes, h);
     for (auto _ : state) {
-        pitbox::ui::Picture p = pitbox::preview::buildBasePicture(bytes, h);
+        pitbox::raster::Picture p = pitbox::preview::buildBasePicture(bytes, h);
         pitbox::preview::drawObjectLayer(p, bytes, h);
         benchmark::DoNotOptimize(p.pixels().data());
     }

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::uint8_t> bytes(data, data + size);
     pitbox::HeaderFields h;
     if (!pitbox::readTrackHeader(bytes, h) || h.oldFormat) return 0;
-    pitbox::ui::Picture p = pitbox::preview::buildBasePicture(bytes, h);
+    pitbox::raster::Picture p = pitbox::preview::buildBasePicture(bytes, h);
     (void)pitbox::lapRecordTexts(h, "/fuzz/track.trk");
     pitbox::preview::drawWaterLayer(p, bytes, h);
     pitbox::preview::drawObjectLayer(p, bytes, h);

@@ -2,21 +2,26 @@
 """Fails when a source file includes from a layer above its own.
 
 usage: check_layers.py SOURCE_DIR
+       check_layers.py --planted   (checks that planted violations are caught)
 
 The folders of src/ are layers, bottom to top:
-    base < platform < ui < trackfile < preview < library < app, cli
+    base < platform < raster < trackfile < preview < library < toolkit < app, cli
 A file may include headers of its own layer and of the layers below it, and the
-built-in resources. The toolkit backends (src/ui/qt, src/ui/win32) sit on ui and
-are included only by the program entries (main*.cpp of app and cli). Operating
-system headers belong to the platform layer, Qt and Windows headers to the
-backends and the entries.
+built-in resources. platform/posix and platform/win32 are private to the
+platform layer. The toolkit backends (src/toolkit/qt, src/toolkit/win32) sit on
+the toolkit and are included only by the program entries (main*.cpp of app and
+cli). Operating-system headers belong to the platform layer, Qt and Windows
+headers to the backends and the entries.
 """
 import pathlib
 import re
 import sys
+import tempfile
 
-RANK = {"base": 0, "platform": 1, "ui": 2, "trackfile": 3, "preview": 4, "library": 5, "app": 6, "cli": 6}
-BACKENDS = ("ui/qt", "ui/win32")
+RANK = {"base": 0, "platform": 1, "raster": 2, "trackfile": 3, "preview": 4, "library": 5, "toolkit": 6,
+        "app": 7, "cli": 7}
+BACKENDS = ("toolkit/qt", "toolkit/win32")
+PRIVATE = ("platform/posix", "platform/win32")
 SYSTEM_HEADERS = re.compile(r"^(unistd|fcntl|dirent|sys/.*|windows|winbase|shlobj|shobjidl|commctrl|io)\.h$", re.I)
 TOOLKIT_HEADERS = re.compile(r"^(Q[A-Za-z]+|windows\.h|commctrl\.h|commdlg\.h|shobjidl\.h)$")
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
@@ -26,7 +31,7 @@ def layer_of(relative):
     """The layer (and whether it is a backend) of a path below src/."""
     for backend in BACKENDS:
         if relative.startswith(backend + "/"):
-            return "ui", True
+            return "toolkit", True
     return relative.split("/", 1)[0], False
 
 
@@ -55,13 +60,51 @@ def problems(source_dir):
             target, target_backend = layer_of(header)
             if target not in RANK:
                 yield f"{where}: not a header of a layer"
+            elif header.startswith(tuple(p + "/" for p in PRIVATE)) and layer != "platform":
+                yield f"{where}: private to the platform layer"
             elif target_backend and not (entry or header.split("/")[:2] == relative.split("/")[:2]):
                 yield f"{where}: a toolkit backend is included only by the program entries"
             elif RANK[target] > RANK[layer] or (RANK[target] == RANK[layer] and target != layer):
                 yield f"{where}: {layer} reaches up to {target}"
 
 
+# Each planted file must be caught; the last ones are allowed and must not be.
+PLANTED = [
+    ("library/a.cpp", '#include "toolkit/toolkit.h"', True),
+    ("raster/a.cpp", '#include "trackfile/track_buffer.h"', True),
+    ("preview/a.cpp", '#include "library/catalogue.h"', True),
+    ("toolkit/a.cpp", '#include "app/ids.h"', True),
+    ("app/a.cpp", '#include "cli/cli.h"', True),
+    ("toolkit/win32/a.cpp", '#include "platform/win32/wide.h"', True),
+    ("app/a.cpp", '#include "toolkit/qt/qt_toolkit.h"', True),
+    ("library/a.cpp", "#include <unistd.h>", True),
+    ("raster/a.cpp", "#include <QImage>", True),
+    ("app/a.cpp", '#include "ui/toolkit.h"', True),
+    ("preview/a.cpp", '#include "raster/picture.h"', False),
+    ("platform/a.cpp", '#include "platform/posix/path_at.h"', False),
+    ("app/main.cpp", '#include "toolkit/qt/qt_toolkit.h"', False),
+    ("toolkit/qt/a.cpp", '#include "toolkit/qt/row_table_model.h"', False),
+]
+
+
+def planted():
+    failures = 0
+    for relative, line, caught in PLANTED:
+        with tempfile.TemporaryDirectory() as root:
+            path = pathlib.Path(root) / "src" / relative
+            path.parent.mkdir(parents=True)
+            path.write_text(line + "\n", encoding="utf-8")
+            found = list(problems(root))
+        if bool(found) != caught:
+            print(f"{relative}: {line}: {'not caught' if caught else 'wrongly caught: ' + str(found)}")
+            failures += 1
+    print(f"layers: {len(PLANTED) - failures} of {len(PLANTED)} planted cases judged right")
+    return 1 if failures else 0
+
+
 def main():
+    if sys.argv[1:] == ["--planted"]:
+        return planted()
     found = list(problems(sys.argv[1]))
     for problem in found:
         print(problem)

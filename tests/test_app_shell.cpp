@@ -62,11 +62,11 @@ TEST(StartUp, ButtonPicturesHaveTheirSizes) {
         {19, 70, 32}, {20, 76, 32}, {21, 86, 32}, {22, 96, 32}, {23, 138, 32}, {24, 76, 32},  {25, 97, 32},
     };
     for (const auto& [id, w, h] : sizes) {
-        const ui::Picture* p = app.tk.picture(id);
+        const raster::Picture* p = app.tk.picture(id);
         ASSERT_NE(p, nullptr) << id;
         EXPECT_EQ(p->width(), w) << id;
         EXPECT_EQ(p->height(), h) << id;
-        EXPECT_EQ(p->at(0, 0), ui::rgb(252, 254, 252)) << id;
+        EXPECT_EQ(p->at(0, 0), raster::rgb(252, 254, 252)) << id;
     }
     EXPECT_FALSE(app.tk.hasPicture(16));
 }

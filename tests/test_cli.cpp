@@ -11,7 +11,7 @@
 #include "support/header_status.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
-#include "ui/image_files.h"
+#include "raster/image_files.h"
 
 namespace pitbox::test {
 namespace {
@@ -128,14 +128,14 @@ TEST_F(CliTree, RenderWritesThePreview) {
     const auto bytes = readFile(dir / "t/b.trk");
     HeaderFields h;
     ASSERT_EQ(headerStatus(bytes, h), HeaderStatus::Supported);
-    ui::Picture expected = preview::buildBasePicture(bytes, h);
+    raster::Picture expected = preview::buildBasePicture(bytes, h);
     preview::drawWaterLayer(expected, bytes, h);
     preview::drawObjectLayer(expected, bytes, h);
     for (const char* name : {"p.ppm", "p.bmp", "p.PNG"}) {
         const Result r = cli({"render", "--no-records", "-o", dir / name, dir / "t/b.trk"});
         ASSERT_EQ(r.code, 0) << r.err;
         const auto written = readFile(dir / name);
-        EXPECT_EQ(std::string(written.begin(), written.end()), *ui::encodeForFileName(expected, name)) << name;
+        EXPECT_EQ(std::string(written.begin(), written.end()), *raster::encodeForFileName(expected, name)) << name;
     }
     EXPECT_EQ(cli({"render", "--no-records", "-o", dir / "x.png", dir / "t/old.trk"}).code, 1);
     EXPECT_EQ(cli({"render", "-o", dir / "x.png", dir / "t/b.trk"}).code, 1);  // no fonts in this test

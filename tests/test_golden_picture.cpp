@@ -10,18 +10,18 @@
 
 #include "preview/track_preview.h"
 #include "tools/track_writer.h"
-#include "ui/image_files.h"
+#include "raster/image_files.h"
 
 namespace pitbox::test {
 namespace {
 
-std::optional<ui::Picture> decodePng(const std::vector<std::uint8_t>& png) {
+std::optional<raster::Picture> decodePng(const std::vector<std::uint8_t>& png) {
     int width = 0, height = 0, channels = 0;
     stbi_uc* rgb = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels, 3);
     if (!rgb) return std::nullopt;
-    ui::Picture picture(width, height);
+    raster::Picture picture(width, height);
     for (std::size_t i = 0; i < picture.pixels().size(); ++i)
-        picture.pixels()[i] = ui::rgb(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
+        picture.pixels()[i] = raster::rgb(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
     stbi_image_free(rgb);
     return picture;
 }
@@ -30,18 +30,18 @@ std::vector<std::uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.e
 
 const std::string kDemoTrack = PITBOX_SOURCE_DIR "/examples/tracks/Community/Rally/Birch Forest.trk";
 
-ui::Picture demoPicture() {
+raster::Picture demoPicture() {
     TrackBuffer buffer;
     HeaderFields header;
     // Without the records text: its pixels depend on the fonts of the machine.
     auto picture = preview::buildTrackPreview(kDemoTrack, buffer, header, nullptr, 1);
     EXPECT_TRUE(picture) << (picture ? "" : picture.error().message());
-    return picture ? *picture : ui::Picture{};
+    return picture ? *picture : raster::Picture{};
 }
 
 TEST(Png, DecodesToEveryPixelAndStaysSmall) {
-    const ui::Picture picture = demoPicture();
-    const std::string png = ui::encodePng(picture);
+    const raster::Picture picture = demoPicture();
+    const std::string png = raster::encodePng(picture);
     EXPECT_LT(png.size(), 100'000u);
     const auto decoded = decodePng(bytesOf(png));
     ASSERT_TRUE(decoded);
@@ -52,9 +52,9 @@ TEST(Png, DecodesToEveryPixelAndStaysSmall) {
 
 TEST(GoldenPicture, DenseDemoTrack) {
     const std::string golden = PITBOX_SOURCE_DIR "/tests/golden/birch-forest.png";
-    const ui::Picture picture = demoPicture();
+    const raster::Picture picture = demoPicture();
     if (std::getenv("PITBOX_UPDATE_GOLDEN")) {
-        saveFile(golden, bytesOf(ui::encodePng(picture)));
+        saveFile(golden, bytesOf(raster::encodePng(picture)));
         std::cout << "rewrote " << golden << "\n";
         return;
     }
@@ -63,20 +63,20 @@ TEST(GoldenPicture, DenseDemoTrack) {
     ASSERT_EQ(expected->width(), picture.width());
     ASSERT_EQ(expected->height(), picture.height());
     // The diff: mismatches in red over a dimmed copy of the expected picture.
-    ui::Picture diff = *expected;
+    raster::Picture diff = *expected;
     std::size_t mismatches = 0;
     for (std::size_t i = 0; i < diff.pixels().size(); ++i) {
-        const ui::Colour want = expected->pixels()[i];
+        const raster::Colour want = expected->pixels()[i];
         if (picture.pixels()[i] != want) {
-            diff.pixels()[i] = ui::rgb(255, 0, 0);
+            diff.pixels()[i] = raster::rgb(255, 0, 0);
             ++mismatches;
         } else {
-            diff.pixels()[i] = ui::rgb(ui::redOf(want) / 3, ui::greenOf(want) / 3, ui::blueOf(want) / 3);
+            diff.pixels()[i] = raster::rgb(raster::redOf(want) / 3, raster::greenOf(want) / 3, raster::blueOf(want) / 3);
         }
     }
     if (mismatches > 0) {
         const std::string at = PITBOX_BINARY_DIR "/golden-diff-birch-forest.png";
-        saveFile(at, bytesOf(ui::encodePng(diff)));
+        saveFile(at, bytesOf(raster::encodePng(diff)));
         ADD_FAILURE() << mismatches << " pixels differ from " << golden << "; see " << at
                       << " (PITBOX_UPDATE_GOLDEN=1 rewrites the expected picture)";
     }

@@ -16,7 +16,7 @@
 
 #include "cli/cli.h"
 #include "library/copy_tracks.h"
-#include "library/folder_scan.h"
+#include "library/folder_load.h"
 #include "library/header_refresh.h"
 #include "platform/file_replacement.h"
 #include "preview/track_preview.h"

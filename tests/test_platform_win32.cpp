@@ -8,7 +8,7 @@
 
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
-#include "library/folder_scan.h"
+#include "library/folder_load.h"
 #include "library/list_export.h"
 #include "platform/file_replacement.h"
 #include "platform/files.h"

@@ -13,17 +13,17 @@ namespace pitbox::test {
 namespace {
 
 using preview::Corner;
-const ui::Colour kBackground = ui::rgb(0, 100, 150);
-const ui::Colour kWater = ui::rgb(0, 64, 255);
-const ui::Colour kGrey = ui::rgb(170, 170, 170);
-const ui::Colour kBlockFill = ui::rgb(180, 180, 180);
+const raster::Colour kBackground = raster::rgb(0, 100, 150);
+const raster::Colour kWater = raster::rgb(0, 64, 255);
+const raster::Colour kGrey = raster::rgb(170, 170, 170);
+const raster::Colour kBlockFill = raster::rgb(180, 180, 180);
 
 std::uint16_t run(unsigned code, unsigned length) { return static_cast<std::uint16_t>(length << 4 | code); }
 
 struct Rendered {
     std::vector<std::uint8_t> bytes;
     HeaderFields header;
-    ui::Picture picture;
+    raster::Picture picture;
 };
 
 // The preview as Show builds it, without the records text.
@@ -43,7 +43,7 @@ TrackSpec dryMap() {
     return s;
 }
 
-std::size_t count(const ui::Picture& p, ui::Colour c, int fromRow = 0, int toRow = 559) {
+std::size_t count(const raster::Picture& p, raster::Colour c, int fromRow = 0, int toRow = 559) {
     std::size_t n = 0;
     for (int y = fromRow; y <= toRow; ++y)
         for (int x = 0; x < p.width(); ++x) n += p.at(x, y) == c;
@@ -61,16 +61,16 @@ TEST(BitmapTemplate, HeaderPaletteAndPixels) {
     for (const auto& [at, value] : fields32) EXPECT_EQ(*r.u32(at), value) << at;
     EXPECT_EQ(*r.u16(26), 1);
     EXPECT_EQ(*r.u16(28), 8);
-    const std::pair<int, ui::Colour> palette[] = {
-        {0, ui::rgb(0, 0, 0)},         {9, ui::rgb(62, 62, 62)},      {23, ui::rgb(158, 158, 158)},
-        {26, ui::rgb(179, 179, 179)},  {42, ui::rgb(145, 202, 91)},   {59, ui::rgb(160, 135, 110)},
-        {83, ui::rgb(211, 172, 158)},  {89, ui::rgb(250, 220, 210)},  {100, ui::rgb(220, 230, 239)},
-        {104, ui::rgb(245, 250, 255)}, {154, ui::rgb(190, 210, 130)}, {240, ui::rgb(0, 100, 150)},
-        {242, ui::rgb(255, 255, 255)}, {244, ui::rgb(255, 0, 0)},     {245, ui::rgb(255, 255, 0)},
+    const std::pair<int, raster::Colour> palette[] = {
+        {0, raster::rgb(0, 0, 0)},         {9, raster::rgb(62, 62, 62)},      {23, raster::rgb(158, 158, 158)},
+        {26, raster::rgb(179, 179, 179)},  {42, raster::rgb(145, 202, 91)},   {59, raster::rgb(160, 135, 110)},
+        {83, raster::rgb(211, 172, 158)},  {89, raster::rgb(250, 220, 210)},  {100, raster::rgb(220, 230, 239)},
+        {104, raster::rgb(245, 250, 255)}, {154, raster::rgb(190, 210, 130)}, {240, raster::rgb(0, 100, 150)},
+        {242, raster::rgb(255, 255, 255)}, {244, raster::rgb(255, 0, 0)},     {245, raster::rgb(255, 255, 0)},
     };
     for (const auto& [index, colour] : palette) {
         const std::int64_t at = 54 + 4 * index;
-        EXPECT_EQ(ui::rgb(*r.u8(at + 2), *r.u8(at + 1), *r.u8(at)), colour) << index;
+        EXPECT_EQ(raster::rgb(*r.u8(at + 2), *r.u8(at + 1), *r.u8(at)), colour) << index;
     }
     for (std::int64_t i = 1078; i < 1334; ++i) ASSERT_EQ(*r.u8(i), 240);
 }
@@ -79,22 +79,22 @@ TEST(BasePicture, TerrainRuns) {
     struct Case {
         const char* what;
         std::vector<std::uint16_t> runs;
-        std::vector<std::tuple<int, int, ui::Colour>> pixels;  // x, y, colour
+        std::vector<std::tuple<int, int, raster::Colour>> pixels;  // x, y, colour
     };
     const Case cases[] = {
         {"bytes 49, 10: code 1, length 163",
          {0x0A31},
-         {{0, 511, ui::rgb(179, 179, 179)}, {162, 511, ui::rgb(179, 179, 179)}, {163, 511, kBackground}}},
+         {{0, 511, raster::rgb(179, 179, 179)}, {162, 511, raster::rgb(179, 179, 179)}, {163, 511, kBackground}}},
         {"a run continues on the row above",
          {run(4, 600)},
-         {{511, 511, ui::rgb(160, 135, 110)}, {87, 510, ui::rgb(160, 135, 110)}, {88, 510, kBackground}}},
-        {"length 0 writes nothing", {run(5, 0), run(6, 1)}, {{0, 511, ui::rgb(250, 220, 210)}, {1, 511, kBackground}}},
+         {{511, 511, raster::rgb(160, 135, 110)}, {87, 510, raster::rgb(160, 135, 110)}, {88, 510, kBackground}}},
+        {"length 0 writes nothing", {run(5, 0), run(6, 1)}, {{0, 511, raster::rgb(250, 220, 210)}, {1, 511, kBackground}}},
         {"codes 13 to 15 are black",
          {run(13, 1), run(14, 1), run(15, 1)},
-         {{2, 511, ui::rgb(0, 0, 0)}, {3, 511, kBackground}}},
+         {{2, 511, raster::rgb(0, 0, 0)}, {3, 511, kBackground}}},
         {"runs past the map are cut",
          std::vector<std::uint16_t>(65, run(12, 4095)),
-         {{0, 0, ui::rgb(62, 62, 62)}, {511, 0, ui::rgb(62, 62, 62)}, {0, 512, kBackground}, {511, 559, kBackground}}},
+         {{0, 0, raster::rgb(62, 62, 62)}, {511, 0, raster::rgb(62, 62, 62)}, {0, 512, kBackground}, {511, 559, kBackground}}},
     };
     for (const auto& c : cases) {
         TrackSpec track;
@@ -111,7 +111,7 @@ TEST(BasePicture, FullMapLeavesTheTextStrip) {
     TrackSpec track;
     track.terrainRuns.assign(512, run(2, 512));
     const Rendered r = render(track);
-    EXPECT_EQ(count(r.picture, ui::rgb(145, 202, 91), 0, 511), 512u * 512u);
+    EXPECT_EQ(count(r.picture, raster::rgb(145, 202, 91), 0, 511), 512u * 512u);
     EXPECT_EQ(count(r.picture, kBackground, 512, 559), 512u * 48u);
 }
 
@@ -120,7 +120,7 @@ TEST(BasePicture, RunTableOutsideTheFileDrawsNoTerrain) {
     HeaderFields h;
     ASSERT_EQ(headerStatus(bytes, h), HeaderStatus::Supported);
     h.terrainRunCount = 1'000'000;  // as a damaged count would say
-    const ui::Picture p = preview::buildBasePicture(bytes, h);
+    const raster::Picture p = preview::buildBasePicture(bytes, h);
     EXPECT_EQ(count(p, kBackground), 512u * 560u);
 }
 
@@ -175,10 +175,10 @@ TEST(ObjectLayer, DotsAndSquaresWithTheirBounds) {
         const char* what;
         TrackObject object;
         std::size_t pixels;
-        ui::Colour colour;
+        raster::Colour colour;
     };
-    const ui::Colour white = ui::rgb(246, 251, 254);
-    const ui::Colour grey = ui::rgb(160, 160, 160);
+    const raster::Colour white = raster::rgb(246, 251, 254);
+    const raster::Colour grey = raster::rgb(160, 160, 160);
     const Case cases[] = {
         {"dot at world (2, 2) is at (1, 510)", {10, 2, 2, 0}, 9, white},
         {"dot at px 0 skipped", {10, 0, 2, 0}, 0, white},
@@ -195,9 +195,9 @@ TEST(ObjectLayer, DotsAndSquaresWithTheirBounds) {
     }
     TrackSpec track = dryMap();
     track.objects = {{10, 2, 2, 0}};
-    EXPECT_EQ(render(track).picture.at(0, 511), ui::rgb(246, 251, 254));
+    EXPECT_EQ(render(track).picture.at(0, 511), raster::rgb(246, 251, 254));
     track.objects = {{9, 500, 2, 0}};
-    EXPECT_EQ(count(render(track).picture, ui::rgb(160, 160, 160), 512, 512), 5u);
+    EXPECT_EQ(count(render(track).picture, raster::rgb(160, 160, 160), 512, 512), 5u);
 }
 
 TEST(ObjectLayer, BlocksAndBarsByWorldSize) {
@@ -216,13 +216,13 @@ TEST(ObjectLayer, BlocksAndBarsByWorldSize) {
         track.worldSize = c.worldSize;
         track.objects = {{c.kind, 512, 512, 0}};
         const Rendered r = render(track);
-        const std::size_t drawn = count(r.picture, kGrey) + count(r.picture, ui::rgb(255, 0, 0));
+        const std::size_t drawn = count(r.picture, kGrey) + count(r.picture, raster::rgb(255, 0, 0));
         EXPECT_EQ(drawn > 0, c.drawn) << c.what;
     }
     // At world size 255 a bar is one line of 13 pixels along its heading, in the
     // colour of its kind.
-    const std::pair<std::int8_t, ui::Colour> bars[] = {
-        {1, ui::rgb(255, 255, 255)}, {2, ui::rgb(255, 0, 0)}, {3, ui::rgb(255, 255, 0)}, {23, ui::rgb(150, 140, 100)}};
+    const std::pair<std::int8_t, raster::Colour> bars[] = {
+        {1, raster::rgb(255, 255, 255)}, {2, raster::rgb(255, 0, 0)}, {3, raster::rgb(255, 255, 0)}, {23, raster::rgb(150, 140, 100)}};
     for (const auto& [kind, colour] : bars) {
         TrackSpec bar = dryMap();
         bar.worldSize = 255;
@@ -240,8 +240,8 @@ TEST(ObjectLayer, PassOrder) {
     const Rendered r = render(track);
     EXPECT_EQ(r.picture.at(240, 255), kBlockFill);
     EXPECT_EQ(r.picture.at(260, 251), kBlockFill);  // where the dot was
-    EXPECT_EQ(count(r.picture, ui::rgb(246, 251, 254)), 0u);
-    EXPECT_EQ(count(r.picture, ui::rgb(255, 255, 255)), 13u);
+    EXPECT_EQ(count(r.picture, raster::rgb(246, 251, 254)), 0u);
+    EXPECT_EQ(count(r.picture, raster::rgb(255, 255, 255)), 13u);
     EXPECT_GT(count(r.picture, kGrey), 100u);
 }
 
@@ -259,7 +259,7 @@ TEST(ObjectLayer, SkippedFillsChangeNoPixel) {
                  static_cast<std::int16_t>(stacked ? 512 : random() % 1024), static_cast<std::uint8_t>(random())});
         }
         const Rendered r = render(track);
-        ui::Picture plain = preview::buildBasePicture(r.bytes, r.header);
+        raster::Picture plain = preview::buildBasePicture(r.bytes, r.header);
         const int half = (6200 / ws) / 2;
         for (const TrackObject& o : track.objects) {
             const int px = o.x / 2, py = 511 - o.y / 2;
@@ -286,9 +286,9 @@ TEST(ObjectLayer, ObjectCounts) {
     TrackSpec track = dryMap();
     track.objects = {{10, 100, 100, 0}, {10, 300, 300, 0}};
     track.objectCount = -1;
-    EXPECT_EQ(count(render(track).picture, ui::rgb(246, 251, 254)), 0u);
+    EXPECT_EQ(count(render(track).picture, raster::rgb(246, 251, 254)), 0u);
     track.objectCount = 0;
-    EXPECT_EQ(count(render(track).picture, ui::rgb(246, 251, 254)), 9u);
+    EXPECT_EQ(count(render(track).picture, raster::rgb(246, 251, 254)), 9u);
 }
 
 }  // namespace

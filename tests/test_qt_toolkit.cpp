@@ -14,9 +14,9 @@
 #include "app/list_view.h"
 #include "app/main_window.h"
 #include "support/main_window_layout.h"
-#include "ui/qt/app_icon.h"
-#include "ui/qt/qt_toolkit.h"
-#include "ui/qt/row_table_model.h"
+#include "toolkit/qt/app_icon.h"
+#include "toolkit/qt/qt_toolkit.h"
+#include "toolkit/qt/row_table_model.h"
 
 namespace pitbox::test {
 namespace {
@@ -140,14 +140,14 @@ TEST_F(QtApp, TableRowsAndSelection) {
 }
 
 TEST_F(QtApp, OpaqueTextOnAPicture) {
-    ui::Picture p(200, 40, ui::rgb(1, 1, 1));
-    tk.drawText(p, ids::kFontRecords, 10, 5, "45.23", ui::rgb(255, 255, 255), ui::rgb(0, 100, 150));
-    EXPECT_EQ(p.at(10, 5), ui::rgb(0, 100, 150));
-    EXPECT_EQ(p.at(9, 5), ui::rgb(1, 1, 1));
-    EXPECT_EQ(p.at(10, 4), ui::rgb(1, 1, 1));
+    raster::Picture p(200, 40, raster::rgb(1, 1, 1));
+    tk.drawText(p, ids::kFontRecords, 10, 5, "45.23", raster::rgb(255, 255, 255), raster::rgb(0, 100, 150));
+    EXPECT_EQ(p.at(10, 5), raster::rgb(0, 100, 150));
+    EXPECT_EQ(p.at(9, 5), raster::rgb(1, 1, 1));
+    EXPECT_EQ(p.at(10, 4), raster::rgb(1, 1, 1));
     std::size_t white = 0;
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 200; ++x) white += p.at(x, y) == ui::rgb(255, 255, 255);
+        for (int x = 0; x < 200; ++x) white += p.at(x, y) == raster::rgb(255, 255, 255);
     EXPECT_GT(white, 10u);
 }
 

@@ -3,16 +3,16 @@
 #include <functional>
 #include <set>
 
-#include "ui/picture.h"
+#include "raster/picture.h"
 
 namespace pitbox::test {
 namespace {
 
-using ui::Picture;
-constexpr ui::Colour kInk = ui::rgb(1, 2, 3);
-constexpr ui::Colour kFill = ui::rgb(9, 9, 9);
+using raster::Picture;
+constexpr raster::Colour kInk = raster::rgb(1, 2, 3);
+constexpr raster::Colour kFill = raster::rgb(9, 9, 9);
 
-std::set<std::pair<int, int>> inked(const Picture& p, ui::Colour c = kInk) {
+std::set<std::pair<int, int>> inked(const Picture& p, raster::Colour c = kInk) {
     std::set<std::pair<int, int>> out;
     for (int y = 0; y < p.height(); ++y)
         for (int x = 0; x < p.width(); ++x)

@@ -103,9 +103,9 @@ TEST_F(ShowTest, ViewerWindowPictureAndRecords) {
     EXPECT_EQ(viewer->owner, ids::kMainWindow);
     EXPECT_FALSE(app.tk.isWindowOpen(kViewer));
     EXPECT_EQ(app.tk.focus(), std::make_pair(ids::kMainWindow, ids::kTable));
-    const ui::Picture* p = app.tk.picture(ids::kPreviewPicture);
+    const raster::Picture* p = app.tk.picture(ids::kPreviewPicture);
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->at(100, 100), ui::rgb(145, 202, 91));
+    EXPECT_EQ(p->at(100, 100), raster::rgb(145, 202, 91));
     const auto& texts = app.tk.drawnTexts();
     ASSERT_EQ(texts.size(), 3u);
     const std::tuple<int, int, std::string> expected[] = {
@@ -115,8 +115,8 @@ TEST_F(ShowTest, ViewerWindowPictureAndRecords) {
         EXPECT_EQ(texts[i].y, std::get<1>(expected[i]));
         EXPECT_EQ(texts[i].text, std::get<2>(expected[i]));
         EXPECT_EQ(texts[i].font, ids::kFontRecords);
-        EXPECT_EQ(texts[i].front, ui::rgb(255, 255, 255));
-        EXPECT_EQ(texts[i].back, ui::rgb(0, 100, 150));
+        EXPECT_EQ(texts[i].front, raster::rgb(255, 255, 255));
+        EXPECT_EQ(texts[i].back, raster::rgb(0, 100, 150));
     }
 }
 
@@ -199,7 +199,7 @@ TEST_F(ShowTest, TakesTheTrackFromTheCatalogueNotFromALabel) {
 TEST_F(ShowTest, SecondShowBuildsANewPicture) {
     ASSERT_TRUE(show(0));
     ASSERT_TRUE(show(1));
-    EXPECT_EQ(app.tk.picture(ids::kPreviewPicture)->at(100, 100), ui::rgb(160, 135, 110));
+    EXPECT_EQ(app.tk.picture(ids::kPreviewPicture)->at(100, 100), raster::rgb(160, 135, 110));
 }
 
 }  // namespace

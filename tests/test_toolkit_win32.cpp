@@ -12,7 +12,7 @@
 #include "app/list_view.h"
 #include "app/main_window.h"
 #include "support/main_window_layout.h"
-#include "ui/win32/win32_toolkit.h"
+#include "toolkit/win32/win32_toolkit.h"
 
 namespace pitbox::test {
 namespace {

@@ -6,7 +6,7 @@
 #include "library/catalogue.h"
 #include "trackfile/header_reader.h"
 #include "trackfile/track_buffer.h"
-#include "ui/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace pitbox {
 

@@ -18,7 +18,7 @@ void loadButtonPictures(ui::Toolkit& tk) {
     // Built into the program: a bitmap that does not decode is a broken build,
     // which the tests of the button pictures catch.
     for (const auto& [id, name] : kButtons)
-        if (auto picture = ui::pictureFromBitmap(resources::find(name))) tk.setPicture(id, std::move(*picture));
+        if (auto picture = raster::pictureFromBitmap(resources::find(name))) tk.setPicture(id, std::move(*picture));
 }
 
 }  // namespace pitbox

@@ -1,5 +1,5 @@
 #pragma once
-#include "ui/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace pitbox {
 

@@ -3,7 +3,7 @@
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "base/pacer.h"
-#include "library/folder_scan.h"
+#include "library/folder_load.h"
 #include "platform/paths.h"
 
 namespace pitbox {

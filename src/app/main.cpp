@@ -6,8 +6,8 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "platform/files.h"
-#include "ui/qt/app_icon.h"
-#include "ui/qt/qt_toolkit.h"
+#include "toolkit/qt/app_icon.h"
+#include "toolkit/qt/qt_toolkit.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

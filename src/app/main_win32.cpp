@@ -9,8 +9,8 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "platform/files.h"
-#include "ui/win32/gdi.h"
-#include "ui/win32/win32_toolkit.h"
+#include "toolkit/win32/gdi.h"
+#include "toolkit/win32/win32_toolkit.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;

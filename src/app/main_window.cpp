@@ -27,7 +27,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     s.targetFolder = s.trackFolder;
     s.listName.clear();
     tk.loadFont(ids::kFontRecords, preview::kRecordsFont);
-    tk.loadFont(ids::kFontTexts, {"Arial", 12, ui::FontStyle::SansSerif});
+    tk.loadFont(ids::kFontTexts, {"Arial", 12, raster::FontStyle::SansSerif});
 
     tk.openWindow({ids::kMainWindow, "Kestrun Pitbox", 10, 10, 1000, 720, -1, false});
     const int w = ids::kMainWindow;

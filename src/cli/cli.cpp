@@ -8,13 +8,13 @@
 #include "library/catalogue.h"
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
-#include "library/folder_scan.h"
+#include "library/folder_load.h"
 #include "library/header_refresh.h"
 #include "library/list_export.h"
 #include "platform/file_replacement.h"
 #include "platform/paths.h"
 #include "preview/track_preview.h"
-#include "ui/image_files.h"
+#include "raster/image_files.h"
 
 namespace pitbox::cli {
 namespace {
@@ -170,7 +170,7 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& err, const
     const std::string ext = asciiLower(extensionPart(platform::filePart(*output)));
     if (ext != "png" && ext != "bmp" && ext != "ppm") return usage(err, "OUT must end in .png, .bmp or .ppm");
     constexpr int kFont = 1;
-    std::unique_ptr<ui::TextPainter> painter;
+    std::unique_ptr<raster::TextPainter> painter;
     if (records) {
         if (painters) painter = painters(kFont);
         if (!painter) return fail(err, "no fonts for the lap records here; use --no-records");
@@ -180,7 +180,7 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& err, const
     auto picture = preview::buildTrackPreview(*file, buffer, header, painter.get(), kFont);
     if (!picture) return fail(err, picture.error().message());
     // An encoder that fails is a failure, never an empty picture.
-    auto encoded = ui::encodeForFileName(*picture, *output);
+    auto encoded = raster::encodeForFileName(*picture, *output);
     if (!encoded) return fail(err, encoded.error().message());
     if (auto saved = platform::replaceFile(*output, *encoded); !saved) return fail(err, saved.error().message());
     return 0;

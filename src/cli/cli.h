@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "ui/text_painter.h"
+#include "raster/text_painter.h"
 
 namespace pitbox::cli {
 
 // Gives the render command a painter for the lap-records text, with the records
 // font loaded under `font`; nullptr when fonts are not available.
-using PainterFactory = std::function<std::unique_ptr<ui::TextPainter>(int font)>;
+using PainterFactory = std::function<std::unique_ptr<raster::TextPainter>(int font)>;
 
 // Runs one command line (without the program name). Exit codes: 0 done,
 // 1 failed (one line on `err`), 2 usage error.

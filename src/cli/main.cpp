@@ -6,7 +6,7 @@
 
 #include "cli/cli.h"
 #include "preview/track_preview.h"
-#include "ui/qt/qt_text_painter.h"
+#include "toolkit/qt/qt_text_painter.h"
 
 // Qt's own warnings (a missing runtime folder, say) are not the user's business here.
 static void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(quietQt);
     std::vector<std::string> args(argv + 1, argv + argc);
     std::unique_ptr<QGuiApplication> app;
-    auto painters = [&](int font) -> std::unique_ptr<pitbox::ui::TextPainter> {
+    auto painters = [&](int font) -> std::unique_ptr<pitbox::raster::TextPainter> {
         if (!app) {
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
             static int qtArgc = 1;

@@ -12,16 +12,16 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "platform/win32/wide.h"
+#include "platform/utf16.h"
 #include "preview/track_preview.h"
-#include "ui/win32/gdi_text_painter.h"
+#include "toolkit/win32/gdi_text_painter.h"
 
 int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     SetConsoleOutputCP(CP_UTF8);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(pitbox::platform::narrow(argv[i]));
-    auto painters = [](int font) -> std::unique_ptr<pitbox::ui::TextPainter> {
+    auto painters = [](int font) -> std::unique_ptr<pitbox::raster::TextPainter> {
         auto painter = std::make_unique<pitbox::ui::GdiTextPainter>();
         painter->loadFont(font, pitbox::preview::kRecordsFont);
         return painter;

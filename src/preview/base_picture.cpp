@@ -19,25 +19,25 @@ bool templateDescribesThePicture() {
     return r.text(0, 2) == "BM" && r.s32(18) == kWidth && r.s32(22) == kHeight && r.u16(28) == 8;
 }
 
-const std::array<ui::Colour, 256>& templatePalette() {
-    static const std::array<ui::Colour, 256> palette = [] {
-        auto read = ui::bitmapPalette(bitmapTemplate());
-        return read ? *read : std::array<ui::Colour, 256>{};
+const std::array<raster::Colour, 256>& templatePalette() {
+    static const std::array<raster::Colour, 256> palette = [] {
+        auto read = raster::bitmapPalette(bitmapTemplate());
+        return read ? *read : std::array<raster::Colour, 256>{};
     }();
     return palette;
 }
 
 }  // namespace
 
-ui::Picture buildBasePicture(std::span<const std::uint8_t> file, const HeaderFields& h) {
+raster::Picture buildBasePicture(std::span<const std::uint8_t> file, const HeaderFields& h) {
     // The picture the template describes: 512 by 560, every pixel the background
     // index. The runs then take the colours of their palette indices; writing the
     // colours directly gives the same picture as decoding into an 8-bit bitmap and
     // converting it, without the second pass.
     static const bool usable = templateDescribesThePicture();
     if (!usable) return {};
-    const std::array<ui::Colour, 256>& palette = templatePalette();
-    ui::Picture picture(kWidth, kHeight, palette[kBackgroundIndex]);
+    const std::array<raster::Colour, 256>& palette = templatePalette();
+    raster::Picture picture(kWidth, kHeight, palette[kBackgroundIndex]);
 
     const ByteReader r(file);
     const std::int64_t runs = static_cast<std::int64_t>(h.terrainRunCount) + 1;
@@ -50,7 +50,7 @@ ui::Picture buildBasePicture(std::span<const std::uint8_t> file, const HeaderFie
         for (std::int64_t k = 0; k < runs && written < kMapPixels; ++k) {
             const std::uint16_t word = *r.u16(trackformat::kTerrainRuns + 2 * k);
             std::size_t length = std::min<std::size_t>(word >> 4, kMapPixels - written);
-            const ui::Colour colour = palette[kTerrainPalette[word & 15u]];
+            const raster::Colour colour = palette[kTerrainPalette[word & 15u]];
             while (length > 0) {
                 const std::size_t row = kMapRows - 1 - written / kWidth;
                 const std::size_t column = written % kWidth;
@@ -64,7 +64,7 @@ ui::Picture buildBasePicture(std::span<const std::uint8_t> file, const HeaderFie
     return picture;
 }
 
-void drawWaterLayer(ui::Picture& picture, std::span<const std::uint8_t> file, const HeaderFields& h) {
+void drawWaterLayer(raster::Picture& picture, std::span<const std::uint8_t> file, const HeaderFields& h) {
     const ByteReader r(file);
     const auto grid = r.bytes(h.heightGridAt, trackformat::kHeightGridSize);
     if (!grid) return;

@@ -34,7 +34,7 @@ Side sideOffset(float halfWidth, float a) {
     return {static_cast<float>(halfWidth * std::sin(turned)), static_cast<float>(halfWidth * std::cos(turned))};
 }
 
-void drawRectangle(ui::Picture& p, const Object& o, int halfWidth, int halfLength, ui::Colour c) {
+void drawRectangle(raster::Picture& p, const Object& o, int halfWidth, int halfLength, raster::Colour c) {
     const auto corners = rotatedCorners(o.px, o.py, o.heading, halfWidth, halfLength);
     p.line(corners[0].x, corners[0].y, corners[1].x, corners[1].y, c);
     p.line(corners[2].x, corners[2].y, corners[3].x, corners[3].y, c);
@@ -92,7 +92,7 @@ std::array<Corner, 4> rotatedCorners(int px, int py, std::uint8_t heading, int h
             Corner{truncate(q1x), truncate(q1y)}, Corner{truncate(q2x), truncate(q2y)}};
 }
 
-void drawObjectLayer(ui::Picture& picture, std::span<const std::uint8_t> file, const HeaderFields& h) {
+void drawObjectLayer(raster::Picture& picture, std::span<const std::uint8_t> file, const HeaderFields& h) {
     namespace kind = trackformat::objectkind;
     const auto table = objectEntries(file, h.objectTableAt, h.objectCount);
     if (!table) return;
@@ -134,7 +134,7 @@ void drawObjectLayer(ui::Picture& picture, std::span<const std::uint8_t> file, c
 
     const Size bar = sized(400, 3100, ws);
     for (const Object& o : objects) {
-        ui::Colour colour;
+        raster::Colour colour;
         switch (o.kind) {
             case kind::kWhiteBar: colour = kWhiteBarColour; break;
             case kind::kRedBar: colour = kRedBarColour; break;

@@ -4,7 +4,7 @@
 #include <span>
 
 #include "trackfile/header_reader.h"
-#include "ui/picture.h"
+#include "raster/picture.h"
 
 namespace pitbox::preview {
 
@@ -22,16 +22,16 @@ std::span<const std::uint8_t> bitmapTemplate();
 // Makes the picture from the template with the terrain runs decoded into the map
 // area. Runs that would pass the end of the map are cut there. A run table that
 // does not lie wholly inside the file leaves the whole map the background colour.
-ui::Picture buildBasePicture(std::span<const std::uint8_t> file, const HeaderFields& h);
+raster::Picture buildBasePicture(std::span<const std::uint8_t> file, const HeaderFields& h);
 
 // Paints every height-grid cell below the water level. A grid that does not lie
 // wholly inside the file paints nothing.
-void drawWaterLayer(ui::Picture& picture, std::span<const std::uint8_t> file, const HeaderFields& h);
+void drawWaterLayer(raster::Picture& picture, std::span<const std::uint8_t> file, const HeaderFields& h);
 
 // Draws the object table in four passes: dots, squares, filled blocks, bars.
 // World size 0 leaves out blocks and bars; a table not wholly inside the file
 // draws nothing.
-void drawObjectLayer(ui::Picture& picture, std::span<const std::uint8_t> file, const HeaderFields& h);
+void drawObjectLayer(raster::Picture& picture, std::span<const std::uint8_t> file, const HeaderFields& h);
 
 struct Corner {
     int x, y;

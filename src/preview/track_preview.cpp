@@ -5,20 +5,20 @@
 
 namespace pitbox::preview {
 
-void drawLapRecords(ui::TextPainter& painter, ui::Picture& picture, int font, const LapRecordTexts& texts) {
+void drawLapRecords(raster::TextPainter& painter, raster::Picture& picture, int font, const LapRecordTexts& texts) {
     painter.drawText(picture, font, 20, 530, texts.time, kRecordsColour, kTextStripColour);
     painter.drawText(picture, font, 90, 520, texts.name, kRecordsColour, kTextStripColour);
     painter.drawText(picture, font, 90, 540, texts.holder, kRecordsColour, kTextStripColour);
 }
 
-Result<ui::Picture> buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
-                                      ui::TextPainter* painter, int font) {
+Result<raster::Picture> buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
+                                      raster::TextPainter* painter, int font) {
     if (auto loaded = loadTrackFile(path, buffer); !loaded) return loaded.error();
     if (buffer.length() > kPictureFileLimit)
         return Error{ErrorCode::TooLarge, path, "larger than 1,000,000 bytes, too large for a picture"};
     if (auto read = readTrackHeader(buffer, header); !read) return read.error();
     if (header.oldFormat) return Error{ErrorCode::OldFormat, path, "an old-format track"};
-    ui::Picture picture = buildBasePicture(buffer.bytes(), header);
+    raster::Picture picture = buildBasePicture(buffer.bytes(), header);
     if (painter) drawLapRecords(*painter, picture, font, lapRecordTexts(header, path));
     drawWaterLayer(picture, buffer.bytes(), header);
     drawObjectLayer(picture, buffer.bytes(), header);

@@ -5,22 +5,22 @@
 #include "trackfile/header_reader.h"
 #include "trackfile/lap_records.h"
 #include "trackfile/track_buffer.h"
-#include "ui/picture.h"
-#include "ui/text_painter.h"
+#include "raster/picture.h"
+#include "raster/text_painter.h"
 
 namespace pitbox::preview {
 
 // The lap records are written in "Lucida Console" 12 (a monospaced face where
 // that one is missing).
-inline const ui::FontSpec kRecordsFont{"Lucida Console", 12, ui::FontStyle::Monospace};
+inline const raster::FontSpec kRecordsFont{"Lucida Console", 12, raster::FontStyle::Monospace};
 
 // Writes the three texts of the lap records into the picture's text strip.
-void drawLapRecords(ui::TextPainter& painter, ui::Picture& picture, int font, const LapRecordTexts& texts);
+void drawLapRecords(raster::TextPainter& painter, raster::Picture& picture, int font, const LapRecordTexts& texts);
 
 // Reads a track file and builds its 512 by 560 preview picture: terrain, lap
 // records (when a painter is given), water and objects. No picture for a file
 // that cannot be read, is larger than 1,000,000 bytes, is old-format or damaged.
-Result<ui::Picture> buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
-                                      ui::TextPainter* painter, int font);
+Result<raster::Picture> buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
+                                      raster::TextPainter* painter, int font);
 
 }  // namespace pitbox::preview

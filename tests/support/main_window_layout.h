@@ -1,6 +1,6 @@
 #pragma once
 #include "app/ids.h"
-#include "ui/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace pitbox::test {
 

@@ -61,8 +61,8 @@ std::vector<std::string> ScriptedToolkit::rows(int window, int gadget) const {
     return g ? g->rows : std::vector<std::string>{};
 }
 
-void ScriptedToolkit::drawText(ui::Picture&, int font, int x, int y, const std::string& utf8, ui::Colour front,
-                               ui::Colour back) {
+void ScriptedToolkit::drawText(raster::Picture&, int font, int x, int y, const std::string& utf8, raster::Colour front,
+                               raster::Colour back) {
     drawn_.push_back({font, x, y, utf8, front, back});
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace pitbox::test {
 
@@ -41,7 +41,7 @@ public:
         int font;
         int x, y;
         std::string text;
-        ui::Colour front, back;
+        raster::Colour front, back;
     };
     struct Request {
         std::string kind;  // "folder", "save", "text"
@@ -72,14 +72,14 @@ public:
     std::optional<std::pair<int, int>> focus() const { return focus_; }
     // Whether the last wait found the script empty.
     bool scriptExhausted() const { return exhausted_; }
-    const std::map<int, ui::FontSpec>& fonts() const { return fonts_; }
+    const std::map<int, raster::FontSpec>& fonts() const { return fonts_; }
     // Sets a table's selection without reporting it (as a user's control click on
     // the main window while a secondary window's loop drops its events).
     void setSelection(int window, int gadget, const std::vector<std::size_t>& rows);
 
-    void loadFont(int id, const ui::FontSpec& wanted) override { fonts_[id] = wanted; }
-    void drawText(ui::Picture& picture, int font, int x, int y, const std::string& utf8, ui::Colour front,
-                  ui::Colour back) override;
+    void loadFont(int id, const raster::FontSpec& wanted) override { fonts_[id] = wanted; }
+    void drawText(raster::Picture& picture, int font, int x, int y, const std::string& utf8, raster::Colour front,
+                  raster::Colour back) override;
     void openWindow(const ui::WindowSpec& layout) override;
     void closeWindow(int window) override;
     bool isWindowOpen(int window) const override { return windows_.count(window) != 0; }
@@ -117,7 +117,7 @@ private:
     std::vector<ui::WindowSpec> opened_;
     std::vector<DrawnText> drawn_;
     std::vector<Request> requests_;
-    std::map<int, ui::FontSpec> fonts_;
+    std::map<int, raster::FontSpec> fonts_;
     std::optional<std::pair<int, int>> focus_;
     bool inLongAction_ = false;
     bool exhausted_ = false;

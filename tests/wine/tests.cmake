@@ -34,7 +34,7 @@ add_test(NAME clang_tidy_windows
 
 # The Win32 backend in a real X server.
 add_executable(pitbox_win32_tests test_toolkit_win32.cpp)
-target_link_libraries(pitbox_win32_tests PRIVATE pitbox_ui_win32 pitbox_test_support GTest::gtest_main pitbox_warnings)
+target_link_libraries(pitbox_win32_tests PRIVATE pitbox_toolkit_win32 pitbox_test_support GTest::gtest_main pitbox_warnings)
 add_test(NAME win32_backend COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/in_xvfb.sh ${prefix} $<TARGET_FILE:pitbox_win32_tests>)
 set_tests_properties(win32_backend PROPERTIES FIXTURES_REQUIRED wine)
 

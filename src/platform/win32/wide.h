@@ -6,12 +6,9 @@
 
 #include "base/result.h"
 #include "platform/files.h"
+#include "platform/utf16.h"
 
 namespace pitbox::platform {
-
-// Program texts are UTF-8; the wide-character API takes UTF-16. They meet here.
-std::wstring widen(std::string_view utf8);
-std::string narrow(std::wstring_view utf16);
 
 // The form every path takes at the API: absolute, "\" throughout, "." and ".."
 // resolved, and the "\\?\" prefix, so that neither the 260-character limit nor

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-namespace pitbox::ui {
+namespace pitbox::raster {
 
 // Colours travel through the program as packed values with red in the low byte:
 // red + 256 * green + 65536 * blue.
@@ -14,4 +14,4 @@ constexpr unsigned redOf(Colour c) { return c & 0xFFu; }
 constexpr unsigned greenOf(Colour c) { return (c >> 8) & 0xFFu; }
 constexpr unsigned blueOf(Colour c) { return (c >> 16) & 0xFFu; }
 
-}  // namespace pitbox::ui
+}  // namespace pitbox::raster

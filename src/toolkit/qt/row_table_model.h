@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace pitbox::ui {
 

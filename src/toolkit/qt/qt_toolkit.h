@@ -4,8 +4,8 @@
 #include <deque>
 #include <map>
 
-#include "ui/qt/qt_text_painter.h"
-#include "ui/toolkit.h"
+#include "toolkit/qt/qt_text_painter.h"
+#include "toolkit/toolkit.h"
 
 class QTableView;
 

@@ -2,9 +2,16 @@
 #include <QFont>
 #include <map>
 
-#include "ui/text_painter.h"
+#include "raster/text_painter.h"
 
 namespace pitbox::ui {
+
+// The raster's types, as the toolkit shows and paints them.
+using raster::Colour;
+using raster::FontSpec;
+using raster::FontStyle;
+using raster::Picture;
+using raster::TextPainter;
 
 // Draws text onto our pictures with Qt's font engine. Needs a QGuiApplication.
 class QtTextPainter : public TextPainter {

@@ -1,4 +1,4 @@
-#include "ui/win32/win32_toolkit.h"
+#include "toolkit/win32/win32_toolkit.h"
 
 #include <windows.h>
 // The shell and common-control headers after windows.h.
@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "platform/paths.h"
-#include "ui/win32/gdi.h"
+#include "toolkit/win32/gdi.h"
 
 namespace pitbox::ui {
 namespace {

@@ -3,9 +3,9 @@
 #include <string_view>
 
 #include "base/result.h"
-#include "ui/picture.h"
+#include "raster/picture.h"
 
-namespace pitbox::ui {
+namespace pitbox::raster {
 
 // Encodes a picture as 24-bit BMP, binary PPM or PNG (deflate-compressed by
 // stb_image_write; empty when the encoder fails).
@@ -16,4 +16,4 @@ std::string encodePng(const Picture& p);
 // Fails for another extension and when the encoder fails.
 Result<std::string> encodeForFileName(const Picture& p, std::string_view fileName);
 
-}  // namespace pitbox::ui
+}  // namespace pitbox::raster

@@ -1,4 +1,4 @@
-#include "ui/image_files.h"
+#include "raster/image_files.h"
 
 #include <stb_image_write.h>
 
@@ -8,7 +8,7 @@
 #include "base/text.h"
 #include "platform/paths.h"
 
-namespace pitbox::ui {
+namespace pitbox::raster {
 namespace {
 
 void le32(std::string& out, std::uint32_t v) {
@@ -88,4 +88,4 @@ Result<std::string> encodeForFileName(const Picture& p, std::string_view fileNam
     return bytes;
 }
 
-}  // namespace pitbox::ui
+}  // namespace pitbox::raster

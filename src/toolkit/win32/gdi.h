@@ -5,12 +5,15 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/win32/wide.h"
-#include "ui/picture.h"
-#include "ui/text_painter.h"
+#include "platform/utf16.h"
+#include "raster/picture.h"
+#include "raster/text_painter.h"
 
 // What the GDI text painter and the Win32 toolkit share.
 namespace pitbox::ui::gdi {
+
+using raster::FontSpec;
+using raster::Picture;
 
 // Texts cross into the wide-character API as the platform layer converts them.
 using platform::narrow;

@@ -1,11 +1,11 @@
-#include "ui/picture.h"
+#include "raster/picture.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "base/byte_reader.h"
 
-namespace pitbox::ui {
+namespace pitbox::raster {
 
 Picture::Picture(int width, int height, Colour fill)
     : width_(std::max(width, 0)),
@@ -165,4 +165,4 @@ Result<Picture> pictureFromBitmap(std::span<const std::uint8_t> bmp) {
     return picture;
 }
 
-}  // namespace pitbox::ui
+}  // namespace pitbox::raster

@@ -1,4 +1,4 @@
-#include "ui/qt/app_icon.h"
+#include "toolkit/qt/app_icon.h"
 
 #include <QPixmap>
 

@@ -1,4 +1,4 @@
-#include "ui/qt/row_table_model.h"
+#include "toolkit/qt/row_table_model.h"
 
 namespace pitbox::ui {
 

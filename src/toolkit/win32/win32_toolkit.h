@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/toolkit.h"
-#include "ui/win32/gdi_text_painter.h"
+#include "toolkit/toolkit.h"
+#include "toolkit/win32/gdi_text_painter.h"
 
 namespace pitbox::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/qt/qt_text_painter.h"
+#include "toolkit/qt/qt_text_painter.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -18,7 +18,7 @@ QFont QtTextPainter::font(int id) const {
 }
 
 static QRgb toQRgb(Colour c) {
-    return qRgb(static_cast<int>(redOf(c)), static_cast<int>(greenOf(c)), static_cast<int>(blueOf(c)));
+    return qRgb(static_cast<int>(raster::redOf(c)), static_cast<int>(raster::greenOf(c)), static_cast<int>(raster::blueOf(c)));
 }
 
 void QtTextPainter::drawText(Picture& picture, int fontId, int x, int y, const std::string& utf8, Colour front,
@@ -43,7 +43,7 @@ void QtTextPainter::drawText(Picture& picture, int fontId, int x, int y, const s
             const QRgb p = line[col];
             picture.plot(
                 x + col, y + row,
-                rgb(static_cast<unsigned>(qRed(p)), static_cast<unsigned>(qGreen(p)), static_cast<unsigned>(qBlue(p))));
+                raster::rgb(static_cast<unsigned>(qRed(p)), static_cast<unsigned>(qGreen(p)), static_cast<unsigned>(qBlue(p))));
         }
     }
 }

@@ -1,4 +1,4 @@
-#include "ui/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace pitbox::ui {
 

@@ -1,15 +1,15 @@
-#include "ui/win32/gdi_text_painter.h"
+#include "toolkit/win32/gdi_text_painter.h"
 
 #include <windows.h>
 
 #include <string>
 
-#include "ui/win32/gdi.h"
+#include "toolkit/win32/gdi.h"
 
 namespace pitbox::ui {
 namespace {
 
-COLORREF colorRef(Colour c) { return RGB(redOf(c), greenOf(c), blueOf(c)); }
+COLORREF colorRef(Colour c) { return RGB(raster::redOf(c), raster::greenOf(c), raster::blueOf(c)); }
 
 }  // namespace
 
@@ -56,7 +56,7 @@ void GdiTextPainter::drawText(Picture& picture, int font, int x, int y, const st
         for (int row = 0; row < extent.cy; ++row)
             for (int col = 0; col < extent.cx; ++col) {
                 const std::uint32_t p = pixels[row * extent.cx + col];
-                picture.plot(x + col, y + row, rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+                picture.plot(x + col, y + row, raster::rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
             }
         SelectObject(dc, oldBitmap);
     }

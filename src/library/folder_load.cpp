@@ -1,4 +1,4 @@
-#include "library/folder_scan.h"
+#include "library/folder_load.h"
 
 #include "base/text.h"
 #include "platform/folder_walk.h"

@@ -1,10 +1,10 @@
 #pragma once
 #include <string>
 
-#include "ui/colour.h"
-#include "ui/picture.h"
+#include "raster/colour.h"
+#include "raster/picture.h"
 
-namespace pitbox::ui {
+namespace pitbox::raster {
 
 enum class FontStyle { Monospace, SansSerif };
 
@@ -24,4 +24,4 @@ public:
                           Colour back) = 0;
 };
 
-}  // namespace pitbox::ui
+}  // namespace pitbox::raster

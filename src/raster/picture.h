@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "base/result.h"
-#include "ui/colour.h"
+#include "raster/colour.h"
 
-namespace pitbox::ui {
+namespace pitbox::raster {
 
 // A true-colour picture: width * height packed colours, row 0 at the top.
 // All drawing clips to the picture, so callers may pass any coordinates.
@@ -46,4 +46,4 @@ Result<Picture> pictureFromBitmap(std::span<const std::uint8_t> bmp);
 // The 256 colours of such a bitmap's palette.
 Result<std::array<Colour, 256>> bitmapPalette(std::span<const std::uint8_t> bmp);
 
-}  // namespace pitbox::ui
+}  // namespace pitbox::raster

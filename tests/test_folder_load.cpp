@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "library/folder_scan.h"
+#include "library/folder_load.h"
 #ifndef _WIN32
 #include "support/child_process.h"
 #endif
@@ -29,7 +29,7 @@ std::vector<std::string> walk(const std::string& root) {
     return found;
 }
 
-TEST(FolderScan, TrackFileNames) {
+TEST(FolderLoad, TrackFileNames) {
     const std::pair<const char*, bool> cases[] = {
         {"Ring.trk", true}, {"Ring.TRK", true}, {"a.b.trk", true},       {"x.Trk", true},
         {".trk", false},    {"trk", false},     {"ring.trk.bak", false}, {"ring.trkx", false},
@@ -38,7 +38,7 @@ TEST(FolderScan, TrackFileNames) {
     for (const auto& [name, expected] : cases) EXPECT_EQ(isTrackFileName(name), expected) << name;
 }
 
-TEST(FolderScan, DepthFirstPreOrderWithFilesBeforeSubfolders) {
+TEST(FolderLoad, DepthFirstPreOrderWithFilesBeforeSubfolders) {
     TempDir dir;
     dir.mkdirs("root/b/deep/deeper");
     dir.mkdirs("root/a");
@@ -67,7 +67,7 @@ TEST(FolderScan, DepthFirstPreOrderWithFilesBeforeSubfolders) {
 }
 
 #ifndef _WIN32  // links and permission bits as on Linux; Windows has its own tests
-TEST(FolderScan, LinkCycleEndsAtOnce) {
+TEST(FolderLoad, LinkCycleEndsAtOnce) {
     TempDir dir;
     dir.mkdirs("root/sub");
     touch(dir / "root/sub/t1.trk");
@@ -80,7 +80,7 @@ TEST(FolderScan, LinkCycleEndsAtOnce) {
 
 #endif
 
-TEST(FolderScan, LoadSortsByNameKeepingDiscoveryOrderOfEqualNames) {
+TEST(FolderLoad, LoadSortsByNameKeepingDiscoveryOrderOfEqualNames) {
     TempDir dir;
     dir.mkdirs("r/x");
     touch(dir / "r/Ring.trk");
@@ -99,7 +99,7 @@ TEST(FolderScan, LoadSortsByNameKeepingDiscoveryOrderOfEqualNames) {
 }
 
 #ifndef _WIN32
-TEST(FolderScan, UnreadableFolderIsSkipped) {
+TEST(FolderLoad, UnreadableFolderIsSkipped) {
     TempDir dir;
     dir.mkdirs("r/open");
     dir.mkdirs("r/closed/below");
@@ -120,7 +120,7 @@ TEST(FolderScan, UnreadableFolderIsSkipped) {
 
 #endif
 
-TEST(FolderScan, MissingRootFails) {
+TEST(FolderLoad, MissingRootFails) {
     TempDir dir;
     std::size_t found = 0;
     const auto walked = walkTrackFolders(dir / "absent/", [&](std::string_view, std::string&&) { ++found; });

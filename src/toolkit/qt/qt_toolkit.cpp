@@ -1,4 +1,4 @@
-#include "ui/qt/qt_toolkit.h"
+#include "toolkit/qt/qt_toolkit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,7 +17,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "ui/qt/row_table_model.h"
+#include "toolkit/qt/row_table_model.h"
 
 namespace pitbox::ui {
 namespace {
