@@ -28,8 +28,10 @@ TEST(StartUp, MainWindowAndGadgets) {
         ASSERT_NE(got, nullptr) << g.id;
         const Kind kind = g.kind == ExpectedGadget::Kind::Table         ? Kind::Table
                           : g.kind == ExpectedGadget::Kind::ImageButton ? Kind::ImageButton
+                          : g.kind == ExpectedGadget::Kind::TextField   ? Kind::TextField
                                                                         : Kind::Text;
         EXPECT_EQ(got->kind, kind) << g.id;
+        EXPECT_EQ(got->anchor, g.anchor) << g.id;
         EXPECT_EQ(got->rect.x, g.rect.x) << g.id;
         EXPECT_EQ(got->rect.y, g.rect.y) << g.id;
         EXPECT_EQ(got->rect.width, g.rect.width) << g.id;
@@ -179,20 +181,52 @@ TEST_F(LoadedApp, ListEventTakesTheTopmostSelectedRow) {
     EXPECT_EQ(app.text(ids::kStatusLine1), "c");
     EXPECT_EQ(app.text(ids::kStatusLine2), dir / "tracks/c.trk");
     EXPECT_EQ(app.text(ids::kSelectionCounter), "3/11");
-    EXPECT_EQ(app.state.selectedCount, 3u);
+    EXPECT_EQ(app.state.view.selectedCount(), 3u);
 
     // A click below the last row: nothing selected, texts stay.
     app.selectRows({});
     app.drive();
     EXPECT_EQ(app.text(ids::kStatusLine1), "c");
     EXPECT_EQ(app.text(ids::kSelectionCounter), "3/11");
-    EXPECT_EQ(app.state.selectedCount, 0u);
+    EXPECT_EQ(app.state.view.selectedCount(), 0u);
 
-    // A refill drops the selection and blanks status line 2.
-    app.click(ids::kSortAuthor);
+    // A sort keeps the current track (Show opens it) and its path in line 2.
+    app.selectRows({5, 2, 9});
+    app.tk.clickHeader(ids::kMainWindow, ids::kTable, 0);  // sorted by name already: descending
+    app.click(ids::kShow);
     app.drive();
-    EXPECT_EQ(app.text(ids::kStatusLine2), " ");
-    EXPECT_EQ(app.text(ids::kSelectionCounter), "");
+    EXPECT_EQ(app.rows()[0].substr(0, 2), "k\n");
+    EXPECT_EQ(app.state.view.selectedRows(), (std::vector<std::size_t>{1, 5, 8}));
+    EXPECT_EQ(app.state.view.currentRow(), 8u);
+    EXPECT_EQ(app.text(ids::kStatusLine2), dir / "tracks/c.trk");
+    EXPECT_EQ(app.text(ids::kSelectionCounter), "3/11");
+    EXPECT_EQ(app.tk.gadget(ids::kMainWindow, ids::kTable)->focusRow, 8u);
+    EXPECT_EQ(app.tk.openedWindows().back().title, "c.trk");
+}
+
+TEST_F(LoadedApp, FilterShowsMatchesAndActionsTakeOnlyThem) {
+    app.selectRows({0, 1, 2});  // a, b, c
+    app.tk.typeText(ids::kMainWindow, ids::kFilter, "SUB");
+    app.drive();
+    // a, d and k lie in "sub"; of the selection only a is still shown.
+    EXPECT_EQ(app.text(ids::kStatusLine1), "3 of 11 Tracks shown");
+    EXPECT_EQ(app.text(ids::kSelectionCounter), "1/3");
+    EXPECT_EQ(app.text(ids::kStatusLine2), dir / "tracks/sub/a.TRK");
+    app.tk.answerSave(dir / "sub.txt");
+    app.click(ids::kSaveList);
+    dir.mkdirs("out");
+    app.tk.answerFolder(dir / "out");
+    app.click(ids::kCopy);
+    app.tk.click(ids::kSecondWindow, ids::kCopySelect);
+    app.tk.click(ids::kSecondWindow, ids::kCopyStart);
+    app.tk.closeRequest(ids::kSecondWindow);
+    app.tk.typeText(ids::kMainWindow, ids::kFilter, "");
+    app.drive();
+    const auto bytes = readFile(dir / "sub.txt");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()).substr(0, 10), "3 Tracks\r\n");
+    EXPECT_EQ(dir.list("out"), std::vector<std::string>{"a.TRK"});
+    EXPECT_EQ(app.text(ids::kStatusLine1), "11 Tracks found");
+    EXPECT_EQ(app.state.view.selectedRows(), std::vector<std::size_t>{0});
 }
 
 TEST_F(LoadedApp, SaveListWritesTheTableAndProposesTheListName) {
@@ -248,6 +282,7 @@ TEST(LargeCatalogue, HundredThousandRowsInEveryCount) {
         e.name = std::string("t").append(std::to_string(i));
         e.path = std::string("/x/").append(e.name).append(".trk");
     }
+    app.state.view.reset(app.state.catalogue);
     fillList(app.state);
     std::vector<std::size_t> rows;
     for (std::size_t i = 40000; i < 100000; ++i) rows.push_back(i);

@@ -7,11 +7,11 @@
 #include "cli/cli.h"
 #include "library/list_export.h"
 #include "preview/preview.h"
+#include "raster/image_files.h"
 #include "support/catalogue_of.h"
 #include "support/header_status.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
-#include "raster/image_files.h"
 
 namespace pitbox::test {
 namespace {

@@ -76,9 +76,9 @@ TEST_F(CopyWindow, OpensOverTheMainWindowWithItsGadgets) {
     EXPECT_EQ(app.tk.focus(), std::make_pair(ids::kMainWindow, ids::kTable));
 }
 
-TEST_F(CopyWindow, NoRowEverClickedShowsZeroOfZero) {
+TEST_F(CopyWindow, NoRowEverClickedShowsNoneOfTheRows) {
     app.drive();
-    inWindow([&] { EXPECT_EQ(app.tk.text(kWin, ids::kSelectionLine), "Selected: 0/0"); });
+    inWindow([&] { EXPECT_EQ(app.tk.text(kWin, ids::kSelectionLine), "Selected: 0/3"); });
 }
 
 TEST_F(CopyWindow, ItsOwnCloseBoxClosesIt) {

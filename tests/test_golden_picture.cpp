@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "preview/track_preview.h"
-#include "tools/track_writer.h"
 #include "raster/image_files.h"
+#include "tools/track_writer.h"
 
 namespace pitbox::test {
 namespace {
@@ -71,7 +71,8 @@ TEST(GoldenPicture, DenseDemoTrack) {
             diff.pixels()[i] = raster::rgb(255, 0, 0);
             ++mismatches;
         } else {
-            diff.pixels()[i] = raster::rgb(raster::redOf(want) / 3, raster::greenOf(want) / 3, raster::blueOf(want) / 3);
+            diff.pixels()[i] =
+                raster::rgb(raster::redOf(want) / 3, raster::greenOf(want) / 3, raster::blueOf(want) / 3);
         }
     }
     if (mismatches > 0) {

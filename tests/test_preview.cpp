@@ -88,13 +88,18 @@ TEST(BasePicture, TerrainRuns) {
         {"a run continues on the row above",
          {run(4, 600)},
          {{511, 511, raster::rgb(160, 135, 110)}, {87, 510, raster::rgb(160, 135, 110)}, {88, 510, kBackground}}},
-        {"length 0 writes nothing", {run(5, 0), run(6, 1)}, {{0, 511, raster::rgb(250, 220, 210)}, {1, 511, kBackground}}},
+        {"length 0 writes nothing",
+         {run(5, 0), run(6, 1)},
+         {{0, 511, raster::rgb(250, 220, 210)}, {1, 511, kBackground}}},
         {"codes 13 to 15 are black",
          {run(13, 1), run(14, 1), run(15, 1)},
          {{2, 511, raster::rgb(0, 0, 0)}, {3, 511, kBackground}}},
         {"runs past the map are cut",
          std::vector<std::uint16_t>(65, run(12, 4095)),
-         {{0, 0, raster::rgb(62, 62, 62)}, {511, 0, raster::rgb(62, 62, 62)}, {0, 512, kBackground}, {511, 559, kBackground}}},
+         {{0, 0, raster::rgb(62, 62, 62)},
+          {511, 0, raster::rgb(62, 62, 62)},
+          {0, 512, kBackground},
+          {511, 559, kBackground}}},
     };
     for (const auto& c : cases) {
         TrackSpec track;
@@ -221,8 +226,10 @@ TEST(ObjectLayer, BlocksAndBarsByWorldSize) {
     }
     // At world size 255 a bar is one line of 13 pixels along its heading, in the
     // colour of its kind.
-    const std::pair<std::int8_t, raster::Colour> bars[] = {
-        {1, raster::rgb(255, 255, 255)}, {2, raster::rgb(255, 0, 0)}, {3, raster::rgb(255, 255, 0)}, {23, raster::rgb(150, 140, 100)}};
+    const std::pair<std::int8_t, raster::Colour> bars[] = {{1, raster::rgb(255, 255, 255)},
+                                                           {2, raster::rgb(255, 0, 0)},
+                                                           {3, raster::rgb(255, 255, 0)},
+                                                           {23, raster::rgb(150, 140, 100)}};
     for (const auto& [kind, colour] : bars) {
         TrackSpec bar = dryMap();
         bar.worldSize = 255;

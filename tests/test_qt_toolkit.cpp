@@ -3,6 +3,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
@@ -34,19 +35,21 @@ TEST_F(QtApp, MainWindowGeometry) {
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), "Kestrun Pitbox");
     EXPECT_EQ(w->size(), QSize(1000, 720));
-    EXPECT_EQ(w->minimumSize(), w->maximumSize());
-    EXPECT_FALSE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
-    const std::pair<int, QRect> gadgets[] = {
-        {1, {10, 10, 980, 600}},   {21, {10, 622, 100, 36}}, {8, {130, 620, 850, 24}}, {9, {130, 645, 850, 24}},
-        {11, {15, 675, 90, 36}},   {12, {120, 675, 84, 36}}, {17, {214, 675, 80, 36}}, {22, {304, 675, 91, 36}},
-        {23, {415, 682, 60, 36}},  {14, {719, 675, 97, 36}}, {15, {916, 675, 74, 36}}, {13, {826, 675, 80, 36}},
-        {16, {567, 675, 142, 36}},
-    };
-    for (const auto& [id, rect] : gadgets) {
-        ASSERT_NE(gadget(id), nullptr) << id;
-        EXPECT_EQ(gadget(id)->geometry(), rect) << id;
-        EXPECT_EQ(gadget(id)->parentWidget(), w) << id;
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+    // As opened, then grown, then at its smallest: each gadget where its anchor says.
+    for (const QSize size : {QSize(1000, 720), QSize(1600, 1000), QSize(100, 100)}) {
+        w->resize(size);
+        const QSize now = w->size();
+        EXPECT_GE(now.width(), 920);
+        EXPECT_GE(now.height(), 360);
+        for (const auto& g : kMainWindowGadgets) {
+            ASSERT_NE(gadget(g.id), nullptr) << g.id;
+            const ui::Rect r = ui::anchoredRect(g.rect, g.anchor, 1000, 720, now.width(), now.height());
+            EXPECT_EQ(gadget(g.id)->geometry(), QRect(r.x, r.y, r.width, r.height)) << g.id << " at " << now.width();
+            EXPECT_EQ(gadget(g.id)->parentWidget(), w) << g.id;
+        }
+        // The sort buttons never reach into the counter.
+        EXPECT_GT(gadget(ids::kSortName)->x(), gadget(ids::kSelectionCounter)->geometry().right());
     }
     auto* show = qobject_cast<QPushButton*>(gadget(ids::kShow));
     ASSERT_NE(show, nullptr);
@@ -64,17 +67,57 @@ TEST_F(QtApp, TabMovesThroughTableAndButtonsInCreationOrder) {
     w->show();
     QApplication::setActiveWindow(w);
     for (const char* name : {"a", "b"}) state.catalogue.append().name = name;
+    state.view.reset(state.catalogue);
     fillList(state);
     tk.tableView(0, ids::kTable)->setCurrentIndex(tk.tableView(0, ids::kTable)->model()->index(0, 0));
-    const int order[] = {ids::kTable, ids::kShow,       ids::kLoad,       ids::kScan,          ids::kSaveList,
-                         ids::kCopy,  ids::kSortAuthor, ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
-    gadget(ids::kTable)->setFocus();
+    const int order[] = {ids::kFilter,     ids::kTable,         ids::kShow,    ids::kLoad,
+                         ids::kScan,       ids::kSaveList,      ids::kCopy,    ids::kSortAuthor,
+                         ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
+    gadget(ids::kFilter)->setFocus();
     for (std::size_t i = 1; i <= std::size(order); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), gadget(order[i % std::size(order)])) << i;
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     EXPECT_EQ(QApplication::focusWidget(), gadget(ids::kSortName));
+}
+
+// Takes every queued event to the dispatch, as the main loop would.
+void dispatchQueued(ui::QtToolkit& tk, AppState& state) {
+    for (ui::Event e = tk.waitEvent(0); e.kind != ui::EventKind::None; e = tk.waitEvent(0)) dispatchMainEvent(state, e);
+}
+
+TEST_F(QtApp, FilterFieldAndTypingInTheTable) {
+    QWidget* w = tk.windowWidget(ids::kMainWindow);
+    w->show();
+    QApplication::setActiveWindow(w);
+    for (const char* name : {"Birch", "bay", "Cove", "b\u00E9ch"}) state.catalogue.append().name = name;
+    state.view.reset(state.catalogue);
+    fillList(state);
+    auto* table = tk.tableView(0, ids::kTable);
+    gadget(ids::kTable)->setFocus();
+
+    // Typing in the table: the first row from the current one starting with the letters.
+    QTest::keyClicks(table, "co");
+    dispatchQueued(tk, state);
+    EXPECT_EQ(tk.text(0, ids::kStatusLine1), "Cove");
+
+    // Ctrl+F, then typing filters as the user types.
+    QTest::keyClick(table, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_EQ(QApplication::focusWidget(), gadget(ids::kFilter));
+    QTest::keyClicks(gadget(ids::kFilter), "BE");
+    dispatchQueued(tk, state);
+    EXPECT_EQ(table->model()->rowCount(), 1);
+    EXPECT_EQ(tk.text(0, ids::kStatusLine1), "1 of 4 Tracks shown");
+    // Down moves into the table; Escape in the field clears it.
+    QTest::keyClick(gadget(ids::kFilter), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), gadget(ids::kTable));
+    gadget(ids::kFilter)->setFocus();
+    QTest::keyClick(gadget(ids::kFilter), Qt::Key_Escape);
+    dispatchQueued(tk, state);
+    EXPECT_EQ(tk.text(0, ids::kFilter), "");
+    EXPECT_EQ(table->model()->rowCount(), 4);
+    EXPECT_TRUE(w->isVisible());  // Escape does not close the main window
 }
 
 // A gadget disabled while it works (Scan) has the focus again afterwards.
@@ -118,6 +161,7 @@ TEST_F(QtApp, TableRowsAndSelection) {
         e.worldSize = i;
         e.path = "/p/t" + std::to_string(i) + ".trk";
     }
+    state.view.reset(state.catalogue);
     fillList(state);
     auto* table = tk.tableView(0, ids::kTable);
     QAbstractItemModelTester tester(table->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
@@ -133,10 +177,20 @@ TEST_F(QtApp, TableRowsAndSelection) {
     listEvent(state);
     EXPECT_EQ(tk.text(0, ids::kStatusLine2), "/p/t1.trk");
     EXPECT_EQ(tk.text(0, ids::kSelectionCounter), "2/5");
-    // Rows appended during a scan show up in the view once it is painted.
-    tk.appendRow(0, ids::kTable, "x\n\n\n\n\n/p/x.trk");
-    tk.keepPainted();
-    EXPECT_EQ(table->model()->rowCount(), 6);
+    // A descending sort from the header keeps both selected tracks selected and
+    // the current one current, in their new rows.
+    while (tk.waitEvent(0).kind != ui::EventKind::None) {}
+    QTest::mouseClick(table->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(table->horizontalHeader()->sectionPosition(1) + 5, 5));
+    const ui::Event header = tk.waitEvent(100);
+    EXPECT_EQ(header.kind, ui::EventKind::HeaderClick);
+    EXPECT_EQ(header.column, 1);
+    headerSort(state, 1);
+    headerSort(state, 1);
+    EXPECT_EQ(table->model()->index(0, 0).data().toString(), "t4");
+    EXPECT_EQ(tk.selectedRows(0, ids::kTable), (std::vector<std::size_t>{0, 3}));
+    EXPECT_EQ(table->currentIndex().row(), 3);
+    EXPECT_EQ(table->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
 }
 
 TEST_F(QtApp, OpaqueTextOnAPicture) {

@@ -4,28 +4,43 @@
 #include <string>
 
 #include "library/catalogue.h"
+#include "library/catalogue_view.h"
+#include "toolkit/toolkit.h"
 #include "trackfile/header_reader.h"
 #include "trackfile/track_buffer.h"
-#include "toolkit/toolkit.h"
 
 namespace pitbox {
+
+// The table's rows: the view's entries, each cell made when the table draws it.
+class TrackRows : public ui::TableRows {
+public:
+    explicit TrackRows(const CatalogueView& view) : view_(view) {}
+    std::size_t rowCount() const override { return view_.rows(); }
+    void appendCell(std::size_t row, std::size_t column, std::string& out) const override;
+
+private:
+    const CatalogueView& view_;
+};
 
 // Everything the program keeps between clicks. Actions take it and the toolkit.
 struct AppState {
     explicit AppState(ui::Toolkit& toolkit) : tk(toolkit) {}
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
 
     ui::Toolkit& tk;
     Catalogue catalogue;
+    CatalogueView view;  // what the table shows of the catalogue
+    TrackRows rows{view};
+    int sortColumn = -1;  // the column the table was last sorted by, -1 for none
+    SortOrder sortOrder = SortOrder::Ascending;
     TrackBuffer trackBuffer;
     HeaderFields header;
     std::string trackFolder;   // folder of the last Load, ends in "/"
     std::string targetFolder;  // folder of the Copy Tracks window, ends in "/"
     std::string listName;      // base name of the proposed export file
     std::string currentTrackPath;
-    bool rowChosen = false;         // a row was clicked since the table was last filled
-    bool quitRequested = false;     // the main window's close request came during start-up
-    std::size_t selectedCount = 0;  // selected rows at the last list event
-    std::size_t rowCount = 0;       // table rows as last counted
+    bool quitRequested = false;  // the main window's close request came during start-up
     // How often a long action shows progress and repaints.
     std::chrono::milliseconds progressInterval{50};
 };

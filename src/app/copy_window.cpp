@@ -1,6 +1,7 @@
 #include "app/copy_window.h"
 
 #include "app/ids.h"
+#include "app/list_view.h"
 #include "base/pacer.h"
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
@@ -18,7 +19,7 @@ void showTarget(AppState& s, const std::string& text) { s.tk.setText(kWin, ids::
 
 void chooseTarget(AppState& s) {
     const std::string chosen =
-        s.tk.folderRequester("copy " + std::to_string(s.selectedCount) + " tracks to:", s.targetFolder);
+        s.tk.folderRequester("copy " + std::to_string(s.view.selectedCount()) + " tracks to:", s.targetFolder);
     if (!chosen.empty()) s.targetFolder = platform::userPath(chosen);
     showTarget(s, s.targetFolder);
 }
@@ -40,7 +41,7 @@ void makeNewFolder(AppState& s) {
         s.targetFolder = std::move(*made);
         showTarget(s, "New dir: " + s.targetFolder);
     } else {
-        showTarget(s, "Error: " + made.error().message());
+        showTarget(s, errorText(made.error()));
     }
 }
 
@@ -50,13 +51,12 @@ void goToParentFolder(AppState& s) {
 }
 
 void copySelectedTracks(AppState& s) {
-    const std::size_t entries = s.catalogue.count();
-    const std::size_t rows = s.tk.rowCount(ids::kMainWindow, ids::kTable);
-    s.rowCount = rows;
-    if (rows == 0 || rows != entries) return;
+    // The table's selection as it is at the click (the main window's events wait
+    // while this window is open), in the table's order.
+    s.view.selectRows(s.tk.selectedRows(ids::kMainWindow, ids::kTable));
     std::vector<std::string> sources;
-    for (std::size_t row : s.tk.selectedRows(ids::kMainWindow, ids::kTable))
-        if (row < entries) sources.push_back(s.catalogue[row].path);
+    for (std::size_t row : s.view.selectedRows()) sources.push_back(s.view.row(row).path);
+    if (sources.empty()) return;
     const auto plan = planCopies(sources, s.targetFolder);
     Pacer pacer(s.progressInterval);
     const CopyReport report = copyTracks(plan, [&](std::size_t done) {
@@ -69,7 +69,7 @@ void copySelectedTracks(AppState& s) {
         const std::size_t failed = report.failures.size();
         result += " (" + std::to_string(failed) + " failed)";
         // The reason goes to the main window's status line, below this window.
-        std::string reason = "Error: " + report.failures.front().message();
+        std::string reason = errorText(report.failures.front());
         if (failed > 1) reason += " (and " + std::to_string(failed - 1) + " more)";
         s.tk.setText(ids::kMainWindow, ids::kStatusLine1, reason);
     }
@@ -95,7 +95,7 @@ void openCopyWindow(AppState& s) {
     showTarget(s, s.targetFolder);
     s.tk.sleep(10);
     s.tk.setText(kWin, ids::kSelectionLine,
-                 "Selected: " + std::to_string(s.selectedCount) + "/" + std::to_string(s.rowCount));
+                 "Selected: " + std::to_string(s.view.selectedCount()) + "/" + std::to_string(s.view.rows()));
 
     // Events of the main window are taken here and dropped; a close request of
     // either window ends only this window.

@@ -20,6 +20,7 @@ inline constexpr int kSaveList = 17;
 inline constexpr int kShow = 21;
 inline constexpr int kCopy = 22;
 inline constexpr int kSelectionCounter = 23;
+inline constexpr int kFilter = 24;  // the filter box above the table
 
 // Copy Tracks window gadgets.
 inline constexpr int kTargetLine = 100;

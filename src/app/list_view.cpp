@@ -5,79 +5,93 @@
 
 namespace pitbox {
 
-void appendRowText(std::string& row, const TrackEntry& e) {
-    appendVisible(row, e.name);
-    row += '\n';
-    appendDecimal(row, e.worldSize);
-    row += '\n';
-    appendDecimal(row, e.length);
-    row += '\n';
-    appendVisible(row, e.author);
-    row += '\n';
-    appendVisible(row, e.record);
-    row += '\n';
-    appendVisible(row, e.path);
-}
-
-std::string rowText(const TrackEntry& e) {
-    std::string row;
-    appendRowText(row, e);
-    return row;
-}
-
-std::string foundRowText(const TrackEntry& e) {
-    std::string row;
-    appendVisible(row, e.name);
-    row += "\n\n\n\n\n";
-    appendVisible(row, e.path);
-    return row;
+void TrackRows::appendCell(std::size_t row, std::size_t column, std::string& out) const {
+    if (row >= view_.rows()) return;
+    const TrackEntry& e = view_.row(row);
+    switch (column) {
+        case 0: appendVisible(out, e.name); break;
+        case 1: appendDecimal(out, e.worldSize); break;
+        case 2: appendDecimal(out, e.length); break;
+        case 3: appendVisible(out, e.author); break;
+        case 4: appendVisible(out, e.record); break;
+        case 5: appendVisible(out, e.path); break;
+        default: break;
+    }
 }
 
 std::string tracksFoundText(std::size_t count) { return std::to_string(count) + " Tracks found"; }
 
+std::string shownText(const CatalogueView& view) {
+    if (view.filterText().find_first_not_of(' ') == std::string::npos) return tracksFoundText(view.total());
+    return std::to_string(view.rows()) + " of " + std::to_string(view.total()) + " Tracks shown";
+}
+
+namespace {
+
+std::string counterText(const CatalogueView& view) {
+    return std::to_string(view.selectedCount()) + "/" + std::to_string(view.rows());
+}
+
+}  // namespace
+
 void fillList(AppState& s) {
-    ui::RowTexts rows;
-    std::size_t bytes = 0;
-    for (const TrackEntry& e : s.catalogue.entries())
-        bytes += e.name.size() + e.author.size() + e.record.size() + e.path.size() + 32;
-    rows.reserve(s.catalogue.count(), bytes);
-    s.catalogue.rewind();
-    while (const TrackEntry* e = s.catalogue.step()) rows.add([e](std::string& text) { appendRowText(text, *e); });
-    s.tk.setRows(ids::kMainWindow, ids::kTable, std::move(rows));
-    s.selectedCount = 0;
-    s.rowChosen = false;
-    s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, "");
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, tracksFoundText(s.catalogue.count()));
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, " ");
+    const CatalogueView& v = s.view;
+    s.tk.setTableRows(ids::kMainWindow, ids::kTable, &s.rows);
+    s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {v.selectedRows(), v.currentRow()});
+    s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, v.selectedCount() > 0 ? counterText(v) : "");
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, shownText(v));
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, v.current() ? v.current()->path : " ");
 }
 
 void listEvent(AppState& s) {
     const auto selected = s.tk.selectedRows(ids::kMainWindow, ids::kTable);
-    const std::size_t entries = s.catalogue.count();
-    const std::size_t rows = s.tk.rowCount(ids::kMainWindow, ids::kTable);
-    s.rowCount = rows;
-    s.selectedCount = 0;
-    if (selected.empty() || selected.front() >= entries || entries == 0 || rows == 0) return;
-    s.catalogue.select(selected.front());
-    s.rowChosen = true;
-    for (std::size_t row : selected)
-        if (row < rows) ++s.selectedCount;
-    const TrackEntry& e = *s.catalogue.current();
+    s.view.selectRows(selected);
+    // A click below the last row: the lines keep what they said.
+    if (selected.empty() || !s.view.current()) return;
+    const TrackEntry& e = *s.view.current();
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, e.name);
     s.tk.setText(ids::kMainWindow, ids::kStatusLine2, e.path);
-    s.tk.setText(ids::kMainWindow, ids::kSelectionCounter,
-                 std::to_string(s.selectedCount) + "/" + std::to_string(rows));
+    s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, counterText(s.view));
 }
 
-void sortAction(AppState& s, SortKey key) {
-    s.catalogue.sort(key);
+namespace {
+
+void sortBy(AppState& s, SortKey key, SortOrder order) {
+    s.view.sort(key, order);
     switch (key) {
         case SortKey::Name: s.listName = "tracks"; break;
         case SortKey::Author: s.listName = "tracks_autor"; break;
         case SortKey::WorldSize: s.listName = "tracks_ws"; break;
         case SortKey::Length: s.listName = "tracks_km"; break;
+        default: break;  // the record and path columns leave the list name
     }
+    s.sortColumn = static_cast<int>(key);
+    s.sortOrder = order;
+    s.tk.setSortIndicator(ids::kMainWindow, ids::kTable, s.sortColumn, order == SortOrder::Ascending);
     fillList(s);
+}
+
+}  // namespace
+
+void sortAction(AppState& s, SortKey key) { sortBy(s, key, SortOrder::Ascending); }
+
+void headerSort(AppState& s, int column) {
+    if (column < 0 || column > static_cast<int>(SortKey::Path)) return;
+    const bool again = column == s.sortColumn && s.sortOrder == SortOrder::Ascending;
+    sortBy(s, static_cast<SortKey>(column), again ? SortOrder::Descending : SortOrder::Ascending);
+}
+
+void filterChanged(AppState& s) {
+    const std::string text = s.tk.text(ids::kMainWindow, ids::kFilter);
+    if (text == s.view.filterText()) return;
+    s.view.setFilter(text);
+    fillList(s);
+}
+
+std::string errorText(const Error& error) { return "Error: " + error.message(); }
+
+void reportError(AppState& s, const Error& error) {
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, errorText(error));
 }
 
 }  // namespace pitbox

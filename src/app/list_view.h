@@ -5,21 +5,29 @@
 
 namespace pitbox {
 
-// The six cell texts of an entry joined by line feeds.
-std::string rowText(const TrackEntry& e);
-void appendRowText(std::string& row, const TrackEntry& e);
-// The row of a track Load has just found: name and path, the four cells between
-// them empty.
-std::string foundRowText(const TrackEntry& e);
 std::string tracksFoundText(std::size_t count);
+// Status line 1 after the table was filled: the tracks found, or with a filter
+// how many of them are shown.
+std::string shownText(const CatalogueView& view);
 
-// Rebuilds the table from the catalogue; status line 1 counts the tracks, status
-// line 2 holds one blank until a row is clicked again.
+// Shows the view in the table: its rows, its selection and current entry
+// (scrolled into view). Status line 1 counts the tracks, status line 2 holds the
+// current track's path (one blank when there is none).
 void fillList(AppState& s);
-// A table event: the topmost selected row becomes the current entry, its name and
-// path go to the status lines and the counter shows selected/rows.
+// A table event: the selected rows become the view's selection, the topmost the
+// current entry; its name and path go to the status lines and the counter shows
+// selected/rows.
 void listEvent(AppState& s);
-// The four sort buttons: sort, set the list name, refill.
+// The four sort buttons: sort ascending, set the list name, refill.
 void sortAction(AppState& s, SortKey key);
+// A click on a column header: ascending, or descending when the table is sorted
+// ascending by that column already.
+void headerSort(AppState& s, int column);
+// The filter box changed.
+void filterChanged(AppState& s);
+// A failure as a status line says it: "Error: " and the error's one wording.
+std::string errorText(const Error& error);
+// That line in the main window's status line 1.
+void reportError(AppState& s, const Error& error);
 
 }  // namespace pitbox

@@ -12,8 +12,8 @@ void loadFolder(AppState& s, const std::string& folder) {
     s.trackFolder = folder;
     Pacer pacer(s.progressInterval);
     std::size_t found = 0;
-    auto loaded = collectTracks(folder, s.catalogue, [&](const TrackEntry& e) {
-        s.tk.appendRow(ids::kMainWindow, ids::kTable, foundRowText(e));
+    // The table keeps its rows until the walk is done; the status line counts.
+    auto loaded = collectTracks(folder, s.catalogue, [&](const TrackEntry&) {
         ++found;
         if (pacer.due()) {
             s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Searching... " + tracksFoundText(found));
@@ -21,9 +21,16 @@ void loadFolder(AppState& s, const std::string& folder) {
         }
     });
     if (!loaded) {
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Error: " + loaded.error().message());
+        reportError(s, loaded.error());
         return;
     }
+    s.view.reset(s.catalogue);
+    s.view.prepareSearch();
+    s.sortColumn = static_cast<int>(SortKey::Name);
+    s.sortOrder = SortOrder::Ascending;
+    s.tk.setSortIndicator(ids::kMainWindow, ids::kTable, s.sortColumn, true);
+    // A new library starts unfiltered.
+    s.tk.setText(ids::kMainWindow, ids::kFilter, "");
     fillList(s);
     // Folders that could not be read are said, so the count is not taken as complete.
     if (const auto& unread = *loaded; !unread.empty()) {

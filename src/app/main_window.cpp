@@ -17,6 +17,10 @@ namespace {
 const std::vector<ui::Column> kColumns = {
     {"Track", 150}, {"WS", 60}, {"Length", 60}, {"Author", 200}, {"Record/FL", 200}, {"Path", 300},
 };
+// The smallest client area that keeps every gadget whole and apart: the sort
+// buttons stay right of the selection counter, the table a few rows high.
+constexpr int kMinWidth = 920;
+constexpr int kMinHeight = 360;
 
 }  // namespace
 
@@ -29,9 +33,15 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     tk.loadFont(ids::kFontRecords, preview::kRecordsFont);
     tk.loadFont(ids::kFontTexts, {"Arial", 12, raster::FontStyle::SansSerif});
 
-    tk.openWindow({ids::kMainWindow, "Kestrun Pitbox", 10, 10, 1000, 720, -1, false});
+    ui::WindowSpec main{ids::kMainWindow, "Kestrun Pitbox", 10, 10, 1000, 720};
+    main.resizable = true;
+    main.minClientWidth = kMinWidth;
+    main.minClientHeight = kMinHeight;
+    tk.openWindow(main);
     const int w = ids::kMainWindow;
-    tk.addTable(w, ids::kTable, {10, 10, 980, 600}, kColumns);
+    // The filter box takes the top of the table's place; Tab reaches it first.
+    tk.addTextField(w, ids::kFilter, {10, 10, 980, 24}, ids::kTable);
+    tk.addTable(w, ids::kTable, {10, 40, 980, 570}, kColumns);
     tk.addImageButton(w, ids::kShow, {10, 622, 100, 36}, ids::kPictureShow);
     tk.addText(w, ids::kStatusLine1, {130, 620, 850, 24}, ui::Align::Left, ids::kFontTexts);
     tk.addText(w, ids::kStatusLine2, {130, 645, 850, 24}, ui::Align::Left, ids::kFontTexts);
@@ -44,6 +54,18 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     tk.addImageButton(w, ids::kSortLength, {916, 675, 74, 36}, ids::kPictureKm);
     tk.addImageButton(w, ids::kSortWorldSize, {826, 675, 80, 36}, ids::kPictureWorldSize);
     tk.addImageButton(w, ids::kSortName, {567, 675, 142, 36}, ids::kPictureSortName);
+    // Resizing: the table takes the extra room, the status lines widen, the
+    // rows below the table keep their distance to the bottom edge, the sort
+    // buttons to the right edge.
+    tk.setAnchor(w, ids::kFilter, ui::kGrowWidth);
+    tk.setAnchor(w, ids::kTable, ui::kGrowWidth | ui::kGrowHeight);
+    for (int g : {ids::kShow, ids::kLoad, ids::kScan, ids::kSaveList, ids::kCopy, ids::kSelectionCounter})
+        tk.setAnchor(w, g, ui::kFollowBottom);
+    for (int g : {ids::kStatusLine1, ids::kStatusLine2}) tk.setAnchor(w, g, ui::kFollowBottom | ui::kGrowWidth);
+    for (int g : {ids::kSortName, ids::kSortAuthor, ids::kSortWorldSize, ids::kSortLength})
+        tk.setAnchor(w, g, ui::kFollowBottom | ui::kFollowRight);
+    s.view.reset(s.catalogue);
+    fillList(s);
 
     // Let the window settle: clicks that arrive meanwhile are not acted on, but a
     // close request is kept and ends the program.
@@ -57,9 +79,12 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
 }
 
 void dispatchMainEvent(AppState& s, const ui::Event& e) {
-    if (e.kind != ui::EventKind::Gadget || e.window != ids::kMainWindow) return;
+    if (e.window != ids::kMainWindow) return;
+    if (e.kind == ui::EventKind::HeaderClick && e.gadget == ids::kTable) headerSort(s, e.column);
+    if (e.kind != ui::EventKind::Gadget) return;
     switch (e.gadget) {
         case ids::kTable: listEvent(s); break;
+        case ids::kFilter: filterChanged(s); break;
         case ids::kLoad: loadTracks(s); break;
         case ids::kScan: refreshHeaders(s); break;
         case ids::kSortWorldSize: sortAction(s, SortKey::WorldSize); break;

@@ -13,10 +13,9 @@ void refreshHeaders(AppState& s) {
     const std::size_t total = s.catalogue.count();
     std::size_t done = 0;
     Pacer pacer(s.progressInterval);
-    s.catalogue.rewind();
-    while (TrackEntry* e = s.catalogue.step()) {
-        s.currentTrackPath = e->path;
-        (void)refreshEntry(*e, s.trackBuffer, s.header);  // unreadable files show empty fields
+    for (TrackEntry& e : s.catalogue.entries()) {
+        s.currentTrackPath = e.path;
+        (void)refreshEntry(e, s.trackBuffer, s.header);  // unreadable files show empty fields
         ++done;
         if (pacer.due()) {
             s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
@@ -24,6 +23,8 @@ void refreshHeaders(AppState& s) {
             s.tk.keepPainted();
         }
     }
+    s.view.refresh();
+    s.view.prepareSearch();
     fillList(s);
     s.tk.setEnabled(ids::kMainWindow, ids::kScan, true);
 }

@@ -1,6 +1,7 @@
 #include "app/show_track.h"
 
 #include "app/ids.h"
+#include "app/list_view.h"
 #include "base/text.h"
 #include "platform/paths.h"
 #include "preview/track_preview.h"
@@ -8,8 +9,7 @@
 namespace pitbox {
 
 void showTrack(AppState& s) {
-    if (s.catalogue.count() == 0 || !s.rowChosen) return;
-    const TrackEntry* entry = s.catalogue.current();
+    const TrackEntry* entry = s.view.current();
     if (!entry) return;
     s.currentTrackPath = entry->path;
     const std::string fileName(platform::filePart(s.currentTrackPath));
@@ -19,8 +19,7 @@ void showTrack(AppState& s) {
     if (!picture) {
         // An old-format track simply has no picture; anything else is a failure
         // the user should hear of.
-        if (picture.error().code != ErrorCode::OldFormat)
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Error: " + picture.error().message());
+        if (picture.error().code != ErrorCode::OldFormat) reportError(s, picture.error());
         return;
     }
     s.tk.setPicture(ids::kPreviewPicture, std::move(*picture));

@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "library/catalogue.h"
+#include "library/catalogue_view.h"
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
 #include "library/folder_load.h"
@@ -23,10 +24,13 @@ constexpr const char* kUsage =
     "usage: pitbox-cli COMMAND [OPTIONS]\n"
     "\n"
     "Commands:\n"
-    "  list [--scan] [--sort KEY]... [-o FILE] DIR\n"
+    "  list [--scan] [--sort KEY]... [--match TEXT] [-o FILE] DIR\n"
     "      Lists every track file below DIR in the Save List format, sorted by name.\n"
     "      --scan      read each file's header first (world size, length, author, record)\n"
     "      --sort KEY  then sort by KEY: name, author, ws or km; repeat to sort in turn\n"
+    "      --match TEXT  keep only the tracks the window's filter box would show for\n"
+    "                  TEXT: each word in the name, author, record or path, ignoring\n"
+    "                  case and accents\n"
     "      -o FILE     write to FILE (replaced as a whole) instead of standard output\n"
     "  header FILE\n"
     "      Prints the header fields of one track file as a JSON object.\n"
@@ -74,6 +78,7 @@ int fail(std::ostream& err, const std::string& message) {
 
 int listCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     bool scan = false;
+    std::string match;
     std::vector<SortKey> sorts;
     std::optional<std::string> output;
     std::optional<std::string> dir;
@@ -81,11 +86,13 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         const std::string& a = args[i];
         if (a == "--scan") {
             scan = true;
-        } else if (a == "--sort" || a == "-o") {
+        } else if (a == "--sort" || a == "-o" || a == "--match") {
             if (i + 1 == args.size()) return usage(err, a + " needs a value");
             const std::string& value = args[++i];
             if (a == "-o") {
                 output = value;
+            } else if (a == "--match") {
+                match = value;
             } else if (value == "name")
                 sorts.push_back(SortKey::Name);
             else if (value == "author")
@@ -122,12 +129,16 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
             if (!read && read.error().code != ErrorCode::Damaged) code = fail(err, read.error().message());
         }
     }
-    for (SortKey key : sorts) catalogue.sort(key);
+    // The window's view: its sorts and its filter rule.
+    CatalogueView view;
+    view.reset(catalogue);
+    for (SortKey key : sorts) view.sort(key);
+    view.setFilter(match);
     if (output) {
-        if (auto saved = platform::replaceFile(*output, exportListText(catalogue.entries())); !saved)
+        if (auto saved = platform::replaceFile(*output, exportListText(view.shown())); !saved)
             return fail(err, saved.error().message());
     } else {
-        exportList(catalogue.entries(), [&](std::string_view piece) {
+        exportList(view.shown(), [&](std::string_view piece) {
             out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
         });
     }

@@ -11,20 +11,21 @@ namespace pitbox {
 void Catalogue::clear() {
     order_.clear();
     storage_.clear();
-    current_ = npos;
 }
 
 TrackEntry& Catalogue::append() {
-    order_.push_back(&storage_.emplace_back());
-    current_ = order_.size() - 1;
-    return *order_.back();
+    TrackEntry& e = storage_.emplace_back();
+    e.id = static_cast<std::uint32_t>(storage_.size() - 1);
+    order_.push_back(&e);
+    return e;
 }
 
-TrackEntry* Catalogue::step() {
-    const std::size_t next = current_ == npos ? 0 : current_ + 1;
-    if (next >= order_.size()) return nullptr;
-    current_ = next;
-    return order_[current_];
+TrackEntry& Catalogue::append(const TrackEntry& e) {
+    TrackEntry& added = append();
+    const std::uint32_t id = added.id;
+    added = e;
+    added.id = id;
+    return added;
 }
 
 namespace {
@@ -56,21 +57,38 @@ bool isAscii(std::string_view s) {
     return true;
 }
 
+std::string_view textKey(const TrackEntry& e, SortKey key) {
+    switch (key) {
+        case SortKey::Author: return e.author;
+        case SortKey::Record: return e.record;
+        case SortKey::Path: return e.path;
+        default: return e.name;
+    }
+}
+
+bool less(const Keyed& a, const Keyed& b) {
+    if (a.high != b.high) return a.high < b.high;
+    if (a.low != b.low) return a.low < b.low;
+    return compareFolded(a.text, b.text) < 0;
+}
+
 }  // namespace
 
-void Catalogue::sort(SortKey key) {
-    if (order_.size() < 2) return;
+void sortEntries(std::vector<TrackEntry*>& order, SortKey key, SortOrder direction) {
+    if (order.size() < 2) return;
     std::vector<Keyed> keyed;
-    keyed.reserve(order_.size());
-    // Names are file names and sort by their bytes; authors come from track files
-    // and sort by their Windows-1252 codes, not by the UTF-8 they are held in.
+    keyed.reserve(order.size());
+    // Names and paths are file names and sort by their bytes; authors and
+    // records come from track files and sort by their Windows-1252 codes, not by
+    // the UTF-8 they are held in.
+    const bool fromTrackFile = key == SortKey::Author || key == SortKey::Record;
     std::vector<std::string> codes;
-    codes.reserve(key == SortKey::Author ? order_.size() : 0);
-    const bool byText = key == SortKey::Name || key == SortKey::Author;
-    for (TrackEntry* e : order_) {
-        if (byText) {
-            std::string_view t = key == SortKey::Name ? e->name : e->author;
-            if (key == SortKey::Author && !isAscii(t)) t = codes.emplace_back(encodeWindows1252(t));
+    codes.reserve(fromTrackFile ? order.size() : 0);
+    const bool byNumber = key == SortKey::WorldSize || key == SortKey::Length;
+    for (TrackEntry* e : order) {
+        if (!byNumber) {
+            std::string_view t = textKey(*e, key);
+            if (fromTrackFile && !isAscii(t)) t = codes.emplace_back(encodeWindows1252(t));
             keyed.push_back({packFolded(t, 0), packFolded(t, 8), e, t});
         } else {
             // Signed values shifted into unsigned order.
@@ -78,12 +96,13 @@ void Catalogue::sort(SortKey key) {
             keyed.push_back({static_cast<std::uint64_t>(static_cast<std::int64_t>(v) + INT64_C(0x80000000)), 0, e, {}});
         }
     }
-    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        if (a.high != b.high) return a.high < b.high;
-        if (a.low != b.low) return a.low < b.low;
-        return compareFolded(a.text, b.text) < 0;
-    });
-    for (std::size_t i = 0; i < keyed.size(); ++i) order_[i] = keyed[i].entry;
+    // Descending keeps equal keys in their order too: the comparison is turned,
+    // not the result.
+    if (direction == SortOrder::Ascending)
+        std::stable_sort(keyed.begin(), keyed.end(), less);
+    else
+        std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) { return less(b, a); });
+    for (std::size_t i = 0; i < keyed.size(); ++i) order[i] = keyed[i].entry;
 }
 
 }  // namespace pitbox

@@ -17,14 +17,23 @@ struct TrackEntry {
     std::string record;       // driver 0, one blank, driver 1
     std::string path;         // folder path ending in "/" followed by the file name
     bool marked110 = false;   // name ends in the mark Scan appended
+    std::uint32_t id = 0;     // the entry's place in its catalogue, in the order it was added
 };
 
-enum class SortKey { Name, Author, WorldSize, Length };
+// The keys of the table's columns, in column order.
+enum class SortKey { Name, WorldSize, Length, Author, Record, Path };
+enum class SortOrder { Ascending, Descending };
 
-// The ordered list of tracks the table shows (row i is entry i) with a cursor,
-// the current entry, which is one entry or none. Entries stay where they were
-// made; the order is a list of pointers, so a sort moves pointers, never entries
-// or their texts.
+// Sorts stably: entries with equal keys keep their order, so sorts compose, in
+// either direction. Texts compare byte by byte with ASCII capitals folded (names
+// and paths as the file system gives them, authors and records by their
+// Windows-1252 codes), numbers as signed values.
+void sortEntries(std::vector<TrackEntry*>& order, SortKey key, SortOrder direction = SortOrder::Ascending);
+
+// Every track of the last Load, in an order of its own (by name after a Load).
+// Entries stay where they were made; the order is a list of pointers, so a sort
+// moves pointers, never entries or their texts. Which tracks the table shows,
+// in which order, and which are selected or current is the view's business.
 class Catalogue {
 public:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
@@ -84,30 +93,25 @@ public:
 
     void clear();
     TrackEntry& append();
-    void rewind() { current_ = npos; }
-    // Moves to the next entry (the first after a rewind) and returns it; at the end
-    // returns nullptr and leaves the last entry current.
-    TrackEntry* step();
-    // An index outside the entries leaves no current entry.
-    void select(std::size_t index) { current_ = index < order_.size() ? index : npos; }
-    TrackEntry* current() { return current_ == npos ? nullptr : order_[current_]; }
-    const TrackEntry* current() const { return current_ == npos ? nullptr : order_[current_]; }
+    // Adds a copy of `e` under the next id.
+    TrackEntry& append(const TrackEntry& e);
     std::size_t count() const { return order_.size(); }
     Entries entries() { return {order_.data(), order_.size()}; }
     ConstEntries entries() const { return {order_.data(), order_.size()}; }
     TrackEntry& operator[](std::size_t i) { return *order_[i]; }
     const TrackEntry& operator[](std::size_t i) const { return *order_[i]; }
 
-    // Ascending and stable: entries with equal keys keep their order, so sorts
-    // compose. Texts compare byte by byte with ASCII capitals folded (names as
-    // the file system gives them, authors by their Windows-1252 codes), numbers
-    // as signed values.
-    void sort(SortKey key);
+    // The entry added as the id-th.
+    TrackEntry& byId(std::uint32_t id) { return storage_[id]; }
+    const TrackEntry& byId(std::uint32_t id) const { return storage_[id]; }
+    // The order as pointers, for a view to start from.
+    const std::vector<TrackEntry*>& order() const { return order_; }
+
+    void sort(SortKey key, SortOrder direction = SortOrder::Ascending) { sortEntries(order_, key, direction); }
 
 private:
     std::deque<TrackEntry> storage_;
     std::vector<TrackEntry*> order_;
-    std::size_t current_ = npos;
 };
 
 }  // namespace pitbox

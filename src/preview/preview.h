@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <span>
 
-#include "trackfile/header_reader.h"
 #include "raster/picture.h"
+#include "trackfile/header_reader.h"
 
 namespace pitbox::preview {
 

@@ -12,7 +12,7 @@ void drawLapRecords(raster::TextPainter& painter, raster::Picture& picture, int 
 }
 
 Result<raster::Picture> buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
-                                      raster::TextPainter* painter, int font) {
+                                          raster::TextPainter* painter, int font) {
     if (auto loaded = loadTrackFile(path, buffer); !loaded) return loaded.error();
     if (buffer.length() > kPictureFileLimit)
         return Error{ErrorCode::TooLarge, path, "larger than 1,000,000 bytes, too large for a picture"};

@@ -2,11 +2,11 @@
 #include <string>
 
 #include "base/result.h"
+#include "raster/picture.h"
+#include "raster/text_painter.h"
 #include "trackfile/header_reader.h"
 #include "trackfile/lap_records.h"
 #include "trackfile/track_buffer.h"
-#include "raster/picture.h"
-#include "raster/text_painter.h"
 
 namespace pitbox::preview {
 
@@ -21,6 +21,6 @@ void drawLapRecords(raster::TextPainter& painter, raster::Picture& picture, int 
 // records (when a painter is given), water and objects. No picture for a file
 // that cannot be read, is larger than 1,000,000 bytes, is old-format or damaged.
 Result<raster::Picture> buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
-                                      raster::TextPainter* painter, int font);
+                                          raster::TextPainter* painter, int font);
 
 }  // namespace pitbox::preview

@@ -1,26 +1,28 @@
 #include "toolkit/toolkit.h"
 
+#include <algorithm>
+
 namespace pitbox::ui {
 
-std::string_view cellOf(std::string_view row, std::size_t column) {
-    std::size_t start = 0;
-    for (std::size_t c = 0; c < column; ++c) {
-        start = row.find('\n', start);
-        if (start == std::string_view::npos) return {};
-        ++start;
-    }
-    const std::size_t end = row.find('\n', start);
-    return row.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+Rect anchoredRect(Rect opened, unsigned anchor, int openWidth, int openHeight, int width, int height) {
+    const int dw = width - openWidth, dh = height - openHeight;
+    Rect r = opened;
+    if (anchor & kFollowRight) r.x += dw;
+    if (anchor & kFollowBottom) r.y += dh;
+    if (anchor & kGrowWidth) r.width = std::max(0, r.width + dw);
+    if (anchor & kGrowHeight) r.height = std::max(0, r.height + dh);
+    return r;
+}
+
+FileFilter splitFilter(const std::string& filter) {
+    const auto bar = filter.find('|');
+    if (bar == std::string::npos) return {filter, filter};
+    return {filter.substr(0, bar), filter.substr(bar + 1)};
 }
 
 void Toolkit::setPicture(int id, Picture picture) {
     pictures_[id] = std::move(picture);
     pictureChanged(id);
-}
-
-Picture* Toolkit::picture(int id) {
-    auto it = pictures_.find(id);
-    return it == pictures_.end() ? nullptr : &it->second;
 }
 
 const Picture* Toolkit::picture(int id) const {

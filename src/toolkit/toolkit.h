@@ -21,14 +21,36 @@ using raster::TextPainter;
 
 struct Rect {
     int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const Rect&) const = default;
 };
 
-enum class EventKind { None, Gadget, CloseRequest };
+// How a gadget follows its window when the window is resized: it keeps its
+// place relative to the top-left corner unless told to grow with the window's
+// width or height, or to keep its distance to the right or bottom edge.
+enum Anchor : unsigned {
+    kFixed = 0,
+    kGrowWidth = 1,
+    kGrowHeight = 2,
+    kFollowRight = 4,
+    kFollowBottom = 8,
+};
+
+// A gadget's place in a window whose client area is `width` by `height`, given
+// its place in the window as it was opened (`openWidth` by `openHeight`).
+Rect anchoredRect(Rect opened, unsigned anchor, int openWidth, int openHeight, int width, int height);
+
+enum class EventKind {
+    None,
+    Gadget,       // a click, a table's selection, a text field's change
+    HeaderClick,  // a click on a table's column header; `column` says which
+    CloseRequest,
+};
 
 struct Event {
     EventKind kind = EventKind::None;
     int window = -1;
     int gadget = -1;
+    int column = -1;
     bool isGadget(int w, int g) const { return kind == EventKind::Gadget && window == w && gadget == g; }
 };
 
@@ -39,6 +61,10 @@ struct WindowSpec {
     int clientWidth = 0, clientHeight = 0;
     int owner = -1;              // number of the owning window, -1 for none
     bool centreOnOwner = false;  // ignore x, y and centre over the owner
+    // A resizable window can also be maximised; its client area never gets
+    // smaller than the minimum.
+    bool resizable = false;
+    int minClientWidth = 0, minClientHeight = 0;
 };
 
 enum class Align { Left, Centre };
@@ -48,38 +74,27 @@ struct Column {
     int width = 0;
 };
 
-// The rows of a table: each row one text with its cells joined by line feeds,
-// all rows held in one block, so that a table of 100,000 rows is built with a
-// handful of allocations.
-class RowTexts {
+// The rows a table shows, asked for cell by cell as the table draws them, so
+// that showing 100,000 rows costs nothing up front.
+class TableRows {
 public:
-    void reserve(std::size_t rows, std::size_t bytes) {
-        ends_.reserve(rows);
-        text_.reserve(bytes);
-    }
-    // Appends a row that `write` appends to the text it is given.
-    template <class Write>
-    void add(Write&& write) {
-        write(text_);
-        ends_.push_back(text_.size());
-    }
-    void add(std::string_view row) {
-        add([row](std::string& text) { text.append(row); });
-    }
-    std::size_t size() const { return ends_.size(); }
-    bool empty() const { return ends_.empty(); }
-    std::string_view operator[](std::size_t i) const {
-        const std::size_t start = i == 0 ? 0 : ends_[i - 1];
-        return std::string_view(text_).substr(start, ends_[i] - start);
-    }
-
-private:
-    std::string text_;
-    std::vector<std::size_t> ends_;
+    virtual ~TableRows() = default;
+    virtual std::size_t rowCount() const = 0;
+    virtual void appendCell(std::size_t row, std::size_t column, std::string& out) const = 0;
 };
 
-// The text of one cell of a row: the part between the line feeds around it.
-std::string_view cellOf(std::string_view row, std::size_t column);
+// A table gadget's row selection as the program sets it: the selected rows in
+// ascending order, and the row with the keyboard focus, scrolled into view.
+struct TableSelection {
+    std::vector<std::size_t> rows;
+    std::size_t focus = static_cast<std::size_t>(-1);  // none
+};
+
+// A requester's file filter, "name|pattern" as the program writes it.
+struct FileFilter {
+    std::string name, pattern;
+};
+FileFilter splitFilter(const std::string& filter);
 
 // The window and drawing toolkit the program talks to. Windows, gadgets, pictures
 // and fonts are addressed by small numbers; gadget numbers are unique within a
@@ -93,7 +108,6 @@ public:
     // Pictures. Creating a picture under a number in use replaces it.
     void setPicture(int id, Picture picture);
     bool hasPicture(int id) const { return pictures_.count(id) != 0; }
-    Picture* picture(int id);
     const Picture* picture(int id) const;
 
     virtual void loadFont(int id, const FontSpec& wanted) = 0;
@@ -107,16 +121,26 @@ public:
     virtual void addText(int window, int gadget, Rect r, Align align, int font) = 0;
     // An image gadget shows a picture and reports a click on it.
     virtual void addImage(int window, int gadget, Rect r, int picture) = 0;
+    // A one-line text field that reports every change of its text. Ctrl+F in
+    // its window puts the focus in it, Escape in it clears it, Down moves the
+    // focus on to the gadget `downTo`.
+    virtual void addTextField(int window, int gadget, Rect r, int downTo) = 0;
+    // How the gadget follows its window's size (Anchor values or-ed together).
+    virtual void setAnchor(int window, int gadget, unsigned anchor) = 0;
 
     virtual void setText(int window, int gadget, const std::string& text) = 0;
     virtual std::string text(int window, int gadget) const = 0;
     virtual void setEnabled(int window, int gadget, bool enabled) = 0;
     virtual void setFocus(int window, int gadget) = 0;
 
-    // Tables. A row text holds the cells joined by line feeds.
-    virtual void clearRows(int window, int gadget) = 0;
-    virtual void appendRow(int window, int gadget, std::string_view rowText) = 0;
-    virtual void setRows(int window, int gadget, RowTexts rows) = 0;
+    // Tables. The rows changed, in number or content: the table asks for what it
+    // shows again and drops its selection. `rows` stays the program's and must
+    // live until the next call or the window's close.
+    virtual void setTableRows(int window, int gadget, const TableRows* rows) = 0;
+    // Sets the selection and the focus row without reporting it.
+    virtual void setTableSelection(int window, int gadget, const TableSelection& selection) = 0;
+    // Shows which column the rows are sorted by (-1 for none) and in which direction.
+    virtual void setSortIndicator(int window, int gadget, int column, bool ascending) = 0;
     virtual std::size_t rowCount(int window, int gadget) const = 0;
     // Selected rows in ascending order.
     virtual std::vector<std::size_t> selectedRows(int window, int gadget) const = 0;
@@ -131,7 +155,8 @@ public:
     virtual void keepPainted() = 0;
 
     // Requesters return an empty text when cancelled. The folder requester's
-    // answer ends in "/".
+    // answer ends in "/". The save requester asks before an existing file is
+    // chosen, as every platform's does.
     virtual std::string folderRequester(const std::string& title, const std::string& startFolder) = 0;
     virtual std::string saveFileRequester(const std::string& title, const std::string& proposedPath,
                                           const std::string& filter) = 0;
@@ -139,7 +164,7 @@ public:
                                       const std::string& initial) = 0;
 
 protected:
-    // A backend hears of every picture replaced or changed, to refresh its display.
+    // A backend hears of every picture replaced, to refresh its display.
     virtual void pictureChanged(int /*id*/) {}
 
 private:

@@ -7,7 +7,7 @@ namespace pitbox::test {
 
 inline Catalogue catalogueOf(const std::vector<TrackEntry>& entries) {
     Catalogue c;
-    for (const TrackEntry& e : entries) c.append() = e;
+    for (const TrackEntry& e : entries) c.append(e);
     return c;
 }
 

@@ -23,6 +23,23 @@ void ScriptedToolkit::closeRequest(int window) {
     });
 }
 
+void ScriptedToolkit::typeText(int window, int gadget, std::string text) {
+    push([this, window, gadget, text]() -> std::optional<ui::Event> {
+        Gadget* g = find(window, gadget);
+        if (!g || !g->enabled) return std::nullopt;
+        g->text = text;
+        return ui::Event{ui::EventKind::Gadget, window, gadget};
+    });
+}
+
+void ScriptedToolkit::clickHeader(int window, int gadget, int column) {
+    push([this, window, gadget, column]() -> std::optional<ui::Event> {
+        const Gadget* g = this->gadget(window, gadget);
+        if (!g || !g->enabled) return std::nullopt;
+        return ui::Event{ui::EventKind::HeaderClick, window, gadget, column};
+    });
+}
+
 void ScriptedToolkit::selectRows(int window, int gadget, const std::vector<std::size_t>& rows) {
     push([this, window, gadget, rows]() -> std::optional<ui::Event> {
         Gadget* g = find(window, gadget);
@@ -37,7 +54,7 @@ void ScriptedToolkit::setSelection(int window, int gadget, const std::vector<std
     if (!g) return;
     g->selected.clear();
     for (auto r : rows)
-        if (r < g->rows.size()) g->selected.insert(r);
+        if (r < rowCount(window, gadget)) g->selected.insert(r);
 }
 
 const ScriptedToolkit::Window* ScriptedToolkit::window(int number) const {
@@ -58,7 +75,16 @@ ScriptedToolkit::Gadget* ScriptedToolkit::find(int window, int gadget) {
 
 std::vector<std::string> ScriptedToolkit::rows(int window, int gadget) const {
     const Gadget* g = this->gadget(window, gadget);
-    return g ? g->rows : std::vector<std::string>{};
+    std::vector<std::string> rows;
+    if (!g || !g->source) return rows;
+    for (std::size_t r = 0; r < g->source->rowCount(); ++r) {
+        std::string& row = rows.emplace_back();
+        for (std::size_t c = 0; c < g->columns.size(); ++c) {
+            if (c > 0) row += '\n';
+            g->source->appendCell(r, c, row);
+        }
+    }
+    return rows;
 }
 
 void ScriptedToolkit::drawText(raster::Picture&, int font, int x, int y, const std::string& utf8, raster::Colour front,
@@ -132,23 +158,43 @@ void ScriptedToolkit::setFocus(int window, int gadget) {
     if (find(window, gadget)) focus_ = std::make_pair(window, gadget);
 }
 
-void ScriptedToolkit::clearRows(int window, int gadget) { setRows(window, gadget, {}); }
-
-void ScriptedToolkit::appendRow(int window, int gadget, std::string_view rowText) {
-    if (Gadget* g = find(window, gadget)) g->rows.emplace_back(rowText);
+void ScriptedToolkit::addTextField(int window, int gadget, ui::Rect r, int downTo) {
+    Gadget g;
+    g.kind = Gadget::Kind::TextField;
+    g.rect = r;
+    g.downTo = downTo;
+    add(window, gadget, std::move(g));
 }
 
-void ScriptedToolkit::setRows(int window, int gadget, ui::RowTexts rows) {
+void ScriptedToolkit::setAnchor(int window, int gadget, unsigned anchor) {
+    if (Gadget* g = find(window, gadget)) g->anchor = anchor;
+}
+
+void ScriptedToolkit::setTableRows(int window, int gadget, const ui::TableRows* rows) {
     if (Gadget* g = find(window, gadget)) {
-        g->rows.clear();
-        for (std::size_t i = 0; i < rows.size(); ++i) g->rows.emplace_back(rows[i]);
+        g->source = rows;
         g->selected.clear();
+        g->focusRow = static_cast<std::size_t>(-1);
+    }
+}
+
+void ScriptedToolkit::setTableSelection(int window, int gadget, const ui::TableSelection& selection) {
+    if (Gadget* g = find(window, gadget)) {
+        g->selected = {selection.rows.begin(), selection.rows.end()};
+        g->focusRow = selection.focus;
+    }
+}
+
+void ScriptedToolkit::setSortIndicator(int window, int gadget, int column, bool ascending) {
+    if (Gadget* g = find(window, gadget)) {
+        g->sortColumn = column;
+        g->sortAscending = ascending;
     }
 }
 
 std::size_t ScriptedToolkit::rowCount(int window, int gadget) const {
     const Gadget* g = this->gadget(window, gadget);
-    return g ? g->rows.size() : 0;
+    return g && g->source ? g->source->rowCount() : 0;
 }
 
 std::vector<std::size_t> ScriptedToolkit::selectedRows(int window, int gadget) const {

@@ -21,7 +21,7 @@ namespace pitbox::test {
 class ScriptedToolkit : public ui::Toolkit {
 public:
     struct Gadget {
-        enum class Kind { Table, ImageButton, Text, Image } kind = Kind::Text;
+        enum class Kind { Table, ImageButton, Text, Image, TextField } kind = Kind::Text;
         ui::Rect rect;
         std::string text;
         bool enabled = true;
@@ -29,8 +29,13 @@ public:
         int font = 0;
         ui::Align align = ui::Align::Left;
         std::vector<ui::Column> columns;
-        std::vector<std::string> rows;
+        const ui::TableRows* source = nullptr;
         std::set<std::size_t> selected;
+        std::size_t focusRow = static_cast<std::size_t>(-1);
+        int sortColumn = -1;
+        bool sortAscending = true;
+        unsigned anchor = ui::kFixed;
+        int downTo = -1;
     };
     struct Window {
         ui::WindowSpec layout;
@@ -54,6 +59,9 @@ public:
     void pushEvent(ui::Event e);
     void click(int window, int gadget);
     void closeRequest(int window);
+    // Types into a text field (replacing its text) and reports the change.
+    void typeText(int window, int gadget, std::string text);
+    void clickHeader(int window, int gadget, int column);
     // Selects the given rows of a table (replacing the selection) and reports it.
     void selectRows(int window, int gadget, const std::vector<std::size_t>& rows);
     void answerFolder(std::string answer) { folderAnswers_.push_back(std::move(answer)); }
@@ -65,6 +73,7 @@ public:
     // What the program did.
     const Window* window(int number) const;
     const Gadget* gadget(int window, int gadget) const;
+    // A table's rows as texts, the cells joined by line feeds.
     std::vector<std::string> rows(int window, int gadget) const;
     const std::vector<DrawnText>& drawnTexts() const { return drawn_; }
     const std::vector<Request>& requests() const { return requests_; }
@@ -91,9 +100,11 @@ public:
     std::string text(int window, int gadget) const override;
     void setEnabled(int window, int gadget, bool enabled) override;
     void setFocus(int window, int gadget) override;
-    void clearRows(int window, int gadget) override;
-    void appendRow(int window, int gadget, std::string_view rowText) override;
-    void setRows(int window, int gadget, ui::RowTexts rows) override;
+    void addTextField(int window, int gadget, ui::Rect r, int downTo) override;
+    void setAnchor(int window, int gadget, unsigned anchor) override;
+    void setTableRows(int window, int gadget, const ui::TableRows* rows) override;
+    void setTableSelection(int window, int gadget, const ui::TableSelection& selection) override;
+    void setSortIndicator(int window, int gadget, int column, bool ascending) override;
     std::size_t rowCount(int window, int gadget) const override;
     std::vector<std::size_t> selectedRows(int window, int gadget) const override;
     ui::Event waitEvent() override;

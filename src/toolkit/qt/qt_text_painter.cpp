@@ -18,7 +18,8 @@ QFont QtTextPainter::font(int id) const {
 }
 
 static QRgb toQRgb(Colour c) {
-    return qRgb(static_cast<int>(raster::redOf(c)), static_cast<int>(raster::greenOf(c)), static_cast<int>(raster::blueOf(c)));
+    return qRgb(static_cast<int>(raster::redOf(c)), static_cast<int>(raster::greenOf(c)),
+                static_cast<int>(raster::blueOf(c)));
 }
 
 void QtTextPainter::drawText(Picture& picture, int fontId, int x, int y, const std::string& utf8, Colour front,
@@ -41,9 +42,9 @@ void QtTextPainter::drawText(Picture& picture, int fontId, int x, int y, const s
         const auto* line = reinterpret_cast<const QRgb*>(cell.constScanLine(row));
         for (int col = 0; col < w; ++col) {
             const QRgb p = line[col];
-            picture.plot(
-                x + col, y + row,
-                raster::rgb(static_cast<unsigned>(qRed(p)), static_cast<unsigned>(qGreen(p)), static_cast<unsigned>(qBlue(p))));
+            picture.plot(x + col, y + row,
+                         raster::rgb(static_cast<unsigned>(qRed(p)), static_cast<unsigned>(qGreen(p)),
+                                     static_cast<unsigned>(qBlue(p))));
         }
     }
 }

@@ -2,16 +2,19 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QTableView>
 #include <QThread>
 #include <QTimer>
@@ -39,6 +42,10 @@ protected:
         else
             QWidget::keyPressEvent(e);
     }
+    void resizeEvent(QResizeEvent* e) override {
+        tk_.windowResized(number_, e->size().width(), e->size().height());
+        QWidget::resizeEvent(e);
+    }
 
 private:
     QtToolkit& tk_;
@@ -58,84 +65,137 @@ private:
     int window_, gadget_;
 };
 
+// The track table: typing letters makes the first row from the current one
+// (wrapping round) whose first cell starts with them current, whichever cell
+// was clicked last.
+class TrackTableView : public QTableView {
+public:
+    using QTableView::QTableView;
+
+    void keyboardSearch(const QString& typed) override {
+        auto* rows = static_cast<RowTableModel*>(model());
+        const int count = rows ? static_cast<int>(rows->size()) : 0;
+        if (count == 0 || typed.isEmpty()) return;
+        if (!typing_.isValid() || typing_.elapsed() > QApplication::keyboardInputInterval()) search_.clear();
+        typing_.start();
+        search_ += typed;
+        // A repeated single letter steps on to the next row that starts with it.
+        const bool stepOn = search_.size() == 1 || (search_.size() > 1 && search_.count(search_[0]) == search_.size());
+        const QString wanted = stepOn ? search_.left(1) : search_;
+        const int from = currentIndex().isValid() ? currentIndex().row() + (stepOn ? 1 : 0) : 0;
+        for (int k = 0; k < count; ++k) {
+            const int row = (from + k) % count;
+            if (rows->cell(static_cast<std::size_t>(row), 0).startsWith(wanted, Qt::CaseInsensitive)) {
+                const QModelIndex at = rows->index(row, 0);
+                selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                scrollTo(at);
+                return;
+            }
+        }
+    }
+
+private:
+    QString search_;
+    QElapsedTimer typing_;
+};
+
+// The filter field: Escape clears it, Down moves on into the table.
+class FilterField : public QLineEdit {
+public:
+    FilterField(QtToolkit& tk, int window, int downTo, QWidget* parent)
+        : QLineEdit(parent), tk_(tk), window_(window), downTo_(downTo) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+            clear();
+            e->accept();
+        } else if (e->key() == Qt::Key_Down && e->modifiers() == Qt::NoModifier) {
+            if (QWidget* next = tk_.gadgetWidget(window_, downTo_)) next->setFocus(Qt::TabFocusReason);
+            e->accept();
+        } else {
+            QLineEdit::keyPressEvent(e);
+        }
+    }
+
+private:
+    QtToolkit& tk_;
+    int window_, downTo_;
+};
+
 QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 std::string ss(const QString& s) { return s.toUtf8().toStdString(); }
 
 }  // namespace
 
-QtToolkit::QtToolkit() = default;
-
 QtToolkit::~QtToolkit() {
-    for (auto& [n, w] : windows_) delete w.data();
-}
-
-void QtToolkit::post(Event e) {
-    if (dropInput_ && e.kind == EventKind::Gadget) return;
-    queue_.push_back(e);
-}
-
-QWidget* QtToolkit::windowWidget(int window) const {
-    auto it = windows_.find(window);
-    return it == windows_.end() ? nullptr : it->second.data();
-}
-
-QWidget* QtToolkit::gadgetWidget(int window, int gadget) const {
-    auto it = gadgets_.find({window, gadget});
-    return it == gadgets_.end() ? nullptr : it->second.data();
+    for (int n : openWindows()) closeWindow(n);
 }
 
 QTableView* QtToolkit::tableView(int window, int gadget) const {
-    Table* t = table(window, gadget);
-    return t ? t->view : nullptr;
+    return qobject_cast<QTableView*>(gadgetWidget(window, gadget));
 }
 
 void QtToolkit::openWindow(const WindowSpec& layout) {
     closeWindow(layout.number);
     QWidget* owner = windowWidget(layout.owner);
     auto* w = new ToolkitWindow(*this, layout.number, owner);
-    w->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                      Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowCloseButtonHint;
+    flags |= layout.resizable ? Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint
+                              : Qt::MSWindowsFixedSizeDialogHint;
+    w->setWindowFlags(flags);
     w->setWindowTitle(qs(layout.title));
-    w->setFixedSize(layout.clientWidth, layout.clientHeight);
+    // Registered before its size is set, so that the first resize lays out nothing.
+    registerWindow(layout, w);
+    if (layout.resizable) {
+        w->setMinimumSize(layout.minClientWidth, layout.minClientHeight);
+        w->resize(layout.clientWidth, layout.clientHeight);
+    } else {
+        w->setFixedSize(layout.clientWidth, layout.clientHeight);
+    }
     if (!QApplication::windowIcon().isNull()) w->setWindowIcon(QApplication::windowIcon());
     if (layout.centreOnOwner && owner) {
         const QRect o = owner->frameGeometry();
-        w->move(o.x() + (o.width() - layout.clientWidth) / 2, o.y() + (o.height() - layout.clientHeight) / 2);
+        const QRect screen = owner->screen() ? owner->screen()->availableGeometry() : QRect();
+        const auto [x, y] = centredOver({o.x(), o.y(), o.width(), o.height()}, layout.clientWidth, layout.clientHeight,
+                                        {screen.x(), screen.y(), screen.width(), screen.height()});
+        w->move(x, y);
     } else {
         w->move(layout.x, layout.y);
     }
-    windows_[layout.number] = w;
     w->show();
     w->raise();
     w->activateWindow();
 }
 
+void QtToolkit::windowResized(int window, int width, int height) {
+    relayout(window, width, height,
+             [](void* handle, Rect r) { static_cast<QWidget*>(handle)->setGeometry(r.x, r.y, r.width, r.height); });
+}
+
 void QtToolkit::closeWindow(int window) {
-    auto it = windows_.find(window);
-    if (it == windows_.end()) return;
-    QWidget* w = it->second.data();
-    windows_.erase(it);
-    for (auto g = gadgets_.begin(); g != gadgets_.end();)
-        g = g->first.first == window ? gadgets_.erase(g) : std::next(g);
-    for (auto t = tables_.begin(); t != tables_.end();) t = t->first.first == window ? tables_.erase(t) : std::next(t);
-    for (auto i = imageGadgets_.begin(); i != imageGadgets_.end();)
-        i = i->first.first == window ? imageGadgets_.erase(i) : std::next(i);
-    QWidget* owner = w ? w->parentWidget() : nullptr;
+    // Owned windows are Qt children of their owner: they go first, by name.
+    for (int owned : ownedBy(window)) closeWindow(owned);
+    auto* w = static_cast<QWidget*>(forgetWindow(window));
+    if (!w) return;
+    QWidget* owner = w->parentWidget();
     delete w;
     if (owner) owner->activateWindow();
 }
 
-void QtToolkit::place(int window, int gadget, QWidget* w, Rect r) {
+QWidget* QtToolkit::place(int window, int gadget, QWidget* w, Rect r) {
     w->setGeometry(r.x, r.y, r.width, r.height);
     w->setObjectName(QStringLiteral("gadget-%1").arg(gadget));
     w->show();
-    gadgets_[{window, gadget}] = w;
+    registerGadget(window, gadget, w, r);
+    return w;
 }
 
 void QtToolkit::addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) {
     QWidget* parent = windowWidget(window);
     if (!parent) return;
-    auto* view = new QTableView(parent);
+    auto* view = new TrackTableView(parent);
     auto* model = new RowTableModel(columns, view);
     view->setModel(model);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -148,23 +208,26 @@ void QtToolkit::addTable(int window, int gadget, Rect r, const std::vector<Colum
     view->verticalHeader()->hide();
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
-    view->horizontalHeader()->setSectionsClickable(false);
-    view->horizontalHeader()->setHighlightSections(false);
-    view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QHeaderView* header = view->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     view->setTextElideMode(Qt::ElideRight);
     view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     for (std::size_t c = 0; c < columns.size(); ++c) view->setColumnWidth(static_cast<int>(c), columns[c].width);
-    view->horizontalHeader()->setStretchLastSection(false);
+    header->setStretchLastSection(false);
     auto report = [this, window, gadget] {
         if (!quiet_) post({EventKind::Gadget, window, gadget});
     };
     QObject::connect(view, &QAbstractItemView::pressed, view, report);
     QObject::connect(view, &QAbstractItemView::doubleClicked, view, report);
     QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, view, report);
+    QObject::connect(header, &QHeaderView::sectionClicked, view, [this, window, gadget](int column) {
+        post({EventKind::HeaderClick, window, gadget, column});
+    });
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(view, &QWidget::customContextMenuRequested, view, report);
     place(window, gadget, view, r);
-    tables_[{window, gadget}] = Table{view, model};
 }
 
 void QtToolkit::addImageButton(int window, int gadget, Rect r, int pictureId) {
@@ -198,30 +261,51 @@ void QtToolkit::addImage(int window, int gadget, Rect r, int pictureId) {
     if (!parent) return;
     auto* image = new ClickableImage(*this, window, gadget, parent);
     if (const Picture* p = picture(pictureId)) image->setPixmap(QPixmap::fromImage(toQImage(*p)));
-    imageGadgets_[{window, gadget}] = pictureId;
     place(window, gadget, image, r);
+    if (GadgetRecord* g = gadgetRecord(window, gadget)) g->picture = pictureId;
+}
+
+void QtToolkit::addTextField(int window, int gadget, Rect r, int downTo) {
+    QWidget* parent = windowWidget(window);
+    if (!parent) return;
+    auto* field = new FilterField(*this, window, downTo, parent);
+    field->setClearButtonEnabled(true);
+    QObject::connect(field, &QLineEdit::textChanged, field, [this, window, gadget] {
+        if (!quiet_) post({EventKind::Gadget, window, gadget});
+    });
+    auto* find = new QShortcut(QKeySequence::Find, parent);
+    QObject::connect(find, &QShortcut::activated, field, [field] {
+        field->setFocus(Qt::ShortcutFocusReason);
+        field->selectAll();
+    });
+    place(window, gadget, field, r);
 }
 
 void QtToolkit::pictureChanged(int id) {
-    for (auto& [key, pictureId] : imageGadgets_)
-        if (pictureId == id)
-            if (auto* label = qobject_cast<QLabel*>(gadgetWidget(key.first, key.second)))
-                label->setPixmap(QPixmap::fromImage(toQImage(*picture(id))));
+    for (void* handle : imagesShowing(id))
+        if (auto* label = qobject_cast<QLabel*>(static_cast<QWidget*>(handle)))
+            label->setPixmap(QPixmap::fromImage(toQImage(*picture(id))));
 }
 
 void QtToolkit::setText(int window, int gadget, const std::string& text) {
     QWidget* w = gadgetWidget(window, gadget);
-    if (auto* label = qobject_cast<QLabel*>(w))
+    if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(qs(text));
-    else if (auto* button = qobject_cast<QPushButton*>(w))
+    } else if (auto* field = qobject_cast<QLineEdit*>(w)) {
+        quiet_ = true;
+        field->setText(qs(text));
+        quiet_ = false;
+    } else if (auto* button = qobject_cast<QPushButton*>(w)) {
         button->setText(qs(text));
-    else if (w)
+    } else if (w) {
         w->setWindowTitle(qs(text));
+    }
 }
 
 std::string QtToolkit::text(int window, int gadget) const {
     QWidget* w = gadgetWidget(window, gadget);
     if (auto* label = qobject_cast<QLabel*>(w)) return ss(label->text());
+    if (auto* field = qobject_cast<QLineEdit*>(w)) return ss(field->text());
     if (auto* button = qobject_cast<QPushButton*>(w)) return ss(button->text());
     return {};
 }
@@ -246,73 +330,75 @@ void QtToolkit::setFocus(int window, int gadget) {
     w->setFocus(Qt::OtherFocusReason);
 }
 
-QtToolkit::Table* QtToolkit::table(int window, int gadget) const {
-    auto it = tables_.find({window, gadget});
-    if (it == tables_.end() || !gadgetWidget(window, gadget)) return nullptr;
-    return const_cast<Table*>(&it->second);
-}
-
-void QtToolkit::clearRows(int window, int gadget) { setRows(window, gadget, {}); }
-
-void QtToolkit::appendRow(int window, int gadget, std::string_view rowText) {
-    if (Table* t = table(window, gadget)) t->model->append(rowText);
-}
-
-void QtToolkit::setRows(int window, int gadget, RowTexts rows) {
-    Table* t = table(window, gadget);
-    if (!t) return;
+void QtToolkit::setTableRows(int window, int gadget, const TableRows* rows) {
+    QTableView* view = tableView(window, gadget);
+    if (!view) return;
+    setRowsOf(window, gadget, rows);
     quiet_ = true;
-    t->view->selectionModel()->clear();
-    t->model->replace(std::move(rows));
+    view->selectionModel()->clear();
+    static_cast<RowTableModel*>(view->model())->setRows(rows);
     quiet_ = false;
 }
 
-std::size_t QtToolkit::rowCount(int window, int gadget) const {
-    Table* t = table(window, gadget);
-    return t ? t->model->size() : 0;
+void QtToolkit::setTableSelection(int window, int gadget, const TableSelection& selection) {
+    QTableView* view = tableView(window, gadget);
+    if (!view) return;
+    auto* model = static_cast<RowTableModel*>(view->model());
+    const int last = model->columnCount() - 1;
+    const std::size_t count = model->size();
+    // Runs of neighbouring rows become one range each.
+    QItemSelection chosen;
+    for (std::size_t i = 0; i < selection.rows.size();) {
+        std::size_t j = i;
+        while (j + 1 < selection.rows.size() && selection.rows[j + 1] == selection.rows[j] + 1) ++j;
+        if (selection.rows[j] < count)
+            chosen.append(QItemSelectionRange(model->index(static_cast<int>(selection.rows[i]), 0),
+                                              model->index(static_cast<int>(selection.rows[j]), last)));
+        i = j + 1;
+    }
+    quiet_ = true;
+    QItemSelectionModel* selected = view->selectionModel();
+    if (selection.focus < count) {
+        const QModelIndex focus = model->index(static_cast<int>(selection.focus), 0);
+        selected->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
+        view->scrollTo(focus);
+    }
+    selected->select(chosen, QItemSelectionModel::ClearAndSelect);
+    quiet_ = false;
+}
+
+void QtToolkit::setSortIndicator(int window, int gadget, int column, bool ascending) {
+    QTableView* view = tableView(window, gadget);
+    if (!view) return;
+    view->horizontalHeader()->setSortIndicatorShown(column >= 0);
+    view->horizontalHeader()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 std::vector<std::size_t> QtToolkit::selectedRows(int window, int gadget) const {
-    Table* t = table(window, gadget);
-    if (!t) return {};
+    QTableView* view = tableView(window, gadget);
+    if (!view) return {};
     std::vector<std::size_t> rows;
-    for (const QItemSelectionRange& range : t->view->selectionModel()->selection())
+    for (const QItemSelectionRange& range : view->selectionModel()->selection())
         for (int row = range.top(); row <= range.bottom(); ++row) rows.push_back(static_cast<std::size_t>(row));
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 
-void QtToolkit::flushTables() {
-    quiet_ = true;
-    for (auto& [key, t] : tables_)
-        if (t.model) t.model->flush();
-    quiet_ = false;
-}
-
-Event QtToolkit::pop() {
-    if (queue_.empty()) return {};
-    Event e = queue_.front();
-    queue_.pop_front();
-    return e;
-}
-
 Event QtToolkit::waitEvent() {
-    flushTables();
-    while (queue_.empty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    while (!hasEvent()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return pop();
 }
 
 Event QtToolkit::waitEvent(int milliseconds) {
-    flushTables();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (queue_.empty() && milliseconds > 0) {
+    if (!hasEvent() && milliseconds > 0) {
         bool expired = false;
         QTimer timer;
         timer.setSingleShot(true);
         QObject::connect(&timer, &QTimer::timeout, [&expired] { expired = true; });
         timer.start(milliseconds);
-        while (queue_.empty() && !expired) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        while (!hasEvent() && !expired) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return pop();
 }
@@ -320,17 +406,15 @@ Event QtToolkit::waitEvent(int milliseconds) {
 void QtToolkit::sleep(int milliseconds) { QThread::msleep(static_cast<unsigned long>(std::max(milliseconds, 0))); }
 
 void QtToolkit::keepPainted() {
-    flushTables();
-    dropInput_ = true;
+    dropInput(true);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    dropInput_ = false;
+    dropInput(false);
 }
 
 QWidget* QtToolkit::dialogParent() const {
     if (QWidget* active = QApplication::activeWindow()) return active;
-    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
-        if (it->second) return it->second.data();
-    return nullptr;
+    const std::vector<int> open = openWindows();
+    return open.empty() ? nullptr : windowWidget(open.back());
 }
 
 std::string QtToolkit::folderRequester(const std::string& title, const std::string& startFolder) {
@@ -343,12 +427,9 @@ std::string QtToolkit::folderRequester(const std::string& title, const std::stri
 
 std::string QtToolkit::saveFileRequester(const std::string& title, const std::string& proposedPath,
                                          const std::string& filter) {
-    // The filter arrives as "name|pattern", the form the program keeps.
-    const auto bar = filter.find('|');
-    const QString qtFilter =
-        bar == std::string::npos ? qs(filter) : qs(filter.substr(0, bar)) + " (" + qs(filter.substr(bar + 1)) + ")";
-    return ss(QFileDialog::getSaveFileName(dialogParent(), qs(title), qs(proposedPath), qtFilter, nullptr,
-                                           QFileDialog::DontConfirmOverwrite));
+    const FileFilter f = splitFilter(filter);
+    const QString qtFilter = qs(f.name) + " (" + qs(f.pattern) + ")";
+    return ss(QFileDialog::getSaveFileName(dialogParent(), qs(title), qs(proposedPath), qtFilter));
 }
 
 std::string QtToolkit::textRequester(const std::string& title, const std::string& message, const std::string& initial) {

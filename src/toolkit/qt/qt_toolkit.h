@@ -1,30 +1,27 @@
 #pragma once
 #include <QPointer>
 #include <QWidget>
-#include <deque>
-#include <map>
 
 #include "toolkit/qt/qt_text_painter.h"
-#include "toolkit/toolkit.h"
+#include "toolkit/toolkit_core.h"
 
 class QTableView;
 
 namespace pitbox::ui {
 
-class RowTableModel;
-
-// The toolkit over Qt Widgets. Qt's signals become events on one queue, which the
-// program's own loops take with waitEvent. Needs a QApplication.
-class QtToolkit : public Toolkit {
+// The toolkit over Qt Widgets. Qt's signals become events on the core's queue,
+// which the program's own loops take with waitEvent. Needs a QApplication.
+class QtToolkit : public ToolkitCore {
 public:
-    QtToolkit();
+    QtToolkit() = default;
     ~QtToolkit() override;
+    QtToolkit(const QtToolkit&) = delete;
+    QtToolkit& operator=(const QtToolkit&) = delete;
 
     // For tests and the window system: the widgets behind the numbers.
-    QWidget* windowWidget(int window) const;
-    QWidget* gadgetWidget(int window, int gadget) const;
+    QWidget* windowWidget(int window) const { return static_cast<QWidget*>(windowHandle(window)); }
+    QWidget* gadgetWidget(int window, int gadget) const { return static_cast<QWidget*>(gadgetHandle(window, gadget)); }
     QTableView* tableView(int window, int gadget) const;
-    std::size_t queuedEvents() const { return queue_.size(); }
 
     void loadFont(int id, const FontSpec& wanted) override { text_.loadFont(id, wanted); }
     void drawText(Picture& picture, int font, int x, int y, const std::string& utf8, Colour front,
@@ -33,19 +30,18 @@ public:
     }
     void openWindow(const WindowSpec& layout) override;
     void closeWindow(int window) override;
-    bool isWindowOpen(int window) const override { return windows_.count(window) != 0; }
     void addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) override;
     void addImageButton(int window, int gadget, Rect r, int picture) override;
     void addText(int window, int gadget, Rect r, Align align, int font) override;
     void addImage(int window, int gadget, Rect r, int picture) override;
+    void addTextField(int window, int gadget, Rect r, int downTo) override;
     void setText(int window, int gadget, const std::string& text) override;
     std::string text(int window, int gadget) const override;
     void setEnabled(int window, int gadget, bool enabled) override;
     void setFocus(int window, int gadget) override;
-    void clearRows(int window, int gadget) override;
-    void appendRow(int window, int gadget, std::string_view rowText) override;
-    void setRows(int window, int gadget, RowTexts rows) override;
-    std::size_t rowCount(int window, int gadget) const override;
+    void setTableRows(int window, int gadget, const TableRows* rows) override;
+    void setTableSelection(int window, int gadget, const TableSelection& selection) override;
+    void setSortIndicator(int window, int gadget, int column, bool ascending) override;
     std::vector<std::size_t> selectedRows(int window, int gadget) const override;
     Event waitEvent() override;
     Event waitEvent(int milliseconds) override;
@@ -57,31 +53,21 @@ public:
     std::string textRequester(const std::string& title, const std::string& message,
                               const std::string& initial) override;
 
-    void post(Event e);
+    // Called by a window that was resized.
+    void windowResized(int window, int width, int height);
+    // Whether table changes come from the program, which reports nothing.
+    bool quiet() const { return quiet_; }
 
 protected:
     void pictureChanged(int id) override;
 
 private:
-    struct Table {
-        QTableView* view = nullptr;
-        RowTableModel* model = nullptr;
-    };
     QWidget* dialogParent() const;
-    void place(int window, int gadget, QWidget* w, Rect r);
-    Table* table(int window, int gadget) const;
-    void flushTables();
-    Event pop();
+    QWidget* place(int window, int gadget, QWidget* w, Rect r);
 
     QtTextPainter text_;
-    std::map<int, QPointer<QWidget>> windows_;
-    std::map<std::pair<int, int>, QPointer<QWidget>> gadgets_;
-    std::map<std::pair<int, int>, Table> tables_;
-    std::map<std::pair<int, int>, int> imageGadgets_;  // gadget -> picture it shows
-    std::deque<Event> queue_;
-    bool dropInput_ = false;
     QPointer<QWidget> disabledFocus_;  // a gadget disabled while it had the focus
-    bool quiet_ = false;               // programmatic table changes report nothing
+    bool quiet_ = false;
 };
 
 }  // namespace pitbox::ui

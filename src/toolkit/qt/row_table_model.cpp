@@ -5,23 +5,21 @@ namespace pitbox::ui {
 RowTableModel::RowTableModel(std::vector<Column> columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {}
 
-void RowTableModel::clear() { replace(RowTexts{}); }
-
-void RowTableModel::replace(RowTexts rows) {
+void RowTableModel::setRows(const TableRows* rows) {
     beginResetModel();
-    rows_ = std::move(rows);
-    shown_ = rows_.size();
+    rows_ = rows;
+    count_ = rows ? rows->rowCount() : 0;
     endResetModel();
 }
 
-void RowTableModel::flush() {
-    if (shown_ == rows_.size()) return;
-    beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(rows_.size()) - 1);
-    shown_ = rows_.size();
-    endInsertRows();
+QString RowTableModel::cell(std::size_t row, std::size_t column) const {
+    if (!rows_ || row >= count_) return {};
+    scratch_.clear();
+    rows_->appendCell(row, column, scratch_);
+    return QString::fromUtf8(scratch_.data(), static_cast<qsizetype>(scratch_.size()));
 }
 
-int RowTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(shown_); }
+int RowTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(count_); }
 
 int RowTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(columns_.size());
@@ -29,9 +27,7 @@ int RowTableModel::columnCount(const QModelIndex& parent) const {
 
 QVariant RowTableModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    const std::string_view cell =
-        cellOf(rows_[static_cast<std::size_t>(index.row())], static_cast<std::size_t>(index.column()));
-    return QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()));
+    return cell(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column()));
 }
 
 QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

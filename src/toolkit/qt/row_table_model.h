@@ -7,19 +7,16 @@
 
 namespace pitbox::ui {
 
-// The rows of a table gadget: one text per row with the cells joined by line
-// feeds, split only when a cell is shown. Appended rows wait in a batch until the
-// view next needs them, so a scan that appends row by row stays cheap.
+// A table gadget's rows as Qt asks for them: each cell is made only when it is
+// shown, from the program's rows.
 class RowTableModel : public QAbstractTableModel {
 public:
     explicit RowTableModel(std::vector<Column> columns, QObject* parent = nullptr);
 
-    void clear();
-    void append(std::string_view row) { rows_.add(row); }
-    void replace(RowTexts rows);
-    void flush();
-    std::size_t size() const { return rows_.size(); }
-    const std::vector<Column>& columns() const { return columns_; }
+    void setRows(const TableRows* rows);
+    std::size_t size() const { return count_; }
+    // The text of a cell, as shown.
+    QString cell(std::size_t row, std::size_t column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -28,8 +25,9 @@ public:
 
 private:
     std::vector<Column> columns_;
-    RowTexts rows_;
-    std::size_t shown_ = 0;  // rows the view has been told of
+    const TableRows* rows_ = nullptr;
+    std::size_t count_ = 0;  // rows the view has been told of
+    mutable std::string scratch_;
 };
 
 }  // namespace pitbox::ui

@@ -35,7 +35,8 @@ HFONT createFont(const FontSpec& wanted) {
 std::vector<std::uint32_t> dibPixels(const Picture& picture) {
     std::vector<std::uint32_t> out;
     out.reserve(picture.pixels().size());
-    for (Colour c : picture.pixels()) out.push_back(raster::redOf(c) << 16 | raster::greenOf(c) << 8 | raster::blueOf(c));
+    for (Colour c : picture.pixels())
+        out.push_back(raster::redOf(c) << 16 | raster::greenOf(c) << 8 | raster::blueOf(c));
     return out;
 }
 

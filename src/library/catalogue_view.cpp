@@ -1,0 +1,107 @@
+#include "library/catalogue_view.h"
+
+#include <algorithm>
+
+namespace pitbox {
+namespace {
+
+constexpr std::uint32_t kHidden = UINT32_MAX;
+
+}  // namespace
+
+void CatalogueView::reset(Catalogue& catalogue) {
+    catalogue_ = &catalogue;
+    order_ = catalogue.order();
+    selected_.assign(catalogue.count(), 0);
+    selectedCount_ = 0;
+    current_ = nullptr;
+    filterText_.clear();
+    filter_ = TrackFilter();
+    refresh();
+}
+
+void CatalogueView::refresh() {
+    searchReady_ = false;
+    applyFilter();
+}
+
+void CatalogueView::prepareSearch() {
+    if (searchReady_) return;
+    searchReady_ = true;
+    searchText_.clear();
+    searchEnd_.clear();
+    if (catalogue_) {
+        searchEnd_.reserve(catalogue_->count());
+        for (std::size_t id = 0; id < catalogue_->count(); ++id) {
+            appendSearchText(searchText_, catalogue_->byId(static_cast<std::uint32_t>(id)));
+            searchEnd_.push_back(static_cast<std::uint32_t>(searchText_.size()));
+        }
+    }
+}
+
+void CatalogueView::sort(SortKey key, SortOrder direction) {
+    sortEntries(order_, key, direction);
+    applyFilter();
+}
+
+void CatalogueView::setFilter(std::string_view text) {
+    filterText_ = text;
+    filter_ = TrackFilter(text);
+    applyFilter();
+}
+
+void CatalogueView::applyFilter() {
+    rows_.clear();
+    rows_.reserve(order_.size());
+    rowOfId_.assign(order_.size(), kHidden);
+    if (!filter_.empty()) prepareSearch();
+    const std::string_view all = searchText_;
+    auto shown = [&](const TrackEntry& e) {
+        if (filter_.empty()) return true;
+        const std::uint32_t start = e.id == 0 ? 0 : searchEnd_[e.id - 1];
+        return filter_.matches(all.substr(start, searchEnd_[e.id] - start));
+    };
+    for (TrackEntry* e : order_) {
+        if (shown(*e)) {
+            rowOfId_[e->id] = static_cast<std::uint32_t>(rows_.size());
+            rows_.push_back(e);
+        } else if (selected_[e->id]) {
+            selected_[e->id] = 0;
+            --selectedCount_;
+        }
+    }
+    if (current_ && rowOfId_[current_->id] == kHidden) current_ = nullptr;
+}
+
+std::size_t CatalogueView::rowOf(const TrackEntry& e) const {
+    return e.id < rowOfId_.size() && rowOfId_[e.id] != kHidden ? rowOfId_[e.id] : npos;
+}
+
+void CatalogueView::selectRows(std::span<const std::size_t> rows) {
+    std::fill(selected_.begin(), selected_.end(), 0);
+    selectedCount_ = 0;
+    // A click below the last row selects nothing: the current entry stays.
+    if (rows.empty()) return;
+    current_ = nullptr;
+    for (std::size_t row : rows) {
+        if (row >= rows_.size() || selected_[rows_[row]->id]) continue;
+        selected_[rows_[row]->id] = 1;
+        ++selectedCount_;
+        if (!current_ || row < rowOf(*current_)) current_ = rows_[row];
+    }
+}
+
+std::vector<std::size_t> CatalogueView::selectedRows() const {
+    std::vector<std::size_t> rows;
+    rows.reserve(selectedCount_);
+    for (std::size_t row = 0; row < rows_.size() && rows.size() < selectedCount_; ++row)
+        if (selected_[rows_[row]->id]) rows.push_back(row);
+    return rows;
+}
+
+void CatalogueView::choose(std::size_t row) {
+    const std::size_t rows[] = {row};
+    selectRows(rows);
+}
+
+}  // namespace pitbox

@@ -1,0 +1,74 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "library/catalogue.h"
+#include "library/track_filter.h"
+
+namespace pitbox {
+
+// What the table shows of a catalogue: which entries (the filter), in which
+// order (the sorts, which compose), which of them are selected and which one is
+// current. Selection and current entry are held as entries, not row numbers, so
+// they survive a sort, a filter and a Scan; an entry the filter hides is no
+// longer selected or current, so nothing hidden is ever copied or shown.
+class CatalogueView {
+public:
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+    // Starts over on a catalogue (after a Load): its order, no filter, nothing
+    // selected, nothing current. The catalogue must outlive the view's use.
+    void reset(Catalogue& catalogue);
+    // The entries' texts changed (after a Scan): the filter is applied again,
+    // order, selection and current entry are kept.
+    void refresh();
+    // Folds every entry's texts for the filter now rather than at its first use,
+    // so that the first keystroke is as quick as the others.
+    void prepareSearch();
+
+    void sort(SortKey key, SortOrder direction = SortOrder::Ascending);
+    void setFilter(std::string_view text);
+    const std::string& filterText() const { return filterText_; }
+
+    // The shown rows.
+    std::size_t rows() const { return rows_.size(); }
+    std::size_t total() const { return catalogue_ ? catalogue_->count() : 0; }
+    const TrackEntry& row(std::size_t i) const { return *rows_[i]; }
+    Catalogue::ConstEntries shown() const { return {rows_.data(), rows_.size()}; }
+    // The row an entry is shown in, npos when it is hidden.
+    std::size_t rowOf(const TrackEntry& e) const;
+
+    // Selection and current entry. The table reports selected rows; the topmost
+    // of them becomes current, and none when no row is selected.
+    void selectRows(std::span<const std::size_t> rows);
+    std::vector<std::size_t> selectedRows() const;
+    std::size_t selectedCount() const { return selectedCount_; }
+    const TrackEntry* current() const { return current_; }
+    std::size_t currentRow() const { return current_ ? rowOf(*current_) : npos; }
+    // Makes the entry of a row current and the only one selected (as a click).
+    void choose(std::size_t row);
+
+private:
+    void applyFilter();
+
+    Catalogue* catalogue_ = nullptr;
+    std::vector<TrackEntry*> order_;  // every entry, in the view's order
+    std::vector<TrackEntry*> rows_;   // the entries the filter lets through, in that order
+    std::vector<std::uint32_t> rowOfId_;
+    std::vector<std::uint8_t> selected_;  // by entry id
+    std::size_t selectedCount_ = 0;
+    const TrackEntry* current_ = nullptr;
+    std::string filterText_;
+    TrackFilter filter_;
+    // Each entry's search text, folded once per Load and Scan, in one block.
+    std::string searchText_;
+    std::vector<std::uint32_t> searchEnd_;  // by entry id
+    bool searchReady_ = false;
+};
+
+}  // namespace pitbox

@@ -1,0 +1,111 @@
+#include "toolkit/toolkit_core.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace pitbox::ui {
+
+void ToolkitCore::post(Event e) {
+    if (dropInput_ && (e.kind == EventKind::Gadget || e.kind == EventKind::HeaderClick)) return;
+    queue_.push_back(e);
+}
+
+Event ToolkitCore::pop() {
+    if (queue_.empty()) return {};
+    Event e = queue_.front();
+    queue_.pop_front();
+    return e;
+}
+
+void ToolkitCore::registerWindow(const WindowSpec& spec, void* handle) { windows_[spec.number] = {handle, spec}; }
+
+ToolkitCore::GadgetRecord& ToolkitCore::registerGadget(int window, int gadget, void* handle, Rect r) {
+    GadgetRecord& g = gadgets_[{window, gadget}];
+    g = GadgetRecord{handle, r};
+    return g;
+}
+
+std::vector<int> ToolkitCore::openWindows() const {
+    std::vector<int> open;
+    for (const auto& [number, w] : windows_) open.push_back(number);
+    return open;
+}
+
+std::vector<int> ToolkitCore::ownedBy(int window) const {
+    std::vector<int> owned;
+    for (const auto& [number, w] : windows_)
+        if (w.spec.owner == window && number != window) owned.push_back(number);
+    return owned;
+}
+
+void* ToolkitCore::forgetWindow(int window) {
+    auto it = windows_.find(window);
+    if (it == windows_.end()) return nullptr;
+    void* handle = it->second.handle;
+    windows_.erase(it);
+    std::erase_if(gadgets_, [window](const auto& g) { return g.first.first == window; });
+    return handle;
+}
+
+ToolkitCore::GadgetRecord* ToolkitCore::gadgetRecord(int window, int gadget) {
+    auto it = gadgets_.find({window, gadget});
+    return it == gadgets_.end() ? nullptr : &it->second;
+}
+
+const ToolkitCore::GadgetRecord* ToolkitCore::gadgetRecord(int window, int gadget) const {
+    auto it = gadgets_.find({window, gadget});
+    return it == gadgets_.end() ? nullptr : &it->second;
+}
+
+void* ToolkitCore::windowHandle(int window) const {
+    auto it = windows_.find(window);
+    return it == windows_.end() ? nullptr : it->second.handle;
+}
+
+void* ToolkitCore::gadgetHandle(int window, int gadget) const {
+    const GadgetRecord* g = gadgetRecord(window, gadget);
+    return g ? g->handle : nullptr;
+}
+
+void ToolkitCore::setAnchor(int window, int gadget, unsigned anchor) {
+    if (GadgetRecord* g = gadgetRecord(window, gadget)) g->anchor = anchor;
+}
+
+void ToolkitCore::setRowsOf(int window, int gadget, const TableRows* rows) {
+    if (GadgetRecord* g = gadgetRecord(window, gadget)) g->rows = rows;
+}
+
+const TableRows* ToolkitCore::tableRows(int window, int gadget) const {
+    const GadgetRecord* g = gadgetRecord(window, gadget);
+    return g ? g->rows : nullptr;
+}
+
+std::size_t ToolkitCore::rowCount(int window, int gadget) const {
+    const TableRows* rows = tableRows(window, gadget);
+    return rows ? rows->rowCount() : 0;
+}
+
+const Picture* ToolkitCore::imagePicture(int window, int gadget) const {
+    const GadgetRecord* g = gadgetRecord(window, gadget);
+    return g && g->picture >= 0 ? picture(g->picture) : nullptr;
+}
+
+std::vector<void*> ToolkitCore::imagesShowing(int pictureId) const {
+    std::vector<void*> found;
+    for (const auto& [key, g] : gadgets_)
+        if (g.picture == pictureId) found.push_back(g.handle);
+    return found;
+}
+
+std::pair<int, int> ToolkitCore::centredOver(Rect ownerFrame, int width, int height, Rect screen) {
+    int x = ownerFrame.x + (ownerFrame.width - width) / 2;
+    int y = ownerFrame.y + (ownerFrame.height - height) / 2;
+    // On the owner's screen, the title bar first when the window is larger.
+    if (screen.width > 0 && screen.height > 0) {
+        x = std::max(screen.x, std::min(x, screen.x + screen.width - width));
+        y = std::max(screen.y, std::min(y, screen.y + screen.height - height));
+    }
+    return {x, y};
+}
+
+}  // namespace pitbox::ui

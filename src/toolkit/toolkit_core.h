@@ -1,0 +1,89 @@
+#pragma once
+#include <climits>
+#include <deque>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "toolkit/toolkit.h"
+
+namespace pitbox::ui {
+
+// What every backend keeps alike: the one event queue (which drops input during
+// a long action), the registry of numbered windows and gadgets with their
+// platform handles, places and anchors, the tables' row sources and the
+// pictures the image gadgets show. A backend creates the platform's widgets and
+// hands their handles here.
+class ToolkitCore : public Toolkit {
+public:
+    // For the platform's callbacks: an event for the queue. Gadget and header
+    // events are dropped during a long action; a close request is kept.
+    void post(Event e);
+    std::size_t queuedEvents() const { return queue_.size(); }
+
+    bool isWindowOpen(int window) const override { return windows_.count(window) != 0; }
+    void setAnchor(int window, int gadget, unsigned anchor) override;
+    std::size_t rowCount(int window, int gadget) const override;
+
+    // The handles behind the numbers (nullptr for none).
+    void* windowHandle(int window) const;
+    void* gadgetHandle(int window, int gadget) const;
+    // A table's rows as the program last set them.
+    const TableRows* tableRows(int window, int gadget) const;
+    // The picture an image gadget shows.
+    const Picture* imagePicture(int window, int gadget) const;
+
+protected:
+    struct GadgetRecord {
+        void* handle = nullptr;
+        Rect opened;  // its place as created
+        unsigned anchor = kFixed;
+        int picture = -1;  // what an image gadget shows
+        const TableRows* rows = nullptr;
+    };
+    struct WindowRecord {
+        void* handle = nullptr;
+        WindowSpec spec;
+    };
+
+    void registerWindow(const WindowSpec& spec, void* handle);
+    GadgetRecord& registerGadget(int window, int gadget, void* handle, Rect r);
+    std::vector<int> openWindows() const;
+    std::vector<int> ownedBy(int window) const;
+    // Forgets a window and its gadgets; returns the window's handle.
+    void* forgetWindow(int window);
+    GadgetRecord* gadgetRecord(int window, int gadget);
+    const GadgetRecord* gadgetRecord(int window, int gadget) const;
+    void setRowsOf(int window, int gadget, const TableRows* rows);
+
+    // Calls place(handle, rect) for each gadget of a window whose client area is
+    // now `width` by `height`.
+    template <class Place>
+    void relayout(int window, int width, int height, Place&& place) const {
+        auto w = windows_.find(window);
+        if (w == windows_.end()) return;
+        const WindowSpec& spec = w->second.spec;
+        for (auto it = gadgets_.lower_bound({window, INT_MIN}); it != gadgets_.end() && it->first.first == window; ++it)
+            place(it->second.handle, anchoredRect(it->second.opened, it->second.anchor, spec.clientWidth,
+                                                  spec.clientHeight, width, height));
+    }
+    // The image gadgets showing a picture.
+    std::vector<void*> imagesShowing(int picture) const;
+
+    // The top-left corner for a frame of `width` by `height` centred over the
+    // owner's frame and kept on the screen area around it.
+    static std::pair<int, int> centredOver(Rect ownerFrame, int width, int height, Rect screen);
+
+    Event pop();
+    bool hasEvent() const { return !queue_.empty(); }
+    // While set, gadget events are dropped (a long action is running).
+    void dropInput(bool drop) { dropInput_ = drop; }
+
+private:
+    std::deque<Event> queue_;
+    bool dropInput_ = false;
+    std::map<int, WindowRecord> windows_;
+    std::map<std::pair<int, int>, GadgetRecord> gadgets_;
+};
+
+}  // namespace pitbox::ui

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "library/catalogue_view.h"
+#include "library/track_filter.h"
+#include "support/catalogue_of.h"
+
+namespace pitbox::test {
+namespace {
+
+TEST(TrackFilter, EveryWordSomewhereIgnoringCaseAndAccents) {
+    const TrackEntry e{"Forest Ring", "M\u00E4kinen", 0, 0, "\u00C9lodie \u0141ukasz", "/t/Stra\u00DFe/r.trk", false};
+    const std::pair<const char*, bool> cases[] = {
+        {"", true},
+        {"   ", true},
+        {"makinen", true},
+        {"M\u00C4KINEN", true},
+        {"elodie", true},
+        {"lukasz", true},
+        {"strasse", true},
+        {"ring forest", true},
+        {"ring  makinen", true},  // words in different fields
+        {"ring river", false},
+        {"mackinen", false},
+        {"ringmakinen", false},  // no word reaches across two fields
+        {"r.trk", true},
+    };
+    for (const auto& [text, matches] : cases) EXPECT_EQ(TrackFilter(text).matches(e), matches) << text;
+}
+
+class View : public ::testing::Test {
+protected:
+    void SetUp() override { view.reset(catalogue); }
+    std::vector<std::string> shown() const {
+        std::vector<std::string> names;
+        for (const TrackEntry& e : view.shown()) names.push_back(e.name);
+        return names;
+    }
+    Catalogue catalogue = catalogueOf({
+        {"a", "zed", 3, 0, "", "/x/a.trk", false},
+        {"b", "amy", 1, 0, "", "/y/b.trk", false},
+        {"c", "amy", 2, 0, "", "/x/c.trk", false},
+        {"d", "bob", 1, 0, "", "/y/d.trk", false},
+    });
+    CatalogueView view;
+};
+
+TEST_F(View, SortsComposeInBothDirections) {
+    view.sort(SortKey::WorldSize, SortOrder::Descending);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"a", "c", "b", "d"}));  // b and d keep their order
+    view.sort(SortKey::Author);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"c", "b", "d", "a"}));
+    view.sort(SortKey::Path, SortOrder::Descending);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"d", "b", "c", "a"}));
+}
+
+TEST_F(View, SelectionAndCurrentFollowTheEntries) {
+    const std::size_t picked[] = {3, 1};  // d and b; b is the topmost
+    view.selectRows(picked);
+    EXPECT_EQ(view.current()->name, "b");
+    view.sort(SortKey::Name, SortOrder::Descending);  // d c b a
+    EXPECT_EQ(view.selectedRows(), (std::vector<std::size_t>{0, 2}));
+    EXPECT_EQ(view.currentRow(), 2u);
+
+    // Filtering hides c and a: the selection and current entry are still there.
+    view.setFilter("/y/");
+    EXPECT_EQ(shown(), (std::vector<std::string>{"d", "b"}));
+    EXPECT_EQ(view.selectedRows(), (std::vector<std::size_t>{0, 1}));
+    // Hiding an entry unselects it; hiding the current one leaves none.
+    view.setFilter("d");
+    EXPECT_EQ(view.selectedCount(), 1u);
+    EXPECT_EQ(view.current(), nullptr);
+    view.setFilter("");
+    EXPECT_EQ(view.selectedRows(), (std::vector<std::size_t>{0}));
+
+    // An empty selection (a click below the rows) keeps the current entry.
+    view.choose(3);
+    view.selectRows({});
+    EXPECT_EQ(view.selectedCount(), 0u);
+    EXPECT_EQ(view.current()->name, "a");
+
+    // New texts (a Scan) are filtered again.
+    view.setFilter("zed");
+    catalogue.byId(0).author = "\u00C5sa";
+    view.refresh();
+    EXPECT_TRUE(shown().empty());
+    view.setFilter("asa");
+    EXPECT_EQ(shown(), std::vector<std::string>{"a"});
+}
+
+}  // namespace
+}  // namespace pitbox::test
