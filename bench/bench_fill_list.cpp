@@ -21,6 +21,7 @@ static void BM_FillList100k(benchmark::State& state) {
         e.record = "Ann Bob";
         e.path = "/home/user/tracks/series" + std::to_string(i / 1000) + "/Track number " + std::to_string(i) + ".trk";
     }
+    s.view.reset(s.catalogue);
     for (auto _ : state) {
         pitbox::fillList(s);
         QApplication::processEvents();  // the view takes the new rows and paints

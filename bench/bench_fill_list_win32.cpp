@@ -26,6 +26,7 @@ int main() {
         e.record = "Ann Bob";
         e.path = "C:\\tracks\\series" + std::to_string(i / 1000) + "\\Track number " + std::to_string(i) + ".trk";
     }
+    s.view.reset(s.catalogue);
     std::vector<double> ms;
     for (int run = 0; run < 7; ++run) {
         const auto start = std::chrono::steady_clock::now();

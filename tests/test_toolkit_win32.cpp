@@ -44,7 +44,8 @@ TEST_F(Win32App, MainWindowAndGadgetsWhereTheyBelong) {
     EXPECT_EQ(frame.left, 10);
     EXPECT_EQ(frame.top, 10);
     const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
-    EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME));
+    EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(style & WS_THICKFRAME);
     EXPECT_TRUE(style & WS_SYSMENU);
     wchar_t title[64] = {};
     GetWindowTextW(w, title, 64);
@@ -66,17 +67,41 @@ TEST_F(Win32App, MainWindowAndGadgetsWhereTheyBelong) {
     EXPECT_FALSE(GetWindowLongPtrW(gadget(ids::kStatusLine1), GWL_STYLE) & WS_TABSTOP);
 }
 
+// Grown and at its smallest, every gadget lies where its anchor says.
+TEST_F(Win32App, ResizingMovesTheGadgetsByTheirAnchors) {
+    HWND w = mainWindow();
+    RECT frame{};
+    GetWindowRect(w, &frame);
+    for (const SIZE grow : {SIZE{500, 300}, SIZE{-600, -600}}) {
+        SetWindowPos(w, nullptr, 0, 0, frame.right - frame.left + grow.cx, frame.bottom - frame.top + grow.cy,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        RECT client{};
+        GetClientRect(w, &client);
+        EXPECT_GE(client.right, 920);
+        EXPECT_GE(client.bottom, 360);
+        for (const auto& g : kMainWindowGadgets) {
+            const ui::Rect want = ui::anchoredRect(g.rect, g.anchor, 1000, 720, client.right, client.bottom);
+            const RECT r = placeOf(gadget(g.id));
+            EXPECT_EQ(r.left, want.x) << g.id;
+            EXPECT_EQ(r.top, want.y) << g.id;
+            EXPECT_EQ(r.right - r.left, want.width) << g.id;
+            EXPECT_EQ(r.bottom - r.top, want.height) << g.id;
+        }
+    }
+}
+
 // Tab walks the table and the buttons in the order they were made, wrapping
 // around; the texts are passed over.
 TEST_F(Win32App, TabOrder) {
-    const int order[] = {ids::kTable, ids::kShow,       ids::kLoad,       ids::kScan,          ids::kSaveList,
-                         ids::kCopy,  ids::kSortAuthor, ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
-    HWND at = gadget(ids::kTable);
+    const int order[] = {ids::kFilter,     ids::kTable,         ids::kShow,    ids::kLoad,
+                         ids::kScan,       ids::kSaveList,      ids::kCopy,    ids::kSortAuthor,
+                         ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
+    HWND at = gadget(ids::kFilter);
     for (std::size_t i = 1; i <= std::size(order); ++i) {
         at = GetNextDlgTabItem(mainWindow(), at, FALSE);
         EXPECT_EQ(at, gadget(order[i % std::size(order)])) << i;
     }
-    EXPECT_EQ(GetNextDlgTabItem(mainWindow(), gadget(ids::kTable), TRUE), gadget(ids::kSortName));
+    EXPECT_EQ(GetNextDlgTabItem(mainWindow(), gadget(ids::kFilter), TRUE), gadget(ids::kSortName));
 }
 
 TEST_F(Win32App, AClickReachesTheDispatch) {
@@ -109,6 +134,7 @@ TEST_F(Win32App, TableRowsAndSelection) {
         e.name = "t" + std::to_string(i);
         e.path = "C:\\p\\t" + std::to_string(i) + ".trk";
     }
+    state.view.reset(state.catalogue);
     fillList(state);
     HWND table = gadget(ids::kTable);
     EXPECT_EQ(ListView_GetItemCount(table), 5);
@@ -123,11 +149,63 @@ TEST_F(Win32App, TableRowsAndSelection) {
     listEvent(state);
     EXPECT_EQ(tk.text(0, ids::kStatusLine2), "C:\\p\\t1.trk");
     EXPECT_EQ(tk.text(0, ids::kSelectionCounter), "2/5");
-    // A refill drops the selection without reporting it.
+    // A click on a column header reports it; sorting keeps the selection in its
+    // new rows and reports nothing itself.
     while (tk.waitEvent(20).kind != ui::EventKind::None) {}
-    fillList(state);
-    EXPECT_TRUE(tk.selectedRows(0, ids::kTable).empty());
+    HWND header = ListView_GetHeader(table);
+    RECT column{};
+    Header_GetItemRect(header, 0, &column);
+    SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(column.left + 5, 5));
+    SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(column.left + 5, 5));
+    const ui::Event click = tk.waitEvent(1000);
+    EXPECT_EQ(click.kind, ui::EventKind::HeaderClick);
+    EXPECT_EQ(click.column, 0);
+    headerSort(state, 0);
+    headerSort(state, 0);  // the second click on the same header: descending
+    EXPECT_EQ(tk.selectedRows(0, ids::kTable), (std::vector<std::size_t>{0, 3}));
+    EXPECT_EQ(ListView_GetNextItem(table, -1, LVNI_FOCUSED), 3);
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(header, 0, &item);
+    EXPECT_TRUE(item.fmt & HDF_SORTDOWN);
     EXPECT_EQ(tk.waitEvent(20).kind, ui::EventKind::None);
+}
+
+// The filter field: typing reports each change; Escape clears it; Down moves
+// into the table; Ctrl+F comes back to it.
+TEST_F(Win32App, FilterField) {
+    for (const char* name : {"alpha", "beta"}) state.catalogue.append().name = name;
+    state.view.reset(state.catalogue);
+    fillList(state);
+    SetForegroundWindow(mainWindow());
+    HWND field = gadget(ids::kFilter);
+    SetFocus(field);
+    SendMessageW(field, WM_CHAR, L'B', 0);
+    const ui::Event typed = tk.waitEvent(1000);
+    ASSERT_TRUE(typed.isGadget(0, ids::kFilter));
+    dispatchMainEvent(state, typed);
+    EXPECT_EQ(ListView_GetItemCount(gadget(ids::kTable)), 1);
+    EXPECT_EQ(tk.text(0, ids::kStatusLine1), "1 of 2 Tracks shown");
+    PostMessageW(field, WM_KEYDOWN, VK_DOWN, 0);
+    tk.waitEvent(50);
+    EXPECT_EQ(GetFocus(), gadget(ids::kTable));
+    INPUT keys[4] = {};
+    for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = VK_CONTROL;
+    keys[1].ki.wVk = 'F';
+    keys[2].ki.wVk = 'F';
+    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+    keys[3].ki.wVk = VK_CONTROL;
+    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, keys, sizeof(INPUT));
+    tk.waitEvent(100);
+    EXPECT_EQ(GetFocus(), field);
+    PostMessageW(field, WM_KEYDOWN, VK_ESCAPE, 0);
+    const ui::Event cleared = tk.waitEvent(1000);
+    ASSERT_TRUE(cleared.isGadget(0, ids::kFilter));
+    dispatchMainEvent(state, cleared);
+    EXPECT_EQ(ListView_GetItemCount(gadget(ids::kTable)), 2);
+    EXPECT_TRUE(IsWindow(mainWindow()));
 }
 
 // Typing in the table finds the first row, from the start given, whose name
@@ -138,6 +216,7 @@ TEST_F(Win32App, TypingFindsARowByItsName) {
         e.name = name;
         e.path = std::string("C:\\p\\") + name + ".trk";
     }
+    state.view.reset(state.catalogue);
     fillList(state);
     tk.waitEvent(20);  // the rows reach the view
     const std::pair<const wchar_t*, int> cases[] = {{L"br", 2}, {L"BE", 1}, {L"c", 3}, {L"x", -1}, {L"alphas", -1}};

@@ -12,7 +12,9 @@
 // What the GDI text painter and the Win32 toolkit share.
 namespace pitbox::ui::gdi {
 
+using raster::Colour;
 using raster::FontSpec;
+using raster::FontStyle;
 using raster::Picture;
 
 // Texts cross into the wide-character API as the platform layer converts them.

@@ -7,6 +7,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "platform/paths.h"
 #include "toolkit/win32/gdi.h"
@@ -18,6 +19,7 @@ constexpr wchar_t kWindowClass[] = L"KestrunPitboxWindow";
 constexpr wchar_t kImageClass[] = L"KestrunPitboxImage";
 constexpr wchar_t kAskClass[] = L"KestrunPitboxAsk";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kResizableStyle = kWindowStyle | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 
 // What a window of ours knows of itself.
@@ -25,6 +27,7 @@ struct WindowData {
     Win32Toolkit* tk;
     int number;
     HWND focus = nullptr;  // the gadget that had the keyboard focus when the window was left
+    SIZE minFrame{0, 0};   // the smallest frame of a resizable window
 };
 
 WindowData* dataOf(HWND hwnd) { return reinterpret_cast<WindowData*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
@@ -47,12 +50,14 @@ LRESULT onNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
     const int gadget = static_cast<int>(header.idFrom);
     switch (header.code) {
         case LVN_GETDISPINFOW: {
+            // Cells are made when the list view draws them, never up front.
             auto& info = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
-            const RowTexts* rows = data.tk->tableRows(data.number, gadget);
+            const TableRows* rows = data.tk->tableRows(data.number, gadget);
             if ((info.mask & LVIF_TEXT) && rows && info.iItem >= 0 &&
-                static_cast<std::size_t>(info.iItem) < rows->size() && info.cchTextMax > 0) {
-                const std::wstring text = gdi::widen(
-                    cellOf((*rows)[static_cast<std::size_t>(info.iItem)], static_cast<std::size_t>(info.iSubItem)));
+                static_cast<std::size_t>(info.iItem) < rows->rowCount() && info.cchTextMax > 0) {
+                std::string cell;
+                rows->appendCell(static_cast<std::size_t>(info.iItem), static_cast<std::size_t>(info.iSubItem), cell);
+                const std::wstring text = gdi::widen(cell);
                 const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(info.cchTextMax) - 1);
                 std::copy_n(text.data(), n, info.pszText);
                 info.pszText[n] = L'\0';
@@ -70,21 +75,28 @@ LRESULT onNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
             // Typing in the table: the first row from the start given (wrapping
             // round) whose name begins with the letters typed, ignoring case.
             const auto* find = reinterpret_cast<const NMLVFINDITEMW*>(lParam);
-            const RowTexts* rows = data.tk->tableRows(data.number, gadget);
-            if (!rows || rows->empty() || !(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find->lvfi.psz)
-                return -1;
+            const TableRows* rows = data.tk->tableRows(data.number, gadget);
+            const std::size_t n = rows ? rows->rowCount() : 0;
+            if (n == 0 || !(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find->lvfi.psz) return -1;
             const std::wstring typed = find->lvfi.psz;
-            const std::size_t n = rows->size();
             const std::size_t start = find->iStart >= 0 ? static_cast<std::size_t>(find->iStart) % n : 0;
+            std::string cell;
             for (std::size_t k = 0; k < n; ++k) {
                 const std::size_t row = (start + k) % n;
-                const std::wstring name = gdi::widen(cellOf((*rows)[row], 0));
+                cell.clear();
+                rows->appendCell(row, 0, cell);
+                const std::wstring name = gdi::widen(cell);
                 if (name.size() >= typed.size() &&
                     CompareStringOrdinal(name.c_str(), static_cast<int>(typed.size()), typed.c_str(),
                                          static_cast<int>(typed.size()), TRUE) == CSTR_EQUAL)
                     return static_cast<LRESULT>(row);
             }
             return -1;
+        }
+        case LVN_COLUMNCLICK: {
+            const auto* click = reinterpret_cast<const NMLISTVIEW*>(lParam);
+            data.tk->post({EventKind::HeaderClick, data.number, gadget, click->iSubItem});
+            return 0;
         }
         case LVN_ODSTATECHANGED:
         case NM_CLICK:
@@ -135,6 +147,17 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED && lParam != 0 && isButton(reinterpret_cast<HWND>(lParam)))
                 data->tk->post({EventKind::Gadget, data->number, static_cast<int>(LOWORD(wParam))});
+            else if (HIWORD(wParam) == EN_CHANGE && lParam != 0 && !data->tk->quiet())
+                data->tk->post({EventKind::Gadget, data->number, static_cast<int>(LOWORD(wParam))});
+            return 0;
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED) data->tk->windowResized(data->number, LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_GETMINMAXINFO:
+            if (data->minFrame.cx > 0) {
+                auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+                info->ptMinTrackSize = {data->minFrame.cx, data->minFrame.cy};
+            }
             return 0;
         case WM_NOTIFY: return onNotify(*data, *reinterpret_cast<const NMHDR*>(lParam), lParam);
         case WM_ACTIVATE:
@@ -273,25 +296,10 @@ Win32Toolkit::Win32Toolkit() {
 }
 
 Win32Toolkit::~Win32Toolkit() {
-    for (auto& [number, hwnd] : windows_) DestroyWindow(static_cast<HWND>(hwnd));
+    for (int number : openWindows()) closeWindow(number);
     for (auto& [id, font] : fonts_) DeleteObject(static_cast<HFONT>(font));
     for (auto& [id, bitmap] : buttonBitmaps_) DeleteObject(static_cast<HBITMAP>(bitmap));
     CoUninitialize();
-}
-
-void* Win32Toolkit::windowHandle(int window) const {
-    auto it = windows_.find(window);
-    return it == windows_.end() ? nullptr : it->second;
-}
-
-void* Win32Toolkit::gadgetHandle(int window, int gadget) const {
-    auto it = gadgets_.find({window, gadget});
-    return it == gadgets_.end() ? nullptr : it->second;
-}
-
-void Win32Toolkit::post(Event e) {
-    if (dropInput_ && e.kind == EventKind::Gadget) return;
-    queue_.push_back(e);
 }
 
 void Win32Toolkit::loadFont(int id, const FontSpec& wanted) {
@@ -303,34 +311,51 @@ void Win32Toolkit::loadFont(int id, const FontSpec& wanted) {
 void Win32Toolkit::openWindow(const WindowSpec& layout) {
     closeWindow(layout.number);
     HWND owner = static_cast<HWND>(windowHandle(layout.owner));
-    RECT frame{0, 0, layout.clientWidth, layout.clientHeight};
-    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
+    const DWORD style = layout.resizable ? kResizableStyle : kWindowStyle;
+    auto frameOf = [style](int clientWidth, int clientHeight) {
+        RECT frame{0, 0, clientWidth, clientHeight};
+        AdjustWindowRectEx(&frame, style, FALSE, kWindowExStyle);
+        return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+    };
+    const SIZE frame = frameOf(layout.clientWidth, layout.clientHeight);
     int x = layout.x, y = layout.y;
     if (layout.centreOnOwner && owner) {
         RECT o{};
         GetWindowRect(owner, &o);
-        x = o.left + (o.right - o.left - width) / 2;
-        y = o.top + (o.bottom - o.top - height) / 2;
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+        const RECT& work = monitor.rcWork;
+        std::tie(x, y) = centredOver({o.left, o.top, o.right - o.left, o.bottom - o.top}, frame.cx, frame.cy,
+                                     {work.left, work.top, work.right - work.left, work.bottom - work.top});
     }
-    HWND hwnd = CreateWindowExW(kWindowExStyle, kWindowClass, gdi::widen(layout.title).c_str(), kWindowStyle, x, y,
-                                width, height, owner, nullptr, instance(), new WindowData{this, layout.number});
-    if (!hwnd) return;
-    windows_[layout.number] = hwnd;
+    auto* data = new WindowData{this, layout.number};
+    if (layout.resizable) data->minFrame = frameOf(layout.minClientWidth, layout.minClientHeight);
+    // Known before it exists, so that its first WM_SIZE finds its gadgets' places.
+    registerWindow(layout, nullptr);
+    HWND hwnd = CreateWindowExW(kWindowExStyle, kWindowClass, gdi::widen(layout.title).c_str(), style, x, y, frame.cx,
+                                frame.cy, owner, nullptr, instance(), data);
+    if (!hwnd) {
+        forgetWindow(layout.number);
+        return;
+    }
+    registerWindow(layout, hwnd);
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
     SetForegroundWindow(hwnd);
 }
 
+void Win32Toolkit::windowResized(int window, int width, int height) {
+    relayout(window, width, height,
+             [](void* handle, Rect r) { MoveWindow(static_cast<HWND>(handle), r.x, r.y, r.width, r.height, TRUE); });
+}
+
 void Win32Toolkit::closeWindow(int window) {
-    auto it = windows_.find(window);
-    if (it == windows_.end()) return;
-    HWND hwnd = static_cast<HWND>(it->second);
-    windows_.erase(it);
-    std::erase_if(gadgets_, [window](const auto& g) { return g.first.first == window; });
-    std::erase_if(tables_, [window](const auto& t) { return t.first.first == window; });
-    std::erase_if(imageGadgets_, [window](const auto& i) { return i.first.first == window; });
+    // Owned windows go with their owner, by name.
+    for (int owned : ownedBy(window)) closeWindow(owned);
+    HWND hwnd = static_cast<HWND>(forgetWindow(window));
+    if (!hwnd) return;
+    std::erase_if(fields_, [window](const auto& f) { return f.second.window == window; });
     HWND owner = GetWindow(hwnd, GW_OWNER);
     DestroyWindow(hwnd);
     if (owner) SetActiveWindow(owner);
@@ -342,7 +367,7 @@ void* Win32Toolkit::place(int window, int gadget, const wchar_t* className, unsi
     if (!parent) return nullptr;
     HWND control = CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, r.x, r.y, r.width, r.height,
                                    parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), instance(), nullptr);
-    if (control) gadgets_[{window, gadget}] = control;
+    if (control) registerGadget(window, gadget, control, r);
     return control;
 }
 
@@ -362,10 +387,6 @@ void Win32Toolkit::addTable(int window, int gadget, Rect r, const std::vector<Co
         column.iSubItem = static_cast<int>(c);
         ListView_InsertColumn(view, static_cast<int>(c), &column);
     }
-    // Column headers are labels: they do not look or act like buttons.
-    HWND header = ListView_GetHeader(view);
-    SetWindowLongPtrW(header, GWL_STYLE, GetWindowLongPtrW(header, GWL_STYLE) & ~static_cast<LONG_PTR>(HDS_BUTTONS));
-    tables_[{window, gadget}] = Table{view, RowTexts{}, 0};
 }
 
 void Win32Toolkit::addImageButton(int window, int gadget, Rect r, int pictureId) {
@@ -384,21 +405,27 @@ void Win32Toolkit::addText(int window, int gadget, Rect r, Align align, int font
 }
 
 void Win32Toolkit::addImage(int window, int gadget, Rect r, int pictureId) {
-    if (place(window, gadget, kImageClass, 0, 0, r)) imageGadgets_[{window, gadget}] = pictureId;
+    if (place(window, gadget, kImageClass, 0, 0, r))
+        if (GadgetRecord* g = gadgetRecord(window, gadget)) g->picture = pictureId;
 }
 
-const Picture* Win32Toolkit::imagePicture(int window, int gadget) const {
-    auto it = imageGadgets_.find({window, gadget});
-    return it == imageGadgets_.end() ? nullptr : picture(it->second);
+void Win32Toolkit::addTextField(int window, int gadget, Rect r, int downTo) {
+    HWND field = static_cast<HWND>(place(window, gadget, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, r));
+    if (!field) return;
+    SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    fields_[field] = Field{window, downTo};
 }
 
 void Win32Toolkit::pictureChanged(int id) {
-    for (const auto& [key, pictureId] : imageGadgets_)
-        if (pictureId == id) InvalidateRect(static_cast<HWND>(gadgetHandle(key.first, key.second)), nullptr, FALSE);
+    for (void* handle : imagesShowing(id)) InvalidateRect(static_cast<HWND>(handle), nullptr, FALSE);
 }
 
 void Win32Toolkit::setText(int window, int gadget, const std::string& text) {
-    if (HWND w = static_cast<HWND>(gadgetHandle(window, gadget))) SetWindowTextW(w, gdi::widen(text).c_str());
+    if (HWND w = static_cast<HWND>(gadgetHandle(window, gadget))) {
+        quiet_ = true;
+        SetWindowTextW(w, gdi::widen(text).c_str());
+        quiet_ = false;
+    }
 }
 
 std::string Win32Toolkit::text(int window, int gadget) const {
@@ -420,69 +447,89 @@ void Win32Toolkit::setFocus(int window, int gadget) {
     SetFocus(w);
 }
 
-Win32Toolkit::Table* Win32Toolkit::table(int window, int gadget) {
-    auto it = tables_.find({window, gadget});
-    return it == tables_.end() ? nullptr : &it->second;
-}
-
-const Win32Toolkit::Table* Win32Toolkit::table(int window, int gadget) const {
-    auto it = tables_.find({window, gadget});
-    return it == tables_.end() ? nullptr : &it->second;
-}
-
-const RowTexts* Win32Toolkit::tableRows(int window, int gadget) const {
-    const Table* t = table(window, gadget);
-    return t ? &t->rows : nullptr;
-}
-
-void Win32Toolkit::clearRows(int window, int gadget) { setRows(window, gadget, {}); }
-
-// Appended rows wait until the view next needs them: a Load that appends row by
-// row tells the view of many at once.
-void Win32Toolkit::appendRow(int window, int gadget, std::string_view rowText) {
-    if (Table* t = table(window, gadget)) t->rows.add(rowText);
-}
-
-void Win32Toolkit::setRows(int window, int gadget, RowTexts rows) {
-    Table* t = table(window, gadget);
-    if (!t) return;
-    HWND view = static_cast<HWND>(t->view);
+void Win32Toolkit::setTableRows(int window, int gadget, const TableRows* rows) {
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!view) return;
+    setRowsOf(window, gadget, rows);
     quiet_ = true;
     // Emptying the view drops its selection at once; asking each of 100,000
     // virtual rows to deselect would visit them all.
     if (ListView_GetSelectedCount(view) > 0) ListView_SetItemCountEx(view, 0, 0);
-    t->rows = std::move(rows);
-    t->shown = t->rows.size();
-    ListView_SetItemCountEx(view, static_cast<int>(t->shown), 0);
+    ListView_SetItemCountEx(view, static_cast<int>(rows ? rows->rowCount() : 0), 0);
     InvalidateRect(view, nullptr, TRUE);
     quiet_ = false;
 }
 
-std::size_t Win32Toolkit::rowCount(int window, int gadget) const {
-    const Table* t = table(window, gadget);
-    return t ? t->rows.size() : 0;
+void Win32Toolkit::setTableSelection(int window, int gadget, const TableSelection& selection) {
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!view) return;
+    const auto count = static_cast<std::size_t>(ListView_GetItemCount(view));
+    quiet_ = true;
+    ListView_SetItemState(view, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (std::size_t row : selection.rows)
+        if (row < count) ListView_SetItemState(view, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+    if (selection.focus < count) {
+        const int focus = static_cast<int>(selection.focus);
+        ListView_SetItemState(view, focus, LVIS_FOCUSED, LVIS_FOCUSED);
+        ListView_SetSelectionMark(view, focus);
+        ListView_EnsureVisible(view, focus, FALSE);
+    }
+    quiet_ = false;
+}
+
+void Win32Toolkit::setSortIndicator(int window, int gadget, int column, bool ascending) {
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!view) return;
+    HWND header = ListView_GetHeader(view);
+    const int columns = Header_GetItemCount(header);
+    for (int c = 0; c < columns; ++c) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        Header_GetItem(header, c, &item);
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (c == column) item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
+        Header_SetItem(header, c, &item);
+    }
 }
 
 std::vector<std::size_t> Win32Toolkit::selectedRows(int window, int gadget) const {
-    const Table* t = table(window, gadget);
     std::vector<std::size_t> rows;
-    if (!t) return rows;
-    HWND view = static_cast<HWND>(t->view);
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!view) return rows;
     for (int i = ListView_GetNextItem(view, -1, LVNI_SELECTED); i >= 0;
          i = ListView_GetNextItem(view, i, LVNI_SELECTED))
         rows.push_back(static_cast<std::size_t>(i));
     return rows;
 }
 
-void Win32Toolkit::flushTables() {
-    quiet_ = true;
-    for (auto& [key, t] : tables_)
-        if (t.shown != t.rows.size()) {
-            t.shown = t.rows.size();
-            ListView_SetItemCountEx(static_cast<HWND>(t.view), static_cast<int>(t.shown),
-                                    LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-        }
-    quiet_ = false;
+// The keys a text field takes from the dialog manager: Escape clears it, Down
+// moves on to the gadget below it. Ctrl+F in a window with a text field puts
+// the focus there.
+bool Win32Toolkit::fieldKey(const void* message) {
+    const MSG& msg = *static_cast<const MSG*>(message);
+    if (msg.message != WM_KEYDOWN) return false;
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    if (msg.wParam == 'F' && control) {
+        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        for (const auto& [handle, field] : fields_)
+            if (GetAncestor(static_cast<HWND>(handle), GA_ROOT) == root) {
+                SetFocus(static_cast<HWND>(handle));
+                SendMessageW(static_cast<HWND>(handle), EM_SETSEL, 0, -1);
+                return true;
+            }
+        return false;
+    }
+    auto it = fields_.find(msg.hwnd);
+    if (it == fields_.end() || control) return false;
+    if (msg.wParam == VK_ESCAPE) {
+        SetWindowTextW(msg.hwnd, L"");  // reported as a change
+        return true;
+    }
+    if (msg.wParam == VK_DOWN) {
+        if (HWND next = static_cast<HWND>(gadgetHandle(it->second.window, it->second.downTo))) SetFocus(next);
+        return true;
+    }
+    return false;
 }
 
 // Takes one message off the queue (waiting for one when asked) and hands it on;
@@ -494,6 +541,7 @@ bool Win32Toolkit::pumpOne(bool wait) {
     } else if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         return false;
     }
+    if (fieldKey(&msg)) return true;
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     // Escape in a window over the main window asks to close it, as its close box does.
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && root && isOurWindow(root) &&
@@ -510,48 +558,44 @@ bool Win32Toolkit::pumpOne(bool wait) {
     return true;
 }
 
-Event Win32Toolkit::pop() {
-    if (queue_.empty()) return {};
+Event Win32Toolkit::take() {
+    if (!hasEvent()) return {};
     rememberFocus();
-    Event e = queue_.front();
-    queue_.pop_front();
-    return e;
+    return pop();
 }
 
 Event Win32Toolkit::waitEvent() {
-    flushTables();
     restoreFocus();
-    while (queue_.empty())
+    while (!hasEvent())
         if (!pumpOne(true)) return {EventKind::CloseRequest, 0, -1};
-    return pop();
+    return take();
 }
 
 Event Win32Toolkit::waitEvent(int milliseconds) {
-    flushTables();
     restoreFocus();
-    while (queue_.empty() && pumpOne(false)) {}
+    while (!hasEvent() && pumpOne(false)) {}
     const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(std::max(milliseconds, 0));
-    while (queue_.empty()) {
+    while (!hasEvent()) {
         const ULONGLONG now = GetTickCount64();
         if (now >= until) break;
         MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(until - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        while (queue_.empty() && pumpOne(false)) {}
+        while (!hasEvent() && pumpOne(false)) {}
     }
-    return pop();
+    return take();
 }
 
 void Win32Toolkit::sleep(int milliseconds) { Sleep(static_cast<DWORD>(std::max(milliseconds, 0))); }
 
 void Win32Toolkit::keepPainted() {
-    flushTables();
-    dropInput_ = true;
+    dropInput(true);
     while (pumpOne(false)) {}
-    dropInput_ = false;
+    dropInput(false);
 }
 
 void* Win32Toolkit::dialogOwner() const {
     if (HWND active = GetActiveWindow()) return active;
-    return windows_.empty() ? nullptr : windows_.rbegin()->second;
+    const std::vector<int> open = openWindows();
+    return open.empty() ? nullptr : windowHandle(open.back());
 }
 
 std::string Win32Toolkit::folderRequester(const std::string& title, const std::string& startFolder) {
@@ -584,9 +628,11 @@ std::string Win32Toolkit::folderRequester(const std::string& title, const std::s
 
 std::string Win32Toolkit::saveFileRequester(const std::string& title, const std::string& proposedPath,
                                             const std::string& filter) {
-    // The filter arrives as "name|pattern"; the dialog wants "name\0pattern\0\0".
-    std::wstring filters = gdi::widen(filter);
-    std::replace(filters.begin(), filters.end(), L'|', L'\0');
+    // The dialog wants "name\0pattern\0\0".
+    const FileFilter f = splitFilter(filter);
+    std::wstring filters = gdi::widen(f.name);
+    filters += L'\0';
+    filters += gdi::widen(f.pattern);
     filters.append(2, L'\0');
     const std::wstring folder = gdi::widen(platform::pathPart(proposedPath));
     std::wstring file(32768, L'\0');
@@ -601,8 +647,9 @@ std::string Win32Toolkit::saveFileRequester(const std::string& title, const std:
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     ofn.lpstrTitle = caption.c_str();
-    // No question before replacing, no extension added, the working folder kept.
-    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    // The platform's question before an existing file is replaced; no extension
+    // added, the working folder kept.
+    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
     if (!GetSaveFileNameW(&ofn)) return {};
     return gdi::narrow(file.c_str());
 }
