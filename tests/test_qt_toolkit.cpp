@@ -150,7 +150,6 @@ TEST_F(QtApp, CloseBoxOnlyRequests) {
 TEST_F(QtApp, InputDuringALongActionIsNotAClick) {
     QMetaObject::invokeMethod(gadget(ids::kLoad), "click", Qt::QueuedConnection);
     tk.keepPainted();
-    EXPECT_EQ(tk.queuedEvents(), 0u);
     EXPECT_EQ(tk.waitEvent(20).kind, ui::EventKind::None);
 }
 

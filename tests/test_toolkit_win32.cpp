@@ -124,7 +124,6 @@ TEST_F(Win32App, TheCloseBoxOnlyRequests) {
 TEST_F(Win32App, ClicksDuringALongActionAreDropped) {
     PostMessageW(gadget(ids::kLoad), BM_CLICK, 0, 0);
     tk.keepPainted();
-    EXPECT_EQ(tk.queuedEvents(), 0u);
     EXPECT_EQ(tk.waitEvent(20).kind, ui::EventKind::None);
 }
 

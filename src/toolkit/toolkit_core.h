@@ -19,7 +19,6 @@ public:
     // For the platform's callbacks: an event for the queue. Gadget and header
     // events are dropped during a long action; a close request is kept.
     void post(Event e);
-    std::size_t queuedEvents() const { return queue_.size(); }
 
     bool isWindowOpen(int window) const override { return windows_.count(window) != 0; }
     void setAnchor(int window, int gadget, unsigned anchor) override;
