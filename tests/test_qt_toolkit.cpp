@@ -59,7 +59,6 @@ TEST_F(QtApp, MainWindowGeometry) {
     EXPECT_EQ(table->model()->columnCount(), 6);
     EXPECT_EQ(table->columnWidth(0), 150);
     EXPECT_EQ(table->columnWidth(5), 300);
-    EXPECT_EQ(table->selectionMode(), QAbstractItemView::ExtendedSelection);
 }
 
 TEST_F(QtApp, TabMovesThroughTableAndButtonsInCreationOrder) {
@@ -167,9 +166,16 @@ TEST_F(QtApp, TableRowsAndSelection) {
     EXPECT_EQ(table->model()->rowCount(), 5);
     EXPECT_EQ(table->model()->index(3, 1).data().toString(), "3");
     EXPECT_EQ(table->model()->index(3, 5).data().toString(), "/p/t3.trk");
-    auto* selection = table->selectionModel();
-    selection->select(table->model()->index(4, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    selection->select(table->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    // A click, a Ctrl+click, a Shift+click, then Shift+Up from the keyboard.
+    auto rowAt = [&](int row) { return table->visualRect(table->model()->index(row, 0)).center(); };
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, rowAt(0));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::ControlModifier, rowAt(2));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowAt(4));
+    EXPECT_EQ(tk.selectedRows(0, ids::kTable), (std::vector<std::size_t>{2, 3, 4}));
+    QTest::keyClick(table, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(tk.selectedRows(0, ids::kTable), (std::vector<std::size_t>{2, 3}));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, rowAt(4));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::ControlModifier, rowAt(1));
     EXPECT_EQ(tk.selectedRows(0, ids::kTable), (std::vector<std::size_t>{1, 4}));
     const ui::Event e = tk.waitEvent(100);
     EXPECT_TRUE(e.isGadget(0, ids::kTable));

@@ -40,7 +40,8 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     tk.openWindow(main);
     const int w = ids::kMainWindow;
     // The filter box takes the top of the table's place; Tab reaches it first.
-    tk.addTextField(w, ids::kFilter, {10, 10, 980, 24}, ids::kTable);
+    tk.addTextField(w, ids::kFilter, {10, 10, 980, 24}, ids::kTable,
+                    "Filter (Ctrl+F): words of a track's name, author, record holders or path");
     tk.addTable(w, ids::kTable, {10, 40, 980, 570}, kColumns);
     tk.addImageButton(w, ids::kShow, {10, 622, 100, 36}, ids::kPictureShow);
     tk.addText(w, ids::kStatusLine1, {130, 620, 850, 24}, ui::Align::Left, ids::kFontTexts);

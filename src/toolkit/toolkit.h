@@ -121,10 +121,10 @@ public:
     virtual void addText(int window, int gadget, Rect r, Align align, int font) = 0;
     // An image gadget shows a picture and reports a click on it.
     virtual void addImage(int window, int gadget, Rect r, int picture) = 0;
-    // A one-line text field that reports every change of its text. Ctrl+F in
-    // its window puts the focus in it, Escape in it clears it, Down moves the
-    // focus on to the gadget `downTo`.
-    virtual void addTextField(int window, int gadget, Rect r, int downTo) = 0;
+    // A one-line text field that reports every change of its text and shows
+    // `hint` while it is empty. Ctrl+F in its window puts the focus in it,
+    // Escape in it clears it, Down moves the focus on to the gadget `downTo`.
+    virtual void addTextField(int window, int gadget, Rect r, int downTo, const std::string& hint) = 0;
     // How the gadget follows its window's size (Anchor values or-ed together).
     virtual void setAnchor(int window, int gadget, unsigned anchor) = 0;
 

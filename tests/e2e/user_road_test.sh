@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A user's road through the real program in a real X window, with real input
-# events: Load through the folder requester, Scan, the four sorts, a row click,
+# events: Load through the folder requester, Scan, the four sorts, header
+# sorts, the filter box, a row click,
 # Show and a click on the picture, Copy with New, Save List through the save
 # requester, and closing the main window. After each step it checks what the
 # user would see (status lines and table read off the screen, window titles and
@@ -10,7 +11,7 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 pitbox=$1 cli=$2
 . "$here/road_lib.sh" "$4" "$3"
-names() { read_screen 12 29 150 110; }
+names() { read_screen 12 59 150 110; }
 expect_order() { # names in table order
     local got
     got=$(names)
@@ -46,15 +47,29 @@ sleep 0.5
 shot scan
 expect_screen "status line 1" 130 620 850 24 "6 Tracks found"
 expect_order Alpine Brook Cedar Cut Dune Old
-expect_screen "the 1.10 mark" 12 29 150 110 "1.10"
+expect_screen "the 1.10 mark" 12 59 150 110 "1.10"
 
 click "$main" 767 693; shot sort-author;  expect_order Cut Cedar Dune Alpine Brook Old
 click "$main" 866 693; shot sort-ws;      expect_order Cut Old Dune Brook Alpine Cedar
 click "$main" 953 693; shot sort-km;      expect_order Cut Old Brook Alpine Cedar Dune
 click "$main" 638 693; shot sort-track;   expect_order Alpine Brook Cedar Cut Dune Old
 
-click "$main" 80 37                       # row 0
-xdotool keydown ctrl; click "$main" 80 55; xdotool keyup ctrl   # and row 1
+# A header click sorts by that column: Length ascending, then descending.
+click "$main" 240 50;  shot header-length;      expect_order Cut Old Brook Alpine Cedar Dune
+click "$main" 240 50;  shot header-length-down; expect_order Dune Cedar Alpine Brook Cut Old
+click "$main" 638 693                     # Sort Track again
+
+# The filter box: typing keeps the matching tracks, Escape shows them all again.
+click "$main" 300 22
+xdotool type --delay 20 "SUB ivy"
+shot filter
+expect_screen "status line 1" 130 620 850 24 "1 of 6 Tracks shown"
+expect_order Cedar
+xdotool key Escape
+expect_screen "status line 1" 130 620 850 24 "6 Tracks found"
+
+click "$main" 80 67                       # row 0
+xdotool keydown ctrl; click "$main" 80 85; xdotool keyup ctrl   # and row 1
 shot row-click
 expect_screen "status line 1" 130 620 850 24 "Alpine"
 expect_screen "status line 2" 130 645 850 24 "tracks" "Alpine"

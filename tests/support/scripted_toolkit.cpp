@@ -158,9 +158,10 @@ void ScriptedToolkit::setFocus(int window, int gadget) {
     if (find(window, gadget)) focus_ = std::make_pair(window, gadget);
 }
 
-void ScriptedToolkit::addTextField(int window, int gadget, ui::Rect r, int downTo) {
+void ScriptedToolkit::addTextField(int window, int gadget, ui::Rect r, int downTo, const std::string& hint) {
     Gadget g;
     g.kind = Gadget::Kind::TextField;
+    g.hint = hint;
     g.rect = r;
     g.downTo = downTo;
     add(window, gadget, std::move(g));

@@ -36,6 +36,7 @@ public:
         bool sortAscending = true;
         unsigned anchor = ui::kFixed;
         int downTo = -1;
+        std::string hint;
     };
     struct Window {
         ui::WindowSpec layout;
@@ -100,7 +101,7 @@ public:
     std::string text(int window, int gadget) const override;
     void setEnabled(int window, int gadget, bool enabled) override;
     void setFocus(int window, int gadget) override;
-    void addTextField(int window, int gadget, ui::Rect r, int downTo) override;
+    void addTextField(int window, int gadget, ui::Rect r, int downTo, const std::string& hint) override;
     void setAnchor(int window, int gadget, unsigned anchor) override;
     void setTableRows(int window, int gadget, const ui::TableRows* rows) override;
     void setTableSelection(int window, int gadget, const ui::TableSelection& selection) override;

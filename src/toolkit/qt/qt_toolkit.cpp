@@ -21,6 +21,7 @@
 #include <algorithm>
 
 #include "toolkit/qt/row_table_model.h"
+#include "toolkit/qt/track_table_view.h"
 
 namespace pitbox::ui {
 namespace {
@@ -63,40 +64,6 @@ protected:
 private:
     QtToolkit& tk_;
     int window_, gadget_;
-};
-
-// The track table: typing letters makes the first row from the current one
-// (wrapping round) whose first cell starts with them current, whichever cell
-// was clicked last.
-class TrackTableView : public QTableView {
-public:
-    using QTableView::QTableView;
-
-    void keyboardSearch(const QString& typed) override {
-        auto* rows = static_cast<RowTableModel*>(model());
-        const int count = rows ? static_cast<int>(rows->size()) : 0;
-        if (count == 0 || typed.isEmpty()) return;
-        if (!typing_.isValid() || typing_.elapsed() > QApplication::keyboardInputInterval()) search_.clear();
-        typing_.start();
-        search_ += typed;
-        // A repeated single letter steps on to the next row that starts with it.
-        const bool stepOn = search_.size() == 1 || (search_.size() > 1 && search_.count(search_[0]) == search_.size());
-        const QString wanted = stepOn ? search_.left(1) : search_;
-        const int from = currentIndex().isValid() ? currentIndex().row() + (stepOn ? 1 : 0) : 0;
-        for (int k = 0; k < count; ++k) {
-            const int row = (from + k) % count;
-            if (rows->cell(static_cast<std::size_t>(row), 0).startsWith(wanted, Qt::CaseInsensitive)) {
-                const QModelIndex at = rows->index(row, 0);
-                selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-                scrollTo(at);
-                return;
-            }
-        }
-    }
-
-private:
-    QString search_;
-    QElapsedTimer typing_;
 };
 
 // The filter field: Escape clears it, Down moves on into the table.
@@ -199,7 +166,6 @@ void QtToolkit::addTable(int window, int gadget, Rect r, const std::vector<Colum
     auto* model = new RowTableModel(columns, view);
     view->setModel(model);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setShowGrid(false);
     view->setWordWrap(false);
     view->setFrameShadow(QFrame::Sunken);
@@ -219,9 +185,8 @@ void QtToolkit::addTable(int window, int gadget, Rect r, const std::vector<Colum
     auto report = [this, window, gadget] {
         if (!quiet_) post({EventKind::Gadget, window, gadget});
     };
-    QObject::connect(view, &QAbstractItemView::pressed, view, report);
+    view->onUserChange = report;
     QObject::connect(view, &QAbstractItemView::doubleClicked, view, report);
-    QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, view, report);
     QObject::connect(header, &QHeaderView::sectionClicked, view, [this, window, gadget](int column) {
         post({EventKind::HeaderClick, window, gadget, column});
     });
@@ -265,11 +230,12 @@ void QtToolkit::addImage(int window, int gadget, Rect r, int pictureId) {
     if (GadgetRecord* g = gadgetRecord(window, gadget)) g->picture = pictureId;
 }
 
-void QtToolkit::addTextField(int window, int gadget, Rect r, int downTo) {
+void QtToolkit::addTextField(int window, int gadget, Rect r, int downTo, const std::string& hint) {
     QWidget* parent = windowWidget(window);
     if (!parent) return;
     auto* field = new FilterField(*this, window, downTo, parent);
     field->setClearButtonEnabled(true);
+    field->setPlaceholderText(qs(hint));
     QObject::connect(field, &QLineEdit::textChanged, field, [this, window, gadget] {
         if (!quiet_) post({EventKind::Gadget, window, gadget});
     });
@@ -335,36 +301,17 @@ void QtToolkit::setTableRows(int window, int gadget, const TableRows* rows) {
     if (!view) return;
     setRowsOf(window, gadget, rows);
     quiet_ = true;
-    view->selectionModel()->clear();
     static_cast<RowTableModel*>(view->model())->setRows(rows);
+    static_cast<TrackTableView*>(view)->rowsReset();
     quiet_ = false;
 }
 
 void QtToolkit::setTableSelection(int window, int gadget, const TableSelection& selection) {
-    QTableView* view = tableView(window, gadget);
-    if (!view) return;
-    auto* model = static_cast<RowTableModel*>(view->model());
-    const int last = model->columnCount() - 1;
-    const std::size_t count = model->size();
-    // Runs of neighbouring rows become one range each.
-    QItemSelection chosen;
-    for (std::size_t i = 0; i < selection.rows.size();) {
-        std::size_t j = i;
-        while (j + 1 < selection.rows.size() && selection.rows[j + 1] == selection.rows[j] + 1) ++j;
-        if (selection.rows[j] < count)
-            chosen.append(QItemSelectionRange(model->index(static_cast<int>(selection.rows[i]), 0),
-                                              model->index(static_cast<int>(selection.rows[j]), last)));
-        i = j + 1;
+    if (auto* view = static_cast<TrackTableView*>(tableView(window, gadget))) {
+        quiet_ = true;
+        view->setSelection(selection.rows, selection.focus);
+        quiet_ = false;
     }
-    quiet_ = true;
-    QItemSelectionModel* selected = view->selectionModel();
-    if (selection.focus < count) {
-        const QModelIndex focus = model->index(static_cast<int>(selection.focus), 0);
-        selected->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
-        view->scrollTo(focus);
-    }
-    selected->select(chosen, QItemSelectionModel::ClearAndSelect);
-    quiet_ = false;
 }
 
 void QtToolkit::setSortIndicator(int window, int gadget, int column, bool ascending) {
@@ -375,14 +322,8 @@ void QtToolkit::setSortIndicator(int window, int gadget, int column, bool ascend
 }
 
 std::vector<std::size_t> QtToolkit::selectedRows(int window, int gadget) const {
-    QTableView* view = tableView(window, gadget);
-    if (!view) return {};
-    std::vector<std::size_t> rows;
-    for (const QItemSelectionRange& range : view->selectionModel()->selection())
-        for (int row = range.top(); row <= range.bottom(); ++row) rows.push_back(static_cast<std::size_t>(row));
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
+    auto* view = static_cast<TrackTableView*>(tableView(window, gadget));
+    return view ? view->selectedRows() : std::vector<std::size_t>{};
 }
 
 Event QtToolkit::waitEvent() {

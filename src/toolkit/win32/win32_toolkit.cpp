@@ -409,10 +409,12 @@ void Win32Toolkit::addImage(int window, int gadget, Rect r, int pictureId) {
         if (GadgetRecord* g = gadgetRecord(window, gadget)) g->picture = pictureId;
 }
 
-void Win32Toolkit::addTextField(int window, int gadget, Rect r, int downTo) {
+void Win32Toolkit::addTextField(int window, int gadget, Rect r, int downTo, const std::string& hint) {
     HWND field = static_cast<HWND>(place(window, gadget, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, r));
     if (!field) return;
     SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    const std::wstring cue = gdi::widen(hint);
+    SendMessageW(field, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.c_str()));
     fields_[field] = Field{window, downTo};
 }
 

@@ -1,0 +1,198 @@
+#include "toolkit/qt/track_table_view.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+#include <algorithm>
+
+#include "toolkit/qt/row_table_model.h"
+
+namespace pitbox::ui {
+namespace {
+
+// Paints a row as selected when the view's own flags say so.
+class SelectionDelegate : public QStyledItemDelegate {
+public:
+    explicit SelectionDelegate(TrackTableView* view) : QStyledItemDelegate(view), view_(view) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (view_->isRowSelected(index.row()))
+            option->state |= QStyle::State_Selected;
+        else
+            option->state &= ~QStyle::State_Selected;
+    }
+
+private:
+    TrackTableView* view_;
+};
+
+}  // namespace
+
+TrackTableView::TrackTableView(QWidget* parent) : QTableView(parent) {
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setItemDelegate(new SelectionDelegate(this));
+}
+
+RowTableModel* TrackTableView::rows() const { return static_cast<RowTableModel*>(model()); }
+
+int TrackTableView::count() const { return rows() ? static_cast<int>(rows()->size()) : 0; }
+
+bool TrackTableView::isRowSelected(int row) const {
+    return row >= 0 && static_cast<std::size_t>(row) < selected_.size() && selected_[static_cast<std::size_t>(row)];
+}
+
+void TrackTableView::rowsReset() {
+    selected_.assign(static_cast<std::size_t>(count()), 0);
+    anchor_ = -1;
+}
+
+void TrackTableView::clearAll() { std::fill(selected_.begin(), selected_.end(), 0); }
+
+void TrackTableView::selectRange(int from, int to) {
+    if (from > to) std::swap(from, to);
+    from = std::max(from, 0);
+    to = std::min(to, count() - 1);
+    for (int r = from; r <= to; ++r) selected_[static_cast<std::size_t>(r)] = 1;
+}
+
+void TrackTableView::setFocusRow(int row) {
+    const QModelIndex at = model()->index(row, currentIndex().isValid() ? currentIndex().column() : 0);
+    selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+    scrollTo(at);
+}
+
+void TrackTableView::changed() {
+    viewport()->update();
+    if (onUserChange) onUserChange();
+}
+
+void TrackTableView::setSelection(const std::vector<std::size_t>& rows, std::size_t focus) {
+    selected_.assign(static_cast<std::size_t>(count()), 0);
+    for (std::size_t r : rows)
+        if (r < selected_.size()) selected_[r] = 1;
+    if (focus < selected_.size()) {
+        anchor_ = static_cast<int>(focus);
+        const QModelIndex at = model()->index(anchor_, 0);
+        selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+        scrollTo(at);
+    }
+    viewport()->update();
+}
+
+std::vector<std::size_t> TrackTableView::selectedRows() const {
+    std::vector<std::size_t> rows;
+    for (std::size_t r = 0; r < selected_.size(); ++r)
+        if (selected_[r]) rows.push_back(r);
+    return rows;
+}
+
+void TrackTableView::mousePressEvent(QMouseEvent* e) {
+    const QModelIndex at = indexAt(e->position().toPoint());
+    const Qt::KeyboardModifiers mods = e->modifiers();
+    if (e->button() == Qt::LeftButton || !isRowSelected(at.row())) {
+        if (!at.isValid()) {
+            // A click below the last row: nothing stays selected.
+            if (!(mods & (Qt::ControlModifier | Qt::ShiftModifier))) clearAll();
+        } else if (mods & Qt::ShiftModifier) {
+            if (!(mods & Qt::ControlModifier)) clearAll();
+            selectRange(anchor_ >= 0 ? anchor_ : at.row(), at.row());
+        } else if (mods & Qt::ControlModifier) {
+            selected_[static_cast<std::size_t>(at.row())] ^= 1;
+            anchor_ = at.row();
+        } else {
+            clearAll();
+            selected_[static_cast<std::size_t>(at.row())] = 1;
+            anchor_ = at.row();
+        }
+    }
+    if (at.isValid()) selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+    setFocus(Qt::MouseFocusReason);
+    changed();
+    // Qt's own handling for the rest (double clicks, the context menu), with no
+    // selection of its own.
+    QTableView::mousePressEvent(e);
+}
+
+void TrackTableView::mouseMoveEvent(QMouseEvent* e) {
+    // Dragging with the button held extends the selection from the anchor.
+    if ((e->buttons() & Qt::LeftButton) && anchor_ >= 0) {
+        const QModelIndex at = indexAt(e->position().toPoint());
+        if (at.isValid() && at != currentIndex()) {
+            if (!(e->modifiers() & Qt::ControlModifier)) clearAll();
+            selectRange(anchor_, at.row());
+            setFocusRow(at.row());
+            changed();
+        }
+        return;
+    }
+    QTableView::mouseMoveEvent(e);
+}
+
+void TrackTableView::keyPressEvent(QKeyEvent* e) {
+    const Qt::KeyboardModifiers mods = e->modifiers();
+    const bool control = mods & Qt::ControlModifier;
+    if (e->matches(QKeySequence::SelectAll)) {
+        std::fill(selected_.begin(), selected_.end(), 1);
+        changed();
+        return;
+    }
+    if (control && e->key() == Qt::Key_Space && currentIndex().isValid()) {
+        selected_[static_cast<std::size_t>(currentIndex().row())] ^= 1;
+        anchor_ = currentIndex().row();
+        changed();
+        return;
+    }
+    CursorAction action{};
+    switch (e->key()) {
+        case Qt::Key_Up: action = MoveUp; break;
+        case Qt::Key_Down: action = MoveDown; break;
+        case Qt::Key_PageUp: action = MovePageUp; break;
+        case Qt::Key_PageDown: action = MovePageDown; break;
+        case Qt::Key_Home: action = MoveHome; break;
+        case Qt::Key_End: action = MoveEnd; break;
+        default: QTableView::keyPressEvent(e); return;
+    }
+    if (count() == 0) return;
+    const QModelIndex next = currentIndex().isValid() ? moveCursor(action, mods) : model()->index(0, 0);
+    if (!next.isValid()) return;
+    const int row = next.row();
+    if (mods & Qt::ShiftModifier) {
+        if (anchor_ < 0) anchor_ = currentIndex().isValid() ? currentIndex().row() : row;
+        if (!control) clearAll();
+        selectRange(anchor_, row);
+    } else if (!control) {
+        clearAll();
+        selected_[static_cast<std::size_t>(row)] = 1;
+        anchor_ = row;
+    }
+    setFocusRow(row);
+    changed();
+}
+
+void TrackTableView::keyboardSearch(const QString& typed) {
+    const int n = count();
+    if (n == 0 || typed.isEmpty()) return;
+    if (!typing_.isValid() || typing_.elapsed() > QApplication::keyboardInputInterval()) search_.clear();
+    typing_.start();
+    search_ += typed;
+    // A repeated single letter steps on to the next row that starts with it.
+    const bool stepOn = search_.count(search_[0]) == search_.size();
+    const QString wanted = stepOn ? search_.left(1) : search_;
+    const int from = currentIndex().isValid() ? currentIndex().row() + (stepOn ? 1 : 0) : 0;
+    for (int k = 0; k < n; ++k) {
+        const int row = (from + k) % n;
+        if (rows()->cell(static_cast<std::size_t>(row), 0).startsWith(wanted, Qt::CaseInsensitive)) {
+            clearAll();
+            selected_[static_cast<std::size_t>(row)] = 1;
+            anchor_ = row;
+            setFocusRow(row);
+            changed();
+            return;
+        }
+    }
+}
+
+}  // namespace pitbox::ui
