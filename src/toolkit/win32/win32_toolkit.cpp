@@ -456,8 +456,10 @@ void Win32Toolkit::setTableRows(int window, int gadget, const TableRows* rows) {
     quiet_ = true;
     // Emptying the view drops its selection at once; asking each of 100,000
     // virtual rows to deselect would visit them all.
-    if (ListView_GetSelectedCount(view) > 0) ListView_SetItemCountEx(view, 0, 0);
-    ListView_SetItemCountEx(view, static_cast<int>(rows ? rows->rowCount() : 0), 0);
+    if (ListView_GetSelectedCount(view) > 0) ListView_SetItemCountEx(view, 0, LVSICF_NOSCROLL);
+    const int count = static_cast<int>(rows ? rows->rowCount() : 0);
+    if (ListView_GetItemCount(view) != count)
+        ListView_SetItemCountEx(view, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     InvalidateRect(view, nullptr, TRUE);
     quiet_ = false;
 }
@@ -465,11 +467,24 @@ void Win32Toolkit::setTableRows(int window, int gadget, const TableRows* rows) {
 void Win32Toolkit::setTableSelection(int window, int gadget, const TableSelection& selection) {
     HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
     if (!view) return;
-    const auto count = static_cast<std::size_t>(ListView_GetItemCount(view));
+    const int items = ListView_GetItemCount(view);
+    const auto count = static_cast<std::size_t>(items);
     quiet_ = true;
-    ListView_SetItemState(view, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    // Dropping a selection row by row visits every row: emptying the view and
+    // filling it again drops it at once.
+    if (ListView_GetSelectedCount(view) > 0) {
+        ListView_SetItemCountEx(view, 0, LVSICF_NOSCROLL);
+        ListView_SetItemCountEx(view, items, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    }
+    // Without redrawing, each row set is only noted; one repaint follows.
+    const bool many = selection.rows.size() > 64;
+    if (many) SendMessageW(view, WM_SETREDRAW, FALSE, 0);
     for (std::size_t row : selection.rows)
         if (row < count) ListView_SetItemState(view, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+    if (many) {
+        SendMessageW(view, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(view, nullptr, TRUE);
+    }
     if (selection.focus < count) {
         const int focus = static_cast<int>(selection.focus);
         ListView_SetItemState(view, focus, LVIS_FOCUSED, LVIS_FOCUSED);
