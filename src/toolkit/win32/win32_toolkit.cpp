@@ -346,8 +346,18 @@ void Win32Toolkit::openWindow(const WindowSpec& layout) {
 }
 
 void Win32Toolkit::windowResized(int window, int width, int height) {
-    relayout(window, width, height,
-             [](void* handle, Rect r) { MoveWindow(static_cast<HWND>(handle), r.x, r.y, r.width, r.height, TRUE); });
+    HWND hwnd = static_cast<HWND>(windowHandle(window));
+    if (!hwnd) return;
+    // All gadgets move at once, then the whole window is painted anew: moved
+    // one by one, a button could be painted over by its neighbour's old place.
+    HDWP moves = BeginDeferWindowPos(16);
+    relayout(window, width, height, [&moves](void* handle, Rect r) {
+        if (moves)
+            moves = DeferWindowPos(moves, static_cast<HWND>(handle), nullptr, r.x, r.y, r.width, r.height,
+                                   SWP_NOZORDER | SWP_NOACTIVATE);
+    });
+    if (moves) EndDeferWindowPos(moves);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Win32Toolkit::closeWindow(int window) {
