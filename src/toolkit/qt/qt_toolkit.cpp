@@ -309,7 +309,7 @@ void QtToolkit::setTableRows(int window, int gadget, const TableRows* rows) {
 void QtToolkit::setTableSelection(int window, int gadget, const TableSelection& selection) {
     if (auto* view = static_cast<TrackTableView*>(tableView(window, gadget))) {
         quiet_ = true;
-        view->setSelection(selection.rows, selection.focus);
+        view->setRowSelection(selection.rows, selection.focus);
         quiet_ = false;
     }
 }

@@ -69,7 +69,7 @@ void TrackTableView::changed() {
     if (onUserChange) onUserChange();
 }
 
-void TrackTableView::setSelection(const std::vector<std::size_t>& rows, std::size_t focus) {
+void TrackTableView::setRowSelection(const std::vector<std::size_t>& rows, std::size_t focus) {
     selected_.assign(static_cast<std::size_t>(count()), 0);
     for (std::size_t r : rows)
         if (r < selected_.size()) selected_[r] = 1;

@@ -26,7 +26,7 @@ public:
 
     // The model's rows changed: nothing is selected.
     void rowsReset();
-    void setSelection(const std::vector<std::size_t>& rows, std::size_t focus);
+    void setRowSelection(const std::vector<std::size_t>& rows, std::size_t focus);
     std::vector<std::size_t> selectedRows() const;
     bool isRowSelected(int row) const;
 
