@@ -18,13 +18,13 @@ struct Table {
         pitbox::startUp(s, "/tmp");
         for (int i = 0; i < 100000; ++i) {
             pitbox::TrackEntry& e = s.catalogue.append();
-            e.name = "Track number " + std::to_string(i);
-            e.author = (i % 3 ? "Author " : "M\u00E4kinen ") + std::to_string(i % 700);
+            s.catalogue.setText(e.name, "Track number " + std::to_string(i));
+            s.catalogue.setText(e.author, (i % 3 ? "Author " : "M\u00E4kinen ") + std::to_string(i % 700));
             e.worldSize = i % 256;
             e.length = i * 3;
-            e.record = "Ann Bob";
-            e.path =
-                "/home/user/tracks/series" + std::to_string(i / 1000) + "/Track number " + std::to_string(i) + ".trk";
+            s.catalogue.setText(e.record, "Ann Bob");
+            s.catalogue.setText(e.path, "/home/user/tracks/series" + std::to_string(i / 1000) + "/Track number " +
+                                            std::to_string(i) + ".trk");
         }
         s.view.reset(s.catalogue);
         s.view.prepareSearch();

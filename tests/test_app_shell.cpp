@@ -279,8 +279,8 @@ TEST(LargeCatalogue, HundredThousandRowsInEveryCount) {
     ScriptedApp app;
     for (int i = 0; i < 100000; ++i) {
         TrackEntry& e = app.state.catalogue.append();
-        e.name = std::string("t").append(std::to_string(i));
-        e.path = std::string("/x/").append(e.name).append(".trk");
+        app.state.catalogue.setText(e.name, std::string("t").append(std::to_string(i)));
+        app.state.catalogue.setText(e.path, std::string("/x/").append(e.name).append(".trk"));
     }
     app.state.view.reset(app.state.catalogue);
     fillList(app.state);

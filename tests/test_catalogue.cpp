@@ -11,7 +11,7 @@ namespace {
 
 std::vector<std::string> names(const Catalogue& c) {
     std::vector<std::string> out;
-    for (const auto& e : c.entries()) out.push_back(e.name);
+    for (const auto& e : c.entries()) out.emplace_back(e.name);
     return out;
 }
 

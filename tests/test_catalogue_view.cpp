@@ -32,7 +32,7 @@ protected:
     void SetUp() override { view.reset(catalogue); }
     std::vector<std::string> shown() const {
         std::vector<std::string> names;
-        for (const TrackEntry& e : view.shown()) names.push_back(e.name);
+        for (const TrackEntry& e : view.shown()) names.emplace_back(e.name);
         return names;
     }
     Catalogue catalogue = catalogueOf({

@@ -73,7 +73,7 @@ TEST_F(ScanTest, KeepsTheTableOrderAndNamesTheListTracks) {
     app.click(ids::kScan);
     app.drive();
     std::vector<std::string> names;
-    for (const TrackEntry& e : app.state.view.shown()) names.push_back(e.name);
+    for (const TrackEntry& e : app.state.view.shown()) names.emplace_back(e.name);
     EXPECT_EQ(names, (std::vector<std::string>{"b", "d", "e", "c", "a * 1.10"}));
     EXPECT_EQ(app.state.listName, "tracks");
 }
@@ -97,8 +97,10 @@ TEST(RefreshEntry, UnreadableFileKeepsNothingOfThePreviousOne) {
     saveTrack(dir / "good.trk", track("Zed", 200, 900, "Ann", "Bob", true));
     TrackBuffer buffer;
     HeaderFields header;
-    TrackEntry good{"good", "", 0, 0, "", dir / "good.trk", false};
-    ASSERT_TRUE(refreshEntry(good, buffer, header));
+    Catalogue c;
+    const std::string goodPath = dir / "good.trk";
+    TrackEntry& good = c.append({"good", "", 0, 0, "", goodPath, false});
+    ASSERT_TRUE(refreshEntry(c, good, buffer, header));
     EXPECT_EQ(good.name, "good * 1.10");
     struct Case {
         const char* what;
@@ -109,18 +111,18 @@ TEST(RefreshEntry, UnreadableFileKeepsNothingOfThePreviousOne) {
         {"damaged file", {5, 1, 'K', 'S', 1, 2, 3}},
         {"larger than the track buffer", std::vector<std::uint8_t>(2'000'001, 0)},
     };
-    for (const auto& c : cases) {
+    for (const auto& k : cases) {
         const std::string path = dir / "other.trk";
         removeFile(path);
-        if (!c.bytes.empty()) saveFile(path, c.bytes);
-        ASSERT_TRUE(refreshEntry(good, buffer, header));  // an earlier file was read just before
-        TrackEntry e{"other", "", 7, 7, "x", path, false};
-        EXPECT_FALSE(refreshEntry(e, buffer, header)) << c.what;
-        EXPECT_EQ(e.name, "other") << c.what;
-        EXPECT_EQ(e.author, "") << c.what;
-        EXPECT_EQ(e.worldSize, 0) << c.what;
-        EXPECT_EQ(e.length, 0) << c.what;
-        EXPECT_EQ(e.record, " ") << c.what;
+        if (!k.bytes.empty()) saveFile(path, k.bytes);
+        ASSERT_TRUE(refreshEntry(c, good, buffer, header));  // an earlier file was read just before
+        TrackEntry& e = c.append({"other", "", 7, 7, "x", path, false});
+        EXPECT_FALSE(refreshEntry(c, e, buffer, header)) << k.what;
+        EXPECT_EQ(e.name, "other") << k.what;
+        EXPECT_EQ(e.author, "") << k.what;
+        EXPECT_EQ(e.worldSize, 0) << k.what;
+        EXPECT_EQ(e.length, 0) << k.what;
+        EXPECT_EQ(e.record, " ") << k.what;
     }
 }
 

@@ -35,10 +35,11 @@ std::string tryEverything(const TempDir& dir, const std::string& name) {
     std::size_t listed = 0;
     (void)walkTrackFolders(dir / "in/", [&](std::string_view found, std::string&&) { listed += found == name; });
     const std::string path = dir / "in/" + name;
-    TrackEntry entry{"x", "", 0, 0, "", path, false};
+    Catalogue c;
+    TrackEntry& entry = c.append({"x", "", 0, 0, "", path, false});
     TrackBuffer buffer;
     HeaderFields header;
-    const std::string scan = outcome(refreshEntry(entry, buffer, header));
+    const std::string scan = outcome(refreshEntry(c, entry, buffer, header));
     auto picture = preview::buildTrackPreview(path, buffer, header, nullptr, 1);
     const std::string show = picture ? "ok" : outcome(picture.error().code);
     const CopyReport copy = copyTracks({{path, dir / "out/" + name}});
@@ -167,10 +168,11 @@ TEST(HostileFiles, DepthNeverLosesTracks) {
             ++n;
             if (path.size() > deepest.size()) deepest = std::move(path);
         });
-        TrackEntry entry{"bottom", "", 0, 0, "", deepest, false};
+        Catalogue c;
+        TrackEntry& entry = c.append({"bottom", "", 0, 0, "", deepest, false});
         TrackBuffer buffer;
         HeaderFields header;
-        const bool scanned = refreshEntry(entry, buffer, header).ok();
+        const bool scanned = refreshEntry(c, entry, buffer, header).ok();
         const bool shown = preview::buildTrackPreview(deepest, buffer, header, nullptr, 1).ok();
         const bool copied = copyTracks({{deepest, dir / "out/bottom.trk"}}).copied == 1;
         return std::to_string(n) + (walked ? "" : " failed") + (scanned ? " scanned" : "") + (shown ? " shown" : "") +

@@ -11,6 +11,9 @@ namespace {
 
 const std::string kHead = "Trackname  Worlsize  Tracklenght  Author  Record/FastLap Path\r\n";
 
+const std::string kThirtyN(30, 'n');
+const std::string kThirtyA(30, 'a');
+
 TEST(ListExport, EmptyCatalogueGivesThreeLines) {
     EXPECT_EQ(exportListText(Catalogue().entries()), "0 Tracks\r\n" + kHead + " \r\n");
 }
@@ -27,11 +30,11 @@ TEST(ListExport, FixedWidthLines) {
          "Ring" + std::string(21, ' ') + " 0       0       " + std::string(30, ' ') + std::string(30, ' ') +
              " /t/Ring.trk\r\n"},
         {"long name cut to 25",
-         {std::string(30, 'n'), "A", 255, -25536, "Ann Bob", "/p", false},
+         {kThirtyN, "A", 255, -25536, "Ann Bob", "/p", false},
          std::string(25, 'n') + " 255     -25536  A" + std::string(29, ' ') + "Ann Bob" + std::string(23, ' ') +
              " /p\r\n"},
         {"30-character author runs into the record",
-         {"x", std::string(30, 'a'), 1, 2, "r", "/p", false},
+         {"x", kThirtyA, 1, 2, "r", "/p", false},
          "x" + std::string(24, ' ') + " 1       2       " + std::string(30, 'a') + "r" + std::string(29, ' ') +
              " /p\r\n"},
         {"wide number written whole",

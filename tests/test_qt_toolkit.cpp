@@ -155,9 +155,9 @@ TEST_F(QtApp, InputDuringALongActionIsNotAClick) {
 TEST_F(QtApp, TableRowsAndSelection) {
     for (int i = 0; i < 5; ++i) {
         TrackEntry& e = state.catalogue.append();
-        e.name = "t" + std::to_string(i);
+        state.catalogue.setText(e.name, "t" + std::to_string(i));
         e.worldSize = i;
-        e.path = "/p/t" + std::to_string(i) + ".trk";
+        state.catalogue.setText(e.path, "/p/t" + std::to_string(i) + ".trk");
     }
     state.view.reset(state.catalogue);
     fillList(state);

@@ -130,8 +130,8 @@ TEST_F(Win32App, ClicksDuringALongActionAreDropped) {
 TEST_F(Win32App, TableRowsAndSelection) {
     for (int i = 0; i < 5; ++i) {
         TrackEntry& e = state.catalogue.append();
-        e.name = "t" + std::to_string(i);
-        e.path = "C:\\p\\t" + std::to_string(i) + ".trk";
+        state.catalogue.setText(e.name, "t" + std::to_string(i));
+        state.catalogue.setText(e.path, "C:\\p\\t" + std::to_string(i) + ".trk");
     }
     state.view.reset(state.catalogue);
     fillList(state);
@@ -212,8 +212,8 @@ TEST_F(Win32App, FilterField) {
 TEST_F(Win32App, TypingFindsARowByItsName) {
     for (const char* name : {"alpha", "Beta", "bravo", "charlie"}) {
         TrackEntry& e = state.catalogue.append();
-        e.name = name;
-        e.path = std::string("C:\\p\\") + name + ".trk";
+        state.catalogue.setText(e.name, name);
+        state.catalogue.setText(e.path, std::string("C:\\p\\") + name + ".trk");
     }
     state.view.reset(state.catalogue);
     fillList(state);

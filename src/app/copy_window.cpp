@@ -55,7 +55,7 @@ void copySelectedTracks(AppState& s) {
     // while this window is open), in the table's order.
     s.view.selectRows(s.tk.selectedRows(ids::kMainWindow, ids::kTable));
     std::vector<std::string> sources;
-    for (std::size_t row : s.view.selectedRows()) sources.push_back(s.view.row(row).path);
+    for (std::size_t row : s.view.selectedRows()) sources.emplace_back(s.view.row(row).path);
     if (sources.empty()) return;
     const auto plan = planCopies(sources, s.targetFolder);
     Pacer pacer(s.progressInterval);

@@ -40,7 +40,7 @@ void fillList(AppState& s) {
     s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {v.selectedRows(), v.currentRow()});
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, v.selectedCount() > 0 ? counterText(v) : "");
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, shownText(v));
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, v.current() ? v.current()->path : " ");
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, v.current() ? std::string(v.current()->path) : " ");
 }
 
 void listEvent(AppState& s) {
@@ -49,8 +49,8 @@ void listEvent(AppState& s) {
     // A click below the last row: the lines keep what they said.
     if (selected.empty() || !s.view.current()) return;
     const TrackEntry& e = *s.view.current();
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, e.name);
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, e.path);
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, std::string(e.name));
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, std::string(e.path));
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, counterText(s.view));
 }
 

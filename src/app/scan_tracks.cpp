@@ -15,7 +15,7 @@ void refreshHeaders(AppState& s) {
     Pacer pacer(s.progressInterval);
     for (TrackEntry& e : s.catalogue.entries()) {
         s.currentTrackPath = e.path;
-        (void)refreshEntry(e, s.trackBuffer, s.header);  // unreadable files show empty fields
+        (void)refreshEntry(s.catalogue, e, s.trackBuffer, s.header);  // unreadable files show empty fields
         ++done;
         if (pacer.due()) {
             s.tk.setText(ids::kMainWindow, ids::kStatusLine1,

@@ -125,7 +125,7 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         TrackBuffer buffer;
         HeaderFields header;
         for (TrackEntry& e : catalogue.entries()) {
-            auto read = refreshEntry(e, buffer, header);
+            auto read = refreshEntry(catalogue, e, buffer, header);
             if (!read && read.error().code != ErrorCode::Damaged) code = fail(err, read.error().message());
         }
     }

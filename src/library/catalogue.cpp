@@ -8,14 +8,40 @@
 
 namespace pitbox {
 
+std::ostream& operator<<(std::ostream& out, Text text) { return out << text.view(); }
+
+Text TextPool::store(std::string_view a, std::string_view b) {
+    constexpr std::size_t kBlock = std::size_t{1} << 18;
+    const std::size_t size = a.size() + b.size();
+    if (size == 0) return {};
+    if (size > left_) {
+        const std::size_t block = std::max(size, kBlock);
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(block));
+        free_ = blocks_.back().get();
+        left_ = block;
+    }
+    char* at = free_;
+    std::copy(a.begin(), a.end(), at);
+    std::copy(b.begin(), b.end(), at + a.size());
+    free_ += size;
+    left_ -= size;
+    return Text(std::string_view(at, size));
+}
+
 void Catalogue::clear() {
     order_.clear();
-    storage_.clear();
+    chunks_.clear();
+    pool_ = std::make_unique<TextPool>();
 }
 
 TrackEntry& Catalogue::append() {
-    TrackEntry& e = storage_.emplace_back();
-    e.id = static_cast<std::uint32_t>(storage_.size() - 1);
+    if (!pool_) pool_ = std::make_unique<TextPool>();  // a catalogue moved from
+    if (chunks_.empty() || chunks_.back()->size() == kChunk) {
+        chunks_.push_back(std::make_unique<std::vector<TrackEntry>>());
+        chunks_.back()->reserve(kChunk);
+    }
+    TrackEntry& e = chunks_.back()->emplace_back();
+    e.id = static_cast<std::uint32_t>(order_.size());
     order_.push_back(&e);
     return e;
 }
@@ -25,6 +51,7 @@ TrackEntry& Catalogue::append(const TrackEntry& e) {
     const std::uint32_t id = added.id;
     added = e;
     added.id = id;
+    for (Text* text : {&added.name, &added.author, &added.record, &added.path}) setText(*text, *text);
     return added;
 }
 

@@ -1,21 +1,62 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <iosfwd>
 #include <iterator>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
 namespace pitbox {
 
+// A text of a track entry: a view of characters that outlive it, those of its
+// catalogue's text pool or of a literal. It cannot be made from a temporary
+// string, whose characters would be gone at once: a catalogue's entries get
+// their texts through the catalogue, which copies them into its pool.
+class Text {
+public:
+    constexpr Text() = default;
+    constexpr Text(const char* s) : view_(s) {}  // NOLINT(google-explicit-constructor)
+    Text(const std::string& s) : view_(s) {}     // NOLINT(google-explicit-constructor)
+    Text(std::string&&) = delete;
+    constexpr explicit Text(std::string_view s) : view_(s) {}
+
+    constexpr operator std::string_view() const { return view_; }  // NOLINT(google-explicit-constructor)
+    constexpr std::string_view view() const { return view_; }
+    constexpr std::size_t size() const { return view_.size(); }
+    constexpr bool empty() const { return view_.empty(); }
+    constexpr const char* data() const { return view_.data(); }
+    constexpr auto begin() const { return view_.begin(); }
+    constexpr auto end() const { return view_.end(); }
+    friend constexpr bool operator==(Text a, Text b) { return a.view_ == b.view_; }
+
+private:
+    std::string_view view_;
+};
+std::ostream& operator<<(std::ostream& out, Text text);
+
+// The characters of a catalogue's texts, in large blocks that never move.
+class TextPool {
+public:
+    // A copy of `a` followed by `b`, kept until the pool goes.
+    Text store(std::string_view a, std::string_view b = {});
+
+private:
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* free_ = nullptr;
+    std::size_t left_ = 0;
+};
+
+// One track: a small record whose texts lie in its catalogue's pool.
 struct TrackEntry {
-    std::string name;  // file name without ".trk", with " * 1.10" when the track needs 1.10
-    std::string author;
+    Text name;  // file name without ".trk", with " * 1.10" when the track needs 1.10
+    Text author;
     std::int32_t worldSize = 0;
     std::int32_t length = 0;  // the full signed 32-bit track length
-    std::string record;       // driver 0, one blank, driver 1
-    std::string path;         // folder path ending in "/" followed by the file name
+    Text record;              // driver 0, one blank, driver 1
+    Text path;                // folder path ending in "/" followed by the file name
     bool marked110 = false;   // name ends in the mark Scan appended
     std::uint32_t id = 0;     // the entry's place in its catalogue, in the order it was added
 };
@@ -85,7 +126,8 @@ public:
     using ConstEntries = Range<const TrackEntry>;
 
     Catalogue() = default;
-    // The order points into the storage: a catalogue moves, it is never copied.
+    // The order points into the storage and the entries into the pool: a
+    // catalogue moves, it is never copied.
     Catalogue(Catalogue&&) = default;
     Catalogue& operator=(Catalogue&&) = default;
     Catalogue(const Catalogue&) = delete;
@@ -93,8 +135,10 @@ public:
 
     void clear();
     TrackEntry& append();
-    // Adds a copy of `e` under the next id.
+    // Adds a copy of `e` (its texts copied into the pool) under the next id.
     TrackEntry& append(const TrackEntry& e);
+    // Sets one of an entry's texts to a copy of `a` followed by `b`.
+    void setText(Text& field, std::string_view a, std::string_view b = {}) { field = pool_->store(a, b); }
     std::size_t count() const { return order_.size(); }
     Entries entries() { return {order_.data(), order_.size()}; }
     ConstEntries entries() const { return {order_.data(), order_.size()}; }
@@ -102,15 +146,20 @@ public:
     const TrackEntry& operator[](std::size_t i) const { return *order_[i]; }
 
     // The entry added as the id-th.
-    TrackEntry& byId(std::uint32_t id) { return storage_[id]; }
-    const TrackEntry& byId(std::uint32_t id) const { return storage_[id]; }
+    TrackEntry& byId(std::uint32_t id) { return (*chunks_[id / kChunk])[id % kChunk]; }
+    const TrackEntry& byId(std::uint32_t id) const { return (*chunks_[id / kChunk])[id % kChunk]; }
     // The order as pointers, for a view to start from.
     const std::vector<TrackEntry*>& order() const { return order_; }
 
     void sort(SortKey key, SortOrder direction = SortOrder::Ascending) { sortEntries(order_, key, direction); }
 
 private:
-    std::deque<TrackEntry> storage_;
+    // Entries in chunks made once each, so that an entry never moves; the pool
+    // is held by pointer, so that its texts stay where they are when the
+    // catalogue moves.
+    static constexpr std::size_t kChunk = 4096;
+    std::vector<std::unique_ptr<std::vector<TrackEntry>>> chunks_;
+    std::unique_ptr<TextPool> pool_ = std::make_unique<TextPool>();
     std::vector<TrackEntry*> order_;
 };
 

@@ -21,10 +21,12 @@ Result<platform::UnreadableFolders> walkTrackFolders(
 Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catalogue& catalogue,
                                                   const std::function<void(const TrackEntry&)>& onFound) {
     Catalogue found;
-    auto walked = walkTrackFolders(root, [&](std::string_view fileName, std::string&& path) {
+    auto walked = platform::walkFolders(root, [&](const std::string& folder, std::string_view fileName) {
+        if (!isTrackFileName(fileName)) return;
         TrackEntry& e = found.append();
-        e.name.assign(fileName.substr(0, fileName.size() - 4));
-        e.path = std::move(path);
+        found.setText(e.path, folder, fileName);
+        // The name is the path's last part without ".trk": no copy of its own.
+        e.name = Text(e.path.view().substr(folder.size(), fileName.size() - 4));
         if (onFound) onFound(e);
     });
     if (!walked) return walked;

@@ -4,22 +4,22 @@
 
 namespace pitbox {
 
-Result<void> refreshEntry(TrackEntry& e, TrackBuffer& buffer, HeaderFields& h) {
+Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buffer, HeaderFields& h) {
     h.author.clear();
     h.worldSize = 0;
     h.trackLength = 0;
     h.drivers = {};
     h.needs110 = false;
-    Result<void> read = loadTrackFile(e.path, buffer);
+    Result<void> read = loadTrackFile(std::string(e.path), buffer);
     if (read) read = readTrackHeader(buffer, h);
 
-    if (e.marked110) e.name.resize(e.name.size() - std::strlen(kMark110));
+    const std::string_view name = e.name.view().substr(0, e.name.size() - (e.marked110 ? std::strlen(kMark110) : 0));
     e.marked110 = h.needs110;
-    if (e.marked110) e.name += kMark110;
+    catalogue.setText(e.name, name, e.marked110 ? kMark110 : "");
     e.worldSize = h.worldSize;
     e.length = h.trackLength;
-    e.author = h.author;
-    e.record = h.drivers[0] + " " + h.drivers[1];
+    catalogue.setText(e.author, h.author);
+    catalogue.setText(e.record, h.drivers[0] + " ", h.drivers[1]);
     return read;
 }
 

@@ -11,6 +11,7 @@ inline constexpr const char* kMark110 = " * 1.10";
 // Reads one entry's file and stores author, world size, length and record; sets
 // or removes the " * 1.10" mark. A file that cannot be read, or is damaged, gets
 // empty fields: nothing of an earlier file is kept, and the reason is returned.
-Result<void> refreshEntry(TrackEntry& e, TrackBuffer& buffer, HeaderFields& header);
+// The entry is one of the catalogue's, which keeps its texts.
+Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buffer, HeaderFields& header);
 
 }  // namespace pitbox

@@ -44,8 +44,8 @@ void appendSearchFolded(std::string& out, std::string_view utf8) {
 }
 
 void appendSearchText(std::string& out, const TrackEntry& e) {
-    for (const std::string* text : {&e.name, &e.author, &e.record, &e.path}) {
-        appendSearchFolded(out, *text);
+    for (const std::string_view text : {e.name, e.author, e.record, e.path}) {
+        appendSearchFolded(out, text);
         out += '\n';
     }
 }

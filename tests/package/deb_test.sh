@@ -13,7 +13,7 @@ deb=$(ls "$out"/kestrun-pitbox_*_amd64.deb 2>/dev/null) || fail "no .deb made"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for file in ./usr/bin/pitbox ./usr/bin/pitbox-cli ./usr/share/applications/kestrun-pitbox.desktop \
     ./usr/share/icons/hicolor/48x48/apps/kestrun-pitbox.png ./usr/share/icons/hicolor/256x256/apps/kestrun-pitbox.png \
-    ./usr/share/doc/kestrun-pitbox/README.md; do
+    ./usr/share/doc/kestrun-pitbox/README.md ./usr/lib/kestrun-pitbox/libpitbox-text-qt.so; do
     grep -qxF "$file" <<<"$contents" || fail "$file missing from the package"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -25,4 +25,7 @@ grep -q -- "-dev" <<<"$depends" && fail "Depends names a development package: $d
     fail "package name or architecture"
 dpkg-deb -x "$deb" "$out/root"
 file "$out/root/usr/bin/pitbox" | grep -q "not stripped" && fail "the programs are not stripped"
+# The installed command line finds its font engine beside it and draws the records.
+"$build/bin/pitbox_write_track" "$out/t.trk" >/dev/null || fail "writing a track"
+"$out/root/usr/bin/pitbox-cli" render -o "$out/t.png" "$out/t.trk" || fail "the installed pitbox-cli cannot draw the records"
 echo "deb: $(basename "$deb"), $(du -k "$deb" | cut -f1) KiB, Depends: $depends"
