@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A user's road through pitbox.exe under Wine in a real X window, with real
-# input: Load (typing the folder into the requester), Scan, a sort, a click on a
+# input: Load (typing the folder into the requester), Scan, a sort, the filter
+# box, a click on a
 # row, Show and a click on the picture, Copy into a new folder, Save List, and
 # closing the main window. It checks what the user sees (status lines read off
 # the screen, window titles and sizes), compares the files written byte for byte
@@ -38,9 +39,17 @@ expect_screen "status line 1" 130 620 850 24 "6 Tracks found"
 click "$main" 767 693                     # Author
 shot sort-author
 
-click "$main" 80 34                       # row 0 (Cut: no author sorts first)
-click "$main" 80 47                       # row 1
-xdotool keydown ctrl; click "$main" 80 60; xdotool keyup ctrl   # and row 2
+# The filter box: typing keeps the matching tracks, Escape shows them all again.
+click "$main" 300 22
+xdotool type --delay 60 "SUB ivy"
+shot filter
+expect_screen "status line 1" 130 620 850 24 "1 of 6 Tracks shown"
+xdotool key Escape
+expect_screen "status line 1" 130 620 850 24 "6 Tracks found"
+
+click "$main" 80 64                       # row 0 (Cut: no author sorts first)
+click "$main" 80 77                       # row 1
+xdotool keydown ctrl; click "$main" 80 90; xdotool keyup ctrl   # and row 2
 shot row-click
 expect_screen "status line 1" 130 620 850 24 "Cedar"
 expect_screen "selection counter" 415 682 60 24 "2/6"

@@ -144,12 +144,14 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             // The close box only asks; the program closes the window itself.
             data->tk->post({EventKind::CloseRequest, data->number, -1});
             return 0;
-        case WM_COMMAND:
-            if (HIWORD(wParam) == BN_CLICKED && lParam != 0 && isButton(reinterpret_cast<HWND>(lParam)))
-                data->tk->post({EventKind::Gadget, data->number, static_cast<int>(LOWORD(wParam))});
-            else if (HIWORD(wParam) == EN_CHANGE && lParam != 0 && !data->tk->quiet())
+        case WM_COMMAND: {
+            // A button's click, or a change of a text field's text the user made.
+            const bool clicked = HIWORD(wParam) == BN_CLICKED && isButton(reinterpret_cast<HWND>(lParam));
+            const bool typed = HIWORD(wParam) == EN_CHANGE && !data->tk->quiet();
+            if (lParam != 0 && (clicked || typed))
                 data->tk->post({EventKind::Gadget, data->number, static_cast<int>(LOWORD(wParam))});
             return 0;
+        }
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) data->tk->windowResized(data->number, LOWORD(lParam), HIWORD(lParam));
             return 0;

@@ -63,7 +63,7 @@ private:
     };
     void* place(int window, int gadget, const wchar_t* className, unsigned long style, unsigned long exStyle, Rect r);
     bool pumpOne(bool wait);
-    bool fieldKey(const void* msg);
+    bool fieldKey(const void* message);
     Event take();
     void* dialogOwner() const;
 
