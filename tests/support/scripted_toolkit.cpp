@@ -23,7 +23,7 @@ void ScriptedToolkit::closeRequest(int window) {
     });
 }
 
-void ScriptedToolkit::typeText(int window, int gadget, std::string text) {
+void ScriptedToolkit::typeText(int window, int gadget, const std::string& text) {
     push([this, window, gadget, text]() -> std::optional<ui::Event> {
         Gadget* g = find(window, gadget);
         if (!g || !g->enabled) return std::nullopt;

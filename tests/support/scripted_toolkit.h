@@ -61,7 +61,7 @@ public:
     void click(int window, int gadget);
     void closeRequest(int window);
     // Types into a text field (replacing its text) and reports the change.
-    void typeText(int window, int gadget, std::string text);
+    void typeText(int window, int gadget, const std::string& text);
     void clickHeader(int window, int gadget, int column);
     // Selects the given rows of a table (replacing the selection) and reports it.
     void selectRows(int window, int gadget, const std::vector<std::size_t>& rows);
