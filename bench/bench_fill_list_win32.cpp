@@ -44,6 +44,7 @@ int main() {
         s.catalogue.setText(e.author, (i % 3 ? "Author " : "M\u00E4kinen ") + std::to_string(i % 700));
         e.worldSize = i % 256;
         e.length = i * 3;
+        e.state = pitbox::TrackState::Scanned;
         s.catalogue.setText(e.record, "Ann Bob");
         s.catalogue.setText(
             e.path, "C:\\tracks\\series" + std::to_string(i / 1000) + "\\Track number " + std::to_string(i) + ".trk");

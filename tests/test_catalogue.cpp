@@ -90,7 +90,7 @@ TEST(Text, FitCountsCharacters) {
 }
 
 TEST(ListView, ControlCharactersInTextsStayInTheirCells) {
-    Catalogue c = make({{"a\nb", "Jo\rDoe", 5, -1, "x\x7Fy", "/t/a\nb.trk", false}});
+    Catalogue c = make({{"a\nb", "Jo\rDoe", 5, -1, "x\x7Fy", "/t/a\nb.trk", false, 0, TrackState::Scanned}});
     CatalogueView view;
     view.reset(c);
     const TrackRows rows(view);

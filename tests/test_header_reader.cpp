@@ -170,8 +170,9 @@ TEST(HeaderReader, DamagedFilesReadNothingOutsideTheirBytes) {
         HeaderStatus expected;
     };
     const Case cases[] = {
-        {"empty file", [](TrackSpec& s) { s.truncateAt = 0; }, HeaderStatus::OldFormat},
-        {"too short for the signature", [](TrackSpec& s) { s.truncateAt = 3; }, HeaderStatus::OldFormat},
+        {"empty file", [](TrackSpec& s) { s.truncateAt = 0; }, HeaderStatus::Damaged},
+        {"too short for the signature", [](TrackSpec& s) { s.truncateAt = 3; }, HeaderStatus::Damaged},
+        {"just the version and the signature", [](TrackSpec& s) { s.truncateAt = 4; }, HeaderStatus::Damaged},
         {"cut inside the header", [](TrackSpec& s) { s.truncateAt = 12; }, HeaderStatus::Damaged},
         {"cut inside the terrain runs", [&](TrackSpec& s) { s.truncateAt = l.terrainRuns + 1; }, HeaderStatus::Damaged},
         {"cut inside the height grid", [&](TrackSpec& s) { s.truncateAt = l.heightGrid + 100; }, HeaderStatus::Damaged},

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "library/header_refresh.h"
+#include "library/list_export.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
@@ -45,8 +46,8 @@ TEST_F(ScanTest, FillsEveryRowInTableOrder) {
         "a * 1.10\n255\n40000\nZed\nAnn Bob\n" + dir / "t/a.trk",
         "b\n0\n0\nzz_Old KS<1.05\n \n" + dir / "t/b.trk",
         "c\n10\n500\nAmy\n \n" + dir / "t/c.trk",
-        "d\n0\n0\n\n \n" + dir / "t/d.trk",
-        "e\n0\n0\n\n \n" + dir / "t/e.trk",
+        "d\n\n\n(damaged)\n \n" + dir / "t/d.trk",
+        "e\n\n\n(unreadable)\n \n" + dir / "t/e.trk",
     };
     EXPECT_EQ(app.rows(), expected);
     EXPECT_EQ(app.state.listName, "tracks");
@@ -54,6 +55,17 @@ TEST_F(ScanTest, FillsEveryRowInTableOrder) {
     EXPECT_EQ(app.text(ids::kStatusLine2), " ");
     EXPECT_EQ(app.state.currentTrackPath, dir / "t/e.trk");
     EXPECT_TRUE(app.tk.gadget(0, ids::kScan)->enabled);
+    // The export keeps its classic fields; a click on a damaged or missing
+    // file says why it has none.
+    EXPECT_EQ(exportLine(app.state.view.row(3)).substr(26, 16), "0       0       ");
+    for (const auto& [row, why] : {std::pair<std::size_t, std::string>{3, "d.trk: damaged"}, {4, "e.trk: "}}) {
+        app.selectRows({row});
+        app.drive();
+        EXPECT_NE(app.text(ids::kStatusLine2).find(why), std::string::npos) << app.text(ids::kStatusLine2);
+    }
+    app.selectRows({2});
+    app.drive();
+    EXPECT_EQ(app.text(ids::kStatusLine2), dir / "t/c.trk");
 }
 
 TEST_F(ScanTest, MarkAppearsOnceAndGoesWhenNoLongerNeeded) {

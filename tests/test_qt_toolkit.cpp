@@ -157,6 +157,7 @@ TEST_F(QtApp, TableRowsAndSelection) {
         TrackEntry& e = state.catalogue.append();
         state.catalogue.setText(e.name, "t" + std::to_string(i));
         e.worldSize = i;
+        e.state = TrackState::Scanned;
         state.catalogue.setText(e.path, "/p/t" + std::to_string(i) + ".trk");
     }
     state.view.reset(state.catalogue);

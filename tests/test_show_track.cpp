@@ -142,12 +142,12 @@ TEST_F(ShowTest, NoViewerForOldMissingDamagedFiles) {
     const std::pair<std::size_t, std::string> cases[] = {
         {2, "Error: " + dir / "t/Broken.trk: damaged: its fields lie outside its bytes"},
         {3, "Error: " + dir / "t/Gone.trk: " + missingFileReason()},
-        {4, "Old"},  // no picture, and nothing wrong
+        {4, "Error: " + dir / "t/Old.trk: an old-format track, which has no picture"},
     };
-    for (const auto& [row, status] : cases) {
+    for (const auto& [row, why] : cases) {
         EXPECT_FALSE(show(row)) << row;
-        EXPECT_EQ(app.text(ids::kStatusLine1), status);
-        EXPECT_EQ(app.text(ids::kStatusLine2), app.state.catalogue[row].path);
+        EXPECT_EQ(app.text(ids::kStatusLine1), std::string_view(app.state.catalogue[row].name));
+        EXPECT_EQ(app.text(ids::kStatusLine2), why);
     }
     EXPECT_EQ(app.tk.openedWindows().size(), 2u);
 }

@@ -5,14 +5,28 @@
 
 namespace pitbox {
 
+// How a row shows what Scan made of its file: numbers only for tracks that
+// were read, and in place of an author why there is none.
 void TrackRows::appendCell(std::size_t row, std::size_t column, std::string& out) const {
     if (row >= view_.rows()) return;
     const TrackEntry& e = view_.row(row);
+    const bool read = e.state == TrackState::Scanned || e.state == TrackState::OldFormat;
     switch (column) {
         case 0: appendVisible(out, e.name); break;
-        case 1: appendDecimal(out, e.worldSize); break;
-        case 2: appendDecimal(out, e.length); break;
-        case 3: appendVisible(out, e.author); break;
+        case 1:
+            if (read) appendDecimal(out, e.worldSize);
+            break;
+        case 2:
+            if (read) appendDecimal(out, e.length);
+            break;
+        case 3:
+            if (e.state == TrackState::Damaged)
+                out += kDamagedText;
+            else if (e.state == TrackState::Unreadable)
+                out += kUnreadableText;
+            else
+                appendVisible(out, e.author);
+            break;
         case 4: appendVisible(out, e.record); break;
         case 5: appendVisible(out, e.path); break;
         default: break;
@@ -50,7 +64,8 @@ void listEvent(AppState& s) {
     if (selected.empty() || !s.view.current()) return;
     const TrackEntry& e = *s.view.current();
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, std::string(e.name));
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, std::string(e.path));
+    // A file Scan could not read says why, naming itself.
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, std::string(e.problem.empty() ? e.path : e.problem));
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, counterText(s.view));
 }
 

@@ -5,6 +5,10 @@
 
 namespace pitbox {
 
+// The author cell of a file Scan found damaged or could not read.
+inline constexpr const char* kDamagedText = "(damaged)";
+inline constexpr const char* kUnreadableText = "(unreadable)";
+
 std::string tracksFoundText(std::size_t count);
 // Status line 1 after the table was filled: the tracks found, or with a filter
 // how many of them are shown.

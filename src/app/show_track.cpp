@@ -17,9 +17,8 @@ void showTrack(AppState& s) {
 
     auto picture = preview::buildTrackPreview(s.currentTrackPath, s.trackBuffer, s.header, &s.tk, ids::kFontRecords);
     if (!picture) {
-        // An old-format track simply has no picture; anything else is a failure
-        // the user should hear of.
-        if (picture.error().code != ErrorCode::OldFormat) reportError(s, picture.error());
+        // Why there is no picture goes under the track's name, old formats too.
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(picture.error()));
         return;
     }
     s.tk.setPicture(ids::kPreviewPicture, std::move(*picture));

@@ -51,7 +51,7 @@ TrackEntry& Catalogue::append(const TrackEntry& e) {
     const std::uint32_t id = added.id;
     added = e;
     added.id = id;
-    for (Text* text : {&added.name, &added.author, &added.record, &added.path}) setText(*text, *text);
+    for (Text* text : {&added.name, &added.author, &added.record, &added.path, &added.problem}) setText(*text, *text);
     return added;
 }
 

@@ -49,6 +49,15 @@ private:
     std::size_t left_ = 0;
 };
 
+// What a Scan made of a track's file.
+enum class TrackState : std::uint8_t {
+    Unscanned,   // listed by Load, not read yet
+    Scanned,     // a supported track, its fields read
+    OldFormat,   // a track of an older format: only its label
+    Damaged,     // too short, or its fields lie outside its bytes
+    Unreadable,  // missing, no access, not a regular file, too large
+};
+
 // One track: a small record whose texts lie in its catalogue's pool.
 struct TrackEntry {
     Text name;  // file name without ".trk", with " * 1.10" when the track needs 1.10
@@ -59,6 +68,8 @@ struct TrackEntry {
     Text path;                // folder path ending in "/" followed by the file name
     bool marked110 = false;   // name ends in the mark Scan appended
     std::uint32_t id = 0;     // the entry's place in its catalogue, in the order it was added
+    TrackState state = TrackState::Unscanned;
+    Text problem{};  // why a damaged or unreadable file has no fields, as the user reads it
 };
 
 // The keys of the table's columns, in column order.

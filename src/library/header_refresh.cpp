@@ -20,6 +20,13 @@ Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buff
     e.length = h.trackLength;
     catalogue.setText(e.author, h.author);
     catalogue.setText(e.record, h.drivers[0] + " ", h.drivers[1]);
+    if (read) {
+        e.state = h.oldFormat ? TrackState::OldFormat : TrackState::Scanned;
+        e.problem = {};
+    } else {
+        e.state = read.error().code == ErrorCode::Damaged ? TrackState::Damaged : TrackState::Unreadable;
+        catalogue.setText(e.problem, read.error().message());
+    }
     return read;
 }
 

@@ -11,7 +11,9 @@ inline constexpr const char* kMark110 = " * 1.10";
 // Reads one entry's file and stores author, world size, length and record; sets
 // or removes the " * 1.10" mark. A file that cannot be read, or is damaged, gets
 // empty fields: nothing of an earlier file is kept, and the reason is returned.
-// The entry is one of the catalogue's, which keeps its texts.
+// The entry's state says which it was (the problem, for a damaged or
+// unreadable file, why). The entry is one of the catalogue's, which keeps its
+// texts.
 Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buffer, HeaderFields& header);
 
 }  // namespace pitbox

@@ -17,7 +17,7 @@ Result<raster::Picture> buildTrackPreview(const std::string& path, TrackBuffer& 
     if (buffer.length() > kPictureFileLimit)
         return Error{ErrorCode::TooLarge, path, "larger than 1,000,000 bytes, too large for a picture"};
     if (auto read = readTrackHeader(buffer, header); !read) return read.error();
-    if (header.oldFormat) return Error{ErrorCode::OldFormat, path, "an old-format track"};
+    if (header.oldFormat) return Error{ErrorCode::OldFormat, path, "an old-format track, which has no picture"};
     raster::Picture picture = buildBasePicture(buffer.bytes(), header);
     if (painter) drawLapRecords(*painter, picture, font, lapRecordTexts(header, path));
     drawWaterLayer(picture, buffer.bytes(), header);

@@ -29,10 +29,10 @@ bool isSupported(const ByteReader& r) {
            *version == tf::kSupportedVersion;
 }
 
-Error damaged(HeaderFields& h, const std::string& name) {
+Error damaged(HeaderFields& h, const std::string& name, const char* why = "its fields lie outside its bytes") {
     h = HeaderFields{};
     h.damaged = true;
-    return Error{ErrorCode::Damaged, name, "damaged: its fields lie outside its bytes"};
+    return Error{ErrorCode::Damaged, name, std::string("damaged: ") + why};
 }
 
 }  // namespace
@@ -56,6 +56,9 @@ Result<void> readTrackHeader(std::span<const std::uint8_t> file, HeaderFields& h
     h.needs110 = false;
     h.damaged = false;
 
+    // Shorter than the version and the signature (an empty file among them):
+    // no track of any format.
+    if (file.size() < static_cast<std::size_t>(tf::kSignature + 2)) return damaged(h, name, "too short to be a track");
     if (!isSupported(r)) {
         h.oldFormat = true;
         h.author = kOldFormatAuthor;

@@ -31,8 +31,10 @@ struct HeaderFields {
 inline constexpr const char* kOldFormatAuthor = "zz_Old KS<1.05";
 
 // Reads the header fields of the file whose bytes are given.
-// - A file without "KS" and version 261 at its start (a file too short to hold
-//   them included) is an old-format track: the flag is set, the author becomes
+// - A file shorter than the version and the signature (4 bytes; an empty file
+//   too) is no track at all: it is damaged, as below.
+// - A file without "KS" and version 261 at its start is an old-format track:
+//   the flag is set, the author becomes
 //   "zz_Old KS<1.05", track length and driver names are cleared, and world size,
 //   water level, record times and car names keep the values they held.
 // - A supported file whose fields (the object table and the records section up to
