@@ -68,6 +68,11 @@ scan = tree("scan-10k", 500, 20, 20, 60)
 scan_files = sorted(os.path.join(dp, f) for dp, _, fs in os.walk(scan) for f in fs)
 # cat gets the file names ready-made; pitbox-cli walks the folders as well.
 compare("list --scan 10,000 tracks of 20-60 KB vs cat", [cli, "list", "--scan", scan], ["cat", *scan_files])
+# Duplicates: every file's header (same track), or only files sharing a size,
+# read; cat reads every byte of every file.
+compare("duplicates of 10,000 tracks vs cat", [cli, "duplicates", scan], ["cat", *scan_files])
+compare("duplicates --same-track of 10,000 tracks vs cat", [cli, "duplicates", "--same-track", scan],
+        ["cat", *scan_files])
 
 sources = scan_files[:1000]
 target = os.path.join(work, "copy-target")

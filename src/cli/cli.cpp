@@ -9,6 +9,7 @@
 #include "library/catalogue_view.h"
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
+#include "library/duplicates.h"
 #include "library/folder_load.h"
 #include "library/header_refresh.h"
 #include "library/list_export.h"
@@ -39,6 +40,12 @@ constexpr const char* kUsage =
     "      --no-records  leave out the lap-records text\n"
     "  copy --to DIR FILE...\n"
     "      Copies the files into DIR, numbering clashing names, and prints the count.\n"
+    "  duplicates [--same-track] DIR\n"
+    "      Prints the groups of identical track files below DIR: their paths, one a\n"
+    "      line in byte order, an empty line between groups.\n"
+    "      --same-track  groups of the same track instead: equal maps (world size,\n"
+    "                    water level, terrain, heights, objects), whatever the\n"
+    "                    name, author and records\n"
     "  --help\n"
     "      Shows this text.\n";
 
@@ -215,6 +222,37 @@ int copyCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     return report.failures.empty() ? 0 : 1;
 }
 
+int duplicatesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    DuplicateKind kind = DuplicateKind::IdenticalFiles;
+    std::optional<std::string> dir;
+    for (const std::string& a : args) {
+        if (a == "--same-track")
+            kind = DuplicateKind::SameTrack;
+        else if (!a.empty() && a[0] == '-')
+            return usage(err, "unknown option " + a);
+        else if (!dir)
+            dir = a;
+        else
+            return usage(err, "duplicates takes one folder");
+    }
+    if (!dir) return usage(err, "duplicates needs a folder");
+    std::vector<std::string> paths;
+    auto walked = walkTrackFolders(platform::withSeparator(platform::userPath(*dir)),
+                                   [&](std::string_view, std::string&& path) { paths.push_back(std::move(path)); });
+    if (!walked) return fail(err, walked.error().message());
+    int code = 0;
+    for (const Error& folder : *walked) code = fail(err, folder.message());
+    const DuplicateGroups found = findDuplicates(paths, kind);
+    for (const Error& file : found.failures) code = fail(err, file.message());
+    // One path a line (control characters as their symbols, as in the list), an
+    // empty line between groups.
+    for (std::size_t g = 0; g < found.groups.size(); ++g) {
+        if (g > 0) out << "\n";
+        for (const std::string& path : found.groups[g]) out << visibleControls(path) << "\n";
+    }
+    return code;
+}
+
 }  // namespace
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const PainterFactory& painters) {
@@ -232,6 +270,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         code = renderCommand(rest, err, painters);
     else if (command == "copy")
         code = copyCommand(rest, out, err);
+    else if (command == "duplicates")
+        code = duplicatesCommand(rest, out, err);
     else
         return usage(err, "unknown command " + command);
     // A full disk or a closed pipe behind standard output is a failure too.

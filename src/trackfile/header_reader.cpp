@@ -44,6 +44,30 @@ std::optional<std::span<const std::uint8_t>> objectEntries(std::span<const std::
     return ByteReader(file).bytes(tableAt + 2, entries * tf::kObjectEntrySize);
 }
 
+std::optional<std::int64_t> trackMapEnd(std::span<const std::uint8_t> start, std::uint64_t fileSize) {
+    const ByteReader r(start);
+    if (start.size() < static_cast<std::size_t>(tf::kSignature + 2) || !isSupported(r)) return std::nullopt;
+    const auto n = r.s32(tf::kTerrainRunCount);
+    if (!n || *n < 0) return std::nullopt;
+    const std::int64_t tableAt = tf::objectTableAt(*n);
+    const auto m = r.s16(tableAt);
+    if (!m) return std::nullopt;
+    const std::int64_t end = tableAt + 2 + (static_cast<std::int64_t>(*m) + 1) * tf::kObjectEntrySize;
+    if (end < tableAt + 2 || static_cast<std::uint64_t>(end) > fileSize) return std::nullopt;
+    return end;
+}
+
+std::string trackMapBytes(std::span<const std::uint8_t> file, std::int64_t end) {
+    std::string map;
+    const auto at = [&](std::int64_t i) { return static_cast<char>(file[static_cast<std::size_t>(i)]); };
+    if (end > static_cast<std::int64_t>(file.size()) || end < tf::kTerrainRunCount) return map;
+    map.reserve(static_cast<std::size_t>(end - tf::kTerrainRunCount + 2));
+    map += at(tf::kWorldSize);
+    map += at(tf::kWaterLevel);
+    for (std::int64_t i = tf::kTerrainRunCount; i < end; ++i) map += at(i);
+    return map;
+}
+
 Result<void> readTrackHeader(const TrackBuffer& buffer, HeaderFields& h) {
     return readTrackHeader(buffer.bytes(), h, buffer.path());
 }

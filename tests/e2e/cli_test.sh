@@ -27,6 +27,20 @@ head -n 1 "$work/match.txt" | grep -q "^1 Tracks" || fail "--match keeps one tra
 grep -q "New \* 1.10" "$work/match.txt" || fail "--match keeps the right track"
 "$cli" list --match "ZZ_OLD" "$work/t" | head -n 1 | grep -q "^0 Tracks" || fail "--match without --scan sees no author"
 
+# Duplicates: a copy is identical; a track saved again with other records is the same track.
+mkdir -p "$work/d/sub"
+"$writer" "$work/d/a.trk" plain 200 9000 Mara >/dev/null
+"$writer" "$work/d/b.trk" plain 200 9000 Zed >/dev/null
+"$writer" "$work/d/other.trk" plain 120 9000 Mara >/dev/null
+cp "$work/d/a.trk" "$work/d/sub/c.trk"
+[ "$("$cli" duplicates "$work/d")" = "$(printf '%s\n' "$work/d/a.trk" "$work/d/sub/c.trk")" ] || fail "identical files"
+[ "$("$cli" duplicates --same-track "$work/d")" = "$(printf '%s\n' "$work/d/a.trk" "$work/d/b.trk" "$work/d/sub/c.trk")" ] ||
+    fail "the same track"
+[ -z "$("$cli" duplicates "$work/d/sub")" ] || fail "output without duplicates"
+mkfifo "$work/d/pipe.trk"
+"$cli" duplicates --same-track "$work/d" >"$work/dup.txt" 2>"$work/err"; [ $? -eq 1 ] || fail "duplicates with an unreadable file: exit code"
+grep -q "pipe.trk" "$work/err" && grep -q "sub/c.trk" "$work/dup.txt" || fail "duplicates names the unreadable file and prints the rest"
+
 "$cli" render -o "$work/with.png" "$work/t/Hill.trk" || fail "render with records"
 "$cli" render --no-records -o "$work/without.png" "$work/t/Hill.trk" || fail "render without records"
 [ "$(head -c 8 "$work/with.png" | od -An -c | tr -d ' ')" = "211PNG\r\n032\n" ] || fail "PNG signature"

@@ -26,6 +26,26 @@ Result<OpenFile> openRegularFile(const std::string& path) {
     return file;
 }
 
+namespace {
+
+// Reads from the start of an open file until `room` bytes or its end.
+Result<std::size_t> readUpTo(const OpenFile& file, const std::string& path, std::size_t room,
+                             std::vector<std::uint8_t>& into) {
+    if (into.size() < room) into.resize(room);
+    std::size_t got = 0;
+    while (got < room) {
+        DWORD n = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(room - got, 1u << 20));
+        if (!ReadFile(file.handle.get(), into.data() + got, want, &n, nullptr))
+            return systemError(ErrorCode::ReadFailed, path);
+        if (n == 0) break;
+        got += n;
+    }
+    return got;
+}
+
+}  // namespace
+
 Result<std::size_t> readRegularFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& into) {
     auto file = openRegularFile(path);
     if (!file) return file.error();
@@ -34,19 +54,17 @@ Result<std::size_t> readRegularFile(const std::string& path, std::size_t maxByte
     };
     if (file->size > maxBytes) return tooLarge();
     // One byte of room past the limit tells a file that grew after it was opened.
-    const std::size_t room = maxBytes + 1;
-    if (into.size() < room) into.resize(room);
-    std::size_t got = 0;
-    while (got < room) {
-        DWORD n = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(room - got, 1u << 20));
-        if (!ReadFile(file->handle.get(), into.data() + got, want, &n, nullptr))
-            return systemError(ErrorCode::ReadFailed, path);
-        if (n == 0) break;
-        got += n;
-    }
-    if (got > maxBytes) return tooLarge();
+    auto got = readUpTo(*file, path, maxBytes + 1, into);
+    if (got && *got > maxBytes) return tooLarge();
     return got;
+}
+
+Result<std::size_t> readRegularFileStart(const std::string& path, std::size_t bytes, std::vector<std::uint8_t>& into,
+                                         std::uint64_t& size) {
+    auto file = openRegularFile(path);
+    if (!file) return file.error();
+    size = file->size;
+    return readUpTo(*file, path, bytes, into);
 }
 
 Result<FileStatus> fileStatus(const std::string& path) {

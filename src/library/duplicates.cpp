@@ -1,0 +1,87 @@
+#include "library/duplicates.h"
+
+#include <algorithm>
+#include <map>
+#include <span>
+#include <unordered_map>
+
+#include "platform/files.h"
+#include "trackfile/header_reader.h"
+
+namespace pitbox {
+namespace {
+
+// Enough for the header of any real track: M lies at 4,118 + 2N.
+constexpr std::size_t kHeaderBytes = std::size_t{64} * 1024;
+// Files compared as identical are read whole up to this size.
+constexpr std::size_t kLargestFile = std::size_t{256} * 1024 * 1024;
+
+struct Candidate {
+    const std::string* path;
+    std::uint64_t size = 0;
+    std::int64_t mapEnd = -1;  // where a supported track's map ends; -1 for other files
+};
+
+// Reads each file of one group and groups those whose compared bytes (the whole
+// file, or the map) are equal.
+void compareGroup(const std::vector<const Candidate*>& group, bool byMap, DuplicateGroups& out) {
+    std::unordered_map<std::string, std::vector<std::string>> same;
+    std::vector<std::uint8_t> bytes;
+    for (const Candidate* c : group) {
+        // Read to the size it had when listed: one that grew since is named, not compared.
+        auto got = platform::readRegularFile(*c->path, std::min<std::uint64_t>(c->size, kLargestFile), bytes);
+        if (!got) {
+            out.failures.push_back(got.error());
+            continue;
+        }
+        const std::span<const std::uint8_t> file(bytes.data(), *got);
+        std::string key = byMap ? trackMapBytes(file, c->mapEnd) : std::string(file.begin(), file.end());
+        same[std::move(key)].push_back(*c->path);
+    }
+    for (auto& [key, paths] : same)
+        if (paths.size() > 1) {
+            std::sort(paths.begin(), paths.end());
+            out.groups.push_back(std::move(paths));
+        }
+}
+
+}  // namespace
+
+DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind) {
+    DuplicateGroups out;
+    std::vector<Candidate> files;
+    files.reserve(paths.size());
+    std::vector<std::uint8_t> start;
+    for (const std::string& path : paths) {
+        Candidate c{&path};
+        if (kind == DuplicateKind::IdenticalFiles) {
+            auto status = platform::fileStatus(path);
+            if (!status) {
+                out.failures.push_back(status.error());
+                continue;
+            }
+            c.size = status->size;
+        } else {
+            auto got = platform::readRegularFileStart(path, kHeaderBytes, start, c.size);
+            if (!got) {
+                out.failures.push_back(got.error());
+                continue;
+            }
+            if (auto end = trackMapEnd(std::span(start.data(), *got), c.size)) c.mapEnd = *end;
+        }
+        files.push_back(c);
+    }
+    // Tracks are grouped by the size of their map, other files by their own
+    // size; only groups of two or more are read.
+    std::map<std::pair<bool, std::uint64_t>, std::vector<const Candidate*>> bySize;
+    for (const Candidate& c : files) {
+        const bool byMap = c.mapEnd >= 0;
+        bySize[{byMap, byMap ? static_cast<std::uint64_t>(c.mapEnd) : c.size}].push_back(&c);
+    }
+    for (const auto& [key, group] : bySize)
+        if (group.size() > 1) compareGroup(group, key.first, out);
+    std::sort(out.groups.begin(), out.groups.end());
+    return out;
+}
+
+}  // namespace pitbox

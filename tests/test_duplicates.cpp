@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "library/duplicates.h"
+#include "support/temp_dir.h"
+#include "tools/track_writer.h"
+
+namespace pitbox::test {
+namespace {
+
+TrackSpec base() {
+    TrackSpec s;
+    s.terrainRuns = {0x0102, 0x0203};
+    s.objects = {{1, 10, 20, 0}, {9, 30, 40, 64}};
+    s.drivers[0] = "Ann";
+    return s;
+}
+
+// Each case writes "a.trk" and "b.trk" (b from a changed spec or from bytes)
+// and says which kinds find them as one group.
+TEST(Duplicates, BothKindsAndTheirNearMisses) {
+    struct Case {
+        const char* what;
+        std::function<std::vector<std::uint8_t>()> a, b;
+        bool identical, sameTrack;
+    };
+    auto spec = [](const std::function<void(TrackSpec&)>& change) {
+        return [change] {
+            TrackSpec s = base();
+            change(s);
+            return writeTrack(s);
+        };
+    };
+    const auto same = spec([](TrackSpec&) {});
+    const auto old = [] { return writeTrack(TrackSpec::oldFormat()); };
+    const Case cases[] = {
+        {"the same bytes", same, same, true, true},
+        {"other author and records", same, spec([](TrackSpec& s) {
+             s.author = "Someone";
+             s.drivers[0] = "Bob";
+             s.recordTimes[0] = 5000;
+         }),
+         false, true},
+        {"one byte of the object table", same, spec([](TrackSpec& s) { s.objects[1].x = 31; }), false, false},
+        {"one height", same, spec([](TrackSpec& s) { s.heightGrid[100] = 7; }), false, false},
+        {"the water level", same, spec([](TrackSpec& s) { s.waterLevel = 3; }), false, false},
+        {"same size, other bytes", same, spec([](TrackSpec& s) { s.author = "Authoz"; }), false, true},
+        {"identical old-format files", old, old, true, true},
+        {"old-format files of one size", old,
+         [] {
+             TrackSpec s = TrackSpec::oldFormat();
+             s.worldSize = 7;
+             return writeTrack(s);
+         },
+         false, false},
+        {"identical damaged files",
+         [] {
+             return std::vector<std::uint8_t>{5, 1, 'K', 'S', 9};
+         },
+         [] {
+             return std::vector<std::uint8_t>{5, 1, 'K', 'S', 9};
+         },
+         true, true},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        saveFile(dir / "a.trk", c.a());
+        saveFile(dir / "b.trk", c.b());
+        const std::vector<std::string> paths = {dir / "b.trk", dir / "a.trk"};
+        const std::vector<std::vector<std::string>> pair = {{dir / "a.trk", dir / "b.trk"}};
+        const auto identical = findDuplicates(paths, DuplicateKind::IdenticalFiles);
+        const auto sameTrack = findDuplicates(paths, DuplicateKind::SameTrack);
+        EXPECT_EQ(identical.groups, c.identical ? pair : decltype(pair){}) << c.what;
+        EXPECT_EQ(sameTrack.groups, c.sameTrack ? pair : decltype(pair){}) << c.what;
+        EXPECT_TRUE(identical.failures.empty() && sameTrack.failures.empty()) << c.what;
+    }
+}
+
+TEST(Duplicates, GroupsInPathOrderAndFailuresNamed) {
+    TempDir dir;
+    const auto track = writeTrack(base());
+    for (const char* name : {"z.trk", "m.trk", "c.trk", "b.trk"}) saveFile(dir / name, track);
+    saveFile(dir / "x.trk", writeTrack(TrackSpec::oldFormat()));
+    saveFile(dir / "y.trk", writeTrack(TrackSpec::oldFormat()));
+    const std::vector<std::string> paths = {dir / "z.trk", dir / "x.trk", dir / "m.trk", dir / "gone.trk",
+                                            dir / "y.trk", dir / "c.trk", dir / "b.trk"};
+    const auto found = findDuplicates(paths, DuplicateKind::IdenticalFiles);
+    const std::vector<std::vector<std::string>> groups = {{dir / "b.trk", dir / "c.trk", dir / "m.trk", dir / "z.trk"},
+                                                          {dir / "x.trk", dir / "y.trk"}};
+    EXPECT_EQ(found.groups, groups);
+    ASSERT_EQ(found.failures.size(), 1u);
+    EXPECT_EQ(found.failures[0].file, dir / "gone.trk");
+}
+
+}  // namespace
+}  // namespace pitbox::test
