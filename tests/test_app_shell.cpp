@@ -29,6 +29,7 @@ TEST(StartUp, MainWindowAndGadgets) {
         const Kind kind = g.kind == ExpectedGadget::Kind::Table         ? Kind::Table
                           : g.kind == ExpectedGadget::Kind::ImageButton ? Kind::ImageButton
                           : g.kind == ExpectedGadget::Kind::TextField   ? Kind::TextField
+                          : g.kind == ExpectedGadget::Kind::TextButton  ? Kind::TextButton
                                                                         : Kind::Text;
         EXPECT_EQ(got->kind, kind) << g.id;
         EXPECT_EQ(got->anchor, g.anchor) << g.id;
@@ -227,6 +228,32 @@ TEST_F(LoadedApp, FilterShowsMatchesAndActionsTakeOnlyThem) {
     EXPECT_EQ(dir.list("out"), std::vector<std::string>{"a.TRK"});
     EXPECT_EQ(app.text(ids::kStatusLine1), "11 Tracks found");
     EXPECT_EQ(app.state.view.selectedRows(), std::vector<std::size_t>{0});
+}
+
+TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
+    TempDir dir;
+    dir.mkdirs("t/sub");
+    TrackSpec spec;
+    spec.objects = {{1, 10, 20, 0}};
+    saveTrack(dir / "t/a.trk", spec);
+    saveTrack(dir / "t/sub/a copy.trk", spec);
+    spec.author = "Someone else";
+    saveTrack(dir / "t/b.trk", spec);  // the same track saved again
+    spec.objects[0].x = 11;
+    saveTrack(dir / "t/c.trk", spec);  // another track
+    ScriptedApp app;
+    app.load(dir / "t");
+    app.click(ids::kDuplicates);
+    app.drive();
+    std::vector<std::string> names;
+    for (const std::string& row : app.rows()) names.push_back(row.substr(0, row.find('\n')));
+    EXPECT_EQ(names, (std::vector<std::string>{"a  [identical]", "a copy  [identical]", "b  [same track]"}));
+    EXPECT_EQ(app.text(ids::kStatusLine1), "3 duplicates in 1 groups, of 4 Tracks");
+    EXPECT_EQ(app.text(ids::kDuplicates), "All Tracks");
+    app.click(ids::kDuplicates);
+    app.drive();
+    EXPECT_EQ(app.rows().size(), 4u);
+    EXPECT_EQ(app.text(ids::kDuplicates), "Duplicates");
 }
 
 TEST_F(LoadedApp, SaveListWritesTheTableAndProposesTheListName) {

@@ -69,9 +69,9 @@ TEST_F(QtApp, TabMovesThroughTableAndButtonsInCreationOrder) {
     state.view.reset(state.catalogue);
     fillList(state);
     tk.tableView(0, ids::kTable)->setCurrentIndex(tk.tableView(0, ids::kTable)->model()->index(0, 0));
-    const int order[] = {ids::kFilter,     ids::kTable,         ids::kShow,    ids::kLoad,
-                         ids::kScan,       ids::kSaveList,      ids::kCopy,    ids::kSortAuthor,
-                         ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
+    const int order[] = {ids::kFilter,     ids::kDuplicates, ids::kTable,         ids::kShow,
+                         ids::kLoad,       ids::kScan,       ids::kSaveList,      ids::kCopy,
+                         ids::kSortAuthor, ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
     gadget(ids::kFilter)->setFocus();
     for (std::size_t i = 1; i <= std::size(order); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

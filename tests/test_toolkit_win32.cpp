@@ -93,9 +93,9 @@ TEST_F(Win32App, ResizingMovesTheGadgetsByTheirAnchors) {
 // Tab walks the table and the buttons in the order they were made, wrapping
 // around; the texts are passed over.
 TEST_F(Win32App, TabOrder) {
-    const int order[] = {ids::kFilter,     ids::kTable,         ids::kShow,    ids::kLoad,
-                         ids::kScan,       ids::kSaveList,      ids::kCopy,    ids::kSortAuthor,
-                         ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
+    const int order[] = {ids::kFilter,     ids::kDuplicates, ids::kTable,         ids::kShow,
+                         ids::kLoad,       ids::kScan,       ids::kSaveList,      ids::kCopy,
+                         ids::kSortAuthor, ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
     HWND at = gadget(ids::kFilter);
     for (std::size_t i = 1; i <= std::size(order); ++i) {
         at = GetNextDlgTabItem(mainWindow(), at, FALSE);

@@ -20,7 +20,8 @@ inline constexpr int kSaveList = 17;
 inline constexpr int kShow = 21;
 inline constexpr int kCopy = 22;
 inline constexpr int kSelectionCounter = 23;
-inline constexpr int kFilter = 24;  // the filter box above the table
+inline constexpr int kFilter = 24;      // the filter box above the table
+inline constexpr int kDuplicates = 25;  // beside it: only tracks that have a duplicate, or all again
 
 // Copy Tracks window gadgets.
 inline constexpr int kTargetLine = 100;

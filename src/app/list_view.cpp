@@ -12,7 +12,14 @@ void TrackRows::appendCell(std::size_t row, std::size_t column, std::string& out
     const TrackEntry& e = view_.row(row);
     const bool read = e.state == TrackState::Scanned || e.state == TrackState::OldFormat;
     switch (column) {
-        case 0: appendVisible(out, e.name); break;
+        case 0:
+            appendVisible(out, e.name);
+            // While only duplicates are shown, each says of which kind it is.
+            if (view_.duplicateKind(e) == CatalogueView::Duplicate::Identical)
+                out += kIdenticalMark;
+            else if (view_.duplicateKind(e) == CatalogueView::Duplicate::SameTrack)
+                out += kSameTrackMark;
+            break;
         case 1:
             if (read) appendDecimal(out, e.worldSize);
             break;
@@ -36,6 +43,9 @@ void TrackRows::appendCell(std::size_t row, std::size_t column, std::string& out
 std::string tracksFoundText(std::size_t count) { return std::to_string(count) + " Tracks found"; }
 
 std::string shownText(const CatalogueView& view) {
+    if (view.showingDuplicates())
+        return std::to_string(view.rows()) + " duplicates in " + std::to_string(view.duplicateGroups()) +
+               " groups, of " + std::to_string(view.total()) + " Tracks";
     if (view.filterText().find_first_not_of(' ') == std::string::npos) return tracksFoundText(view.total());
     return std::to_string(view.rows()) + " of " + std::to_string(view.total()) + " Tracks shown";
 }

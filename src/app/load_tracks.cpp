@@ -1,5 +1,6 @@
 #include "app/load_tracks.h"
 
+#include "app/find_duplicates.h"
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "base/pacer.h"
@@ -29,8 +30,9 @@ void loadFolder(AppState& s, const std::string& folder) {
     s.sortColumn = static_cast<int>(SortKey::Name);
     s.sortOrder = SortOrder::Ascending;
     s.tk.setSortIndicator(ids::kMainWindow, ids::kTable, s.sortColumn, true);
-    // A new library starts unfiltered.
+    // A new library starts unfiltered, all its tracks shown.
     s.tk.setText(ids::kMainWindow, ids::kFilter, "");
+    s.tk.setText(ids::kMainWindow, ids::kDuplicates, kShowDuplicates);
     fillList(s);
     // Folders that could not be read are said, so the count is not taken as complete.
     if (const auto& unread = *loaded; !unread.empty()) {

@@ -2,6 +2,7 @@
 
 #include "app/button_pictures.h"
 #include "app/copy_window.h"
+#include "app/find_duplicates.h"
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "app/load_tracks.h"
@@ -40,8 +41,9 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     tk.openWindow(main);
     const int w = ids::kMainWindow;
     // The filter box takes the top of the table's place; Tab reaches it first.
-    tk.addTextField(w, ids::kFilter, {10, 10, 980, 24}, ids::kTable,
+    tk.addTextField(w, ids::kFilter, {10, 10, 870, 24}, ids::kTable,
                     "Filter (Ctrl+F): words of a track's name, author, record holders or path");
+    tk.addTextButton(w, ids::kDuplicates, {890, 8, 100, 28}, kShowDuplicates);
     tk.addTable(w, ids::kTable, {10, 40, 980, 570}, kColumns);
     tk.addImageButton(w, ids::kShow, {10, 622, 100, 36}, ids::kPictureShow);
     tk.addText(w, ids::kStatusLine1, {130, 620, 850, 24}, ui::Align::Left, ids::kFontTexts);
@@ -59,6 +61,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     // rows below the table keep their distance to the bottom edge, the sort
     // buttons to the right edge.
     tk.setAnchor(w, ids::kFilter, ui::kGrowWidth);
+    tk.setAnchor(w, ids::kDuplicates, ui::kFollowRight);
     tk.setAnchor(w, ids::kTable, ui::kGrowWidth | ui::kGrowHeight);
     for (int g : {ids::kShow, ids::kLoad, ids::kScan, ids::kSaveList, ids::kCopy, ids::kSelectionCounter})
         tk.setAnchor(w, g, ui::kFollowBottom);
@@ -86,6 +89,7 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
     switch (e.gadget) {
         case ids::kTable: listEvent(s); break;
         case ids::kFilter: filterChanged(s); break;
+        case ids::kDuplicates: toggleDuplicates(s); break;
         case ids::kLoad: loadTracks(s); break;
         case ids::kScan: refreshHeaders(s); break;
         case ids::kSortWorldSize: sortAction(s, SortKey::WorldSize); break;

@@ -11,6 +11,10 @@ constexpr std::uint32_t kHidden = UINT32_MAX;
 
 void CatalogueView::reset(Catalogue& catalogue) {
     catalogue_ = &catalogue;
+    duplicatesShown_ = false;
+    groupOf_.clear();
+    duplicateKind_.clear();
+    groupCount_ = 0;
     order_ = catalogue.order();
     selected_.assign(catalogue.count(), 0);
     selectedCount_ = 0;
@@ -57,19 +61,25 @@ void CatalogueView::applyFilter() {
     if (!filter_.empty()) prepareSearch();
     const std::string_view all = searchText_;
     auto shown = [&](const TrackEntry& e) {
+        if (duplicatesShown_ && duplicateKind(e) == Duplicate::None) return false;
         if (filter_.empty()) return true;
         const std::uint32_t start = e.id == 0 ? 0 : searchEnd_[e.id - 1];
         return filter_.matches(all.substr(start, searchEnd_[e.id] - start));
     };
     for (TrackEntry* e : order_) {
         if (shown(*e)) {
-            rowOfId_[e->id] = static_cast<std::uint32_t>(rows_.size());
             rows_.push_back(e);
         } else if (selected_[e->id]) {
             selected_[e->id] = 0;
             --selectedCount_;
         }
     }
+    // Each group of duplicates together, in the view's order within it.
+    if (duplicatesShown_)
+        std::stable_sort(rows_.begin(), rows_.end(), [this](const TrackEntry* a, const TrackEntry* b) {
+            return groupOf_[a->id] < groupOf_[b->id];
+        });
+    for (std::size_t row = 0; row < rows_.size(); ++row) rowOfId_[rows_[row]->id] = static_cast<std::uint32_t>(row);
     if (current_ && rowOfId_[current_->id] == kHidden) current_ = nullptr;
 }
 
@@ -97,6 +107,20 @@ std::vector<std::size_t> CatalogueView::selectedRows() const {
     for (std::size_t row = 0; row < rows_.size() && rows.size() < selectedCount_; ++row)
         if (selected_[rows_[row]->id]) rows.push_back(row);
     return rows;
+}
+
+void CatalogueView::showDuplicates(const std::vector<DuplicateOf>& duplicates) {
+    duplicatesShown_ = !duplicates.empty();
+    groupOf_.assign(order_.size(), 0);
+    duplicateKind_.assign(order_.size(), Duplicate::None);
+    groupCount_ = 0;
+    for (const DuplicateOf& d : duplicates) {
+        if (d.entry->id >= order_.size()) continue;
+        groupOf_[d.entry->id] = d.group;
+        duplicateKind_[d.entry->id] = d.kind;
+        groupCount_ = std::max<std::size_t>(groupCount_, d.group + 1);
+    }
+    applyFilter();
 }
 
 void CatalogueView::choose(std::size_t row) {

@@ -53,6 +53,22 @@ public:
     // Makes the entry of a row current and the only one selected (as a click).
     void choose(std::size_t row);
 
+    // Shows only tracks that have a duplicate, each group together (in the
+    // order of the groups given, within a group in the view's order), under the
+    // filter. An empty list shows every track again.
+    enum class Duplicate : std::uint8_t { None, SameTrack, Identical };
+    struct DuplicateOf {
+        const TrackEntry* entry;
+        std::uint32_t group;
+        Duplicate kind;
+    };
+    void showDuplicates(const std::vector<DuplicateOf>& duplicates);
+    bool showingDuplicates() const { return duplicatesShown_; }
+    Duplicate duplicateKind(const TrackEntry& e) const {
+        return e.id < duplicateKind_.size() ? duplicateKind_[e.id] : Duplicate::None;
+    }
+    std::size_t duplicateGroups() const { return groupCount_; }
+
 private:
     void applyFilter();
 
@@ -69,6 +85,10 @@ private:
     std::string searchText_;
     std::vector<std::uint32_t> searchEnd_;  // by entry id
     bool searchReady_ = false;
+    bool duplicatesShown_ = false;
+    std::vector<std::uint32_t> groupOf_;    // by entry id
+    std::vector<Duplicate> duplicateKind_;  // by entry id
+    std::size_t groupCount_ = 0;
 };
 
 }  // namespace pitbox

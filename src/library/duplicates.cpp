@@ -25,7 +25,7 @@ struct Candidate {
 // Reads each file of one group and groups those whose compared bytes (the whole
 // file, or the map) are equal.
 void compareGroup(const std::vector<const Candidate*>& group, bool byMap, DuplicateGroups& out) {
-    std::unordered_map<std::string, std::vector<std::string>> same;
+    std::unordered_map<std::string, std::vector<std::string>> same, identical;
     std::vector<std::uint8_t> bytes;
     for (const Candidate* c : group) {
         // Read to the size it had when listed: one that grew since is named, not compared.
@@ -35,14 +35,23 @@ void compareGroup(const std::vector<const Candidate*>& group, bool byMap, Duplic
             continue;
         }
         const std::span<const std::uint8_t> file(bytes.data(), *got);
-        std::string key = byMap ? trackMapBytes(file, c->mapEnd) : std::string(file.begin(), file.end());
-        same[std::move(key)].push_back(*c->path);
+        std::string whole(file.begin(), file.end());
+        if (byMap) same[trackMapBytes(file, c->mapEnd)].push_back(*c->path);
+        identical[std::move(whole)].push_back(*c->path);
     }
-    for (auto& [key, paths] : same)
-        if (paths.size() > 1) {
-            std::sort(paths.begin(), paths.end());
-            out.groups.push_back(std::move(paths));
-        }
+    auto groupsOf = [](auto& buckets) {
+        std::vector<std::vector<std::string>> groups;
+        for (auto& [key, paths] : buckets)
+            if (paths.size() > 1) {
+                std::sort(paths.begin(), paths.end());
+                groups.push_back(std::move(paths));
+            }
+        return groups;
+    };
+    auto identicalGroups = groupsOf(identical);
+    auto groups = byMap ? groupsOf(same) : identicalGroups;
+    out.identical.insert(out.identical.end(), identicalGroups.begin(), identicalGroups.end());
+    out.groups.insert(out.groups.end(), groups.begin(), groups.end());
 }
 
 }  // namespace
@@ -81,6 +90,7 @@ DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateK
     for (const auto& [key, group] : bySize)
         if (group.size() > 1) compareGroup(group, key.first, out);
     std::sort(out.groups.begin(), out.groups.end());
+    std::sort(out.identical.begin(), out.identical.end());
     return out;
 }
 

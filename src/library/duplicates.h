@@ -15,6 +15,9 @@ enum class DuplicateKind {
 struct DuplicateGroups {
     // Each group's paths in byte order, the groups in the order of their first path.
     std::vector<std::vector<std::string>> groups;
+    // The groups of identical files, also when looking for the same track (each
+    // lies inside one of its groups): the two kinds told apart.
+    std::vector<std::vector<std::string>> identical;
     std::vector<Error> failures;  // files that could not be read
 };
 

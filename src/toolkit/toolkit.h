@@ -119,6 +119,8 @@ public:
     virtual void addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) = 0;
     virtual void addImageButton(int window, int gadget, Rect r, int picture) = 0;
     virtual void addText(int window, int gadget, Rect r, Align align, int font) = 0;
+    // A push button with a caption (setText changes it) that reports a click.
+    virtual void addTextButton(int window, int gadget, Rect r, const std::string& caption) = 0;
     // An image gadget shows a picture and reports a click on it.
     virtual void addImage(int window, int gadget, Rect r, int picture) = 0;
     // A one-line text field that reports every change of its text and shows

@@ -7,7 +7,7 @@ namespace pitbox::test {
 // The main window's gadgets as the program must create them, in creation order:
 // the one table the scripted and the real backends' tests both check against.
 struct ExpectedGadget {
-    enum class Kind { Table, ImageButton, Text, TextField } kind;
+    enum class Kind { Table, ImageButton, Text, TextField, TextButton } kind;
     int id;
     ui::Rect rect;
     int pictureOrFont;  // a button's picture, a text's font
@@ -18,7 +18,8 @@ inline constexpr unsigned kBottom = ui::kFollowBottom;
 inline constexpr unsigned kBottomRight = ui::kFollowBottom | ui::kFollowRight;
 
 inline constexpr ExpectedGadget kMainWindowGadgets[] = {
-    {ExpectedGadget::Kind::TextField, ids::kFilter, {10, 10, 980, 24}, 0, ui::kGrowWidth},
+    {ExpectedGadget::Kind::TextField, ids::kFilter, {10, 10, 870, 24}, 0, ui::kGrowWidth},
+    {ExpectedGadget::Kind::TextButton, ids::kDuplicates, {890, 8, 100, 28}, 0, ui::kFollowRight},
     {ExpectedGadget::Kind::Table, ids::kTable, {10, 40, 980, 570}, 0, ui::kGrowWidth | ui::kGrowHeight},
     {ExpectedGadget::Kind::ImageButton, ids::kShow, {10, 622, 100, 36}, 22, kBottom},
     {ExpectedGadget::Kind::Text, ids::kStatusLine1, {130, 620, 850, 24}, 2, kBottom | ui::kGrowWidth},

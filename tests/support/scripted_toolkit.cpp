@@ -158,6 +158,14 @@ void ScriptedToolkit::setFocus(int window, int gadget) {
     if (find(window, gadget)) focus_ = std::make_pair(window, gadget);
 }
 
+void ScriptedToolkit::addTextButton(int window, int gadget, ui::Rect r, const std::string& caption) {
+    Gadget g;
+    g.kind = Gadget::Kind::TextButton;
+    g.rect = r;
+    g.text = caption;
+    add(window, gadget, std::move(g));
+}
+
 void ScriptedToolkit::addTextField(int window, int gadget, ui::Rect r, int downTo, const std::string& hint) {
     Gadget g;
     g.kind = Gadget::Kind::TextField;

@@ -21,7 +21,7 @@ namespace pitbox::test {
 class ScriptedToolkit : public ui::Toolkit {
 public:
     struct Gadget {
-        enum class Kind { Table, ImageButton, Text, Image, TextField } kind = Kind::Text;
+        enum class Kind { Table, ImageButton, Text, Image, TextField, TextButton } kind = Kind::Text;
         ui::Rect rect;
         std::string text;
         bool enabled = true;
@@ -97,6 +97,7 @@ public:
     void addImageButton(int window, int gadget, ui::Rect r, int picture) override;
     void addText(int window, int gadget, ui::Rect r, ui::Align align, int font) override;
     void addImage(int window, int gadget, ui::Rect r, int picture) override;
+    void addTextButton(int window, int gadget, ui::Rect r, const std::string& caption) override;
     void setText(int window, int gadget, const std::string& text) override;
     std::string text(int window, int gadget) const override;
     void setEnabled(int window, int gadget, bool enabled) override;

@@ -210,6 +210,17 @@ void QtToolkit::addImageButton(int window, int gadget, Rect r, int pictureId) {
     place(window, gadget, button, r);
 }
 
+void QtToolkit::addTextButton(int window, int gadget, Rect r, const std::string& caption) {
+    QWidget* parent = windowWidget(window);
+    if (!parent) return;
+    auto* button = new QPushButton(qs(caption), parent);
+    button->setFocusPolicy(Qt::StrongFocus);
+    QObject::connect(button, &QPushButton::clicked, button, [this, window, gadget] {
+        post({EventKind::Gadget, window, gadget});
+    });
+    place(window, gadget, button, r);
+}
+
 void QtToolkit::addText(int window, int gadget, Rect r, Align align, int font) {
     QWidget* parent = windowWidget(window);
     if (!parent) return;

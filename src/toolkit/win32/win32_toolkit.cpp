@@ -410,6 +410,13 @@ void Win32Toolkit::addImageButton(int window, int gadget, Rect r, int pictureId)
     SendMessageW(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
 }
 
+void Win32Toolkit::addTextButton(int window, int gadget, Rect r, const std::string& caption) {
+    HWND button = static_cast<HWND>(place(window, gadget, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, r));
+    if (!button) return;
+    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    SetWindowTextW(button, gdi::widen(caption).c_str());
+}
+
 void Win32Toolkit::addText(int window, int gadget, Rect r, Align align, int font) {
     HWND label = static_cast<HWND>(
         place(window, gadget, L"STATIC", (align == Align::Centre ? SS_CENTER : SS_LEFT) | SS_NOPREFIX, 0, r));

@@ -30,6 +30,7 @@ public:
     void addImageButton(int window, int gadget, Rect r, int picture) override;
     void addText(int window, int gadget, Rect r, Align align, int font) override;
     void addImage(int window, int gadget, Rect r, int picture) override;
+    void addTextButton(int window, int gadget, Rect r, const std::string& caption) override;
     void addTextField(int window, int gadget, Rect r, int downTo, const std::string& hint) override;
     void setText(int window, int gadget, const std::string& text) override;
     std::string text(int window, int gadget) const override;
