@@ -247,7 +247,7 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     app.drive();
     std::vector<std::string> names;
     for (const std::string& row : app.rows()) names.push_back(row.substr(0, row.find('\n')));
-    EXPECT_EQ(names, (std::vector<std::string>{"a  [identical]", "a copy  [identical]", "b  [same track]"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"\u2261 a", "\u2261 a copy", "\u2248 b"}));
     EXPECT_EQ(app.text(ids::kStatusLine1), "3 duplicates in 1 groups, of 4 Tracks");
     EXPECT_EQ(app.text(ids::kDuplicates), "All Tracks");
     app.click(ids::kDuplicates);

@@ -13,12 +13,12 @@ void TrackRows::appendCell(std::size_t row, std::size_t column, std::string& out
     const bool read = e.state == TrackState::Scanned || e.state == TrackState::OldFormat;
     switch (column) {
         case 0:
-            appendVisible(out, e.name);
             // While only duplicates are shown, each says of which kind it is.
             if (view_.duplicateKind(e) == CatalogueView::Duplicate::Identical)
                 out += kIdenticalMark;
             else if (view_.duplicateKind(e) == CatalogueView::Duplicate::SameTrack)
                 out += kSameTrackMark;
+            appendVisible(out, e.name);
             break;
         case 1:
             if (read) appendDecimal(out, e.worldSize);

@@ -8,10 +8,11 @@ namespace pitbox {
 // The author cell of a file Scan found damaged or could not read.
 inline constexpr const char* kDamagedText = "(damaged)";
 inline constexpr const char* kUnreadableText = "(unreadable)";
-// After a name while only duplicates are shown: the same bytes as another file,
-// or the same track as another saved with other texts.
-inline constexpr const char* kIdenticalMark = "  [identical]";
-inline constexpr const char* kSameTrackMark = "  [same track]";
+// Before a name while only duplicates are shown, short enough for the narrow
+// column: the same bytes as another file, or the same track as another saved
+// with other texts.
+inline constexpr const char* kIdenticalMark = "\u2261 ";
+inline constexpr const char* kSameTrackMark = "\u2248 ";
 
 std::string tracksFoundText(std::size_t count);
 // Status line 1 after the table was filled: the tracks found, or with a filter
