@@ -2,22 +2,28 @@
 // from Qt's font engine, a plugin loaded only when a render needs it.
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "cli/cli.h"
 #include "platform/plugin.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    auto painters = [](int font) -> std::unique_ptr<pitbox::raster::TextPainter> {
-        static auto plugin = pitbox::platform::Plugin::load("libpitbox-text-qt.so");
-        if (!plugin) {
-            std::cerr << "pitbox-cli: " << plugin.error().message() << "\n";
+    std::optional<pitbox::Result<pitbox::platform::Plugin>> plugin;
+    auto painters = [&plugin](int font) -> std::unique_ptr<pitbox::raster::TextPainter> {
+        if (!plugin) plugin = pitbox::platform::Plugin::load("libpitbox-text-qt.so");
+        if (!*plugin) {
+            std::cerr << "pitbox-cli: " << plugin->error().message() << "\n";
             return nullptr;
         }
         using Make = pitbox::raster::TextPainter* (*)(int);
-        auto make = reinterpret_cast<Make>(plugin->function("pitboxTextPainter"));
+        auto make = reinterpret_cast<Make>((*plugin)->function("pitboxTextPainter"));
         return std::unique_ptr<pitbox::raster::TextPainter>(make ? make(font) : nullptr);
     };
     std::ios::sync_with_stdio(false);
-    return pitbox::cli::run(args, std::cout, std::cerr, painters);
+    const int code = pitbox::cli::run(args, std::cout, std::cerr, painters);
+    // The painters are gone: Qt ends here, not in the exit handlers.
+    if (plugin && *plugin)
+        if (auto done = reinterpret_cast<void (*)()>((*plugin)->function("pitboxTextDone"))) done();
+    return code;
 }

@@ -15,12 +15,12 @@ void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message) 
     if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << "pitbox-cli: " << message.toStdString() << "\n";
 }
 
+QGuiApplication* app = nullptr;
+
 }  // namespace
 
 // A painter with the records font loaded as `font`; the caller owns it.
 extern "C" __attribute__((visibility("default"))) pitbox::raster::TextPainter* pitboxTextPainter(int font) {
-    // Never destroyed: at exit Qt's own statics may already be gone.
-    static QGuiApplication* app = nullptr;
     if (!app) {
         qInstallMessageHandler(quietQt);
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -32,4 +32,11 @@ extern "C" __attribute__((visibility("default"))) pitbox::raster::TextPainter* p
     auto painter = std::make_unique<pitbox::ui::QtTextPainter>();
     painter->loadFont(font, pitbox::preview::kRecordsFont);
     return painter.release();
+}
+
+// Ends Qt's application once every painter is gone, before the program's exit,
+// while Qt's own statics still live.
+extern "C" __attribute__((visibility("default"))) void pitboxTextDone() {
+    delete app;
+    app = nullptr;
 }
