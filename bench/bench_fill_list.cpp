@@ -9,6 +9,7 @@
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "app/main_window.h"
+#include "large_catalogue.h"
 #include "toolkit/qt/qt_toolkit.h"
 
 namespace {
@@ -16,17 +17,7 @@ namespace {
 struct Table {
     Table() : s(tk) {
         pitbox::startUp(s, "/tmp");
-        for (int i = 0; i < 100000; ++i) {
-            pitbox::TrackEntry& e = s.catalogue.append();
-            s.catalogue.setText(e.name, "Track number " + std::to_string(i));
-            s.catalogue.setText(e.author, (i % 3 ? "Author " : "M\u00E4kinen ") + std::to_string(i % 700));
-            e.worldSize = i % 256;
-            e.length = i * 3;
-            e.state = pitbox::TrackState::Scanned;
-            s.catalogue.setText(e.record, "Ann Bob");
-            s.catalogue.setText(e.path, "/home/user/tracks/series" + std::to_string(i / 1000) + "/Track number " +
-                                            std::to_string(i) + ".trk");
-        }
+        fillLargeCatalogue(s.catalogue, "/home/user/tracks/", '/');
         s.view.reset(s.catalogue);
         s.view.prepareSearch();
         pitbox::fillList(s);

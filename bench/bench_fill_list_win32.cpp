@@ -15,6 +15,7 @@
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "app/main_window.h"
+#include "large_catalogue.h"
 #include "toolkit/win32/win32_toolkit.h"
 
 namespace {
@@ -38,17 +39,7 @@ int main() {
     pitbox::ui::Win32Toolkit tk;
     pitbox::AppState s(tk);
     pitbox::startUp(s, "C:\\");
-    for (int i = 0; i < 100000; ++i) {
-        pitbox::TrackEntry& e = s.catalogue.append();
-        s.catalogue.setText(e.name, "Track number " + std::to_string(i));
-        s.catalogue.setText(e.author, (i % 3 ? "Author " : "M\u00E4kinen ") + std::to_string(i % 700));
-        e.worldSize = i % 256;
-        e.length = i * 3;
-        e.state = pitbox::TrackState::Scanned;
-        s.catalogue.setText(e.record, "Ann Bob");
-        s.catalogue.setText(
-            e.path, "C:\\tracks\\series" + std::to_string(i / 1000) + "\\Track number " + std::to_string(i) + ".trk");
-    }
+    fillLargeCatalogue(s.catalogue, "C:\\tracks\\", '\\');
     s.view.reset(s.catalogue);
     s.view.prepareSearch();
     const double fill = medianMs(

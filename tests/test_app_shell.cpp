@@ -233,14 +233,14 @@ TEST_F(LoadedApp, FilterShowsMatchesAndActionsTakeOnlyThem) {
 TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     TempDir dir;
     dir.mkdirs("t/sub");
-    TrackSpec spec;
-    spec.objects = {{1, 10, 20, 0}};
-    saveTrack(dir / "t/a.trk", spec);
-    saveTrack(dir / "t/sub/a copy.trk", spec);
-    spec.author = "Someone else";
-    saveTrack(dir / "t/b.trk", spec);  // the same track saved again
-    spec.objects[0].x = 11;
-    saveTrack(dir / "t/c.trk", spec);  // another track
+    TrackSpec track;
+    track.objects = {{1, 10, 20, 0}};
+    saveTrack(dir / "t/a.trk", track);
+    saveTrack(dir / "t/sub/a copy.trk", track);
+    track.author = "Someone else";
+    saveTrack(dir / "t/b.trk", track);  // the same track saved again
+    track.objects[0].x = 11;
+    saveTrack(dir / "t/c.trk", track);  // another track
     ScriptedApp app;
     app.load(dir / "t");
     app.click(ids::kDuplicates);

@@ -123,9 +123,4 @@ void CatalogueView::showDuplicates(const std::vector<DuplicateOf>& duplicates) {
     applyFilter();
 }
 
-void CatalogueView::choose(std::size_t row) {
-    const std::size_t rows[] = {row};
-    selectRows(rows);
-}
-
 }  // namespace pitbox

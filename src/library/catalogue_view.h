@@ -50,9 +50,6 @@ public:
     std::size_t selectedCount() const { return selectedCount_; }
     const TrackEntry* current() const { return current_; }
     std::size_t currentRow() const { return current_ ? rowOf(*current_) : npos; }
-    // Makes the entry of a row current and the only one selected (as a click).
-    void choose(std::size_t row);
-
     // Shows only tracks that have a duplicate, each group together (in the
     // order of the groups given, within a group in the view's order), under the
     // filter. An empty list shows every track again.

@@ -7,17 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "raster/picture.h"
-#include "raster/text_painter.h"
+#include "toolkit/raster_types.h"
 
 namespace pitbox::ui {
-
-// The raster's types, as the toolkit shows and paints them.
-using raster::Colour;
-using raster::FontSpec;
-using raster::FontStyle;
-using raster::Picture;
-using raster::TextPainter;
 
 struct Rect {
     int x = 0, y = 0, width = 0, height = 0;

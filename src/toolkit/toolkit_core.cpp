@@ -17,7 +17,7 @@ Event ToolkitCore::pop() {
     return e;
 }
 
-void ToolkitCore::registerWindow(const WindowSpec& spec, void* handle) { windows_[spec.number] = {handle, spec}; }
+void ToolkitCore::registerWindow(const WindowSpec& layout, void* handle) { windows_[layout.number] = {handle, layout}; }
 
 ToolkitCore::GadgetRecord& ToolkitCore::registerGadget(int window, int gadget, void* handle, Rect r) {
     GadgetRecord& g = gadgets_[{window, gadget}];
@@ -34,7 +34,7 @@ std::vector<int> ToolkitCore::openWindows() const {
 std::vector<int> ToolkitCore::ownedBy(int window) const {
     std::vector<int> owned;
     for (const auto& [number, w] : windows_)
-        if (w.spec.owner == window && number != window) owned.push_back(number);
+        if (w.layout.owner == window && number != window) owned.push_back(number);
     return owned;
 }
 

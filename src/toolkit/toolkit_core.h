@@ -42,10 +42,10 @@ protected:
     };
     struct WindowRecord {
         void* handle = nullptr;
-        WindowSpec spec;
+        WindowSpec layout;  // as opened
     };
 
-    void registerWindow(const WindowSpec& spec, void* handle);
+    void registerWindow(const WindowSpec& layout, void* handle);
     GadgetRecord& registerGadget(int window, int gadget, void* handle, Rect r);
     std::vector<int> openWindows() const;
     std::vector<int> ownedBy(int window) const;
@@ -61,10 +61,10 @@ protected:
     void relayout(int window, int width, int height, Place&& place) const {
         auto w = windows_.find(window);
         if (w == windows_.end()) return;
-        const WindowSpec& spec = w->second.spec;
+        const WindowSpec& opened = w->second.layout;
         for (auto it = gadgets_.lower_bound({window, INT_MIN}); it != gadgets_.end() && it->first.first == window; ++it)
-            place(it->second.handle, anchoredRect(it->second.opened, it->second.anchor, spec.clientWidth,
-                                                  spec.clientHeight, width, height));
+            place(it->second.handle, anchoredRect(it->second.opened, it->second.anchor, opened.clientWidth,
+                                                  opened.clientHeight, width, height));
     }
     // The image gadgets showing a picture.
     std::vector<void*> imagesShowing(int picture) const;

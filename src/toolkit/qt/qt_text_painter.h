@@ -2,16 +2,9 @@
 #include <QFont>
 #include <map>
 
-#include "raster/text_painter.h"
+#include "toolkit/raster_types.h"
 
 namespace pitbox::ui {
-
-// The raster's types, as the toolkit shows and paints them.
-using raster::Colour;
-using raster::FontSpec;
-using raster::FontStyle;
-using raster::Picture;
-using raster::TextPainter;
 
 // Draws text onto our pictures with Qt's font engine. Needs a QGuiApplication.
 class QtTextPainter : public TextPainter {

@@ -6,16 +6,10 @@
 #include <vector>
 
 #include "platform/utf16.h"
-#include "raster/picture.h"
-#include "raster/text_painter.h"
+#include "toolkit/raster_types.h"
 
 // What the GDI text painter and the Win32 toolkit share.
 namespace pitbox::ui::gdi {
-
-using raster::Colour;
-using raster::FontSpec;
-using raster::FontStyle;
-using raster::Picture;
 
 // Texts cross into the wide-character API as the platform layer converts them.
 using platform::narrow;

@@ -1,16 +1,9 @@
 #pragma once
 #include <map>
 
-#include "raster/text_painter.h"
+#include "toolkit/raster_types.h"
 
 namespace pitbox::ui {
-
-// The raster's types, as the toolkit shows and paints them.
-using raster::Colour;
-using raster::FontSpec;
-using raster::FontStyle;
-using raster::Picture;
-using raster::TextPainter;
 
 // Draws text onto our pictures with GDI: each text is drawn opaque into a small
 // DIB section and copied in, clipped to the picture. Needs no window.
