@@ -15,6 +15,8 @@ inline void fillLargeCatalogue(pitbox::Catalogue& c, const std::string& root, ch
         e.length = i * 3;
         e.state = pitbox::TrackState::Scanned;
         c.setText(e.record, "Ann Bob");
-        c.setText(e.path, root + "series" + std::to_string(i / 1000) + separator + name + ".trk");
+        std::string path = root;
+        path.append("series").append(std::to_string(i / 1000)).append(1, separator).append(name).append(".trk");
+        c.setText(e.path, path);
     }
 }
