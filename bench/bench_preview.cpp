@@ -2,25 +2,12 @@
 // among them 500 blocks, built without image encoding.
 #include <benchmark/benchmark.h>
 
-#include <random>
-
+#include "dense_track.h"
 #include "preview/preview.h"
 #include "tools/track_writer.h"
 
 static void BM_DenseTrackPreview(benchmark::State& state) {
-    pitbox::test::TrackSpec s;
-    std::mt19937 random(7);
-    s.worldSize = 255;
-    s.waterLevel = 100;
-    s.terrainRuns.clear();
-    for (int i = 0; i < 262144 / 8; ++i) s.terrainRuns.push_back(static_cast<std::uint16_t>(8 << 4 | (random() % 13)));
-    for (auto& h : s.heightGrid) h = static_cast<std::uint8_t>(random());
-    const std::int8_t small[] = {10, 9, 1, 2, 3, 23};
-    for (int k = 0; k < 5000; ++k) {
-        const std::int8_t kind = k < 500 ? 17 : small[random() % 6];
-        s.objects.push_back({kind, static_cast<std::int16_t>(random() % 1024),
-                             static_cast<std::int16_t>(random() % 1024), static_cast<std::uint8_t>(random())});
-    }
+    const pitbox::test::TrackSpec s = denseTrack(7);
     const auto bytes = pitbox::test::writeTrack(s);
     pitbox::HeaderFields h;
     (void)pitbox::readTrackHeader(bytes, h);

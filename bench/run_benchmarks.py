@@ -92,7 +92,7 @@ compare("copy 1,000 tracks vs cp", [cli, "copy", "--to", target, *sources], ["cp
 compare("copy 1,000 tracks vs cp and sync -f", [cli, "copy", "--to", target, *sources],
         ["sh", "-c", 'cp "$@" && sync -f "$0"', target, *sources, target], runs=15, before=empty_target)
 
-for program in ("bench_preview", "bench_fill_list"):
+for program in ("bench_preview", "bench_fill_list", "bench_viewer_key"):
     if not os.path.exists(os.path.join(bin_dir, program)):
         print(f"{program}: not built (Google Benchmark missing)")
         continue

@@ -218,9 +218,9 @@ TEST_F(LoadedApp, FilterShowsMatchesAndActionsTakeOnlyThem) {
     dir.mkdirs("out");
     app.tk.answerFolder(dir / "out");
     app.click(ids::kCopy);
-    app.tk.click(ids::kSecondWindow, ids::kCopySelect);
-    app.tk.click(ids::kSecondWindow, ids::kCopyStart);
-    app.tk.closeRequest(ids::kSecondWindow);
+    app.tk.click(ids::kCopyWindow, ids::kCopySelect);
+    app.tk.click(ids::kCopyWindow, ids::kCopyStart);
+    app.tk.closeRequest(ids::kCopyWindow);
     app.tk.typeText(ids::kMainWindow, ids::kFilter, "");
     app.drive();
     const auto bytes = readFile(dir / "sub.txt");

@@ -9,7 +9,7 @@
 namespace pitbox::test {
 namespace {
 
-constexpr int kWin = ids::kSecondWindow;
+constexpr int kWin = ids::kCopyWindow;
 
 class CopyWindow : public ::testing::Test {
 protected:

@@ -13,11 +13,15 @@
 #include "app/app_state.h"
 #include "app/ids.h"
 #include "app/list_view.h"
+#include "app/load_tracks.h"
 #include "app/main_window.h"
+#include "app/show_track.h"
 #include "support/main_window_layout.h"
+#include "support/temp_dir.h"
 #include "toolkit/qt/app_icon.h"
 #include "toolkit/qt/qt_toolkit.h"
 #include "toolkit/qt/row_table_model.h"
+#include "tools/track_writer.h"
 
 namespace pitbox::test {
 namespace {
@@ -216,8 +220,8 @@ TEST(QtIcon, WindowsShowTheApplicationIcon) {
     ui::QtToolkit tk;
     AppState state(tk);
     startUp(state, "/tmp");
-    tk.openWindow({ids::kSecondWindow, "Copy Tracks", 0, 0, 600, 300, ids::kMainWindow, true});
-    for (int window : {ids::kMainWindow, ids::kSecondWindow}) {
+    tk.openWindow({ids::kCopyWindow, "Copy Tracks", 0, 0, 600, 300, ids::kMainWindow, true});
+    for (int window : {ids::kMainWindow, ids::kCopyWindow}) {
         const QList<QSize> sizes = tk.windowWidget(window)->windowIcon().availableSizes();
         EXPECT_TRUE(sizes.contains(QSize(48, 48))) << window;
         EXPECT_TRUE(sizes.contains(QSize(256, 256))) << window;
@@ -248,6 +252,38 @@ TEST_F(QtApp, SecondWindowIsOwnedAndClosable) {
     tk.closeWindow(1);
     EXPECT_EQ(tk.windowWidget(1), nullptr);
     EXPECT_FALSE(tk.isWindowOpen(1));
+}
+
+// The viewer opens centred over the main window wherever that is, takes the
+// arrow keys, follows the current track and keeps its place.
+TEST_F(QtApp, ViewerCentredOverTheMainWindowFollowsItsKeys) {
+    TempDir dir;
+    dir.mkdirs("t");
+    for (const char* name : {"a.trk", "b.trk"}) saveTrack(dir / "t/" + name, TrackSpec{});
+    loadFolder(state, dir / "t/");
+    QWidget* main = tk.windowWidget(ids::kMainWindow);
+    // Placed where the viewer fits on the offscreen screen (800 by 600) centred over it.
+    main->resize(920, 360);
+    main->move(0, 120);
+    ASSERT_TRUE(main->screen()->availableGeometry().contains(QRect(0, 0, 800, 600)));
+    state.view.selectRows(std::vector<std::size_t>{0});
+    showTrack(state);
+    QWidget* viewer = tk.windowWidget(ids::kViewerWindow);
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->windowTitle(), "a.trk");
+    EXPECT_EQ(viewer->size(), QSize(532, 580));
+    const QPoint centre = viewer->frameGeometry().center();
+    EXPECT_LE((centre - main->frameGeometry().center()).manhattanLength(), 1);
+    for (auto [key, title] : {std::pair{Qt::Key_PageDown, "b.trk"}, {Qt::Key_Up, "a.trk"}}) {
+        QTest::keyClick(viewer, key);
+        const ui::Event e = tk.waitEvent(100);
+        EXPECT_EQ(e.kind, ui::EventKind::Key);
+        dispatchMainEvent(state, e);
+        EXPECT_EQ(viewer->windowTitle(), title);
+        EXPECT_EQ(viewer->frameGeometry().center(), centre);
+    }
+    closeViewer(state);
+    EXPECT_EQ(tk.windowWidget(ids::kViewerWindow), nullptr);
 }
 
 }  // namespace

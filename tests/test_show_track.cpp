@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/paths.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
@@ -8,7 +9,7 @@
 namespace pitbox::test {
 namespace {
 
-constexpr int kViewer = ids::kSecondWindow;
+constexpr int kViewer = ids::kViewerWindow;
 
 TEST(LapRecords, TimeText) {
     const std::pair<std::int16_t, const char*> cases[] = {
@@ -96,11 +97,12 @@ TEST_F(ShowTest, ViewerWindowPictureAndRecords) {
     const auto viewer = show(0);
     ASSERT_TRUE(viewer);
     EXPECT_EQ(viewer->title, "Alpha.TRK");
-    EXPECT_EQ(viewer->x, 320);
-    EXPECT_EQ(viewer->y, 100);
+    EXPECT_TRUE(viewer->centreOnOwner);
+    EXPECT_TRUE(viewer->reportsKeys);
     EXPECT_EQ(viewer->clientWidth, 532);
     EXPECT_EQ(viewer->clientHeight, 580);
     EXPECT_EQ(viewer->owner, ids::kMainWindow);
+    EXPECT_EQ(app.tk.gadget(kViewer, ids::kViewerImage), nullptr);  // the click closed it
     EXPECT_FALSE(app.tk.isWindowOpen(kViewer));
     EXPECT_EQ(app.tk.focus(), std::make_pair(ids::kMainWindow, ids::kTable));
     const raster::Picture* p = app.tk.picture(ids::kPreviewPicture);
@@ -120,20 +122,71 @@ TEST_F(ShowTest, ViewerWindowPictureAndRecords) {
     }
 }
 
-TEST_F(ShowTest, ClosedByCloseBoxOrTheMainWindowsCloseRequest) {
-    for (int closer : {kViewer, ids::kMainWindow}) {
-        app.selectRows({1});
-        app.click(ids::kShow);
-        app.click(ids::kLoad);  // dropped while the viewer is open
-        app.click(ids::kSortAuthor);
-        app.tk.closeRequest(closer);
-        app.drive();
-        EXPECT_FALSE(app.tk.isWindowOpen(kViewer)) << closer;
-        EXPECT_TRUE(app.tk.isWindowOpen(ids::kMainWindow)) << closer;
-        EXPECT_EQ(app.state.listName, "") << closer;
-        EXPECT_EQ(app.text(ids::kStatusLine1), "Beta") << closer;
+// The viewer stays open beside the main window, whose gadgets work meanwhile;
+// its picture follows the current track.
+TEST_F(ShowTest, FollowsTheCurrentTrackWhileTheMainWindowWorks) {
+    const raster::Colour ground = raster::rgb(64, 64, 64);
+    std::vector<std::pair<std::string, raster::Colour>> seen;
+    auto look = [&] {
+        app.tk.push([&]() -> std::optional<ui::Event> {
+            const auto* w = app.tk.window(kViewer);
+            seen.emplace_back(w ? w->layout.title : "(closed)", app.tk.picture(ids::kPreviewPicture)->at(100, 100));
+            return std::nullopt;
+        });
+    };
+    app.selectRows({1});
+    app.click(ids::kShow);
+    look();
+    app.click(ids::kSortAuthor);  // Beta stays current
+    look();
+    app.selectRows({0});
+    look();
+    app.tk.typeText(ids::kMainWindow, ids::kFilter, "nothing like it");
+    look();
+    app.tk.typeText(ids::kMainWindow, ids::kFilter, "");
+    app.selectRows({2});  // Broken: the reason in place of a picture
+    look();
+    app.tk.closeRequest(kViewer);
+    look();
+    app.drive();
+    const std::vector<std::pair<std::string, raster::Colour>> expected = {
+        {"Beta.trk", raster::rgb(160, 135, 110)},  {"Beta.trk", raster::rgb(160, 135, 110)},
+        {"Alpha.TRK", raster::rgb(145, 202, 91)},  {"Kestrun Pitbox", ground},
+        {"Broken.trk", ground},                    {"(closed)", ground},
+    };
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(app.state.listName, "tracks_autor");
+    EXPECT_EQ(app.text(ids::kStatusLine2), "Error: " + dir / "t/Broken.trk: damaged: its fields lie outside its bytes");
+    EXPECT_EQ(app.tk.drawnTexts().back().text, "damaged: its fields lie outside its bytes");
+    EXPECT_EQ(app.tk.focus(), std::make_pair(ids::kMainWindow, ids::kTable));
+}
+
+// Rows: Alpha, Beta, Broken, Gone, Old. The viewer's keys move the current
+// track along the shown rows, stopping at both ends, and the table follows.
+TEST_F(ShowTest, KeysMoveTheCurrentTrack) {
+    app.selectRows({0, 3});
+    app.click(ids::kShow);
+    const std::pair<ui::Key, std::size_t> steps[] = {
+        {ui::Key::Down, 1}, {ui::Key::Right, 2}, {ui::Key::PageDown, 3}, {ui::Key::Down, 4}, {ui::Key::Down, 4},
+        {ui::Key::Left, 3}, {ui::Key::PageUp, 2}, {ui::Key::Up, 1},      {ui::Key::Up, 0},   {ui::Key::Up, 0},
+    };
+    for (const auto& [key, row] : steps) {
+        app.tk.pressKey(kViewer, key);
+        app.tk.push([&, row = row]() -> std::optional<ui::Event> {
+            EXPECT_EQ(app.state.view.currentRow(), row);
+            EXPECT_EQ(app.state.view.selectedCount(), 1u);
+            EXPECT_EQ(app.tk.gadget(ids::kMainWindow, ids::kTable)->focusRow, row);
+            EXPECT_EQ(app.tk.window(kViewer)->layout.title, platform::filePart(app.state.catalogue[row].path));
+            EXPECT_EQ(app.text(ids::kStatusLine1), std::string_view(app.state.catalogue[row].name));
+            return std::nullopt;
+        });
     }
-    EXPECT_EQ(app.tk.requests().size(), 1u);
+    app.tk.pressKey(kViewer, ui::Key::Down);
+    app.tk.closeRequest(ids::kMainWindow);  // ends the program, viewer and all
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_EQ(app.tk.openedWindows().size(), 2u);
+    EXPECT_FALSE(app.tk.isWindowOpen(kViewer));
+    EXPECT_EQ(app.tk.picture(ids::kPreviewPicture)->at(100, 100), raster::rgb(160, 135, 110));  // Beta
 }
 
 TEST_F(ShowTest, NoViewerForOldMissingDamagedFiles) {
@@ -159,8 +212,8 @@ TEST_F(ShowTest, FollowsTheClickedRowAfterSaveListAndCopy) {
     app.tk.answerSave(dir / "list.txt");
     app.click(ids::kSaveList);
     app.click(ids::kCopy);
-    app.tk.click(kViewer, ids::kCopyStart);
-    app.tk.click(kViewer, ids::kCopyClose);
+    app.tk.click(ids::kCopyWindow, ids::kCopyStart);
+    app.tk.click(ids::kCopyWindow, ids::kCopyClose);
     app.click(ids::kShow);
     app.tk.push([&]() -> std::optional<ui::Event> {
         EXPECT_EQ(app.tk.window(kViewer)->layout.title, "Alpha.TRK");

@@ -10,9 +10,13 @@
 #include "app/app_state.h"
 #include "app/ids.h"
 #include "app/list_view.h"
+#include "app/load_tracks.h"
 #include "app/main_window.h"
+#include "app/show_track.h"
 #include "support/main_window_layout.h"
+#include "support/temp_dir.h"
 #include "toolkit/win32/win32_toolkit.h"
+#include "tools/track_writer.h"
 
 namespace pitbox::test {
 namespace {
@@ -243,14 +247,14 @@ TEST_F(Win32App, FocusReturnsAfterAnAction) {
 
 TEST_F(Win32App, AnOwnedWindowCentredOverItsOwner) {
     ui::WindowSpec copyWindow;
-    copyWindow.number = ids::kSecondWindow;
+    copyWindow.number = ids::kCopyWindow;
     copyWindow.title = "Copy Tracks";
     copyWindow.clientWidth = 600;
     copyWindow.clientHeight = 300;
     copyWindow.owner = ids::kMainWindow;
     copyWindow.centreOnOwner = true;
     tk.openWindow(copyWindow);
-    HWND second = static_cast<HWND>(tk.windowHandle(ids::kSecondWindow));
+    HWND second = static_cast<HWND>(tk.windowHandle(ids::kCopyWindow));
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(GetWindow(second, GW_OWNER), mainWindow());
     RECT client{}, frame{}, owner{};
@@ -267,9 +271,47 @@ TEST_F(Win32App, AnOwnedWindowCentredOverItsOwner) {
     PostMessageW(second, WM_KEYDOWN, VK_ESCAPE, 0);
     const ui::Event e = tk.waitEvent(1000);
     EXPECT_EQ(e.kind, ui::EventKind::CloseRequest);
-    EXPECT_EQ(e.window, ids::kSecondWindow);
-    tk.closeWindow(ids::kSecondWindow);
+    EXPECT_EQ(e.window, ids::kCopyWindow);
+    tk.closeWindow(ids::kCopyWindow);
     EXPECT_FALSE(IsWindow(second));
+}
+
+// The viewer opens centred over the main window wherever that is, takes the
+// arrow keys, follows the current track and keeps its place.
+TEST_F(Win32App, ViewerCentredOverTheMainWindowFollowsItsKeys) {
+    TempDir dir;
+    dir.mkdirs("t");
+    for (const char* name : {"a.trk", "b.trk"}) saveTrack(dir / "t\\" + name, TrackSpec{});
+    loadFolder(state, dir / "t\\");
+    SetWindowPos(mainWindow(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    state.view.selectRows(std::vector<std::size_t>{0});
+    showTrack(state);
+    HWND viewer = static_cast<HWND>(tk.windowHandle(ids::kViewerWindow));
+    ASSERT_NE(viewer, nullptr);
+    auto title = [viewer] {
+        wchar_t text[64] = {};
+        GetWindowTextW(viewer, text, 64);
+        return std::wstring(text);
+    };
+    EXPECT_EQ(title(), L"a.trk");
+    RECT frame{}, owner{};
+    GetWindowRect(viewer, &frame);
+    GetWindowRect(mainWindow(), &owner);
+    EXPECT_LE(std::abs((frame.left + frame.right) - (owner.left + owner.right)), 2);
+    EXPECT_LE(std::abs((frame.top + frame.bottom) - (owner.top + owner.bottom)), 2);
+    for (auto [key, name] : {std::pair{VK_NEXT, L"b.trk"}, {VK_UP, L"a.trk"}}) {
+        PostMessageW(viewer, WM_KEYDOWN, key, 0);
+        const ui::Event e = tk.waitEvent(1000);
+        EXPECT_EQ(e.kind, ui::EventKind::Key);
+        dispatchMainEvent(state, e);
+        EXPECT_EQ(title(), name);
+        RECT now{};
+        GetWindowRect(viewer, &now);
+        EXPECT_EQ(now.left, frame.left);
+        EXPECT_EQ(now.top, frame.top);
+    }
+    closeViewer(state);
+    EXPECT_FALSE(IsWindow(viewer));
 }
 
 }  // namespace

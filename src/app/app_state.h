@@ -40,6 +40,7 @@ struct AppState {
     std::string targetFolder;  // folder of the Copy Tracks window, ends in "/"
     std::string listName;      // base name of the proposed export file
     std::string currentTrackPath;
+    std::string viewerTrack;  // the path of the track the open viewer shows, empty for none
     bool quitRequested = false;  // the main window's close request came during start-up
     // How often a long action shows progress and repaints.
     std::chrono::milliseconds progressInterval{50};

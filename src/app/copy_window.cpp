@@ -2,6 +2,7 @@
 
 #include "app/ids.h"
 #include "app/list_view.h"
+#include "app/show_track.h"
 #include "base/pacer.h"
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
@@ -11,7 +12,7 @@
 namespace pitbox {
 namespace {
 
-constexpr int kWin = ids::kSecondWindow;
+constexpr int kWin = ids::kCopyWindow;
 
 void showTarget(AppState& s, const std::string& text) { s.tk.setText(kWin, ids::kTargetLine, text); }
 
@@ -97,10 +98,15 @@ void openCopyWindow(AppState& s) {
     s.tk.setText(kWin, ids::kSelectionLine,
                  "Selected: " + std::to_string(s.view.selectedCount()) + "/" + std::to_string(s.view.rows()));
 
-    // Events of the main window are taken here and dropped; a close request of
-    // either window ends only this window.
+    // Events of the main window and the viewer are taken here and dropped; a
+    // close request of the main window ends only this window, the viewer's
+    // closes the viewer.
     for (;;) {
         const ui::Event e = s.tk.waitEvent();
+        if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kViewerWindow) {
+            closeViewer(s);
+            continue;
+        }
         if (e.kind == ui::EventKind::CloseRequest) break;
         if (e.kind != ui::EventKind::Gadget || e.window != kWin) continue;
         if (e.gadget == ids::kCopyClose) break;

@@ -4,7 +4,8 @@
 namespace pitbox::ids {
 
 inline constexpr int kMainWindow = 0;
-inline constexpr int kSecondWindow = 1;  // the viewer or the Copy Tracks window, never both
+inline constexpr int kCopyWindow = 1;    // Copy Tracks, over the main window until closed
+inline constexpr int kViewerWindow = 2;  // the track viewer, open beside the main window
 
 // Main window gadgets.
 inline constexpr int kTable = 1;

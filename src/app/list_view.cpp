@@ -1,5 +1,7 @@
 #include "app/list_view.h"
 
+#include <algorithm>
+
 #include "app/ids.h"
 #include "base/text.h"
 
@@ -72,6 +74,24 @@ void listEvent(AppState& s) {
     s.view.selectRows(selected);
     // A click below the last row: the lines keep what they said.
     if (selected.empty() || !s.view.current()) return;
+    showCurrentEntry(s);
+}
+
+void moveCurrent(AppState& s, int step) {
+    const std::size_t rows = s.view.rows();
+    if (rows == 0) return;
+    const std::size_t row = s.view.currentRow();
+    std::size_t next = 0;
+    if (row != CatalogueView::npos) next = step > 0 ? std::min(row + 1, rows - 1) : (row > 0 ? row - 1 : 0);
+    if (next == row) return;
+    const std::size_t only[] = {next};
+    s.view.selectRows(only);
+    s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {{next}, next});
+    showCurrentEntry(s);
+}
+
+void showCurrentEntry(AppState& s) {
+    if (!s.view.current()) return;
     const TrackEntry& e = *s.view.current();
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, std::string(e.name));
     // A file Scan could not read says why, naming itself.

@@ -27,6 +27,12 @@ void fillList(AppState& s);
 // current entry; its name and path go to the status lines and the counter shows
 // selected/rows.
 void listEvent(AppState& s);
+// The current entry's name and path (or why its file could not be read) in the
+// status lines, and the counter.
+void showCurrentEntry(AppState& s);
+// Makes the next (step > 0) or previous shown row the only selected one and
+// current, as the arrow keys in the table do; the first row when none is current.
+void moveCurrent(AppState& s, int step);
 // The four sort buttons: sort ascending, set the list name, refill.
 void sortAction(AppState& s, SortKey key);
 // A click on a column header: ascending, or descending when the table is sorted

@@ -82,11 +82,10 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
         loadFolder(s, platform::withSeparator(platform::userPath(platform::absolutePath(startFolder, s.trackFolder))));
 }
 
-void dispatchMainEvent(AppState& s, const ui::Event& e) {
-    if (e.window != ids::kMainWindow) return;
-    if (e.kind == ui::EventKind::HeaderClick && e.gadget == ids::kTable) headerSort(s, e.column);
-    if (e.kind != ui::EventKind::Gadget) return;
-    switch (e.gadget) {
+namespace {
+
+void dispatchGadget(AppState& s, int gadget) {
+    switch (gadget) {
         case ids::kTable: listEvent(s); break;
         case ids::kFilter: filterChanged(s); break;
         case ids::kDuplicates: toggleDuplicates(s); break;
@@ -99,7 +98,8 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
         case ids::kSaveList: saveList(s); break;
         case ids::kShow:
             showTrack(s);
-            s.tk.setFocus(ids::kMainWindow, ids::kTable);
+            // The viewer, once open, keeps the keys; else the table has them again.
+            if (!s.tk.isWindowOpen(ids::kViewerWindow)) s.tk.setFocus(ids::kMainWindow, ids::kTable);
             break;
         case ids::kCopy:
             openCopyWindow(s);
@@ -107,6 +107,18 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
             break;
         default: break;
     }
+}
+
+}  // namespace
+
+void dispatchMainEvent(AppState& s, const ui::Event& e) {
+    if (e.window == ids::kViewerWindow) viewerEvent(s, e);
+    if (e.window != ids::kMainWindow) return;
+    if (e.kind == ui::EventKind::HeaderClick && e.gadget == ids::kTable) headerSort(s, e.column);
+    if (e.kind == ui::EventKind::Gadget) dispatchGadget(s, e.gadget);
+    // The open viewer follows whatever made another track current; after Load
+    // and Scan it reads its track again, which may have changed.
+    followCurrentTrack(s, e.isGadget(ids::kMainWindow, ids::kLoad) || e.isGadget(ids::kMainWindow, ids::kScan));
 }
 
 int runMainLoop(AppState& s) {
@@ -117,6 +129,7 @@ int runMainLoop(AppState& s) {
         else
             dispatchMainEvent(s, e);
     }
+    s.tk.closeWindow(ids::kViewerWindow);
     s.tk.closeWindow(ids::kMainWindow);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "app/show_track.h"
 
+#include <string_view>
+
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "base/text.h"
@@ -7,37 +9,118 @@
 #include "preview/track_preview.h"
 
 namespace pitbox {
+namespace {
 
-void showTrack(AppState& s) {
+constexpr int kViewer = ids::kViewerWindow;
+constexpr int kPictureWidth = 512;
+constexpr int kPictureHeight = 560;
+
+// In place of a picture: the reason, in short lines on a plain ground.
+raster::Picture emptyPicture(AppState& s, std::string_view reason) {
+    const raster::Colour ground = raster::rgb(64, 64, 64);
+    raster::Picture picture(kPictureWidth, kPictureHeight, ground);
+    constexpr std::size_t kLineLength = 56;  // characters of "Arial" 12 that fit with margins
+    int y = kPictureHeight / 2 - 20;
+    while (!reason.empty()) {
+        std::size_t cut = reason.size();
+        if (cut > kLineLength) {
+            cut = reason.rfind(' ', kLineLength);
+            if (cut == std::string_view::npos || cut == 0) cut = kLineLength;
+        }
+        s.tk.drawText(picture, ids::kFontTexts, 20, y, std::string(reason.substr(0, cut)),
+                      raster::rgb(255, 255, 255), ground);
+        reason.remove_prefix(cut);
+        while (!reason.empty() && reason.front() == ' ') reason.remove_prefix(1);
+        y += 20;
+    }
+    return picture;
+}
+
+void openViewer(AppState& s, const std::string& title) {
+    ui::WindowSpec viewer;
+    viewer.number = kViewer;
+    viewer.title = title;
+    viewer.clientWidth = kPictureWidth + 20;
+    viewer.clientHeight = kPictureHeight + 20;
+    viewer.owner = ids::kMainWindow;
+    // Over the main window, on its screen, wherever that is.
+    viewer.centreOnOwner = true;
+    viewer.reportsKeys = true;
+    s.tk.openWindow(viewer);
+    s.tk.addImage(kViewer, ids::kViewerImage, {10, 10, kPictureWidth, kPictureHeight}, ids::kPreviewPicture);
+}
+
+// Builds the current track's picture. Without one, status line 2 says why and
+// the open viewer shows the reason instead of the track it showed before.
+bool presentCurrentTrack(AppState& s) {
     const TrackEntry* entry = s.view.current();
-    if (!entry) return;
-    s.currentTrackPath = entry->path;
+    s.viewerTrack = entry ? std::string(entry->path) : std::string();
+    if (!entry) {
+        if (s.tk.isWindowOpen(kViewer)) {
+            s.tk.setTitle(kViewer, "Kestrun Pitbox");
+            s.tk.setPicture(ids::kPreviewPicture, emptyPicture(s, "No track is chosen."));
+        }
+        return false;
+    }
+    s.currentTrackPath = s.viewerTrack;
     const std::string fileName(platform::filePart(s.currentTrackPath));
-    if (asciiLower(extensionPart(fileName)) != "trk") return;
-
+    if (s.tk.isWindowOpen(kViewer)) s.tk.setTitle(kViewer, fileName);
+    if (asciiLower(extensionPart(fileName)) != "trk") {
+        if (s.tk.isWindowOpen(kViewer)) s.tk.setPicture(ids::kPreviewPicture, emptyPicture(s, "not a track file"));
+        return false;
+    }
     auto picture = preview::buildTrackPreview(s.currentTrackPath, s.trackBuffer, s.header, &s.tk, ids::kFontRecords);
     if (!picture) {
-        // Why there is no picture goes under the track's name, old formats too.
         s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(picture.error()));
-        return;
+        if (s.tk.isWindowOpen(kViewer))
+            s.tk.setPicture(ids::kPreviewPicture, emptyPicture(s, picture.error().reason));
+        return false;
     }
     s.tk.setPicture(ids::kPreviewPicture, std::move(*picture));
+    return true;
+}
 
-    ui::WindowSpec viewer;
-    viewer.number = ids::kSecondWindow;
-    viewer.title = fileName;
-    viewer.x = 320;
-    viewer.y = 100;
-    viewer.clientWidth = 532;
-    viewer.clientHeight = 580;
-    viewer.owner = ids::kMainWindow;
-    s.tk.openWindow(viewer);
-    s.tk.addImage(ids::kSecondWindow, ids::kViewerImage, {10, 10, 512, 560}, ids::kPreviewPicture);
-    for (;;) {
-        const ui::Event e = s.tk.waitEvent();
-        if (e.kind == ui::EventKind::CloseRequest || e.isGadget(ids::kSecondWindow, ids::kViewerImage)) break;
+}  // namespace
+
+void showTrack(AppState& s) {
+    if (!s.view.current()) return;
+    if (!presentCurrentTrack(s) || s.tk.isWindowOpen(kViewer)) return;
+    openViewer(s, std::string(platform::filePart(s.currentTrackPath)));
+}
+
+void followCurrentTrack(AppState& s, bool reread) {
+    if (!s.tk.isWindowOpen(kViewer)) return;
+    const TrackEntry* entry = s.view.current();
+    if (!reread && entry && entry->path == s.viewerTrack) return;
+    if (!reread && !entry && s.viewerTrack.empty()) return;
+    (void)presentCurrentTrack(s);
+}
+
+void closeViewer(AppState& s) {
+    if (!s.tk.isWindowOpen(kViewer)) return;
+    s.tk.closeWindow(kViewer);
+    s.viewerTrack.clear();
+    // Closed from under the Copy Tracks window, the keys stay there.
+    if (!s.tk.isWindowOpen(ids::kCopyWindow)) s.tk.setFocus(ids::kMainWindow, ids::kTable);
+}
+
+void viewerEvent(AppState& s, const ui::Event& e) {
+    if (e.window != kViewer) return;
+    if (e.kind == ui::EventKind::CloseRequest || e.isGadget(kViewer, ids::kViewerImage)) {
+        closeViewer(s);
+        return;
     }
-    s.tk.closeWindow(ids::kSecondWindow);
+    if (e.kind != ui::EventKind::Key) return;
+    switch (e.key) {
+        case ui::Key::Down:
+        case ui::Key::Right:
+        case ui::Key::PageDown: moveCurrent(s, 1); break;
+        case ui::Key::Up:
+        case ui::Key::Left:
+        case ui::Key::PageUp: moveCurrent(s, -1); break;
+        case ui::Key::None: break;
+    }
+    followCurrentTrack(s);
 }
 
 }  // namespace pitbox

@@ -35,14 +35,18 @@ enum class EventKind {
     None,
     Gadget,       // a click, a table's selection, a text field's change
     HeaderClick,  // a click on a table's column header; `column` says which
+    Key,          // a navigation key in a window that reports keys; `key` says which
     CloseRequest,
 };
+
+enum class Key { None, Up, Down, Left, Right, PageUp, PageDown };
 
 struct Event {
     EventKind kind = EventKind::None;
     int window = -1;
     int gadget = -1;
     int column = -1;
+    Key key = Key::None;
     bool isGadget(int w, int g) const { return kind == EventKind::Gadget && window == w && gadget == g; }
 };
 
@@ -57,6 +61,9 @@ struct WindowSpec {
     // smaller than the minimum.
     bool resizable = false;
     int minClientWidth = 0, minClientHeight = 0;
+    // The arrows and Page Up/Down pressed in the window reach the program as Key
+    // events (a window without gadgets that take keys, such as a picture's).
+    bool reportsKeys = false;
 };
 
 enum class Align { Left, Centre };
@@ -107,6 +114,7 @@ public:
     virtual void openWindow(const WindowSpec& layout) = 0;
     virtual void closeWindow(int window) = 0;
     virtual bool isWindowOpen(int window) const = 0;
+    virtual void setTitle(int window, const std::string& title) = 0;
 
     virtual void addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) = 0;
     virtual void addImageButton(int window, int gadget, Rect r, int picture) = 0;

@@ -40,6 +40,14 @@ void ScriptedToolkit::clickHeader(int window, int gadget, int column) {
     });
 }
 
+void ScriptedToolkit::pressKey(int window, ui::Key key) {
+    push([this, window, key]() -> std::optional<ui::Event> {
+        const Window* w = this->window(window);
+        if (!w || !w->layout.reportsKeys) return std::nullopt;
+        return ui::Event{ui::EventKind::Key, window, -1, -1, key};
+    });
+}
+
 void ScriptedToolkit::selectRows(int window, int gadget, const std::vector<std::size_t>& rows) {
     push([this, window, gadget, rows]() -> std::optional<ui::Event> {
         Gadget* g = find(window, gadget);
@@ -95,6 +103,10 @@ void ScriptedToolkit::drawText(raster::Picture&, int font, int x, int y, const s
 void ScriptedToolkit::openWindow(const ui::WindowSpec& layout) {
     windows_[layout.number] = Window{layout, {}, {}};
     opened_.push_back(layout);
+}
+
+void ScriptedToolkit::setTitle(int window, const std::string& title) {
+    if (auto it = windows_.find(window); it != windows_.end()) it->second.layout.title = title;
 }
 
 void ScriptedToolkit::closeWindow(int window) {

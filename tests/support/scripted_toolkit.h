@@ -63,6 +63,8 @@ public:
     // Types into a text field (replacing its text) and reports the change.
     void typeText(int window, int gadget, const std::string& text);
     void clickHeader(int window, int gadget, int column);
+    // A navigation key pressed in a window that reports keys.
+    void pressKey(int window, ui::Key key);
     // Selects the given rows of a table (replacing the selection) and reports it.
     void selectRows(int window, int gadget, const std::vector<std::size_t>& rows);
     void answerFolder(std::string answer) { folderAnswers_.push_back(std::move(answer)); }
@@ -93,6 +95,7 @@ public:
     void openWindow(const ui::WindowSpec& layout) override;
     void closeWindow(int window) override;
     bool isWindowOpen(int window) const override { return windows_.count(window) != 0; }
+    void setTitle(int window, const std::string& title) override;
     void addTable(int window, int gadget, ui::Rect r, const std::vector<ui::Column>& columns) override;
     void addImageButton(int window, int gadget, ui::Rect r, int picture) override;
     void addText(int window, int gadget, ui::Rect r, ui::Align align, int font) override;

@@ -29,7 +29,8 @@ namespace {
 // A top-level window whose close box only reports a close request.
 class ToolkitWindow : public QWidget {
 public:
-    ToolkitWindow(QtToolkit& tk, int number, QWidget* owner) : QWidget(owner, Qt::Window), tk_(tk), number_(number) {}
+    ToolkitWindow(QtToolkit& tk, int number, QWidget* owner, bool reportsKeys)
+        : QWidget(owner, Qt::Window), tk_(tk), number_(number), reportsKeys_(reportsKeys) {}
 
 protected:
     void closeEvent(QCloseEvent* e) override {
@@ -38,10 +39,24 @@ protected:
     }
     // Escape in a window over the main window asks to close it, as its close box does.
     void keyPressEvent(QKeyEvent* e) override {
+        const Key key = reportsKeys_ && e->modifiers() == Qt::NoModifier ? keyOf(e->key()) : Key::None;
         if (e->key() == Qt::Key_Escape && parentWidget() != nullptr)
             tk_.post({EventKind::CloseRequest, number_, -1});
+        else if (key != Key::None)
+            tk_.post({EventKind::Key, number_, -1, -1, key});
         else
             QWidget::keyPressEvent(e);
+    }
+    static Key keyOf(int qtKey) {
+        switch (qtKey) {
+            case Qt::Key_Up: return Key::Up;
+            case Qt::Key_Down: return Key::Down;
+            case Qt::Key_Left: return Key::Left;
+            case Qt::Key_Right: return Key::Right;
+            case Qt::Key_PageUp: return Key::PageUp;
+            case Qt::Key_PageDown: return Key::PageDown;
+            default: return Key::None;
+        }
     }
     void resizeEvent(QResizeEvent* e) override {
         tk_.windowResized(number_, e->size().width(), e->size().height());
@@ -51,6 +66,7 @@ protected:
 private:
     QtToolkit& tk_;
     int number_;
+    bool reportsKeys_;
 };
 
 class ClickableImage : public QLabel {
@@ -106,7 +122,7 @@ QTableView* QtToolkit::tableView(int window, int gadget) const {
 void QtToolkit::openWindow(const WindowSpec& layout) {
     closeWindow(layout.number);
     QWidget* owner = windowWidget(layout.owner);
-    auto* w = new ToolkitWindow(*this, layout.number, owner);
+    auto* w = new ToolkitWindow(*this, layout.number, owner, layout.reportsKeys);
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowCloseButtonHint;
     flags |= layout.resizable ? Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint
@@ -125,7 +141,10 @@ void QtToolkit::openWindow(const WindowSpec& layout) {
     if (layout.centreOnOwner && owner) {
         const QRect o = owner->frameGeometry();
         const QRect screen = owner->screen() ? owner->screen()->availableGeometry() : QRect();
-        const auto [x, y] = centredOver({o.x(), o.y(), o.width(), o.height()}, layout.clientWidth, layout.clientHeight,
+        // Not shown yet, the window has no frame: it will have one like its owner's.
+        const QSize frame = o.size() - owner->size();
+        const auto [x, y] = centredOver({o.x(), o.y(), o.width(), o.height()}, layout.clientWidth + frame.width(),
+                                        layout.clientHeight + frame.height(),
                                         {screen.x(), screen.y(), screen.width(), screen.height()});
         w->move(x, y);
     } else {
@@ -134,6 +153,10 @@ void QtToolkit::openWindow(const WindowSpec& layout) {
     w->show();
     w->raise();
     w->activateWindow();
+}
+
+void QtToolkit::setTitle(int window, const std::string& title) {
+    if (QWidget* w = windowWidget(window)) w->setWindowTitle(qs(title));
 }
 
 void QtToolkit::windowResized(int window, int width, int height) {

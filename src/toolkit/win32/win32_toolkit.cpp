@@ -28,6 +28,7 @@ struct WindowData {
     int number;
     HWND focus = nullptr;  // the gadget that had the keyboard focus when the window was left
     SIZE minFrame{0, 0};   // the smallest frame of a resizable window
+    bool reportsKeys = false;
 };
 
 WindowData* dataOf(HWND hwnd) { return reinterpret_cast<WindowData*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
@@ -108,6 +109,18 @@ LRESULT onNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
             if (!data.tk->quiet()) data.tk->post({EventKind::Gadget, data.number, gadget});
             return 0;
         default: return 0;
+    }
+}
+
+Key navigationKey(WPARAM virtualKey) {
+    switch (virtualKey) {
+        case VK_UP: return Key::Up;
+        case VK_DOWN: return Key::Down;
+        case VK_LEFT: return Key::Left;
+        case VK_RIGHT: return Key::Right;
+        case VK_PRIOR: return Key::PageUp;
+        case VK_NEXT: return Key::PageDown;
+        default: return Key::None;
     }
 }
 
@@ -333,6 +346,7 @@ void Win32Toolkit::openWindow(const WindowSpec& layout) {
     }
     auto* data = new WindowData{this, layout.number};
     if (layout.resizable) data->minFrame = frameOf(layout.minClientWidth, layout.minClientHeight);
+    data->reportsKeys = layout.reportsKeys;
     // Known before it exists, so that its first WM_SIZE finds its gadgets' places.
     registerWindow(layout, nullptr);
     HWND hwnd = CreateWindowExW(kWindowExStyle, kWindowClass, gdi::widen(layout.title).c_str(), style, x, y, frame.cx,
@@ -360,6 +374,10 @@ void Win32Toolkit::windowResized(int window, int width, int height) {
     });
     if (moves) EndDeferWindowPos(moves);
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void Win32Toolkit::setTitle(int window, const std::string& title) {
+    if (HWND hwnd = static_cast<HWND>(windowHandle(window))) SetWindowTextW(hwnd, gdi::widen(title).c_str());
 }
 
 void Win32Toolkit::closeWindow(int window) {
@@ -584,6 +602,15 @@ bool Win32Toolkit::pumpOne(bool wait) {
         GetWindow(root, GW_OWNER)) {
         if (const WindowData* data = dataOf(root); data && data->tk == this) {
             post({EventKind::CloseRequest, data->number, -1});
+            return true;
+        }
+    }
+    if (msg.message == WM_KEYDOWN && root && isOurWindow(root)) {
+        const WindowData* data = dataOf(root);
+        const Key key = navigationKey(msg.wParam);
+        if (data && data->tk == this && data->reportsKeys && key != Key::None && GetKeyState(VK_CONTROL) >= 0 &&
+            GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0) {
+            post({EventKind::Key, data->number, -1, -1, key});
             return true;
         }
     }

@@ -26,6 +26,7 @@ public:
     }
     void openWindow(const WindowSpec& layout) override;
     void closeWindow(int window) override;
+    void setTitle(int window, const std::string& title) override;
     void addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) override;
     void addImageButton(int window, int gadget, Rect r, int picture) override;
     void addText(int window, int gadget, Rect r, Align align, int font) override;
