@@ -299,7 +299,7 @@ TEST_F(Win32App, ViewerCentredOverTheMainWindowFollowsItsKeys) {
     GetWindowRect(mainWindow(), &owner);
     EXPECT_LE(std::abs((frame.left + frame.right) - (owner.left + owner.right)), 2);
     EXPECT_LE(std::abs((frame.top + frame.bottom) - (owner.top + owner.bottom)), 2);
-    for (auto [key, name] : {std::pair{VK_NEXT, L"b.trk"}, {VK_UP, L"a.trk"}}) {
+    for (auto [key, name] : {std::pair<WPARAM, const wchar_t*>{VK_NEXT, L"b.trk"}, {VK_UP, L"a.trk"}}) {
         PostMessageW(viewer, WM_KEYDOWN, key, 0);
         const ui::Event e = tk.waitEvent(1000);
         EXPECT_EQ(e.kind, ui::EventKind::Key);
