@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "library/catalogue.h"
@@ -22,9 +23,12 @@ private:
     const CatalogueView& view_;
 };
 
+struct LibraryCheck;
+
 // Everything the program keeps between clicks. Actions take it and the toolkit.
 struct AppState {
-    explicit AppState(ui::Toolkit& toolkit) : tk(toolkit) {}
+    explicit AppState(ui::Toolkit& toolkit);
+    ~AppState();
     AppState(const AppState&) = delete;
     AppState& operator=(const AppState&) = delete;
 
@@ -42,6 +46,11 @@ struct AppState {
     std::string currentTrackPath;
     std::string viewerTrack;  // the path of the track the open viewer shows, empty for none
     bool quitRequested = false;  // the main window's close request came during start-up
+    // Where the library is remembered between runs; empty when nothing is.
+    std::string storePath;
+    bool folderLoaded = false;  // the catalogue holds a folder's tracks (a Load, or remembered)
+    // The check of the remembered library against its folder, while it runs.
+    std::unique_ptr<LibraryCheck> check;
     // How often a long action shows progress and repaints.
     std::chrono::milliseconds progressInterval{50};
 };

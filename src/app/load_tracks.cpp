@@ -3,6 +3,7 @@
 #include "app/find_duplicates.h"
 #include "app/ids.h"
 #include "app/list_view.h"
+#include "app/remembered_library.h"
 #include "base/pacer.h"
 #include "library/folder_load.h"
 #include "platform/paths.h"
@@ -10,21 +11,32 @@
 namespace pitbox {
 
 void loadFolder(AppState& s, const std::string& folder) {
+    stopLibraryCheck(s);
     s.trackFolder = folder;
     Pacer pacer(s.progressInterval);
-    std::size_t found = 0;
+    std::size_t count = 0;
+    Catalogue found;
     // The table keeps its rows until the walk is done; the status line counts.
-    auto loaded = collectTracks(folder, s.catalogue, [&](const TrackEntry&) {
-        ++found;
-        if (pacer.due()) {
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Searching... " + tracksFoundText(found));
-            s.tk.keepPainted();
-        }
-    });
+    // Remembering, the walk takes each file's size and time, and unchanged
+    // files keep the fields remembered for them.
+    const bool remembering = !s.storePath.empty();
+    auto loaded = collectTracks(
+        folder, found,
+        [&](const TrackEntry&) {
+            ++count;
+            if (pacer.due()) {
+                s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Searching... " + tracksFoundText(count));
+                s.tk.keepPainted();
+            }
+        },
+        remembering);
     if (!loaded) {
         reportError(s, loaded.error());
         return;
     }
+    if (remembering) takeRemembered(s, found);
+    s.catalogue = std::move(found);
+    s.folderLoaded = true;
     s.view.reset(s.catalogue);
     s.view.prepareSearch();
     s.sortColumn = static_cast<int>(SortKey::Name);
@@ -40,6 +52,7 @@ void loadFolder(AppState& s, const std::string& folder) {
                            " could not be read: " + unread.front().message();
         s.tk.setText(ids::kMainWindow, ids::kStatusLine2, line);
     }
+    rememberLibrary(s);
 }
 
 void loadTracks(AppState& s) {

@@ -1,13 +1,16 @@
 // pitbox.exe: the desktop program on Windows, the Win32 backend, start-up and
-// the main event loop. An optional argument names a folder to load at once.
+// the main event loop. An optional argument names a folder to load at once;
+// --forget starts without the remembered library.
 #include <windows.h>
 // After windows.h.
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "library/library_store.h"
 #include "platform/files.h"
 #include "toolkit/win32/gdi.h"
 #include "toolkit/win32/win32_toolkit.h"
@@ -15,11 +18,17 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    const std::string startFolder = argv && argc > 1 ? pitbox::ui::gdi::narrow(argv[1]) : std::string{};
+    std::vector<std::string> args;
+    for (int i = 1; argv && i < argc; ++i) args.push_back(pitbox::ui::gdi::narrow(argv[i]));
     if (argv) LocalFree(argv);
+    const bool forget = !args.empty() && args.front() == "--forget";
+    if (forget) args.erase(args.begin());
+    const std::string startFolder = args.empty() ? "" : args.front();
 
     pitbox::ui::Win32Toolkit toolkit;
     pitbox::AppState state(toolkit);
+    state.storePath = pitbox::libraryStorePath();
+    if (forget) (void)pitbox::platform::removeFile(state.storePath);  // what is gone is forgotten
     pitbox::startUp(state, pitbox::platform::workingFolder(), startFolder);
     return pitbox::runMainLoop(state);
 }

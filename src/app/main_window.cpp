@@ -6,6 +6,7 @@
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "app/load_tracks.h"
+#include "app/remembered_library.h"
 #include "app/save_list.h"
 #include "app/scan_tracks.h"
 #include "app/show_track.h"
@@ -78,19 +79,21 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
         const ui::Event e = tk.waitEvent(0);
         if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kMainWindow) s.quitRequested = true;
     }
+    // Without a folder to load, the remembered library is shown and checked.
+    recallLibrary(s, startFolder.empty());
     if (!startFolder.empty() && !s.quitRequested)
         loadFolder(s, platform::withSeparator(platform::userPath(platform::absolutePath(startFolder, s.trackFolder))));
 }
 
 namespace {
 
-void dispatchGadget(AppState& s, int gadget) {
+void dispatchGadget(AppState& s, int gadget, bool shift) {
     switch (gadget) {
         case ids::kTable: listEvent(s); break;
         case ids::kFilter: filterChanged(s); break;
         case ids::kDuplicates: toggleDuplicates(s); break;
         case ids::kLoad: loadTracks(s); break;
-        case ids::kScan: refreshHeaders(s); break;
+        case ids::kScan: refreshHeaders(s, shift); break;
         case ids::kSortWorldSize: sortAction(s, SortKey::WorldSize); break;
         case ids::kSortLength: sortAction(s, SortKey::Length); break;
         case ids::kSortAuthor: sortAction(s, SortKey::Author); break;
@@ -115,7 +118,7 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
     if (e.window == ids::kViewerWindow) viewerEvent(s, e);
     if (e.window != ids::kMainWindow) return;
     if (e.kind == ui::EventKind::HeaderClick && e.gadget == ids::kTable) headerSort(s, e.column);
-    if (e.kind == ui::EventKind::Gadget) dispatchGadget(s, e.gadget);
+    if (e.kind == ui::EventKind::Gadget) dispatchGadget(s, e.gadget, e.shift);
     // The open viewer follows whatever made another track current; after Load
     // and Scan it reads its track again, which may have changed.
     followCurrentTrack(s, e.isGadget(ids::kMainWindow, ids::kLoad) || e.isGadget(ids::kMainWindow, ids::kScan));
@@ -123,12 +126,15 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
 
 int runMainLoop(AppState& s) {
     while (!s.quitRequested) {
-        const ui::Event e = s.tk.waitEvent();
+        // While the remembered library is checked, its slices run between events.
+        checkLibraryStep(s);
+        const ui::Event e = s.check ? s.tk.waitEvent(s.check->walked ? 0 : 10) : s.tk.waitEvent();
         if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kMainWindow)
             s.quitRequested = true;
         else
             dispatchMainEvent(s, e);
     }
+    rememberLibrary(s);
     s.tk.closeWindow(ids::kViewerWindow);
     s.tk.closeWindow(ids::kMainWindow);
     return 0;

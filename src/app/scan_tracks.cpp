@@ -2,12 +2,14 @@
 
 #include "app/ids.h"
 #include "app/list_view.h"
+#include "app/remembered_library.h"
 #include "base/pacer.h"
 #include "library/header_refresh.h"
 
 namespace pitbox {
 
-void refreshHeaders(AppState& s) {
+void refreshHeaders(AppState& s, bool always) {
+    stopLibraryCheck(s);
     s.tk.setEnabled(ids::kMainWindow, ids::kScan, false);
     s.listName = "tracks";
     const std::size_t total = s.catalogue.count();
@@ -15,7 +17,7 @@ void refreshHeaders(AppState& s) {
     Pacer pacer(s.progressInterval);
     for (TrackEntry& e : s.catalogue.entries()) {
         s.currentTrackPath = e.path;
-        (void)refreshEntry(s.catalogue, e, s.trackBuffer, s.header);  // unreadable files show empty fields
+        (void)refreshIfChanged(s.catalogue, e, s.trackBuffer, s.header, always);
         ++done;
         if (pacer.due()) {
             s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
@@ -27,6 +29,7 @@ void refreshHeaders(AppState& s) {
     s.view.prepareSearch();
     fillList(s);
     s.tk.setEnabled(ids::kMainWindow, ids::kScan, true);
+    rememberLibrary(s);
 }
 
 }  // namespace pitbox

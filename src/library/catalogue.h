@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace pitbox {
 
 // A text of a track entry: a view of characters that outlive it, those of its
@@ -70,6 +72,9 @@ struct TrackEntry {
     std::uint32_t id = 0;     // the entry's place in its catalogue, in the order it was added
     TrackState state = TrackState::Unscanned;
     Text problem{};  // why a damaged or unreadable file has no fields, as the user reads it
+    // The file's size and time when its fields were read (as it was found, for
+    // an unscanned entry): a file whose stamp is the same has not changed since.
+    platform::FileStamp stamp{};
 };
 
 // The keys of the table's columns, in column order.

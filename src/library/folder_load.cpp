@@ -9,7 +9,7 @@ bool isTrackFileName(std::string_view name) { return name.size() > 4 && equalFol
 
 Result<platform::UnreadableFolders> walkTrackFolders(
     const std::string& root, const std::function<void(std::string_view fileName, std::string&& path)>& onTrack) {
-    return platform::walkFolders(root, [&](const std::string& folder, std::string_view name) {
+    return platform::walkFolders(root, [&](const std::string& folder, std::string_view name, const platform::FileStamp*) {
         if (!isTrackFileName(name)) return;
         std::string path;
         path.reserve(folder.size() + name.size());
@@ -19,16 +19,18 @@ Result<platform::UnreadableFolders> walkTrackFolders(
 }
 
 Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catalogue& catalogue,
-                                                  const std::function<void(const TrackEntry&)>& onFound) {
+                                                  const std::function<void(const TrackEntry&)>& onFound, bool stamps) {
     Catalogue found;
-    auto walked = platform::walkFolders(root, [&](const std::string& folder, std::string_view fileName) {
+    const auto onFile = [&](const std::string& folder, std::string_view fileName, const platform::FileStamp* stamp) {
         if (!isTrackFileName(fileName)) return;
         TrackEntry& e = found.append();
+        if (stamp) e.stamp = *stamp;
         found.setText(e.path, folder, fileName);
         // The name is the path's last part without ".trk": no copy of its own.
         e.name = Text(e.path.view().substr(folder.size(), fileName.size() - 4));
         if (onFound) onFound(e);
-    });
+    };
+    auto walked = platform::walkFolders(root, onFile, stamps);
     if (!walked) return walked;
     found.sort(SortKey::Name);
     catalogue = std::move(found);

@@ -24,8 +24,10 @@ Result<platform::UnreadableFolders> walkTrackFolders(
 // Builds a catalogue from a folder tree: walk, then sort by name. `root` ends in
 // the separator; every path is `root` followed by the path below it. Returns the
 // folders below the root that could not be read. Fails, with the catalogue left
-// as it was, when `root` cannot be listed.
+// as it was, when `root` cannot be listed. With `stamps`, each entry gets its
+// file's size and time.
 Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catalogue& catalogue,
-                                                  const std::function<void(const TrackEntry&)>& onFound = {});
+                                                  const std::function<void(const TrackEntry&)>& onFound = {},
+                                                  bool stamps = false);
 
 }  // namespace pitbox

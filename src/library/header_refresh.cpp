@@ -30,4 +30,14 @@ Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buff
     return read;
 }
 
+bool refreshIfChanged(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buffer, HeaderFields& header, bool always) {
+    // Looked at before the read: a change during the read leaves a stamp older
+    // than the file, which the next Scan reads again.
+    const auto status = platform::fileStatus(std::string(e.path));
+    if (!always && status && e.state != TrackState::Unscanned && status->stamp() == e.stamp) return false;
+    e.stamp = status ? status->stamp() : platform::FileStamp{};
+    (void)refreshEntry(catalogue, e, buffer, header);  // a file that cannot be read shows why in its entry
+    return true;
+}
+
 }  // namespace pitbox

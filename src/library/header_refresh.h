@@ -16,4 +16,9 @@ inline constexpr const char* kMark110 = " * 1.10";
 // texts.
 Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buffer, HeaderFields& header);
 
+// Scan's step: reads the entry's file again (as above) unless it was read
+// before and its size and time are still those it had then; `always` reads it
+// whatever they are. Returns whether it read the file.
+bool refreshIfChanged(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buffer, HeaderFields& header, bool always);
+
 }  // namespace pitbox

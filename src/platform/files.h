@@ -30,9 +30,18 @@ struct FileKey {
         return volume != other.volume ? volume < other.volume : index < other.index;
     }
 };
+// What tells a changed file from an unchanged one: its size and when it was
+// last written (in the system's own ticks).
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    bool operator==(const FileStamp&) const = default;
+};
 struct FileStatus {
     FileKey key;
     std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    FileStamp stamp() const { return {size, modified}; }
 };
 Result<FileStatus> fileStatus(const std::string& path);
 
@@ -40,6 +49,14 @@ Result<FileStatus> fileStatus(const std::string& path);
 // in the separator (on Windows a typed name loses trailing dots and spaces, and a
 // device name is refused). Fails with Exists when the name is taken.
 Result<std::string> makeFolder(const std::string& path);
+
+// Removes a file; one that is not there counts as removed.
+Result<void> removeFile(const std::string& path);
+
+// The folder where this user's programs keep their state, ending in the
+// separator ($XDG_STATE_HOME, else ~/.local/state; on Windows %LOCALAPPDATA%);
+// empty when the system names none.
+std::string userStateFolder();
 
 // The working folder, ending in the separator.
 std::string workingFolder();

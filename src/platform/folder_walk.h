@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "platform/files.h"
 
 namespace pitbox::platform {
 
@@ -12,7 +13,8 @@ namespace pitbox::platform {
 // depth-first in pre-order: a folder's files first, then each subfolder with all
 // that lies below it. A folder's entries come in the byte order of their names,
 // so a tree lists the same on every machine. `onFile` gets the folder's path and
-// the name of each entry that is not a folder (special files included).
+// the name of each entry that is not a folder (special files included), and
+// with `stamps` its size and time (links followed; none when it cannot be had).
 //
 // Folder links are followed, but each folder (its file identity) is entered at
 // most once per walk, whatever path leads to it. Depth is bounded by nothing but
@@ -22,7 +24,7 @@ namespace pitbox::platform {
 // folders that could not be read; the result fails only when the root itself
 // cannot be listed.
 using UnreadableFolders = std::vector<Error>;
-Result<UnreadableFolders> walkFolders(
-    const std::string& root, const std::function<void(const std::string& folder, std::string_view name)>& onFile);
+using OnFile = std::function<void(const std::string& folder, std::string_view name, const FileStamp* stamp)>;
+Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile, bool stamps = false);
 
 }  // namespace pitbox::platform

@@ -47,6 +47,7 @@ struct Event {
     int gadget = -1;
     int column = -1;
     Key key = Key::None;
+    bool shift = false;  // Shift was held at a gadget's click
     bool isGadget(int w, int g) const { return kind == EventKind::Gadget && window == w && gadget == g; }
 };
 
@@ -64,6 +65,13 @@ struct WindowSpec {
     // The arrows and Page Up/Down pressed in the window reach the program as Key
     // events (a window without gadgets that take keys, such as a picture's).
     bool reportsKeys = false;
+};
+
+// Where the user left a window: its frame's top-left corner in screen
+// coordinates, its client size, and whether it is maximised.
+struct WindowPlace {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool maximised = false;
 };
 
 enum class Align { Left, Centre };
@@ -115,6 +123,10 @@ public:
     virtual void closeWindow(int window) = 0;
     virtual bool isWindowOpen(int window) const = 0;
     virtual void setTitle(int window, const std::string& title) = 0;
+    virtual WindowPlace windowPlace(int window) const = 0;
+    // Moves and sizes a window as the user left it; a place on none of the
+    // screens is not taken.
+    virtual void placeWindow(int window, const WindowPlace& place) = 0;
 
     virtual void addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) = 0;
     virtual void addImageButton(int window, int gadget, Rect r, int picture) = 0;
@@ -143,6 +155,8 @@ public:
     virtual void setTableSelection(int window, int gadget, const TableSelection& selection) = 0;
     // Shows which column the rows are sorted by (-1 for none) and in which direction.
     virtual void setSortIndicator(int window, int gadget, int column, bool ascending) = 0;
+    virtual std::vector<int> columnWidths(int window, int gadget) const = 0;
+    virtual void setColumnWidths(int window, int gadget, const std::vector<int>& widths) = 0;
     virtual std::size_t rowCount(int window, int gadget) const = 0;
     // Selected rows in ascending order.
     virtual std::vector<std::size_t> selectedRows(int window, int gadget) const = 0;

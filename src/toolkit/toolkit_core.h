@@ -73,6 +73,9 @@ protected:
     // owner's frame and kept on the screen area around it.
     static std::pair<int, int> centredOver(Rect ownerFrame, int width, int height, Rect screen);
 
+    // Whether Shift is held down now (the click being posted was made with it).
+    virtual bool shiftHeld() const { return false; }
+
     Event pop();
     bool hasEvent() const { return !queue_.empty(); }
     // While set, gadget events are dropped (a long action is running).

@@ -109,6 +109,30 @@ void ScriptedToolkit::setTitle(int window, const std::string& title) {
     if (auto it = windows_.find(window); it != windows_.end()) it->second.layout.title = title;
 }
 
+ui::WindowPlace ScriptedToolkit::windowPlace(int window) const {
+    const Window* w = this->window(window);
+    if (!w) return {};
+    if (w->place.width > 0) return w->place;
+    return {w->layout.x, w->layout.y, w->layout.clientWidth, w->layout.clientHeight, false};
+}
+
+void ScriptedToolkit::placeWindow(int window, const ui::WindowPlace& place) {
+    if (auto it = windows_.find(window); it != windows_.end()) it->second.place = place;
+}
+
+std::vector<int> ScriptedToolkit::columnWidths(int window, int gadget) const {
+    const Gadget* g = this->gadget(window, gadget);
+    if (!g) return {};
+    if (!g->widths.empty()) return g->widths;
+    std::vector<int> widths;
+    for (const ui::Column& c : g->columns) widths.push_back(c.width);
+    return widths;
+}
+
+void ScriptedToolkit::setColumnWidths(int window, int gadget, const std::vector<int>& widths) {
+    if (Gadget* g = find(window, gadget)) g->widths = widths;
+}
+
 void ScriptedToolkit::closeWindow(int window) {
     windows_.erase(window);
     if (focus_ && focus_->first == window) focus_.reset();

@@ -37,11 +37,13 @@ public:
         unsigned anchor = ui::kFixed;
         int downTo = -1;
         std::string hint;
+        std::vector<int> widths;  // a table's column widths as the user left them
     };
     struct Window {
         ui::WindowSpec layout;
         std::vector<int> creationOrder;
         std::map<int, Gadget> gadgets;
+        ui::WindowPlace place;  // where the user moved it
     };
     struct DrawnText {
         int font;
@@ -96,6 +98,10 @@ public:
     void closeWindow(int window) override;
     bool isWindowOpen(int window) const override { return windows_.count(window) != 0; }
     void setTitle(int window, const std::string& title) override;
+    ui::WindowPlace windowPlace(int window) const override;
+    void placeWindow(int window, const ui::WindowPlace& place) override;
+    std::vector<int> columnWidths(int window, int gadget) const override;
+    void setColumnWidths(int window, int gadget, const std::vector<int>& widths) override;
     void addTable(int window, int gadget, ui::Rect r, const std::vector<ui::Column>& columns) override;
     void addImageButton(int window, int gadget, ui::Rect r, int picture) override;
     void addText(int window, int gadget, ui::Rect r, ui::Align align, int font) override;

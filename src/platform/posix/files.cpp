@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstdlib>
 
 #include "platform/paths.h"
 #include "platform/posix/open_regular.h"
@@ -74,7 +76,7 @@ Result<FileStatus> fileStatus(const std::string& path) {
     if (!at) return at.error();
     struct stat st {};
     if (::fstatat(at->folder(), at->name(), &st, 0) != 0) return systemError(ErrorCode::CannotOpen, path);
-    return FileStatus{keyOf(st), static_cast<std::uint64_t>(st.st_size)};
+    return FileStatus{keyOf(st), static_cast<std::uint64_t>(st.st_size), stampOf(st).modified};
 }
 
 Result<std::string> makeFolder(const std::string& path) {
@@ -82,6 +84,23 @@ Result<std::string> makeFolder(const std::string& path) {
     if (!at) return at.error();
     if (::mkdirat(at->folder(), at->name(), 0777) == 0) return withSeparator(path);
     return systemError(errno == EEXIST ? ErrorCode::Exists : ErrorCode::WriteFailed, path);
+}
+
+Result<void> removeFile(const std::string& path) {
+    auto at = PathAt::of(path);
+    if (!at) return at.error();
+    if (::unlinkat(at->folder(), at->name(), 0) != 0 && errno != ENOENT)
+        return systemError(ErrorCode::WriteFailed, path);
+    return {};
+}
+
+std::string userStateFolder() {
+    // Only an absolute path counts, as the base directory rules say.
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && state[0] == '/') return withSeparator(state);
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return withSeparator(home) + ".local/state/";
+    return {};
 }
 
 std::string workingFolder() {

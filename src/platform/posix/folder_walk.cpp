@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/posix/file_descriptor.h"
+#include "platform/posix/open_regular.h"
 #include "platform/posix/system_error.h"
 
 namespace pitbox::platform {
@@ -45,7 +46,7 @@ struct Frame {
 
 class Walker {
 public:
-    explicit Walker(const std::function<void(const std::string&, std::string_view)>& onFile) : onFile_(onFile) {}
+    Walker(const OnFile& onFile, bool stamps) : onFile_(onFile), stamps_(stamps) {}
 
     Result<UnreadableFolders> run(const std::string& root) {
         Frame frame;
@@ -106,7 +107,21 @@ private:
         if (!identify(frame.fd, frame.id) || !seen_.insert(frame.id).second) return false;
         if (!list(frame)) return false;
         frame.pathLength = path_.size();
-        for (const auto& [at, length] : files_) onFile_(path_, std::string_view(names_).substr(at, length));
+        for (const auto& [at, length] : files_) {
+            const std::string_view name = std::string_view(names_).substr(at, length);
+            if (!stamps_) {
+                onFile_(path_, name, nullptr);
+                continue;
+            }
+            struct stat st {};
+            name_.assign(name);
+            if (::fstatat(frame.fd.get(), name_.c_str(), &st, 0) != 0) {
+                onFile_(path_, name, nullptr);
+                continue;
+            }
+            const FileStamp stamp = stampOf(st);
+            onFile_(path_, name, &stamp);
+        }
         stack_.push_back(std::move(frame));
         if (stack_.size() > kOpenFolders) stack_[stack_.size() - 1 - kOpenFolders].fd.reset();
         return true;
@@ -181,7 +196,9 @@ private:
         return true;
     }
 
-    const std::function<void(const std::string&, std::string_view)>& onFile_;
+    const OnFile& onFile_;
+    bool stamps_;
+    std::string name_;  // a file's name, ended for the system
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered; each frame keeps its length
     std::unordered_set<Identity, IdentityHash> seen_;
@@ -194,9 +211,8 @@ private:
 
 }  // namespace
 
-Result<UnreadableFolders> walkFolders(
-    const std::string& root, const std::function<void(const std::string& folder, std::string_view name)>& onFile) {
-    return Walker(onFile).run(root);
+Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile, bool stamps) {
+    return Walker(onFile, stamps).run(root);
 }
 
 }  // namespace pitbox::platform

@@ -18,6 +18,11 @@ inline FileKey keyOf(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+inline FileStamp stampOf(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 // Opens a regular file for reading. The path is looked at first and anything
 // but a regular file is refused unopened; the open itself cannot block, and the
 // file opened must be the one looked at.

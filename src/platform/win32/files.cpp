@@ -72,7 +72,8 @@ Result<FileStatus> fileStatus(const std::string& path) {
                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!h.valid() || !GetFileInformationByHandle(h.get(), &info)) return systemError(ErrorCode::CannotOpen, path);
-    return FileStatus{keyOf(info), static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow};
+    return FileStatus{keyOf(info), static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
+                      ticksOf(info.ftLastWriteTime)};
 }
 
 Result<std::string> makeFolder(const std::string& path) {
@@ -84,6 +85,20 @@ Result<std::string> makeFolder(const std::string& path) {
         return withSeparator(name.substr(0, pathPart(name).size()) + std::string(typedName(filePart(name))));
     const DWORD error = GetLastError();
     return systemError(error == ERROR_ALREADY_EXISTS ? ErrorCode::Exists : ErrorCode::WriteFailed, path, error);
+}
+
+Result<void> removeFile(const std::string& path) {
+    if (!DeleteFileW(apiPath(path).c_str())) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            return systemError(ErrorCode::WriteFailed, path, error);
+    }
+    return {};
+}
+
+std::string userStateFolder() {
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    return local && local[0] != L'\0' ? withSeparator(narrow(local)) : std::string();
 }
 
 std::string workingFolder() {

@@ -18,7 +18,7 @@ struct Frame {
 
 class Walker {
 public:
-    explicit Walker(const std::function<void(const std::string&, std::string_view)>& onFile) : onFile_(onFile) {}
+    Walker(const OnFile& onFile, bool stamps) : onFile_(onFile), stamps_(stamps) {}
 
     Result<UnreadableFolders> run(const std::string& root) {
         // Paths are written with "\" throughout, whatever the user typed.
@@ -62,7 +62,7 @@ private:
         HANDLE find = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                        FIND_FIRST_EX_LARGE_FETCH);
         Frame frame;
-        std::vector<std::string> files;
+        std::vector<std::pair<std::string, FileStamp>> files;
         if (find == INVALID_HANDLE_VALUE) {
             // An empty drive root has not even "." and "..": nothing to list.
             lastError_ = GetLastError();
@@ -78,18 +78,21 @@ private:
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 frame.subfolders.push_back(narrow(name));
             else
-                files.push_back(narrow(name));
+                files.emplace_back(narrow(name), FileStamp{static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 |
+                                                               data.nFileSizeLow,
+                                                           ticksOf(data.ftLastWriteTime)});
         } while (FindNextFileW(find, &data));
         FindClose(find);
         std::sort(files.begin(), files.end());
         std::sort(frame.subfolders.begin(), frame.subfolders.end());
         frame.pathLength = path_.size();
-        for (const std::string& name : files) onFile_(path_, name);
+        for (const auto& [name, stamp] : files) onFile_(path_, name, stamps_ ? &stamp : nullptr);
         stack_.push_back(std::move(frame));
         return true;
     }
 
-    const std::function<void(const std::string&, std::string_view)>& onFile_;
+    const OnFile& onFile_;
+    bool stamps_;
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered, ending in "\"
     std::set<FileKey> seen_;
@@ -99,9 +102,8 @@ private:
 
 }  // namespace
 
-Result<UnreadableFolders> walkFolders(
-    const std::string& root, const std::function<void(const std::string& folder, std::string_view name)>& onFile) {
-    return Walker(onFile).run(root);
+Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile, bool stamps) {
+    return Walker(onFile, stamps).run(root);
 }
 
 }  // namespace pitbox::platform

@@ -65,5 +65,8 @@ inline FileKey keyOf(const BY_HANDLE_FILE_INFORMATION& info) {
     return {info.dwVolumeSerialNumber, static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
 }
 bool identify(HANDLE h, FileKey& id);
+inline std::int64_t ticksOf(FILETIME t) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime);
+}
 
 }  // namespace pitbox::platform

@@ -155,8 +155,44 @@ void QtToolkit::openWindow(const WindowSpec& layout) {
     w->activateWindow();
 }
 
+bool QtToolkit::shiftHeld() const { return QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier); }
+
 void QtToolkit::setTitle(int window, const std::string& title) {
     if (QWidget* w = windowWidget(window)) w->setWindowTitle(qs(title));
+}
+
+WindowPlace QtToolkit::windowPlace(int window) const {
+    const QWidget* w = windowWidget(window);
+    if (!w) return {};
+    // A maximised window gives the place it returns to.
+    const QRect normal = w->isMaximized() ? w->normalGeometry() : w->geometry();
+    const QPoint corner = w->isMaximized() ? normal.topLeft() - (w->geometry().topLeft() - w->pos()) : w->pos();
+    return {corner.x(), corner.y(), normal.width(), normal.height(), w->isMaximized()};
+}
+
+void QtToolkit::placeWindow(int window, const WindowPlace& place) {
+    QWidget* w = windowWidget(window);
+    if (!w || place.width <= 0 || place.height <= 0) return;
+    // The title bar must lie on a screen, or the window could not be moved back.
+    if (!QGuiApplication::screenAt(QPoint(place.x + place.width / 2, place.y + 10))) return;
+    w->resize(std::max(place.width, w->minimumWidth()), std::max(place.height, w->minimumHeight()));
+    w->move(place.x, place.y);
+    if (place.maximised) w->showMaximized();
+}
+
+std::vector<int> QtToolkit::columnWidths(int window, int gadget) const {
+    std::vector<int> widths;
+    if (const QTableView* view = tableView(window, gadget))
+        for (int c = 0; c < view->model()->columnCount(); ++c) widths.push_back(view->columnWidth(c));
+    return widths;
+}
+
+void QtToolkit::setColumnWidths(int window, int gadget, const std::vector<int>& widths) {
+    QTableView* view = tableView(window, gadget);
+    if (!view) return;
+    const int columns = std::min(static_cast<int>(widths.size()), view->model()->columnCount());
+    for (int c = 0; c < columns; ++c)
+        if (widths[static_cast<std::size_t>(c)] > 0) view->setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
 }
 
 void QtToolkit::windowResized(int window, int width, int height) {

@@ -31,6 +31,11 @@ public:
     void openWindow(const WindowSpec& layout) override;
     void closeWindow(int window) override;
     void setTitle(int window, const std::string& title) override;
+    bool shiftHeld() const override;
+    WindowPlace windowPlace(int window) const override;
+    void placeWindow(int window, const WindowPlace& place) override;
+    std::vector<int> columnWidths(int window, int gadget) const override;
+    void setColumnWidths(int window, int gadget, const std::vector<int>& widths) override;
     void addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) override;
     void addImageButton(int window, int gadget, Rect r, int picture) override;
     void addText(int window, int gadget, Rect r, Align align, int font) override;

@@ -376,8 +376,60 @@ void Win32Toolkit::windowResized(int window, int width, int height) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+bool Win32Toolkit::shiftHeld() const { return GetKeyState(VK_SHIFT) < 0; }
+
 void Win32Toolkit::setTitle(int window, const std::string& title) {
     if (HWND hwnd = static_cast<HWND>(windowHandle(window))) SetWindowTextW(hwnd, gdi::widen(title).c_str());
+}
+
+WindowPlace Win32Toolkit::windowPlace(int window) const {
+    HWND hwnd = static_cast<HWND>(windowHandle(window));
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!hwnd || !GetWindowPlacement(hwnd, &placement)) return {};
+    // The normal place, which a maximised window returns to; its client size
+    // is the frame's less the frame's edges.
+    const RECT& frame = placement.rcNormalPosition;
+    RECT edges{0, 0, 0, 0};
+    AdjustWindowRectEx(&edges, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    return {frame.left, frame.top, (frame.right - frame.left) - (edges.right - edges.left),
+            (frame.bottom - frame.top) - (edges.bottom - edges.top), placement.showCmd == SW_SHOWMAXIMIZED};
+}
+
+void Win32Toolkit::placeWindow(int window, const WindowPlace& place) {
+    HWND hwnd = static_cast<HWND>(windowHandle(window));
+    if (!hwnd || place.width <= 0 || place.height <= 0) return;
+    RECT frame{0, 0, place.width, place.height};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    OffsetRect(&frame, place.x - frame.left, place.y - frame.top);
+    // The title bar must lie on a screen, or the window could not be moved back.
+    const POINT title{(frame.left + frame.right) / 2, frame.top + 10};
+    if (!MonitorFromPoint(title, MONITOR_DEFAULTTONULL)) return;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(hwnd, &placement);
+    placement.rcNormalPosition = frame;
+    placement.showCmd = place.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    SetWindowPlacement(hwnd, &placement);
+}
+
+std::vector<int> Win32Toolkit::columnWidths(int window, int gadget) const {
+    std::vector<int> widths;
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    HWND header = view ? ListView_GetHeader(view) : nullptr;
+    const int columns = header ? Header_GetItemCount(header) : 0;
+    for (int c = 0; c < columns; ++c) widths.push_back(ListView_GetColumnWidth(view, c));
+    return widths;
+}
+
+void Win32Toolkit::setColumnWidths(int window, int gadget, const std::vector<int>& widths) {
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    HWND header = view ? ListView_GetHeader(view) : nullptr;
+    const int columns = header ? Header_GetItemCount(header) : 0;
+    for (int c = 0; c < columns && c < static_cast<int>(widths.size()); ++c)
+        if (widths[static_cast<std::size_t>(c)] > 0) ListView_SetColumnWidth(view, c, widths[static_cast<std::size_t>(c)]);
 }
 
 void Win32Toolkit::closeWindow(int window) {

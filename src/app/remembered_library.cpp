@@ -1,0 +1,139 @@
+#include "app/remembered_library.h"
+
+#include <chrono>
+#include <string_view>
+#include <unordered_set>
+
+#include "app/find_duplicates.h"
+#include "app/ids.h"
+#include "app/list_view.h"
+#include "library/folder_load.h"
+#include "library/header_refresh.h"
+#include "library/library_store.h"
+
+namespace pitbox {
+namespace {
+
+// How long one slice of the check may read before events are taken again.
+constexpr std::chrono::milliseconds kSlice{8};
+
+void say(AppState& s, const std::string& line) { s.tk.setText(ids::kMainWindow, ids::kStatusLine2, line); }
+
+// The table takes a catalogue that replaces the one it showed, keeping its
+// order, filter and selection (by path) as far as they go.
+void replaceCatalogue(AppState& s, Catalogue&& catalogue) {
+    std::unordered_set<std::string> selected;
+    for (std::size_t row : s.view.selectedRows()) selected.emplace(s.view.row(row).path.view());
+    const std::string filter = s.view.filterText();
+    s.catalogue = std::move(catalogue);
+    s.view.reset(s.catalogue);
+    if (s.sortColumn >= 0) s.view.sort(static_cast<SortKey>(s.sortColumn), s.sortOrder);
+    s.view.setFilter(filter);
+    s.view.prepareSearch();
+    s.tk.setText(ids::kMainWindow, ids::kDuplicates, kShowDuplicates);
+    std::vector<std::size_t> rows;
+    if (!selected.empty())
+        for (std::size_t r = 0; r < s.view.rows(); ++r)
+            if (selected.count(std::string(s.view.row(r).path.view()))) rows.push_back(r);
+    s.view.selectRows(rows);
+}
+
+RememberedSettings settingsOf(const AppState& s) {
+    RememberedSettings r;
+    if (s.folderLoaded) r.loadFolder = s.trackFolder;
+    r.targetFolder = s.targetFolder;
+    r.columnWidths = s.tk.columnWidths(ids::kMainWindow, ids::kTable);
+    const ui::WindowPlace place = s.tk.windowPlace(ids::kMainWindow);
+    r.x = place.x;
+    r.y = place.y;
+    r.width = place.width;
+    r.height = place.height;
+    r.maximised = place.maximised;
+    return r;
+}
+
+}  // namespace
+
+LibraryCheck::~LibraryCheck() {
+    if (walker.joinable()) walker.join();
+}
+
+void recallLibrary(AppState& s, bool showLibrary) {
+    if (s.storePath.empty()) return;
+    auto recalled = readLibrary(s.storePath);
+    if (!recalled) {
+        // No store yet is a first start, not a failure.
+        if (recalled.error().code != ErrorCode::CannotOpen || platform::fileStatus(s.storePath))
+            say(s, errorText(recalled.error()) + "; it is made anew");
+        return;
+    }
+    const RememberedSettings& r = recalled->settings;
+    if (!r.targetFolder.empty()) s.targetFolder = r.targetFolder;
+    s.tk.setColumnWidths(ids::kMainWindow, ids::kTable, r.columnWidths);
+    s.tk.placeWindow(ids::kMainWindow, {r.x, r.y, r.width, r.height, r.maximised});
+    if (r.loadFolder.empty()) return;
+    s.trackFolder = r.loadFolder;
+    s.folderLoaded = true;
+    s.catalogue = std::move(recalled->catalogue);
+    if (!showLibrary) return;
+    s.view.reset(s.catalogue);
+    s.view.prepareSearch();
+    s.sortColumn = static_cast<int>(SortKey::Name);
+    s.tk.setSortIndicator(ids::kMainWindow, ids::kTable, s.sortColumn, true);
+    fillList(s);
+
+    // The folder is walked meanwhile; the event loop takes the result.
+    s.check = std::make_unique<LibraryCheck>();
+    LibraryCheck& check = *s.check;
+    check.walker = std::thread([&check, folder = s.trackFolder] {
+        check.walk = collectTracks(folder, check.found, {}, true);
+        check.walked = true;
+    });
+}
+
+void checkLibraryStep(AppState& s) {
+    if (!s.check || !s.check->walked) return;
+    LibraryCheck& check = *s.check;
+    if (check.walker.joinable()) {
+        check.walker.join();
+        if (!check.walk) {
+            // The folder is gone or closed to us: the remembered tracks stay, said so.
+            say(s, errorText(check.walk.error()));
+            s.check.reset();
+            return;
+        }
+        check.toRead = takeRememberedFields(check.found, s.catalogue);
+        replaceCatalogue(s, std::move(check.found));
+        fillList(s);
+    }
+    const auto until = std::chrono::steady_clock::now() + kSlice;
+    while (check.read < check.toRead.size() && std::chrono::steady_clock::now() < until)
+        (void)refreshIfChanged(s.catalogue, *check.toRead[check.read++], s.trackBuffer, s.header, true);
+    if (check.read < check.toRead.size()) {
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
+                     "Reading " + std::to_string(check.read) + " / " + std::to_string(check.toRead.size()) +
+                         " new or changed Tracks");
+        s.tk.setTableRows(ids::kMainWindow, ids::kTable, &s.rows);  // the rows read so far
+        s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {s.view.selectedRows(), s.view.currentRow()});
+        return;
+    }
+    const bool changed = !check.toRead.empty();
+    s.check.reset();
+    if (!changed) return;
+    s.view.refresh();
+    s.view.prepareSearch();
+    fillList(s);
+    rememberLibrary(s);
+}
+
+void stopLibraryCheck(AppState& s) { s.check.reset(); }
+
+void rememberLibrary(AppState& s) {
+    if (s.storePath.empty()) return;
+    if (auto written = writeLibrary(s.storePath, settingsOf(s), s.catalogue); !written)
+        say(s, errorText(written.error()) + "; the library is not remembered");
+}
+
+void takeRemembered(AppState& s, Catalogue& found) { (void)takeRememberedFields(found, s.catalogue); }
+
+}  // namespace pitbox
