@@ -124,11 +124,20 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
     followCurrentTrack(s, e.isGadget(ids::kMainWindow, ids::kLoad) || e.isGadget(ids::kMainWindow, ids::kScan));
 }
 
+ui::Event nextEvent(AppState& s) {
+    while (s.check) {
+        checkLibraryStep(s);
+        if (!s.check) break;
+        // Walking, the thread is waited for a little; reading, only events are looked at.
+        const ui::Event e = s.tk.waitEvent(s.check->walked ? 0 : 10);
+        if (e.kind != ui::EventKind::None) return e;
+    }
+    return s.tk.waitEvent();
+}
+
 int runMainLoop(AppState& s) {
     while (!s.quitRequested) {
-        // While the remembered library is checked, its slices run between events.
-        checkLibraryStep(s);
-        const ui::Event e = s.check ? s.tk.waitEvent(s.check->walked ? 0 : 10) : s.tk.waitEvent();
+        const ui::Event e = nextEvent(s);
         if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kMainWindow)
             s.quitRequested = true;
         else

@@ -10,6 +10,9 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
 // Runs the main event loop until the main window's close request; returns the
 // process exit code.
 int runMainLoop(AppState& s);
+// The next event for the main loop; while the remembered library is checked,
+// its slices run between events.
+ui::Event nextEvent(AppState& s);
 // Hands one event of the main loop to its action.
 void dispatchMainEvent(AppState& s, const ui::Event& e);
 

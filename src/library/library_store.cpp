@@ -158,10 +158,15 @@ Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, con
 }
 
 Result<RememberedLibrary> readLibrary(const std::string& path) {
+    // The reader makes room for as much as it may read: the store's own size,
+    // which a replacement never changes in place. A few hundred bytes a track
+    // let a million tracks fit under the limit.
+    constexpr std::uint64_t kMostBytes = std::uint64_t{1} << 30;
+    const auto status = platform::fileStatus(path);
+    if (!status) return status.error();
+    if (status->size > kMostBytes) return damaged(path, "a damaged library store");
     std::vector<std::uint8_t> bytes;
-    // A store holds a few hundred bytes a track: a million tracks fit.
-    constexpr std::size_t kMostBytes = std::size_t{1} << 30;
-    auto read = platform::readRegularFile(path, kMostBytes, bytes);
+    auto read = platform::readRegularFile(path, static_cast<std::size_t>(status->size), bytes);
     if (!read) return read.error();
     return decodeLibrary(std::span<const std::uint8_t>(bytes.data(), *read), path);
 }

@@ -1,14 +1,21 @@
 #pragma once
+#include <chrono>
+#include <thread>
+
 #include "app/app_state.h"
 #include "app/ids.h"
 #include "app/main_window.h"
+#include "app/remembered_library.h"
 #include "support/scripted_toolkit.h"
 
 namespace pitbox::test {
 
 // The program on the scripted toolkit, started up in `workingFolder`.
 struct ScriptedApp {
-    explicit ScriptedApp(const std::string& workingFolder = "/tmp/", const std::string& startFolder = {}) : state(tk) {
+    explicit ScriptedApp(const std::string& workingFolder = "/tmp/", const std::string& startFolder = {},
+                         const std::string& storePath = {})
+        : state(tk) {
+        state.storePath = storePath;
         startUp(state, workingFolder, startFolder);
     }
 
@@ -18,9 +25,16 @@ struct ScriptedApp {
     // main window open so that the test can read it afterwards.
     void drive() {
         for (;;) {
-            const ui::Event e = tk.waitEvent();
+            const ui::Event e = nextEvent(state);
             if (tk.scriptExhausted() || (e.kind == ui::EventKind::CloseRequest && e.window == ids::kMainWindow)) break;
             dispatchMainEvent(state, e);
+        }
+    }
+    // Runs the check of the remembered library to its end.
+    void finishCheck() {
+        while (state.check) {
+            checkLibraryStep(state);
+            if (state.check) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
     std::string text(int gadget) const { return tk.text(ids::kMainWindow, gadget); }
