@@ -12,6 +12,7 @@
 #include "library/duplicates.h"
 #include "library/folder_load.h"
 #include "library/header_refresh.h"
+#include "library/library_store.h"
 #include "library/list_export.h"
 #include "platform/file_replacement.h"
 #include "platform/paths.h"
@@ -21,13 +22,23 @@
 namespace pitbox::cli {
 namespace {
 
+#ifdef _WIN32
+#define STORE_PLACE "%LOCALAPPDATA%\\Kestrun Pitbox\\library.dat"
+#else
+#define STORE_PLACE "$XDG_STATE_HOME/kestrun-pitbox/library.dat"
+#endif
 constexpr const char* kUsage =
     "usage: pitbox-cli COMMAND [OPTIONS]\n"
     "\n"
     "Commands:\n"
-    "  list [--scan] [--sort KEY]... [--match TEXT] [-o FILE] DIR\n"
+    "  list [--scan [--cache [--rescan] [--forget]]] [--sort KEY]... [--match TEXT]\n"
+    "       [-o FILE] DIR\n"
     "      Lists every track file below DIR in the Save List format, sorted by name.\n"
     "      --scan      read each file's header first (world size, length, author, record)\n"
+    "      --cache     read only files changed since the program's remembered library\n"
+    "                  (" STORE_PLACE "); DIR's tracks become it\n"
+    "      --rescan    with --cache: read every file all the same\n"
+    "      --forget    with --cache: start from an empty library\n"
     "      --sort KEY  then sort by KEY: name, author, ws or km; repeat to sort in turn\n"
     "      --match TEXT  keep only the tracks the window's filter box would show for\n"
     "                  TEXT: each word in the name, author, record or path, ignoring\n"
@@ -83,8 +94,34 @@ int fail(std::ostream& err, const std::string& message) {
     return 1;
 }
 
+// list --scan --cache: the remembered fields of unchanged files, the others
+// read, and the store written back with DIR's tracks.
+int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, bool forget, std::ostream& err) {
+    const std::string store = libraryStorePath();
+    if (store.empty()) return fail(err, "no folder for the library is known (set HOME)");
+    int code = 0;
+    RememberedSettings settings;
+    if (!forget) {
+        if (auto recalled = readLibrary(store)) {
+            settings = recalled->settings;
+            (void)takeRememberedFields(catalogue, recalled->catalogue);
+        } else if (recalled.error().code != ErrorCode::CannotOpen || platform::fileStatus(store)) {
+            err << "pitbox-cli: " << recalled.error().message() << "; it is made anew\n";
+        }
+    }
+    TrackBuffer buffer;
+    HeaderFields header;
+    for (TrackEntry& e : catalogue.entries()) {
+        (void)refreshIfChanged(catalogue, e, buffer, header, rescan);
+        if (e.state == TrackState::Unreadable) code = fail(err, std::string(e.problem.view()));
+    }
+    settings.loadFolder = folder;
+    if (auto written = writeLibrary(store, settings, catalogue); !written) code = fail(err, written.error().message());
+    return code;
+}
+
 int listCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    bool scan = false;
+    bool scan = false, cache = false, rescan = false, forget = false;
     std::string match;
     std::vector<SortKey> sorts;
     std::optional<std::string> output;
@@ -93,6 +130,12 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         const std::string& a = args[i];
         if (a == "--scan") {
             scan = true;
+        } else if (a == "--cache") {
+            cache = true;
+        } else if (a == "--rescan") {
+            rescan = true;
+        } else if (a == "--forget") {
+            forget = true;
         } else if (a == "--sort" || a == "-o" || a == "--match") {
             if (i + 1 == args.size()) return usage(err, a + " needs a value");
             const std::string& value = args[++i];
@@ -119,8 +162,11 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         }
     }
     if (!dir) return usage(err, "list needs a folder");
+    if (cache && !scan) return usage(err, "--cache goes with --scan");
+    if ((rescan || forget) && !cache) return usage(err, "--rescan and --forget go with --cache");
+    const std::string folder = platform::withSeparator(platform::userPath(*dir));
     Catalogue catalogue;
-    auto listed = collectTracks(platform::withSeparator(platform::userPath(*dir)), catalogue);
+    auto listed = collectTracks(folder, catalogue, {}, cache);
     if (!listed) return fail(err, listed.error().message());
     // Folders and files that cannot be read are left out or keep empty fields in
     // the list, as in the window; each is named on standard error and the exit
@@ -128,7 +174,9 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     // an old track's label is.
     int code = 0;
     for (const Error& folder : *listed) code = fail(err, folder.message());
-    if (scan) {
+    if (cache) {
+        if (int failed = scanWithStore(catalogue, folder, rescan, forget, err)) code = failed;
+    } else if (scan) {
         TrackBuffer buffer;
         HeaderFields header;
         for (TrackEntry& e : catalogue.entries()) {

@@ -27,6 +27,30 @@ head -n 1 "$work/match.txt" | grep -q "^1 Tracks" || fail "--match keeps one tra
 grep -q "New \* 1.10" "$work/match.txt" || fail "--match keeps the right track"
 "$cli" list --match "ZZ_OLD" "$work/t" | head -n 1 | grep -q "^0 Tracks" || fail "--match without --scan sees no author"
 
+# The remembered library: an unchanged file (same size and time) is not read
+# again; --rescan reads it, --forget starts afresh; the CLI is stateless without --cache.
+export XDG_STATE_HOME="$work/state"
+mkdir -p "$work/c"
+"$writer" "$work/c/a.trk" plain 200 9000 Mara >/dev/null
+"$cli" list --scan --cache "$work/c" | grep -q Mara || fail "--cache reads a new file"
+[ -s "$work/state/kestrun-pitbox/library.dat" ] || fail "--cache writes the store"
+cp -p "$work/c/a.trk" "$work/keep.trk"
+"$writer" "$work/c/a.trk" plain 200 9000 Zora >/dev/null
+touch -r "$work/keep.trk" "$work/c/a.trk"
+"$cli" list --scan --cache "$work/c" | grep -q Mara || fail "--cache keeps an unchanged file's fields"
+"$cli" list --scan --cache --rescan "$work/c" | grep -q Zora || fail "--rescan reads every file"
+"$writer" "$work/c/a.trk" plain 200 9000 Ulla >/dev/null
+touch -r "$work/keep.trk" "$work/c/a.trk"
+"$cli" list --scan --cache --forget "$work/c" | grep -q Ulla || fail "--forget starts afresh"
+"$cli" list --scan "$work/c" | grep -q Ulla || fail "without --cache every file is read"
+printf 'junk' >"$work/state/kestrun-pitbox/library.dat"
+"$cli" list --scan --cache "$work/c" >/dev/null 2>"$work/err" || fail "a damaged store is made anew"
+grep -q "not a library store; it is made anew" "$work/err" || fail "a damaged store is said"
+expect_code_2() { "$cli" "$@" >/dev/null 2>&1; [ $? -eq 2 ] || fail "usage: $*"; }
+expect_code_2 list --cache "$work/c"
+expect_code_2 list --scan --rescan "$work/c"
+unset XDG_STATE_HOME
+
 # Duplicates: a copy is identical; a track saved again with other records is the same track.
 mkdir -p "$work/d/sub"
 "$writer" "$work/d/a.trk" plain 200 9000 Mara >/dev/null
