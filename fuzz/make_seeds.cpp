@@ -1,6 +1,8 @@
 // Writes the seed corpus of the fuzz targets into a folder.
+#include <cstdio>
 #include <string>
 
+#include "library/library_store.h"
 #include "tools/track_writer.h"
 
 int main(int argc, char** argv) {
@@ -26,5 +28,19 @@ int main(int argc, char** argv) {
     noObjects.objectCount = -1;
     noObjects.worldSize = 0;
     pitbox::test::saveTrack(dir + "no_objects.trk", noObjects);
-    return 0;
+
+    // A remembered library's body, for the store's reader.
+    pitbox::Catalogue c;
+    for (int i = 0; i < 3; ++i) {
+        pitbox::TrackEntry& e = c.append();
+        c.setText(e.path, "/lib/t" + std::to_string(i) + ".trk");
+        c.setText(e.author, "Ann");
+        e.state = static_cast<pitbox::TrackState>(i);
+    }
+    const std::string store = pitbox::encodeLibrary({"/lib/", "/out/", {150, 60}, 1, 2, 3, 4, true}, c);
+    const std::string_view body = pitbox::libraryBody(store);
+    std::FILE* f = std::fopen((dir + "library.body").c_str(), "wb");
+    if (!f) return 1;
+    std::fwrite(body.data(), 1, body.size(), f);
+    return std::fclose(f) == 0 ? 0 : 1;
 }

@@ -48,6 +48,12 @@ public:
     bool ok() const { return ok_; }
     std::size_t left() const { return ok_ ? reader_.size() - static_cast<std::size_t>(at_) : 0; }
     std::uint8_t u8() { return take(reader_.u8(at_), 1); }
+    // A flag is 0 or 1; any other byte is damage.
+    bool flag() {
+        const std::uint8_t v = u8();
+        if (v > 1) ok_ = false;
+        return v == 1;
+    }
     std::uint32_t u32() { return take(reader_.u32(at_), 4); }
     std::uint64_t u64() {
         const std::uint64_t low = u32();
@@ -136,7 +142,7 @@ Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, con
     if (columns > 64) return damaged(file, "a damaged library store");
     for (std::uint32_t c = 0; c < columns; ++c) s.columnWidths.push_back(static_cast<std::int32_t>(in.u32()));
     for (int* v : {&s.x, &s.y, &s.width, &s.height}) *v = static_cast<std::int32_t>(in.u32());
-    s.maximised = in.u8() != 0;
+    s.maximised = in.flag();
     const std::uint32_t count = in.u32();
     // Every entry takes some bytes: a count the rest cannot hold is damage, not a reason to allocate.
     if (!in.ok() || count > in.left() / kLeastEntryBytes) return damaged(file, "a damaged library store");
@@ -149,12 +155,26 @@ Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, con
         const std::uint8_t state = in.u8();
         if (state > static_cast<std::uint8_t>(TrackState::Unreadable)) return damaged(file, "a damaged library store");
         e.state = static_cast<TrackState>(state);
-        e.marked110 = in.u8() != 0;
+        e.marked110 = in.flag();
         e.stamp.size = in.u64();
         e.stamp.modified = static_cast<std::int64_t>(in.u64());
     }
     if (!in.ok() || in.left() != 0) return damaged(file, "a damaged library store");
     return library;
+}
+
+std::string sealLibrary(std::string_view body) {
+    Writer w;
+    w.out.append(kMagic, sizeof kMagic);
+    w.u32(kLibraryVersion);
+    w.out.append(body);
+    w.u64(sumOf({reinterpret_cast<const std::uint8_t*>(w.out.data()), w.out.size()}));
+    return std::move(w.out);
+}
+
+std::string_view libraryBody(std::string_view store) {
+    constexpr std::size_t kHead = sizeof kMagic + 4;
+    return store.size() < kHead + kSumBytes ? std::string_view() : store.substr(kHead, store.size() - kHead - kSumBytes);
 }
 
 Result<RememberedLibrary> readLibrary(const std::string& path) {

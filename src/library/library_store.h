@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/result.h"
@@ -38,6 +39,10 @@ std::string encodeLibrary(const RememberedSettings& settings, const Catalogue& c
 // Reads a store's bytes. A store of another version, or with any byte out of
 // place, is refused as damaged (`file` names it in the error).
 Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, const std::string& file);
+// A store of any body (what follows the version) with its right sum, for the
+// fuzzer, which must get past the sum to reach the reader; and the body of a store.
+std::string sealLibrary(std::string_view body);
+std::string_view libraryBody(std::string_view store);
 // Fails with CannotOpen when there is no store.
 Result<RememberedLibrary> readLibrary(const std::string& path);
 // Writes the store whole, through a replacement (the old one stays until the
