@@ -15,9 +15,10 @@ void refreshHeaders(AppState& s, bool always) {
     const std::size_t total = s.catalogue.count();
     std::size_t done = 0;
     Pacer pacer(s.progressInterval);
+    const auto stamps = currentStamps(s.catalogue.entries());
     for (TrackEntry& e : s.catalogue.entries()) {
         s.currentTrackPath = e.path;
-        (void)refreshIfChanged(s.catalogue, e, s.trackBuffer, s.header, always);
+        (void)refreshIfChanged(s.catalogue, e, stamps[done], s.trackBuffer, s.header, always);
         ++done;
         if (pacer.due()) {
             s.tk.setText(ids::kMainWindow, ids::kStatusLine1,

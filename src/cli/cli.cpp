@@ -111,8 +111,10 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
     }
     TrackBuffer buffer;
     HeaderFields header;
+    // The walk took each file's size and time before any read: a file that took
+    // no remembered fields is read now under that stamp.
     for (TrackEntry& e : catalogue.entries()) {
-        (void)refreshIfChanged(catalogue, e, buffer, header, rescan);
+        if (rescan || e.state == TrackState::Unscanned) (void)refreshEntry(catalogue, e, buffer, header);
         if (e.state == TrackState::Unreadable) code = fail(err, std::string(e.problem.view()));
     }
     settings.loadFolder = folder;

@@ -1,6 +1,9 @@
 #include "library/header_refresh.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <thread>
 
 namespace pitbox {
 
@@ -30,12 +33,39 @@ Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buff
     return read;
 }
 
-bool refreshIfChanged(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buffer, HeaderFields& header, bool always) {
+std::vector<std::optional<platform::FileStamp>> currentStamps(Catalogue::ConstEntries entries) {
+    const std::vector<const TrackEntry*> all = [&] {
+        std::vector<const TrackEntry*> v;
+        v.reserve(entries.size());
+        for (const TrackEntry& e : entries) v.push_back(&e);
+        return v;
+    }();
+    std::vector<std::optional<platform::FileStamp>> stamps(all.size());
+    const auto look = [&](std::size_t from, std::size_t to) {
+        std::string path;
+        for (std::size_t i = from; i < to; ++i) {
+            path.assign(all[i]->path.view());
+            stamps[i] = platform::fileStamp(path);
+        }
+    };
+    constexpr std::size_t kPerThread = 2048;  // fewer are not worth a thread
+    const std::size_t threads =
+        std::clamp<std::size_t>(all.size() / kPerThread, 1, std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    std::vector<std::thread> helpers;
+    const std::size_t share = (all.size() + threads - 1) / threads;
+    for (std::size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(look, std::min(t * share, all.size()), std::min((t + 1) * share, all.size()));
+    look(0, std::min(share, all.size()));
+    for (std::thread& h : helpers) h.join();
+    return stamps;
+}
+
+bool refreshIfChanged(Catalogue& catalogue, TrackEntry& e, const std::optional<platform::FileStamp>& now,
+                      TrackBuffer& buffer, HeaderFields& header, bool always) {
     // Looked at before the read: a change during the read leaves a stamp older
     // than the file, which the next Scan reads again.
-    const auto status = platform::fileStatus(std::string(e.path));
-    if (!always && status && e.state != TrackState::Unscanned && status->stamp() == e.stamp) return false;
-    e.stamp = status ? status->stamp() : platform::FileStamp{};
+    if (!always && now && e.state != TrackState::Unscanned && *now == e.stamp) return false;
+    e.stamp = now.value_or(platform::FileStamp{});
     (void)refreshEntry(catalogue, e, buffer, header);  // a file that cannot be read shows why in its entry
     return true;
 }

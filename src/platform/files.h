@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,9 @@ struct FileStatus {
     FileStamp stamp() const { return {size, modified}; }
 };
 Result<FileStatus> fileStatus(const std::string& path);
+// A file's size and time alone (links followed), by the quickest look the
+// system has; none when it cannot be had.
+std::optional<FileStamp> fileStamp(const std::string& path);
 
 // Makes one folder (its parent must exist) and returns its path as made, ending
 // in the separator (on Windows a typed name loses trailing dots and spaces, and a

@@ -86,6 +86,16 @@ Result<std::string> makeFolder(const std::string& path) {
     return systemError(errno == EEXIST ? ErrorCode::Exists : ErrorCode::WriteFailed, path);
 }
 
+std::optional<FileStamp> fileStamp(const std::string& path) {
+    struct stat st {};
+    if (path.size() < PATH_MAX) {
+        if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+        return stampOf(st);
+    }
+    auto status = fileStatus(path);  // reached folder by folder
+    return status ? std::optional<FileStamp>(status->stamp()) : std::nullopt;
+}
+
 Result<void> removeFile(const std::string& path) {
     auto at = PathAt::of(path);
     if (!at) return at.error();

@@ -87,6 +87,20 @@ Result<std::string> makeFolder(const std::string& path) {
     return systemError(error == ERROR_ALREADY_EXISTS ? ErrorCode::Exists : ErrorCode::WriteFailed, path, error);
 }
 
+std::optional<FileStamp> fileStamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(apiPath(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    // A link's own size and time would not follow its file: those are looked up through it.
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        auto status = fileStatus(path);
+        return status ? std::optional<FileStamp>(status->stamp()) : std::nullopt;
+    }
+    return FileStamp{static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+                     ticksOf(data.ftLastWriteTime)};
+}
+
 Result<void> removeFile(const std::string& path) {
     if (!DeleteFileW(apiPath(path).c_str())) {
         const DWORD error = GetLastError();

@@ -1,6 +1,7 @@
 #include "platform/folder_walk.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -62,7 +63,7 @@ private:
         HANDLE find = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                        FIND_FIRST_EX_LARGE_FETCH);
         Frame frame;
-        std::vector<std::pair<std::string, FileStamp>> files;
+        std::vector<std::pair<std::string, std::optional<FileStamp>>> files;
         if (find == INVALID_HANDLE_VALUE) {
             // An empty drive root has not even "." and "..": nothing to list.
             lastError_ = GetLastError();
@@ -77,6 +78,8 @@ private:
             // Junctions and folder links carry the folder attribute and are followed.
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 frame.subfolders.push_back(narrow(name));
+            else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                files.emplace_back(narrow(name), std::nullopt);  // a link: its file's stamp is looked up below
             else
                 files.emplace_back(narrow(name), FileStamp{static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 |
                                                                data.nFileSizeLow,
@@ -86,7 +89,10 @@ private:
         std::sort(files.begin(), files.end());
         std::sort(frame.subfolders.begin(), frame.subfolders.end());
         frame.pathLength = path_.size();
-        for (const auto& [name, stamp] : files) onFile_(path_, name, stamps_ ? &stamp : nullptr);
+        for (auto& [name, stamp] : files) {
+            if (stamps_ && !stamp) stamp = fileStamp(path_ + name);
+            onFile_(path_, name, stamps_ && stamp ? &*stamp : nullptr);
+        }
         stack_.push_back(std::move(frame));
         return true;
     }
