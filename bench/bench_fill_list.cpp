@@ -4,11 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <memory>
 
 #include "app/app_state.h"
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "app/main_window.h"
+#include "library/library_store.h"
 #include "large_catalogue.h"
 #include "toolkit/qt/qt_toolkit.h"
 
@@ -73,6 +75,38 @@ void BM_SortKeeping50kSelected(benchmark::State& state) { sortTwoWays(state, tru
 void BM_SortNothingSelected(benchmark::State& state) { sortTwoWays(state, false); }
 BENCHMARK(BM_SortKeeping50kSelected)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_SortNothingSelected)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// A start of the program with 100,000 remembered tracks, up to the filled
+// table's first paint: the window made, the store read, the table filled (the
+// start's pause to let the window settle, 100 ms, included). The remembered
+// folder is missing, so its check ends at once.
+void BM_StartWithRemembered100k(benchmark::State& state) {
+    const std::string store = "/tmp/pitbox-bench-start/library.dat";
+    {
+        pitbox::Catalogue c;
+        fillLargeCatalogue(c, "/tmp/pitbox-bench-start/missing/", '/');
+        pitbox::RememberedSettings settings;
+        settings.loadFolder = "/tmp/pitbox-bench-start/missing/";
+        if (!pitbox::writeLibrary(store, settings, c)) {
+            state.SkipWithError("cannot write the store");
+            return;
+        }
+    }
+    for (auto _ : state) {
+        auto tk = std::make_unique<pitbox::ui::QtToolkit>();
+        auto s = std::make_unique<pitbox::AppState>(*tk);
+        s->storePath = store;
+        pitbox::startUp(*s, "/tmp");
+        tk->windowWidget(pitbox::ids::kMainWindow)->repaint();
+        QApplication::processEvents();
+        state.PauseTiming();  // the closing is not the start's
+        state.counters["rows"] = static_cast<double>(s->view.rows());
+        s.reset();
+        tk.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartWithRemembered100k)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -7,6 +7,7 @@ Prints the median of several alternating runs of each command and its baseline,
 their ratio, and the peak memory of pitbox-cli. Also runs the Google Benchmark
 programs (preview, fill list).
 """
+import json
 import os
 import shutil
 import statistics
@@ -64,6 +65,19 @@ big = tree("list-100k", 5000, 20)
 compare("list 100,000 tracks in 5,000 folders vs find -iname",
         [cli, "list", big], ["find", big, "-iname", "*.trk"])
 
+# The check of a remembered, unchanged library: every file's size and time
+# looked at and held against the store. find -printf looks at the same; plain
+# find lists names alone.
+state = os.path.join(work, "state")
+os.environ["XDG_STATE_HOME"] = state
+shutil.rmtree(state, ignore_errors=True)
+run([cli, "list", "--scan", "--cache", big])  # remembers the library
+compare("check of 100,000 remembered tracks (list --scan --cache) vs find -printf size and time",
+        [cli, "list", "--scan", "--cache", big], ["find", big, "-iname", "*.trk", "-printf", "%s %T@\\n"])
+compare("check of 100,000 remembered tracks (list --scan --cache) vs find -iname",
+        [cli, "list", "--scan", "--cache", big], ["find", big, "-iname", "*.trk"])
+del os.environ["XDG_STATE_HOME"]
+
 scan = tree("scan-10k", 500, 20, 20, 60)
 scan_files = sorted(os.path.join(dp, f) for dp, _, fs in os.walk(scan) for f in fs)
 # cat gets the file names ready-made; pitbox-cli walks the folders as well.
@@ -92,8 +106,17 @@ compare("copy 1,000 tracks vs cp", [cli, "copy", "--to", target, *sources], ["cp
 compare("copy 1,000 tracks vs cp and sync -f", [cli, "copy", "--to", target, *sources],
         ["sh", "-c", 'cp "$@" && sync -f "$0"', target, *sources, target], runs=15, before=empty_target)
 
-for program in ("bench_preview", "bench_fill_list", "bench_viewer_key"):
+os.environ["PITBOX_SCAN_TREE"] = scan
+for program in ("bench_preview", "bench_fill_list", "bench_viewer_key", "bench_scan"):
     if not os.path.exists(os.path.join(bin_dir, program)):
         print(f"{program}: not built (Google Benchmark missing)")
         continue
-    subprocess.run([os.path.join(bin_dir, program), "--benchmark_format=console"], check=True)
+    out = subprocess.run([os.path.join(bin_dir, program), "--benchmark_format=json"], check=True,
+                         capture_output=True, text=True).stdout
+    medians = {b["run_name"]: b["real_time"] for b in json.loads(out)["benchmarks"]
+               if b.get("aggregate_name") == "median"}
+    for name, ms in medians.items():
+        print(f"{name}: median {ms:.2f} ms", flush=True)
+    if program == "bench_scan":
+        ratio = medians["BM_ScanUnchanged"] / medians["BM_ScanEveryFile"]
+        print(f"Scan of an unchanged library vs Scan reading every file: ratio {ratio:.3f}")

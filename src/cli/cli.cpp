@@ -101,10 +101,12 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
     if (store.empty()) return fail(err, "no folder for the library is known (set HOME)");
     int code = 0;
     RememberedSettings settings;
+    bool changed = true;  // the store differs from what it will hold
     if (!forget) {
         if (auto recalled = readLibrary(store)) {
             settings = recalled->settings;
             (void)takeRememberedFields(catalogue, recalled->catalogue);
+            changed = settings.loadFolder != folder || recalled->catalogue.count() != catalogue.count();
         } else if (recalled.error().code != ErrorCode::CannotOpen || platform::fileStatus(store)) {
             err << "pitbox-cli: " << recalled.error().message() << "; it is made anew\n";
         }
@@ -114,9 +116,13 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
     // The walk took each file's size and time before any read: a file that took
     // no remembered fields is read now under that stamp.
     for (TrackEntry& e : catalogue.entries()) {
-        if (rescan || e.state == TrackState::Unscanned) (void)refreshEntry(catalogue, e, buffer, header);
+        if (rescan || e.state == TrackState::Unscanned) {
+            (void)refreshEntry(catalogue, e, buffer, header);
+            changed = true;
+        }
         if (e.state == TrackState::Unreadable) code = fail(err, std::string(e.problem.view()));
     }
+    if (!changed) return code;  // an unchanged library is not written again
     settings.loadFolder = folder;
     if (auto written = writeLibrary(store, settings, catalogue); !written) code = fail(err, written.error().message());
     return code;

@@ -205,18 +205,29 @@ Result<void> writeLibrary(const std::string& path, const RememberedSettings& set
 }
 
 std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue& remembered) {
+    // Both lists come from a walk in the same order: while they agree entry by
+    // entry no lookup is needed, and the table of paths is made only at the
+    // first difference.
     std::unordered_map<std::string_view, const TrackEntry*> byPath;
-    byPath.reserve(remembered.count());
-    for (const TrackEntry& e : remembered.entries()) byPath.emplace(e.path.view(), &e);
+    const auto rememberedAs = [&](std::size_t i, std::string_view path) -> const TrackEntry* {
+        if (byPath.empty() && i < remembered.count() && remembered[i].path.view() == path) return &remembered[i];
+        if (byPath.empty()) {
+            byPath.reserve(remembered.count());
+            for (const TrackEntry& e : remembered.entries()) byPath.emplace(e.path.view(), &e);
+        }
+        const auto it = byPath.find(path);
+        return it == byPath.end() ? nullptr : it->second;
+    };
     std::vector<TrackEntry*> toRead;
-    for (TrackEntry& e : fresh.entries()) {
-        const auto it = byPath.find(e.path.view());
-        if (it != byPath.end() && it->second->state == TrackState::Unscanned) continue;
-        if (it == byPath.end() || it->second->stamp != e.stamp) {
+    for (std::size_t i = 0; i < fresh.count(); ++i) {
+        TrackEntry& e = fresh[i];
+        const TrackEntry* twin = rememberedAs(i, e.path.view());
+        if (twin && twin->state == TrackState::Unscanned) continue;
+        if (!twin || twin->stamp != e.stamp) {
             toRead.push_back(&e);
             continue;
         }
-        const TrackEntry& r = *it->second;
+        const TrackEntry& r = *twin;
         if (r.marked110) fresh.setText(e.name, r.name.view());
         fresh.setText(e.author, r.author.view());
         fresh.setText(e.record, r.record.view());
