@@ -113,7 +113,7 @@ for program in ("bench_preview", "bench_fill_list", "bench_viewer_key", "bench_s
         continue
     out = subprocess.run([os.path.join(bin_dir, program), "--benchmark_format=json"], check=True,
                          capture_output=True, text=True).stdout
-    medians = {b["run_name"]: b["real_time"] for b in json.loads(out)["benchmarks"]
+    medians = {b["run_name"].split("/")[0]: b["real_time"] for b in json.loads(out)["benchmarks"]
                if b.get("aggregate_name") == "median"}
     for name, ms in medians.items():
         print(f"{name}: median {ms:.2f} ms", flush=True)
