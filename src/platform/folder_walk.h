@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "base/result.h"
-#include "platform/files.h"
 
 namespace pitbox::platform {
 
@@ -13,8 +12,7 @@ namespace pitbox::platform {
 // depth-first in pre-order: a folder's files first, then each subfolder with all
 // that lies below it. A folder's entries come in the byte order of their names,
 // so a tree lists the same on every machine. `onFile` gets the folder's path and
-// the name of each entry that is not a folder (special files included), and
-// with `stamps` its size and time (links followed; none when it cannot be had).
+// the name of each entry that is not a folder (special files included).
 //
 // Folder links are followed, but each folder (its file identity) is entered at
 // most once per walk, whatever path leads to it. Depth is bounded by nothing but
@@ -24,7 +22,7 @@ namespace pitbox::platform {
 // folders that could not be read; the result fails only when the root itself
 // cannot be listed.
 using UnreadableFolders = std::vector<Error>;
-using OnFile = std::function<void(const std::string& folder, std::string_view name, const FileStamp* stamp)>;
-Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile, bool stamps = false);
+Result<UnreadableFolders> walkFolders(
+    const std::string& root, const std::function<void(const std::string& folder, std::string_view name)>& onFile);
 
 }  // namespace pitbox::platform

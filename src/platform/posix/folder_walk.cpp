@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/posix/file_descriptor.h"
-#include "platform/posix/open_regular.h"
 #include "platform/posix/system_error.h"
 
 namespace pitbox::platform {
@@ -46,7 +45,7 @@ struct Frame {
 
 class Walker {
 public:
-    Walker(const OnFile& onFile, bool stamps) : onFile_(onFile), stamps_(stamps) {}
+    explicit Walker(const std::function<void(const std::string&, std::string_view)>& onFile) : onFile_(onFile) {}
 
     Result<UnreadableFolders> run(const std::string& root) {
         Frame frame;
@@ -107,21 +106,7 @@ private:
         if (!identify(frame.fd, frame.id) || !seen_.insert(frame.id).second) return false;
         if (!list(frame)) return false;
         frame.pathLength = path_.size();
-        for (const auto& [at, length] : files_) {
-            const std::string_view name = std::string_view(names_).substr(at, length);
-            if (!stamps_) {
-                onFile_(path_, name, nullptr);
-                continue;
-            }
-            struct stat st {};
-            name_.assign(name);
-            if (::fstatat(frame.fd.get(), name_.c_str(), &st, 0) != 0) {
-                onFile_(path_, name, nullptr);
-                continue;
-            }
-            const FileStamp stamp = stampOf(st);
-            onFile_(path_, name, &stamp);
-        }
+        for (const auto& [at, length] : files_) onFile_(path_, std::string_view(names_).substr(at, length));
         stack_.push_back(std::move(frame));
         if (stack_.size() > kOpenFolders) stack_[stack_.size() - 1 - kOpenFolders].fd.reset();
         return true;
@@ -196,9 +181,7 @@ private:
         return true;
     }
 
-    const OnFile& onFile_;
-    bool stamps_;
-    std::string name_;  // a file's name, ended for the system
+    const std::function<void(const std::string&, std::string_view)>& onFile_;
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered; each frame keeps its length
     std::unordered_set<Identity, IdentityHash> seen_;
@@ -211,8 +194,9 @@ private:
 
 }  // namespace
 
-Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile, bool stamps) {
-    return Walker(onFile, stamps).run(root);
+Result<UnreadableFolders> walkFolders(
+    const std::string& root, const std::function<void(const std::string& folder, std::string_view name)>& onFile) {
+    return Walker(onFile).run(root);
 }
 
 }  // namespace pitbox::platform

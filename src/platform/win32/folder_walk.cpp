@@ -1,7 +1,6 @@
 #include "platform/folder_walk.h"
 
 #include <algorithm>
-#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -19,7 +18,7 @@ struct Frame {
 
 class Walker {
 public:
-    Walker(const OnFile& onFile, bool stamps) : onFile_(onFile), stamps_(stamps) {}
+    explicit Walker(const std::function<void(const std::string&, std::string_view)>& onFile) : onFile_(onFile) {}
 
     Result<UnreadableFolders> run(const std::string& root) {
         // Paths are written with "\" throughout, whatever the user typed.
@@ -63,7 +62,7 @@ private:
         HANDLE find = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                        FIND_FIRST_EX_LARGE_FETCH);
         Frame frame;
-        std::vector<std::pair<std::string, std::optional<FileStamp>>> files;
+        std::vector<std::string> files;
         if (find == INVALID_HANDLE_VALUE) {
             // An empty drive root has not even "." and "..": nothing to list.
             lastError_ = GetLastError();
@@ -78,27 +77,19 @@ private:
             // Junctions and folder links carry the folder attribute and are followed.
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 frame.subfolders.push_back(narrow(name));
-            else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                files.emplace_back(narrow(name), std::nullopt);  // a link: its file's stamp is looked up below
             else
-                files.emplace_back(narrow(name), FileStamp{static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 |
-                                                               data.nFileSizeLow,
-                                                           ticksOf(data.ftLastWriteTime)});
+                files.push_back(narrow(name));
         } while (FindNextFileW(find, &data));
         FindClose(find);
         std::sort(files.begin(), files.end());
         std::sort(frame.subfolders.begin(), frame.subfolders.end());
         frame.pathLength = path_.size();
-        for (auto& [name, stamp] : files) {
-            if (stamps_ && !stamp) stamp = fileStamp(path_ + name);
-            onFile_(path_, name, stamps_ && stamp ? &*stamp : nullptr);
-        }
+        for (const std::string& name : files) onFile_(path_, name);
         stack_.push_back(std::move(frame));
         return true;
     }
 
-    const OnFile& onFile_;
-    bool stamps_;
+    const std::function<void(const std::string&, std::string_view)>& onFile_;
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered, ending in "\"
     std::set<FileKey> seen_;
@@ -108,8 +99,9 @@ private:
 
 }  // namespace
 
-Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile, bool stamps) {
-    return Walker(onFile, stamps).run(root);
+Result<UnreadableFolders> walkFolders(
+    const std::string& root, const std::function<void(const std::string& folder, std::string_view name)>& onFile) {
+    return Walker(onFile).run(root);
 }
 
 }  // namespace pitbox::platform
