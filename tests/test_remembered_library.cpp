@@ -95,8 +95,9 @@ protected:
 TEST_F(Remembering, AStartWithoutAFolderShowsTheLibraryAndChecksIt) {
     {
         auto app = start(dir / "lib");
-        app->state.targetFolder = dir / "out/";
+        app->state.targetFolder = dir.mkdirs("out");
         app->tk.setColumnWidths(ids::kMainWindow, ids::kTable, {90, 40, 40, 120, 120, 400});
+        app->tk.placeWindow(ids::kMainWindow, {300, 200, 1100, 800, true});
         app->click(ids::kScan);
         EXPECT_EQ(app->run(), 0);  // remembers on the way out
     }
@@ -109,6 +110,9 @@ TEST_F(Remembering, AStartWithoutAFolderShowsTheLibraryAndChecksIt) {
     EXPECT_EQ(authors(*app), (std::vector<std::string>{"a:Ann", "b:Bob", "c:Cy"}));  // at once, as remembered
     EXPECT_EQ(app->state.targetFolder, dir / "out/");
     EXPECT_EQ(app->tk.columnWidths(ids::kMainWindow, ids::kTable), (std::vector<int>{90, 40, 40, 120, 120, 400}));
+    const ui::WindowPlace place = app->tk.windowPlace(ids::kMainWindow);
+    EXPECT_EQ(std::tie(place.x, place.y, place.width, place.height, place.maximised),
+              std::make_tuple(300, 200, 1100, 800, true));
     app->finishCheck();
     EXPECT_EQ(authors(*app), (std::vector<std::string>{"a:Ann", "b:Bob", "d:Dee"}));
     EXPECT_EQ(app->text(ids::kStatusLine1), "3 Tracks found");

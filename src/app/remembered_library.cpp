@@ -7,6 +7,7 @@
 #include "app/find_duplicates.h"
 #include "app/ids.h"
 #include "app/list_view.h"
+#include "app/show_track.h"
 #include "library/folder_load.h"
 #include "library/header_refresh.h"
 #include "library/library_store.h"
@@ -68,7 +69,8 @@ void recallLibrary(AppState& s, bool showLibrary) {
         return;
     }
     const RememberedSettings& r = recalled->settings;
-    if (!r.targetFolder.empty()) s.targetFolder = r.targetFolder;
+    // A target removed since is not proposed again.
+    if (!r.targetFolder.empty() && platform::fileStatus(r.targetFolder)) s.targetFolder = r.targetFolder;
     s.tk.setColumnWidths(ids::kMainWindow, ids::kTable, r.columnWidths);
     s.tk.placeWindow(ids::kMainWindow, {r.x, r.y, r.width, r.height, r.maximised});
     if (r.loadFolder.empty()) return;
@@ -105,6 +107,7 @@ void checkLibraryStep(AppState& s) {
         check.toRead = takeRememberedFields(check.found, s.catalogue);
         replaceCatalogue(s, std::move(check.found));
         fillList(s);
+        followCurrentTrack(s);
     }
     const auto until = std::chrono::steady_clock::now() + kSlice;
     while (check.read < check.toRead.size() && std::chrono::steady_clock::now() < until)
@@ -123,6 +126,7 @@ void checkLibraryStep(AppState& s) {
     s.view.refresh();
     s.view.prepareSearch();
     fillList(s);
+    followCurrentTrack(s, true);
     rememberLibrary(s);
 }
 

@@ -181,7 +181,7 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     // code tells. A damaged track was read: its empty fields are its content, as
     // an old track's label is.
     int code = 0;
-    for (const Error& folder : *listed) code = fail(err, folder.message());
+    for (const Error& unread : *listed) code = fail(err, unread.message());
     if (cache) {
         if (int failed = scanWithStore(catalogue, folder, rescan, forget, err)) code = failed;
     } else if (scan) {

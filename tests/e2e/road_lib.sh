@@ -13,6 +13,8 @@ start_xvfb
 rm -rf "$shots"
 mkdir -p "$shots"
 work=$(mktemp -d)
+# The program remembers its library in the user's state folder: the road's own.
+export XDG_STATE_HOME="$work/state"
 pid=""
 cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; kill "$XVFB_PID" 2>/dev/null; }
 trap cleanup EXIT

@@ -79,8 +79,13 @@ click "$main" 60 640                      # Show
 viewer=$(wait_window "Alpine.trk") || fail "no viewer titled Alpine.trk"
 [ "$(size_of "$viewer")" = "532x580" ] || fail "viewer client size $(size_of "$viewer")"
 shot viewer
+xdotool key Down                          # the viewer's keys move the current track
+wait_window "Brook.trk" >/dev/null || fail "the viewer did not follow Down to Brook.trk"
+shot viewer-down
 click "$viewer" 200 200                   # a click on the picture closes it
-xdotool search --onlyvisible --name "^Alpine.trk$" >/dev/null && fail "viewer still open"
+xdotool search --onlyvisible --name "^Brook.trk$" >/dev/null && fail "viewer still open"
+click "$main" 80 67                       # rows 0 and 1 again: the key left Brook alone selected
+xdotool keydown ctrl; click "$main" 80 85; xdotool keyup ctrl
 
 click "$main" 349 693                     # Copy
 copy=$(wait_window "Copy Tracks") || fail "no Copy Tracks window"

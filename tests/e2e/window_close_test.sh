@@ -9,6 +9,7 @@ start_xvfb
 
 work=$(mktemp -d)
 cd "$work" || exit 1
+export XDG_STATE_HOME="$work/state"  # a first start: nothing remembered
 "$pitbox" >"$work/log" 2>&1 &
 pid=$!
 window=$(wait_window "Kestrun Pitbox") || { echo "no main window"; cat "$work/log"; exit 1; }

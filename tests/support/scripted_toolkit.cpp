@@ -101,7 +101,7 @@ void ScriptedToolkit::drawText(raster::Picture&, int font, int x, int y, const s
 }
 
 void ScriptedToolkit::openWindow(const ui::WindowSpec& layout) {
-    windows_[layout.number] = Window{layout, {}, {}};
+    windows_[layout.number] = Window{layout, {}, {}, {}};
     opened_.push_back(layout);
 }
 

@@ -16,7 +16,7 @@ click_pause=0.6 answer_pause=1
 windows() { echo "Z:$1" | tr / '\\'; }  # a Unix path as the Windows program sees it
 
 cd "$work" || exit 1
-"$run" "$prefix" "$exe" >"$work/log" 2>&1 &
+"$run" "$prefix" "$exe" --forget >"$work/log" 2>&1 &   # a first start, whatever ran before in the prefix
 pid=$!
 main=$(wait_window "Kestrun Pitbox") || fail "no main window"
 [ "$(size_of "$main")" = "1000x720" ] || fail "main window client size $(size_of "$main")"
@@ -58,8 +58,13 @@ click "$main" 60 640                      # Show
 viewer=$(wait_window "Cedar.TRK") || fail "no viewer titled Cedar.TRK"
 [ "$(size_of "$viewer")" = "532x580" ] || fail "viewer client size $(size_of "$viewer")"
 shot viewer
+xdotool key Down                          # the viewer's keys move the current track
+wait_window "Dune.trk" >/dev/null || fail "the viewer did not follow Down to Dune.trk"
+shot viewer-down
 click "$viewer" 200 200                   # a click on the picture closes it
-gone "Cedar.TRK" || fail "viewer still open"
+gone "Dune.trk" || fail "viewer still open"
+click "$main" 80 77                       # rows 1 and 2 again: the key left Dune alone selected
+xdotool keydown ctrl; click "$main" 80 90; xdotool keyup ctrl
 
 click "$main" 349 693                     # Copy
 copy=$(wait_window "Copy Tracks") || fail "no Copy Tracks window"
