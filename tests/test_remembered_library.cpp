@@ -119,11 +119,14 @@ TEST_F(Remembering, AStartWithoutAFolderShowsTheLibraryAndChecksIt) {
 }
 
 TEST_F(Remembering, ScanReadsOnlyChangedFilesUnlessShiftIsHeld) {
+    // A time in whole seconds, which every system's file times keep exactly.
+    const std::filesystem::file_time_type time =
+        std::chrono::floor<std::chrono::seconds>(std::filesystem::last_write_time(dir / "lib/a.trk"));
+    std::filesystem::last_write_time(dir / "lib/a.trk", time);
     auto app = start(dir / "lib");
     app->click(ids::kScan);
     app->drive();
     // The same size and time with other bytes: taken for unchanged.
-    const auto time = std::filesystem::last_write_time(dir / "lib/a.trk");
     saveTrack(dir / "lib/a.trk", byAuthor("Max"));
     std::filesystem::last_write_time(dir / "lib/a.trk", time);
     saveTrack(dir / "lib/b.trk", byAuthor("Bo", 3));
