@@ -243,8 +243,14 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     saveTrack(dir / "t/c.trk", track);  // another track
     ScriptedApp app;
     app.load(dir / "t");
+    app.drive();
+    // The search shows how far it got and keeps the window painted.
+    app.state.progressInterval = std::chrono::milliseconds(0);
+    std::vector<std::string> progress;
+    app.tk.duringLongAction = [&] { progress.push_back(app.text(ids::kStatusLine1)); };
     app.click(ids::kDuplicates);
     app.drive();
+    EXPECT_EQ(progress.back(), "Looking for duplicates... 3 / 4");
     std::vector<std::string> names;
     for (const std::string& row : app.rows()) names.push_back(row.substr(0, row.find('\n')));
     EXPECT_EQ(names, (std::vector<std::string>{"\u2261 a", "\u2261 a copy", "\u2248 b"}));

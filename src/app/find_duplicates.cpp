@@ -6,6 +6,7 @@
 
 #include "app/ids.h"
 #include "app/list_view.h"
+#include "base/pacer.h"
 #include "library/duplicates.h"
 
 namespace pitbox {
@@ -27,7 +28,14 @@ void toggleDuplicates(AppState& s) {
         paths.emplace_back(e.path);
         byPath.emplace(e.path.view(), &e);
     }
-    const DuplicateGroups found = findDuplicates(paths, DuplicateKind::SameTrack);
+    // Every header is read: the count shows it moving, and the window repaints.
+    Pacer pacer(s.progressInterval);
+    const DuplicateGroups found = findDuplicates(paths, DuplicateKind::SameTrack, [&](std::size_t looked) {
+        if (!pacer.due()) return;
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
+                     "Looking for duplicates... " + std::to_string(looked) + " / " + std::to_string(paths.size()));
+        s.tk.keepPainted();
+    });
     std::unordered_set<std::string_view> identical;
     for (const auto& group : found.identical) identical.insert(group.begin(), group.end());
     std::vector<CatalogueView::DuplicateOf> duplicates;

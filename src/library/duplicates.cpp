@@ -56,12 +56,14 @@ void compareGroup(const std::vector<const Candidate*>& group, bool byMap, Duplic
 
 }  // namespace
 
-DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind) {
+DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind,
+                               const std::function<void(std::size_t looked)>& looked) {
     DuplicateGroups out;
     std::vector<Candidate> files;
     files.reserve(paths.size());
     std::vector<std::uint8_t> start;
     for (const std::string& path : paths) {
+        if (looked) looked(static_cast<std::size_t>(&path - paths.data()));
         Candidate c{&path};
         if (kind == DuplicateKind::IdenticalFiles) {
             auto status = platform::fileStatus(path);

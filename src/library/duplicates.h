@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,8 @@ struct DuplicateGroups {
 // for identical files only those that share a size with another; for the same
 // track every file's header, and past it only the files whose map is as large
 // as another's. Old-format and damaged files take part only as identical files.
-DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind);
+// `looked` hears how many files were looked at so far, after each.
+DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind,
+                               const std::function<void(std::size_t looked)>& looked = {});
 
 }  // namespace pitbox
