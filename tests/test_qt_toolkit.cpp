@@ -254,6 +254,19 @@ TEST_F(QtApp, SecondWindowIsOwnedAndClosable) {
     EXPECT_FALSE(tk.isWindowOpen(1));
 }
 
+// What the program remembers of the main window comes back as it was; a place
+// off every screen is not taken.
+TEST_F(QtApp, WindowPlaceAndColumnWidthsComeBack) {
+    tk.setColumnWidths(ids::kMainWindow, ids::kTable, {90, 40, 0, 120});
+    EXPECT_EQ(tk.columnWidths(ids::kMainWindow, ids::kTable), (std::vector<int>{90, 40, 60, 120, 200, 300}));
+    tk.placeWindow(ids::kMainWindow, {30, 40, 950, 500, false});
+    ui::WindowPlace p = tk.windowPlace(ids::kMainWindow);
+    EXPECT_EQ(std::tie(p.x, p.y, p.width, p.height, p.maximised), std::make_tuple(30, 40, 950, 500, false));
+    tk.placeWindow(ids::kMainWindow, {30000, 40, 950, 500, false});
+    p = tk.windowPlace(ids::kMainWindow);
+    EXPECT_EQ(p.x, 30);
+}
+
 // The viewer opens centred over the main window wherever that is, takes the
 // arrow keys, follows the current track and keeps its place.
 TEST_F(QtApp, ViewerCentredOverTheMainWindowFollowsItsKeys) {
