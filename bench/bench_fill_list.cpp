@@ -10,8 +10,8 @@
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "app/main_window.h"
-#include "library/library_store.h"
 #include "large_catalogue.h"
+#include "library/library_store.h"
 #include "toolkit/qt/qt_toolkit.h"
 
 namespace {

@@ -45,7 +45,8 @@ void BM_ViewerKeyToPicture(benchmark::State& state) {
             viewer->repaint();
             down = !down;
         }
-        if (s.viewerTrack != folder + "a.trk" && s.viewerTrack != folder + "b.trk") state.SkipWithError("no track shown");
+        if (s.viewerTrack != folder + "a.trk" && s.viewerTrack != folder + "b.trk")
+            state.SkipWithError("no track shown");
     }
     std::filesystem::remove_all(folder);
 }

@@ -24,8 +24,8 @@ std::vector<std::uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.e
 
 TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
     Catalogue c;
-    const TrackState states[] = {TrackState::Unscanned, TrackState::Scanned, TrackState::OldFormat,
-                                 TrackState::Damaged, TrackState::Unreadable};
+    const TrackState states[] = {TrackState::Unscanned, TrackState::Scanned, TrackState::OldFormat, TrackState::Damaged,
+                                 TrackState::Unreadable};
     for (int i = 0; i < 5; ++i) {
         TrackEntry& e = c.append();
         c.setText(e.path, "/lib/t" + std::to_string(i) + ".trk");
@@ -47,8 +47,10 @@ TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
     ASSERT_EQ(back->catalogue.count(), 5u);
     for (std::size_t i = 0; i < 5; ++i) {
         const TrackEntry &a = c[i], &b = back->catalogue[i];
-        EXPECT_EQ(std::tie(a.path, a.name, a.author, a.record, a.problem), std::tie(b.path, b.name, b.author, b.record, b.problem));
-        EXPECT_EQ(std::tie(a.worldSize, a.length, a.state, a.marked110), std::tie(b.worldSize, b.length, b.state, b.marked110));
+        EXPECT_EQ(std::tie(a.path, a.name, a.author, a.record, a.problem),
+                  std::tie(b.path, b.name, b.author, b.record, b.problem));
+        EXPECT_EQ(std::tie(a.worldSize, a.length, a.state, a.marked110),
+                  std::tie(b.worldSize, b.length, b.state, b.marked110));
         EXPECT_EQ(a.stamp, b.stamp);
     }
 

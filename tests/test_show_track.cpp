@@ -150,9 +150,12 @@ TEST_F(ShowTest, FollowsTheCurrentTrackWhileTheMainWindowWorks) {
     look();
     app.drive();
     const std::vector<std::pair<std::string, raster::Colour>> expected = {
-        {"Beta.trk", raster::rgb(160, 135, 110)},  {"Beta.trk", raster::rgb(160, 135, 110)},
-        {"Alpha.TRK", raster::rgb(145, 202, 91)},  {"Kestrun Pitbox", ground},
-        {"Broken.trk", ground},                    {"(closed)", ground},
+        {"Beta.trk", raster::rgb(160, 135, 110)},
+        {"Beta.trk", raster::rgb(160, 135, 110)},
+        {"Alpha.TRK", raster::rgb(145, 202, 91)},
+        {"Kestrun Pitbox", ground},
+        {"Broken.trk", ground},
+        {"(closed)", ground},
     };
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(app.state.listName, "tracks_autor");
@@ -167,8 +170,8 @@ TEST_F(ShowTest, KeysMoveTheCurrentTrack) {
     app.selectRows({0, 3});
     app.click(ids::kShow);
     const std::pair<ui::Key, std::size_t> steps[] = {
-        {ui::Key::Down, 1}, {ui::Key::Right, 2}, {ui::Key::PageDown, 3}, {ui::Key::Down, 4}, {ui::Key::Down, 4},
-        {ui::Key::Left, 3}, {ui::Key::PageUp, 2}, {ui::Key::Up, 1},      {ui::Key::Up, 0},   {ui::Key::Up, 0},
+        {ui::Key::Down, 1}, {ui::Key::Right, 2},  {ui::Key::PageDown, 3}, {ui::Key::Down, 4}, {ui::Key::Down, 4},
+        {ui::Key::Left, 3}, {ui::Key::PageUp, 2}, {ui::Key::Up, 1},       {ui::Key::Up, 0},   {ui::Key::Up, 0},
     };
     for (const auto& [key, row] : steps) {
         app.tk.pressKey(kViewer, key);

@@ -44,7 +44,7 @@ struct AppState {
     std::string targetFolder;  // folder of the Copy Tracks window, ends in "/"
     std::string listName;      // base name of the proposed export file
     std::string currentTrackPath;
-    std::string viewerTrack;  // the path of the track the open viewer shows, empty for none
+    std::string viewerTrack;     // the path of the track the open viewer shows, empty for none
     bool quitRequested = false;  // the main window's close request came during start-up
     // Where the library is remembered between runs; empty when nothing is.
     std::string storePath;

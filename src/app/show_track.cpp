@@ -27,8 +27,8 @@ raster::Picture emptyPicture(AppState& s, std::string_view reason) {
             cut = reason.rfind(' ', kLineLength);
             if (cut == std::string_view::npos || cut == 0) cut = kLineLength;
         }
-        s.tk.drawText(picture, ids::kFontTexts, 20, y, std::string(reason.substr(0, cut)),
-                      raster::rgb(255, 255, 255), ground);
+        s.tk.drawText(picture, ids::kFontTexts, 20, y, std::string(reason.substr(0, cut)), raster::rgb(255, 255, 255),
+                      ground);
         reason.remove_prefix(cut);
         while (!reason.empty() && reason.front() == ' ') reason.remove_prefix(1);
         y += 20;
@@ -72,8 +72,7 @@ bool presentCurrentTrack(AppState& s) {
     auto picture = preview::buildTrackPreview(s.currentTrackPath, s.trackBuffer, s.header, &s.tk, ids::kFontRecords);
     if (!picture) {
         s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(picture.error()));
-        if (s.tk.isWindowOpen(kViewer))
-            s.tk.setPicture(ids::kPreviewPicture, emptyPicture(s, picture.error().reason));
+        if (s.tk.isWindowOpen(kViewer)) s.tk.setPicture(ids::kPreviewPicture, emptyPicture(s, picture.error().reason));
         return false;
     }
     s.tk.setPicture(ids::kPreviewPicture, std::move(*picture));

@@ -36,7 +36,8 @@ constexpr const char* kUsage =
     "      Lists every track file below DIR in the Save List format, sorted by name.\n"
     "      --scan      read each file's header first (world size, length, author, record)\n"
     "      --cache     read only files changed since the program's remembered library\n"
-    "                  (" STORE_PLACE "); DIR's tracks become it\n"
+    "                  (" STORE_PLACE
+    "); DIR's tracks become it\n"
     "      --rescan    with --cache: read every file all the same\n"
     "      --forget    with --cache: start from an empty library\n"
     "      --sort KEY  then sort by KEY: name, author, ws or km; repeat to sort in turn\n"

@@ -130,8 +130,7 @@ Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, con
     Cursor header(bytes.subspan(sizeof kMagic));
     if (header.u32() != kLibraryVersion) return damaged(file, "a library store of another version");
     const auto body = bytes.first(bytes.size() - kSumBytes);
-    if (Cursor(bytes.subspan(body.size())).u64() != sumOf(body))
-        return damaged(file, "a damaged library store");
+    if (Cursor(bytes.subspan(body.size())).u64() != sumOf(body)) return damaged(file, "a damaged library store");
 
     Cursor in(body.subspan(sizeof kMagic + 4));
     RememberedLibrary library;
@@ -174,7 +173,8 @@ std::string sealLibrary(std::string_view body) {
 
 std::string_view libraryBody(std::string_view store) {
     constexpr std::size_t kHead = sizeof kMagic + 4;
-    return store.size() < kHead + kSumBytes ? std::string_view() : store.substr(kHead, store.size() - kHead - kSumBytes);
+    return store.size() < kHead + kSumBytes ? std::string_view()
+                                            : store.substr(kHead, store.size() - kHead - kSumBytes);
 }
 
 Result<RememberedLibrary> readLibrary(const std::string& path) {

@@ -429,7 +429,8 @@ void Win32Toolkit::setColumnWidths(int window, int gadget, const std::vector<int
     HWND header = view ? ListView_GetHeader(view) : nullptr;
     const int columns = header ? Header_GetItemCount(header) : 0;
     for (int c = 0; c < columns && c < static_cast<int>(widths.size()); ++c)
-        if (widths[static_cast<std::size_t>(c)] > 0) ListView_SetColumnWidth(view, c, widths[static_cast<std::size_t>(c)]);
+        if (widths[static_cast<std::size_t>(c)] > 0)
+            ListView_SetColumnWidth(view, c, widths[static_cast<std::size_t>(c)]);
 }
 
 void Win32Toolkit::closeWindow(int window) {
