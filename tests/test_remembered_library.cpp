@@ -163,6 +163,12 @@ TEST_F(Remembering, BadStoresAreSaidAndMadeAnew) {
         app->drive();
         EXPECT_TRUE(readLibrary(store)) << content;
     }
+    // --forget: what the store holds is not given back, and the store goes.
+    {
+        ScriptedApp forgetting(dir.path(), {}, store, true);
+        EXPECT_EQ(forgetting.state.view.rows(), 0u);
+        EXPECT_FALSE(readLibrary(store));
+    }
     store = unwritable;
     auto app = start(dir / "lib");
     EXPECT_EQ(app->state.view.rows(), 3u);

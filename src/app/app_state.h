@@ -48,6 +48,7 @@ struct AppState {
     bool quitRequested = false;  // the main window's close request came during start-up
     // Where the library is remembered between runs; empty when nothing is.
     std::string storePath;
+    bool forgetStore = false;   // start afresh, whatever the store holds (--forget)
     bool folderLoaded = false;  // the catalogue holds a folder's tracks (a Load, or remembered)
     // The check of the remembered library against its folder, while it runs.
     std::unique_ptr<LibraryCheck> check;

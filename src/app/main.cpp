@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     pitbox::ui::QtToolkit toolkit;
     pitbox::AppState state(toolkit);
     state.storePath = pitbox::libraryStorePath();
-    if (forget) (void)pitbox::platform::removeFile(state.storePath);  // what is gone is forgotten
+    state.forgetStore = forget;
     pitbox::startUp(state, pitbox::platform::workingFolder(), startFolder);
     return pitbox::runMainLoop(state);
 }

@@ -28,7 +28,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     pitbox::ui::Win32Toolkit toolkit;
     pitbox::AppState state(toolkit);
     state.storePath = pitbox::libraryStorePath();
-    if (forget) (void)pitbox::platform::removeFile(state.storePath);  // what is gone is forgotten
+    state.forgetStore = forget;
     pitbox::startUp(state, pitbox::platform::workingFolder(), startFolder);
     return pitbox::runMainLoop(state);
 }

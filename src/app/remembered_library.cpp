@@ -11,6 +11,7 @@
 #include "library/folder_load.h"
 #include "library/header_refresh.h"
 #include "library/library_store.h"
+#include "platform/files.h"
 
 namespace pitbox {
 namespace {
@@ -61,6 +62,11 @@ LibraryCheck::~LibraryCheck() {
 
 void recallLibrary(AppState& s, bool showLibrary) {
     if (s.storePath.empty()) return;
+    if (s.forgetStore) {
+        // Gone is forgotten; a store that cannot be removed is passed over, and replaced at the next write.
+        (void)platform::removeFile(s.storePath);
+        return;
+    }
     auto recalled = readLibrary(s.storePath);
     if (!recalled) {
         // No store yet is a first start, not a failure.

@@ -13,9 +13,10 @@ namespace pitbox::test {
 // The program on the scripted toolkit, started up in `workingFolder`.
 struct ScriptedApp {
     explicit ScriptedApp(const std::string& workingFolder = "/tmp/", const std::string& startFolder = {},
-                         const std::string& storePath = {})
+                         const std::string& storePath = {}, bool forgetStore = false)
         : state(tk) {
         state.storePath = storePath;
+        state.forgetStore = forgetStore;
         startUp(state, workingFolder, startFolder);
     }
 
