@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "large_catalogue.h"
 #include "library/library_store.h"
+#include "qt_benchmark_main.h"
 #include "toolkit/qt/qt_toolkit.h"
 
 namespace {
@@ -110,10 +111,4 @@ BENCHMARK(BM_StartWithRemembered100k)->Unit(benchmark::kMillisecond)->Repetition
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+int main(int argc, char** argv) { return runQtBenchmarks(argc, argv); }

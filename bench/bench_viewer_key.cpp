@@ -15,6 +15,7 @@
 #include "app/main_window.h"
 #include "app/show_track.h"
 #include "dense_track.h"
+#include "qt_benchmark_main.h"
 #include "toolkit/qt/qt_toolkit.h"
 
 namespace {
@@ -54,11 +55,4 @@ BENCHMARK(BM_ViewerKeyToPicture)->Unit(benchmark::kMillisecond)->Repetitions(5)-
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runQtBenchmarks(argc, argv); }
