@@ -115,10 +115,10 @@ void checkLibraryStep(AppState& s) {
         fillList(s);
         followCurrentTrack(s);
     }
+    // Each file is read under the size and time the walk took before it.
     const auto until = std::chrono::steady_clock::now() + kSlice;
     while (check.read < check.toRead.size() && std::chrono::steady_clock::now() < until)
-        (void)refreshEntry(s.catalogue, *check.toRead[check.read++], s.trackBuffer,
-                           s.header);  // under the walk's stamp
+        (void)refreshEntry(s.catalogue, *check.toRead[check.read++], s.trackBuffer, s.header);
     if (check.read < check.toRead.size()) {
         s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
                      "Reading " + std::to_string(check.read) + " / " + std::to_string(check.toRead.size()) +

@@ -416,11 +416,10 @@ void Win32Toolkit::placeWindow(int window, const WindowPlace& place) {
 }
 
 std::vector<int> Win32Toolkit::columnWidths(int window, int gadget) const {
-    std::vector<int> widths;
     HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
     HWND header = view ? ListView_GetHeader(view) : nullptr;
-    const int columns = header ? Header_GetItemCount(header) : 0;
-    for (int c = 0; c < columns; ++c) widths.push_back(ListView_GetColumnWidth(view, c));
+    std::vector<int> widths(static_cast<std::size_t>(header ? std::max(Header_GetItemCount(header), 0) : 0));
+    for (std::size_t c = 0; c < widths.size(); ++c) widths[c] = ListView_GetColumnWidth(view, static_cast<int>(c));
     return widths;
 }
 
