@@ -17,7 +17,7 @@ TrackSpec base() {
     return s;
 }
 
-// Each case writes "a.trk" and "b.trk" (b from a changed spec or from bytes)
+// Each case writes "a.trk" and "b.trk" (b from the base track changed, or from bytes)
 // and says which kinds find them as one group.
 TEST(Duplicates, BothKindsAndTheirNearMisses) {
     struct Case {
@@ -25,27 +25,27 @@ TEST(Duplicates, BothKindsAndTheirNearMisses) {
         std::function<std::vector<std::uint8_t>()> a, b;
         bool identical, sameTrack;
     };
-    auto spec = [](const std::function<void(TrackSpec&)>& change) {
+    auto changed = [](const std::function<void(TrackSpec&)>& change) {
         return [change] {
             TrackSpec s = base();
             change(s);
             return writeTrack(s);
         };
     };
-    const auto same = spec([](TrackSpec&) {});
+    const auto same = changed([](TrackSpec&) {});
     const auto old = [] { return writeTrack(TrackSpec::oldFormat()); };
     const Case cases[] = {
         {"the same bytes", same, same, true, true},
-        {"other author and records", same, spec([](TrackSpec& s) {
+        {"other author and records", same, changed([](TrackSpec& s) {
              s.author = "Someone";
              s.drivers[0] = "Bob";
              s.recordTimes[0] = 5000;
          }),
          false, true},
-        {"one byte of the object table", same, spec([](TrackSpec& s) { s.objects[1].x = 31; }), false, false},
-        {"one height", same, spec([](TrackSpec& s) { s.heightGrid[100] = 7; }), false, false},
-        {"the water level", same, spec([](TrackSpec& s) { s.waterLevel = 3; }), false, false},
-        {"same size, other bytes", same, spec([](TrackSpec& s) { s.author = "Authoz"; }), false, true},
+        {"one byte of the object table", same, changed([](TrackSpec& s) { s.objects[1].x = 31; }), false, false},
+        {"one height", same, changed([](TrackSpec& s) { s.heightGrid[100] = 7; }), false, false},
+        {"the water level", same, changed([](TrackSpec& s) { s.waterLevel = 3; }), false, false},
+        {"same size, other bytes", same, changed([](TrackSpec& s) { s.author = "Authoz"; }), false, true},
         {"identical old-format files", old, old, true, true},
         {"old-format files of one size", old,
          [] {

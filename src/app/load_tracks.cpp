@@ -6,6 +6,7 @@
 #include "app/remembered_library.h"
 #include "base/pacer.h"
 #include "library/folder_load.h"
+#include "library/library_store.h"
 #include "platform/paths.h"
 
 namespace pitbox {
@@ -17,8 +18,8 @@ void loadFolder(AppState& s, const std::string& folder) {
     std::size_t count = 0;
     Catalogue found;
     // The table keeps its rows until the walk is done; the status line counts.
-    // Remembering, the walk takes each file's size and time, and unchanged
-    // files keep the fields remembered for them.
+    // Remembering, each file's size and time are taken after the walk, and
+    // unchanged files keep the fields remembered for them.
     const bool remembering = !s.storePath.empty();
     auto loaded = collectTracks(
         folder, found,
@@ -34,7 +35,7 @@ void loadFolder(AppState& s, const std::string& folder) {
         reportError(s, loaded.error());
         return;
     }
-    if (remembering) takeRemembered(s, found);
+    if (remembering) (void)takeRememberedFields(found, s.catalogue);
     s.catalogue = std::move(found);
     s.folderLoaded = true;
     s.view.reset(s.catalogue);

@@ -68,13 +68,10 @@ void recallLibrary(AppState& s, bool showLibrary) {
         return;
     }
     auto recalled = readLibrary(s.storePath);
-    if (!recalled) {
-        // No store yet is a first start, not a failure.
-        if (recalled.error().code != ErrorCode::CannotOpen || platform::fileStatus(s.storePath))
-            say(s, errorText(recalled.error()) + "; it is made anew");
-        return;
-    }
-    const RememberedSettings& r = recalled->settings;
+    if (!recalled) say(s, errorText(recalled.error()) + "; it is made anew");
+    if (!recalled || !*recalled) return;
+    RememberedLibrary& library = **recalled;
+    const RememberedSettings& r = library.settings;
     // A target removed since is not proposed again.
     if (!r.targetFolder.empty() && platform::fileStatus(r.targetFolder)) s.targetFolder = r.targetFolder;
     s.tk.setColumnWidths(ids::kMainWindow, ids::kTable, r.columnWidths);
@@ -82,7 +79,7 @@ void recallLibrary(AppState& s, bool showLibrary) {
     if (r.loadFolder.empty()) return;
     s.trackFolder = r.loadFolder;
     s.folderLoaded = true;
-    s.catalogue = std::move(recalled->catalogue);
+    s.catalogue = std::move(library.catalogue);
     if (!showLibrary) return;
     s.view.reset(s.catalogue);
     s.view.prepareSearch();
@@ -144,7 +141,5 @@ void rememberLibrary(AppState& s) {
     if (auto written = writeLibrary(s.storePath, settingsOf(s), s.catalogue); !written)
         say(s, errorText(written.error()) + "; the library is not remembered");
 }
-
-void takeRemembered(AppState& s, Catalogue& found) { (void)takeRememberedFields(found, s.catalogue); }
 
 }  // namespace pitbox

@@ -35,7 +35,5 @@ void rememberLibrary(AppState& s);
 void checkLibraryStep(AppState& s);
 // Ends the check where it is (a Load or Scan takes over).
 void stopLibraryCheck(AppState& s);
-// The tracks Load found take the fields of files remembered unchanged.
-void takeRemembered(AppState& s, Catalogue& found);
 
 }  // namespace pitbox

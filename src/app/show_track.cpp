@@ -54,9 +54,10 @@ void openViewer(AppState& s, const std::string& title) {
 // the open viewer shows the reason instead of the track it showed before.
 bool presentCurrentTrack(AppState& s) {
     const TrackEntry* entry = s.view.current();
+    const bool open = s.tk.isWindowOpen(kViewer);
     s.viewerTrack = entry ? std::string(entry->path) : std::string();
     if (!entry) {
-        if (s.tk.isWindowOpen(kViewer)) {
+        if (open) {
             s.tk.setTitle(kViewer, "Kestrun Pitbox");
             s.tk.setPicture(ids::kPreviewPicture, emptyPicture(s, "No track is chosen."));
         }
@@ -64,15 +65,15 @@ bool presentCurrentTrack(AppState& s) {
     }
     s.currentTrackPath = s.viewerTrack;
     const std::string fileName(platform::filePart(s.currentTrackPath));
-    if (s.tk.isWindowOpen(kViewer)) s.tk.setTitle(kViewer, fileName);
+    if (open) s.tk.setTitle(kViewer, fileName);
     if (asciiLower(extensionPart(fileName)) != "trk") {
-        if (s.tk.isWindowOpen(kViewer)) s.tk.setPicture(ids::kPreviewPicture, emptyPicture(s, "not a track file"));
+        if (open) s.tk.setPicture(ids::kPreviewPicture, emptyPicture(s, "not a track file"));
         return false;
     }
     auto picture = preview::buildTrackPreview(s.currentTrackPath, s.trackBuffer, s.header, &s.tk, ids::kFontRecords);
     if (!picture) {
         s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(picture.error()));
-        if (s.tk.isWindowOpen(kViewer)) s.tk.setPicture(ids::kPreviewPicture, emptyPicture(s, picture.error().reason));
+        if (open) s.tk.setPicture(ids::kPreviewPicture, emptyPicture(s, picture.error().reason));
         return false;
     }
     s.tk.setPicture(ids::kPreviewPicture, std::move(*picture));
@@ -90,8 +91,7 @@ void showTrack(AppState& s) {
 void followCurrentTrack(AppState& s, bool reread) {
     if (!s.tk.isWindowOpen(kViewer)) return;
     const TrackEntry* entry = s.view.current();
-    if (!reread && entry && entry->path == s.viewerTrack) return;
-    if (!reread && !entry && s.viewerTrack.empty()) return;
+    if (!reread && (entry ? entry->path.view() : std::string_view()) == s.viewerTrack) return;
     (void)presentCurrentTrack(s);
 }
 

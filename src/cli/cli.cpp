@@ -104,12 +104,13 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
     RememberedSettings settings;
     bool changed = true;  // the store differs from what it will hold
     if (!forget) {
-        if (auto recalled = readLibrary(store)) {
-            settings = recalled->settings;
-            (void)takeRememberedFields(catalogue, recalled->catalogue);
-            changed = settings.loadFolder != folder || recalled->catalogue.count() != catalogue.count();
-        } else if (recalled.error().code != ErrorCode::CannotOpen || platform::fileStatus(store)) {
+        auto recalled = readLibrary(store);
+        if (!recalled) {
             err << "pitbox-cli: " << recalled.error().message() << "; it is made anew\n";
+        } else if (*recalled) {
+            settings = (*recalled)->settings;
+            (void)takeRememberedFields(catalogue, (*recalled)->catalogue);
+            changed = settings.loadFolder != folder || (*recalled)->catalogue.count() != catalogue.count();
         }
     }
     TrackBuffer buffer;

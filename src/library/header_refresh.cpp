@@ -34,28 +34,22 @@ Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buff
 }
 
 std::vector<std::optional<platform::FileStamp>> currentStamps(Catalogue::ConstEntries entries) {
-    const std::vector<const TrackEntry*> all = [&] {
-        std::vector<const TrackEntry*> v;
-        v.reserve(entries.size());
-        for (const TrackEntry& e : entries) v.push_back(&e);
-        return v;
-    }();
-    std::vector<std::optional<platform::FileStamp>> stamps(all.size());
+    std::vector<std::string_view> paths;
+    paths.reserve(entries.size());
+    for (const TrackEntry& e : entries) paths.push_back(e.path.view());
+    std::vector<std::optional<platform::FileStamp>> stamps(paths.size());
     const auto look = [&](std::size_t from, std::size_t to) {
         std::string path;
-        for (std::size_t i = from; i < to; ++i) {
-            path.assign(all[i]->path.view());
-            stamps[i] = platform::fileStamp(path);
-        }
+        for (std::size_t i = from; i < to; ++i) stamps[i] = platform::fileStamp(path.assign(paths[i]));
     };
     constexpr std::size_t kPerThread = 2048;  // fewer are not worth a thread
     const std::size_t threads =
-        std::clamp<std::size_t>(all.size() / kPerThread, 1, std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+        std::clamp<std::size_t>(paths.size() / kPerThread, 1, std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
     std::vector<std::thread> helpers;
-    const std::size_t share = (all.size() + threads - 1) / threads;
+    const std::size_t share = (paths.size() + threads - 1) / threads;
     for (std::size_t t = 1; t < threads; ++t)
-        helpers.emplace_back(look, std::min(t * share, all.size()), std::min((t + 1) * share, all.size()));
-    look(0, std::min(share, all.size()));
+        helpers.emplace_back(look, std::min(t * share, paths.size()), std::min((t + 1) * share, paths.size()));
+    look(0, std::min(share, paths.size()));
     for (std::thread& h : helpers) h.join();
     return stamps;
 }

@@ -177,18 +177,20 @@ std::string_view libraryBody(std::string_view store) {
                                             : store.substr(kHead, store.size() - kHead - kSumBytes);
 }
 
-Result<RememberedLibrary> readLibrary(const std::string& path) {
-    // The reader makes room for as much as it may read: the store's own size,
-    // which a replacement never changes in place. A few hundred bytes a track
-    // let a million tracks fit under the limit.
-    constexpr std::uint64_t kMostBytes = std::uint64_t{1} << 30;
-    const auto status = platform::fileStatus(path);
-    if (!status) return status.error();
-    if (status->size > kMostBytes) return damaged(path, "a damaged library store");
+Result<std::optional<RememberedLibrary>> readLibrary(const std::string& path) {
+    // A few hundred bytes a track: a million tracks fit under the limit.
+    constexpr std::size_t kMostBytes = std::size_t{1} << 30;
     std::vector<std::uint8_t> bytes;
-    auto read = platform::readRegularFile(path, static_cast<std::size_t>(status->size), bytes);
-    if (!read) return read.error();
-    return decodeLibrary(std::span<const std::uint8_t>(bytes.data(), *read), path);
+    auto read = platform::readRegularFile(path, kMostBytes, bytes);
+    if (!read) {
+        // Nothing there is a first start, not a failure.
+        if (read.error().code == ErrorCode::CannotOpen && !platform::fileStatus(path))
+            return std::optional<RememberedLibrary>();
+        return read.error().code == ErrorCode::TooLarge ? damaged(path, "a damaged library store") : read.error();
+    }
+    auto library = decodeLibrary(std::span<const std::uint8_t>(bytes.data(), *read), path);
+    if (!library) return library.error();
+    return std::optional<RememberedLibrary>(std::move(*library));
 }
 
 Result<void> writeLibrary(const std::string& path, const RememberedSettings& settings, const Catalogue& catalogue) {

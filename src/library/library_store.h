@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,8 +44,8 @@ Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, con
 // fuzzer, which must get past the sum to reach the reader; and the body of a store.
 std::string sealLibrary(std::string_view body);
 std::string_view libraryBody(std::string_view store);
-// Fails with CannotOpen when there is no store.
-Result<RememberedLibrary> readLibrary(const std::string& path);
+// None when there is no store.
+Result<std::optional<RememberedLibrary>> readLibrary(const std::string& path);
 // Writes the store whole, through a replacement (the old one stays until the
 // new one is complete and durable), making its folder when it is missing.
 Result<void> writeLibrary(const std::string& path, const RememberedSettings& settings, const Catalogue& catalogue);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -33,13 +34,18 @@ Result<OpenFile> openRegularFile(const std::string& path) {
 
 namespace {
 
-// Reads from the start of an open file until `room` bytes or its end.
+// Reads from the start of an open file until `room` bytes or its end. The
+// buffer is made as large as the file said it was (and a byte more, to see it
+// grow), and larger only if it did grow: a large limit costs nothing.
 Result<std::size_t> readUpTo(const OpenFile& file, const std::string& path, std::size_t room,
                              std::vector<std::uint8_t>& into) {
-    if (into.size() < room) into.resize(room);
+    const auto size = static_cast<std::uint64_t>(file.status.st_size);
+    const std::size_t first = size < room ? static_cast<std::size_t>(size) + 1 : room;
+    if (into.size() < first) into.resize(first);
     std::size_t got = 0;
     while (got < room) {
-        const ssize_t n = ::read(file.fd.get(), into.data() + got, room - got);
+        if (got == into.size()) into.resize(std::min(room, got * 2));
+        const ssize_t n = ::read(file.fd.get(), into.data() + got, std::min(room, into.size()) - got);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return systemError(ErrorCode::ReadFailed, path);
         if (n == 0) break;

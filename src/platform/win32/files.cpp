@@ -28,14 +28,18 @@ Result<OpenFile> openRegularFile(const std::string& path) {
 
 namespace {
 
-// Reads from the start of an open file until `room` bytes or its end.
+// Reads from the start of an open file until `room` bytes or its end. The
+// buffer is made as large as the file said it was (and a byte more, to see it
+// grow), and larger only if it did grow: a large limit costs nothing.
 Result<std::size_t> readUpTo(const OpenFile& file, const std::string& path, std::size_t room,
                              std::vector<std::uint8_t>& into) {
-    if (into.size() < room) into.resize(room);
+    const std::size_t first = file.size < room ? static_cast<std::size_t>(file.size) + 1 : room;
+    if (into.size() < first) into.resize(first);
     std::size_t got = 0;
     while (got < room) {
+        if (got == into.size()) into.resize(std::min(room, got * 2));
         DWORD n = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(room - got, 1u << 20));
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(std::min(room, into.size()) - got, 1u << 20));
         if (!ReadFile(file.handle.get(), into.data() + got, want, &n, nullptr))
             return systemError(ErrorCode::ReadFailed, path);
         if (n == 0) break;
