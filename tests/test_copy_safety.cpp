@@ -2,12 +2,14 @@
 // write-protected targets, interrupted runs, a small file system.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstring>
+#include <functional>
 
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
@@ -47,6 +49,8 @@ TEST(CopySafety, TwoTargetsThatAreOneFileCopyOnlyTheFirst) {
         dir.mkdirs("elsewhere");
         write(dir / "s/a.trk", "from a");
         write(dir / "s/b.trk", "from b");
+        write(dir / "elsewhere/t.trk", "old");  // links are followed to files only
+        if (!c.linkB) write(dir / "out/b.trk", "old");
         ASSERT_EQ(::symlink(c.linkA, (dir / "out/a.trk").c_str()), 0);
         if (c.linkB) {
             ASSERT_EQ(::symlink(c.linkB, (dir / "out/b.trk").c_str()), 0);
@@ -107,18 +111,17 @@ TEST(CopySafety, WriteProtectedFilesAreNeverReplaced) {
     EXPECT_EQ(temporariesIn(dir, "out"), 0u);
 }
 
-// Starts copying 60 files of 1.5 MB in a child, sends it `signal` once the
-// first two copies are written, and waits for it to end.
-void interruptCopy(const TempDir& dir, int signal) {
+// Starts copying the files of src/ in a child, sends it `signal` once `pauseAt`
+// copies are read, and waits for it to end.
+void interruptCopy(const TempDir& dir, int signal, std::size_t pauseAt) {
     std::vector<std::string> sources;
-    sources.reserve(60);
-    for (int i = 0; i < 60; ++i) sources.push_back(dir / ("src/t" + std::to_string(i) + ".trk"));
+    for (const std::string& name : dir.list("src")) sources.push_back(dir / ("src/" + name));
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
     const pid_t child = ::fork();
     if (child == 0) {
         (void)copyTracks(planCopies(sources, dir / "out/"), [&](std::size_t done) {
-            if (done == 2 && ::write(ready[1], "x", 1) == 1) ::pause();
+            if (done == pauseAt && ::write(ready[1], "x", 1) == 1) ::pause();
         });
         ::_exit(0);
     }
@@ -132,25 +135,86 @@ void interruptCopy(const TempDir& dir, int signal) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
 }
 
-TEST(CopySafety, InterruptedCopiesLeaveNoTemporaries) {
-    TempDir dir;
+void makeSources(const TempDir& dir, int count, std::size_t bytes) {
     dir.mkdirs("src");
     dir.mkdirs("out");
-    for (int i = 0; i < 60; ++i)
-        saveFile(dir / ("src/t" + std::to_string(i) + ".trk"), std::vector<std::uint8_t>(1500000, 1));
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        interruptCopy(dir, signal);
-        EXPECT_EQ(temporariesIn(dir, "out"), 0u) << strsignal(signal);
+    for (int i = 0; i < count; ++i)
+        saveFile(dir / ("src/t" + std::to_string(i) + ".trk"), std::vector<std::uint8_t>(bytes, 1));
+}
+
+TEST(CopySafety, InterruptedCopiesLeaveNoTemporaries) {
+    struct Case {
+        const char* what;
+        int files;
+        std::size_t bytes, pauseAt;
+    };
+    const Case cases[] = {
+        {"large files, early", 60, 1500000, 2},
+        {"a whole batch of small files, at its flush", 300, 100, 256},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        makeSources(dir, c.files, c.bytes);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            interruptCopy(dir, signal, c.pauseAt);
+            EXPECT_EQ(temporariesIn(dir, "out"), 0u) << c.what << ", " << strsignal(signal);
+        }
     }
-    // Killed outright, a copy leaves at most its batch: the next copy there
-    // removes what it left, and its own, and finishes.
-    interruptCopy(dir, SIGKILL);
+}
+
+TEST(CopySafety, ACopyKilledOutrightLeavesNoMoreThanItsBatch) {
+    // The next copy there removes what it left, and its own, and finishes.
+    TempDir dir;
+    makeSources(dir, 60, 1500000);
+    interruptCopy(dir, SIGKILL, 2);
     const std::size_t left = temporariesIn(dir, "out");
     EXPECT_GT(left, 0u);
-    EXPECT_LE(left, 11u);  // 16 MB of 1.5 MB files
+    EXPECT_LE(left, 3u);  // the files read so far; a new file needs no room beyond its copy
     const CopyReport again = copyTracks({{dir / "src/t0.trk", dir / "out/t0.trk"}});
     EXPECT_EQ(again.copied, 1u);
     EXPECT_EQ(temporariesIn(dir, "out"), 0u);
+}
+
+TEST(CopySafety, ASelectedTrackWhoseOwnCopyFailsIsNotReplaced) {
+    struct Case {
+        const char* what;
+        std::function<void()> inChild;  // what makes the copy of t/a.trk fail
+        bool withoutRoot;
+    };
+    const Case cases[] = {
+        {"no space left",
+         [] {
+             ::signal(SIGXFSZ, SIG_IGN);
+             const rlimit limit{4096, 4096};
+             ::setrlimit(RLIMIT_FSIZE, &limit);
+         },
+         false},
+        {"no access", [] {}, true},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        dir.mkdirs("y");
+        dir.mkdirs("t");
+        ::chmod(dir.path().c_str(), 0777);
+        ::chmod((dir / "t").c_str(), 0777);
+        write(dir / "y/a.trk", "outside");
+        write(dir / "t/a.trk", std::string(100000, 'i'));
+        if (c.withoutRoot) ::chmod((dir / "t/a.trk").c_str(), 0622);  // writable, not readable
+        // y/a.trk goes to t/a.trk, t/a.trk to t/a_1.trk.
+        const auto got = inChild(
+            [&] {
+                c.inChild();
+                const auto report = copyTracks(planCopies({dir / "y/a.trk", dir / "t/a.trk"}, dir / "t/"));
+                std::string said = std::to_string(report.copied);
+                for (const Error& e : report.failures)
+                    if (e.code == ErrorCode::WouldLoseTrack) said += " " + e.message();
+                return said;
+            },
+            c.withoutRoot);
+        EXPECT_EQ(got, "0 " + dir / "t/a.trk" + ": would replace a selected track that could not be copied") << c.what;
+        EXPECT_EQ(contents(dir / "t/a.trk"), std::string(100000, 'i')) << c.what;
+        EXPECT_EQ(dir.list("t"), std::vector<std::string>{"a.trk"}) << c.what;
+    }
 }
 
 TEST(CopySafety, ARunningCopysTemporariesAreNotRemoved) {

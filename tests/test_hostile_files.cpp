@@ -50,7 +50,7 @@ std::string tryEverything(const TempDir& dir, const std::string& name) {
 TEST(HostileFiles, EveryOperationEndsWithASoundResult) {
     const std::string notRegular = outcome(ErrorCode::NotRegularFile);
     const std::string tooLarge = outcome(ErrorCode::TooLarge);
-    const std::string cannotOpen = outcome(ErrorCode::CannotOpen);
+    const std::string missing = outcome(ErrorCode::Missing);
     TrackSpec big;
     big.padding = 1'500'000;
     TrackSpec huge;
@@ -80,7 +80,7 @@ TEST(HostileFiles, EveryOperationEndsWithASoundResult) {
          },
          "1 " + notRegular + " " + notRegular + " " + notRegular},
         {"a dangling link", "gone.trk", [](const std::string& p) { ASSERT_EQ(::symlink("nowhere", p.c_str()), 0); },
-         "1 " + cannotOpen + " " + cannotOpen + " " + cannotOpen},
+         "1 " + missing + " " + missing + " " + missing},
         {"1,500,000 bytes: header yes, picture no", "big.trk", [&](const std::string& p) { saveTrack(p, big); },
          "1 ok " + tooLarge + " ok"},
         {"larger than the track buffer", "huge.trk", [&](const std::string& p) { saveTrack(p, huge); },

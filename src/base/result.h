@@ -8,16 +8,18 @@ namespace pitbox {
 
 // What went wrong, in a form the program can act on; the text is for people.
 enum class ErrorCode {
-    CannotOpen,      // missing, no access, a folder where a file is wanted ...
+    CannotOpen,      // no access, a folder where a file is wanted ...
+    Missing,         // not there (when it was to be opened)
     NotRegularFile,  // a pipe, socket or device: never read
     TooLarge,
     ReadFailed,
     WriteFailed,
-    SizeChanged,  // the file changed while it was read
-    SameFile,     // a copy onto its own source
-    SameTarget,   // two copies of one run onto one file
-    ReadOnly,     // a write-protected file: never replaced
-    BadName,      // a name other programs could not open (a device name on Windows)
+    Changed,         // the file changed while it was read
+    SameFile,        // a copy onto its own source
+    SameTarget,      // two copies of one run onto one file
+    WouldLoseTrack,  // a copy onto a selected track whose own copy failed
+    ReadOnly,        // a write-protected file: never replaced
+    BadName,         // a name other programs could not open (a device name on Windows)
     OldFormat,
     Damaged,
     Exists,

@@ -1,6 +1,7 @@
 #include "library/copy_tracks.h"
 
 #include <algorithm>
+#include <future>
 #include <map>
 #include <optional>
 #include <set>
@@ -12,12 +13,18 @@
 namespace pitbox {
 namespace {
 
-// The copies are read into temporaries and put in place in batches, so the space
-// a copy needs beyond its result stays near one batch, whatever the selection.
-// Each batch holds one open file a copy until it is committed.
-constexpr std::uint64_t kBatchBytes = std::uint64_t{16} << 20;
+// The copies are read into temporaries and put in place in batches. A copy
+// that replaces a file needs room for both until it is committed, so the bytes
+// of such copies in one batch are bounded; a new file needs no more room than
+// its copy. Each batch holds one open file a copy until it is committed.
+constexpr std::uint64_t kBatchReplacedBytes = std::uint64_t{16} << 20;
 constexpr std::size_t kBatchFiles = 256;
+static_assert(2 * kBatchFiles <= platform::kMostLiveReplacements,
+              "a batch being read and one being committed must all be removable on an interrupt");
 
+// Copies, with every selected track that is also a target (a track about to
+// be replaced by another) kept until its own copy is in place: a copy that
+// would replace it waits for that, and fails when that copy failed.
 class Copier {
 public:
     Copier(const std::vector<CopyItem>& plan, const std::function<void(std::size_t)>& progress)
@@ -25,89 +32,154 @@ public:
 
     CopyReport run() {
         for (const std::string& folder : targetFolders()) platform::removeDeadTemporaries(folder);
-        std::vector<std::size_t> order = readingOrder();
-        for (std::size_t i : order)
-            if (sources_[i]) unread_.insert(sources_[i]->key);
-        for (std::size_t i : order) {
-            const std::uint64_t size = sources_[i] ? sources_[i]->size : 0;
-            if (!batch_.empty() && (batchBytes_ + size > kBatchBytes || batch_.size() >= kBatchFiles)) commitIfSafe();
+        for (std::size_t i : readingOrder()) {
+            if (batch_.size() >= kBatchFiles || batchReplacedBytes_ > kBatchReplacedBytes) commitReady(false);
             copyOne(i);
             if (progress_) progress_(++done_);
         }
-        commit();
+        commitReady(true);
         return std::move(report_);
     }
 
 private:
+    struct Pending {
+        platform::FileReplacement replacement;
+        std::size_t item;
+        std::uint64_t bytes;  // what it adds to the room needed: its size when it replaces a file
+    };
+    // A selected track that a copy replaces: how many of its own copies are
+    // still to be put in place, and whether one of them is.
+    struct Kept {
+        std::size_t copiesLeft = 0;
+        bool copied = false;
+    };
+
     std::set<std::string> targetFolders() const {
         std::set<std::string> folders;
         for (const CopyItem& item : plan_) folders.emplace(platform::pathPart(item.target));
         return folders;
     }
 
-    // A selected track that lies where another is copied to must be read before
-    // that copy replaces it: such tracks are copied first (and, as the batches
-    // go, put in place before the replacing copy is).
+    // The selected tracks that lie where another is copied to are copied first,
+    // so that the copies replacing them seldom wait.
     std::vector<std::size_t> readingOrder() {
         std::set<platform::FileKey> targets;
         sources_.reserve(plan_.size());
         for (const CopyItem& item : plan_) {
             auto status = platform::fileStatus(item.source);
-            sources_.push_back(status ? std::optional(*status) : std::nullopt);
+            sources_.push_back(status ? std::optional(status->key) : std::nullopt);
             if (auto there = platform::fileStatus(item.target)) targets.insert(there->key);
         }
+        for (const auto& key : sources_)
+            if (key && targets.count(*key) != 0) ++kept_[*key].copiesLeft;
         std::vector<std::size_t> order(plan_.size());
         for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-        std::stable_partition(order.begin(), order.end(),
-                              [&](std::size_t i) { return sources_[i] && targets.count(sources_[i]->key) != 0; });
+        std::stable_partition(order.begin(), order.end(), [&](std::size_t i) { return isKept(sources_[i]); });
         return order;
     }
 
+    bool isKept(const std::optional<platform::FileKey>& key) const { return key && kept_.count(*key) != 0; }
+
     void copyOne(std::size_t i) {
         const CopyItem& item = plan_[i];
-        if (sources_[i]) unread_.erase(unread_.find(sources_[i]->key));
         auto replacement = platform::FileReplacement::create(item.target);
-        if (!replacement) return fail(replacement.error());
+        if (!replacement) return fail(i, replacement.error());
         // Two targets of one run that reach one file (through links): the later
         // copy would overwrite the earlier one.
         const auto [earlier, isNew] = destinations_.try_emplace(replacement->destination(), item.target);
-        if (!isNew) return fail(Error{ErrorCode::SameTarget, item.target, "is the same file as " + earlier->second});
+        if (!isNew) return fail(i, Error{ErrorCode::SameTarget, item.target, "is the same file as " + earlier->second});
         auto copied = replacement->copyFrom(item.source);
         if (!copied) {
             destinations_.erase(earlier);
-            return fail(copied.error());
+            return fail(i, copied.error());
         }
-        batchBytes_ += *copied;
-        batch_.push_back(std::move(*replacement));
+        const std::uint64_t bytes = replacement->replaces() ? *copied : 0;
+        batchReplacedBytes_ += bytes;
+        batch_.push_back({std::move(*replacement), i, bytes});
     }
 
-    // A batch that would replace a file still to be read waits (and grows) until
-    // that file has been read.
-    void commitIfSafe() {
-        for (const auto& replacement : batch_)
-            if (replacement.replaces() && unread_.count(*replacement.replaces()) != 0) return;
-        commit();
+    // Puts in place what may go now, while the next batch is read: the flush of
+    // one batch overlaps the reading of the next. A copy that would replace a
+    // kept track waits until that track's own copy is in place, and fails once
+    // none of those copies can be; at the end, copies that would only replace
+    // each other fail too.
+    void commitReady(bool last) {
+        do {
+            settleCommit();
+            std::vector<Pending> ready, waiting;
+            for (Pending& p : batch_) {
+                const auto replaced = p.replacement.replaces();
+                const auto kept = replaced ? kept_.find(*replaced) : kept_.end();
+                if (kept == kept_.end() || kept->second.copied)
+                    ready.push_back(std::move(p));
+                else if (kept->second.copiesLeft > 0)
+                    waiting.push_back(std::move(p));
+                else
+                    failToKeep(p);
+            }
+            batch_ = std::move(waiting);
+            batchReplacedBytes_ = 0;
+            for (const Pending& p : batch_) batchReplacedBytes_ += p.bytes;
+            if (!ready.empty()) {
+                startCommit(std::move(ready));
+            } else if (last) {
+                for (Pending& p : batch_) failToKeep(p);
+                batch_.clear();
+            }
+        } while (last && (!batch_.empty() || commit_.valid()));
     }
 
-    void commit() {
-        for (auto& result : platform::commitAll(batch_)) {
-            if (result)
-                ++report_.copied;
-            else
-                fail(result.error());
+    void failToKeep(const Pending& p) {
+        fail(p.item, Error{ErrorCode::WouldLoseTrack, p.replacement.target(),
+                           "would replace a selected track that could not be copied"});
+    }
+
+    void startCommit(std::vector<Pending> ready) {
+        std::vector<platform::FileReplacement> replacements;
+        replacements.reserve(ready.size());
+        for (Pending& p : ready) {
+            replacements.push_back(std::move(p.replacement));
+            committing_.push_back(p.item);
         }
-        batchBytes_ = 0;
+        // Where no thread can be had, the commit runs when its results are taken.
+        commit_ = std::async(std::launch::async | std::launch::deferred,
+                             [batch = std::move(replacements)]() mutable { return platform::commitAll(batch); });
     }
 
-    void fail(Error error) { report_.failures.push_back(std::move(error)); }
+    // Takes the results of the commit under way, if any.
+    void settleCommit() {
+        if (!commit_.valid()) return;
+        const std::vector<Result<void>> results = commit_.get();
+        for (std::size_t k = 0; k < results.size(); ++k) {
+            const std::size_t i = committing_[k];
+            if (!results[k]) {
+                fail(i, results[k].error());
+                continue;
+            }
+            ++report_.copied;
+            if (isKept(sources_[i])) {
+                Kept& kept = kept_.at(*sources_[i]);
+                kept.copied = true;
+                --kept.copiesLeft;
+            }
+        }
+        committing_.clear();
+    }
+
+    void fail(std::size_t item, Error error) {
+        if (isKept(sources_[item])) --kept_.at(*sources_[item]).copiesLeft;
+        report_.failures.push_back(std::move(error));
+    }
 
     const std::vector<CopyItem>& plan_;
     const std::function<void(std::size_t)>& progress_;
-    std::vector<std::optional<platform::FileStatus>> sources_;
-    std::multiset<platform::FileKey> unread_;
+    std::vector<std::optional<platform::FileKey>> sources_;
+    std::map<platform::FileKey, Kept> kept_;
     std::map<std::string, std::string> destinations_;  // where each copy lands -> its target
-    std::vector<platform::FileReplacement> batch_;
-    std::uint64_t batchBytes_ = 0;
+    std::vector<Pending> batch_;
+    std::uint64_t batchReplacedBytes_ = 0;
+    std::vector<std::size_t> committing_;  // the items of the commit under way
+    std::future<std::vector<Result<void>>> commit_;
     std::size_t done_ = 0;
     CopyReport report_;
 };

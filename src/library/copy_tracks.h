@@ -15,14 +15,16 @@ struct CopyReport {
 };
 
 // Copies each element's source to its target, replacing a file there only by a
-// complete, durable copy, and never a selected track before it has been read.
-// Failures (a source that is missing, not a regular file, the target itself, or
-// changes size; a target that is read-only, cannot be written, or reaches the
-// same file as an earlier target) are collected and the run goes on. The copies
-// are put in place in batches of at most 16 MB (or one larger file), so the
+// complete, durable copy. A selected track that is also a target is replaced
+// only once its own copy is in place; when that copy fails, so does the one
+// that would replace it. Failures (a source that is missing, not a regular
+// file, the target itself, or changes while it is copied; a target that is
+// read-only, cannot be written, or reaches the same file as an earlier target)
+// are collected and the run goes on. The copies are put in place in batches,
+// those that replace a file holding at most 16 MB (or one larger file), so the
 // space needed beyond the copies themselves stays that small. Temporaries a
 // killed copy left in the target folder are removed first. `progress` hears how
-// many elements are done.
+// many elements are read.
 CopyReport copyTracks(const std::vector<CopyItem>& plan, const std::function<void(std::size_t done)>& progress = {});
 
 }  // namespace pitbox

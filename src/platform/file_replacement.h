@@ -18,9 +18,14 @@ namespace pitbox::platform {
 // replacement given up, or interrupted by a signal or Ctrl+C, leaves nothing
 // behind. A temporary is locked while it is written, so that the next copy into
 // its folder can tell one whose writer was killed outright and remove it.
-// When the target is a link, the file it points to is replaced; an existing file
-// keeps its permission bits. A write-protected (read-only) file is never
-// replaced. Each replacement holds one open file until it is committed.
+// Only a regular file is replaced: when the target is a link, the file it
+// points to, and a link to nothing, a folder, pipe or device is refused. An
+// existing file keeps its permission bits. A write-protected (read-only) file
+// is never replaced. Each replacement holds one open file until it is committed; of
+// more than kMostLiveReplacements at once, the later ones are not removed on
+// an interrupt.
+inline constexpr std::size_t kMostLiveReplacements = 1024;
+
 class FileReplacement {
 public:
     static Result<FileReplacement> create(const std::string& target);
@@ -32,8 +37,8 @@ public:
 
     Result<void> write(std::string_view bytes);
     // Copies the whole of a regular file and tells how many bytes it had. Fails
-    // when the source is the target itself, and when its size changes while it
-    // is copied.
+    // when the source is the target itself, and when it changes while it is
+    // copied (its size, its time, or on Linux its change time differ after).
     Result<std::uint64_t> copyFrom(const std::string& source);
     const std::string& target() const;
     // Where the bytes will land, links followed: two replacements with equal

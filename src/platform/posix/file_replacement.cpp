@@ -147,9 +147,14 @@ Result<FileReplacement> FileReplacement::create(const std::string& target) {
     s.destination =
         std::to_string(s.folder->key.volume) + ":" + std::to_string(s.folder->key.index) + "/" + s.finalName;
 
+    // Only a regular file is replaced, and a link only when it leads to one: a
+    // device, a pipe or a folder stays what it is, and a link to nothing is
+    // not made a file somewhere else.
     struct stat existing {};
     const bool exists = ::fstatat(s.folder->fd.get(), s.finalName.c_str(), &existing, 0) == 0;
-    if (exists && S_ISREG(existing.st_mode)) {
+    if (exists && !S_ISREG(existing.st_mode)) return Error{ErrorCode::NotRegularFile, target, "not a regular file"};
+    if (!exists && *finalPath != target) return Error{ErrorCode::NotRegularFile, target, "a link to nothing"};
+    if (exists) {
         // The permission the user gave the file decides, as for cp; the
         // administrator may replace anything.
         if (::faccessat(s.folder->fd.get(), s.finalName.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
@@ -157,8 +162,7 @@ Result<FileReplacement> FileReplacement::create(const std::string& target) {
         s.replaces = keyOf(existing);
     }
     if (!makeTemporary(s)) return s.failure(ErrorCode::WriteFailed);
-    if (exists && S_ISREG(existing.st_mode) && ::fchmod(s.fd.get(), existing.st_mode & 07777) != 0)
-        return s.failure(ErrorCode::WriteFailed);
+    if (exists && ::fchmod(s.fd.get(), existing.st_mode & 07777) != 0) return s.failure(ErrorCode::WriteFailed);
     return FileReplacement(std::move(state));
 }
 
@@ -189,9 +193,14 @@ Result<std::uint64_t> FileReplacement::copyFrom(const std::string& source) {
         if (n < 0) return state_->failure(ErrorCode::WriteFailed);
         if (n == 0) break;
     }
+    // A file rewritten in place keeps its size: its times tell.
     struct stat after {};
-    if (offset != size || ::fstat(in->fd.get(), &after) != 0 || after.st_size != size)
-        return Error{ErrorCode::SizeChanged, source, "changed size while it was copied"};
+    const auto same = [](const timespec& a, const timespec& b) {
+        return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+    };
+    if (offset != size || ::fstat(in->fd.get(), &after) != 0 || after.st_size != size ||
+        !same(after.st_mtim, in->status.st_mtim) || !same(after.st_ctim, in->status.st_ctim))
+        return Error{ErrorCode::Changed, source, "changed while it was copied"};
     return static_cast<std::uint64_t>(size);
 }
 

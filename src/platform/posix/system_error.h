@@ -7,8 +7,10 @@
 
 namespace pitbox::platform {
 
-// An error from errno (or the given number), with the system's text as its reason.
+// An error from errno (or the given number), with the system's text as its
+// reason; a file that cannot be opened because it is not there is Missing.
 inline Error systemError(ErrorCode code, const std::string& file, int number = errno) {
+    if (code == ErrorCode::CannotOpen && (number == ENOENT || number == ENOTDIR)) code = ErrorCode::Missing;
     return Error{code, file, std::strerror(number)};
 }
 

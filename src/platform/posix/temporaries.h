@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/file_replacement.h"
 
 namespace pitbox::platform {
 
@@ -6,7 +7,7 @@ namespace pitbox::platform {
 // SIGTERM, SIGHUP) removes them before the process ends. A temporary is a name
 // of at most 16 bytes within an open folder. There are kTemporarySlots slots;
 // a temporary that finds none still works, it is only not removed on a signal.
-inline constexpr int kTemporarySlots = 128;
+inline constexpr int kTemporarySlots = static_cast<int>(kMostLiveReplacements);
 int rememberTemporary(int folder, const char* name);  // a slot, or -1
 void forgetTemporary(int slot);
 

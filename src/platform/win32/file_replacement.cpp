@@ -109,8 +109,10 @@ Result<FileReplacement> FileReplacement::create(const std::string& target) {
     Handle existing(CreateFileW(s.finalPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
-    if (existing.valid() && GetFileInformationByHandle(existing.get(), &info) &&
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (existing.valid() && GetFileInformationByHandle(existing.get(), &info)) {
+        // Only a file is replaced, never a folder.
+        if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            return Error{ErrorCode::NotRegularFile, target, "not a regular file"};
         // The read-only attribute is the user saying "keep this".
         if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return Error{ErrorCode::ReadOnly, target, "read-only"};
         s.replaces = keyOf(info);
@@ -150,6 +152,12 @@ Result<std::uint64_t> FileReplacement::copyFrom(const std::string& source) {
     if (!in) return in.error();
     if (state_->replaces && *state_->replaces == in->id)
         return Error{ErrorCode::SameFile, state_->target, "is the source itself"};
+    // Its times before and after tell a file rewritten in place, which keeps its size.
+    const auto times = [&](FILE_BASIC_INFO& info) {
+        return GetFileInformationByHandleEx(in->handle.get(), FileBasicInfo, &info, sizeof info) != 0;
+    };
+    FILE_BASIC_INFO before{}, after{};
+    if (!times(before)) return systemError(ErrorCode::ReadFailed, source);
     // The bytes the file had when it was opened, and not one more: a file that
     // keeps growing must not keep the copy going.
     std::string buffer(std::size_t{64} * 1024, '\0');
@@ -163,10 +171,12 @@ Result<std::uint64_t> FileReplacement::copyFrom(const std::string& source) {
         if (auto written = write(std::string_view(buffer.data(), n)); !written) return written.error();
         copied += n;
     }
-    LARGE_INTEGER after{};
-    if (copied != in->size || !GetFileSizeEx(in->handle.get(), &after) ||
-        static_cast<unsigned long long>(after.QuadPart) != in->size)
-        return Error{ErrorCode::SizeChanged, source, "changed size while it was copied"};
+    LARGE_INTEGER size{};
+    if (copied != in->size || !GetFileSizeEx(in->handle.get(), &size) ||
+        static_cast<unsigned long long>(size.QuadPart) != in->size || !times(after) ||
+        after.LastWriteTime.QuadPart != before.LastWriteTime.QuadPart ||
+        after.ChangeTime.QuadPart != before.ChangeTime.QuadPart)
+        return Error{ErrorCode::Changed, source, "changed while it was copied"};
     return copied;
 }
 

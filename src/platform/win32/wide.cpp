@@ -112,6 +112,8 @@ Error systemError(ErrorCode code, const std::string& file, DWORD number) {
     while (!reason.empty() &&
            (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ' || reason.back() == '.'))
         reason.pop_back();
+    if (code == ErrorCode::CannotOpen && (number == ERROR_FILE_NOT_FOUND || number == ERROR_PATH_NOT_FOUND))
+        code = ErrorCode::Missing;
     return Error{code, file, reason};
 }
 
