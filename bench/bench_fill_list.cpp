@@ -86,9 +86,11 @@ void BM_StartWithRemembered100k(benchmark::State& state) {
     {
         pitbox::Catalogue c;
         fillLargeCatalogue(c, "/tmp/pitbox-bench-start/missing/", '/');
-        pitbox::RememberedSettings settings;
-        settings.loadFolder = "/tmp/pitbox-bench-start/missing/";
-        if (!pitbox::writeLibrary(store, settings, c)) {
+        const std::string folder = "/tmp/pitbox-bench-start/missing/";
+        pitbox::RememberedLibrary library;
+        library.settings.loadFolder = folder;
+        library.remember(folder, c);
+        if (!pitbox::writeLibrary(store, library)) {
             state.SkipWithError("cannot write the store");
             return;
         }

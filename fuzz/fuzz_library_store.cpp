@@ -14,8 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string sealed = pitbox::sealLibrary({reinterpret_cast<const char*>(data), size});
     const std::vector<std::uint8_t> bytes(sealed.begin(), sealed.end());
     if (auto library = pitbox::decodeLibrary(bytes, "fuzz")) {
-        // What was read writes back to the same bytes.
-        if (pitbox::encodeLibrary(library->settings, library->catalogue) != sealed) __builtin_trap();
+        // What was read writes back to the same bytes, and so does each folder's
+        // tracks that could be read.
+        if (pitbox::encodeLibrary(*library) != sealed) __builtin_trap();
+        for (const pitbox::RememberedFolder& f : library->folders)
+            if (auto tracks = library->tracksOf(f.folder, "fuzz"); tracks && pitbox::encodeTracks(*tracks) != f.tracks)
+                __builtin_trap();
     }
     return 0;
 }

@@ -37,7 +37,11 @@ int main(int argc, char** argv) {
         c.setText(e.author, "Ann");
         e.state = static_cast<pitbox::TrackState>(i);
     }
-    const std::string store = pitbox::encodeLibrary({"/lib/", "/out/", {150, 60}, 1, 2, 3, 4, true}, c);
+    pitbox::RememberedLibrary library;
+    library.settings = {"/lib/", "/out/", {150, 60}, 1, 2, 3, 4, true};
+    library.remember("/lib/", c);
+    library.remember("/other/", pitbox::Catalogue());
+    const std::string store = pitbox::encodeLibrary(library);
     const std::string_view body = pitbox::libraryBody(store);
     std::FILE* f = std::fopen((dir + "library.body").c_str(), "wb");
     if (!f) return 1;

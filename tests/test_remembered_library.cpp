@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <sstream>
 #include <thread>
 
+#include "cli/cli.h"
 #include "library/library_store.h"
+#include "platform/paths.h"
 #include "support/catalogue_of.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
@@ -22,13 +29,13 @@ TrackSpec byAuthor(const std::string& author, std::size_t padding = 0) {
 
 std::vector<std::uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
 
-TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
+Catalogue sampleTracks(const std::string& folder) {
     Catalogue c;
     const TrackState states[] = {TrackState::Unscanned, TrackState::Scanned, TrackState::OldFormat, TrackState::Damaged,
                                  TrackState::Unreadable};
     for (int i = 0; i < 5; ++i) {
         TrackEntry& e = c.append();
-        c.setText(e.path, "/lib/t" + std::to_string(i) + ".trk");
+        c.setText(e.path, folder + "t" + std::to_string(i) + ".trk");
         c.setText(e.name, "t" + std::to_string(i), i == 1 ? " * 1.10" : "");
         c.setText(e.author, "Ann \xE9");
         c.setText(e.record, "Bob Cy");
@@ -37,22 +44,39 @@ TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
         e.length = -i * 1000;
         e.state = states[i];
         e.marked110 = i == 1;
-        e.stamp = {static_cast<std::uint64_t>(100 + i), -5 - i * 1000000000000LL};
+        e.stamp = {static_cast<std::uint64_t>(100 + i), -5 - i * 1000000000000LL, i * 7LL,
+                   static_cast<std::uint64_t>(90 + i), i % 2 == 0};
     }
-    const RememberedSettings settings{"/lib/", "/out/", {150, 60, 61, 200, 201, 300}, -20, 30, 1200, 800, true};
-    const std::string bytes = encodeLibrary(settings, c);
+    return c;
+}
+
+void expectSameTracks(const Catalogue& a, const Catalogue& b) {
+    ASSERT_EQ(a.count(), b.count());
+    for (std::size_t i = 0; i < a.count(); ++i) {
+        EXPECT_EQ(std::tie(a[i].path, a[i].name, a[i].author, a[i].record, a[i].problem),
+                  std::tie(b[i].path, b[i].name, b[i].author, b[i].record, b[i].problem));
+        EXPECT_EQ(std::tie(a[i].worldSize, a[i].length, a[i].state, a[i].marked110, a[i].stamp),
+                  std::tie(b[i].worldSize, b[i].length, b[i].state, b[i].marked110, b[i].stamp));
+    }
+}
+
+TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
+    RememberedLibrary library;
+    library.settings = {"/lib/", "/out/", {150, 60, 61, 200, 201, 300}, -20, 30, 1200, 800, true};
+    library.remember("/other/", sampleTracks("/other/"));
+    library.remember("/lib/", sampleTracks("/lib/"));
+    const std::string bytes = encodeLibrary(library);
     auto back = decodeLibrary(bytesOf(bytes), "store");
     ASSERT_TRUE(back) << back.error().message();
-    EXPECT_EQ(back->settings, settings);
-    ASSERT_EQ(back->catalogue.count(), 5u);
-    for (std::size_t i = 0; i < 5; ++i) {
-        const TrackEntry &a = c[i], &b = back->catalogue[i];
-        EXPECT_EQ(std::tie(a.path, a.name, a.author, a.record, a.problem),
-                  std::tie(b.path, b.name, b.author, b.record, b.problem));
-        EXPECT_EQ(std::tie(a.worldSize, a.length, a.state, a.marked110),
-                  std::tie(b.worldSize, b.length, b.state, b.marked110));
-        EXPECT_EQ(a.stamp, b.stamp);
+    EXPECT_EQ(back->settings, library.settings);
+    ASSERT_EQ(back->folders.size(), 2u);
+    EXPECT_EQ(back->folders[0].folder, "/lib/");  // the most recently used first
+    for (const char* folder : {"/lib/", "/other/"}) {
+        auto tracks = back->tracksOf(folder, "store");
+        ASSERT_TRUE(tracks);
+        expectSameTracks(*tracks, sampleTracks(folder));
     }
+    EXPECT_EQ(back->tracksOf("/elsewhere/", "store")->count(), 0u);
 
     // Any cut, any changed byte, another version: refused, never read past the end.
     for (std::size_t n = 0; n < bytes.size(); ++n) {
@@ -62,9 +86,91 @@ TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
         EXPECT_FALSE(decodeLibrary(bytesOf(changed), "store")) << n;
     }
     std::string other = bytes;
-    other[8] = 2;
+    other[8] = 3;
     EXPECT_EQ(decodeLibrary(bytesOf(other), "store").error().message(), "store: a library store of another version");
     EXPECT_EQ(decodeLibrary(bytesOf("0123456789abcdefghij"), "store").error().message(), "store: not a library store");
+
+    // The least recently used folders beyond the limit go.
+    for (std::size_t i = 0; i < kMostRememberedFolders; ++i) library.remember("/f" + std::to_string(i) + "/", {});
+    EXPECT_EQ(library.folders.size(), kMostRememberedFolders);
+    EXPECT_EQ(library.folders.back().folder, "/f0/");
+}
+
+TEST(LibraryStore, AStoreOfTheFirstVersionIsReadWithItsFilesToBeLookedAtAgain) {
+    // Version 1: the settings, then one folder's tracks, their stamps size and time only.
+    const Catalogue tracks = sampleTracks("/lib/");
+    std::string body(libraryBody(encodeLibrary({{"/lib/", "/out/", {150}, 1, 2, 3, 4, false}, {}})));
+    body.resize(body.size() - 4);  // no folders
+    const auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) body += static_cast<char>(v >> (8 * i));
+    };
+    const auto text = [&](std::string_view t) {
+        u32(static_cast<std::uint32_t>(t.size()));
+        body += t;
+    };
+    u32(static_cast<std::uint32_t>(tracks.count()));
+    for (const TrackEntry& e : tracks.entries()) {
+        for (const Text& t : {e.path, e.name, e.author, e.record, e.problem}) text(t);
+        u32(static_cast<std::uint32_t>(e.worldSize));
+        u32(static_cast<std::uint32_t>(e.length));
+        body += static_cast<char>(e.state);
+        body += static_cast<char>(e.marked110);
+        for (std::uint64_t v : {e.stamp.size, static_cast<std::uint64_t>(e.stamp.modified)}) {
+            u32(static_cast<std::uint32_t>(v));
+            u32(static_cast<std::uint32_t>(v >> 32));
+        }
+    }
+    auto back = decodeLibrary(bytesOf(sealLibrary(body, 1)), "store");
+    ASSERT_TRUE(back) << back.error().message();
+    EXPECT_EQ(back->settings.targetFolder, "/out/");
+    const auto read = back->tracksOf("/lib/", "store");
+    ASSERT_TRUE(read && read->count() == tracks.count());
+    for (std::size_t i = 0; i < tracks.count(); ++i) {
+        EXPECT_EQ((*read)[i].author, tracks[i].author);
+        EXPECT_EQ((*read)[i].stamp.size, tracks[i].stamp.size);
+        EXPECT_FALSE((*read)[i].stamp.settled);
+    }
+}
+
+TEST(LibraryStore, OnlyUnchangedFilesThatWereReadKeepTheirFields) {
+    const platform::FileStamp stamp{100, 5000, 4000, 77, true};
+    struct Case {
+        const char* what;
+        TrackState was;
+        platform::FileStamp then, now;
+        bool read;
+    };
+    const auto with = [&](auto change) {
+        platform::FileStamp s = stamp;
+        change(s);
+        return s;
+    };
+    const Case cases[] = {
+        {"unchanged", TrackState::Scanned, stamp, stamp, false},
+        {"damaged and unchanged", TrackState::Damaged, stamp, stamp, false},
+        {"never read", TrackState::Unscanned, stamp, stamp, false},
+        {"unreadable then", TrackState::Unreadable, stamp, stamp, true},
+        {"another size", TrackState::Scanned, stamp, with([](auto& s) { s.size = 101; }), true},
+        {"another time", TrackState::Scanned, stamp, with([](auto& s) { s.modified = 5001; }), true},
+        {"moved over it", TrackState::Scanned, stamp, with([](auto& s) { s.index = 78; }), true},
+        {"rewritten, time put back", TrackState::Scanned, stamp, with([](auto& s) { s.changed = 4001; }), true},
+        {"read in the tick it was written", TrackState::Scanned, with([](auto& s) { s.settled = false; }),
+         with([](auto& s) { s.settled = false; }), true},
+    };
+    for (const Case& c : cases) {
+        Catalogue remembered, fresh;
+        TrackEntry& r = remembered.append();
+        remembered.setText(r.path, "/lib/a.trk");
+        remembered.setText(r.author, "Ann");
+        r.state = c.was;
+        r.stamp = c.then;
+        TrackEntry& f = fresh.append();
+        fresh.setText(f.path, "/lib/a.trk");
+        f.stamp = c.now;
+        const auto toRead = takeRememberedFields(fresh, remembered);
+        EXPECT_EQ(toRead.size(), c.read ? 1u : 0u) << c.what;
+        EXPECT_EQ(f.author.view(), !c.read && c.was != TrackState::Unscanned ? "Ann" : "") << c.what;
+    }
 }
 
 class Remembering : public ::testing::Test {
@@ -74,7 +180,26 @@ protected:
         saveTrack(dir / "lib/a.trk", byAuthor("Ann"));
         saveTrack(dir / "lib/b.trk", byAuthor("Bob"));
         saveTrack(dir / "lib/c.trk", byAuthor("Cy"));
-        store = dir / "state/kestrun-pitbox/library.dat";
+        // The command line's store is in the state folder of the system's naming.
+        setStateFolder(dir / "state");
+        store = libraryStorePath();
+        // The files are made just now: their stamps count as settled at once.
+        platform::setSettleTime(std::chrono::milliseconds(0));
+    }
+    void TearDown() override {
+        platform::setSettleTime(std::chrono::seconds(3));
+        setStateFolder({});
+    }
+    void makeStoreFolder() { std::filesystem::create_directories(std::string(platform::pathPart(store))); }
+    static void setStateFolder(const std::string& folder) {
+#ifdef _WIN32
+        _putenv_s("LOCALAPPDATA", folder.c_str());
+#else
+        if (folder.empty())
+            ::unsetenv("XDG_STATE_HOME");
+        else
+            ::setenv("XDG_STATE_HOME", folder.c_str(), 1);
+#endif
     }
     // Starts the program as a user does, with or without a folder, and lets
     // what is scripted run.
@@ -120,30 +245,160 @@ TEST_F(Remembering, AStartWithoutAFolderShowsTheLibraryAndChecksIt) {
     EXPECT_EQ(app->text(ids::kStatusLine1), "3 Tracks found");
 }
 
+// What Scan made of a.trk after its fields were marked "Kept" in the table:
+// "Kept" when it did not read the file again.
+std::string authorOfAAfterScan(ScriptedApp& app, bool shift = false) {
+    for (TrackEntry& e : app.state.catalogue.entries())
+        if (e.name.view() == "a") app.state.catalogue.setText(e.author, "Kept");
+    app.tk.pushEvent({ui::EventKind::Gadget, ids::kMainWindow, ids::kScan, -1, ui::Key::None, shift});
+    app.drive();
+    for (const TrackEntry& e : app.state.catalogue.entries())
+        if (e.name.view() == "a") return std::string(e.author);
+    return "gone";
+}
+
 TEST_F(Remembering, ScanReadsOnlyChangedFilesUnlessShiftIsHeld) {
-    // A time in whole seconds, which every system's file times keep exactly.
-    const std::filesystem::file_time_type time =
-        std::chrono::floor<std::chrono::seconds>(std::filesystem::last_write_time(dir / "lib/a.trk"));
-    std::filesystem::last_write_time(dir / "lib/a.trk", time);
     auto app = start(dir / "lib");
     app->click(ids::kScan);
     app->drive();
-    // The same size and time with other bytes: taken for unchanged.
-    saveTrack(dir / "lib/a.trk", byAuthor("Max"));
-    std::filesystem::last_write_time(dir / "lib/a.trk", time);
     saveTrack(dir / "lib/b.trk", byAuthor("Bo", 3));
-    app->click(ids::kScan);
-    app->drive();
-    EXPECT_EQ(authors(*app), (std::vector<std::string>{"a:Ann", "b:Bo", "c:Cy"}));
-    app->tk.pushEvent({ui::EventKind::Gadget, ids::kMainWindow, ids::kScan, -1, ui::Key::None, true});
-    app->drive();
-    EXPECT_EQ(authors(*app), (std::vector<std::string>{"a:Max", "b:Bo", "c:Cy"}));
+    EXPECT_EQ(authorOfAAfterScan(*app), "Kept");
+    EXPECT_EQ(authors(*app)[1], "b:Bo");
+    EXPECT_EQ(authorOfAAfterScan(*app, true), "Ann");
 
-    // A Load of the folder again keeps the fields of unchanged files.
+    // A Load of the folder again keeps the fields of unchanged files only.
+    saveTrack(dir / "lib/c.trk", byAuthor("Cyd", 3));
     app->load(dir / "lib");
     app->drive();
-    EXPECT_EQ(authors(*app), (std::vector<std::string>{"a:Max", "b:Bo", "c:Cy"}));
+    EXPECT_EQ(authors(*app), (std::vector<std::string>{"a:Ann", "b:Bo", "c:"}));
 }
+
+TEST_F(Remembering, ChangesThatKeepSizeAndTimeAreSeen) {
+    const auto sameSizeAndTime = [this](const std::string& path) {
+        const auto time = std::filesystem::last_write_time(dir / "lib/a.trk");
+        saveTrack(path, byAuthor("Max"));
+        std::filesystem::last_write_time(path, time);
+    };
+    struct Case {
+        const char* what;
+        std::chrono::milliseconds settle;
+        std::function<void()> change;
+        const char* author;
+    };
+    const Case cases[] = {
+        {"nothing", std::chrono::milliseconds(0), [] {}, "Kept"},
+        {"nothing, but read within the tick it was written", std::chrono::hours(1), [] {}, "Ann"},
+        {"moved over by another file", std::chrono::milliseconds(0),
+         [&] {
+             sameSizeAndTime(dir / "other.trk");
+             std::filesystem::rename(dir / "other.trk", dir / "lib/a.trk");
+         },
+         "Max"},
+#ifndef _WIN32  // Windows's quick look has no change time
+        {"rewritten in place", std::chrono::milliseconds(0), [&] { sameSizeAndTime(dir / "lib/a.trk"); }, "Max"},
+#endif
+    };
+    for (const Case& c : cases) {
+        saveTrack(dir / "lib/a.trk", byAuthor("Ann"));
+        platform::setSettleTime(c.settle);
+        auto app = start(dir / "lib");
+        app->click(ids::kScan);
+        app->drive();
+        c.change();
+        EXPECT_EQ(authorOfAAfterScan(*app), c.author) << c.what;
+    }
+}
+
+TEST_F(Remembering, EachFolderIsKeptAndTheProgramOpensItsOwnLast) {
+    start(dir / "lib")->run();
+    dir.mkdirs("other");
+    saveTrack(dir / "other/x.trk", byAuthor("Xena"));
+    // The command line, given a relative folder, remembers it absolute.
+    const auto working = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::run({"list", "--scan", "--cache", "./lib/../other"}, out, err), 0) << err.str();
+    std::filesystem::current_path(working);
+    const auto held = readLibrary(store);
+    ASSERT_TRUE(held && *held);
+    ASSERT_EQ((*held)->folders.size(), 2u);
+    EXPECT_EQ((*held)->folders[0].folder, dir / "other/");
+    EXPECT_EQ((*held)->tracksOf(dir / "other/", store)->count(), 1u);
+
+    auto app = start();
+    EXPECT_EQ(app->state.trackFolder, dir / "lib/");
+    EXPECT_EQ(authors(*app), (std::vector<std::string>{"a:", "b:", "c:"}));
+    // Loading the other folder gives back what the command line read there.
+    app->load(dir / "other");
+    app->drive();
+    EXPECT_EQ(authors(*app), (std::vector<std::string>{"x:Xena"}));
+}
+
+TEST_F(Remembering, TheCheckKeepsTheDuplicatesViewAndDropsFilesThatWent) {
+    saveFile(dir / "lib/a2.trk", readFile(dir / "lib/a.trk"));
+    {
+        auto first = start(dir / "lib");
+        first->click(ids::kScan);
+        first->run();
+    }
+    saveTrack(dir / "lib/c.trk", byAuthor("Cyd", 5));  // changed: the check reads it
+    auto app = start();
+    app->click(ids::kDuplicates);
+    dispatchMainEvent(app->state, app->tk.waitEvent(0));  // while the check runs
+    ASSERT_TRUE(app->state.view.showingDuplicates());
+    while (!app->state.check->walked) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    removeFile(dir / "lib/c.trk");  // gone after the walk, before it is read
+    app->finishCheck();
+    EXPECT_TRUE(app->state.view.showingDuplicates());
+    EXPECT_EQ(app->tk.text(ids::kMainWindow, ids::kDuplicates), "All Tracks");
+    EXPECT_EQ(app->state.view.rows(), 3u);        // the same track three times, two of them identical files
+    EXPECT_EQ(app->state.catalogue.count(), 3u);  // c is gone, not unreadable
+}
+
+TEST_F(Remembering, AStoreOfAnotherVersionIsSetAsideAndDeadWritesCleared) {
+    makeStoreFolder();
+    const std::string newer = sealLibrary("from a newer program", 3);
+    saveFile(store, bytesOf(newer));
+    const std::string dead = std::string(platform::pathPart(store)) + ".pitbox-0000abcd";
+    saveFile(dead, bytesOf("half"));
+    auto app = start();
+    EXPECT_EQ(app->text(ids::kStatusLine2),
+              "Error: " + store + ": a library store of another version, kept as library.dat.v3; it is made anew");
+    app->load(dir / "lib");
+    app->drive();
+    EXPECT_EQ(readFile(store + ".v3"), bytesOf(newer));
+    const auto remade = readLibrary(store);
+    EXPECT_TRUE(remade && *remade);
+    EXPECT_FALSE(platform::fileStatus(dead));
+}
+
+#ifndef _WIN32  // pipes and links as Linux has them
+TEST_F(Remembering, OnlyARegularFileIsReplacedByTheStore) {
+    const std::string fifo = dir / "fifo";
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"a pipe", [&] { ASSERT_EQ(::mkfifo(store.c_str(), 0600), 0); }},
+        {"a link to a pipe", [&] { ASSERT_EQ(::symlink(fifo.c_str(), store.c_str()), 0); }},
+        {"a link to nothing", [&] { ASSERT_EQ(::symlink((dir / "nowhere").c_str(), store.c_str()), 0); }},
+    };
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    makeStoreFolder();
+    for (const auto& [what, make] : cases) {
+        removeFile(store);
+        make();
+        struct stat before {};
+        ::lstat(store.c_str(), &before);
+        auto app = start(dir / "lib");
+        EXPECT_EQ(app->state.view.rows(), 3u) << what;
+        EXPECT_NE(app->text(ids::kStatusLine2).find("; the library is not remembered"), std::string::npos)
+            << what << ": " << app->text(ids::kStatusLine2);
+        struct stat after {};
+        ::lstat(store.c_str(), &after);
+        EXPECT_EQ(after.st_mode, before.st_mode) << what;
+        EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo) << what;
+        EXPECT_FALSE(std::filesystem::exists(dir / "nowhere")) << what;
+    }
+}
+#endif
 
 TEST_F(Remembering, BadStoresAreSaidAndMadeAnew) {
     const std::string unwritable = dir / "lib/a.trk/library.dat";  // below a file: no folder can be made
@@ -151,7 +406,7 @@ TEST_F(Remembering, BadStoresAreSaidAndMadeAnew) {
         {"garbage", "not a library store; it is made anew"},
         {"", "not a library store; it is made anew"},
     };
-    dir.mkdirs("state/kestrun-pitbox");
+    makeStoreFolder();
     for (const auto& [content, said] : cases) {
         std::FILE* f = std::fopen(store.c_str(), "wb");
         std::fwrite(content.data(), 1, content.size(), f);

@@ -1,7 +1,11 @@
 #include "app/list_view.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
+#include "app/find_duplicates.h"
 #include "app/ids.h"
 #include "base/text.h"
 
@@ -67,6 +71,31 @@ void fillList(AppState& s) {
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, v.selectedCount() > 0 ? counterText(v) : "");
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, shownText(v));
     s.tk.setText(ids::kMainWindow, ids::kStatusLine2, v.current() ? std::string(v.current()->path) : " ");
+}
+
+void replaceCatalogue(AppState& s, Catalogue&& catalogue) {
+    std::unordered_set<std::string_view> selected;
+    for (std::size_t row : s.view.selectedRows()) selected.emplace(s.view.row(row).path.view());
+    std::unordered_map<std::string_view, CatalogueView::DuplicateOf> duplicates;
+    for (const auto& d : s.view.duplicates()) duplicates.emplace(d.entry->path.view(), d);
+    const std::string filter = s.view.filterText();
+    // The old entries' texts are looked up until the new catalogue is in place.
+    Catalogue old = std::exchange(s.catalogue, std::move(catalogue));
+    s.view.reset(s.catalogue);
+    if (s.sortColumn >= 0) s.view.sort(static_cast<SortKey>(s.sortColumn), s.sortOrder);
+    s.view.setFilter(filter);
+    s.view.prepareSearch();
+    std::vector<CatalogueView::DuplicateOf> kept;
+    for (const TrackEntry& e : std::as_const(s.catalogue).entries())
+        if (auto it = duplicates.find(e.path.view()); it != duplicates.end())
+            kept.push_back({&e, it->second.group, it->second.kind});
+    s.view.showDuplicates(kept);
+    s.tk.setText(ids::kMainWindow, ids::kDuplicates, s.view.showingDuplicates() ? kShowAllTracks : kShowDuplicates);
+    std::vector<std::size_t> rows;
+    if (!selected.empty())
+        for (std::size_t r = 0; r < s.view.rows(); ++r)
+            if (selected.count(s.view.row(r).path.view())) rows.push_back(r);
+    s.view.selectRows(rows);
 }
 
 void listEvent(AppState& s) {

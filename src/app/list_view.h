@@ -23,6 +23,10 @@ std::string shownText(const CatalogueView& view);
 // (scrolled into view). Status line 1 counts the tracks, status line 2 holds the
 // current track's path (one blank when there is none).
 void fillList(AppState& s);
+// The table takes a catalogue that replaces the one it showed (the same
+// folder, looked at again), keeping its order, filter, duplicates and
+// selection (by path) as far as they go. The caller fills the list.
+void replaceCatalogue(AppState& s, Catalogue&& catalogue);
 // A table event: the selected rows become the view's selection, the topmost the
 // current entry; its name and path go to the status lines and the counter shows
 // selected/rows.

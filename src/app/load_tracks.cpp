@@ -11,8 +11,25 @@
 
 namespace pitbox {
 
+namespace {
+
+// Gives the tracks of a Load the fields remembered for them: those shown, when
+// the folder is loaded again, else those the store holds for it.
+void takeRemembered(AppState& s, const std::string& folder, bool sameFolder, Catalogue& found) {
+    if (sameFolder) {
+        (void)takeRememberedFields(found, s.catalogue);
+        return;
+    }
+    auto recalled = readLibrary(s.storePath);
+    if (!recalled || !*recalled) return;  // said at the start; made anew at the next write
+    if (auto tracks = (*recalled)->tracksOf(folder, s.storePath)) (void)takeRememberedFields(found, *tracks);
+}
+
+}  // namespace
+
 void loadFolder(AppState& s, const std::string& folder) {
     stopLibraryCheck(s);
+    const bool sameFolder = s.folderLoaded && folder == s.trackFolder;
     s.trackFolder = folder;
     Pacer pacer(s.progressInterval);
     std::size_t count = 0;
@@ -35,7 +52,7 @@ void loadFolder(AppState& s, const std::string& folder) {
         reportError(s, loaded.error());
         return;
     }
-    if (remembering) (void)takeRememberedFields(found, s.catalogue);
+    if (remembering) takeRemembered(s, folder, sameFolder, found);
     s.catalogue = std::move(found);
     s.folderLoaded = true;
     s.view.reset(s.catalogue);

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <string_view>
-#include <unordered_set>
 
 #include "app/find_duplicates.h"
 #include "app/ids.h"
@@ -20,25 +19,6 @@ namespace {
 constexpr std::chrono::milliseconds kSlice{8};
 
 void say(AppState& s, const std::string& line) { s.tk.setText(ids::kMainWindow, ids::kStatusLine2, line); }
-
-// The table takes a catalogue that replaces the one it showed, keeping its
-// order, filter and selection (by path) as far as they go.
-void replaceCatalogue(AppState& s, Catalogue&& catalogue) {
-    std::unordered_set<std::string> selected;
-    for (std::size_t row : s.view.selectedRows()) selected.emplace(s.view.row(row).path.view());
-    const std::string filter = s.view.filterText();
-    s.catalogue = std::move(catalogue);
-    s.view.reset(s.catalogue);
-    if (s.sortColumn >= 0) s.view.sort(static_cast<SortKey>(s.sortColumn), s.sortOrder);
-    s.view.setFilter(filter);
-    s.view.prepareSearch();
-    s.tk.setText(ids::kMainWindow, ids::kDuplicates, kShowDuplicates);
-    std::vector<std::size_t> rows;
-    if (!selected.empty())
-        for (std::size_t r = 0; r < s.view.rows(); ++r)
-            if (selected.count(std::string(s.view.row(r).path.view()))) rows.push_back(r);
-    s.view.selectRows(rows);
-}
 
 RememberedSettings settingsOf(const AppState& s) {
     RememberedSettings r;
@@ -68,7 +48,11 @@ void recallLibrary(AppState& s, bool showLibrary) {
         return;
     }
     auto recalled = readLibrary(s.storePath);
-    if (!recalled) say(s, errorText(recalled.error()) + "; it is made anew");
+    if (!recalled) {
+        // A store that is no file at all is left alone; any other is made anew.
+        const bool leftAlone = recalled.error().code == ErrorCode::NotRegularFile;
+        say(s, errorText(recalled.error()) + (leftAlone ? "; the library is not remembered" : "; it is made anew"));
+    }
     if (!recalled || !*recalled) return;
     RememberedLibrary& library = **recalled;
     const RememberedSettings& r = library.settings;
@@ -77,9 +61,14 @@ void recallLibrary(AppState& s, bool showLibrary) {
     s.tk.setColumnWidths(ids::kMainWindow, ids::kTable, r.columnWidths);
     s.tk.placeWindow(ids::kMainWindow, {r.x, r.y, r.width, r.height, r.maximised});
     if (r.loadFolder.empty()) return;
+    auto tracks = library.tracksOf(r.loadFolder, s.storePath);
+    if (!tracks) {
+        say(s, errorText(tracks.error()) + "; it is made anew");
+        return;
+    }
     s.trackFolder = r.loadFolder;
     s.folderLoaded = true;
-    s.catalogue = std::move(library.catalogue);
+    s.catalogue = std::move(*tracks);
     if (!showLibrary) return;
     s.view.reset(s.catalogue);
     s.view.prepareSearch();
@@ -112,10 +101,14 @@ void checkLibraryStep(AppState& s) {
         fillList(s);
         followCurrentTrack(s);
     }
-    // Each file is read under the size and time the walk took before it.
+    // Each file is read under the stamp the walk took before it. One that has
+    // gone since the walk is not unreadable: it is gone.
     const auto until = std::chrono::steady_clock::now() + kSlice;
-    while (check.read < check.toRead.size() && std::chrono::steady_clock::now() < until)
-        (void)refreshEntry(s.catalogue, *check.toRead[check.read++], s.trackBuffer, s.header);
+    while (check.read < check.toRead.size() && std::chrono::steady_clock::now() < until) {
+        TrackEntry& e = *check.toRead[check.read++];
+        auto read = refreshEntry(s.catalogue, e, s.trackBuffer, s.header);
+        if (!read && read.error().code == ErrorCode::Missing) check.gone.insert(&e);
+    }
     if (check.read < check.toRead.size()) {
         s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
                      "Reading " + std::to_string(check.read) + " / " + std::to_string(check.toRead.size()) +
@@ -125,6 +118,12 @@ void checkLibraryStep(AppState& s) {
         return;
     }
     const bool changed = !check.toRead.empty();
+    if (!check.gone.empty()) {
+        Catalogue kept;
+        for (const TrackEntry& e : s.catalogue.entries())
+            if (!check.gone.count(&e)) kept.append(e);
+        replaceCatalogue(s, std::move(kept));
+    }
     s.check.reset();
     if (!changed) return;
     s.view.refresh();
@@ -138,7 +137,8 @@ void stopLibraryCheck(AppState& s) { s.check.reset(); }
 
 void rememberLibrary(AppState& s) {
     if (s.storePath.empty()) return;
-    if (auto written = writeLibrary(s.storePath, settingsOf(s), s.catalogue); !written)
+    const std::string folder = s.folderLoaded ? s.trackFolder : std::string();
+    if (auto written = rememberTracks(s.storePath, settingsOf(s), folder, s.catalogue); !written)
         say(s, errorText(written.error()) + "; the library is not remembered");
 }
 

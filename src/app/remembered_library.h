@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "app/app_state.h"
@@ -21,6 +22,7 @@ struct LibraryCheck {
     Result<platform::UnreadableFolders> walk = platform::UnreadableFolders{};
     std::vector<TrackEntry*> toRead;  // entries of the catalogue once it took the found tracks
     std::size_t read = 0;
+    std::unordered_set<const TrackEntry*> gone;  // of those, files that are no longer there
 };
 
 // At start-up, with the main window open: gives back the remembered settings

@@ -22,11 +22,6 @@
 namespace pitbox::cli {
 namespace {
 
-#ifdef _WIN32
-#define STORE_PLACE "%LOCALAPPDATA%\\Kestrun Pitbox\\library.dat"
-#else
-#define STORE_PLACE "$XDG_STATE_HOME/kestrun-pitbox/library.dat"
-#endif
 constexpr const char* kUsage =
     "usage: pitbox-cli COMMAND [OPTIONS]\n"
     "\n"
@@ -36,8 +31,7 @@ constexpr const char* kUsage =
     "      Lists every track file below DIR in the Save List format, sorted by name.\n"
     "      --scan      read each file's header first (world size, length, author, record)\n"
     "      --cache     read only files changed since the program's remembered library\n"
-    "                  (" STORE_PLACE
-    "); DIR's tracks become it\n"
+    "                  of DIR, and remember DIR's tracks there (beside other folders')\n"
     "      --rescan    with --cache: read every file all the same\n"
     "      --forget    with --cache: start from an empty library\n"
     "      --sort KEY  then sort by KEY: name, author, ws or km; repeat to sort in turn\n"
@@ -96,37 +90,39 @@ int fail(std::ostream& err, const std::string& message) {
 }
 
 // list --scan --cache: the remembered fields of unchanged files, the others
-// read, and the store written back with DIR's tracks.
+// read, and DIR's tracks written back to the store beside the other folders'.
 int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, bool forget, std::ostream& err) {
     const std::string store = libraryStorePath();
     if (store.empty()) return fail(err, "no folder for the library is known (set HOME)");
     int code = 0;
-    RememberedSettings settings;
     bool changed = true;  // the store differs from what it will hold
     if (!forget) {
         auto recalled = readLibrary(store);
-        if (!recalled) {
-            err << "pitbox-cli: " << recalled.error().message() << "; it is made anew\n";
-        } else if (*recalled) {
-            settings = (*recalled)->settings;
-            (void)takeRememberedFields(catalogue, (*recalled)->catalogue);
-            changed = settings.loadFolder != folder || (*recalled)->catalogue.count() != catalogue.count();
+        if (!recalled && recalled.error().code == ErrorCode::NotRegularFile)
+            return fail(err, recalled.error().message() + "; the library is not remembered");
+        Result<Catalogue> tracks = Catalogue();
+        if (recalled && *recalled) tracks = (*recalled)->tracksOf(folder, store);
+        if (!recalled || !tracks) {
+            err << "pitbox-cli: " << (recalled ? tracks.error() : recalled.error()).message() << "; it is made anew\n";
+        } else if (tracks->count() > 0) {
+            (void)takeRememberedFields(catalogue, *tracks);
+            changed = tracks->count() != catalogue.count();
         }
     }
     TrackBuffer buffer;
     HeaderFields header;
-    // The walk took each file's size and time before any read: a file that took
-    // no remembered fields is read now under that stamp.
+    // The walk took each file's stamp before any read: a file that took no
+    // remembered fields is read now under that stamp.
     for (TrackEntry& e : catalogue.entries()) {
-        if (rescan || e.state == TrackState::Unscanned) {
+        if (rescan || e.state == TrackState::Unscanned || e.state == TrackState::Unreadable) {
             (void)refreshEntry(catalogue, e, buffer, header);
             changed = true;
         }
         if (e.state == TrackState::Unreadable) code = fail(err, std::string(e.problem.view()));
     }
     if (!changed) return code;  // an unchanged library is not written again
-    settings.loadFolder = folder;
-    if (auto written = writeLibrary(store, settings, catalogue); !written) code = fail(err, written.error().message());
+    if (auto written = rememberTracks(store, std::nullopt, folder, catalogue); !written)
+        code = fail(err, written.error().message() + "; the library is not remembered");
     return code;
 }
 
@@ -174,7 +170,8 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     if (!dir) return usage(err, "list needs a folder");
     if (cache && !scan) return usage(err, "--cache goes with --scan");
     if ((rescan || forget) && !cache) return usage(err, "--rescan and --forget go with --cache");
-    const std::string folder = platform::withSeparator(platform::userPath(*dir));
+    // Absolute, so that the store names the folder wherever it is read.
+    const std::string folder = platform::fullFolder(*dir);
     Catalogue catalogue;
     auto listed = collectTracks(folder, catalogue, {}, cache);
     if (!listed) return fail(err, listed.error().message());
@@ -295,7 +292,7 @@ int duplicatesCommand(const std::vector<std::string>& args, std::ostream& out, s
     }
     if (!dir) return usage(err, "duplicates needs a folder");
     std::vector<std::string> paths;
-    auto walked = walkTrackFolders(platform::withSeparator(platform::userPath(*dir)),
+    auto walked = walkTrackFolders(platform::fullFolder(*dir),
                                    [&](std::string_view, std::string&& path) { paths.push_back(std::move(path)); });
     if (!walked) return fail(err, walked.error().message());
     int code = 0;

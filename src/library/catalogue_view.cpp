@@ -1,6 +1,7 @@
 #include "library/catalogue_view.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace pitbox {
 namespace {
@@ -14,7 +15,6 @@ void CatalogueView::reset(Catalogue& catalogue) {
     duplicatesShown_ = false;
     groupOf_.clear();
     duplicateKind_.clear();
-    groupCount_ = 0;
     order_ = catalogue.order();
     selected_.assign(catalogue.count(), 0);
     selectedCount_ = 0;
@@ -75,10 +75,14 @@ void CatalogueView::applyFilter() {
         }
     }
     // Each group of duplicates together, in the view's order within it.
-    if (duplicatesShown_)
+    shownGroups_ = 0;
+    if (duplicatesShown_) {
         std::stable_sort(rows_.begin(), rows_.end(), [this](const TrackEntry* a, const TrackEntry* b) {
             return groupOf_[a->id] < groupOf_[b->id];
         });
+        for (std::size_t row = 0; row < rows_.size(); ++row)
+            shownGroups_ += row == 0 || groupOf_[rows_[row]->id] != groupOf_[rows_[row - 1]->id];
+    }
     for (std::size_t row = 0; row < rows_.size(); ++row) rowOfId_[rows_[row]->id] = static_cast<std::uint32_t>(row);
     if (current_ && rowOfId_[current_->id] == kHidden) current_ = nullptr;
 }
@@ -113,14 +117,20 @@ void CatalogueView::showDuplicates(const std::vector<DuplicateOf>& duplicates) {
     duplicatesShown_ = !duplicates.empty();
     groupOf_.assign(order_.size(), 0);
     duplicateKind_.assign(order_.size(), Duplicate::None);
-    groupCount_ = 0;
     for (const DuplicateOf& d : duplicates) {
         if (d.entry->id >= order_.size()) continue;
         groupOf_[d.entry->id] = d.group;
         duplicateKind_[d.entry->id] = d.kind;
-        groupCount_ = std::max<std::size_t>(groupCount_, d.group + 1);
     }
     applyFilter();
+}
+
+std::vector<CatalogueView::DuplicateOf> CatalogueView::duplicates() const {
+    std::vector<DuplicateOf> out;
+    if (!duplicatesShown_) return out;
+    for (const TrackEntry& e : std::as_const(*catalogue_).entries())
+        if (duplicateKind(e) != Duplicate::None) out.push_back({&e, groupOf_[e.id], duplicateKind(e)});
+    return out;
 }
 
 }  // namespace pitbox

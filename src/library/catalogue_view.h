@@ -61,10 +61,13 @@ public:
     };
     void showDuplicates(const std::vector<DuplicateOf>& duplicates);
     bool showingDuplicates() const { return duplicatesShown_; }
+    // What showDuplicates was given, in the catalogue's order.
+    std::vector<DuplicateOf> duplicates() const;
     Duplicate duplicateKind(const TrackEntry& e) const {
         return e.id < duplicateKind_.size() ? duplicateKind_[e.id] : Duplicate::None;
     }
-    std::size_t duplicateGroups() const { return groupCount_; }
+    // The groups of which the filter shows a track.
+    std::size_t duplicateGroups() const { return shownGroups_; }
 
 private:
     void applyFilter();
@@ -85,7 +88,7 @@ private:
     bool duplicatesShown_ = false;
     std::vector<std::uint32_t> groupOf_;    // by entry id
     std::vector<Duplicate> duplicateKind_;  // by entry id
-    std::size_t groupCount_ = 0;
+    std::size_t shownGroups_ = 0;
 };
 
 }  // namespace pitbox

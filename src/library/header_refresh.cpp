@@ -58,7 +58,9 @@ bool refreshIfChanged(Catalogue& catalogue, TrackEntry& e, const std::optional<p
                       TrackBuffer& buffer, HeaderFields& header, bool always) {
     // Looked at before the read: a change during the read leaves a stamp older
     // than the file, which the next Scan reads again.
-    if (!always && now && e.state != TrackState::Unscanned && *now == e.stamp) return false;
+    if (!always && e.state != TrackState::Unscanned && e.state != TrackState::Unreadable &&
+        unchangedSince(e.stamp, now))
+        return false;
     e.stamp = now.value_or(platform::FileStamp{});
     (void)refreshEntry(catalogue, e, buffer, header);  // a file that cannot be read shows why in its entry
     return true;

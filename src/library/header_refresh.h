@@ -19,15 +19,15 @@ inline constexpr const char* kMark110 = " * 1.10";
 // texts.
 Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buffer, HeaderFields& header);
 
-// Each entry's file size and time as they are now (none where they cannot be
+// Each entry's file stamp as it is now (none where they cannot be
 // had), in the entries' order: what Scan tells changed files by. Looked at on
 // a few threads at once, as each look waits on the system alone.
 std::vector<std::optional<platform::FileStamp>> currentStamps(Catalogue::ConstEntries entries);
 
 // Scan's step: reads the entry's file again (as above) unless it was read
-// before and its size and time (`now`, taken before the read) are still those
-// it had then; `always` reads it whatever they are. Returns whether it read
-// the file.
+// before and its stamp (`now`, taken before the read) is still the one it had
+// then; `always` reads it whatever it is. A file that could not be read is
+// read again. Returns whether it read the file.
 bool refreshIfChanged(Catalogue& catalogue, TrackEntry& e, const std::optional<platform::FileStamp>& now,
                       TrackBuffer& buffer, HeaderFields& header, bool always);
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "base/byte_reader.h"
 #include "platform/file_replacement.h"
@@ -15,7 +16,7 @@ namespace {
 // sum of everything before it, all little-endian.
 constexpr char kMagic[8] = {'K', 'P', 'B', 'X', 'L', 'I', 'B', '\n'};
 constexpr std::size_t kSumBytes = 8;
-constexpr std::size_t kLeastEntryBytes = 5 * 4 + 2 * 4 + 2 + 8 + 8;  // five empty texts and the numbers
+constexpr std::size_t kLeastEntryBytes = 5 * 4 + 2 * 4 + 2 + 8 + 8;  // five empty texts and the numbers (version 1)
 
 std::uint64_t sumOf(std::span<const std::uint8_t> bytes) {
     std::uint64_t sum = 14695981039346656037ull;
@@ -86,8 +87,80 @@ private:
 };
 
 Error damaged(const std::string& file, const char* why) { return Error{ErrorCode::Damaged, file, why}; }
+Error damagedStore(const std::string& file) { return damaged(file, "a damaged library store"); }
+
+void encodeSettings(Writer& w, const RememberedSettings& settings) {
+    w.text(settings.loadFolder);
+    w.text(settings.targetFolder);
+    w.u32(static_cast<std::uint32_t>(settings.columnWidths.size()));
+    for (int width : settings.columnWidths) w.u32(static_cast<std::uint32_t>(width));
+    for (int v : {settings.x, settings.y, settings.width, settings.height}) w.u32(static_cast<std::uint32_t>(v));
+    w.u8(settings.maximised ? 1 : 0);
+}
+
+bool decodeSettings(Cursor& in, RememberedSettings& s) {
+    s.loadFolder = in.text();
+    s.targetFolder = in.text();
+    const std::uint32_t columns = in.u32();
+    if (columns > 64) return false;
+    for (std::uint32_t c = 0; c < columns; ++c) s.columnWidths.push_back(static_cast<std::int32_t>(in.u32()));
+    for (int* v : {&s.x, &s.y, &s.width, &s.height}) *v = static_cast<std::int32_t>(in.u32());
+    s.maximised = in.flag();
+    return in.ok();
+}
+
+// The entries of one folder; a store of version 1 lacks the stamps' change
+// time, file number and settledness, and its files count as changed.
+bool decodeEntries(Cursor& in, std::uint32_t version, Catalogue& c) {
+    const std::size_t leastEntryBytes = kLeastEntryBytes + (version >= 2 ? 8 + 8 + 1 : 0);
+    const std::uint32_t count = in.u32();
+    // Every entry takes some bytes: a count the rest cannot hold is damage, not a reason to allocate.
+    if (!in.ok() || count > in.left() / leastEntryBytes) return false;
+    for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
+        TrackEntry& e = c.append();
+        for (Text* t : {&e.path, &e.name, &e.author, &e.record, &e.problem}) c.setText(*t, in.text());
+        e.worldSize = static_cast<std::int32_t>(in.u32());
+        e.length = static_cast<std::int32_t>(in.u32());
+        const std::uint8_t state = in.u8();
+        if (state > static_cast<std::uint8_t>(TrackState::Unreadable)) return false;
+        e.state = static_cast<TrackState>(state);
+        e.marked110 = in.flag();
+        e.stamp.size = in.u64();
+        e.stamp.modified = static_cast<std::int64_t>(in.u64());
+        if (version >= 2) {
+            e.stamp.changed = static_cast<std::int64_t>(in.u64());
+            e.stamp.index = in.u64();
+            e.stamp.settled = in.flag();
+        }
+    }
+    return in.ok();
+}
+
+void writeHead(Writer& w, std::uint32_t version) {
+    w.out.append(kMagic, sizeof kMagic);
+    w.u32(version);
+}
+
+void writeSum(Writer& w) { w.u64(sumOf({reinterpret_cast<const std::uint8_t*>(w.out.data()), w.out.size()})); }
 
 }  // namespace
+
+Result<Catalogue> RememberedLibrary::tracksOf(std::string_view folder, const std::string& file) const {
+    Catalogue c;
+    for (const RememberedFolder& f : folders) {
+        if (f.folder != folder) continue;
+        Cursor in(std::span(reinterpret_cast<const std::uint8_t*>(f.tracks.data()), f.tracks.size()));
+        if (!decodeEntries(in, kLibraryVersion, c) || in.left() != 0) return damagedStore(file);
+        break;
+    }
+    return c;
+}
+
+void RememberedLibrary::remember(const std::string& folder, const Catalogue& catalogue) {
+    std::erase_if(folders, [&](const RememberedFolder& f) { return f.folder == folder; });
+    folders.insert(folders.begin(), {folder, encodeTracks(catalogue)});
+    if (folders.size() > kMostRememberedFolders) folders.resize(kMostRememberedFolders);
+}
 
 std::string libraryStorePath() {
     const std::string folder = platform::userStateFolder();
@@ -99,16 +172,8 @@ std::string libraryStorePath() {
 #endif
 }
 
-std::string encodeLibrary(const RememberedSettings& settings, const Catalogue& catalogue) {
+std::string encodeTracks(const Catalogue& catalogue) {
     Writer w;
-    w.out.append(kMagic, sizeof kMagic);
-    w.u32(kLibraryVersion);
-    w.text(settings.loadFolder);
-    w.text(settings.targetFolder);
-    w.u32(static_cast<std::uint32_t>(settings.columnWidths.size()));
-    for (int width : settings.columnWidths) w.u32(static_cast<std::uint32_t>(width));
-    for (int v : {settings.x, settings.y, settings.width, settings.height}) w.u32(static_cast<std::uint32_t>(v));
-    w.u8(settings.maximised ? 1 : 0);
     w.u32(static_cast<std::uint32_t>(catalogue.count()));
     for (const TrackEntry& e : catalogue.entries()) {
         for (const Text& t : {e.path, e.name, e.author, e.record, e.problem}) w.text(t.view());
@@ -118,9 +183,23 @@ std::string encodeLibrary(const RememberedSettings& settings, const Catalogue& c
         w.u8(e.marked110 ? 1 : 0);
         w.u64(e.stamp.size);
         w.u64(static_cast<std::uint64_t>(e.stamp.modified));
+        w.u64(static_cast<std::uint64_t>(e.stamp.changed));
+        w.u64(e.stamp.index);
+        w.u8(e.stamp.settled ? 1 : 0);
     }
-    const std::uint64_t sum = sumOf({reinterpret_cast<const std::uint8_t*>(w.out.data()), w.out.size()});
-    w.u64(sum);
+    return std::move(w.out);
+}
+
+std::string encodeLibrary(const RememberedLibrary& library) {
+    Writer w;
+    writeHead(w, kLibraryVersion);
+    encodeSettings(w, library.settings);
+    w.u32(static_cast<std::uint32_t>(library.folders.size()));
+    for (const RememberedFolder& f : library.folders) {
+        w.text(f.folder);
+        w.text(f.tracks);
+    }
+    writeSum(w);
     return std::move(w.out);
 }
 
@@ -128,46 +207,38 @@ Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, con
     if (bytes.size() < sizeof kMagic + 4 + kSumBytes || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
         return damaged(file, "not a library store");
     Cursor header(bytes.subspan(sizeof kMagic));
-    if (header.u32() != kLibraryVersion) return damaged(file, "a library store of another version");
+    const std::uint32_t version = header.u32();
+    if (version != 1 && version != kLibraryVersion) return damaged(file, "a library store of another version");
     const auto body = bytes.first(bytes.size() - kSumBytes);
-    if (Cursor(bytes.subspan(body.size())).u64() != sumOf(body)) return damaged(file, "a damaged library store");
+    if (Cursor(bytes.subspan(body.size())).u64() != sumOf(body)) return damagedStore(file);
 
     Cursor in(body.subspan(sizeof kMagic + 4));
     RememberedLibrary library;
-    RememberedSettings& s = library.settings;
-    s.loadFolder = in.text();
-    s.targetFolder = in.text();
-    const std::uint32_t columns = in.u32();
-    if (columns > 64) return damaged(file, "a damaged library store");
-    for (std::uint32_t c = 0; c < columns; ++c) s.columnWidths.push_back(static_cast<std::int32_t>(in.u32()));
-    for (int* v : {&s.x, &s.y, &s.width, &s.height}) *v = static_cast<std::int32_t>(in.u32());
-    s.maximised = in.flag();
-    const std::uint32_t count = in.u32();
-    // Every entry takes some bytes: a count the rest cannot hold is damage, not a reason to allocate.
-    if (!in.ok() || count > in.left() / kLeastEntryBytes) return damaged(file, "a damaged library store");
-    Catalogue& c = library.catalogue;
-    for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
-        TrackEntry& e = c.append();
-        for (Text* t : {&e.path, &e.name, &e.author, &e.record, &e.problem}) c.setText(*t, in.text());
-        e.worldSize = static_cast<std::int32_t>(in.u32());
-        e.length = static_cast<std::int32_t>(in.u32());
-        const std::uint8_t state = in.u8();
-        if (state > static_cast<std::uint8_t>(TrackState::Unreadable)) return damaged(file, "a damaged library store");
-        e.state = static_cast<TrackState>(state);
-        e.marked110 = in.flag();
-        e.stamp.size = in.u64();
-        e.stamp.modified = static_cast<std::int64_t>(in.u64());
+    if (!decodeSettings(in, library.settings)) return damagedStore(file);
+    if (version == 1) {
+        // One folder, its tracks as they were: they take the new layout.
+        Catalogue c;
+        if (!decodeEntries(in, version, c) || in.left() != 0) return damagedStore(file);
+        if (!library.settings.loadFolder.empty()) library.remember(library.settings.loadFolder, c);
+        return library;
     }
-    if (!in.ok() || in.left() != 0) return damaged(file, "a damaged library store");
+    const std::uint32_t count = in.u32();
+    if (!in.ok() || count > in.left() / 8) return damagedStore(file);
+    std::unordered_set<std::string_view> folders;  // each once
+    for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
+        const std::string_view folder = in.text();
+        library.folders.push_back({std::string(folder), std::string(in.text())});
+        if (!folders.insert(folder).second) return damagedStore(file);
+    }
+    if (!in.ok() || in.left() != 0) return damagedStore(file);
     return library;
 }
 
-std::string sealLibrary(std::string_view body) {
+std::string sealLibrary(std::string_view body, std::uint32_t version) {
     Writer w;
-    w.out.append(kMagic, sizeof kMagic);
-    w.u32(kLibraryVersion);
+    writeHead(w, version);
     w.out.append(body);
-    w.u64(sumOf({reinterpret_cast<const std::uint8_t*>(w.out.data()), w.out.size()}));
+    writeSum(w);
     return std::move(w.out);
 }
 
@@ -184,16 +255,25 @@ Result<std::optional<RememberedLibrary>> readLibrary(const std::string& path) {
     auto read = platform::readRegularFile(path, kMostBytes, bytes);
     if (!read) {
         // Nothing there is a first start, not a failure.
-        if (read.error().code == ErrorCode::CannotOpen && !platform::fileStatus(path))
-            return std::optional<RememberedLibrary>();
-        return read.error().code == ErrorCode::TooLarge ? damaged(path, "a damaged library store") : read.error();
+        if (read.error().code == ErrorCode::Missing) return std::optional<RememberedLibrary>();
+        return read.error().code == ErrorCode::TooLarge ? damagedStore(path) : read.error();
     }
-    auto library = decodeLibrary(std::span<const std::uint8_t>(bytes.data(), *read), path);
-    if (!library) return library.error();
-    return std::optional<RememberedLibrary>(std::move(*library));
+    const std::span<const std::uint8_t> store(bytes.data(), *read);
+    auto library = decodeLibrary(store, path);
+    if (library) return std::optional<RememberedLibrary>(std::move(*library));
+    // Another version's store is kept for the program that wrote it.
+    const std::optional<std::uint32_t> version =
+        store.size() >= sizeof kMagic + 4 && std::memcmp(store.data(), kMagic, sizeof kMagic) == 0
+            ? ByteReader(store).u32(sizeof kMagic)
+            : std::nullopt;
+    if (!version || *version == 1 || *version == kLibraryVersion) return library.error();
+    const std::string aside = path + ".v" + std::to_string(*version);
+    if (auto moved = platform::renameFile(path, aside); !moved) return moved.error();
+    return Error{ErrorCode::Damaged, path,
+                 "a library store of another version, kept as " + std::string(platform::filePart(aside))};
 }
 
-Result<void> writeLibrary(const std::string& path, const RememberedSettings& settings, const Catalogue& catalogue) {
+Result<void> writeLibrary(const std::string& path, const RememberedLibrary& library) {
     // The folders on the way, made where missing (a fresh account has no state folder).
     const std::string folder(platform::pathPart(path));
     for (std::size_t at = folder.find_first_not_of("/\\"); at < folder.size(); ++at) {
@@ -203,7 +283,20 @@ Result<void> writeLibrary(const std::string& path, const RememberedSettings& set
         auto made = platform::makeFolder(ancestor);
         if (!made && made.error().code != ErrorCode::Exists) return made.error();
     }
-    return platform::replaceFile(path, encodeLibrary(settings, catalogue));
+    platform::removeDeadTemporaries(folder);
+    return platform::replaceFile(path, encodeLibrary(library));
+}
+
+Result<void> rememberTracks(const std::string& path, const std::optional<RememberedSettings>& settings,
+                            const std::string& folder, const Catalogue& catalogue) {
+    RememberedLibrary library;
+    auto held = readLibrary(path);
+    // Only a store that is not a file at all is left alone; a damaged one is made anew.
+    if (!held && held.error().code == ErrorCode::NotRegularFile) return held.error();
+    if (held && *held) library = std::move(**held);
+    if (settings) library.settings = *settings;
+    if (!folder.empty()) library.remember(folder, catalogue);
+    return writeLibrary(path, library);
 }
 
 std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue& remembered) {
@@ -225,7 +318,7 @@ std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue&
         TrackEntry& e = fresh[i];
         const TrackEntry* twin = rememberedAs(i, e.path.view());
         if (twin && twin->state == TrackState::Unscanned) continue;
-        if (!twin || twin->stamp != e.stamp) {
+        if (!twin || twin->state == TrackState::Unreadable || !unchangedSince(twin->stamp, e.stamp)) {
             toRead.push_back(&e);
             continue;
         }

@@ -24,36 +24,62 @@ struct RememberedSettings {
     bool operator==(const RememberedSettings&) const = default;
 };
 
-struct RememberedLibrary {
-    RememberedSettings settings;
-    Catalogue catalogue;  // the tracks of the load folder, as Scan left them
+// The tracks of one folder as Scan left them, kept encoded until they are
+// wanted: a store holds several folders, and only one is shown.
+struct RememberedFolder {
+    std::string folder;  // absolute, ending in the separator
+    std::string tracks;  // as encodeTracks makes them
 };
 
-// The store's layout; a store of another version is not read.
-inline constexpr std::uint32_t kLibraryVersion = 1;
+struct RememberedLibrary {
+    RememberedSettings settings;
+    std::vector<RememberedFolder> folders;  // the most recently used first
+    // The tracks remembered for `folder` (empty when none are); `file` names
+    // the store in an error.
+    Result<Catalogue> tracksOf(std::string_view folder, const std::string& file) const;
+    // Makes `catalogue` the tracks of `folder` and that folder the most
+    // recently used; the least recently used beyond kMostRememberedFolders go.
+    void remember(const std::string& folder, const Catalogue& catalogue);
+};
+
+// The store's layout. A store of version 1 (one folder) is read too; one of
+// any other version is set aside, never overwritten.
+inline constexpr std::uint32_t kLibraryVersion = 2;
+inline constexpr std::size_t kMostRememberedFolders = 16;
 
 // Where the store is kept in the user's state folder; empty when the system
 // names no such folder.
 std::string libraryStorePath();
 
-std::string encodeLibrary(const RememberedSettings& settings, const Catalogue& catalogue);
+std::string encodeTracks(const Catalogue& catalogue);
+std::string encodeLibrary(const RememberedLibrary& library);
 // Reads a store's bytes. A store of another version, or with any byte out of
 // place, is refused as damaged (`file` names it in the error).
 Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, const std::string& file);
 // A store of any body (what follows the version) with its right sum, for the
 // fuzzer, which must get past the sum to reach the reader; and the body of a store.
-std::string sealLibrary(std::string_view body);
+std::string sealLibrary(std::string_view body, std::uint32_t version = kLibraryVersion);
 std::string_view libraryBody(std::string_view store);
-// None when there is no store.
+// None when there is no store. A store of another version is renamed beside
+// it (library.dat.v3), so that a newer program's store survives this one, and
+// the error says so. Only a regular file is read (a link only to one).
 Result<std::optional<RememberedLibrary>> readLibrary(const std::string& path);
 // Writes the store whole, through a replacement (the old one stays until the
-// new one is complete and durable), making its folder when it is missing.
-Result<void> writeLibrary(const std::string& path, const RememberedSettings& settings, const Catalogue& catalogue);
+// new one is complete and durable), making its folder when it is missing and
+// removing temporaries of writes that were killed. Only a regular file is
+// replaced (a link only when it leads to one).
+Result<void> writeLibrary(const std::string& path, const RememberedLibrary& library);
+// Remembers `catalogue` as the tracks of `folder` in the store at `path`,
+// keeping what it holds of other folders (with no folder, no tracks); with
+// `settings`, they replace the stored ones. A store that cannot be read is
+// made anew; one that is not a file at all is left alone.
+Result<void> rememberTracks(const std::string& path, const std::optional<RememberedSettings>& settings,
+                            const std::string& folder, const Catalogue& catalogue);
 
-// Gives each track of `fresh` whose file still has the size and time it had
-// when `remembered` read it the fields remembered for it. Returns the others
-// that are worth reading: new files, and files changed since they were read
-// (not those `remembered` had never read either).
+// Gives each track of `fresh` whose file is unchanged since `remembered` read
+// it the fields remembered for it. Returns the others that are worth reading:
+// new files, files changed since they were read, and files that could not be
+// read then (not those `remembered` had never read either).
 std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue& remembered);
 
 }  // namespace pitbox

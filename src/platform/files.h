@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -31,28 +32,49 @@ struct FileKey {
         return volume != other.volume ? volume < other.volume : index < other.index;
     }
 };
-// What tells a changed file from an unchanged one: its size and when it was
-// last written (in the system's own ticks).
+// What tells a changed file from an unchanged one, as version control systems
+// tell it: its size, when it was last written and (on Linux) when its inode
+// changed and its file number, so that a file replaced by another of the same
+// size and time (moved over it, unpacked from an archive) is told apart; on
+// Windows the creation time, which a file moved over another brings with it.
+// A time too recent to rule out another change within the same tick of the
+// file system's clock (whole or even seconds on FAT) leaves the stamp
+// unsettled: the file counts as changed the next time it is looked at.
 struct FileStamp {
     std::uint64_t size = 0;
-    std::int64_t modified = 0;
+    std::int64_t modified = 0;  // in the system's own ticks, as `changed`
+    std::int64_t changed = 0;
+    std::uint64_t index = 0;  // 0 where the look does not give it
+    bool settled = false;
     bool operator==(const FileStamp&) const = default;
 };
+// How much older than the look a file's times must be for its stamp to be
+// settled: 3 s, as FAT keeps times in two-second steps. Tests that look at
+// files they have just made shorten it.
+std::chrono::milliseconds settleTime();
+void setSettleTime(std::chrono::milliseconds time);
+// Whether a file stamped `then` is the same now, stamped `now`.
+inline bool unchangedSince(const FileStamp& then, const std::optional<FileStamp>& now) {
+    return then.settled && now && *now == then;
+}
 struct FileStatus {
     FileKey key;
     std::uint64_t size = 0;
     std::int64_t modified = 0;
-    FileStamp stamp() const { return {size, modified}; }
+    bool regular = true;  // not a folder, pipe, socket or device
 };
 Result<FileStatus> fileStatus(const std::string& path);
-// A file's size and time alone (links followed), by the quickest look the
-// system has; none when it cannot be had.
+// A file's stamp (links followed), by the quickest look the system has; none
+// when it cannot be had.
 std::optional<FileStamp> fileStamp(const std::string& path);
 
 // Makes one folder (its parent must exist) and returns its path as made, ending
 // in the separator (on Windows a typed name loses trailing dots and spaces, and a
 // device name is refused). Fails with Exists when the name is taken.
 Result<std::string> makeFolder(const std::string& path);
+
+// Gives a file another name in the same folder, replacing a file of that name.
+Result<void> renameFile(const std::string& from, const std::string& to);
 
 // Removes a file; one that is not there counts as removed.
 Result<void> removeFile(const std::string& path);

@@ -1,6 +1,7 @@
 #include "platform/paths.h"
 
 #include "base/text.h"
+#include "platform/files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -131,6 +132,33 @@ std::string userPath(const std::string& typed) {
         out.push_back(path[i]);
     }
     return out;
+}
+
+std::string fullFolder(const std::string& typed) {
+    const std::string path = userPath(typed);
+#ifdef _WIN32
+    const std::wstring wide = widen(path);
+    const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(n, L'\0');
+    const DWORD got = n > 0 ? GetFullPathNameW(wide.c_str(), n, full.data(), nullptr) : 0;
+    if (got == 0 || got >= n) return withSeparator(path);
+    full.resize(got);
+    return withSeparator(narrow(full));
+#else
+    const std::string absolute = absolutePath(path, workingFolder());
+    std::string out = "/";
+    for (std::size_t at = 1; at <= absolute.size();) {
+        std::size_t end = absolute.find('/', at);
+        if (end == std::string::npos) end = absolute.size();
+        const std::string_view step(absolute.data() + at, end - at);
+        if (step == "..")
+            out = parentFolder(out);
+        else if (!step.empty() && step != ".")
+            out.append(step).push_back('/');
+        at = end + 1;
+    }
+    return out;
+#endif
 }
 
 std::string absolutePath(const std::string& path, const std::string& base) {

@@ -48,6 +48,11 @@ bool isDeviceName(std::string_view name);
 // drive's current folder, as Windows takes it.
 std::string userPath(const std::string& typed);
 
+// A folder typed or passed by a user as the program holds and remembers it:
+// as userPath makes it, absolute (from the working folder), its "." and ".."
+// steps taken, ending in the separator, so that one folder is written one way.
+std::string fullFolder(const std::string& typed);
+
 // A path as given when it is absolute, else `base` (a folder path) followed by it.
 std::string absolutePath(const std::string& path, const std::string& base);
 

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
 
 #include "platform/paths.h"
 #include "platform/posix/open_regular.h"
@@ -82,7 +83,9 @@ Result<FileStatus> fileStatus(const std::string& path) {
     if (!at) return at.error();
     struct stat st {};
     if (::fstatat(at->folder(), at->name(), &st, 0) != 0) return systemError(ErrorCode::CannotOpen, path);
-    return FileStatus{keyOf(st), static_cast<std::uint64_t>(st.st_size), stampOf(st).modified};
+    return FileStatus{keyOf(st), static_cast<std::uint64_t>(st.st_size),
+                      static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                      S_ISREG(st.st_mode)};
 }
 
 Result<std::string> makeFolder(const std::string& path) {
@@ -92,14 +95,37 @@ Result<std::string> makeFolder(const std::string& path) {
     return systemError(errno == EEXIST ? ErrorCode::Exists : ErrorCode::WriteFailed, path);
 }
 
+FileStamp stampOf(const struct stat& st) {
+    const auto ticks = [](const timespec& t) { return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    // The file system's clock may tick in whole seconds, or two (FAT): a time
+    // within that of now could be written again unseen.
+    const std::int64_t settle = std::chrono::nanoseconds(settleTime()).count();
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t modified = ticks(st.st_mtim), changed = ticks(st.st_ctim);
+    return {static_cast<std::uint64_t>(st.st_size), modified, changed, static_cast<std::uint64_t>(st.st_ino),
+            std::max(modified, changed) < ticks(now) - settle};
+}
+
 std::optional<FileStamp> fileStamp(const std::string& path) {
     struct stat st {};
     if (path.size() < PATH_MAX) {
         if (::stat(path.c_str(), &st) != 0) return std::nullopt;
         return stampOf(st);
     }
-    auto status = fileStatus(path);  // reached folder by folder
-    return status ? std::optional<FileStamp>(status->stamp()) : std::nullopt;
+    auto at = PathAt::of(path);  // reached folder by folder
+    if (!at || ::fstatat(at->folder(), at->name(), &st, 0) != 0) return std::nullopt;
+    return stampOf(st);
+}
+
+Result<void> renameFile(const std::string& from, const std::string& to) {
+    auto a = PathAt::of(from);
+    if (!a) return a.error();
+    auto b = PathAt::of(to);
+    if (!b) return b.error();
+    if (::renameat(a->folder(), a->name(), b->folder(), b->name()) != 0)
+        return systemError(ErrorCode::WriteFailed, from);
+    return {};
 }
 
 Result<void> removeFile(const std::string& path) {

@@ -18,10 +18,8 @@ inline FileKey keyOf(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-inline FileStamp stampOf(const struct stat& st) {
-    return {static_cast<std::uint64_t>(st.st_size),
-            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
+// A file's stamp from what stat gave, looked at now.
+FileStamp stampOf(const struct stat& st);
 
 // Opens a regular file for reading. The path is looked at first and anything
 // but a regular file is refused unopened; the open itself cannot block, and the

@@ -77,7 +77,7 @@ Result<FileStatus> fileStatus(const std::string& path) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!h.valid() || !GetFileInformationByHandle(h.get(), &info)) return systemError(ErrorCode::CannotOpen, path);
     return FileStatus{keyOf(info), static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
-                      ticksOf(info.ftLastWriteTime)};
+                      ticksOf(info.ftLastWriteTime), (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0};
 }
 
 Result<std::string> makeFolder(const std::string& path) {
@@ -91,18 +91,42 @@ Result<std::string> makeFolder(const std::string& path) {
     return systemError(error == ERROR_ALREADY_EXISTS ? ErrorCode::Exists : ErrorCode::WriteFailed, path, error);
 }
 
+namespace {
+
+FileStamp stampOf(std::uint64_t size, FILETIME written, FILETIME created) {
+    // FAT keeps write times in two-second steps: a time within that of now
+    // could be written again unseen. Ticks of 100 ns.
+    const std::int64_t settle = std::chrono::duration_cast<std::chrono::nanoseconds>(settleTime()).count() / 100;
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const std::int64_t modified = ticksOf(written), changed = ticksOf(created);
+    return {size, modified, changed, 0, std::max(modified, changed) < ticksOf(now) - settle};
+}
+
+}  // namespace
+
 std::optional<FileStamp> fileStamp(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(apiPath(path).c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return std::nullopt;
-    // A link's own size and time would not follow its file: those are looked up through it.
+    // A link's own size and times would not follow its file: those are looked up through it.
     if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        auto status = fileStatus(path);
-        return status ? std::optional<FileStamp>(status->stamp()) : std::nullopt;
+        Handle h(CreateFileW(apiPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!h.valid() || !GetFileInformationByHandle(h.get(), &info)) return std::nullopt;
+        return stampOf(static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow, info.ftLastWriteTime,
+                       info.ftCreationTime);
     }
-    return FileStamp{static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
-                     ticksOf(data.ftLastWriteTime)};
+    return stampOf(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow, data.ftLastWriteTime,
+                   data.ftCreationTime);
+}
+
+Result<void> renameFile(const std::string& from, const std::string& to) {
+    if (!MoveFileExW(apiPath(from).c_str(), apiPath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return systemError(ErrorCode::WriteFailed, from);
+    return {};
 }
 
 Result<void> removeFile(const std::string& path) {
