@@ -1,8 +1,9 @@
 // Writes a large tree of track files for the benchmarks:
-//   make_tree DIR FOLDERS FILES_PER_FOLDER [MIN_KB MAX_KB]
+//   make_tree DIR FOLDERS FILES_PER_FOLDER [MIN_KB MAX_KB [COPY_EVERY]]
 // Folders are nested three levels deep. With sizes, every file is a real track
 // of about that size (objects fill it); without, files hold a few bytes, which
-// is all a folder walk looks at.
+// is all a folder walk looks at. With COPY_EVERY, every so many files one is a
+// copy of the file before it, for the duplicate search.
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -13,14 +14,16 @@
 #include "tools/track_writer.h"
 
 int main(int argc, char** argv) {
-    if (argc != 4 && argc != 6) {
-        std::cerr << "usage: make_tree DIR FOLDERS FILES_PER_FOLDER [MIN_KB MAX_KB]\n";
+    if (argc < 4 || argc == 5 || argc > 7) {
+        std::cerr << "usage: make_tree DIR FOLDERS FILES_PER_FOLDER [MIN_KB MAX_KB [COPY_EVERY]]\n";
         return 2;
     }
     const std::string root = std::string(argv[1]) + "/";
     const int folders = std::atoi(argv[2]);
     const int perFolder = std::atoi(argv[3]);
-    const bool real = argc == 6;
+    const bool real = argc >= 6;
+    const int copyEvery = argc == 7 ? std::atoi(argv[6]) : 0;
+    std::vector<std::uint8_t> last;
     const int minKb = real ? std::atoi(argv[4]) : 0;
     const int maxKb = real ? std::atoi(argv[5]) : 0;
     std::mt19937 random(42);
@@ -52,7 +55,12 @@ int main(int argc, char** argv) {
                 s.objects.push_back({static_cast<std::int8_t>(1 + random() % 24),
                                      static_cast<std::int16_t>(random() % 1024),
                                      static_cast<std::int16_t>(random() % 1024), static_cast<std::uint8_t>(random())});
-            pitbox::test::saveTrack(path, s);
+            if (copyEvery > 0 && i > 0 && i % copyEvery == 0) {
+                pitbox::test::saveFile(path, last);
+                continue;
+            }
+            last = pitbox::test::writeTrack(s);
+            pitbox::test::saveFile(path, last);
         }
     }
     return 0;

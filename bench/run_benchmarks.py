@@ -82,11 +82,24 @@ scan = tree("scan-10k", 500, 20, 20, 60)
 scan_files = sorted(os.path.join(dp, f) for dp, _, fs in os.walk(scan) for f in fs)
 # cat gets the file names ready-made; pitbox-cli walks the folders as well.
 compare("list --scan 10,000 tracks of 20-60 KB vs cat", [cli, "list", "--scan", scan], ["cat", *scan_files])
-# Duplicates: every file's header (same track), or only files sharing a size,
-# read; cat reads every byte of every file.
-compare("duplicates of 10,000 tracks vs cat", [cli, "duplicates", scan], ["cat", *scan_files])
-compare("duplicates --same-track of 10,000 tracks vs cat", [cli, "duplicates", "--same-track", scan],
-        ["cat", *scan_files])
+# Duplicates: 20,000 tracks of 20-60 KB, every seventh a copy of the one
+# before. Files sharing a size are told apart by their first 4 KB, then by a
+# hash of all their bytes, then byte by byte; cat reads every byte of every
+# file; jdupes and fdupes (Debian's) find the same groups.
+dups = tree("dup-20k", 1000, 20, 20, 60, 7)
+dup_files = sorted(os.path.join(dp, f) for dp, _, fs in os.walk(dups) for f in fs)
+cat_dups = ["sh", "-c", 'xargs -0 cat < "$0" > /dev/null', os.path.join(work, "dup-20k.list")]
+with open(cat_dups[3], "w") as f:
+    f.write("\0".join(dup_files))
+compare("duplicates of 20,000 tracks vs cat", [cli, "duplicates", dups], cat_dups)
+for finder in ("jdupes", "fdupes"):
+    if shutil.which(finder):
+        compare(f"duplicates of 20,000 tracks vs {finder} -r -q", [cli, "duplicates", dups], [finder, "-r", "-q", dups])
+compare("duplicates --same-track of 20,000 tracks vs cat", [cli, "duplicates", "--same-track", dups], cat_dups)
+# 2,000 distinct tracks of one size (200 KB): memory stays small.
+same_size = tree("same-2k", 100, 20, 200, 200)
+compare("duplicates of 2,000 tracks of 200 KB vs jdupes -r -q", [cli, "duplicates", same_size],
+        ["jdupes", "-r", "-q", same_size] if shutil.which("jdupes") else ["find", same_size])
 
 sources = scan_files[:1000]
 target = os.path.join(work, "copy-target")

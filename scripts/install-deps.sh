@@ -8,9 +8,11 @@ packages=(
     libgtest-dev libbenchmark-dev   # tests and benchmarks
     clang clang-tidy clang-format libclang-rt-14-dev   # sanitizers, libFuzzer, static analysis, style
     libstb-dev                      # the PNG encoder (and, for the tests, its decoder)
+    libxxhash-dev                   # the duplicate search's hash
     fonts-liberation                # a metric twin of Arial
     xvfb xdotool x11-utils xauth imagemagick python3   # the tests in a real X window, screenshots
     tesseract-ocr tesseract-ocr-eng                    # reading the window back in the end-to-end test
+    jdupes fdupes                   # the duplicate search's baselines in the benchmarks
 )
 # With the argument "windows": what the Windows build and its tests under Wine need.
 if [ "${1:-}" = windows ]; then

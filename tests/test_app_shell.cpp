@@ -241,6 +241,9 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     saveTrack(dir / "t/b.trk", track);  // the same track saved again
     track.objects[0].x = 11;
     saveTrack(dir / "t/c.trk", track);  // another track
+    saveTrack(dir / "t/d.trk", track);  // and its twin
+    track.objects[0].x = 12;
+    saveTrack(dir / "t/e.trk", track);  // a track of its own
     ScriptedApp app;
     app.load(dir / "t");
     app.drive();
@@ -250,15 +253,20 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     app.tk.duringLongAction = [&] { progress.push_back(app.text(ids::kStatusLine1)); };
     app.click(ids::kDuplicates);
     app.drive();
-    EXPECT_EQ(progress.back(), "Looking for duplicates... 3 / 4");
+    EXPECT_EQ(progress.back(), "Looking for duplicates... 6 / 6");
     std::vector<std::string> names;
     for (const std::string& row : app.rows()) names.push_back(row.substr(0, row.find('\n')));
-    EXPECT_EQ(names, (std::vector<std::string>{"\u2261 a", "\u2261 a copy", "\u2248 b"}));
-    EXPECT_EQ(app.text(ids::kStatusLine1), "3 duplicates in 1 groups, of 4 Tracks");
+    EXPECT_EQ(names, (std::vector<std::string>{"\u2261 a", "\u2261 a copy", "\u2248 b", "\u2261 c", "\u2261 d"}));
+    EXPECT_EQ(app.text(ids::kStatusLine1), "5 duplicates in 2 groups, of 6 Tracks");
     EXPECT_EQ(app.text(ids::kDuplicates), "All Tracks");
+    // The filter's rows are counted, and so are their groups.
+    app.tk.typeText(ids::kMainWindow, ids::kFilter, "SUB");
+    app.drive();
+    EXPECT_EQ(app.text(ids::kStatusLine1), "1 duplicates in 1 groups, of 6 Tracks");
+    app.tk.typeText(ids::kMainWindow, ids::kFilter, "");
     app.click(ids::kDuplicates);
     app.drive();
-    EXPECT_EQ(app.rows().size(), 4u);
+    EXPECT_EQ(app.rows().size(), 6u);
     EXPECT_EQ(app.text(ids::kDuplicates), "Duplicates");
 }
 

@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include <functional>
 
@@ -15,6 +19,17 @@ TrackSpec base() {
     s.objects = {{1, 10, 20, 0}, {9, 30, 40, 64}};
     s.drivers[0] = "Ann";
     return s;
+}
+
+// A track whose 40,000 terrain runs put its object table past 64 KB.
+std::function<std::vector<std::uint8_t>()> longMap(std::int16_t shift, const std::string& author) {
+    return [=] {
+        TrackSpec s = base();
+        s.terrainRuns.assign(40000, 0x0102);
+        s.objects.back().x = static_cast<std::int16_t>(s.objects.back().x + shift);
+        s.author = author;
+        return writeTrack(s);
+    };
 }
 
 // Each case writes "a.trk" and "b.trk" (b from the base track changed, or from bytes)
@@ -54,6 +69,17 @@ TEST(Duplicates, BothKindsAndTheirNearMisses) {
              return writeTrack(s);
          },
          false, false},
+        {"a damaged copy, its records cut off", same,
+         [] {
+             TrackSpec s = base();
+             s.author = "Someone";
+             auto bytes = writeTrack(s);
+             bytes.resize(4118 + 2 * 2 + 2 + 2 * 8);  // the object table, and no more
+             return bytes;
+         },
+         false, false},
+        {"maps longer than 64 KB, other author", longMap(0, "Ann"), longMap(0, "Bob"), false, true},
+        {"maps longer than 64 KB, the last object moved", longMap(0, "Ann"), longMap(1, "Ann"), false, false},
         {"identical damaged files",
          [] {
              return std::vector<std::uint8_t>{5, 1, 'K', 'S', 9};
@@ -92,6 +118,29 @@ TEST(Duplicates, GroupsInPathOrderAndFailuresNamed) {
     ASSERT_EQ(found.failures.size(), 1u);
     EXPECT_EQ(found.failures[0].file, dir / "gone.trk");
 }
+
+#ifndef _WIN32  // links and pipes as Linux has them
+TEST(Duplicates, OneFileBySeveralPathsIsOneAndSpecialFilesFailAlike) {
+    TempDir dir;
+    saveFile(dir / "b.trk", writeTrack(base()));
+    saveFile(dir / "c.trk", writeTrack(base()));
+    ASSERT_EQ(::link((dir / "b.trk").c_str(), (dir / "z-hard.trk").c_str()), 0);
+    ASSERT_EQ(::symlink("b.trk", (dir / "a-link.trk").c_str()), 0);
+    saveFile(dir / "lone.trk", writeTrack(TrackSpec::oldFormat()));
+    ASSERT_EQ(::link((dir / "lone.trk").c_str(), (dir / "lone-too.trk").c_str()), 0);
+    ASSERT_EQ(::mkfifo((dir / "pipe.trk").c_str(), 0644), 0);
+    const std::vector<std::string> paths = {dir / "b.trk",      dir / "c.trk",    dir / "z-hard.trk",
+                                            dir / "a-link.trk", dir / "lone.trk", dir / "lone-too.trk",
+                                            dir / "pipe.trk"};
+    for (DuplicateKind kind : {DuplicateKind::IdenticalFiles, DuplicateKind::SameTrack}) {
+        const auto found = findDuplicates(paths, kind);
+        // b.trk under its first path, the link; lone.trk is no duplicate of itself.
+        EXPECT_EQ(found.groups, (std::vector<std::vector<std::string>>{{dir / "a-link.trk", dir / "c.trk"}}));
+        ASSERT_EQ(found.failures.size(), 1u);
+        EXPECT_EQ(found.failures[0].message(), dir / "pipe.trk" + ": not a regular file");
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace pitbox::test

@@ -2,98 +2,283 @@
 
 #include <algorithm>
 #include <map>
-#include <span>
-#include <unordered_map>
+#include <optional>
 
+#include "base/content_hash.h"
+#include "base/parallel.h"
 #include "platform/files.h"
 #include "trackfile/header_reader.h"
+#include "trackfile/track_buffer.h"
 
 namespace pitbox {
 namespace {
 
-// Enough for the header of any real track: M lies at 4,118 + 2N.
-constexpr std::size_t kHeaderBytes = std::size_t{64} * 1024;
-// Files compared as identical are read whole up to this size.
-constexpr std::size_t kLargestFile = std::size_t{256} * 1024 * 1024;
+// Files are told apart by their first bytes first, then by all of them: most
+// files of one size differ early.
+constexpr std::size_t kHeadBytes = 4096;
+constexpr std::size_t kPieceBytes = std::size_t{64} * 1024;
 
-struct Candidate {
-    const std::string* path;
+struct File {
+    const std::string* path = nullptr;
+    platform::FileKey key;
     std::uint64_t size = 0;
-    std::int64_t mapEnd = -1;  // where a supported track's map ends; -1 for other files
+    Hash128 head, whole;         // of the first bytes, of all of them
+    std::optional<Hash128> map;  // of a track's map (looking for the same track)
 };
 
-// Reads each file of one group and groups those whose compared bytes (the whole
-// file, or the map) are equal.
-void compareGroup(const std::vector<const Candidate*>& group, bool byMap, DuplicateGroups& out) {
-    std::unordered_map<std::string, std::vector<std::string>> same, identical;
-    std::vector<std::uint8_t> bytes;
-    for (const Candidate* c : group) {
-        // Read to the size it had when listed: one that grew since is named, not compared.
-        auto got = platform::readRegularFile(*c->path, std::min<std::uint64_t>(c->size, kLargestFile), bytes);
-        if (!got) {
-            out.failures.push_back(got.error());
-            continue;
-        }
-        const std::span<const std::uint8_t> file(bytes.data(), *got);
-        std::string whole(file.begin(), file.end());
-        if (byMap) same[trackMapBytes(file, c->mapEnd)].push_back(*c->path);
-        identical[std::move(whole)].push_back(*c->path);
+using Group = std::vector<File*>;
+
+// The hash of a file's first `bytes` bytes (all of them with none given).
+Result<Hash128> hashFile(const std::string& path, std::optional<std::uint64_t> bytes) {
+    auto reader = platform::FileReader::open(path);
+    if (!reader) return reader.error();
+    std::vector<std::uint8_t> piece(kPieceBytes);
+    ContentHash hash;
+    std::uint64_t left = bytes.value_or(UINT64_MAX);
+    while (left > 0) {
+        auto got =
+            reader->read(std::span(piece).first(static_cast<std::size_t>(std::min<std::uint64_t>(left, kPieceBytes))));
+        if (!got) return got.error();
+        if (*got == 0) break;
+        hash.add(std::span(piece).first(*got));
+        left -= *got;
     }
-    auto groupsOf = [](auto& buckets) {
-        std::vector<std::vector<std::string>> groups;
-        for (auto& [key, paths] : buckets)
-            if (paths.size() > 1) {
-                std::sort(paths.begin(), paths.end());
-                groups.push_back(std::move(paths));
-            }
-        return groups;
-    };
-    auto identicalGroups = groupsOf(identical);
-    auto groups = byMap ? groupsOf(same) : identicalGroups;
-    out.identical.insert(out.identical.end(), identicalGroups.begin(), identicalGroups.end());
-    out.groups.insert(out.groups.end(), groups.begin(), groups.end());
+    return hash.digest();
 }
+
+// Whether two files hold the same bytes, compared a piece at a time.
+Result<bool> sameBytes(const std::string& a, const std::string& b) {
+    auto x = platform::FileReader::open(a);
+    if (!x) return x.error();
+    auto y = platform::FileReader::open(b);
+    if (!y) return y.error();
+    if (x->size() != y->size()) return false;
+    std::vector<std::uint8_t> p(kPieceBytes), q(kPieceBytes);
+    for (;;) {
+        auto m = x->read(p);
+        if (!m) return m.error();
+        auto n = y->read(q);
+        if (!n) return n.error();
+        if (*m != *n || !std::equal(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(*m), q.begin())) return false;
+        if (*m == 0) return true;
+    }
+}
+
+// A track's map, the file read whole (a track fits the track buffer).
+Result<std::optional<std::string>> mapOf(const std::string& path, std::vector<std::uint8_t>& buffer) {
+    auto got = platform::readRegularFile(path, kTrackBufferBytes, buffer);
+    if (!got) {
+        if (got.error().code == ErrorCode::TooLarge) return std::optional<std::string>();
+        return got.error();
+    }
+    return trackMapBytes(std::span(buffer.data(), *got));
+}
+
+class Search {
+public:
+    Search(const std::vector<std::string>& paths, const std::function<void(std::size_t)>& looked)
+        : paths_(paths), looked_(looked) {}
+
+    DuplicateGroups run(DuplicateKind kind) {
+        // What is counted: every file looked at for identical files, every
+        // file read for the same track.
+        const std::vector<File*> files = lookAtAll(kind == DuplicateKind::IdenticalFiles);
+        if (kind == DuplicateKind::IdenticalFiles) {
+            for (Group& g : identicalAmong(files)) out_.groups.push_back(pathsOf(g));
+        } else {
+            // Tracks by their map; old-format and damaged files only as identical files.
+            readMaps(files);
+            std::vector<File*> tracks, others;
+            for (File* f : files) (f->map ? tracks : others).push_back(f);
+            for (Group& g : sameTracks(tracks)) {
+                for (Group& same : identicalAmong(g)) out_.identical.push_back(pathsOf(same));
+                out_.groups.push_back(pathsOf(g));
+            }
+            for (Group& g : identicalAmong(others)) {
+                out_.identical.push_back(pathsOf(g));
+                out_.groups.push_back(pathsOf(g));
+            }
+        }
+        if (kind == DuplicateKind::IdenticalFiles) out_.identical = out_.groups;
+        std::sort(out_.groups.begin(), out_.groups.end());
+        std::sort(out_.identical.begin(), out_.identical.end());
+        std::stable_sort(out_.failures.begin(), out_.failures.end(),
+                         [](const Error& a, const Error& b) { return a.file < b.file; });
+        return std::move(out_);
+    }
+
+private:
+    // Every file looked at: those that cannot be, and anything but a regular
+    // file, are failures, whatever the kind of search. One file reached by
+    // several paths (links) counts once, under its first path in byte order.
+    std::vector<File*> lookAtAll(bool counted) {
+        files_.resize(paths_.size());
+        std::vector<std::optional<Error>> failed(paths_.size());
+        forEachIndex(
+            paths_.size(),
+            [&](std::size_t i) {
+                File& f = files_[i];
+                f.path = &paths_[i];
+                auto status = platform::fileStatus(paths_[i]);
+                if (!status) {
+                    failed[i] = status.error();
+                } else if (!status->regular) {
+                    failed[i] = Error{ErrorCode::NotRegularFile, paths_[i], "not a regular file"};
+                } else {
+                    f.key = status->key;
+                    f.size = status->size;
+                }
+            },
+            [&](std::size_t done) {
+                if (counted && looked_) looked_(done);
+            });
+        std::map<platform::FileKey, File*> byKey;
+        for (std::size_t i = 0; i < files_.size(); ++i) {
+            if (failed[i]) {
+                out_.failures.push_back(std::move(*failed[i]));
+                continue;
+            }
+            const auto [at, first] = byKey.try_emplace(files_[i].key, &files_[i]);
+            if (!first && *files_[i].path < *at->second->path) at->second = &files_[i];
+        }
+        std::vector<File*> files;
+        files.reserve(byKey.size());
+        for (const auto& [key, f] : byKey) files.push_back(f);
+        return files;
+    }
+
+    // Runs `step` on each file on a few threads; a file it fails on is named
+    // and drops out.
+    std::vector<File*> eachFile(const std::vector<File*>& files, const std::function<Result<void>(File&)>& step) {
+        std::vector<std::optional<Error>> failed(files.size());
+        forEachIndex(files.size(), [&](std::size_t i) {
+            if (auto done = step(*files[i]); !done) failed[i] = done.error();
+        });
+        std::vector<File*> kept;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (failed[i])
+                out_.failures.push_back(std::move(*failed[i]));
+            else
+                kept.push_back(files[i]);
+        }
+        return kept;
+    }
+
+    // The groups of two or more files with equal keys.
+    template <class Key>
+    static std::vector<Group> groupsBy(const std::vector<File*>& files, const std::function<Key(const File&)>& keyOf) {
+        std::map<Key, Group> byKey;
+        for (File* f : files) byKey[keyOf(*f)].push_back(f);
+        std::vector<Group> groups;
+        for (auto& [key, g] : byKey)
+            if (g.size() > 1) groups.push_back(std::move(g));
+        return groups;
+    }
+
+    static std::vector<File*> together(const std::vector<Group>& groups) {
+        std::vector<File*> all;
+        for (const Group& g : groups) all.insert(all.end(), g.begin(), g.end());
+        return all;
+    }
+
+    // Files of one size, then of one first piece, then of one hash, and last
+    // the same byte for byte: only what may still be a duplicate is read on.
+    std::vector<Group> identicalAmong(const std::vector<File*>& files) {
+        using SizeAnd = std::pair<std::uint64_t, Hash128>;
+        const auto sameSize = together(groupsBy<std::uint64_t>(files, [](const File& f) { return f.size; }));
+        const auto headed = eachFile(sameSize, [](File& f) -> Result<void> {
+            auto h = hashFile(*f.path, kHeadBytes);
+            if (!h) return h.error();
+            f.head = f.whole = *h;
+            return {};
+        });
+        const auto sameHead = together(groupsBy<SizeAnd>(headed, [](const File& f) {
+            return SizeAnd{f.size, f.head};
+        }));
+        const auto hashed = eachFile(sameHead, [](File& f) -> Result<void> {
+            if (f.size <= kHeadBytes) return {};
+            auto h = hashFile(*f.path, std::nullopt);
+            if (!h) return h.error();
+            f.whole = *h;
+            return {};
+        });
+        return confirmed(groupsBy<SizeAnd>(hashed,
+                                           [](const File& f) {
+                                               return SizeAnd{f.size, f.whole};
+                                           }),
+                         [](const File& a, const File& b) { return sameBytes(*a.path, *b.path); });
+    }
+
+    void readMaps(const std::vector<File*>& files) {
+        forEachIndex(
+            files.size(),
+            [&](std::size_t i) {
+                thread_local std::vector<std::uint8_t> buffer;
+                File& f = *files[i];
+                auto map = mapOf(*f.path, buffer);
+                if (map && *map)
+                    f.map = hashOf({reinterpret_cast<const std::uint8_t*>((*map)->data()), (*map)->size()});
+                // A file that cannot be read here fails again, and is named, as an identical file.
+            },
+            looked_);
+    }
+
+    std::vector<Group> sameTracks(const std::vector<File*>& tracks) {
+        return confirmed(groupsBy<Hash128>(tracks, [](const File& f) { return *f.map; }),
+                         [](const File& a, const File& b) -> Result<bool> {
+                             std::vector<std::uint8_t> buffer;
+                             auto x = mapOf(*a.path, buffer);
+                             if (!x) return x.error();
+                             auto y = mapOf(*b.path, buffer);
+                             if (!y) return y.error();
+                             return *x && *y && **x == **y;
+                         });
+    }
+
+    // Each group of equal hashes split into the groups that are equal indeed:
+    // each file is compared with the first of every group found so far.
+    std::vector<Group> confirmed(std::vector<Group> candidates,
+                                 const std::function<Result<bool>(const File&, const File&)>& same) {
+        std::vector<Group> groups;
+        for (Group& candidate : candidates) {
+            std::vector<Group> found;
+            for (File* f : candidate) {
+                bool placed = false;
+                for (Group& g : found) {
+                    auto equal = same(*g.front(), *f);
+                    if (!equal) out_.failures.push_back(equal.error());
+                    if (!equal || *equal) {
+                        if (equal) g.push_back(f);
+                        placed = true;
+                        break;
+                    }
+                }
+                if (!placed) found.push_back({f});
+            }
+            for (Group& g : found)
+                if (g.size() > 1) groups.push_back(std::move(g));
+        }
+        return groups;
+    }
+
+    static std::vector<std::string> pathsOf(const Group& g) {
+        std::vector<std::string> paths;
+        for (const File* f : g) paths.push_back(*f->path);
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+
+    const std::vector<std::string>& paths_;
+    const std::function<void(std::size_t)>& looked_;
+    std::vector<File> files_;
+    DuplicateGroups out_;
+};
 
 }  // namespace
 
 DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind,
                                const std::function<void(std::size_t looked)>& looked) {
-    DuplicateGroups out;
-    std::vector<Candidate> files;
-    files.reserve(paths.size());
-    std::vector<std::uint8_t> start;
-    for (const std::string& path : paths) {
-        if (looked) looked(static_cast<std::size_t>(&path - paths.data()));
-        Candidate c{&path};
-        if (kind == DuplicateKind::IdenticalFiles) {
-            auto status = platform::fileStatus(path);
-            if (!status) {
-                out.failures.push_back(status.error());
-                continue;
-            }
-            c.size = status->size;
-        } else {
-            auto got = platform::readRegularFileStart(path, kHeaderBytes, start, c.size);
-            if (!got) {
-                out.failures.push_back(got.error());
-                continue;
-            }
-            if (auto end = trackMapEnd(std::span(start.data(), *got), c.size)) c.mapEnd = *end;
-        }
-        files.push_back(c);
-    }
-    // Tracks are grouped by the size of their map, other files by their own
-    // size; only groups of two or more are read.
-    std::map<std::pair<bool, std::uint64_t>, std::vector<const Candidate*>> bySize;
-    for (const Candidate& c : files) {
-        const bool byMap = c.mapEnd >= 0;
-        bySize[{byMap, byMap ? static_cast<std::uint64_t>(c.mapEnd) : c.size}].push_back(&c);
-    }
-    for (const auto& [key, group] : bySize)
-        if (group.size() > 1) compareGroup(group, key.first, out);
-    std::sort(out.groups.begin(), out.groups.end());
-    std::sort(out.identical.begin(), out.identical.end());
-    return out;
+    return Search(paths, looked).run(kind);
 }
 
 }  // namespace pitbox

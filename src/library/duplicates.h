@@ -23,11 +23,17 @@ struct DuplicateGroups {
     std::vector<Error> failures;  // files that could not be read
 };
 
-// Finds the groups of duplicates among the files. Each file is read once:
-// for identical files only those that share a size with another; for the same
-// track every file's header, and past it only the files whose map is as large
-// as another's. Old-format and damaged files take part only as identical files.
-// `looked` hears how many files were looked at so far, after each.
+// Finds the groups of duplicates among the files. Files are grouped by size,
+// then by a hash of their first 4 KB, then of all their bytes, and last
+// compared byte by byte, so only what may be a duplicate is read on and
+// memory stays small. Looking for the same track, every file is read whole
+// (as far as the track buffer holds) and tracks grouped by a hash of their
+// map, then compared. Old-format and damaged files take part only as
+// identical files. One file reached by several paths counts once, under its
+// first path in byte order, and is never its own duplicate. Anything but a
+// regular file is a failure, in either kind. Work runs on a few threads;
+// `looked` hears, on the calling thread, how many files were looked at (for
+// the same track: read).
 DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind,
                                const std::function<void(std::size_t looked)>& looked = {});
 

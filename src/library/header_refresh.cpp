@@ -1,9 +1,9 @@
 #include "library/header_refresh.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
-#include <thread>
+
+#include "base/parallel.h"
 
 namespace pitbox {
 
@@ -38,19 +38,10 @@ std::vector<std::optional<platform::FileStamp>> currentStamps(Catalogue::ConstEn
     paths.reserve(entries.size());
     for (const TrackEntry& e : entries) paths.push_back(e.path.view());
     std::vector<std::optional<platform::FileStamp>> stamps(paths.size());
-    const auto look = [&](std::size_t from, std::size_t to) {
-        std::string path;
-        for (std::size_t i = from; i < to; ++i) stamps[i] = platform::fileStamp(path.assign(paths[i]));
-    };
-    constexpr std::size_t kPerThread = 2048;  // fewer are not worth a thread
-    const std::size_t threads =
-        std::clamp<std::size_t>(paths.size() / kPerThread, 1, std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-    std::vector<std::thread> helpers;
-    const std::size_t share = (paths.size() + threads - 1) / threads;
-    for (std::size_t t = 1; t < threads; ++t)
-        helpers.emplace_back(look, std::min(t * share, paths.size()), std::min((t + 1) * share, paths.size()));
-    look(0, std::min(share, paths.size()));
-    for (std::thread& h : helpers) h.join();
+    forEachIndex(paths.size(), [&](std::size_t i) {
+        thread_local std::string path;
+        stamps[i] = platform::fileStamp(path.assign(paths[i]));
+    });
     return stamps;
 }
 

@@ -2,7 +2,9 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,27 @@ Result<FileStatus> fileStatus(const std::string& path);
 // A file's stamp (links followed), by the quickest look the system has; none
 // when it cannot be had.
 std::optional<FileStamp> fileStamp(const std::string& path);
+
+// A regular file open for reading from its start, a piece at a time, so that
+// files of any size are read in little memory. Only a regular file is opened,
+// as readRegularFile opens it.
+class FileReader {
+public:
+    static Result<FileReader> open(const std::string& path);
+    FileReader(FileReader&&) noexcept;
+    FileReader& operator=(FileReader&&) noexcept;
+    ~FileReader();
+    // Fills `into` as far as the file goes; 0 at its end.
+    Result<std::size_t> read(std::span<std::uint8_t> into);
+    std::uint64_t size() const;  // when it was opened
+    const std::string& path() const;
+
+    struct State;
+
+private:
+    explicit FileReader(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
 
 // Makes one folder (its parent must exist) and returns its path as made, ending
 // in the separator (on Windows a typed name loses trailing dots and spaces, and a

@@ -1,5 +1,7 @@
 #include "trackfile/header_reader.h"
 
+#include <algorithm>
+
 #include "base/byte_reader.h"
 #include "trackfile/track_format.h"
 #include "trackfile/windows1252.h"
@@ -44,27 +46,18 @@ std::optional<std::span<const std::uint8_t>> objectEntries(std::span<const std::
     return ByteReader(file).bytes(tableAt + 2, entries * tf::kObjectEntrySize);
 }
 
-std::optional<std::int64_t> trackMapEnd(std::span<const std::uint8_t> start, std::uint64_t fileSize) {
-    const ByteReader r(start);
-    if (start.size() < static_cast<std::size_t>(tf::kSignature + 2) || !isSupported(r)) return std::nullopt;
-    const auto n = r.s32(tf::kTerrainRunCount);
-    if (!n || *n < 0) return std::nullopt;
-    const std::int64_t tableAt = tf::objectTableAt(*n);
-    const auto m = r.s16(tableAt);
-    if (!m) return std::nullopt;
-    const std::int64_t end = tableAt + 2 + (static_cast<std::int64_t>(*m) + 1) * tf::kObjectEntrySize;
-    if (end < tableAt + 2 || static_cast<std::uint64_t>(end) > fileSize) return std::nullopt;
-    return end;
-}
-
-std::string trackMapBytes(std::span<const std::uint8_t> file, std::int64_t end) {
+std::optional<std::string> trackMapBytes(std::span<const std::uint8_t> file) {
+    HeaderFields h;
+    if (!readTrackHeader(file, h) || h.oldFormat) return std::nullopt;
+    // The whole object table lies inside the file: readTrackHeader made sure.
+    // A negative M is an empty table.
+    const std::int64_t objects = std::max<std::int64_t>(std::int64_t{h.objectCount} + 1, 0);
+    const auto end = static_cast<std::size_t>(h.objectTableAt + 2 + objects * tf::kObjectEntrySize);
     std::string map;
-    const auto at = [&](std::int64_t i) { return static_cast<char>(file[static_cast<std::size_t>(i)]); };
-    if (end > static_cast<std::int64_t>(file.size()) || end < tf::kTerrainRunCount) return map;
-    map.reserve(static_cast<std::size_t>(end - tf::kTerrainRunCount + 2));
-    map += at(tf::kWorldSize);
-    map += at(tf::kWaterLevel);
-    for (std::int64_t i = tf::kTerrainRunCount; i < end; ++i) map += at(i);
+    map.reserve(end - tf::kTerrainRunCount + 2);
+    map += static_cast<char>(h.worldSize);
+    map += static_cast<char>(h.waterLevel);
+    map.append(reinterpret_cast<const char*>(file.data()) + tf::kTerrainRunCount, end - tf::kTerrainRunCount);
     return map;
 }
 

@@ -46,15 +46,10 @@ Result<void> readTrackHeader(std::span<const std::uint8_t> file, HeaderFields& h
 // The same for the file in the buffer, named by its path.
 Result<void> readTrackHeader(const TrackBuffer& buffer, HeaderFields& h);
 
-// Where the map of a supported track ends: the end of its object table, read
-// from the start of the file (N at 16, M at 4,118 + 2N). The map is the world
-// size, the water level and everything from the terrain runs to that end.
-// Nothing when the bytes given are not a supported track, do not reach M, or
-// when the end lies beyond `fileSize`.
-std::optional<std::int64_t> trackMapEnd(std::span<const std::uint8_t> start, std::uint64_t fileSize);
-// The map's bytes of a whole supported file whose map ends at `end`: world
-// size and water level, then the terrain runs to the end of the object table.
-std::string trackMapBytes(std::span<const std::uint8_t> file, std::int64_t end);
+// The map of a whole track file: its world size and water level, then
+// everything from the terrain runs to the end of the object table. Nothing for
+// an old-format or damaged file.
+std::optional<std::string> trackMapBytes(std::span<const std::uint8_t> file);
 
 // The M + 1 entries of the object table at `tableAt` (none for a negative M), or
 // nothing when they do not all lie inside the file.

@@ -78,6 +78,37 @@ Result<std::size_t> readRegularFileStart(const std::string& path, std::size_t by
     return readUpTo(*file, path, bytes, into);
 }
 
+struct FileReader::State {
+    OpenFile file;
+    std::string path;
+};
+
+FileReader::FileReader(std::unique_ptr<State> state) : state_(std::move(state)) {}
+FileReader::FileReader(FileReader&&) noexcept = default;
+FileReader& FileReader::operator=(FileReader&&) noexcept = default;
+FileReader::~FileReader() = default;
+
+Result<FileReader> FileReader::open(const std::string& path) {
+    auto file = openRegularFile(path);
+    if (!file) return file.error();
+    return FileReader(std::make_unique<State>(State{std::move(*file), path}));
+}
+
+Result<std::size_t> FileReader::read(std::span<std::uint8_t> into) {
+    std::size_t got = 0;
+    while (got < into.size()) {
+        const ssize_t n = ::read(state_->file.fd.get(), into.data() + got, into.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return systemError(ErrorCode::ReadFailed, state_->path);
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
+std::uint64_t FileReader::size() const { return static_cast<std::uint64_t>(state_->file.status.st_size); }
+const std::string& FileReader::path() const { return state_->path; }
+
 Result<FileStatus> fileStatus(const std::string& path) {
     auto at = PathAt::of(path);
     if (!at) return at.error();

@@ -71,6 +71,38 @@ Result<std::size_t> readRegularFileStart(const std::string& path, std::size_t by
     return readUpTo(*file, path, bytes, into);
 }
 
+struct FileReader::State {
+    OpenFile file;
+    std::string path;
+};
+
+FileReader::FileReader(std::unique_ptr<State> state) : state_(std::move(state)) {}
+FileReader::FileReader(FileReader&&) noexcept = default;
+FileReader& FileReader::operator=(FileReader&&) noexcept = default;
+FileReader::~FileReader() = default;
+
+Result<FileReader> FileReader::open(const std::string& path) {
+    auto file = openRegularFile(path);
+    if (!file) return file.error();
+    return FileReader(std::make_unique<State>(State{std::move(*file), path}));
+}
+
+Result<std::size_t> FileReader::read(std::span<std::uint8_t> into) {
+    std::size_t got = 0;
+    while (got < into.size()) {
+        DWORD n = 0;
+        const auto want = static_cast<DWORD>(std::min<std::size_t>(into.size() - got, 1u << 20));
+        if (!ReadFile(state_->file.handle.get(), into.data() + got, want, &n, nullptr))
+            return systemError(ErrorCode::ReadFailed, state_->path);
+        if (n == 0) break;
+        got += n;
+    }
+    return got;
+}
+
+std::uint64_t FileReader::size() const { return state_->file.size; }
+const std::string& FileReader::path() const { return state_->path; }
+
 Result<FileStatus> fileStatus(const std::string& path) {
     Handle h(CreateFileW(apiPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
