@@ -57,6 +57,21 @@ void BM_FilterKeystroke100k(benchmark::State& state) {
 }
 BENCHMARK(BM_FilterKeystroke100k)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// A paste of 60,000 words (a text of a thousand words, repeated) into the
+// filter box: each word is looked for once.
+void BM_FilterPaste60kWords100k(benchmark::State& state) {
+    Table t;
+    std::string text;
+    for (int i = 0; i < 60000; ++i) text += (i % 7 ? "word" + std::to_string(i % 1000) : "track") + " ";
+    bool pasted = false;
+    for (auto _ : state) {
+        t.tk.setText(pitbox::ids::kMainWindow, pitbox::ids::kFilter, (pasted = !pasted) ? text : "");
+        pitbox::filterChanged(t.s);
+        t.paint();
+    }
+}
+BENCHMARK(BM_FilterPaste60kWords100k)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
 // A header sort with every second track selected (the worst case: 50,000
 // separate ranges), against the same sort with nothing selected.
 void sortTwoWays(benchmark::State& state, bool withSelection) {

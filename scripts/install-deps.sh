@@ -9,6 +9,7 @@ packages=(
     clang clang-tidy clang-format libclang-rt-14-dev   # sanitizers, libFuzzer, static analysis, style
     libstb-dev                      # the PNG encoder (and, for the tests, its decoder)
     libxxhash-dev                   # the duplicate search's hash
+    unicode-data                    # the search folding's table, made at build time
     fonts-liberation                # a metric twin of Arial
     xvfb xdotool x11-utils xauth imagemagick python3   # the tests in a real X window, screenshots
     tesseract-ocr tesseract-ocr-eng                    # reading the window back in the end-to-end test

@@ -27,6 +27,30 @@ TEST(TrackFilter, EveryWordSomewhereIgnoringCaseAndAccents) {
     for (const auto& [text, matches] : cases) EXPECT_EQ(TrackFilter(text).matches(e), matches) << text;
 }
 
+// Every script, accents composed or not, typed or stored, as on every system.
+TEST(TrackFilter, CaseAndAccentsOfAllScripts) {
+    const TrackEntry e{"\u0422\u0440\u0430\u0441\u0441\u0430 E\u0301lodie",  // Трасса, É decomposed
+                       "\u0218oseaua",                                       // Șoseaua
+                       0,
+                       0,
+                       "\u039A\u03CC\u03C3\u03BC\u03BF\u03C2 \uFB01n \uFF21",  // Κόσμος, the fi ligature, a wide A
+                       "/t/S\u00F8ren.trk",
+                       false};
+    const std::pair<const char*, bool> cases[] = {
+        {"elodie", true},
+        {"\u00C9LODIE", true},                           // composed, finding the decomposed
+        {"\u0442\u0440\u0430\u0441\u0441\u0430", true},  // трасса
+        {"\u0422\u0420\u0410\u0421\u0421\u0410", true},  // ТРАССА
+        {"soseaua", true},
+        {"\u03BA\u03BF\u03C3\u03BC\u03BF\u03C3", true},  // κοσμοσ: accent and final sigma
+        {"fin a", true},
+        {"soren", true},
+        {"trassa", false},  // no transliteration
+        {"elodie elodie elodie soseaua", true},
+    };
+    for (const auto& [text, matches] : cases) EXPECT_EQ(TrackFilter(text).matches(e), matches) << text;
+}
+
 class View : public ::testing::Test {
 protected:
     void SetUp() override { view.reset(catalogue); }

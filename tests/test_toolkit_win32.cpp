@@ -81,7 +81,7 @@ TEST_F(Win32App, ResizingMovesTheGadgetsByTheirAnchors) {
                      SWP_NOMOVE | SWP_NOZORDER);
         RECT client{};
         GetClientRect(w, &client);
-        EXPECT_GE(client.right, 920);
+        EXPECT_GE(client.right, 980);
         EXPECT_GE(client.bottom, 360);
         for (const auto& g : kMainWindowGadgets) {
             const ui::Rect want = ui::anchoredRect(g.rect, g.anchor, 1000, 720, client.right, client.bottom);
@@ -281,13 +281,13 @@ TEST_F(Win32App, AnOwnedWindowCentredOverItsOwner) {
 TEST_F(Win32App, WindowPlaceAndColumnWidthsComeBack) {
     tk.setColumnWidths(ids::kMainWindow, ids::kTable, {90, 40, 0, 120});
     EXPECT_EQ(tk.columnWidths(ids::kMainWindow, ids::kTable), (std::vector<int>{90, 40, 60, 120, 200, 300}));
-    tk.placeWindow(ids::kMainWindow, {30, 40, 950, 500, false});
+    tk.placeWindow(ids::kMainWindow, {30, 40, 1050, 500, false});
     ui::WindowPlace p = tk.windowPlace(ids::kMainWindow);
-    EXPECT_EQ(std::tie(p.x, p.y, p.width, p.height, p.maximised), std::make_tuple(30, 40, 950, 500, false));
+    EXPECT_EQ(std::tie(p.x, p.y, p.width, p.height, p.maximised), std::make_tuple(30, 40, 1050, 500, false));
     RECT client{};
     GetClientRect(mainWindow(), &client);
-    EXPECT_EQ(client.right, 950);
-    tk.placeWindow(ids::kMainWindow, {30000, 40, 950, 500, false});
+    EXPECT_EQ(client.right, 1050);
+    tk.placeWindow(ids::kMainWindow, {30000, 40, 1050, 500, false});
     EXPECT_EQ(tk.windowPlace(ids::kMainWindow).x, 30);
 }
 

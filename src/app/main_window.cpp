@@ -20,8 +20,9 @@ const std::vector<ui::Column> kColumns = {
     {"Track", 150}, {"WS", 60}, {"Length", 60}, {"Author", 200}, {"Record/FL", 200}, {"Path", 300},
 };
 // The smallest client area that keeps every gadget whole and apart: the sort
-// buttons stay right of the selection counter, the table a few rows high.
-constexpr int kMinWidth = 920;
+// buttons stay right of the selection counter, which still holds
+// "200000/200000", the table a few rows high.
+constexpr int kMinWidth = 980;
 constexpr int kMinHeight = 360;
 
 }  // namespace
@@ -53,7 +54,9 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     tk.addImageButton(w, ids::kScan, {120, 675, 84, 36}, ids::kPictureScan);
     tk.addImageButton(w, ids::kSaveList, {214, 675, 80, 36}, ids::kPictureSaveList);
     tk.addImageButton(w, ids::kCopy, {304, 675, 91, 36}, ids::kPictureCopy);
-    tk.addText(w, ids::kSelectionCounter, {415, 682, 60, 36}, ui::Align::Left, ids::kFontTexts);
+    // The counter takes the room up to the sort buttons: a count of a hundred
+    // thousand tracks and more is wider than its first 60 pixels.
+    tk.addText(w, ids::kSelectionCounter, {415, 682, 142, 36}, ui::Align::Left, ids::kFontTexts);
     tk.addImageButton(w, ids::kSortAuthor, {719, 675, 97, 36}, ids::kPictureAuthor);
     tk.addImageButton(w, ids::kSortLength, {916, 675, 74, 36}, ids::kPictureKm);
     tk.addImageButton(w, ids::kSortWorldSize, {826, 675, 80, 36}, ids::kPictureWorldSize);
@@ -64,8 +67,9 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     tk.setAnchor(w, ids::kFilter, ui::kGrowWidth);
     tk.setAnchor(w, ids::kDuplicates, ui::kFollowRight);
     tk.setAnchor(w, ids::kTable, ui::kGrowWidth | ui::kGrowHeight);
-    for (int g : {ids::kShow, ids::kLoad, ids::kScan, ids::kSaveList, ids::kCopy, ids::kSelectionCounter})
+    for (int g : {ids::kShow, ids::kLoad, ids::kScan, ids::kSaveList, ids::kCopy})
         tk.setAnchor(w, g, ui::kFollowBottom);
+    tk.setAnchor(w, ids::kSelectionCounter, ui::kFollowBottom | ui::kGrowWidth);
     for (int g : {ids::kStatusLine1, ids::kStatusLine2}) tk.setAnchor(w, g, ui::kFollowBottom | ui::kGrowWidth);
     for (int g : {ids::kSortName, ids::kSortAuthor, ids::kSortWorldSize, ids::kSortLength})
         tk.setAnchor(w, g, ui::kFollowBottom | ui::kFollowRight);

@@ -7,17 +7,15 @@
 
 namespace pitbox {
 
-// Appends a text as the filter compares it: ASCII capitals folded, the letters
-// of Latin-1 and Latin Extended-A (U+00C0 to U+017F) as their base letters ("Ä"
-// as "a", "ß" as "ss", "Ł" as "l"); every other character stays as it is.
-void appendSearchFolded(std::string& out, std::string_view utf8);
 // What of an entry the filter looks at: name, author, record and path, folded,
 // each ended by a line feed so that no word matches across two of them.
 void appendSearchText(std::string& out, const TrackEntry& e);
 
 // The filter box's rule: a track matches when every word of the text (words
 // split at blanks) occurs in its name, author, record holders or path, ignoring
-// case and the accents of Latin letters. An empty text matches everything.
+// case and accents as searchFolded does. An empty text matches everything. Each
+// word is looked for once, however often it was typed (or pasted), the longest
+// first, as it rules out the most.
 class TrackFilter {
 public:
     explicit TrackFilter(std::string_view text = {});

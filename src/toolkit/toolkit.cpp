@@ -2,7 +2,23 @@
 
 #include <algorithm>
 
+#include "base/search_fold.h"
+
 namespace pitbox::ui {
+
+std::optional<std::size_t> TableRows::findRow(std::string_view typed, std::size_t from) const {
+    const std::size_t n = rowCount();
+    const std::string wanted = searchFolded(typed);
+    if (n == 0 || wanted.empty()) return std::nullopt;
+    std::string cell;
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t row = (from + k) % n;
+        cell.clear();
+        appendCell(row, 0, cell);
+        if (searchFolded(cell).starts_with(wanted)) return row;
+    }
+    return std::nullopt;
+}
 
 Rect anchoredRect(Rect opened, unsigned anchor, int openWidth, int openHeight, int width, int height) {
     const int dw = width - openWidth, dh = height - openHeight;

@@ -28,7 +28,7 @@ inline constexpr ExpectedGadget kMainWindowGadgets[] = {
     {ExpectedGadget::Kind::ImageButton, ids::kScan, {120, 675, 84, 36}, 12, kBottom},
     {ExpectedGadget::Kind::ImageButton, ids::kSaveList, {214, 675, 80, 36}, 20, kBottom},
     {ExpectedGadget::Kind::ImageButton, ids::kCopy, {304, 675, 91, 36}, 18, kBottom},
-    {ExpectedGadget::Kind::Text, ids::kSelectionCounter, {415, 682, 60, 36}, 2, kBottom},
+    {ExpectedGadget::Kind::Text, ids::kSelectionCounter, {415, 682, 142, 36}, 2, kBottom | ui::kGrowWidth},
     {ExpectedGadget::Kind::ImageButton, ids::kSortAuthor, {719, 675, 97, 36}, 13, kBottomRight},
     {ExpectedGadget::Kind::ImageButton, ids::kSortLength, {916, 675, 74, 36}, 19, kBottomRight},
     {ExpectedGadget::Kind::ImageButton, ids::kSortWorldSize, {826, 675, 80, 36}, 24, kBottomRight},

@@ -12,6 +12,12 @@ void RowTableModel::setRows(const TableRows* rows) {
     endResetModel();
 }
 
+std::optional<std::size_t> RowTableModel::findRow(const QString& typed, std::size_t from) const {
+    if (!rows_ || count_ == 0) return std::nullopt;
+    const auto found = rows_->findRow(typed.toStdString(), from % count_);
+    return found && *found < count_ ? found : std::nullopt;
+}
+
 QString RowTableModel::cell(std::size_t row, std::size_t column) const {
     if (!rows_ || row >= count_) return {};
     scratch_.clear();

@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ public:
     std::size_t size() const { return count_; }
     // The text of a cell, as shown.
     QString cell(std::size_t row, std::size_t column) const;
+    // Type-to-find over the rows the view has been told of.
+    std::optional<std::size_t> findRow(const QString& typed, std::size_t from) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -182,17 +182,14 @@ void TrackTableView::keyboardSearch(const QString& typed) {
     const bool stepOn = search_.count(search_[0]) == search_.size();
     const QString wanted = stepOn ? search_.left(1) : search_;
     const int from = currentIndex().isValid() ? currentIndex().row() + (stepOn ? 1 : 0) : 0;
-    for (int k = 0; k < n; ++k) {
-        const int row = (from + k) % n;
-        if (rows()->cell(static_cast<std::size_t>(row), 0).startsWith(wanted, Qt::CaseInsensitive)) {
-            clearAll();
-            selected_[static_cast<std::size_t>(row)] = 1;
-            anchor_ = row;
-            setFocusRow(row);
-            changed();
-            return;
-        }
-    }
+    const auto found = rows()->findRow(wanted, static_cast<std::size_t>(from));
+    if (!found) return;
+    const int row = static_cast<int>(*found);
+    clearAll();
+    selected_[*found] = 1;
+    anchor_ = row;
+    setFocusRow(row);
+    changed();
 }
 
 }  // namespace pitbox::ui

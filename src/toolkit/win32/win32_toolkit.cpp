@@ -74,25 +74,15 @@ LRESULT onNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
         }
         case LVN_ODFINDITEMW: {
             // Typing in the table: the first row from the start given (wrapping
-            // round) whose name begins with the letters typed, ignoring case.
+            // round) whose name begins with the letters typed, as the program's
+            // rows tell.
             const auto* find = reinterpret_cast<const NMLVFINDITEMW*>(lParam);
             const TableRows* rows = data.tk->tableRows(data.number, gadget);
             const std::size_t n = rows ? rows->rowCount() : 0;
             if (n == 0 || !(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find->lvfi.psz) return -1;
-            const std::wstring typed = find->lvfi.psz;
             const std::size_t start = find->iStart >= 0 ? static_cast<std::size_t>(find->iStart) % n : 0;
-            std::string cell;
-            for (std::size_t k = 0; k < n; ++k) {
-                const std::size_t row = (start + k) % n;
-                cell.clear();
-                rows->appendCell(row, 0, cell);
-                const std::wstring name = gdi::widen(cell);
-                if (name.size() >= typed.size() &&
-                    CompareStringOrdinal(name.c_str(), static_cast<int>(typed.size()), typed.c_str(),
-                                         static_cast<int>(typed.size()), TRUE) == CSTR_EQUAL)
-                    return static_cast<LRESULT>(row);
-            }
-            return -1;
+            const auto found = rows->findRow(gdi::narrow(find->lvfi.psz), start);
+            return found ? static_cast<LRESULT>(*found) : -1;
         }
         case LVN_COLUMNCLICK: {
             const auto* click = reinterpret_cast<const NMLISTVIEW*>(lParam);
