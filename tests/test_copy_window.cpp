@@ -90,11 +90,14 @@ TEST_F(CopyWindow, ItsOwnCloseBoxClosesIt) {
     EXPECT_EQ(app.state.listName, "tracks_autor");
 }
 
-TEST_F(CopyWindow, CopiesTheSelectionReadAtTheClickWithNumberedNames) {
+TEST_F(CopyWindow, CopiesTheSelectionItShowsWithNumberedNames) {
     app.selectRows({0});
     app.click(ids::kCopy);
-    // The table's selection changes while the window is open; no list event runs.
+    // The table's selection changes while the window is open: the line follows.
+    app.selectRows({1});
     app.tk.push([&]() -> std::optional<ui::Event> {
+        EXPECT_EQ(app.tk.text(kWin, ids::kSelectionLine), "Selected: 1/3");
+        // A change the toolkit did not report is read at the click, and shown.
         app.tk.setSelection(ids::kMainWindow, ids::kTable, {1, 2});
         return std::nullopt;
     });
@@ -102,12 +105,13 @@ TEST_F(CopyWindow, CopiesTheSelectionReadAtTheClickWithNumberedNames) {
     app.tk.click(kWin, ids::kCopyStart);  // again: the same names, replaced
     app.tk.push([&]() -> std::optional<ui::Event> {
         EXPECT_EQ(target(), "2 Tracks copied to: " + dir / "out/");
+        EXPECT_EQ(app.tk.text(kWin, ids::kSelectionLine), "Selected: 2/3");
         return std::nullopt;
     });
     app.tk.closeRequest(ids::kMainWindow);  // closes only the Copy Tracks window
     app.drive();
     EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"Ring.trk", "ring_1.trk"}));
-    EXPECT_EQ(app.text(ids::kStatusLine1), "Alpha");  // from the list event before
+    EXPECT_EQ(app.text(ids::kStatusLine1), "Ring");  // from the list event while it was open
     EXPECT_TRUE(app.tk.isWindowOpen(ids::kMainWindow));
     EXPECT_FALSE(app.tk.isWindowOpen(kWin));
 }

@@ -211,6 +211,29 @@ TEST_F(Win32App, FilterField) {
     EXPECT_TRUE(IsWindow(mainWindow()));
 }
 
+// Ctrl+A in the table selects every row and says so.
+TEST_F(Win32App, ControlASelectsEveryRow) {
+    for (const char* name : {"alpha", "beta", "gamma"}) state.catalogue.setText(state.catalogue.append().name, name);
+    state.view.reset(state.catalogue);
+    fillList(state);
+    SetForegroundWindow(mainWindow());
+    SetFocus(gadget(ids::kTable));
+    INPUT keys[4] = {};
+    for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = VK_CONTROL;
+    keys[1].ki.wVk = 'A';
+    keys[2].ki.wVk = 'A';
+    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+    keys[3].ki.wVk = VK_CONTROL;
+    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, keys, sizeof(INPUT));
+    ui::Event e = tk.waitEvent(1000);
+    while (e.kind != ui::EventKind::None && !e.isGadget(0, ids::kTable)) e = tk.waitEvent(200);
+    ASSERT_TRUE(e.isGadget(0, ids::kTable));
+    dispatchMainEvent(state, e);
+    EXPECT_EQ(tk.text(0, ids::kSelectionCounter), "3/3");
+}
+
 // Typing in the table finds the first row, from the start given, whose name
 // begins with the letters typed (the list view asks its owner: its rows are virtual).
 TEST_F(Win32App, TypingFindsARowByItsName) {

@@ -51,10 +51,16 @@ void goToParentFolder(AppState& s) {
     showTarget(s, s.targetFolder);
 }
 
+// What the window says it copies: the main window's selection as it stands.
+void showSelection(AppState& s) {
+    s.tk.setText(kWin, ids::kSelectionLine,
+                 "Selected: " + std::to_string(s.view.selectedCount()) + "/" + std::to_string(s.view.rows()));
+}
+
 void copySelectedTracks(AppState& s) {
-    // The table's selection as it is at the click (the main window's events wait
-    // while this window is open), in the table's order.
+    // The table's selection as it is at the click, in the table's order.
     s.view.selectRows(s.tk.selectedRows(ids::kMainWindow, ids::kTable));
+    showSelection(s);
     std::vector<std::string> sources;
     for (std::size_t row : s.view.selectedRows()) sources.emplace_back(s.view.row(row).path);
     if (sources.empty()) return;
@@ -95,12 +101,11 @@ void openCopyWindow(AppState& s) {
     s.tk.addImageButton(kWin, ids::kCopyClose, {249, 240, 102, 36}, ids::kPictureClose);
     showTarget(s, s.targetFolder);
     s.tk.sleep(10);
-    s.tk.setText(kWin, ids::kSelectionLine,
-                 "Selected: " + std::to_string(s.view.selectedCount()) + "/" + std::to_string(s.view.rows()));
+    showSelection(s);
 
-    // Events of the main window and the viewer are taken here and dropped; a
-    // close request of the main window ends only this window, the viewer's
-    // closes the viewer.
+    // Events of the main window and the viewer are taken here and dropped,
+    // but for the table's: the selection line follows it. A close request of
+    // the main window ends only this window, the viewer's closes the viewer.
     for (;;) {
         const ui::Event e = s.tk.waitEvent();
         if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kViewerWindow) {
@@ -108,6 +113,10 @@ void openCopyWindow(AppState& s) {
             continue;
         }
         if (e.kind == ui::EventKind::CloseRequest) break;
+        if (e.isGadget(ids::kMainWindow, ids::kTable)) {
+            listEvent(s);
+            showSelection(s);
+        }
         if (e.kind != ui::EventKind::Gadget || e.window != kWin) continue;
         if (e.gadget == ids::kCopyClose) break;
         switch (e.gadget) {

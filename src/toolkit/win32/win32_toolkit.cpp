@@ -7,6 +7,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <string_view>
 #include <tuple>
 
 #include "platform/paths.h"
@@ -644,6 +645,17 @@ bool Win32Toolkit::pumpOne(bool wait) {
         GetWindow(root, GW_OWNER)) {
         if (const WindowData* data = dataOf(root); data && data->tk == this) {
             post({EventKind::CloseRequest, data->number, -1});
+            return true;
+        }
+    }
+    // Ctrl+A in a table selects every row, as in Qt's tables: Wine's list
+    // view does not.
+    if (msg.message == WM_KEYDOWN && msg.wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && root && isOurWindow(root)) {
+        wchar_t kind[32] = {};
+        const WindowData* data = dataOf(root);
+        if (data && data->tk == this && GetClassNameW(msg.hwnd, kind, 32) && std::wstring_view(kind) == WC_LISTVIEWW) {
+            ListView_SetItemState(msg.hwnd, -1, LVIS_SELECTED, LVIS_SELECTED);
+            post({EventKind::Gadget, data->number, GetDlgCtrlID(msg.hwnd)});
             return true;
         }
     }
