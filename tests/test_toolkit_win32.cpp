@@ -174,6 +174,19 @@ TEST_F(Win32App, TableRowsAndSelection) {
     EXPECT_EQ(tk.waitEvent(20).kind, ui::EventKind::None);
 }
 
+// Ctrl and a key, as the keyboard sends them.
+void pressWithControl(WORD key) {
+    INPUT keys[4] = {};
+    for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = VK_CONTROL;
+    keys[1].ki.wVk = key;
+    keys[2].ki.wVk = key;
+    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+    keys[3].ki.wVk = VK_CONTROL;
+    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, keys, sizeof(INPUT));
+}
+
 // The filter field: typing reports each change; Escape clears it; Down moves
 // into the table; Ctrl+F comes back to it.
 TEST_F(Win32App, FilterField) {
@@ -192,15 +205,7 @@ TEST_F(Win32App, FilterField) {
     PostMessageW(field, WM_KEYDOWN, VK_DOWN, 0);
     tk.waitEvent(50);
     EXPECT_EQ(GetFocus(), gadget(ids::kTable));
-    INPUT keys[4] = {};
-    for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = VK_CONTROL;
-    keys[1].ki.wVk = 'F';
-    keys[2].ki.wVk = 'F';
-    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
-    keys[3].ki.wVk = VK_CONTROL;
-    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, keys, sizeof(INPUT));
+    pressWithControl('F');
     tk.waitEvent(100);
     EXPECT_EQ(GetFocus(), field);
     PostMessageW(field, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -218,15 +223,7 @@ TEST_F(Win32App, ControlASelectsEveryRow) {
     fillList(state);
     SetForegroundWindow(mainWindow());
     SetFocus(gadget(ids::kTable));
-    INPUT keys[4] = {};
-    for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = VK_CONTROL;
-    keys[1].ki.wVk = 'A';
-    keys[2].ki.wVk = 'A';
-    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
-    keys[3].ki.wVk = VK_CONTROL;
-    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, keys, sizeof(INPUT));
+    pressWithControl('A');
     ui::Event e = tk.waitEvent(1000);
     while (e.kind != ui::EventKind::None && !e.isGadget(0, ids::kTable)) e = tk.waitEvent(200);
     ASSERT_TRUE(e.isGadget(0, ids::kTable));

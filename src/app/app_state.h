@@ -18,8 +18,9 @@ public:
     explicit TrackRows(const CatalogueView& view) : view_(view) {}
     std::size_t rowCount() const override { return view_.rows(); }
     void appendCell(std::size_t row, std::size_t column, std::string& out) const override;
-    // By the track's name, without the marks the Duplicates view puts before it.
-    std::optional<std::size_t> findRow(std::string_view typed, std::size_t from) const override;
+    // Typing finds a track by its name, without the marks the Duplicates view
+    // puts before it.
+    void appendFindText(std::size_t row, std::string& out) const override;
 
 private:
     const CatalogueView& view_;

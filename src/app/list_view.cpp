@@ -7,7 +7,6 @@
 
 #include "app/find_duplicates.h"
 #include "app/ids.h"
-#include "base/search_fold.h"
 #include "base/text.h"
 
 namespace pitbox {
@@ -47,18 +46,8 @@ void TrackRows::appendCell(std::size_t row, std::size_t column, std::string& out
     }
 }
 
-std::optional<std::size_t> TrackRows::findRow(std::string_view typed, std::size_t from) const {
-    const std::size_t n = view_.rows();
-    const std::string wanted = searchFolded(typed);
-    if (n == 0 || wanted.empty()) return std::nullopt;
-    std::string name;
-    for (std::size_t k = 0; k < n; ++k) {
-        const std::size_t row = (from + k) % n;
-        name.clear();
-        appendSearchFolded(name, view_.row(row).name);
-        if (name.starts_with(wanted)) return row;
-    }
-    return std::nullopt;
+void TrackRows::appendFindText(std::size_t row, std::string& out) const {
+    if (row < view_.rows()) out += view_.row(row).name.view();
 }
 
 std::string tracksFoundText(std::size_t count) { return std::to_string(count) + " Tracks found"; }

@@ -33,7 +33,9 @@ public:
     CopyReport run() {
         for (const std::string& folder : targetFolders()) platform::removeDeadTemporaries(folder);
         for (std::size_t i : readingOrder()) {
-            if (batch_.size() >= kBatchFiles || batchReplacedBytes_ > kBatchReplacedBytes) commitReady(false);
+            const std::uint64_t room = sources_[i] && replacing_[i] ? sources_[i]->size : 0;
+            if (!batch_.empty() && (batch_.size() >= kBatchFiles || batchReplacedBytes_ + room > kBatchReplacedBytes))
+                commitReady(false);
             copyOne(i);
             if (progress_) progress_(++done_);
         }
@@ -67,18 +69,22 @@ private:
         sources_.reserve(plan_.size());
         for (const CopyItem& item : plan_) {
             auto status = platform::fileStatus(item.source);
-            sources_.push_back(status ? std::optional(status->key) : std::nullopt);
-            if (auto there = platform::fileStatus(item.target)) targets.insert(there->key);
+            sources_.push_back(status ? std::optional(*status) : std::nullopt);
+            auto there = platform::fileStatus(item.target);
+            if (there) targets.insert(there->key);
+            replacing_.push_back(static_cast<bool>(there));
         }
-        for (const auto& key : sources_)
-            if (key && targets.count(*key) != 0) ++kept_[*key].copiesLeft;
+        for (const auto& source : sources_)
+            if (source && targets.count(source->key) != 0) ++kept_[source->key].copiesLeft;
         std::vector<std::size_t> order(plan_.size());
         for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
         std::stable_partition(order.begin(), order.end(), [&](std::size_t i) { return isKept(sources_[i]); });
         return order;
     }
 
-    bool isKept(const std::optional<platform::FileKey>& key) const { return key && kept_.count(*key) != 0; }
+    bool isKept(const std::optional<platform::FileStatus>& source) const {
+        return source && kept_.count(source->key) != 0;
+    }
 
     void copyOne(std::size_t i) {
         const CopyItem& item = plan_[i];
@@ -158,7 +164,7 @@ private:
             }
             ++report_.copied;
             if (isKept(sources_[i])) {
-                Kept& kept = kept_.at(*sources_[i]);
+                Kept& kept = kept_.at(sources_[i]->key);
                 kept.copied = true;
                 --kept.copiesLeft;
             }
@@ -167,13 +173,14 @@ private:
     }
 
     void fail(std::size_t item, Error error) {
-        if (isKept(sources_[item])) --kept_.at(*sources_[item]).copiesLeft;
+        if (isKept(sources_[item])) --kept_.at(sources_[item]->key).copiesLeft;
         report_.failures.push_back(std::move(error));
     }
 
     const std::vector<CopyItem>& plan_;
     const std::function<void(std::size_t)>& progress_;
-    std::vector<std::optional<platform::FileKey>> sources_;
+    std::vector<std::optional<platform::FileStatus>> sources_;
+    std::vector<bool> replacing_;  // whether a file lies at the target
     std::map<platform::FileKey, Kept> kept_;
     std::map<std::string, std::string> destinations_;  // where each copy lands -> its target
     std::vector<Pending> batch_;

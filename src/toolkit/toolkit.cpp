@@ -14,7 +14,7 @@ std::optional<std::size_t> TableRows::findRow(std::string_view typed, std::size_
     for (std::size_t k = 0; k < n; ++k) {
         const std::size_t row = (from + k) % n;
         cell.clear();
-        appendCell(row, 0, cell);
+        appendFindText(row, cell);
         if (searchFolded(cell).starts_with(wanted)) return row;
     }
     return std::nullopt;

@@ -89,10 +89,13 @@ public:
     virtual ~TableRows() = default;
     virtual std::size_t rowCount() const = 0;
     virtual void appendCell(std::size_t row, std::size_t column, std::string& out) const = 0;
+    // What typing in the table finds a row by: its first column, unless the
+    // rows say otherwise.
+    virtual void appendFindText(std::size_t row, std::string& out) const { appendCell(row, 0, out); }
     // Typing in the table: the first row from `from` on (wrapping round) whose
-    // first column begins with `typed`, letter case and accents ignored as the
+    // find text begins with `typed`, letter case and accents ignored as the
     // filter ignores them; none when no row does.
-    virtual std::optional<std::size_t> findRow(std::string_view typed, std::size_t from) const;
+    std::optional<std::size_t> findRow(std::string_view typed, std::size_t from) const;
 };
 
 // A table gadget's row selection as the program sets it: the selected rows in

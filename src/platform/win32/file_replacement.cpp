@@ -106,8 +106,9 @@ Result<FileReplacement> FileReplacement::create(const std::string& target) {
     if (!path) return path.error();
     s.finalPath = followLinks(*path);
     s.destination = foldedName(narrow(s.finalPath));
+    // Folders open too (backup semantics), to be refused.
     Handle existing(CreateFileW(s.finalPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (existing.valid() && GetFileInformationByHandle(existing.get(), &info)) {
         // Only a file is replaced, never a folder.
