@@ -10,7 +10,8 @@ namespace pitbox {
 // equality, only a quick way to tell bytes apart.
 struct Hash128 {
     std::uint64_t low = 0, high = 0;
-    auto operator<=>(const Hash128&) const = default;
+    bool operator==(const Hash128&) const = default;
+    bool operator<(const Hash128& other) const { return high != other.high ? high < other.high : low < other.low; }
 };
 
 // The hash of bytes given a piece at a time.

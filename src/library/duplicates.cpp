@@ -237,10 +237,10 @@ private:
 
     // Each group of equal hashes split into the groups that are equal indeed:
     // each file is compared with the first of every group found so far.
-    std::vector<Group> confirmed(std::vector<Group> candidates,
+    std::vector<Group> confirmed(const std::vector<Group>& candidates,
                                  const std::function<Result<bool>(const File&, const File&)>& same) {
         std::vector<Group> groups;
-        for (Group& candidate : candidates) {
+        for (const Group& candidate : candidates) {
             std::vector<Group> found;
             for (File* f : candidate) {
                 bool placed = false;
