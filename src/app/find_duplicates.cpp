@@ -53,12 +53,8 @@ void toggleDuplicates(AppState& s) {
         s.tk.setText(ids::kMainWindow, ids::kDuplicates, kShowAllTracks);
         fillList(s);
     }
-    if (!found.failures.empty()) {
-        const std::size_t n = found.failures.size();
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine2,
-                     std::to_string(n) + (n == 1 ? " file" : " files") +
-                         " could not be read: " + found.failures.front().message());
-    }
+    if (!found.failures.empty())
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine2, unreadText(found.failures, "file", "files"));
 }
 
 }  // namespace pitbox

@@ -77,7 +77,19 @@ void fillList(AppState& s) {
     s.tk.setText(ids::kMainWindow, ids::kStatusLine2, v.current() ? std::string(v.current()->path) : " ");
 }
 
-void replaceCatalogue(AppState& s, Catalogue&& catalogue) {
+void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
+    if (presented == Presented::AsNew) {
+        s.catalogue = std::move(catalogue);
+        s.view.reset(s.catalogue);
+        s.view.prepareSearch();
+        s.sortColumn = static_cast<int>(SortKey::Name);
+        s.sortOrder = SortOrder::Ascending;
+        s.tk.setSortIndicator(ids::kMainWindow, ids::kTable, s.sortColumn, true);
+        s.tk.setText(ids::kMainWindow, ids::kFilter, "");
+        s.tk.setText(ids::kMainWindow, ids::kDuplicates, kShowDuplicates);
+        fillList(s);
+        return;
+    }
     std::unordered_set<std::string_view> selected;
     for (std::size_t row : s.view.selectedRows()) selected.emplace(s.view.row(row).path.view());
     std::unordered_map<std::string_view, CatalogueView::DuplicateOf> duplicates;
@@ -100,6 +112,7 @@ void replaceCatalogue(AppState& s, Catalogue&& catalogue) {
         for (std::size_t r = 0; r < s.view.rows(); ++r)
             if (selected.count(s.view.row(r).path.view())) rows.push_back(r);
     s.view.selectRows(rows);
+    fillList(s);
 }
 
 void listEvent(AppState& s) {
@@ -167,6 +180,12 @@ void filterChanged(AppState& s) {
 }
 
 std::string errorText(const Error& error) { return "Error: " + error.message(); }
+
+std::string unreadText(const std::vector<Error>& failures, const char* one, const char* many) {
+    if (failures.empty()) return {};
+    return std::to_string(failures.size()) + " " + (failures.size() == 1 ? one : many) +
+           " could not be read: " + failures.front().message();
+}
 
 void reportError(AppState& s, const Error& error) {
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, errorText(error));

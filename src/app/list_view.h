@@ -23,10 +23,11 @@ std::string shownText(const CatalogueView& view);
 // (scrolled into view). Status line 1 counts the tracks, status line 2 holds the
 // current track's path (one blank when there is none).
 void fillList(AppState& s);
-// The table takes a catalogue that replaces the one it showed (the same
-// folder, looked at again), keeping its order, filter, duplicates and
-// selection (by path) as far as they go. The caller fills the list.
-void replaceCatalogue(AppState& s, Catalogue&& catalogue);
+// The table takes a catalogue and shows it. As a new library it starts sorted
+// by name, unfiltered, nothing selected; as the same folder looked at again it
+// keeps the order, filter, duplicates and selection (by path) as far as they go.
+enum class Presented { AsNew, AsBefore };
+void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented);
 // A table event: the selected rows become the view's selection, the topmost the
 // current entry; its name and path go to the status lines and the counter shows
 // selected/rows.
@@ -46,6 +47,9 @@ void headerSort(AppState& s, int column);
 void filterChanged(AppState& s);
 // A failure as a status line says it: "Error: " and the error's one wording.
 std::string errorText(const Error& error);
+// How many things could not be read and why the first could not, as status
+// line 2 says it: "2 folders could not be read: /t/x/: Permission denied".
+std::string unreadText(const std::vector<Error>& failures, const char* one, const char* many);
 // That line in the main window's status line 1.
 void reportError(AppState& s, const Error& error);
 

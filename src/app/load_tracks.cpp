@@ -53,23 +53,10 @@ void loadFolder(AppState& s, const std::string& folder) {
         return;
     }
     if (remembering) takeRemembered(s, folder, sameFolder, found);
-    s.catalogue = std::move(found);
     s.folderLoaded = true;
-    s.view.reset(s.catalogue);
-    s.view.prepareSearch();
-    s.sortColumn = static_cast<int>(SortKey::Name);
-    s.sortOrder = SortOrder::Ascending;
-    s.tk.setSortIndicator(ids::kMainWindow, ids::kTable, s.sortColumn, true);
-    // A new library starts unfiltered, all its tracks shown.
-    s.tk.setText(ids::kMainWindow, ids::kFilter, "");
-    s.tk.setText(ids::kMainWindow, ids::kDuplicates, kShowDuplicates);
-    fillList(s);
+    presentCatalogue(s, std::move(found), Presented::AsNew);
     // Folders that could not be read are said, so the count is not taken as complete.
-    if (const auto& unread = *loaded; !unread.empty()) {
-        std::string line = std::to_string(unread.size()) + (unread.size() == 1 ? " folder" : " folders") +
-                           " could not be read: " + unread.front().message();
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine2, line);
-    }
+    if (!loaded->empty()) s.tk.setText(ids::kMainWindow, ids::kStatusLine2, unreadText(*loaded, "folder", "folders"));
     rememberLibrary(s);
 }
 

@@ -68,13 +68,11 @@ void recallLibrary(AppState& s, bool showLibrary) {
     }
     s.trackFolder = r.loadFolder;
     s.folderLoaded = true;
-    s.catalogue = std::move(*tracks);
-    if (!showLibrary) return;
-    s.view.reset(s.catalogue);
-    s.view.prepareSearch();
-    s.sortColumn = static_cast<int>(SortKey::Name);
-    s.tk.setSortIndicator(ids::kMainWindow, ids::kTable, s.sortColumn, true);
-    fillList(s);
+    if (!showLibrary) {
+        s.catalogue = std::move(*tracks);
+        return;
+    }
+    presentCatalogue(s, std::move(*tracks), Presented::AsNew);
 
     // The folder is walked meanwhile; the event loop takes the result.
     s.check = std::make_unique<LibraryCheck>();
@@ -97,8 +95,7 @@ void checkLibraryStep(AppState& s) {
             return;
         }
         check.toRead = takeRememberedFields(check.found, s.catalogue);
-        replaceCatalogue(s, std::move(check.found));
-        fillList(s);
+        presentCatalogue(s, std::move(check.found), Presented::AsBefore);
         followCurrentTrack(s);
     }
     // Each file is read under the stamp the walk took before it. One that has
@@ -122,7 +119,7 @@ void checkLibraryStep(AppState& s) {
         Catalogue kept;
         for (const TrackEntry& e : s.catalogue.entries())
             if (!check.gone.count(&e)) kept.append(e);
-        replaceCatalogue(s, std::move(kept));
+        presentCatalogue(s, std::move(kept), Presented::AsBefore);
     }
     s.check.reset();
     if (!changed) return;
