@@ -8,17 +8,18 @@
 #include "app/find_duplicates.h"
 #include "app/ids.h"
 #include "base/text.h"
+#include "library/track_columns.h"
 
 namespace pitbox {
 
 // How a row shows what Scan made of its file: numbers only for tracks that
 // were read, and in place of an author why there is none.
 void TrackRows::appendCell(std::size_t row, std::size_t column, std::string& out) const {
-    if (row >= view_.rows()) return;
+    if (row >= view_.rows() || column >= kTrackColumns.size()) return;
     const TrackEntry& e = view_.row(row);
     const bool read = e.state == TrackState::Scanned || e.state == TrackState::OldFormat;
-    switch (column) {
-        case 0:
+    switch (kTrackColumns[column].key) {
+        case SortKey::Name:
             // While only duplicates are shown, each says of which kind it is.
             if (view_.duplicateKind(e) == CatalogueView::Duplicate::Identical)
                 out += kIdenticalMark;
@@ -26,13 +27,13 @@ void TrackRows::appendCell(std::size_t row, std::size_t column, std::string& out
                 out += kSameTrackMark;
             appendVisible(out, e.name);
             break;
-        case 1:
+        case SortKey::WorldSize:
             if (read) appendDecimal(out, e.worldSize);
             break;
-        case 2:
+        case SortKey::Length:
             if (read) appendDecimal(out, e.length);
             break;
-        case 3:
+        case SortKey::Author:
             if (e.state == TrackState::Damaged)
                 out += kDamagedText;
             else if (e.state == TrackState::Unreadable)
@@ -40,9 +41,8 @@ void TrackRows::appendCell(std::size_t row, std::size_t column, std::string& out
             else
                 appendVisible(out, e.author);
             break;
-        case 4: appendVisible(out, e.record); break;
-        case 5: appendVisible(out, e.path); break;
-        default: break;
+        case SortKey::Record: appendVisible(out, e.record); break;
+        case SortKey::Path: appendVisible(out, e.path); break;
     }
 }
 
@@ -82,7 +82,7 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
         s.catalogue = std::move(catalogue);
         s.view.reset(s.catalogue);
         s.view.prepareSearch();
-        s.sortColumn = static_cast<int>(SortKey::Name);
+        s.sortColumn = static_cast<int>(columnOf(SortKey::Name));
         s.sortOrder = SortOrder::Ascending;
         s.tk.setSortIndicator(ids::kMainWindow, ids::kTable, s.sortColumn, true);
         s.tk.setText(ids::kMainWindow, ids::kFilter, "");
@@ -98,7 +98,7 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
     // The old entries' texts are looked up until the new catalogue is in place.
     Catalogue old = std::exchange(s.catalogue, std::move(catalogue));
     s.view.reset(s.catalogue);
-    if (s.sortColumn >= 0) s.view.sort(static_cast<SortKey>(s.sortColumn), s.sortOrder);
+    if (s.sortColumn >= 0) s.view.sort(kTrackColumns[static_cast<std::size_t>(s.sortColumn)].key, s.sortOrder);
     s.view.setFilter(filter);
     s.view.prepareSearch();
     std::vector<CatalogueView::DuplicateOf> kept;
@@ -156,7 +156,7 @@ void sortBy(AppState& s, SortKey key, SortOrder order) {
         case SortKey::Length: s.listName = "tracks_km"; break;
         default: break;  // the record and path columns leave the list name
     }
-    s.sortColumn = static_cast<int>(key);
+    s.sortColumn = static_cast<int>(columnOf(key));
     s.sortOrder = order;
     s.tk.setSortIndicator(ids::kMainWindow, ids::kTable, s.sortColumn, order == SortOrder::Ascending);
     fillList(s);
@@ -167,9 +167,10 @@ void sortBy(AppState& s, SortKey key, SortOrder order) {
 void sortAction(AppState& s, SortKey key) { sortBy(s, key, SortOrder::Ascending); }
 
 void headerSort(AppState& s, int column) {
-    if (column < 0 || column > static_cast<int>(SortKey::Path)) return;
+    if (column < 0 || static_cast<std::size_t>(column) >= kTrackColumns.size()) return;
     const bool again = column == s.sortColumn && s.sortOrder == SortOrder::Ascending;
-    sortBy(s, static_cast<SortKey>(column), again ? SortOrder::Descending : SortOrder::Ascending);
+    sortBy(s, kTrackColumns[static_cast<std::size_t>(column)].key,
+           again ? SortOrder::Descending : SortOrder::Ascending);
 }
 
 void filterChanged(AppState& s) {

@@ -10,15 +10,18 @@
 #include "app/save_list.h"
 #include "app/scan_tracks.h"
 #include "app/show_track.h"
+#include "library/track_columns.h"
 #include "platform/paths.h"
 #include "preview/track_preview.h"
 
 namespace pitbox {
 namespace {
 
-const std::vector<ui::Column> kColumns = {
-    {"Track", 150}, {"WS", 60}, {"Length", 60}, {"Author", 200}, {"Record/FL", 200}, {"Path", 300},
-};
+std::vector<ui::Column> tableColumns() {
+    std::vector<ui::Column> columns;
+    for (const TrackColumn& c : kTrackColumns) columns.push_back({c.title, c.width});
+    return columns;
+}
 // The smallest client area that keeps every gadget whole and apart: the sort
 // buttons stay right of the selection counter, which still holds
 // "200000/200000", the table a few rows high.
@@ -46,7 +49,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     tk.addTextField(w, ids::kFilter, {10, 10, 870, 24}, ids::kTable,
                     "Filter (Ctrl+F): words of a track's name, author, record holders or path");
     tk.addTextButton(w, ids::kDuplicates, {890, 8, 100, 28}, kShowDuplicates);
-    tk.addTable(w, ids::kTable, {10, 40, 980, 570}, kColumns);
+    tk.addTable(w, ids::kTable, {10, 40, 980, 570}, tableColumns());
     tk.addImageButton(w, ids::kShow, {10, 622, 100, 36}, ids::kPictureShow);
     tk.addText(w, ids::kStatusLine1, {130, 620, 850, 24}, ui::Align::Left, ids::kFontTexts);
     tk.addText(w, ids::kStatusLine2, {130, 645, 850, 24}, ui::Align::Left, ids::kFontTexts);

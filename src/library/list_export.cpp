@@ -1,6 +1,7 @@
 #include "library/list_export.h"
 
 #include "base/text.h"
+#include "library/track_columns.h"
 
 namespace pitbox {
 namespace {
@@ -16,18 +17,21 @@ void appendNumber(std::string& out, std::int32_t value, std::size_t width) {
     if (length < width) out.append(width - length, ' ');
 }
 
-// Appends the entry's line: fixed-width fields, then the path in full.
+// Appends the entry's line: its columns as the table has them, fixed-width
+// but the last, the path, in full.
 void appendLine(std::string& out, const TrackEntry& e) {
-    appendVisibleFitted(out, e.name, 25);
-    out += ' ';
-    appendNumber(out, e.worldSize, 7);
-    out += ' ';
-    appendNumber(out, e.length, 7);
-    out += ' ';
-    appendVisibleFitted(out, e.author, 30);
-    appendVisibleFitted(out, e.record, 30);
-    out += ' ';
-    appendVisible(out, e.path);
+    for (const TrackColumn& column : kTrackColumns) {
+        const std::size_t width = column.exportWidth;
+        switch (column.key) {
+            case SortKey::Name: appendVisibleFitted(out, e.name, width); break;
+            case SortKey::WorldSize: appendNumber(out, e.worldSize, width); break;
+            case SortKey::Length: appendNumber(out, e.length, width); break;
+            case SortKey::Author: appendVisibleFitted(out, e.author, width); break;
+            case SortKey::Record: appendVisibleFitted(out, e.record, width); break;
+            case SortKey::Path: appendVisible(out, e.path); break;
+        }
+        out += column.exportGap;
+    }
     out += kEol;
 }
 
