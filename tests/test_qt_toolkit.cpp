@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <tuple>
 
 #include "app/app_state.h"
 #include "app/ids.h"
@@ -19,6 +20,7 @@
 #include "app/show_track.h"
 #include "support/main_window_layout.h"
 #include "support/temp_dir.h"
+#include "support/wait_for_work.h"
 #include "toolkit/qt/app_icon.h"
 #include "toolkit/qt/qt_toolkit.h"
 #include "toolkit/qt/row_table_model.h"
@@ -245,9 +247,11 @@ TEST_F(QtApp, SecondWindowIsOwnedAndClosable) {
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->parentWidget(), tk.windowWidget(0));
     EXPECT_EQ(w->size(), QSize(600, 300));
-    // Escape asks to close it, as its close box does; in the main window it does nothing.
+    // Escape asks to close it, as its close box does; in the main window it is a key.
     QTest::keyClick(tk.windowWidget(0), Qt::Key_Escape);
-    EXPECT_EQ(tk.waitEvent(20).kind, ui::EventKind::None);
+    const ui::Event escape = tk.waitEvent(20);
+    EXPECT_EQ(std::tie(escape.kind, escape.window, escape.key),
+              std::make_tuple(ui::EventKind::Key, 0, ui::Key::Escape));
     QTest::keyClick(w, Qt::Key_Escape);
     const ui::Event e = tk.waitEvent(100);
     EXPECT_EQ(e.kind, ui::EventKind::CloseRequest);
@@ -277,6 +281,7 @@ TEST_F(QtApp, ViewerCentredOverTheMainWindowFollowsItsKeys) {
     dir.mkdirs("t");
     for (const char* name : {"a.trk", "b.trk"}) saveTrack(dir / "t/" + name, TrackSpec{});
     loadFolder(state, dir / "t/");
+    waitForWork(state);
     QWidget* main = tk.windowWidget(ids::kMainWindow);
     // Placed where the viewer fits on the offscreen screen (800 by 600) centred over it.
     main->resize(920, 360);

@@ -2,6 +2,8 @@
 // back through the Win32 API.
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <tuple>
 // After windows.h.
 #include <commctrl.h>
 
@@ -15,6 +17,7 @@
 #include "app/show_track.h"
 #include "support/main_window_layout.h"
 #include "support/temp_dir.h"
+#include "support/wait_for_work.h"
 #include "toolkit/win32/win32_toolkit.h"
 #include "tools/track_writer.h"
 
@@ -285,9 +288,11 @@ TEST_F(Win32App, AnOwnedWindowCentredOverItsOwner) {
     EXPECT_EQ(client.bottom, 300);
     EXPECT_LE(std::abs((frame.left + frame.right) - (owner.left + owner.right)), 2);
     EXPECT_LE(std::abs((frame.top + frame.bottom) - (owner.top + owner.bottom)), 2);
-    // Escape asks to close it, as its close box does; in the main window it does nothing.
+    // Escape asks to close it, as its close box does; in the main window it is a key.
     PostMessageW(mainWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(tk.waitEvent(50).kind, ui::EventKind::None);
+    const ui::Event escape = tk.waitEvent(50);
+    EXPECT_EQ(std::tie(escape.kind, escape.window, escape.key),
+              std::make_tuple(ui::EventKind::Key, ids::kMainWindow, ui::Key::Escape));
     PostMessageW(second, WM_KEYDOWN, VK_ESCAPE, 0);
     const ui::Event e = tk.waitEvent(1000);
     EXPECT_EQ(e.kind, ui::EventKind::CloseRequest);
@@ -318,6 +323,7 @@ TEST_F(Win32App, ViewerCentredOverTheMainWindowFollowsItsKeys) {
     dir.mkdirs("t");
     for (const char* name : {"a.trk", "b.trk"}) saveTrack(dir / "t\\" + name, TrackSpec{});
     loadFolder(state, dir / "t\\");
+    waitForWork(state);
     SetWindowPos(mainWindow(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     state.view.selectRows(std::vector<std::size_t>{0});
     showTrack(state);

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <functional>
@@ -177,6 +178,19 @@ void iconClose(QPainter& p, double s) {
     p.setPen(QPen(Qt::white, s / 7, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(s * 0.32, s * 0.32), QPointF(s * 0.68, s * 0.68));
     p.drawLine(QPointF(s * 0.68, s * 0.32), QPointF(s * 0.32, s * 0.68));
+}
+void iconStop(QPainter& p, double s) {
+    QPolygonF octagon;
+    for (int k = 0; k < 8; ++k) {
+        const double a = (22.5 + 45.0 * k) * 3.14159265358979 / 180.0;
+        octagon << QPointF(s * (0.5 + 0.45 * std::cos(a)), s * (0.5 + 0.45 * std::sin(a)));
+    }
+    p.setPen(QPen(QColor(150, 0, 0), s / 20));
+    p.setBrush(QColor(220, 30, 30));
+    p.drawPolygon(octagon);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(s * 0.32, s * 0.32, s * 0.36, s * 0.36));
 }
 void iconCopy(QPainter& p, double s) {
     folder(p, s);
@@ -418,6 +432,9 @@ int main(int argc, char** argv) {
         {"button_sort_track.bmp", sortTrackButton(138, 32)},
         {"button_ws.bmp", button(76, 32, "WS", iconWorldSize, 24, 15)},
         {"button_select.bmp", button(97, 32, "Select", iconSelect, 24, 15)},
+        // In place of a button's own picture while the work it started runs.
+        {"button_stop.bmp", button(80, 32, "Stop", iconStop, 24, 15)},
+        {"button_stop_large.bmp", button(174, 64, "Stop", iconStop, 48, 30)},
     };
     bool ok = true;
     for (const Item& item : items) ok = writeFile(folder + item.file, toBmp(item.image, palette)) && ok;

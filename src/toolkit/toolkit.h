@@ -36,11 +36,13 @@ enum class EventKind {
     None,
     Gadget,       // a click, a table's selection, a text field's change
     HeaderClick,  // a click on a table's column header; `column` says which
-    Key,          // a navigation key in a window that reports keys; `key` says which
+    Key,          // a navigation key in a window that reports keys, or Escape; `key` says which
     CloseRequest,
 };
 
-enum class Key { None, Up, Down, Left, Right, PageUp, PageDown };
+// Escape is reported in a window that has no owner (the main window) unless a
+// text field takes it; in an owned window it asks to close the window.
+enum class Key { None, Up, Down, Left, Right, PageUp, PageDown, Escape };
 
 struct Event {
     EventKind kind = EventKind::None;
@@ -147,18 +149,29 @@ public:
     // `hint` while it is empty. Ctrl+F in its window puts the focus in it,
     // Escape in it clears it, Down moves the focus on to the gadget `downTo`.
     virtual void addTextField(int window, int gadget, Rect r, int downTo, const std::string& hint) = 0;
+    // A progress bar, hidden until it has something to show.
+    virtual void addProgressBar(int window, int gadget, Rect r) = 0;
     // How the gadget follows its window's size (Anchor values or-ed together).
     virtual void setAnchor(int window, int gadget, unsigned anchor) = 0;
 
     virtual void setText(int window, int gadget, const std::string& text) = 0;
     virtual std::string text(int window, int gadget) const = 0;
     virtual void setEnabled(int window, int gadget, bool enabled) = 0;
+    // The picture an image button shows.
+    virtual void setButtonPicture(int window, int gadget, int picture) = 0;
+    // A progress bar shows `done` of `total` (a total of 0: not known yet, the
+    // bar only says work goes on), or nothing.
+    virtual void showProgress(int window, int gadget, std::size_t done, std::size_t total) = 0;
+    virtual void hideProgress(int window, int gadget) = 0;
     virtual void setFocus(int window, int gadget) = 0;
 
     // Tables. The rows changed, in number or content: the table asks for what it
     // shows again and drops its selection. `rows` stays the program's and must
     // live until the next call or the window's close.
     virtual void setTableRows(int window, int gadget, const TableRows* rows) = 0;
+    // The rows' texts changed, not their number: the table draws them again and
+    // keeps its selection.
+    virtual void refreshTable(int window, int gadget) = 0;
     // Sets the selection and the focus row without reporting it.
     virtual void setTableSelection(int window, int gadget, const TableSelection& selection) = 0;
     // Shows which column the rows are sorted by (-1 for none) and in which direction.

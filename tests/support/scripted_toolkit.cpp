@@ -43,7 +43,7 @@ void ScriptedToolkit::clickHeader(int window, int gadget, int column) {
 void ScriptedToolkit::pressKey(int window, ui::Key key) {
     push([this, window, key]() -> std::optional<ui::Event> {
         const Window* w = this->window(window);
-        if (!w || !w->layout.reportsKeys) return std::nullopt;
+        if (!w || (!w->layout.reportsKeys && !(key == ui::Key::Escape && w->layout.owner < 0))) return std::nullopt;
         return ui::Event{ui::EventKind::Key, window, -1, -1, key};
     });
 }
@@ -186,6 +186,30 @@ std::string ScriptedToolkit::text(int window, int gadget) const {
     return g ? g->text : std::string{};
 }
 
+void ScriptedToolkit::addProgressBar(int window, int gadget, ui::Rect r) {
+    Gadget g;
+    g.kind = Gadget::Kind::ProgressBar;
+    g.rect = r;
+    g.shown = false;
+    add(window, gadget, std::move(g));
+}
+
+void ScriptedToolkit::setButtonPicture(int window, int gadget, int picture) {
+    if (Gadget* g = find(window, gadget)) g->picture = picture;
+}
+
+void ScriptedToolkit::showProgress(int window, int gadget, std::size_t done, std::size_t total) {
+    if (Gadget* g = find(window, gadget)) {
+        g->shown = true;
+        g->done = done;
+        g->total = total;
+    }
+}
+
+void ScriptedToolkit::hideProgress(int window, int gadget) {
+    if (Gadget* g = find(window, gadget)) g->shown = false;
+}
+
 void ScriptedToolkit::setEnabled(int window, int gadget, bool enabled) {
     if (Gadget* g = find(window, gadget)) g->enabled = enabled;
 }
@@ -222,6 +246,8 @@ void ScriptedToolkit::setTableRows(int window, int gadget, const ui::TableRows* 
         g->focusRow = static_cast<std::size_t>(-1);
     }
 }
+
+void ScriptedToolkit::refreshTable(int, int) {}
 
 void ScriptedToolkit::setTableSelection(int window, int gadget, const ui::TableSelection& selection) {
     if (Gadget* g = find(window, gadget)) {

@@ -21,7 +21,7 @@ namespace pitbox::test {
 class ScriptedToolkit : public ui::Toolkit {
 public:
     struct Gadget {
-        enum class Kind { Table, ImageButton, Text, Image, TextField, TextButton } kind = Kind::Text;
+        enum class Kind { Table, ImageButton, Text, Image, TextField, TextButton, ProgressBar } kind = Kind::Text;
         ui::Rect rect;
         std::string text;
         bool enabled = true;
@@ -37,7 +37,9 @@ public:
         unsigned anchor = ui::kFixed;
         int downTo = -1;
         std::string hint;
-        std::vector<int> widths;  // a table's column widths as the user left them
+        std::vector<int> widths;          // a table's column widths as the user left them
+        bool shown = true;                // false: a progress bar hidden
+        std::size_t done = 0, total = 0;  // what a progress bar shows
     };
     struct Window {
         ui::WindowSpec layout;
@@ -65,7 +67,7 @@ public:
     // Types into a text field (replacing its text) and reports the change.
     void typeText(int window, int gadget, const std::string& text);
     void clickHeader(int window, int gadget, int column);
-    // A navigation key pressed in a window that reports keys.
+    // A navigation key pressed in a window that reports keys, or Escape in the main window.
     void pressKey(int window, ui::Key key);
     // Selects the given rows of a table (replacing the selection) and reports it.
     void selectRows(int window, int gadget, const std::vector<std::size_t>& rows);
@@ -84,8 +86,9 @@ public:
     const std::vector<Request>& requests() const { return requests_; }
     std::vector<ui::WindowSpec> openedWindows() const { return opened_; }
     std::optional<std::pair<int, int>> focus() const { return focus_; }
-    // Whether the last wait found the script empty.
+    // Whether the last wait found the script empty; whether it is empty now.
     bool scriptExhausted() const { return exhausted_; }
+    bool scriptEmpty() const { return steps_.empty(); }
     const std::map<int, raster::FontSpec>& fonts() const { return fonts_; }
     // Sets a table's selection without reporting it (as a user's control click on
     // the main window while a secondary window's loop drops its events).
@@ -112,8 +115,13 @@ public:
     void setEnabled(int window, int gadget, bool enabled) override;
     void setFocus(int window, int gadget) override;
     void addTextField(int window, int gadget, ui::Rect r, int downTo, const std::string& hint) override;
+    void addProgressBar(int window, int gadget, ui::Rect r) override;
+    void setButtonPicture(int window, int gadget, int picture) override;
+    void showProgress(int window, int gadget, std::size_t done, std::size_t total) override;
+    void hideProgress(int window, int gadget) override;
     void setAnchor(int window, int gadget, unsigned anchor) override;
     void setTableRows(int window, int gadget, const ui::TableRows* rows) override;
+    void refreshTable(int window, int gadget) override;
     void setTableSelection(int window, int gadget, const ui::TableSelection& selection) override;
     void setSortIndicator(int window, int gadget, int column, bool ascending) override;
     std::size_t rowCount(int window, int gadget) const override;

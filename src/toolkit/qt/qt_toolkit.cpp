@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
@@ -19,6 +20,7 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <climits>
 
 #include "toolkit/qt/row_table_model.h"
 #include "toolkit/qt/track_table_view.h"
@@ -42,6 +44,8 @@ protected:
         const Key key = reportsKeys_ && e->modifiers() == Qt::NoModifier ? keyOf(e->key()) : Key::None;
         if (e->key() == Qt::Key_Escape && parentWidget() != nullptr)
             tk_.post({EventKind::CloseRequest, number_, -1});
+        else if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier)
+            tk_.post({EventKind::Key, number_, -1, -1, Key::Escape});
         else if (key != Key::None)
             tk_.post({EventKind::Key, number_, -1, -1, key});
         else
@@ -317,6 +321,40 @@ void QtToolkit::addTextField(int window, int gadget, Rect r, int downTo, const s
     place(window, gadget, field, r);
 }
 
+void QtToolkit::addProgressBar(int window, int gadget, Rect r) {
+    QWidget* parent = windowWidget(window);
+    if (!parent) return;
+    auto* bar = new QProgressBar(parent);
+    bar->setTextVisible(false);
+    bar->setFocusPolicy(Qt::NoFocus);
+    place(window, gadget, bar, r);
+    bar->hide();
+}
+
+void QtToolkit::setButtonPicture(int window, int gadget, int pictureId) {
+    auto* button = qobject_cast<QPushButton*>(gadgetWidget(window, gadget));
+    const Picture* p = picture(pictureId);
+    if (!button || !p) return;
+    button->setIcon(QPixmap::fromImage(toQImage(*p)));
+    button->setIconSize(QSize(p->width(), p->height()));
+}
+
+void QtToolkit::showProgress(int window, int gadget, std::size_t done, std::size_t total) {
+    auto* bar = qobject_cast<QProgressBar*>(gadgetWidget(window, gadget));
+    if (!bar) return;
+    // A bar counts in int: large counts are scaled down together. A range of
+    // 0 to 0 is Qt's busy bar.
+    int shift = 0;
+    while ((total >> shift) > static_cast<std::size_t>(INT_MAX)) ++shift;
+    bar->setRange(0, static_cast<int>(total >> shift));
+    bar->setValue(static_cast<int>(std::min(done, total) >> shift));
+    bar->show();
+}
+
+void QtToolkit::hideProgress(int window, int gadget) {
+    if (QWidget* bar = gadgetWidget(window, gadget)) bar->hide();
+}
+
 void QtToolkit::pictureChanged(int id) {
     for (void* handle : imagesShowing(id))
         if (auto* label = qobject_cast<QLabel*>(static_cast<QWidget*>(handle)))
@@ -374,6 +412,10 @@ void QtToolkit::setTableRows(int window, int gadget, const TableRows* rows) {
     static_cast<RowTableModel*>(view->model())->setRows(rows);
     static_cast<TrackTableView*>(view)->rowsReset();
     quiet_ = false;
+}
+
+void QtToolkit::refreshTable(int window, int gadget) {
+    if (QTableView* view = tableView(window, gadget)) static_cast<RowTableModel*>(view->model())->contentChanged();
 }
 
 void QtToolkit::setTableSelection(int window, int gadget, const TableSelection& selection) {

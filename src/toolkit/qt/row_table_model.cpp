@@ -12,6 +12,10 @@ void RowTableModel::setRows(const TableRows* rows) {
     endResetModel();
 }
 
+void RowTableModel::contentChanged() {
+    if (count_ > 0) emit dataChanged(index(0, 0), index(static_cast<int>(count_) - 1, columnCount() - 1));
+}
+
 std::optional<std::size_t> RowTableModel::findRow(const QString& typed, std::size_t from) const {
     if (!rows_ || count_ == 0) return std::nullopt;
     const auto found = rows_->findRow(typed.toStdString(), from % count_);

@@ -15,6 +15,8 @@ public:
     explicit RowTableModel(std::vector<Column> columns, QObject* parent = nullptr);
 
     void setRows(const TableRows* rows);
+    // The rows' texts changed, not their number.
+    void contentChanged();
     std::size_t size() const { return count_; }
     // The text of a cell, as shown.
     QString cell(std::size_t row, std::size_t column) const;

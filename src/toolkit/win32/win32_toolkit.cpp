@@ -7,6 +7,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <climits>
 #include <string_view>
 #include <tuple>
 
@@ -296,7 +297,7 @@ HBITMAP bitmapOf(const Picture& picture) {
 
 Win32Toolkit::Win32Toolkit() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     registerClasses();
 }
@@ -463,12 +464,45 @@ void Win32Toolkit::addTable(int window, int gadget, Rect r, const std::vector<Co
 }
 
 void Win32Toolkit::addImageButton(int window, int gadget, Rect r, int pictureId) {
-    HWND button = static_cast<HWND>(place(window, gadget, L"BUTTON", BS_PUSHBUTTON | BS_BITMAP | WS_TABSTOP, 0, r));
+    if (place(window, gadget, L"BUTTON", BS_PUSHBUTTON | BS_BITMAP | WS_TABSTOP, 0, r))
+        setButtonPicture(window, gadget, pictureId);
+}
+
+void Win32Toolkit::setButtonPicture(int window, int gadget, int pictureId) {
+    HWND button = static_cast<HWND>(gadgetHandle(window, gadget));
     const Picture* p = picture(pictureId);
     if (!button || !p) return;
     auto& bitmap = buttonBitmaps_[pictureId];
     if (!bitmap) bitmap = bitmapOf(*p);
     SendMessageW(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+}
+
+void Win32Toolkit::addProgressBar(int window, int gadget, Rect r) {
+    if (HWND bar = static_cast<HWND>(place(window, gadget, PROGRESS_CLASSW, 0, 0, r))) ShowWindow(bar, SW_HIDE);
+}
+
+void Win32Toolkit::showProgress(int window, int gadget, std::size_t done, std::size_t total) {
+    HWND bar = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!bar) return;
+    // Not known yet: the control's marquee, which only says work goes on.
+    const LONG_PTR style = GetWindowLongPtrW(bar, GWL_STYLE);
+    const bool marquee = total == 0;
+    if (((style & PBS_MARQUEE) != 0) != marquee) {
+        SetWindowLongPtrW(bar, GWL_STYLE, marquee ? style | PBS_MARQUEE : style & ~static_cast<LONG_PTR>(PBS_MARQUEE));
+        SendMessageW(bar, PBM_SETMARQUEE, marquee, 50);
+    }
+    if (!marquee) {
+        // The control counts in int: large counts are scaled down together.
+        int shift = 0;
+        while ((total >> shift) > static_cast<std::size_t>(INT_MAX)) ++shift;
+        SendMessageW(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(total >> shift));
+        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(std::min(done, total) >> shift), 0);
+    }
+    ShowWindow(bar, SW_SHOWNA);
+}
+
+void Win32Toolkit::hideProgress(int window, int gadget) {
+    if (HWND bar = static_cast<HWND>(gadgetHandle(window, gadget))) ShowWindow(bar, SW_HIDE);
 }
 
 void Win32Toolkit::addTextButton(int window, int gadget, Rect r, const std::string& caption) {
@@ -542,6 +576,11 @@ void Win32Toolkit::setTableRows(int window, int gadget, const TableRows* rows) {
         ListView_SetItemCountEx(view, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     InvalidateRect(view, nullptr, TRUE);
     quiet_ = false;
+}
+
+void Win32Toolkit::refreshTable(int window, int gadget) {
+    // The list view asks its owner for what it shows as it paints.
+    if (HWND view = static_cast<HWND>(gadgetHandle(window, gadget))) InvalidateRect(view, nullptr, FALSE);
 }
 
 void Win32Toolkit::setTableSelection(int window, int gadget, const TableSelection& selection) {
@@ -640,11 +679,14 @@ bool Win32Toolkit::pumpOne(bool wait) {
     }
     if (fieldKey(&msg)) return true;
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    // Escape in a window over the main window asks to close it, as its close box does.
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && root && isOurWindow(root) &&
-        GetWindow(root, GW_OWNER)) {
+    // Escape in a window over the main window asks to close it, as its close
+    // box does; in the main window it is reported.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && root && isOurWindow(root)) {
         if (const WindowData* data = dataOf(root); data && data->tk == this) {
-            post({EventKind::CloseRequest, data->number, -1});
+            if (GetWindow(root, GW_OWNER))
+                post({EventKind::CloseRequest, data->number, -1});
+            else
+                post({EventKind::Key, data->number, -1, -1, Key::Escape});
             return true;
         }
     }

@@ -38,11 +38,16 @@ public:
     void addImage(int window, int gadget, Rect r, int picture) override;
     void addTextButton(int window, int gadget, Rect r, const std::string& caption) override;
     void addTextField(int window, int gadget, Rect r, int downTo, const std::string& hint) override;
+    void addProgressBar(int window, int gadget, Rect r) override;
+    void setButtonPicture(int window, int gadget, int picture) override;
+    void showProgress(int window, int gadget, std::size_t done, std::size_t total) override;
+    void hideProgress(int window, int gadget) override;
     void setText(int window, int gadget, const std::string& text) override;
     std::string text(int window, int gadget) const override;
     void setEnabled(int window, int gadget, bool enabled) override;
     void setFocus(int window, int gadget) override;
     void setTableRows(int window, int gadget, const TableRows* rows) override;
+    void refreshTable(int window, int gadget) override;
     void setTableSelection(int window, int gadget, const TableSelection& selection) override;
     void setSortIndicator(int window, int gadget, int column, bool ascending) override;
     std::vector<std::size_t> selectedRows(int window, int gadget) const override;
