@@ -32,8 +32,13 @@ void scan(benchmark::State& state, bool always) {
     for (auto _ : state) {
         const auto stamps = pitbox::currentStamps(library.catalogue.entries());
         std::size_t i = 0;
-        for (pitbox::TrackEntry& e : library.catalogue.entries())
-            read += pitbox::refreshIfChanged(library.catalogue, e, stamps[i++], library.buffer, library.header, always);
+        for (pitbox::TrackEntry& e : library.catalogue.entries()) {
+            const auto& now = stamps[i++];
+            if (!pitbox::needsReading(e, now, always)) continue;
+            e.stamp = now.value_or(pitbox::platform::FileStamp{});
+            (void)pitbox::refreshEntry(library.catalogue, e, library.buffer, library.header);
+            ++read;
+        }
     }
     state.counters["files_read_per_scan"] =
         static_cast<double>(read) / static_cast<double>(std::max<std::int64_t>(state.iterations(), 1));

@@ -8,10 +8,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "app/app_state.h"
 #include "app/ids.h"
 #include "app/load_tracks.h"
+#include "app/long_work.h"
 #include "app/main_window.h"
 #include "app/show_track.h"
 #include "dense_track.h"
@@ -34,6 +36,7 @@ void BM_ViewerKeyToPicture(benchmark::State& state) {
         pitbox::AppState s(tk);
         pitbox::startUp(s, "/tmp");
         pitbox::loadFolder(s, folder);
+        while (pitbox::tickWork(s)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         s.view.selectRows(std::vector<std::size_t>{0});
         pitbox::showTrack(s);
         QWidget* viewer = tk.windowWidget(pitbox::ids::kViewerWindow);

@@ -30,6 +30,7 @@ TEST(StartUp, MainWindowAndGadgets) {
                           : g.kind == ExpectedGadget::Kind::ImageButton ? Kind::ImageButton
                           : g.kind == ExpectedGadget::Kind::TextField   ? Kind::TextField
                           : g.kind == ExpectedGadget::Kind::TextButton  ? Kind::TextButton
+                          : g.kind == ExpectedGadget::Kind::ProgressBar ? Kind::ProgressBar
                                                                         : Kind::Text;
         EXPECT_EQ(got->kind, kind) << g.id;
         EXPECT_EQ(got->anchor, g.anchor) << g.id;
@@ -166,14 +167,28 @@ TEST_F(LoadedApp, CancelledLoadKeepsEverything) {
     EXPECT_EQ(app.tk.requests().back().start, dir / "tracks/");
 }
 
-TEST_F(LoadedApp, LoadShowsProgressAndIgnoresButtons) {
-    app.state.progressInterval = std::chrono::milliseconds(0);
-    std::vector<std::string> seen;
-    app.tk.duringLongAction = [&] { seen.push_back(app.text(ids::kStatusLine1)); };
+// A Load walks beside the window: its button reads Stop, the others that start
+// work are off; stopped, the table stays as it was.
+TEST_F(LoadedApp, LoadRunsBesideTheWindowAndStops) {
     app.drive();
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen[0], "Searching... 1 Tracks found");
-    EXPECT_EQ(app.rows().size(), 11u);
+    app.state.workByHand = true;
+    for (bool stopped : {true, false}) {
+        app.tk.answerFolder(dir / "tracks/sub");
+        app.click(ids::kLoad);
+        app.handleOne();
+        EXPECT_EQ(app.tk.gadget(0, ids::kLoad)->picture, ids::kPictureStop);
+        EXPECT_FALSE(app.tk.gadget(0, ids::kScan)->enabled);
+        EXPECT_TRUE(app.tk.gadget(0, ids::kProgress)->shown);
+        if (stopped) {
+            app.click(ids::kLoad);
+            app.handleOne();
+        }
+        app.finishWork();
+        EXPECT_EQ(app.text(ids::kStatusLine1), stopped ? "Load stopped: 0 Tracks found" : "3 Tracks found");
+        EXPECT_EQ(app.rows().size(), stopped ? 11u : 3u);
+        EXPECT_EQ(app.tk.gadget(0, ids::kLoad)->picture, ids::kPictureLoad);
+        EXPECT_TRUE(app.tk.gadget(0, ids::kScan)->enabled);
+    }
 }
 
 TEST_F(LoadedApp, ListEventTakesTheTopmostSelectedRow) {

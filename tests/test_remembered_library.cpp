@@ -226,6 +226,7 @@ TEST_F(Remembering, AStartWithoutAFolderShowsTheLibraryAndChecksIt) {
         app->tk.setColumnWidths(ids::kMainWindow, ids::kTable, {90, 40, 40, 120, 120, 400});
         app->tk.placeWindow(ids::kMainWindow, {300, 200, 1100, 800, true});
         app->click(ids::kScan);
+        app->drive();
         EXPECT_EQ(app->run(), 0);  // remembers on the way out
     }
     // b changes (another size), c goes, d comes.
@@ -339,16 +340,17 @@ TEST_F(Remembering, TheCheckKeepsTheDuplicatesViewAndDropsFilesThatWent) {
     {
         auto first = start(dir / "lib");
         first->click(ids::kScan);
+        first->drive();
         first->run();
     }
     saveTrack(dir / "lib/c.trk", byAuthor("Cyd", 5));  // changed: the check reads it
-    auto app = start();
+    auto app = std::make_unique<ScriptedApp>(dir.path(), "", store, false, true);
     app->click(ids::kDuplicates);
-    dispatchMainEvent(app->state, app->tk.waitEvent(0));  // while the check runs
+    app->handleOne();  // while the check runs
     ASSERT_TRUE(app->state.view.showingDuplicates());
-    while (!app->state.check->walked) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    stepWorkByHand(app->state, 1);  // the walk
     removeFile(dir / "lib/c.trk");  // gone after the walk, before it is read
-    app->finishCheck();
+    app->finishWork();
     EXPECT_TRUE(app->state.view.showingDuplicates());
     EXPECT_EQ(app->tk.text(ids::kMainWindow, ids::kDuplicates), "All Tracks");
     EXPECT_EQ(app->state.view.rows(), 3u);        // the same track three times, two of them identical files

@@ -1,10 +1,11 @@
 #include "app/app_state.h"
 
+#include "app/long_work.h"
 #include "app/remembered_library.h"
 
 namespace pitbox {
 
-// Here, where a check is a complete type.
+// Here, where a check and a work are complete types.
 AppState::AppState(ui::Toolkit& toolkit) : tk(toolkit) {}
 AppState::~AppState() = default;
 

@@ -26,7 +26,7 @@ private:
     const CatalogueView& view_;
 };
 
-struct LibraryCheck;
+struct RunningWork;
 
 // Everything the program keeps between clicks. Actions take it and the toolkit.
 struct AppState {
@@ -53,8 +53,10 @@ struct AppState {
     std::string storePath;
     bool forgetStore = false;   // start afresh, whatever the store holds (--forget)
     bool folderLoaded = false;  // the catalogue holds a folder's tracks (a Load, or remembered)
-    // The check of the remembered library against its folder, while it runs.
-    std::unique_ptr<LibraryCheck> check;
+    // The long work running beside the event loop: the user's, and the check
+    // of the remembered library against its folder.
+    std::unique_ptr<RunningWork> work, check;
+    bool workByHand = false;  // tests run the work's steps themselves
     // How often a long action shows progress and repaints.
     std::chrono::milliseconds progressInterval{50};
 };

@@ -14,6 +14,7 @@ void loadButtonPictures(ui::Toolkit& tk) {
         {ids::kPictureSaveList, "button_save_list.bmp"}, {ids::kPictureNew, "button_new.bmp"},
         {ids::kPictureShow, "button_show.bmp"},          {ids::kPictureSortName, "button_sort_track.bmp"},
         {ids::kPictureWorldSize, "button_ws.bmp"},       {ids::kPictureSelect, "button_select.bmp"},
+        {ids::kPictureStop, "button_stop.bmp"},          {ids::kPictureStopLarge, "button_stop_large.bmp"},
     };
     // Built into the program: a bitmap that does not decode is a broken build,
     // which the tests of the button pictures catch.

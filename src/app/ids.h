@@ -23,6 +23,7 @@ inline constexpr int kCopy = 22;
 inline constexpr int kSelectionCounter = 23;
 inline constexpr int kFilter = 24;      // the filter box above the table
 inline constexpr int kDuplicates = 25;  // beside it: only tracks that have a duplicate, or all again
+inline constexpr int kProgress = 26;    // the progress of long work, beside status line 1
 
 // Copy Tracks window gadgets.
 inline constexpr int kTargetLine = 100;
@@ -52,6 +53,8 @@ inline constexpr int kPictureShow = 22;
 inline constexpr int kPictureSortName = 23;
 inline constexpr int kPictureWorldSize = 24;
 inline constexpr int kPictureSelect = 25;
+inline constexpr int kPictureStop = 26;       // Load's and Scan's while their work runs
+inline constexpr int kPictureStopLarge = 27;  // Copy Tracks' Copy's while it copies
 
 // Fonts.
 inline constexpr int kFontRecords = 1;  // "Lucida Console" 12

@@ -6,6 +6,10 @@ namespace pitbox {
 // Load: lists every track file below `folder` into the table. A folder that
 // cannot be listed leaves the table as it was and says so in status line 1.
 void loadFolder(AppState& s, const std::string& folder);
+// The check of the remembered library at the start: its folder walked, the
+// tracks found taking the remembered fields of unchanged files, the new and
+// changed ones read, all beside the event loop.
+void checkLibrary(AppState& s);
 // The Load button: asks for a folder and loads it.
 void loadTracks(AppState& s);
 

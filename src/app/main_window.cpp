@@ -6,6 +6,7 @@
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "app/load_tracks.h"
+#include "app/long_work.h"
 #include "app/remembered_library.h"
 #include "app/save_list.h"
 #include "app/scan_tracks.h"
@@ -27,6 +28,7 @@ std::vector<ui::Column> tableColumns() {
 // "200000/200000", the table a few rows high.
 constexpr int kMinWidth = 980;
 constexpr int kMinHeight = 360;
+constexpr int kWorkTick = 15;  // ms
 
 }  // namespace
 
@@ -53,6 +55,8 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     tk.addImageButton(w, ids::kShow, {10, 622, 100, 36}, ids::kPictureShow);
     tk.addText(w, ids::kStatusLine1, {130, 620, 850, 24}, ui::Align::Left, ids::kFontTexts);
     tk.addText(w, ids::kStatusLine2, {130, 645, 850, 24}, ui::Align::Left, ids::kFontTexts);
+    // Long work's progress, over the end of status line 1 while it runs.
+    tk.addProgressBar(w, ids::kProgress, {760, 622, 220, 18});
     tk.addImageButton(w, ids::kLoad, {15, 675, 90, 36}, ids::kPictureLoad);
     tk.addImageButton(w, ids::kScan, {120, 675, 84, 36}, ids::kPictureScan);
     tk.addImageButton(w, ids::kSaveList, {214, 675, 80, 36}, ids::kPictureSaveList);
@@ -74,6 +78,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
         tk.setAnchor(w, g, ui::kFollowBottom);
     tk.setAnchor(w, ids::kSelectionCounter, ui::kFollowBottom | ui::kGrowWidth);
     for (int g : {ids::kStatusLine1, ids::kStatusLine2}) tk.setAnchor(w, g, ui::kFollowBottom | ui::kGrowWidth);
+    tk.setAnchor(w, ids::kProgress, ui::kFollowBottom | ui::kFollowRight);
     for (int g : {ids::kSortName, ids::kSortAuthor, ids::kSortWorldSize, ids::kSortLength})
         tk.setAnchor(w, g, ui::kFollowBottom | ui::kFollowRight);
     s.view.reset(s.catalogue);
@@ -95,6 +100,11 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
 namespace {
 
 void dispatchGadget(AppState& s, int gadget, bool shift) {
+    // The button of the running work reads Stop.
+    if (s.work && s.work->button.window == ids::kMainWindow && s.work->button.gadget == gadget) {
+        stopWork(s);
+        return;
+    }
     switch (gadget) {
         case ids::kTable: listEvent(s); break;
         case ids::kFilter: filterChanged(s); break;
@@ -125,6 +135,7 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
     if (e.window == ids::kViewerWindow) viewerEvent(s, e);
     if (e.window != ids::kMainWindow) return;
     if (e.kind == ui::EventKind::HeaderClick && e.gadget == ids::kTable) headerSort(s, e.column);
+    if (e.kind == ui::EventKind::Key && e.key == ui::Key::Escape) stopWork(s);
     if (e.kind == ui::EventKind::Gadget) dispatchGadget(s, e.gadget, e.shift);
     // The open viewer follows whatever made another track current; after Load
     // and Scan it reads its track again, which may have changed.
@@ -132,12 +143,10 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
 }
 
 ui::Event nextEvent(AppState& s) {
-    while (s.check) {
-        checkLibraryStep(s);
-        if (!s.check) break;
-        // Walking, the thread is waited for a little; reading, only events are looked at.
-        const ui::Event e = s.tk.waitEvent(s.check->walked ? 0 : 10);
-        if (e.kind != ui::EventKind::None) return e;
+    // Work's results are taken between events, a slice each 15 ms at most.
+    while (tickWork(s)) {
+        const ui::Event e = s.tk.waitEvent(kWorkTick);
+        if (e.kind != ui::EventKind::None || s.workByHand) return e;
     }
     return s.tk.waitEvent();
 }
@@ -150,6 +159,7 @@ int runMainLoop(AppState& s) {
         else
             dispatchMainEvent(s, e);
     }
+    endWork(s);
     rememberLibrary(s);
     s.tk.closeWindow(ids::kViewerWindow);
     s.tk.closeWindow(ids::kMainWindow);

@@ -1,22 +1,15 @@
 #include "app/remembered_library.h"
 
-#include <chrono>
 #include <string_view>
 
-#include "app/find_duplicates.h"
 #include "app/ids.h"
 #include "app/list_view.h"
-#include "app/show_track.h"
-#include "library/folder_load.h"
-#include "library/header_refresh.h"
+#include "app/load_tracks.h"
 #include "library/library_store.h"
 #include "platform/files.h"
 
 namespace pitbox {
 namespace {
-
-// How long one slice of the check may read before events are taken again.
-constexpr std::chrono::milliseconds kSlice{8};
 
 void say(AppState& s, const std::string& line) { s.tk.setText(ids::kMainWindow, ids::kStatusLine2, line); }
 
@@ -35,10 +28,6 @@ RememberedSettings settingsOf(const AppState& s) {
 }
 
 }  // namespace
-
-LibraryCheck::~LibraryCheck() {
-    if (walker.joinable()) walker.join();
-}
 
 void recallLibrary(AppState& s, bool showLibrary) {
     if (s.storePath.empty()) return;
@@ -73,64 +62,8 @@ void recallLibrary(AppState& s, bool showLibrary) {
         return;
     }
     presentCatalogue(s, std::move(*tracks), Presented::AsNew);
-
-    // The folder is walked meanwhile; the event loop takes the result.
-    s.check = std::make_unique<LibraryCheck>();
-    LibraryCheck& check = *s.check;
-    check.walker = std::thread([&check, folder = s.trackFolder] {
-        check.walk = collectTracks(folder, check.found, {}, true);
-        check.walked = true;
-    });
+    checkLibrary(s);
 }
-
-void checkLibraryStep(AppState& s) {
-    if (!s.check || !s.check->walked) return;
-    LibraryCheck& check = *s.check;
-    if (check.walker.joinable()) {
-        check.walker.join();
-        if (!check.walk) {
-            // The folder is gone or closed to us: the remembered tracks stay, said so.
-            say(s, errorText(check.walk.error()));
-            s.check.reset();
-            return;
-        }
-        check.toRead = takeRememberedFields(check.found, s.catalogue);
-        presentCatalogue(s, std::move(check.found), Presented::AsBefore);
-        followCurrentTrack(s);
-    }
-    // Each file is read under the stamp the walk took before it. One that has
-    // gone since the walk is not unreadable: it is gone.
-    const auto until = std::chrono::steady_clock::now() + kSlice;
-    while (check.read < check.toRead.size() && std::chrono::steady_clock::now() < until) {
-        TrackEntry& e = *check.toRead[check.read++];
-        auto read = refreshEntry(s.catalogue, e, s.trackBuffer, s.header);
-        if (!read && read.error().code == ErrorCode::Missing) check.gone.insert(&e);
-    }
-    if (check.read < check.toRead.size()) {
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
-                     "Reading " + std::to_string(check.read) + " / " + std::to_string(check.toRead.size()) +
-                         " new or changed Tracks");
-        s.tk.setTableRows(ids::kMainWindow, ids::kTable, &s.rows);  // the rows read so far
-        s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {s.view.selectedRows(), s.view.currentRow()});
-        return;
-    }
-    const bool changed = !check.toRead.empty();
-    if (!check.gone.empty()) {
-        Catalogue kept;
-        for (const TrackEntry& e : s.catalogue.entries())
-            if (!check.gone.count(&e)) kept.append(e);
-        presentCatalogue(s, std::move(kept), Presented::AsBefore);
-    }
-    s.check.reset();
-    if (!changed) return;
-    s.view.refresh();
-    s.view.prepareSearch();
-    fillList(s);
-    followCurrentTrack(s, true);
-    rememberLibrary(s);
-}
-
-void stopLibraryCheck(AppState& s) { s.check.reset(); }
 
 void rememberLibrary(AppState& s) {
     if (s.storePath.empty()) return;

@@ -1,36 +1,146 @@
 #include "app/scan_tracks.h"
 
+#include <algorithm>
+#include <mutex>
+#include <unordered_set>
+#include <utility>
+
 #include "app/ids.h"
 #include "app/list_view.h"
+#include "app/long_work.h"
 #include "app/remembered_library.h"
-#include "base/pacer.h"
+#include "app/show_track.h"
+#include "base/parallel.h"
 #include "library/header_refresh.h"
 
 namespace pitbox {
+namespace {
+
+// Stamps are taken this many at a time, so that a Stop is heard between.
+constexpr std::size_t kStampsAtOnce = 4096;
+
+// Scan on a worker: every file's stamp first, then each file that needs it
+// read; the entries take the fields on the event thread, a slice at a time.
+class ScanWork : public LongWork {
+public:
+    ScanWork(Catalogue& catalogue, std::vector<TrackEntry*> entries, ScanKind kind)
+        : catalogue_(catalogue), kind_(kind) {
+        files_.reserve(entries.size());
+        for (TrackEntry* e : entries) files_.push_back({e, std::string(e->path), *e, {}});
+        setTotal(files_.size());
+    }
+
+    bool step() override {
+        if (stamped_ < files_.size()) {
+            const std::size_t from = stamped_, to = std::min(files_.size(), from + kStampsAtOnce);
+            forEachIndex(to - from,
+                         [&](std::size_t i) { files_[from + i].now = platform::fileStamp(files_[from + i].path); });
+            stamped_ = to;
+            return true;
+        }
+        if (next_ == files_.size()) return false;
+        File& f = files_[next_++];
+        if (needsReading(f.before, f.now, kind_ != ScanKind::ChangedFiles)) {
+            Read r{f.entry, f.now.value_or(platform::FileStamp{}), {}, {}};
+            r.result = readTrackFields(f.path, buffer_, r.header);
+            const std::lock_guard<std::mutex> hold(lock_);
+            reads_.push_back(std::move(r));
+        }
+        setDone(next_);
+        return next_ < files_.size();
+    }
+
+    void take(AppState& s) override {
+        std::vector<Read> reads;
+        {
+            const std::lock_guard<std::mutex> hold(lock_);
+            reads.swap(reads_);
+        }
+        if (reads.empty()) return;
+        std::vector<const TrackEntry*> changed;
+        changed.reserve(reads.size());
+        for (Read& r : reads) {
+            r.entry->stamp = r.stamp;
+            applyTrackFields(catalogue_, *r.entry, r.header, r.result);
+            changed.push_back(r.entry);
+            if (kind_ == ScanKind::CheckedFiles && !r.result && r.result.error().code == ErrorCode::Missing)
+                gone_.insert(r.entry);
+        }
+        // Under a filter the rows may change; else only their texts do.
+        if (s.view.entriesChanged(changed))
+            showRows(s);
+        else
+            s.tk.refreshTable(ids::kMainWindow, ids::kTable);
+    }
+
+    void finish(AppState& s, bool stopped) override {
+        // A file gone since the check's walk is not unreadable: it is gone.
+        if (!gone_.empty()) {
+            Catalogue kept;
+            for (const TrackEntry& e : std::as_const(s.catalogue).entries())
+                if (!gone_.count(&e)) kept.append(e);
+            presentCatalogue(s, std::move(kept), Presented::AsBefore);
+        }
+        s.view.refresh();
+        s.view.prepareSearch();
+        fillList(s);
+        if (stopped)
+            s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
+                         std::string(kind_ == ScanKind::CheckedFiles ? "Check" : "Scan") +
+                             " stopped: " + std::to_string(done()) + " of " + std::to_string(total()) + " read");
+        rememberLibrary(s);
+        followCurrentTrack(s, true);
+    }
+
+    std::string doing(std::size_t done, std::size_t total) const override {
+        if (stamped_ < files_.size()) return "Looking at " + std::to_string(total) + " Tracks";
+        const std::string reading = "Reading " + std::to_string(done) + " / " + std::to_string(total);
+        return kind_ == ScanKind::CheckedFiles ? reading + " new or changed Tracks" : reading;
+    }
+
+private:
+    struct File {
+        TrackEntry* entry;
+        std::string path;
+        TrackEntry before;  // as it was when the Scan began
+        std::optional<platform::FileStamp> now;
+    };
+    struct Read {
+        TrackEntry* entry;
+        platform::FileStamp stamp;
+        HeaderFields header;
+        Result<void> result;
+    };
+
+    static void showRows(AppState& s) {
+        s.tk.setTableRows(ids::kMainWindow, ids::kTable, &s.rows);
+        s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {s.view.selectedRows(), s.view.currentRow()});
+    }
+
+    Catalogue& catalogue_;
+    const ScanKind kind_;
+    std::unordered_set<const TrackEntry*> gone_;
+    std::vector<File> files_;
+    std::atomic<std::size_t> stamped_{0};
+    std::size_t next_ = 0;
+    TrackBuffer buffer_;
+    std::mutex lock_;
+    std::vector<Read> reads_;  // made by the steps, not taken yet
+};
+
+}  // namespace
+
+std::unique_ptr<LongWork> scanWork(AppState& s, std::vector<TrackEntry*> entries, ScanKind kind) {
+    return std::make_unique<ScanWork>(s.catalogue, std::move(entries), kind);
+}
 
 void refreshHeaders(AppState& s, bool always) {
-    stopLibraryCheck(s);
-    s.tk.setEnabled(ids::kMainWindow, ids::kScan, false);
     s.listName = "tracks";
-    const std::size_t total = s.catalogue.count();
-    std::size_t done = 0;
-    Pacer pacer(s.progressInterval);
-    const auto stamps = currentStamps(s.catalogue.entries());
-    for (TrackEntry& e : s.catalogue.entries()) {
-        s.currentTrackPath = e.path;
-        (void)refreshIfChanged(s.catalogue, e, stamps[done], s.trackBuffer, s.header, always);
-        ++done;
-        if (pacer.due()) {
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
-                         "Reading " + std::to_string(done) + " / " + std::to_string(total));
-            s.tk.keepPainted();
-        }
-    }
-    s.view.refresh();
-    s.view.prepareSearch();
-    fillList(s);
-    s.tk.setEnabled(ids::kMainWindow, ids::kScan, true);
-    rememberLibrary(s);
+    std::vector<TrackEntry*> entries;
+    entries.reserve(s.catalogue.count());
+    for (TrackEntry& e : s.catalogue.entries()) entries.push_back(&e);
+    startWork(s, scanWork(s, std::move(entries), always ? ScanKind::EveryFile : ScanKind::ChangedFiles),
+              {ids::kMainWindow, ids::kScan, ids::kPictureScan, ids::kPictureStop}, true);
 }
 
 }  // namespace pitbox

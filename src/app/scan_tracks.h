@@ -1,11 +1,23 @@
 #pragma once
+#include <memory>
+#include <vector>
+
 #include "app/app_state.h"
+#include "app/long_work.h"
 
 namespace pitbox {
 
-// The Scan button: reads every entry's file in table order, then refills the
-// table. A file read before whose size and time are unchanged is not read
-// again, unless `always` (Shift held). A file that cannot be read shows why.
+// Reading track files beside the event loop: every file of a Scan (EveryFile,
+// Shift held), those changed since they were read (ChangedFiles), or those the
+// check of the remembered library found new or changed (CheckedFiles, which
+// drops a file gone since the walk).
+enum class ScanKind { EveryFile, ChangedFiles, CheckedFiles };
+std::unique_ptr<LongWork> scanWork(AppState& s, std::vector<TrackEntry*> entries, ScanKind kind);
+
+// The Scan button: reads the entries' files in table order beside the event
+// loop, the table taking their fields as they come; Stop keeps what was read.
+// A file read before whose stamp is unchanged is not read again, unless
+// `always` (Shift held). A file that cannot be read shows why.
 void refreshHeaders(AppState& s, bool always = false);
 
 }  // namespace pitbox

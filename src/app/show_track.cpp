@@ -117,7 +117,8 @@ void viewerEvent(AppState& s, const ui::Event& e) {
         case ui::Key::Up:
         case ui::Key::Left:
         case ui::Key::PageUp: moveCurrent(s, -1); break;
-        case ui::Key::None: break;
+        case ui::Key::None:
+        case ui::Key::Escape: break;  // the viewer closes on its close request
     }
     followCurrentTrack(s);
 }

@@ -33,14 +33,30 @@ void CatalogueView::prepareSearch() {
     if (searchReady_) return;
     searchReady_ = true;
     searchText_.clear();
+    searchAt_.clear();
     searchEnd_.clear();
     if (catalogue_) {
+        searchAt_.reserve(catalogue_->count());
         searchEnd_.reserve(catalogue_->count());
         for (std::size_t id = 0; id < catalogue_->count(); ++id) {
+            searchAt_.push_back(static_cast<std::uint32_t>(searchText_.size()));
             appendSearchText(searchText_, catalogue_->byId(static_cast<std::uint32_t>(id)));
             searchEnd_.push_back(static_cast<std::uint32_t>(searchText_.size()));
         }
     }
+}
+
+bool CatalogueView::entriesChanged(std::span<const TrackEntry* const> entries) {
+    if (!searchReady_) return false;  // folded when first needed
+    for (const TrackEntry* e : entries) {
+        if (e->id >= searchAt_.size()) continue;
+        searchAt_[e->id] = static_cast<std::uint32_t>(searchText_.size());
+        appendSearchText(searchText_, *e);
+        searchEnd_[e->id] = static_cast<std::uint32_t>(searchText_.size());
+    }
+    if (filter_.empty()) return false;
+    applyFilter();
+    return true;
 }
 
 void CatalogueView::sort(SortKey key, SortOrder direction) {
@@ -63,8 +79,7 @@ void CatalogueView::applyFilter() {
     auto shown = [&](const TrackEntry& e) {
         if (duplicatesShown_ && duplicateKind(e) == Duplicate::None) return false;
         if (filter_.empty()) return true;
-        const std::uint32_t start = e.id == 0 ? 0 : searchEnd_[e.id - 1];
-        return filter_.matches(all.substr(start, searchEnd_[e.id] - start));
+        return filter_.matches(all.substr(searchAt_[e.id], searchEnd_[e.id] - searchAt_[e.id]));
     };
     for (TrackEntry* e : order_) {
         if (shown(*e)) {

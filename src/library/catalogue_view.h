@@ -30,6 +30,10 @@ public:
     // Folds every entry's texts for the filter now rather than at its first use,
     // so that the first keystroke is as quick as the others.
     void prepareSearch();
+    // Some entries' texts changed (a Scan going on): their folded texts are
+    // made again, and the filter, if any, applied again. Returns whether it
+    // was, so the rows may have changed.
+    bool entriesChanged(std::span<const TrackEntry* const> entries);
 
     void sort(SortKey key, SortOrder direction = SortOrder::Ascending);
     void setFilter(std::string_view text);
@@ -81,9 +85,10 @@ private:
     const TrackEntry* current_ = nullptr;
     std::string filterText_;
     TrackFilter filter_;
-    // Each entry's search text, folded once per Load and Scan, in one block.
+    // Each entry's search text, folded once per Load and Scan, in one block;
+    // an entry changed since has its new text at the block's end.
     std::string searchText_;
-    std::vector<std::uint32_t> searchEnd_;  // by entry id
+    std::vector<std::uint32_t> searchAt_, searchEnd_;  // by entry id
     bool searchReady_ = false;
     bool duplicatesShown_ = false;
     std::vector<std::uint32_t> groupOf_;    // by entry id

@@ -1,5 +1,6 @@
 #include "library/folder_load.h"
 
+#include "base/parallel.h"
 #include "base/text.h"
 #include "library/header_refresh.h"
 #include "platform/folder_walk.h"
@@ -10,7 +11,7 @@ bool isTrackFileName(std::string_view name) { return name.size() > 4 && equalFol
 
 Result<platform::UnreadableFolders> walkTrackFolders(
     const std::string& root, const std::function<void(std::string_view fileName, std::string&& path)>& onTrack) {
-    return platform::walkFolders(root, [&](const std::string& folder, std::string_view name) {
+    return platform::walkFolders(root, [&](const std::string& folder, std::string_view name, const auto&) {
         if (!isTrackFileName(name)) return;
         std::string path;
         path.reserve(folder.size() + name.size());
@@ -20,22 +21,33 @@ Result<platform::UnreadableFolders> walkTrackFolders(
 }
 
 Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catalogue& catalogue,
-                                                  const std::function<void(const TrackEntry&)>& onFound, bool stamps) {
+                                                  const std::function<void(const TrackEntry&)>& onFound, bool stamps,
+                                                  const std::atomic<bool>* stop) {
     Catalogue found;
-    const auto onFile = [&](const std::string& folder, std::string_view fileName) {
+    std::vector<TrackEntry*> unstamped;
+    const auto onFile = [&](const std::string& folder, std::string_view fileName,
+                            const std::optional<platform::FileStamp>& listed) {
         if (!isTrackFileName(fileName)) return;
         TrackEntry& e = found.append();
         found.setText(e.path, folder, fileName);
         // The name is the path's last part without ".trk": no copy of its own.
         e.name = Text(e.path.view().substr(folder.size(), fileName.size() - 4));
+        if (listed)
+            e.stamp = *listed;
+        else
+            unstamped.push_back(&e);
         if (onFound) onFound(e);
     };
-    auto walked = platform::walkFolders(root, onFile);
-    if (!walked) return walked;
-    // Looked at after the walk, on a few threads at once.
+    auto walked = platform::walkFolders(root, onFile, stop);
+    if (!walked || (stop && *stop)) return walked;
+    // What the listing did not tell is looked at after the walk, on a few threads at once.
     if (stamps) {
-        const auto now = currentStamps(found.entries());
-        for (std::size_t i = 0; i < found.count(); ++i) found[i].stamp = now[i].value_or(platform::FileStamp{});
+        std::vector<std::optional<platform::FileStamp>> now(unstamped.size());
+        forEachIndex(unstamped.size(), [&](std::size_t i) {
+            thread_local std::string path;
+            now[i] = platform::fileStamp(path.assign(unstamped[i]->path.view()));
+        });
+        for (std::size_t i = 0; i < unstamped.size(); ++i) unstamped[i]->stamp = now[i].value_or(platform::FileStamp{});
     }
     found.sort(SortKey::Name);
     catalogue = std::move(found);

@@ -24,10 +24,11 @@ Result<platform::UnreadableFolders> walkTrackFolders(
 // Builds a catalogue from a folder tree: walk, then sort by name. `root` ends in
 // the separator; every path is `root` followed by the path below it. Returns the
 // folders below the root that could not be read. Fails, with the catalogue left
-// as it was, when `root` cannot be listed. With `stamps`, each entry gets its
-// file's size and time.
+// as it was, when `root` cannot be listed, and when `stop` is set before it is
+// done. With `stamps`, each entry gets its file's stamp (as the listing gives
+// it where it does, else looked at after the walk).
 Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catalogue& catalogue,
                                                   const std::function<void(const TrackEntry&)>& onFound = {},
-                                                  bool stamps = false);
+                                                  bool stamps = false, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace pitbox

@@ -7,15 +7,18 @@
 
 namespace pitbox {
 
-Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buffer, HeaderFields& h) {
+Result<void> readTrackFields(const std::string& path, TrackBuffer& buffer, HeaderFields& h) {
     h.author.clear();
     h.worldSize = 0;
     h.trackLength = 0;
     h.drivers = {};
     h.needs110 = false;
-    Result<void> read = loadTrackFile(std::string(e.path), buffer);
+    Result<void> read = loadTrackFile(path, buffer);
     if (read) read = readTrackHeader(buffer, h);
+    return read;
+}
 
+void applyTrackFields(Catalogue& catalogue, TrackEntry& e, const HeaderFields& h, const Result<void>& read) {
     const std::string_view name = e.name.view().substr(0, e.name.size() - (e.marked110 ? std::strlen(kMark110) : 0));
     e.marked110 = h.needs110;
     catalogue.setText(e.name, name, e.marked110 ? kMark110 : "");
@@ -30,6 +33,11 @@ Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buff
         e.state = read.error().code == ErrorCode::Damaged ? TrackState::Damaged : TrackState::Unreadable;
         catalogue.setText(e.problem, read.error().message());
     }
+}
+
+Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buffer, HeaderFields& h) {
+    Result<void> read = readTrackFields(std::string(e.path), buffer, h);
+    applyTrackFields(catalogue, e, h, read);
     return read;
 }
 
@@ -45,16 +53,9 @@ std::vector<std::optional<platform::FileStamp>> currentStamps(Catalogue::ConstEn
     return stamps;
 }
 
-bool refreshIfChanged(Catalogue& catalogue, TrackEntry& e, const std::optional<platform::FileStamp>& now,
-                      TrackBuffer& buffer, HeaderFields& header, bool always) {
-    // Looked at before the read: a change during the read leaves a stamp older
-    // than the file, which the next Scan reads again.
-    if (!always && e.state != TrackState::Unscanned && e.state != TrackState::Unreadable &&
-        unchangedSince(e.stamp, now))
-        return false;
-    e.stamp = now.value_or(platform::FileStamp{});
-    (void)refreshEntry(catalogue, e, buffer, header);  // a file that cannot be read shows why in its entry
-    return true;
+bool needsReading(const TrackEntry& e, const std::optional<platform::FileStamp>& now, bool always) {
+    return always || e.state == TrackState::Unscanned || e.state == TrackState::Unreadable ||
+           !unchangedSince(e.stamp, now);
 }
 
 }  // namespace pitbox

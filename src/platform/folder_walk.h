@@ -1,10 +1,13 @@
 #pragma once
+#include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/result.h"
+#include "platform/files.h"
 
 namespace pitbox::platform {
 
@@ -20,9 +23,15 @@ namespace pitbox::platform {
 // when it climbs back. A folder below the root that cannot be opened or listed is
 // skipped with everything below it and returned, with the reason, among the
 // folders that could not be read; the result fails only when the root itself
-// cannot be listed.
+// cannot be listed. With `stop`, the walk ends, as it is, once that is set
+// (looked at before each folder).
+//
+// `listed` is the file's stamp as the listing itself gives it, where it does
+// (Windows, for a file that is no link), so that it need not be asked for again.
 using UnreadableFolders = std::vector<Error>;
-Result<UnreadableFolders> walkFolders(
-    const std::string& root, const std::function<void(const std::string& folder, std::string_view name)>& onFile);
+using OnFile =
+    std::function<void(const std::string& folder, std::string_view name, const std::optional<FileStamp>& listed)>;
+Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile,
+                                      const std::atomic<bool>* stop = nullptr);
 
 }  // namespace pitbox::platform

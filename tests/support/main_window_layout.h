@@ -7,7 +7,7 @@ namespace pitbox::test {
 // The main window's gadgets as the program must create them, in creation order:
 // the one table the scripted and the real backends' tests both check against.
 struct ExpectedGadget {
-    enum class Kind { Table, ImageButton, Text, TextField, TextButton } kind;
+    enum class Kind { Table, ImageButton, Text, TextField, TextButton, ProgressBar } kind;
     int id;
     ui::Rect rect;
     int pictureOrFont;  // a button's picture, a text's font
@@ -24,6 +24,7 @@ inline constexpr ExpectedGadget kMainWindowGadgets[] = {
     {ExpectedGadget::Kind::ImageButton, ids::kShow, {10, 622, 100, 36}, 22, kBottom},
     {ExpectedGadget::Kind::Text, ids::kStatusLine1, {130, 620, 850, 24}, 2, kBottom | ui::kGrowWidth},
     {ExpectedGadget::Kind::Text, ids::kStatusLine2, {130, 645, 850, 24}, 2, kBottom | ui::kGrowWidth},
+    {ExpectedGadget::Kind::ProgressBar, ids::kProgress, {760, 622, 220, 18}, 0, kBottom | ui::kFollowRight},
     {ExpectedGadget::Kind::ImageButton, ids::kLoad, {15, 675, 90, 36}, 11, kBottom},
     {ExpectedGadget::Kind::ImageButton, ids::kScan, {120, 675, 84, 36}, 12, kBottom},
     {ExpectedGadget::Kind::ImageButton, ids::kSaveList, {214, 675, 80, 36}, 20, kBottom},

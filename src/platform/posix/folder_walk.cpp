@@ -45,7 +45,7 @@ struct Frame {
 
 class Walker {
 public:
-    explicit Walker(const std::function<void(const std::string&, std::string_view)>& onFile) : onFile_(onFile) {}
+    Walker(const OnFile& onFile, const std::atomic<bool>* stop) : onFile_(onFile), stop_(stop) {}
 
     Result<UnreadableFolders> run(const std::string& root) {
         Frame frame;
@@ -54,7 +54,7 @@ public:
         frame.fd = FileDescriptor(open(AT_FDCWD, root.c_str()));
         if (!frame.fd.valid()) return systemError(ErrorCode::CannotOpen, root);
         if (!enter(frame)) return unreadable_.empty() ? systemError(ErrorCode::CannotOpen, root) : unreadable_.front();
-        while (!stack_.empty()) {
+        while (!stack_.empty() && !(stop_ && stop_->load(std::memory_order_relaxed))) {
             Frame& top = stack_.back();
             if (top.next == top.subfolders.size()) {
                 climb();
@@ -106,7 +106,8 @@ private:
         if (!identify(frame.fd, frame.id) || !seen_.insert(frame.id).second) return false;
         if (!list(frame)) return false;
         frame.pathLength = path_.size();
-        for (const auto& [at, length] : files_) onFile_(path_, std::string_view(names_).substr(at, length));
+        for (const auto& [at, length] : files_)
+            onFile_(path_, std::string_view(names_).substr(at, length), std::nullopt);
         stack_.push_back(std::move(frame));
         if (stack_.size() > kOpenFolders) stack_[stack_.size() - 1 - kOpenFolders].fd.reset();
         return true;
@@ -181,7 +182,8 @@ private:
         return true;
     }
 
-    const std::function<void(const std::string&, std::string_view)>& onFile_;
+    const OnFile& onFile_;
+    const std::atomic<bool>* stop_;
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered; each frame keeps its length
     std::unordered_set<Identity, IdentityHash> seen_;
@@ -194,9 +196,8 @@ private:
 
 }  // namespace
 
-Result<UnreadableFolders> walkFolders(
-    const std::string& root, const std::function<void(const std::string& folder, std::string_view name)>& onFile) {
-    return Walker(onFile).run(root);
+Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile, const std::atomic<bool>* stop) {
+    return Walker(onFile, stop).run(root);
 }
 
 }  // namespace pitbox::platform

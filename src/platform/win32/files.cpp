@@ -123,8 +123,6 @@ Result<std::string> makeFolder(const std::string& path) {
     return systemError(error == ERROR_ALREADY_EXISTS ? ErrorCode::Exists : ErrorCode::WriteFailed, path, error);
 }
 
-namespace {
-
 FileStamp stampOf(std::uint64_t size, FILETIME written, FILETIME created) {
     // FAT keeps write times in two-second steps: a time within that of now
     // could be written again unseen. Ticks of 100 ns.
@@ -134,8 +132,6 @@ FileStamp stampOf(std::uint64_t size, FILETIME written, FILETIME created) {
     const std::int64_t modified = ticksOf(written), changed = ticksOf(created);
     return {size, modified, changed, 0, std::max(modified, changed) < ticksOf(now) - settle};
 }
-
-}  // namespace
 
 std::optional<FileStamp> fileStamp(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};

@@ -18,14 +18,14 @@ struct Frame {
 
 class Walker {
 public:
-    explicit Walker(const std::function<void(const std::string&, std::string_view)>& onFile) : onFile_(onFile) {}
+    Walker(const OnFile& onFile, const std::atomic<bool>* stop) : onFile_(onFile), stop_(stop) {}
 
     Result<UnreadableFolders> run(const std::string& root) {
         // Paths are written with "\" throughout, whatever the user typed.
         path_ = root;
         std::replace(path_.begin(), path_.end(), '/', '\\');
         if (!enter()) return systemError(ErrorCode::CannotOpen, root, lastError_);
-        while (!stack_.empty()) {
+        while (!stack_.empty() && !(stop_ && stop_->load(std::memory_order_relaxed))) {
             Frame& top = stack_.back();
             if (top.next == top.subfolders.size()) {
                 stack_.pop_back();
@@ -62,7 +62,7 @@ private:
         HANDLE find = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                        FIND_FIRST_EX_LARGE_FETCH);
         Frame frame;
-        std::vector<std::string> files;
+        std::vector<std::pair<std::string, std::optional<FileStamp>>> files;
         if (find == INVALID_HANDLE_VALUE) {
             // An empty drive root has not even "." and "..": nothing to list.
             lastError_ = GetLastError();
@@ -75,21 +75,27 @@ private:
             const std::wstring_view name(data.cFileName);
             if (name == L"." || name == L"..") continue;
             // Junctions and folder links carry the folder attribute and are followed.
+            // The listing carries a file's size and times; a link's would be its own.
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 frame.subfolders.push_back(narrow(name));
+            else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                files.emplace_back(narrow(name), std::nullopt);
             else
-                files.push_back(narrow(name));
+                files.emplace_back(narrow(name),
+                                   stampOf(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+                                           data.ftLastWriteTime, data.ftCreationTime));
         } while (FindNextFileW(find, &data));
         FindClose(find);
         std::sort(files.begin(), files.end());
         std::sort(frame.subfolders.begin(), frame.subfolders.end());
         frame.pathLength = path_.size();
-        for (const std::string& name : files) onFile_(path_, name);
+        for (const auto& [name, stamp] : files) onFile_(path_, name, stamp);
         stack_.push_back(std::move(frame));
         return true;
     }
 
-    const std::function<void(const std::string&, std::string_view)>& onFile_;
+    const OnFile& onFile_;
+    const std::atomic<bool>* stop_;
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered, ending in "\"
     std::set<FileKey> seen_;
@@ -99,9 +105,8 @@ private:
 
 }  // namespace
 
-Result<UnreadableFolders> walkFolders(
-    const std::string& root, const std::function<void(const std::string& folder, std::string_view name)>& onFile) {
-    return Walker(onFile).run(root);
+Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile, const std::atomic<bool>* stop) {
+    return Walker(onFile, stop).run(root);
 }
 
 }  // namespace pitbox::platform
