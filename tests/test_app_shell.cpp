@@ -235,6 +235,7 @@ TEST_F(LoadedApp, FilterShowsMatchesAndActionsTakeOnlyThem) {
     app.click(ids::kCopy);
     app.tk.click(ids::kCopyWindow, ids::kCopySelect);
     app.tk.click(ids::kCopyWindow, ids::kCopyStart);
+    app.settle();
     app.tk.closeRequest(ids::kCopyWindow);
     app.tk.typeText(ids::kMainWindow, ids::kFilter, "");
     app.drive();
@@ -262,13 +263,22 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     ScriptedApp app;
     app.load(dir / "t");
     app.drive();
-    // The search shows how far it got and keeps the window painted.
-    app.state.progressInterval = std::chrono::milliseconds(0);
-    std::vector<std::string> progress;
-    app.tk.duringLongAction = [&] { progress.push_back(app.text(ids::kStatusLine1)); };
-    app.click(ids::kDuplicates);
-    app.drive();
-    EXPECT_EQ(progress.back(), "Looking for duplicates... 6 / 6");
+    // The search runs beside the window, its button reading Stop; stopped, nothing changes.
+    app.state.workByHand = true;
+    for (bool stopped : {true, false}) {
+        app.click(ids::kDuplicates);
+        app.handleOne();
+        EXPECT_EQ(app.text(ids::kDuplicates), "Stop");
+        if (stopped) {
+            app.click(ids::kDuplicates);
+            app.handleOne();
+        }
+        app.finishWork();
+        if (stopped) {
+            EXPECT_EQ(app.text(ids::kStatusLine1), "Duplicates stopped: 0 of 6 looked at");
+            EXPECT_EQ(app.text(ids::kDuplicates), "Duplicates");
+        }
+    }
     std::vector<std::string> names;
     for (const std::string& row : app.rows()) names.push_back(row.substr(0, row.find('\n')));
     EXPECT_EQ(names, (std::vector<std::string>{"\u2261 a", "\u2261 a copy", "\u2248 b", "\u2261 c", "\u2261 d"}));

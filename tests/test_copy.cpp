@@ -176,6 +176,25 @@ TEST_F(CopyFiles, ASourceThatChangesWhileCopiedIsReportedNotCopied) {
     }
 }
 
+// Stopped part-way, a copy waits for what is being put in place, gives up what
+// was only read, and reports what is there.
+TEST_F(CopyFiles, StopKeepsWhatIsInPlaceAndLeavesNoTemporary) {
+    std::vector<std::string> sources;
+    for (int i = 0; i < 300; ++i) {
+        sources.push_back(dir / ("src/t" + std::to_string(i) + ".trk"));
+        saveFile(sources.back(), std::vector<std::uint8_t>(100, static_cast<std::uint8_t>(i)));
+    }
+    std::atomic<bool> stop{false};
+    const CopyReport report = copyTracks(
+        planCopies(sources, dir / "out/"), [&](std::size_t done) { stop = done == 280; }, &stop);
+    EXPECT_TRUE(report.stopped);
+    EXPECT_TRUE(report.failures.empty());
+    const auto out = dir.list("out");
+    EXPECT_EQ(out.size(), report.copied + 1);  // and a.trk from before
+    EXPECT_EQ(report.copied, 256u);            // the first batch; the rest was only read
+    for (const std::string& name : out) EXPECT_NE(name.rfind(".pitbox-", 0), 0u) << name;
+}
+
 #ifndef _WIN32  // permission bits and file size limits as on Linux
 TEST_F(CopyFiles, ReadOnlyFolderRefusesWithoutRoot) {
     ::chmod((dir / "out").c_str(), 0555);

@@ -44,6 +44,7 @@ TEST_F(CopyWindow, FailuresAreCountedAndTheFirstReasonShown) {
     app.selectRows({0, 1, 2});
     app.click(ids::kCopy);
     app.tk.click(kWin, ids::kCopyStart);
+    app.settle();
     app.tk.push([&]() -> std::optional<ui::Event> {
         EXPECT_EQ(target(), "1 Tracks copied to: " + dir / "out/ (2 failed)");
         return std::nullopt;
@@ -102,7 +103,9 @@ TEST_F(CopyWindow, CopiesTheSelectionItShowsWithNumberedNames) {
         return std::nullopt;
     });
     app.tk.click(kWin, ids::kCopyStart);
+    app.settle();
     app.tk.click(kWin, ids::kCopyStart);  // again: the same names, replaced
+    app.settle();
     app.tk.push([&]() -> std::optional<ui::Event> {
         EXPECT_EQ(target(), "2 Tracks copied to: " + dir / "out/");
         EXPECT_EQ(app.tk.text(kWin, ids::kSelectionLine), "Selected: 2/3");
@@ -114,6 +117,32 @@ TEST_F(CopyWindow, CopiesTheSelectionItShowsWithNumberedNames) {
     EXPECT_EQ(app.text(ids::kStatusLine1), "Ring");  // from the list event while it was open
     EXPECT_TRUE(app.tk.isWindowOpen(ids::kMainWindow));
     EXPECT_FALSE(app.tk.isWindowOpen(kWin));
+}
+
+// The copy runs beside the window's loop: its button reads Stop, the target
+// cannot change meanwhile, and a Stop copies no more.
+TEST_F(CopyWindow, CopyRunsBesideTheWindowAndStops) {
+    app.drive();
+    app.state.workByHand = true;
+    app.selectRows({0, 1, 2});
+    app.click(ids::kCopy);
+    app.tk.click(kWin, ids::kCopyStart);
+    app.tk.push([&]() -> std::optional<ui::Event> {
+        EXPECT_EQ(app.tk.gadget(kWin, ids::kCopyStart)->picture, ids::kPictureStopLarge);
+        EXPECT_FALSE(app.tk.gadget(kWin, ids::kCopySelect)->enabled);
+        return std::nullopt;
+    });
+    app.tk.click(kWin, ids::kCopyStart);  // Stop
+    app.settle();
+    app.tk.push([&]() -> std::optional<ui::Event> {
+        EXPECT_EQ(target(), "Copy stopped: 0 of 3 Tracks copied to: " + dir / "out/");
+        EXPECT_EQ(app.tk.gadget(kWin, ids::kCopyStart)->picture, ids::kPictureCopyLarge);
+        EXPECT_TRUE(app.tk.gadget(kWin, ids::kCopySelect)->enabled);
+        return std::nullopt;
+    });
+    app.tk.click(kWin, ids::kCopyClose);
+    app.drive();
+    EXPECT_TRUE(dir.list("out").empty());
 }
 
 TEST_F(CopyWindow, MainWindowButtonsDoNothingWhileOpen) {

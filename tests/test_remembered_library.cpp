@@ -346,9 +346,11 @@ TEST_F(Remembering, TheCheckKeepsTheDuplicatesViewAndDropsFilesThatWent) {
     saveTrack(dir / "lib/c.trk", byAuthor("Cyd", 5));  // changed: the check reads it
     auto app = std::make_unique<ScriptedApp>(dir.path(), "", store, false, true);
     app->click(ids::kDuplicates);
-    app->handleOne();  // while the check runs
+    app->handleOne();               // the search, beside the check
+    stepWorkByHand(app->state, 1);  // the search's one step
+    tickWork(app->state);
     ASSERT_TRUE(app->state.view.showingDuplicates());
-    stepWorkByHand(app->state, 1);  // the walk
+    stepWorkByHand(app->state, 1);  // the check's walk
     removeFile(dir / "lib/c.trk");  // gone after the walk, before it is read
     app->finishWork();
     EXPECT_TRUE(app->state.view.showingDuplicates());

@@ -2,8 +2,9 @@
 
 #include "app/ids.h"
 #include "app/list_view.h"
+#include "app/long_work.h"
+#include "app/main_window.h"
 #include "app/show_track.h"
-#include "base/pacer.h"
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
 #include "platform/files.h"
@@ -57,6 +58,59 @@ void showSelection(AppState& s) {
                  "Selected: " + std::to_string(s.view.selectedCount()) + "/" + std::to_string(s.view.rows()));
 }
 
+namespace {
+
+// The copy beside the event loop; the Copy Tracks window's own gadgets but
+// Close wait meanwhile.
+constexpr int kTargetGadgets[] = {ids::kCopySelect, ids::kCopyNew, ids::kCopyBack};
+
+class CopyWork : public LongWork {
+public:
+    CopyWork(std::vector<CopyItem> plan, std::string target, std::string statusLine)
+        : plan_(std::move(plan)), target_(std::move(target)), statusLine_(std::move(statusLine)) {
+        setTotal(plan_.size());
+    }
+
+    bool step() override {
+        report_ = copyTracks(
+            plan_, [this](std::size_t done) { setDone(done); }, &stopFlag());
+        return false;
+    }
+    void take(AppState& s) override { showTarget(s, doing(done(), total())); }
+
+    void finish(AppState& s, bool stopped) override {
+        for (int g : kTargetGadgets) s.tk.setEnabled(kWin, g, true);
+        // A Stop after the last copy stopped nothing.
+        const bool cut = report_.stopped || (stopped && report_.copied + report_.failures.size() < plan_.size());
+        std::string result = cut ? "Copy stopped: " + std::to_string(report_.copied) + " of " +
+                                       std::to_string(plan_.size()) + " Tracks copied to: " + target_
+                                 : std::to_string(report_.copied) + " Tracks copied to: " + target_;
+        if (!report_.failures.empty()) {
+            const std::size_t failed = report_.failures.size();
+            result += " (" + std::to_string(failed) + " failed)";
+            // The reason goes to the main window's status line, below this window.
+            std::string reason = errorText(report_.failures.front());
+            if (failed > 1) reason += " (and " + std::to_string(failed - 1) + " more)";
+            s.tk.setText(ids::kMainWindow, ids::kStatusLine1, reason);
+        } else {
+            s.tk.setText(ids::kMainWindow, ids::kStatusLine1, statusLine_);  // as it was
+        }
+        showTarget(s, result);
+    }
+
+    std::string doing(std::size_t done, std::size_t total) const override {
+        return "Copying " + std::to_string(done) + " / " + std::to_string(total);
+    }
+
+private:
+    const std::vector<CopyItem> plan_;
+    const std::string target_;
+    const std::string statusLine_;  // the main window's, which shows the progress meanwhile
+    CopyReport report_;
+};
+
+}  // namespace
+
 void copySelectedTracks(AppState& s) {
     // The table's selection as it is at the click, in the table's order.
     s.view.selectRows(s.tk.selectedRows(ids::kMainWindow, ids::kTable));
@@ -64,23 +118,11 @@ void copySelectedTracks(AppState& s) {
     std::vector<std::string> sources;
     for (std::size_t row : s.view.selectedRows()) sources.emplace_back(s.view.row(row).path);
     if (sources.empty()) return;
-    const auto plan = planCopies(sources, s.targetFolder);
-    Pacer pacer(s.progressInterval);
-    const CopyReport report = copyTracks(plan, [&](std::size_t done) {
-        if (!pacer.due()) return;
-        showTarget(s, "Copying " + std::to_string(done) + " / " + std::to_string(plan.size()));
-        s.tk.keepPainted();
-    });
-    std::string result = std::to_string(report.copied) + " Tracks copied to: " + s.targetFolder;
-    if (!report.failures.empty()) {
-        const std::size_t failed = report.failures.size();
-        result += " (" + std::to_string(failed) + " failed)";
-        // The reason goes to the main window's status line, below this window.
-        std::string reason = errorText(report.failures.front());
-        if (failed > 1) reason += " (and " + std::to_string(failed - 1) + " more)";
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine1, reason);
-    }
-    showTarget(s, result);
+    for (int g : kTargetGadgets) s.tk.setEnabled(kWin, g, false);
+    startWork(s,
+              std::make_unique<CopyWork>(planCopies(sources, s.targetFolder), s.targetFolder,
+                                         s.tk.text(ids::kMainWindow, ids::kStatusLine1)),
+              {kWin, ids::kCopyStart, ids::kPictureCopyLarge, ids::kPictureStopLarge}, false);
 }
 
 void openCopyWindow(AppState& s) {
@@ -106,13 +148,16 @@ void openCopyWindow(AppState& s) {
     // Events of the main window and the viewer are taken here and dropped,
     // but for the table's: the selection line follows it. A close request of
     // the main window ends only this window, the viewer's closes the viewer.
+    // A copy runs beside this loop: its button reads Stop, and closing the
+    // window stops it first.
     for (;;) {
-        const ui::Event e = s.tk.waitEvent();
+        const ui::Event e = nextEvent(s);
         if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kViewerWindow) {
             closeViewer(s);
             continue;
         }
         if (e.kind == ui::EventKind::CloseRequest) break;
+        if (e.kind == ui::EventKind::Key && e.key == ui::Key::Escape) stopWork(s);
         if (e.isGadget(ids::kMainWindow, ids::kTable)) {
             listEvent(s);
             showSelection(s);
@@ -120,13 +165,19 @@ void openCopyWindow(AppState& s) {
         if (e.kind != ui::EventKind::Gadget || e.window != kWin) continue;
         if (e.gadget == ids::kCopyClose) break;
         switch (e.gadget) {
-            case ids::kCopyStart: copySelectedTracks(s); break;
+            case ids::kCopyStart:
+                if (s.work && s.work->button.window == kWin)
+                    stopWork(s);
+                else
+                    copySelectedTracks(s);
+                break;
             case ids::kCopySelect: chooseTarget(s); break;
             case ids::kCopyNew: makeNewFolder(s); break;
             case ids::kCopyBack: goToParentFolder(s); break;
             default: break;
         }
     }
+    if (s.work && s.work->button.window == kWin) endUserWork(s);
     s.tk.closeWindow(kWin);
 }
 

@@ -6,55 +6,89 @@
 
 #include "app/ids.h"
 #include "app/list_view.h"
-#include "base/pacer.h"
+#include "app/long_work.h"
 #include "library/duplicates.h"
 
 namespace pitbox {
+namespace {
+
+// The search beside the event loop, over the paths the catalogue had when it
+// began; its groups are matched to the tracks by path when it ends, so the
+// check of the remembered library may replace the catalogue meanwhile.
+class DuplicatesWork : public LongWork {
+public:
+    explicit DuplicatesWork(const Catalogue& catalogue) {
+        paths_.reserve(catalogue.count());
+        for (const TrackEntry& e : catalogue.entries()) paths_.emplace_back(e.path);
+        setTotal(paths_.size());
+    }
+
+    bool step() override {
+        found_ = findDuplicates(
+            paths_, DuplicateKind::SameTrack, [this](std::size_t looked) { setDone(looked); }, &stopFlag());
+        return false;
+    }
+    void take(AppState&) override {}
+
+    void finish(AppState& s, bool stopped) override {
+        if (stopped) {
+            s.tk.setText(
+                ids::kMainWindow, ids::kStatusLine1,
+                "Duplicates stopped: " + std::to_string(done()) + " of " + std::to_string(total()) + " looked at");
+            showDuplicatesCaption(s);
+            return;
+        }
+        std::unordered_map<std::string_view, const TrackEntry*> byPath;
+        for (const TrackEntry& e : std::as_const(s.catalogue).entries()) byPath.emplace(e.path.view(), &e);
+        std::unordered_set<std::string_view> identical;
+        for (const auto& group : found_.identical) identical.insert(group.begin(), group.end());
+        std::vector<CatalogueView::DuplicateOf> duplicates;
+        for (std::size_t g = 0; g < found_.groups.size(); ++g)
+            for (const std::string& path : found_.groups[g])
+                if (auto it = byPath.find(path); it != byPath.end())
+                    duplicates.push_back({it->second, static_cast<std::uint32_t>(g),
+                                          identical.count(path) ? CatalogueView::Duplicate::Identical
+                                                                : CatalogueView::Duplicate::SameTrack});
+        if (duplicates.empty()) {
+            s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
+                         "No duplicates among " + std::to_string(s.catalogue.count()) + " Tracks");
+        } else {
+            s.view.showDuplicates(duplicates);
+            fillList(s);
+        }
+        showDuplicatesCaption(s);
+        if (!found_.failures.empty())
+            s.tk.setText(ids::kMainWindow, ids::kStatusLine2, unreadText(found_.failures, "file", "files"));
+    }
+
+    std::string doing(std::size_t done, std::size_t total) const override {
+        return "Looking for duplicates... " + std::to_string(done) + " / " + std::to_string(total);
+    }
+
+private:
+    std::vector<std::string> paths_;
+    DuplicateGroups found_;
+};
+
+}  // namespace
+
+void showDuplicatesCaption(AppState& s) {
+    const bool searching = s.work && s.work->button.gadget == ids::kDuplicates;
+    s.tk.setText(ids::kMainWindow, ids::kDuplicates,
+                 searching                    ? "Stop"
+                 : s.view.showingDuplicates() ? kShowAllTracks
+                                              : kShowDuplicates);
+}
 
 void toggleDuplicates(AppState& s) {
     if (s.view.showingDuplicates()) {
         s.view.showDuplicates({});
-        s.tk.setText(ids::kMainWindow, ids::kDuplicates, kShowDuplicates);
+        showDuplicatesCaption(s);
         fillList(s);
         return;
     }
     if (s.catalogue.count() == 0) return;
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Looking for duplicates...");
-    s.tk.keepPainted();
-    std::vector<std::string> paths;
-    std::unordered_map<std::string_view, const TrackEntry*> byPath;
-    paths.reserve(s.catalogue.count());
-    for (const TrackEntry& e : s.catalogue.entries()) {
-        paths.emplace_back(e.path);
-        byPath.emplace(e.path.view(), &e);
-    }
-    // Every header is read: the count shows it moving, and the window repaints.
-    Pacer pacer(s.progressInterval);
-    const DuplicateGroups found = findDuplicates(paths, DuplicateKind::SameTrack, [&](std::size_t looked) {
-        if (!pacer.due()) return;
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
-                     "Looking for duplicates... " + std::to_string(looked) + " / " + std::to_string(paths.size()));
-        s.tk.keepPainted();
-    });
-    std::unordered_set<std::string_view> identical;
-    for (const auto& group : found.identical) identical.insert(group.begin(), group.end());
-    std::vector<CatalogueView::DuplicateOf> duplicates;
-    for (std::size_t g = 0; g < found.groups.size(); ++g)
-        for (const std::string& path : found.groups[g])
-            if (auto it = byPath.find(path); it != byPath.end())
-                duplicates.push_back({it->second, static_cast<std::uint32_t>(g),
-                                      identical.count(path) ? CatalogueView::Duplicate::Identical
-                                                            : CatalogueView::Duplicate::SameTrack});
-    if (duplicates.empty()) {
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
-                     "No duplicates among " + std::to_string(s.catalogue.count()) + " Tracks");
-    } else {
-        s.view.showDuplicates(duplicates);
-        s.tk.setText(ids::kMainWindow, ids::kDuplicates, kShowAllTracks);
-        fillList(s);
-    }
-    if (!found.failures.empty())
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine2, unreadText(found.failures, "file", "files"));
+    startWork(s, std::make_unique<DuplicatesWork>(s.catalogue), {ids::kMainWindow, ids::kDuplicates, -1, -1}, false);
 }
 
 }  // namespace pitbox

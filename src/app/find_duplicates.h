@@ -11,5 +11,7 @@ inline constexpr const char* kShowAllTracks = "All Tracks";
 // duplicate (the same track, identical files among them), each group together
 // and marked with its kind, or every track again.
 void toggleDuplicates(AppState& s);
+// The button's caption as things are: Stop while it searches.
+void showDuplicatesCaption(AppState& s);
 
 }  // namespace pitbox

@@ -86,7 +86,7 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
         s.sortOrder = SortOrder::Ascending;
         s.tk.setSortIndicator(ids::kMainWindow, ids::kTable, s.sortColumn, true);
         s.tk.setText(ids::kMainWindow, ids::kFilter, "");
-        s.tk.setText(ids::kMainWindow, ids::kDuplicates, kShowDuplicates);
+        showDuplicatesCaption(s);
         fillList(s);
         return;
     }
@@ -106,7 +106,7 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
         if (auto it = duplicates.find(e.path.view()); it != duplicates.end())
             kept.push_back({&e, it->second.group, it->second.kind});
     s.view.showDuplicates(kept);
-    s.tk.setText(ids::kMainWindow, ids::kDuplicates, s.view.showingDuplicates() ? kShowAllTracks : kShowDuplicates);
+    showDuplicatesCaption(s);
     std::vector<std::size_t> rows;
     if (!selected.empty())
         for (std::size_t r = 0; r < s.view.rows(); ++r)

@@ -98,7 +98,7 @@ RunningWork::~RunningWork() {
 }
 
 void startWork(AppState& s, std::unique_ptr<LongWork> work, WorkButton button, bool endsCheck) {
-    end(s, s.work);
+    endUserWork(s);
     if (endsCheck) end(s, s.check);
     s.work = run(s, std::move(work), button);
 }
@@ -122,6 +122,8 @@ void endWork(AppState& s) {
     end(s, s.work);
     end(s, s.check);
 }
+
+void endUserWork(AppState& s) { end(s, s.work); }
 
 bool stepWorkByHand(AppState& s, std::size_t steps) {
     return s.work ? stepByHand(s.work, steps) : stepByHand(s.check, steps);

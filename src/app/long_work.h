@@ -76,6 +76,8 @@ bool tickWork(AppState& s);
 void stopWork(AppState& s);
 // Stops all running work and waits for its end (a close).
 void endWork(AppState& s);
+// The same for the user's work alone (the check goes on).
+void endUserWork(AppState& s);
 // For tests that run the steps themselves: runs up to `steps` steps of the
 // user's work, or else the check's, on this thread; returns whether any is left.
 bool stepWorkByHand(AppState& s, std::size_t steps);

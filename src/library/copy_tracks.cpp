@@ -27,12 +27,19 @@ static_assert(2 * kBatchFiles <= platform::kMostLiveReplacements,
 // would replace it waits for that, and fails when that copy failed.
 class Copier {
 public:
-    Copier(const std::vector<CopyItem>& plan, const std::function<void(std::size_t)>& progress)
-        : plan_(plan), progress_(progress) {}
+    Copier(const std::vector<CopyItem>& plan, const std::function<void(std::size_t)>& progress,
+           const std::atomic<bool>* stop)
+        : plan_(plan), progress_(progress), stop_(stop) {}
 
     CopyReport run() {
         for (const std::string& folder : targetFolders()) platform::removeDeadTemporaries(folder);
         for (std::size_t i : readingOrder()) {
+            if (stop_ && stop_->load(std::memory_order_relaxed)) {
+                settleCommit();
+                batch_.clear();
+                report_.stopped = true;
+                return std::move(report_);
+            }
             const std::uint64_t room = sources_[i] && replacing_[i] ? sources_[i]->size : 0;
             if (!batch_.empty() && (batch_.size() >= kBatchFiles || batchReplacedBytes_ + room > kBatchReplacedBytes))
                 commitReady(false);
@@ -179,6 +186,7 @@ private:
 
     const std::vector<CopyItem>& plan_;
     const std::function<void(std::size_t)>& progress_;
+    const std::atomic<bool>* stop_;
     std::vector<std::optional<platform::FileStatus>> sources_;
     std::vector<bool> replacing_;  // whether a file lies at the target
     std::map<platform::FileKey, Kept> kept_;
@@ -193,8 +201,9 @@ private:
 
 }  // namespace
 
-CopyReport copyTracks(const std::vector<CopyItem>& plan, const std::function<void(std::size_t done)>& progress) {
-    return Copier(plan, progress).run();
+CopyReport copyTracks(const std::vector<CopyItem>& plan, const std::function<void(std::size_t done)>& progress,
+                      const std::atomic<bool>* stop) {
+    return Copier(plan, progress, stop).run();
 }
 
 }  // namespace pitbox

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -11,7 +12,8 @@ namespace pitbox {
 
 struct CopyReport {
     std::size_t copied = 0;
-    std::vector<Error> failures;  // one per element not copied
+    std::vector<Error> failures;  // one per element that failed
+    bool stopped = false;         // the rest was not copied
 };
 
 // Copies each element's source to its target, replacing a file there only by a
@@ -24,7 +26,10 @@ struct CopyReport {
 // those that replace a file holding at most 16 MB (or one larger file), so the
 // space needed beyond the copies themselves stays that small. Temporaries a
 // killed copy left in the target folder are removed first. `progress` hears how
-// many elements are read.
-CopyReport copyTracks(const std::vector<CopyItem>& plan, const std::function<void(std::size_t done)>& progress = {});
+// many elements are read. Once `stop` is set no more are read, the copies
+// being put in place are waited for, and those read but not yet put in place
+// are given up (their temporaries removed): what is reported copied is there.
+CopyReport copyTracks(const std::vector<CopyItem>& plan, const std::function<void(std::size_t done)>& progress = {},
+                      const std::atomic<bool>* stop = nullptr);
 
 }  // namespace pitbox

@@ -76,8 +76,9 @@ Result<std::optional<std::string>> mapOf(const std::string& path, std::vector<st
 
 class Search {
 public:
-    Search(const std::vector<std::string>& paths, const std::function<void(std::size_t)>& looked)
-        : paths_(paths), looked_(looked) {}
+    Search(const std::vector<std::string>& paths, const std::function<void(std::size_t)>& looked,
+           const std::atomic<bool>* stop)
+        : paths_(paths), looked_(looked), stop_(stop) {}
 
     DuplicateGroups run(DuplicateKind kind) {
         // What is counted: every file looked at for identical files, every
@@ -100,6 +101,7 @@ public:
             }
         }
         if (kind == DuplicateKind::IdenticalFiles) out_.identical = out_.groups;
+        if (stopped()) return {};
         std::sort(out_.groups.begin(), out_.groups.end());
         std::sort(out_.identical.begin(), out_.identical.end());
         std::stable_sort(out_.failures.begin(), out_.failures.end(),
@@ -119,6 +121,7 @@ private:
             [&](std::size_t i) {
                 File& f = files_[i];
                 f.path = &paths_[i];
+                if (stopped()) return;
                 auto status = platform::fileStatus(paths_[i]);
                 if (!status) {
                     failed[i] = status.error();
@@ -152,6 +155,7 @@ private:
     std::vector<File*> eachFile(const std::vector<File*>& files, const std::function<Result<void>(File&)>& step) {
         std::vector<std::optional<Error>> failed(files.size());
         forEachIndex(files.size(), [&](std::size_t i) {
+            if (stopped()) return;
             if (auto done = step(*files[i]); !done) failed[i] = done.error();
         });
         std::vector<File*> kept;
@@ -215,6 +219,7 @@ private:
             [&](std::size_t i) {
                 thread_local std::vector<std::uint8_t> buffer;
                 File& f = *files[i];
+                if (stopped()) return;
                 auto map = mapOf(*f.path, buffer);
                 if (map && *map)
                     f.map = hashOf({reinterpret_cast<const std::uint8_t*>((*map)->data()), (*map)->size()});
@@ -241,6 +246,7 @@ private:
                                  const std::function<Result<bool>(const File&, const File&)>& same) {
         std::vector<Group> groups;
         for (const Group& candidate : candidates) {
+            if (stopped()) break;
             std::vector<Group> found;
             for (File* f : candidate) {
                 bool placed = false;
@@ -268,8 +274,11 @@ private:
         return paths;
     }
 
+    bool stopped() const { return stop_ && stop_->load(std::memory_order_relaxed); }
+
     const std::vector<std::string>& paths_;
     const std::function<void(std::size_t)>& looked_;
+    const std::atomic<bool>* stop_;
     std::vector<File> files_;
     DuplicateGroups out_;
 };
@@ -277,8 +286,8 @@ private:
 }  // namespace
 
 DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind,
-                               const std::function<void(std::size_t looked)>& looked) {
-    return Search(paths, looked).run(kind);
+                               const std::function<void(std::size_t looked)>& looked, const std::atomic<bool>* stop) {
+    return Search(paths, looked, stop).run(kind);
 }
 
 }  // namespace pitbox

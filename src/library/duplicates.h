@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -33,8 +34,9 @@ struct DuplicateGroups {
 // first path in byte order, and is never its own duplicate. Anything but a
 // regular file is a failure, in either kind. Work runs on a few threads;
 // `looked` hears, on the calling thread, how many files were looked at (for
-// the same track: read).
+// the same track: read). Once `stop` is set the search ends, with no groups.
 DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind,
-                               const std::function<void(std::size_t looked)>& looked = {});
+                               const std::function<void(std::size_t looked)>& looked = {},
+                               const std::atomic<bool>* stop = nullptr);
 
 }  // namespace pitbox
