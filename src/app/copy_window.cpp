@@ -76,7 +76,10 @@ public:
             plan_, [this](std::size_t done) { setDone(done); }, &stopFlag());
         return false;
     }
-    void take(AppState& s) override { showTarget(s, doing(done(), total())); }
+    bool take(AppState& s) override {
+        showTarget(s, doing(done(), total()));
+        return false;
+    }
 
     void finish(AppState& s, bool stopped) override {
         for (int g : kTargetGadgets) s.tk.setEnabled(kWin, g, true);

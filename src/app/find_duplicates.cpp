@@ -28,7 +28,7 @@ public:
             paths_, DuplicateKind::SameTrack, [this](std::size_t looked) { setDone(looked); }, &stopFlag());
         return false;
     }
-    void take(AppState&) override {}
+    bool take(AppState&) override { return false; }
 
     void finish(AppState& s, bool stopped) override {
         if (stopped) {

@@ -72,6 +72,11 @@ void fillList(AppState& s) {
     const CatalogueView& v = s.view;
     s.tk.setTableRows(ids::kMainWindow, ids::kTable, &s.rows);
     s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {v.selectedRows(), v.currentRow()});
+    showListStatus(s);
+}
+
+void showListStatus(AppState& s) {
+    const CatalogueView& v = s.view;
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, v.selectedCount() > 0 ? counterText(v) : "");
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, shownText(v));
     s.tk.setText(ids::kMainWindow, ids::kStatusLine2, v.current() ? std::string(v.current()->path) : " ");

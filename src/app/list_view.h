@@ -23,6 +23,9 @@ std::string shownText(const CatalogueView& view);
 // (scrolled into view). Status line 1 counts the tracks, status line 2 holds the
 // current track's path (one blank when there is none).
 void fillList(AppState& s);
+// The same but for the rows, which the table has already: the counter and the
+// status lines.
+void showListStatus(AppState& s);
 // The table takes a catalogue and shows it. As a new library it starts sorted
 // by name, unfiltered, nothing selected; as the same folder looked at again it
 // keeps the order, filter, duplicates and selection (by path) as far as they go.

@@ -39,7 +39,7 @@ public:
             folder_, found_, [&](const TrackEntry&) { setDone(++found); }, stamps_, &stopFlag());
         return false;
     }
-    void take(AppState&) override {}
+    bool take(AppState&) override { return false; }
 
     void finish(AppState& s, bool stopped) override {
         if (stopped) {

@@ -50,7 +50,7 @@ std::unique_ptr<RunningWork> run(AppState& s, std::unique_ptr<LongWork> work, Wo
 void endStepsDone(AppState& s, std::unique_ptr<RunningWork>& slot) {
     std::unique_ptr<RunningWork> ending = std::move(slot);
     if (ending->worker.joinable()) ending->worker.join();
-    ending->work->take(s);
+    while (ending->work->take(s)) {}
     showButtons(s, ending->button, false);
     if (!s.work && !s.check) s.tk.hideProgress(ids::kMainWindow, ids::kProgress);
     ending->work->finish(s, ending->work->stopRequested());
@@ -70,11 +70,12 @@ void end(AppState& s, std::unique_ptr<RunningWork>& slot) {
 void tick(AppState& s, std::unique_ptr<RunningWork>& slot, bool shown) {
     if (!slot) return;
     RunningWork& w = *slot;
-    if (w.ended.load(std::memory_order_acquire)) {
+    // Once the steps are over, and the last of what they made is taken, it ends.
+    const bool stepsOver = w.ended.load(std::memory_order_acquire);
+    if (!w.work->take(s) && stepsOver) {
         endStepsDone(s, slot);
         return;
     }
-    w.work->take(s);
     if (!shown) return;
     const std::size_t done = w.work->done(), total = w.work->total();
     s.tk.showProgress(ids::kMainWindow, ids::kProgress, done, total);

@@ -20,8 +20,9 @@ public:
     // On the worker: one step (a file read, a folder tree walked); false when
     // nothing is left. A step that may take long looks at stopRequested().
     virtual bool step() = 0;
-    // On the event thread: takes what the steps made so far into the program.
-    virtual void take(AppState& s) = 0;
+    // On the event thread: takes what the steps made so far into the program,
+    // a slice at a time; returns whether some is left for the next slice.
+    virtual bool take(AppState& s) = 0;
     // On the event thread, once, after the last take.
     virtual void finish(AppState& s, bool stopped) = 0;
     // What status line 1 says while it runs, given how far it got.

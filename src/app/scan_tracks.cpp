@@ -1,6 +1,7 @@
 #include "app/scan_tracks.h"
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
 #include <unordered_set>
 #include <utility>
@@ -18,6 +19,8 @@ namespace {
 
 // Stamps are taken this many at a time, so that a Stop is heard between.
 constexpr std::size_t kStampsAtOnce = 4096;
+// How long one slice may spend putting fields into entries.
+constexpr std::chrono::milliseconds kSlice{3};
 
 // Scan on a worker: every file's stamp first, then each file that needs it
 // read; the entries take the fields on the event thread, a slice at a time.
@@ -50,27 +53,36 @@ public:
         return next_ < files_.size();
     }
 
-    void take(AppState& s) override {
-        std::vector<Read> reads;
+    // At most a few milliseconds of them a slice, so that the window stays
+    // quick while the worker reads faster than the fields can be shown.
+    bool take(AppState& s) override {
         {
             const std::lock_guard<std::mutex> hold(lock_);
-            reads.swap(reads_);
+            taking_.insert(taking_.end(), std::make_move_iterator(reads_.begin()),
+                           std::make_move_iterator(reads_.end()));
+            reads_.clear();
         }
-        if (reads.empty()) return;
+        if (taken_ == taking_.size()) return false;
+        const auto until = std::chrono::steady_clock::now() + kSlice;
         std::vector<const TrackEntry*> changed;
-        changed.reserve(reads.size());
-        for (Read& r : reads) {
+        while (taken_ < taking_.size() && (changed.size() % 64 != 0 || std::chrono::steady_clock::now() < until)) {
+            Read& r = taking_[taken_++];
             r.entry->stamp = r.stamp;
             applyTrackFields(catalogue_, *r.entry, r.header, r.result);
             changed.push_back(r.entry);
             if (kind_ == ScanKind::CheckedFiles && !r.result && r.result.error().code == ErrorCode::Missing)
                 gone_.insert(r.entry);
         }
+        if (taken_ == taking_.size()) {
+            taking_.clear();
+            taken_ = 0;
+        }
         // Under a filter the rows may change; else only their texts do.
         if (s.view.entriesChanged(changed))
             showRows(s);
         else
             s.tk.refreshTable(ids::kMainWindow, ids::kTable);
+        return taken_ < taking_.size();
     }
 
     void finish(AppState& s, bool stopped) override {
@@ -81,9 +93,9 @@ public:
                 if (!gone_.count(&e)) kept.append(e);
             presentCatalogue(s, std::move(kept), Presented::AsBefore);
         }
-        s.view.refresh();
-        s.view.prepareSearch();
-        fillList(s);
+        // The texts the filter sees, and the rows, were kept up as the fields came.
+        s.tk.refreshTable(ids::kMainWindow, ids::kTable);
+        showListStatus(s);
         if (stopped)
             s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
                          std::string(kind_ == ScanKind::CheckedFiles ? "Check" : "Scan") +
@@ -125,7 +137,9 @@ private:
     std::size_t next_ = 0;
     TrackBuffer buffer_;
     std::mutex lock_;
-    std::vector<Read> reads_;  // made by the steps, not taken yet
+    std::vector<Read> reads_;   // made by the steps, not taken yet
+    std::vector<Read> taking_;  // on the event thread: being taken, from taken_
+    std::size_t taken_ = 0;
 };
 
 }  // namespace

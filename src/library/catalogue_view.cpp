@@ -44,21 +44,36 @@ void CatalogueView::prepareSearch() {
             searchEnd_.push_back(static_cast<std::uint32_t>(searchText_.size()));
         }
     }
+    searchLive_ = searchText_.size();
 }
 
 bool CatalogueView::entriesChanged(std::span<const TrackEntry* const> entries) {
     if (!searchReady_) return false;  // folded when first needed
     for (const TrackEntry* e : entries) {
         if (e->id >= searchAt_.size()) continue;
+        searchLive_ -= searchEnd_[e->id] - searchAt_[e->id];
         searchAt_[e->id] = static_cast<std::uint32_t>(searchText_.size());
         appendSearchText(searchText_, *e);
         searchEnd_[e->id] = static_cast<std::uint32_t>(searchText_.size());
+        searchLive_ += searchEnd_[e->id] - searchAt_[e->id];
     }
+    if (searchText_.size() > 3 * searchLive_) packSearch();
     if (filter_.empty()) return false;
     applyFilter();
     return true;
 }
 
+void CatalogueView::packSearch() {
+    std::string packed;
+    packed.reserve(searchLive_);
+    for (std::size_t id = 0; id < searchAt_.size(); ++id) {
+        const std::size_t at = packed.size();
+        packed.append(searchText_, searchAt_[id], searchEnd_[id] - searchAt_[id]);
+        searchAt_[id] = static_cast<std::uint32_t>(at);
+        searchEnd_[id] = static_cast<std::uint32_t>(packed.size());
+    }
+    searchText_ = std::move(packed);
+}
 void CatalogueView::sort(SortKey key, SortOrder direction) {
     sortEntries(order_, key, direction);
     applyFilter();

@@ -86,9 +86,12 @@ private:
     std::string filterText_;
     TrackFilter filter_;
     // Each entry's search text, folded once per Load and Scan, in one block;
-    // an entry changed since has its new text at the block's end.
+    // an entry changed since has its new text at the block's end, and the
+    // block is packed again once most of it is old texts.
+    void packSearch();
     std::string searchText_;
     std::vector<std::uint32_t> searchAt_, searchEnd_;  // by entry id
+    std::size_t searchLive_ = 0;                       // the bytes of the texts in use
     bool searchReady_ = false;
     bool duplicatesShown_ = false;
     std::vector<std::uint32_t> groupOf_;    // by entry id
