@@ -120,16 +120,21 @@ compare("copy 1,000 tracks vs cp and sync -f", [cli, "copy", "--to", target, *so
         ["sh", "-c", 'cp "$@" && sync -f "$0"', target, *sources, target], runs=15, before=empty_target)
 
 os.environ["PITBOX_SCAN_TREE"] = scan
-for program in ("bench_preview", "bench_fill_list", "bench_viewer_key", "bench_scan"):
+os.environ["PITBOX_LONG_WORK_TREE"] = big
+for program in ("bench_preview", "bench_fill_list", "bench_viewer_key", "bench_scan", "bench_long_work"):
     if not os.path.exists(os.path.join(bin_dir, program)):
         print(f"{program}: not built (Google Benchmark missing)")
         continue
     out = subprocess.run([os.path.join(bin_dir, program), "--benchmark_format=json"], check=True,
                          capture_output=True, text=True).stdout
-    medians = {b["run_name"].split("/")[0]: b["real_time"] for b in json.loads(out)["benchmarks"]
-               if b.get("aggregate_name") == "median"}
+    runs = json.loads(out)["benchmarks"]
+    medians = {b["run_name"].split("/")[0]: b["real_time"] for b in runs if b.get("aggregate_name") == "median"}
     for name, ms in medians.items():
         print(f"{name}: median {ms:.2f} ms", flush=True)
+    # Counters of single runs: the longest turn of the event loop.
+    for b in runs:
+        if "longest_stall_ms" in b and b.get("run_type") == "iteration":
+            print(f"{b['run_name'].split('/')[0]}: longest turn {b['longest_stall_ms']:.1f} ms", flush=True)
     if program == "bench_scan":
         ratio = medians["BM_ScanUnchanged"] / medians["BM_ScanEveryFile"]
         print(f"Scan of an unchanged library vs Scan reading every file: ratio {ratio:.3f}")
