@@ -245,7 +245,7 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& err, const
     constexpr int kFont = 1;
     std::unique_ptr<raster::TextPainter> painter;
     if (records) {
-        if (painters) painter = painters(kFont);
+        if (painters) painter = painters(kFont, preview::kRecordsFont);
         if (!painter) return fail(err, "no fonts for the lap records here; use --no-records");
     }
     TrackBuffer buffer;

@@ -13,7 +13,6 @@
 
 #include "cli/cli.h"
 #include "platform/utf16.h"
-#include "preview/track_preview.h"
 #include "toolkit/win32/gdi_text_painter.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -21,9 +20,9 @@ int wmain(int argc, wchar_t** argv) {
     SetConsoleOutputCP(CP_UTF8);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(pitbox::platform::narrow(argv[i]));
-    auto painters = [](int font) -> std::unique_ptr<pitbox::raster::TextPainter> {
+    auto painters = [](int font, const pitbox::raster::FontSpec& spec) -> std::unique_ptr<pitbox::raster::TextPainter> {
         auto painter = std::make_unique<pitbox::ui::GdiTextPainter>();
-        painter->loadFont(font, pitbox::preview::kRecordsFont);
+        painter->loadFont(font, spec);
         return painter;
     };
     std::ios::sync_with_stdio(false);

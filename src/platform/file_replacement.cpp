@@ -1,5 +1,5 @@
 // What replacing a file means on every system; the systems' own parts are in
-// posix/ and win32/.
+// linux/ and win32/.
 #include "platform/file_replacement.h"
 
 #include <cstdio>

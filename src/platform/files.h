@@ -18,11 +18,6 @@ namespace pitbox::platform {
 // of more than `maxBytes` is refused as a whole, never cut. On failure `into` may
 // hold any bytes.
 Result<std::size_t> readRegularFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& into);
-// Reads at most the first `bytes` bytes of a regular file into `into`, as
-// above, whatever its size; returns how many it read and sets `size` to the
-// file's whole size.
-Result<std::size_t> readRegularFileStart(const std::string& path, std::size_t bytes, std::vector<std::uint8_t>& into,
-                                         std::uint64_t& size);
 
 // Which file a path leads to (links followed) and how large it is: two paths
 // with equal keys are one file.

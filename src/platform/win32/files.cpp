@@ -26,51 +26,6 @@ Result<OpenFile> openRegularFile(const std::string& path) {
     return file;
 }
 
-namespace {
-
-// Reads from the start of an open file until `room` bytes or its end. The
-// buffer is made as large as the file said it was (and a byte more, to see it
-// grow), and larger only if it did grow: a large limit costs nothing.
-Result<std::size_t> readUpTo(const OpenFile& file, const std::string& path, std::size_t room,
-                             std::vector<std::uint8_t>& into) {
-    const std::size_t first = file.size < room ? static_cast<std::size_t>(file.size) + 1 : room;
-    if (into.size() < first) into.resize(first);
-    std::size_t got = 0;
-    while (got < room) {
-        if (got == into.size()) into.resize(std::min(room, got * 2));
-        DWORD n = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(std::min(room, into.size()) - got, 1u << 20));
-        if (!ReadFile(file.handle.get(), into.data() + got, want, &n, nullptr))
-            return systemError(ErrorCode::ReadFailed, path);
-        if (n == 0) break;
-        got += n;
-    }
-    return got;
-}
-
-}  // namespace
-
-Result<std::size_t> readRegularFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& into) {
-    auto file = openRegularFile(path);
-    if (!file) return file.error();
-    const auto tooLarge = [&] {
-        return Error{ErrorCode::TooLarge, path, "larger than " + std::to_string(maxBytes) + " bytes"};
-    };
-    if (file->size > maxBytes) return tooLarge();
-    // One byte of room past the limit tells a file that grew after it was opened.
-    auto got = readUpTo(*file, path, maxBytes + 1, into);
-    if (got && *got > maxBytes) return tooLarge();
-    return got;
-}
-
-Result<std::size_t> readRegularFileStart(const std::string& path, std::size_t bytes, std::vector<std::uint8_t>& into,
-                                         std::uint64_t& size) {
-    auto file = openRegularFile(path);
-    if (!file) return file.error();
-    size = file->size;
-    return readUpTo(*file, path, bytes, into);
-}
-
 struct FileReader::State {
     OpenFile file;
     std::string path;

@@ -5,7 +5,6 @@
 #include <iostream>
 #include <memory>
 
-#include "preview/track_preview.h"
 #include "toolkit/qt/qt_text_painter.h"
 
 namespace {
@@ -19,8 +18,9 @@ QGuiApplication* app = nullptr;
 
 }  // namespace
 
-// A painter with the records font loaded as `font`; the caller owns it.
-extern "C" __attribute__((visibility("default"))) pitbox::raster::TextPainter* pitboxTextPainter(int font) {
+// A painter with `spec` loaded as `font`; the caller owns it.
+extern "C" __attribute__((visibility("default"))) pitbox::raster::TextPainter* pitboxTextPainter(
+    int font, const pitbox::raster::FontSpec* spec) {
     if (!app) {
         qInstallMessageHandler(quietQt);
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -30,7 +30,7 @@ extern "C" __attribute__((visibility("default"))) pitbox::raster::TextPainter* p
         app = new QGuiApplication(argc, argv);
     }
     auto painter = std::make_unique<pitbox::ui::QtTextPainter>();
-    painter->loadFont(font, pitbox::preview::kRecordsFont);
+    painter->loadFont(font, *spec);
     return painter.release();
 }
 

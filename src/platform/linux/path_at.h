@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/result.h"
-#include "platform/posix/file_descriptor.h"
+#include "platform/linux/file_descriptor.h"
 
 namespace pitbox::platform {
 

@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/linux/open_regular.h"
+#include "platform/linux/path_at.h"
+#include "platform/linux/system_error.h"
 #include "platform/paths.h"
-#include "platform/posix/open_regular.h"
-#include "platform/posix/path_at.h"
-#include "platform/posix/system_error.h"
 
 namespace pitbox::platform {
 
@@ -31,51 +31,6 @@ Result<OpenFile> openRegularFile(const std::string& path) {
     if (!S_ISREG(file.status.st_mode) || keyOf(file.status) != keyOf(seen))
         return Error{ErrorCode::NotRegularFile, path, "not a regular file"};
     return file;
-}
-
-namespace {
-
-// Reads from the start of an open file until `room` bytes or its end. The
-// buffer is made as large as the file said it was (and a byte more, to see it
-// grow), and larger only if it did grow: a large limit costs nothing.
-Result<std::size_t> readUpTo(const OpenFile& file, const std::string& path, std::size_t room,
-                             std::vector<std::uint8_t>& into) {
-    const auto size = static_cast<std::uint64_t>(file.status.st_size);
-    const std::size_t first = size < room ? static_cast<std::size_t>(size) + 1 : room;
-    if (into.size() < first) into.resize(first);
-    std::size_t got = 0;
-    while (got < room) {
-        if (got == into.size()) into.resize(std::min(room, got * 2));
-        const ssize_t n = ::read(file.fd.get(), into.data() + got, std::min(room, into.size()) - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return systemError(ErrorCode::ReadFailed, path);
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    return got;
-}
-
-}  // namespace
-
-Result<std::size_t> readRegularFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& into) {
-    auto file = openRegularFile(path);
-    if (!file) return file.error();
-    const auto tooLarge = [&] {
-        return Error{ErrorCode::TooLarge, path, "larger than " + std::to_string(maxBytes) + " bytes"};
-    };
-    if (static_cast<std::uint64_t>(file->status.st_size) > maxBytes) return tooLarge();
-    // One byte of room past the limit tells a file that grew after fstat.
-    auto got = readUpTo(*file, path, maxBytes + 1, into);
-    if (got && *got > maxBytes) return tooLarge();
-    return got;
-}
-
-Result<std::size_t> readRegularFileStart(const std::string& path, std::size_t bytes, std::vector<std::uint8_t>& into,
-                                         std::uint64_t& size) {
-    auto file = openRegularFile(path);
-    if (!file) return file.error();
-    size = static_cast<std::uint64_t>(file->status.st_size);
-    return readUpTo(*file, path, bytes, into);
 }
 
 struct FileReader::State {

@@ -9,12 +9,12 @@
 #include <climits>
 #include <map>
 
+#include "platform/linux/file_descriptor.h"
+#include "platform/linux/open_regular.h"
+#include "platform/linux/path_at.h"
+#include "platform/linux/system_error.h"
+#include "platform/linux/temporaries.h"
 #include "platform/paths.h"
-#include "platform/posix/file_descriptor.h"
-#include "platform/posix/open_regular.h"
-#include "platform/posix/path_at.h"
-#include "platform/posix/system_error.h"
-#include "platform/posix/temporaries.h"
 #include "platform/temporary_name.h"
 
 namespace pitbox::platform {

@@ -1,4 +1,4 @@
-#include "platform/posix/temporaries.h"
+#include "platform/linux/temporaries.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,8 +10,8 @@
 #include <csignal>
 #include <cstring>
 
-#include "platform/posix/file_descriptor.h"
-#include "platform/posix/open_regular.h"
+#include "platform/linux/file_descriptor.h"
+#include "platform/linux/open_regular.h"
 #include "platform/temporary_name.h"
 
 namespace pitbox::platform {

@@ -1,9 +1,9 @@
-#include "platform/posix/path_at.h"
+#include "platform/linux/path_at.h"
 
 #include <climits>
 
+#include "platform/linux/system_error.h"
 #include "platform/paths.h"
-#include "platform/posix/system_error.h"
 
 namespace pitbox::platform {
 namespace {

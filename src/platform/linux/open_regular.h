@@ -5,7 +5,7 @@
 
 #include "base/result.h"
 #include "platform/files.h"
-#include "platform/posix/file_descriptor.h"
+#include "platform/linux/file_descriptor.h"
 
 namespace pitbox::platform {
 

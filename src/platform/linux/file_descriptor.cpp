@@ -1,4 +1,4 @@
-#include "platform/posix/file_descriptor.h"
+#include "platform/linux/file_descriptor.h"
 
 #include <unistd.h>
 

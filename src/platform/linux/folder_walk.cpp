@@ -7,11 +7,12 @@
 
 #include <algorithm>
 #include <memory>
-#include <unordered_set>
+#include <set>
 #include <vector>
 
-#include "platform/posix/file_descriptor.h"
-#include "platform/posix/system_error.h"
+#include "platform/linux/file_descriptor.h"
+#include "platform/linux/open_regular.h"
+#include "platform/linux/system_error.h"
 
 namespace pitbox::platform {
 namespace {
@@ -22,22 +23,10 @@ namespace {
 constexpr std::size_t kOpenFolders = 32;
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC;
 
-struct Identity {
-    dev_t device;
-    ino_t inode;
-    bool operator==(const Identity&) const = default;
-};
-struct IdentityHash {
-    std::size_t operator()(const Identity& id) const {
-        return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(id.inode) * 31 +
-                                          static_cast<std::uint64_t>(id.device));
-    }
-};
-
 struct Frame {
     std::string name;            // within the parent folder; the whole path for the root
     std::size_t pathLength = 0;  // of the walk's path while this folder is on top
-    Identity id{};
+    FileKey id{};
     std::vector<std::string> subfolders;  // in byte order
     std::size_t next = 0;
     FileDescriptor fd;
@@ -93,10 +82,10 @@ private:
         return fd;
     }
 
-    static bool identify(const FileDescriptor& fd, Identity& id) {
+    static bool identify(const FileDescriptor& fd, FileKey& id) {
         struct stat st {};
         if (::fstat(fd.get(), &st) != 0) return false;
-        id = {st.st_dev, st.st_ino};
+        id = keyOf(st);
         return true;
     }
 
@@ -162,7 +151,7 @@ private:
         if (stack_.empty() || stack_.back().fd.valid() || !child.fd.valid()) return;
         Frame& parent = stack_.back();
         FileDescriptor up(open(child.fd.get(), ".."));
-        Identity id{};
+        FileKey id{};
         if (up.valid() && identify(up, id) && id == parent.id) parent.fd = std::move(up);
     }
 
@@ -174,7 +163,7 @@ private:
         for (std::size_t k = from; k <= i; ++k) {
             const int base = k == 0 ? AT_FDCWD : stack_[k - 1].fd.get();
             FileDescriptor fd(open(base, stack_[k].name.c_str()));
-            Identity id{};
+            FileKey id{};
             if (!fd.valid() || !identify(fd, id) || !(id == stack_[k].id)) return false;
             stack_[k].fd = std::move(fd);
         }
@@ -186,7 +175,7 @@ private:
     const std::atomic<bool>* stop_;
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered; each frame keeps its length
-    std::unordered_set<Identity, IdentityHash> seen_;
+    std::set<FileKey> seen_;
     UnreadableFolders unreadable_;
     static constexpr std::size_t kBufferBytes = std::size_t{32} * 1024;
     std::unique_ptr<std::uint64_t[]> buffer_ = std::make_unique<std::uint64_t[]>(kBufferBytes / 8);
