@@ -86,7 +86,7 @@ private:
                                            data.ftLastWriteTime, data.ftCreationTime));
         } while (FindNextFileW(find, &data));
         FindClose(find);
-        std::sort(files.begin(), files.end());
+        std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         std::sort(frame.subfolders.begin(), frame.subfolders.end());
         frame.pathLength = path_.size();
         for (const auto& [name, stamp] : files) onFile_(path_, name, stamp);

@@ -1,0 +1,183 @@
+// The Win32 backend's tables: report-style list views in owner-data mode,
+// whose cells the program's rows give as they are drawn.
+#include <algorithm>
+#include <climits>
+#include <string_view>
+
+#include "toolkit/win32/gdi.h"
+#include "toolkit/win32/win32_internal.h"
+#include "toolkit/win32/win32_toolkit.h"
+
+namespace pitbox::ui {
+using namespace win32;
+
+namespace win32 {
+
+LRESULT onTableNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
+    const int gadget = static_cast<int>(header.idFrom);
+    switch (header.code) {
+        case LVN_GETDISPINFOW: {
+            // Cells are made when the list view draws them, never up front.
+            auto& info = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+            const TableRows* rows = data.tk->tableRows(data.number, gadget);
+            if ((info.mask & LVIF_TEXT) && rows && info.iItem >= 0 &&
+                static_cast<std::size_t>(info.iItem) < rows->rowCount() && info.cchTextMax > 0) {
+                std::string cell;
+                rows->appendCell(static_cast<std::size_t>(info.iItem), static_cast<std::size_t>(info.iSubItem), cell);
+                const std::wstring text = gdi::widen(cell);
+                const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(info.cchTextMax) - 1);
+                std::copy_n(text.data(), n, info.pszText);
+                info.pszText[n] = L'\0';
+            }
+            return 0;
+        }
+        case LVN_ITEMCHANGED: {
+            const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+            if ((change->uChanged & LVIF_STATE) && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) &&
+                !data.tk->quiet())
+                data.tk->post({EventKind::Gadget, data.number, gadget});
+            return 0;
+        }
+        case LVN_ODFINDITEMW: {
+            // Typing in the table: the first row from the start given (wrapping
+            // round) whose name begins with the letters typed, as the program's
+            // rows tell.
+            const auto* find = reinterpret_cast<const NMLVFINDITEMW*>(lParam);
+            const TableRows* rows = data.tk->tableRows(data.number, gadget);
+            const std::size_t n = rows ? rows->rowCount() : 0;
+            if (n == 0 || !(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find->lvfi.psz) return -1;
+            const std::size_t start = find->iStart >= 0 ? static_cast<std::size_t>(find->iStart) % n : 0;
+            const auto found = rows->findRow(gdi::narrow(find->lvfi.psz), start);
+            return found ? static_cast<LRESULT>(*found) : -1;
+        }
+        case LVN_COLUMNCLICK: {
+            const auto* click = reinterpret_cast<const NMLISTVIEW*>(lParam);
+            data.tk->post({EventKind::HeaderClick, data.number, gadget, click->iSubItem});
+            return 0;
+        }
+        case LVN_ODSTATECHANGED:
+        case NM_CLICK:
+        case NM_RCLICK:
+        case NM_DBLCLK:
+        case NM_RDBLCLK:
+        case LVN_BEGINDRAG:
+        case LVN_BEGINRDRAG:
+            if (!data.tk->quiet()) data.tk->post({EventKind::Gadget, data.number, gadget});
+            return 0;
+        default: return 0;
+    }
+}
+
+}  // namespace win32
+
+std::vector<int> Win32Toolkit::columnWidths(int window, int gadget) const {
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    HWND header = view ? ListView_GetHeader(view) : nullptr;
+    std::vector<int> widths(static_cast<std::size_t>(header ? std::max(Header_GetItemCount(header), 0) : 0));
+    for (std::size_t c = 0; c < widths.size(); ++c) widths[c] = ListView_GetColumnWidth(view, static_cast<int>(c));
+    return widths;
+}
+
+void Win32Toolkit::setColumnWidths(int window, int gadget, const std::vector<int>& widths) {
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    HWND header = view ? ListView_GetHeader(view) : nullptr;
+    const int columns = header ? Header_GetItemCount(header) : 0;
+    for (int c = 0; c < columns && c < static_cast<int>(widths.size()); ++c)
+        if (widths[static_cast<std::size_t>(c)] > 0)
+            ListView_SetColumnWidth(view, c, widths[static_cast<std::size_t>(c)]);
+}
+
+void Win32Toolkit::addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) {
+    HWND view =
+        static_cast<HWND>(place(window, gadget, WC_LISTVIEWW,
+                                LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE, r));
+    if (!view) return;
+    ListView_SetExtendedListViewStyle(view, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        std::wstring title = gdi::widen(columns[c].title);
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = columns[c].width;
+        column.pszText = title.data();
+        column.iSubItem = static_cast<int>(c);
+        ListView_InsertColumn(view, static_cast<int>(c), &column);
+    }
+}
+
+void Win32Toolkit::setTableRows(int window, int gadget, const TableRows* rows) {
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!view) return;
+    setRowsOf(window, gadget, rows);
+    quiet_ = true;
+    // Emptying the view drops its selection at once; asking each of 100,000
+    // virtual rows to deselect would visit them all.
+    if (ListView_GetSelectedCount(view) > 0) ListView_SetItemCountEx(view, 0, LVSICF_NOSCROLL);
+    const int count = static_cast<int>(rows ? rows->rowCount() : 0);
+    if (ListView_GetItemCount(view) != count)
+        ListView_SetItemCountEx(view, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    InvalidateRect(view, nullptr, TRUE);
+    quiet_ = false;
+}
+
+void Win32Toolkit::refreshTable(int window, int gadget) {
+    // The list view asks its owner for what it shows as it paints.
+    if (HWND view = static_cast<HWND>(gadgetHandle(window, gadget))) InvalidateRect(view, nullptr, FALSE);
+}
+
+void Win32Toolkit::setTableSelection(int window, int gadget, const TableSelection& selection) {
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!view) return;
+    const int items = ListView_GetItemCount(view);
+    const auto count = static_cast<std::size_t>(items);
+    quiet_ = true;
+    // Dropping a selection row by row visits every row: emptying the view and
+    // filling it again drops it at once.
+    if (ListView_GetSelectedCount(view) > 0) {
+        ListView_SetItemCountEx(view, 0, LVSICF_NOSCROLL);
+        ListView_SetItemCountEx(view, items, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    }
+    // Without redrawing, each row set is only noted; one repaint follows.
+    const bool many = selection.rows.size() > 64;
+    if (many) SendMessageW(view, WM_SETREDRAW, FALSE, 0);
+    for (std::size_t row : selection.rows)
+        if (row < count) ListView_SetItemState(view, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+    if (many) {
+        SendMessageW(view, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(view, nullptr, TRUE);
+    }
+    if (selection.focus < count) {
+        const int focus = static_cast<int>(selection.focus);
+        ListView_SetItemState(view, focus, LVIS_FOCUSED, LVIS_FOCUSED);
+        ListView_SetSelectionMark(view, focus);
+        ListView_EnsureVisible(view, focus, FALSE);
+    }
+    quiet_ = false;
+}
+
+void Win32Toolkit::setSortIndicator(int window, int gadget, int column, bool ascending) {
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!view) return;
+    HWND header = ListView_GetHeader(view);
+    const int columns = Header_GetItemCount(header);
+    for (int c = 0; c < columns; ++c) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        Header_GetItem(header, c, &item);
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (c == column) item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
+        Header_SetItem(header, c, &item);
+    }
+}
+
+std::vector<std::size_t> Win32Toolkit::selectedRows(int window, int gadget) const {
+    std::vector<std::size_t> rows;
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!view) return rows;
+    for (int i = ListView_GetNextItem(view, -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(view, i, LVNI_SELECTED))
+        rows.push_back(static_cast<std::size_t>(i));
+    return rows;
+}
+
+}  // namespace pitbox::ui
