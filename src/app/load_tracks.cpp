@@ -20,9 +20,8 @@ void takeRemembered(AppState& s, const std::string& folder, Catalogue& found) {
         (void)takeRememberedFields(found, s.catalogue);
         return;
     }
-    auto recalled = readLibrary(s.storePath);
-    if (!recalled || !*recalled) return;  // said at the start; made anew at the next write
-    if (auto tracks = (*recalled)->tracksOf(folder, s.storePath)) (void)takeRememberedFields(found, *tracks);
+    // A store that cannot be read was said at the start, and is made anew at the next write.
+    if (auto tracks = rememberedTracks(s.storePath, folder)) (void)takeRememberedFields(found, *tracks);
 }
 
 // A folder walked beside the event loop, for a Load or for the check of the
@@ -80,7 +79,7 @@ private:
         std::vector<TrackEntry*> toRead = takeRememberedFields(found_, s.catalogue);
         presentCatalogue(s, std::move(found_), Presented::AsBefore);
         followCurrentTrack(s);
-        if (!toRead.empty()) startCheck(s, scanWork(s, std::move(toRead), ScanKind::CheckedFiles));
+        if (!toRead.empty()) startCheck(s, scanWork(s, toRead, ScanKind::CheckedFiles));
     }
 
     const std::string folder_;

@@ -20,6 +20,7 @@ namespace {
 
 std::vector<ui::Column> tableColumns() {
     std::vector<ui::Column> columns;
+    columns.reserve(kTrackColumns.size());
     for (const TrackColumn& c : kTrackColumns) columns.push_back({c.title, c.width});
     return columns;
 }

@@ -26,7 +26,7 @@ constexpr std::chrono::milliseconds kSlice{3};
 // read; the entries take the fields on the event thread, a slice at a time.
 class ScanWork : public LongWork {
 public:
-    ScanWork(Catalogue& catalogue, std::vector<TrackEntry*> entries, ScanKind kind)
+    ScanWork(Catalogue& catalogue, const std::vector<TrackEntry*>& entries, ScanKind kind)
         : catalogue_(catalogue), kind_(kind) {
         files_.reserve(entries.size());
         for (TrackEntry* e : entries) files_.push_back({e, std::string(e->path), *e, {}});
@@ -144,8 +144,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<LongWork> scanWork(AppState& s, std::vector<TrackEntry*> entries, ScanKind kind) {
-    return std::make_unique<ScanWork>(s.catalogue, std::move(entries), kind);
+std::unique_ptr<LongWork> scanWork(AppState& s, const std::vector<TrackEntry*>& entries, ScanKind kind) {
+    return std::make_unique<ScanWork>(s.catalogue, entries, kind);
 }
 
 void refreshHeaders(AppState& s, bool always) {
@@ -153,7 +153,7 @@ void refreshHeaders(AppState& s, bool always) {
     std::vector<TrackEntry*> entries;
     entries.reserve(s.catalogue.count());
     for (TrackEntry& e : s.catalogue.entries()) entries.push_back(&e);
-    startWork(s, scanWork(s, std::move(entries), always ? ScanKind::EveryFile : ScanKind::ChangedFiles),
+    startWork(s, scanWork(s, entries, always ? ScanKind::EveryFile : ScanKind::ChangedFiles),
               {ids::kMainWindow, ids::kScan, ids::kPictureScan, ids::kPictureStop}, true);
 }
 

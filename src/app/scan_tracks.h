@@ -12,7 +12,7 @@ namespace pitbox {
 // check of the remembered library found new or changed (CheckedFiles, which
 // drops a file gone since the walk).
 enum class ScanKind { EveryFile, ChangedFiles, CheckedFiles };
-std::unique_ptr<LongWork> scanWork(AppState& s, std::vector<TrackEntry*> entries, ScanKind kind);
+std::unique_ptr<LongWork> scanWork(AppState& s, const std::vector<TrackEntry*>& entries, ScanKind kind);
 
 // The Scan button: reads the entries' files in table order beside the event
 // loop, the table taking their fields as they come; Stop keeps what was read.

@@ -97,13 +97,11 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
     int code = 0;
     bool changed = true;  // the store differs from what it will hold
     if (!forget) {
-        auto recalled = readLibrary(store);
-        if (!recalled && recalled.error().code == ErrorCode::NotRegularFile)
-            return fail(err, recalled.error().message() + "; the library is not remembered");
-        Result<Catalogue> tracks = Catalogue();
-        if (recalled && *recalled) tracks = (*recalled)->tracksOf(folder, store);
-        if (!recalled || !tracks) {
-            err << "pitbox-cli: " << (recalled ? tracks.error() : recalled.error()).message() << "; it is made anew\n";
+        auto tracks = rememberedTracks(store, folder);
+        if (!tracks && tracks.error().code == ErrorCode::NotRegularFile)
+            return fail(err, tracks.error().message() + "; the library is not remembered");
+        if (!tracks) {
+            err << "pitbox-cli: " << tracks.error().message() << "; it is made anew\n";
         } else if (tracks->count() > 0) {
             (void)takeRememberedFields(catalogue, *tracks);
             changed = tracks->count() != catalogue.count();
@@ -112,9 +110,9 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
     TrackBuffer buffer;
     HeaderFields header;
     // The walk took each file's stamp before any read: a file that took no
-    // remembered fields is read now under that stamp.
+    // remembered fields is read now under that stamp, as Scan would read it.
     for (TrackEntry& e : catalogue.entries()) {
-        if (rescan || e.state == TrackState::Unscanned || e.state == TrackState::Unreadable) {
+        if (needsReading(e, e.stamp, rescan)) {
             (void)refreshEntry(catalogue, e, buffer, header);
             changed = true;
         }

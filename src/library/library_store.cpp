@@ -287,6 +287,12 @@ Result<void> writeLibrary(const std::string& path, const RememberedLibrary& libr
     return platform::replaceFile(path, encodeLibrary(library));
 }
 
+Result<Catalogue> rememberedTracks(const std::string& path, const std::string& folder) {
+    auto held = readLibrary(path);
+    if (!held) return held.error();
+    return *held ? (*held)->tracksOf(folder, path) : Catalogue();
+}
+
 Result<void> rememberTracks(const std::string& path, const std::optional<RememberedSettings>& settings,
                             const std::string& folder, const Catalogue& catalogue) {
     RememberedLibrary library;

@@ -69,6 +69,9 @@ Result<std::optional<RememberedLibrary>> readLibrary(const std::string& path);
 // removing temporaries of writes that were killed. Only a regular file is
 // replaced (a link only when it leads to one).
 Result<void> writeLibrary(const std::string& path, const RememberedLibrary& library);
+// The tracks the store at `path` remembers for `folder`: none when there is no
+// store or it holds none of that folder's.
+Result<Catalogue> rememberedTracks(const std::string& path, const std::string& folder);
 // Remembers `catalogue` as the tracks of `folder` in the store at `path`,
 // keeping what it holds of other folders (with no folder, no tracks); with
 // `settings`, they replace the stored ones. A store that cannot be read is
