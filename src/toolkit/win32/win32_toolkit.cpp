@@ -52,6 +52,9 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
                 info->ptMinTrackSize = {data->minFrame.cx, data->minFrame.cy};
             }
             return 0;
+        case WM_DRAWITEM:
+            data->tk->drawImageButton(data->number, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
         case WM_NOTIFY: return onTableNotify(*data, *reinterpret_cast<const NMHDR*>(lParam), lParam);
         case WM_ACTIVATE:
             // As a dialog does: the gadget that had the focus gets it back.
@@ -124,12 +127,20 @@ void registerClasses() {
     RegisterClassExW(&ask);
 }
 
-HBITMAP bitmapOf(const Picture& picture) {
+// A button's picture; greyed, it is drawn faint, as Wine draws a disabled
+// bitmap button blank.
+HBITMAP bitmapOf(const Picture& picture, bool greyed = false) {
     BITMAPINFO info = gdi::dibInfo(picture);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap || !bits) return bitmap;
-    const std::vector<std::uint32_t> pixels = gdi::dibPixels(picture);
+    std::vector<std::uint32_t> pixels = gdi::dibPixels(picture);
+    if (greyed)
+        for (std::uint32_t& p : pixels) {
+            const std::uint32_t grey = (((p >> 16) & 0xFF) * 3 + ((p >> 8) & 0xFF) * 6 + (p & 0xFF)) / 10;
+            const std::uint32_t faint = 160 + grey * 80 / 255;
+            p = faint << 16 | faint << 8 | faint;
+        }
     std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
     return bitmap;
 }
@@ -146,7 +157,8 @@ Win32Toolkit::Win32Toolkit() {
 Win32Toolkit::~Win32Toolkit() {
     for (int number : openWindows()) closeWindow(number);
     for (auto& [id, font] : fonts_) DeleteObject(static_cast<HFONT>(font));
-    for (auto& [id, bitmap] : buttonBitmaps_) DeleteObject(static_cast<HBITMAP>(bitmap));
+    for (auto* bitmaps : {&buttonBitmaps_, &greyBitmaps_})
+        for (auto& [id, bitmap] : *bitmaps) DeleteObject(static_cast<HBITMAP>(bitmap));
     CoUninitialize();
 }
 
@@ -263,24 +275,51 @@ void* Win32Toolkit::place(int window, int gadget, const wchar_t* className, unsi
                           Rect r) {
     HWND parent = static_cast<HWND>(windowHandle(window));
     if (!parent) return nullptr;
-    HWND control = CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, r.x, r.y, r.width, r.height,
-                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), instance(), nullptr);
+    // Clipped by their siblings: the progress bar lies over the end of a status line.
+    HWND control =
+        CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.x, r.y, r.width,
+                        r.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), instance(), nullptr);
     if (control) registerGadget(window, gadget, control, r);
     return control;
 }
 
+// Drawn by the program: a bitmap button that Wine leaves blank while it is
+// disabled would not show what it is.
 void Win32Toolkit::addImageButton(int window, int gadget, Rect r, int pictureId) {
-    if (place(window, gadget, L"BUTTON", BS_PUSHBUTTON | BS_BITMAP | WS_TABSTOP, 0, r))
-        setButtonPicture(window, gadget, pictureId);
+    if (place(window, gadget, L"BUTTON", BS_OWNERDRAW | WS_TABSTOP, 0, r)) setButtonPicture(window, gadget, pictureId);
 }
 
 void Win32Toolkit::setButtonPicture(int window, int gadget, int pictureId) {
-    HWND button = static_cast<HWND>(gadgetHandle(window, gadget));
-    const Picture* p = picture(pictureId);
-    if (!button || !p) return;
-    auto& bitmap = buttonBitmaps_[pictureId];
-    if (!bitmap) bitmap = bitmapOf(*p);
-    SendMessageW(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    GadgetRecord* g = gadgetRecord(window, gadget);
+    if (!g || !picture(pictureId)) return;
+    g->picture = pictureId;
+    InvalidateRect(static_cast<HWND>(g->handle), nullptr, FALSE);
+}
+
+void Win32Toolkit::drawImageButton(int window, const void* drawItem) {
+    const auto& item = *static_cast<const DRAWITEMSTRUCT*>(drawItem);
+    const GadgetRecord* g = gadgetRecord(window, static_cast<int>(item.CtlID));
+    const Picture* p = g ? picture(g->picture) : nullptr;
+    RECT frame = item.rcItem;
+    const bool pressed = item.itemState & ODS_SELECTED;
+    const bool greyed = item.itemState & ODS_DISABLED;
+    DrawFrameControl(item.hDC, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+    if (p) {
+        auto& bitmap = (greyed ? greyBitmaps_ : buttonBitmaps_)[g->picture];
+        if (!bitmap) bitmap = bitmapOf(*p, greyed);
+        HDC source = CreateCompatibleDC(item.hDC);
+        HGDIOBJ old = SelectObject(source, static_cast<HBITMAP>(bitmap));
+        const int shift = pressed ? 1 : 0;
+        BitBlt(item.hDC, (frame.right - frame.left - p->width()) / 2 + shift,
+               (frame.bottom - frame.top - p->height()) / 2 + shift, p->width(), p->height(), source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    }
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = frame;
+        InflateRect(&focus, -3, -3);
+        DrawFocusRect(item.hDC, &focus);
+    }
 }
 
 void Win32Toolkit::addProgressBar(int window, int gadget, Rect r) {
@@ -304,7 +343,7 @@ void Win32Toolkit::showProgress(int window, int gadget, std::size_t done, std::s
         SendMessageW(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(total >> shift));
         SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(std::min(done, total) >> shift), 0);
     }
-    ShowWindow(bar, SW_SHOWNA);
+    SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void Win32Toolkit::hideProgress(int window, int gadget) {
@@ -359,7 +398,9 @@ std::string Win32Toolkit::text(int window, int gadget) const {
 }
 
 void Win32Toolkit::setEnabled(int window, int gadget, bool enabled) {
-    if (HWND w = static_cast<HWND>(gadgetHandle(window, gadget))) EnableWindow(w, enabled ? TRUE : FALSE);
+    HWND w = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!w) return;
+    EnableWindow(w, enabled ? TRUE : FALSE);
 }
 
 void Win32Toolkit::setFocus(int window, int gadget) {

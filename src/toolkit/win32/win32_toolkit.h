@@ -64,6 +64,9 @@ public:
     // Called by the window procedures.
     bool quiet() const { return quiet_; }
     void windowResized(int window, int width, int height);
+    // Draws an image button (a DRAWITEMSTRUCT): its frame, pressed or not, and
+    // its picture, greyed while it is disabled.
+    void drawImageButton(int window, const void* drawItem);
 
 protected:
     void pictureChanged(int id) override;
@@ -82,6 +85,7 @@ private:
     GdiTextPainter text_;
     std::map<int, void*> fonts_;          // HFONT by id
     std::map<int, void*> buttonBitmaps_;  // HBITMAP by picture id
+    std::map<int, void*> greyBitmaps_;    // the same, greyed for a disabled button
     std::map<void*, Field> fields_;       // text fields by HWND
     bool quiet_ = false;                  // programmatic changes report nothing
 };
