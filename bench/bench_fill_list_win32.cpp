@@ -26,7 +26,7 @@ double medianMs(int runs, const std::function<void(int)>& step, pitbox::ui::Win3
         const auto start = std::chrono::steady_clock::now();
         step(run);
         UpdateWindow(static_cast<HWND>(tk.windowHandle(pitbox::ids::kMainWindow)));
-        tk.keepPainted();
+        tk.waitEvent(0);  // the messages of the paint
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(ms.begin(), ms.end());

@@ -57,14 +57,7 @@ public:
         QTest::keyClick(QApplication::focusWidget(), backwards ? Qt::Key_Backtab : Qt::Key_Tab);
         return focused();
     }
-    void click(int window, int gadget) override {
-        if (window == ids::kMainWindow && gadget == ids::kLoad) {
-            // A click that arrives while the program works: queued, as input is.
-            QMetaObject::invokeMethod(widget(gadget), "click", Qt::QueuedConnection);
-            return;
-        }
-        QTest::mouseClick(tk_.gadgetWidget(window, gadget), Qt::LeftButton);
-    }
+    void click(int window, int gadget) override { QTest::mouseClick(tk_.gadgetWidget(window, gadget), Qt::LeftButton); }
     void clickHeader(int column) override {
         QHeaderView* header = table()->horizontalHeader();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionPosition(column) + 5, 5));

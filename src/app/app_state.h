@@ -1,5 +1,4 @@
 #pragma once
-#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -57,8 +56,6 @@ struct AppState {
     // of the remembered library against its folder.
     std::unique_ptr<RunningWork> work, check;
     bool workByHand = false;  // tests run the work's steps themselves
-    // How often a long action shows progress and repaints.
-    std::chrono::milliseconds progressInterval{50};
 };
 
 }  // namespace pitbox

@@ -187,10 +187,6 @@ public:
     virtual Event waitEvent(int milliseconds) = 0;
     virtual void sleep(int milliseconds) = 0;
 
-    // Called often during a long action: repaints the windows. User input that
-    // arrives meanwhile is not turned into gadget events; a close request is kept.
-    virtual void keepPainted() = 0;
-
     // Requesters return an empty text when cancelled. The folder requester's
     // answer ends in "/". The save requester asks before an existing file is
     // chosen, as every platform's does.

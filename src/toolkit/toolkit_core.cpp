@@ -6,7 +6,6 @@
 namespace pitbox::ui {
 
 void ToolkitCore::post(Event e) {
-    if (dropInput_ && (e.kind == EventKind::Gadget || e.kind == EventKind::HeaderClick)) return;
     if (e.kind == EventKind::Gadget) e.shift = shiftHeld();
     queue_.push_back(e);
 }

@@ -9,15 +9,13 @@
 
 namespace pitbox::ui {
 
-// What every backend keeps alike: the one event queue (which drops input during
-// a long action), the registry of numbered windows and gadgets with their
+// What every backend keeps alike: the one event queue, the registry of numbered windows and gadgets with their
 // platform handles, places and anchors, the tables' row sources and the
 // pictures the image gadgets show. A backend creates the platform's widgets and
 // hands their handles here.
 class ToolkitCore : public Toolkit {
 public:
-    // For the platform's callbacks: an event for the queue. Gadget and header
-    // events are dropped during a long action; a close request is kept.
+    // For the platform's callbacks: an event for the queue.
     void post(Event e);
 
     bool isWindowOpen(int window) const override { return windows_.count(window) != 0; }
@@ -78,12 +76,9 @@ protected:
 
     Event pop();
     bool hasEvent() const { return !queue_.empty(); }
-    // While set, gadget events are dropped (a long action is running).
-    void dropInput(bool drop) { dropInput_ = drop; }
 
 private:
     std::deque<Event> queue_;
-    bool dropInput_ = false;
     std::map<int, WindowRecord> windows_;
     std::map<std::pair<int, int>, GadgetRecord> gadgets_;
 };

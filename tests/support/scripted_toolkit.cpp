@@ -291,14 +291,6 @@ ui::Event ScriptedToolkit::waitEvent(int) {
     return waitEvent();
 }
 
-void ScriptedToolkit::keepPainted() {
-    if (duringLongAction && !inLongAction_) {
-        inLongAction_ = true;
-        duringLongAction();
-        inLongAction_ = false;
-    }
-}
-
 std::string ScriptedToolkit::take(std::deque<std::string>& answers) {
     if (answers.empty()) return {};
     std::string a = std::move(answers.front());

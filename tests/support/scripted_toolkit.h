@@ -74,8 +74,6 @@ public:
     void answerFolder(std::string answer) { folderAnswers_.push_back(std::move(answer)); }
     void answerSave(std::string answer) { saveAnswers_.push_back(std::move(answer)); }
     void answerText(std::string answer) { textAnswers_.push_back(std::move(answer)); }
-    // Runs during every keepPainted, as user input arriving in a long action would.
-    std::function<void()> duringLongAction;
 
     // What the program did.
     const Window* window(int number) const;
@@ -129,7 +127,6 @@ public:
     ui::Event waitEvent() override;
     ui::Event waitEvent(int milliseconds) override;
     void sleep(int) override {}
-    void keepPainted() override;
     std::string folderRequester(const std::string& title, const std::string& startFolder) override;
     std::string saveFileRequester(const std::string& title, const std::string& proposedPath,
                                   const std::string& filter) override;
@@ -149,7 +146,6 @@ private:
     std::vector<Request> requests_;
     std::map<int, raster::FontSpec> fonts_;
     std::optional<std::pair<int, int>> focus_;
-    bool inLongAction_ = false;
     bool exhausted_ = false;
 };
 

@@ -458,12 +458,6 @@ Event QtToolkit::waitEvent(int milliseconds) {
 
 void QtToolkit::sleep(int milliseconds) { QThread::msleep(static_cast<unsigned long>(std::max(milliseconds, 0))); }
 
-void QtToolkit::keepPainted() {
-    dropInput(true);
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    dropInput(false);
-}
-
 QWidget* QtToolkit::dialogParent() const {
     if (QWidget* active = QApplication::activeWindow()) return active;
     const std::vector<int> open = openWindows();

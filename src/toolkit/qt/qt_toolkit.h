@@ -58,7 +58,6 @@ public:
     Event waitEvent() override;
     Event waitEvent(int milliseconds) override;
     void sleep(int milliseconds) override;
-    void keepPainted() override;
     std::string folderRequester(const std::string& title, const std::string& startFolder) override;
     std::string saveFileRequester(const std::string& title, const std::string& proposedPath,
                                   const std::string& filter) override;

@@ -156,10 +156,4 @@ Event Win32Toolkit::waitEvent(int milliseconds) {
     return take();
 }
 
-void Win32Toolkit::keepPainted() {
-    dropInput(true);
-    while (pumpOne(false)) {}
-    dropInput(false);
-}
-
 }  // namespace pitbox::ui
