@@ -72,8 +72,8 @@ public:
         INPUT keys[4] = {};
         for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
         keys[0].ki.wVk = VK_CONTROL;
-        keys[1].ki.wVk = static_cast<WORD>(letter);
-        keys[2].ki.wVk = static_cast<WORD>(letter);
+        keys[1].ki.wVk = static_cast<unsigned char>(letter);
+        keys[2].ki.wVk = static_cast<unsigned char>(letter);
         keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
         keys[3].ki.wVk = VK_CONTROL;
         keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
