@@ -12,6 +12,7 @@ packages=(
     unicode-data                    # the search folding's table, made at build time
     fonts-liberation                # a metric twin of Arial
     xvfb xdotool x11-utils xauth imagemagick python3   # the tests in a real X window, screenshots
+    openbox                         # a window manager for the tests on a desktop
     tesseract-ocr tesseract-ocr-eng                    # reading the window back in the end-to-end test
     jdupes fdupes                   # the duplicate search's baselines in the benchmarks
 )

@@ -111,7 +111,7 @@ TEST_F(CopyWindow, CopiesTheSelectionItShowsWithNumberedNames) {
         EXPECT_EQ(app.tk.text(kWin, ids::kSelectionLine), "Selected: 2/3");
         return std::nullopt;
     });
-    app.tk.closeRequest(ids::kMainWindow);  // closes only the Copy Tracks window
+    app.tk.click(kWin, ids::kCopyClose);
     app.drive();
     EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"Ring.trk", "ring_1.trk"}));
     EXPECT_EQ(app.text(ids::kStatusLine1), "Ring");  // from the list event while it was open
@@ -145,20 +145,24 @@ TEST_F(CopyWindow, CopyRunsBesideTheWindowAndStops) {
     EXPECT_TRUE(dir.list("out").empty());
 }
 
-TEST_F(CopyWindow, MainWindowButtonsDoNothingWhileOpen) {
+// The main window stays live beside it; Copy again brings it to the front,
+// and the main window's close ends both.
+TEST_F(CopyWindow, MainWindowStaysLiveBesideIt) {
     app.click(ids::kCopy);
-    app.tk.answerFolder(dir / "out");
-    app.click(ids::kLoad);
     app.click(ids::kSortAuthor);
+    app.selectRows({0, 1});
+    app.click(ids::kCopy);
     app.tk.push([&]() -> std::optional<ui::Event> {
-        EXPECT_TRUE(app.tk.isWindowOpen(kWin));
+        EXPECT_EQ(app.tk.raisedWindows(), std::vector<int>{kWin});
+        EXPECT_EQ(app.tk.openedWindows().size(), 2u);
+        EXPECT_EQ(app.tk.text(kWin, ids::kSelectionLine), "Selected: 2/3");
         return std::nullopt;
     });
-    app.tk.click(kWin, ids::kCopyClose);
-    app.drive();
-    EXPECT_EQ(app.state.listName, "");
-    EXPECT_EQ(app.rows().size(), 3u);
-    EXPECT_EQ(app.tk.requests().size(), 1u);  // only the first Load asked
+    app.tk.closeRequest(ids::kMainWindow);
+    app.run();
+    EXPECT_EQ(app.state.listName, "tracks_autor");
+    EXPECT_FALSE(app.tk.isWindowOpen(kWin));
+    EXPECT_FALSE(app.tk.isWindowOpen(ids::kMainWindow));
 }
 
 TEST_F(CopyWindow, SelectNewAndBack) {

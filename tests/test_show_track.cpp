@@ -3,6 +3,7 @@
 #include "platform/paths.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
+#include "toolkit/toolkit_core.h"
 #include "tools/track_writer.h"
 #include "trackfile/lap_records.h"
 
@@ -10,6 +11,27 @@ namespace pitbox::test {
 namespace {
 
 constexpr int kViewer = ids::kViewerWindow;
+
+TEST(OwnedPlace, BesideTheOwnerWhereTheScreenHasRoomElseCentred) {
+    const ui::Rect screen{0, 0, 1920, 1040};
+    struct Case {
+        ui::Rect owner;
+        bool beside;
+        std::pair<int, int> corner;
+    } cases[] = {
+        {{10, 10, 1000, 720}, true, {1010, 10}},    // to the right
+        {{900, 10, 1000, 720}, true, {360, 10}},    // to the left
+        {{0, 0, 1920, 1040}, true, {690, 230}},     // maximised: centred
+        {{10, 900, 1000, 720}, true, {1010, 460}},  // level with the owner, on the screen
+        {{10, 10, 1000, 720}, false, {240, 80}},    // asked to be centred
+    };
+    for (const Case& c : cases) {
+        ui::WindowSpec layout;
+        layout.besideOwner = c.beside;
+        layout.centreOnOwner = !c.beside;
+        EXPECT_EQ(ui::ownedPlace(layout, c.owner, 540, 580, screen), c.corner) << c.owner.x << "," << c.owner.y;
+    }
+}
 
 TEST(LapRecords, TimeText) {
     const std::pair<std::int16_t, const char*> cases[] = {
@@ -97,7 +119,7 @@ TEST_F(ShowTest, ViewerWindowPictureAndRecords) {
     const auto viewer = show(0);
     ASSERT_TRUE(viewer);
     EXPECT_EQ(viewer->title, "Alpha.TRK");
-    EXPECT_TRUE(viewer->centreOnOwner);
+    EXPECT_TRUE(viewer->besideOwner);
     EXPECT_TRUE(viewer->reportsKeys);
     EXPECT_EQ(viewer->clientWidth, 532);
     EXPECT_EQ(viewer->clientHeight, 580);
@@ -250,6 +272,25 @@ TEST_F(ShowTest, TakesTheTrackFromTheCatalogueNotFromALabel) {
 #else
     EXPECT_EQ(title, "\xE9t\xE9.trk");
 #endif
+}
+
+// Show again brings the open viewer to the front; once moved by the user it
+// opens where they left it, and until then where the toolkit puts it.
+TEST_F(ShowTest, ShowRaisesTheViewerWhichKeepsTheUsersPlace) {
+    const auto moved = ui::WindowPlace{700, 50, 532, 580, false};
+    for (int round = 0; round < 3; ++round) {
+        app.selectRows({0});
+        app.click(ids::kShow);
+        app.click(ids::kShow);
+        app.tk.push([&]() -> std::optional<ui::Event> {
+            EXPECT_EQ(app.tk.windowPlace(kViewer).x, round < 2 ? 0 : moved.x) << round;
+            if (round == 1) app.tk.placeWindow(kViewer, moved);
+            return std::nullopt;
+        });
+        app.tk.click(kViewer, ids::kViewerImage);
+        app.drive();
+    }
+    EXPECT_EQ(app.tk.raisedWindows(), std::vector<int>(3, kViewer));
 }
 
 TEST_F(ShowTest, SecondShowBuildsANewPicture) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "library/catalogue.h"
@@ -46,7 +47,11 @@ struct AppState {
     std::string targetFolder;  // folder of the Copy Tracks window, ends in "/"
     std::string listName;      // base name of the proposed export file
     std::string currentTrackPath;
-    std::string viewerTrack;     // the path of the track the open viewer shows, empty for none
+    std::string viewerTrack;  // the path of the track the open viewer shows, empty for none
+    // Where the user moved the viewer, where it opens again; and where it was
+    // last opened, to tell a move of the user's.
+    std::optional<ui::WindowPlace> viewerPlace;
+    ui::WindowPlace viewerOpenedAt;
     bool quitRequested = false;  // the main window's close request came during start-up
     // Where the library is remembered between runs; empty when nothing is.
     std::string storePath;

@@ -52,16 +52,16 @@ void goToParentFolder(AppState& s) {
     showTarget(s, s.targetFolder);
 }
 
+namespace {
+
 // What the window says it copies: the main window's selection as it stands.
 void showSelection(AppState& s) {
     s.tk.setText(kWin, ids::kSelectionLine,
                  "Selected: " + std::to_string(s.view.selectedCount()) + "/" + std::to_string(s.view.rows()));
 }
 
-namespace {
-
-// The copy beside the event loop; the Copy Tracks window's own gadgets but
-// Close wait meanwhile.
+// The copy beside the event loop; the Copy Tracks window's target buttons
+// wait meanwhile.
 constexpr int kTargetGadgets[] = {ids::kCopySelect, ids::kCopyNew, ids::kCopyBack};
 
 class CopyWork : public LongWork {
@@ -129,6 +129,12 @@ void copySelectedTracks(AppState& s) {
 }
 
 void openCopyWindow(AppState& s) {
+    // Open already: it comes to the front, saying what is selected now.
+    if (s.tk.isWindowOpen(kWin)) {
+        showSelection(s);
+        s.tk.raiseWindow(kWin);
+        return;
+    }
     ui::WindowSpec layout;
     layout.number = kWin;
     layout.title = "Copy Tracks";
@@ -145,43 +151,41 @@ void openCopyWindow(AppState& s) {
     s.tk.addImageButton(kWin, ids::kCopyStart, {211, 150, 178, 68}, ids::kPictureCopyLarge);
     s.tk.addImageButton(kWin, ids::kCopyClose, {249, 240, 102, 36}, ids::kPictureClose);
     showTarget(s, s.targetFolder);
-    s.tk.sleep(10);
     showSelection(s);
+}
 
-    // Events of the main window and the viewer are taken here and dropped,
-    // but for the table's: the selection line follows it. A close request of
-    // the main window ends only this window, the viewer's closes the viewer.
-    // A copy runs beside this loop: its button reads Stop, and closing the
-    // window stops it first.
-    for (;;) {
-        const ui::Event e = nextEvent(s);
-        if (e.kind == ui::EventKind::CloseRequest && e.window == ids::kViewerWindow) {
-            closeViewer(s);
-            continue;
-        }
-        if (e.kind == ui::EventKind::CloseRequest) break;
-        if (e.kind == ui::EventKind::Key && e.key == ui::Key::Escape) stopWork(s);
-        if (e.isGadget(ids::kMainWindow, ids::kTable)) {
-            listEvent(s);
-            showSelection(s);
-        }
-        if (e.kind != ui::EventKind::Gadget || e.window != kWin) continue;
-        if (e.gadget == ids::kCopyClose) break;
-        switch (e.gadget) {
-            case ids::kCopyStart:
-                if (s.work && s.work->button.window == kWin)
-                    stopWork(s);
-                else
-                    copySelectedTracks(s);
-                break;
-            case ids::kCopySelect: chooseTarget(s); break;
-            case ids::kCopyNew: makeNewFolder(s); break;
-            case ids::kCopyBack: goToParentFolder(s); break;
-            default: break;
-        }
-    }
+void closeCopyWindow(AppState& s) {
+    if (!s.tk.isWindowOpen(kWin)) return;
+    // A copy running from the window stops first, keeping what it committed.
     if (s.work && s.work->button.window == kWin) endUserWork(s);
     s.tk.closeWindow(kWin);
+    s.tk.setFocus(ids::kMainWindow, ids::kTable);
+}
+
+void copyWindowEvent(AppState& s, const ui::Event& e) {
+    if (e.window != kWin) return;
+    if (e.kind == ui::EventKind::CloseRequest) {
+        closeCopyWindow(s);
+        return;
+    }
+    if (e.kind != ui::EventKind::Gadget) return;
+    switch (e.gadget) {
+        case ids::kCopyClose: closeCopyWindow(s); break;
+        case ids::kCopyStart:
+            if (s.work && s.work->button.window == kWin)
+                stopWork(s);
+            else
+                copySelectedTracks(s);
+            break;
+        case ids::kCopySelect: chooseTarget(s); break;
+        case ids::kCopyNew: makeNewFolder(s); break;
+        case ids::kCopyBack: goToParentFolder(s); break;
+        default: break;
+    }
+}
+
+void followSelection(AppState& s) {
+    if (s.tk.isWindowOpen(kWin)) showSelection(s);
 }
 
 }  // namespace pitbox

@@ -122,10 +122,7 @@ void dispatchGadget(AppState& s, int gadget, bool shift) {
             // The viewer, once open, keeps the keys; else the table has them again.
             if (!s.tk.isWindowOpen(ids::kViewerWindow)) s.tk.setFocus(ids::kMainWindow, ids::kTable);
             break;
-        case ids::kCopy:
-            openCopyWindow(s);
-            s.tk.setFocus(ids::kMainWindow, ids::kTable);
-            break;
+        case ids::kCopy: openCopyWindow(s); break;
         default: break;
     }
 }
@@ -134,6 +131,7 @@ void dispatchGadget(AppState& s, int gadget, bool shift) {
 
 void dispatchMainEvent(AppState& s, const ui::Event& e) {
     if (e.window == ids::kViewerWindow) viewerEvent(s, e);
+    if (e.window == ids::kCopyWindow) copyWindowEvent(s, e);
     if (e.window != ids::kMainWindow) return;
     if (e.kind == ui::EventKind::HeaderClick && e.gadget == ids::kTable) headerSort(s, e.column);
     if (e.kind == ui::EventKind::Key && e.key == ui::Key::Escape) stopWork(s);
@@ -141,11 +139,13 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
     // The open viewer follows whatever made another track current; after Load
     // and Scan it reads its track again, which may have changed.
     followCurrentTrack(s, e.isGadget(ids::kMainWindow, ids::kLoad) || e.isGadget(ids::kMainWindow, ids::kScan));
+    followSelection(s);
 }
 
 ui::Event nextEvent(AppState& s) {
     // Work's results are taken between events, a slice each 15 ms at most.
     while (tickWork(s)) {
+        followSelection(s);  // what the work changed
         const ui::Event e = s.tk.waitEvent(kWorkTick);
         if (e.kind != ui::EventKind::None || s.workByHand) return e;
     }
@@ -161,8 +161,9 @@ int runMainLoop(AppState& s) {
             dispatchMainEvent(s, e);
     }
     endWork(s);
+    closeViewer(s);
     rememberLibrary(s);
-    s.tk.closeWindow(ids::kViewerWindow);
+    s.tk.closeWindow(ids::kCopyWindow);
     s.tk.closeWindow(ids::kMainWindow);
     return 0;
 }

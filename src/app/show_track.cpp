@@ -43,10 +43,13 @@ void openViewer(AppState& s, const std::string& title) {
     viewer.clientWidth = kPictureWidth + 20;
     viewer.clientHeight = kPictureHeight + 20;
     viewer.owner = ids::kMainWindow;
-    // Over the main window, on its screen, wherever that is.
-    viewer.centreOnOwner = true;
+    // Beside the main window, hiding none of the table it follows, where the
+    // screen has room; where the user put it before, if they did.
+    viewer.besideOwner = true;
     viewer.reportsKeys = true;
     s.tk.openWindow(viewer);
+    if (s.viewerPlace) s.tk.placeWindow(kViewer, *s.viewerPlace);
+    s.viewerOpenedAt = s.tk.windowPlace(kViewer);
     s.tk.addImage(kViewer, ids::kViewerImage, {10, 10, kPictureWidth, kPictureHeight}, ids::kPreviewPicture);
 }
 
@@ -84,8 +87,11 @@ bool presentCurrentTrack(AppState& s) {
 
 void showTrack(AppState& s) {
     if (!s.view.current()) return;
-    if (!presentCurrentTrack(s) || s.tk.isWindowOpen(kViewer)) return;
-    openViewer(s, std::string(platform::filePart(s.currentTrackPath)));
+    if (!presentCurrentTrack(s)) return;
+    if (s.tk.isWindowOpen(kViewer))
+        s.tk.raiseWindow(kViewer);  // wherever it went behind
+    else
+        openViewer(s, std::string(platform::filePart(s.currentTrackPath)));
 }
 
 void followCurrentTrack(AppState& s, bool reread) {
@@ -97,10 +103,11 @@ void followCurrentTrack(AppState& s, bool reread) {
 
 void closeViewer(AppState& s) {
     if (!s.tk.isWindowOpen(kViewer)) return;
+    const ui::WindowPlace place = s.tk.windowPlace(kViewer);
+    if (place.x != s.viewerOpenedAt.x || place.y != s.viewerOpenedAt.y) s.viewerPlace = place;
     s.tk.closeWindow(kViewer);
     s.viewerTrack.clear();
-    // Closed from under the Copy Tracks window, the keys stay there.
-    if (!s.tk.isWindowOpen(ids::kCopyWindow)) s.tk.setFocus(ids::kMainWindow, ids::kTable);
+    s.tk.setFocus(ids::kMainWindow, ids::kTable);
 }
 
 void viewerEvent(AppState& s, const ui::Event& e) {

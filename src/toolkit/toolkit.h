@@ -61,6 +61,9 @@ struct WindowSpec {
     int clientWidth = 0, clientHeight = 0;
     int owner = -1;              // number of the owning window, -1 for none
     bool centreOnOwner = false;  // ignore x, y and centre over the owner
+    // Ignore x, y and open beside the owner on its screen: to its right where
+    // there is room, else to its left, else centred over it.
+    bool besideOwner = false;
     // A resizable window can also be maximised; its client area never gets
     // smaller than the minimum.
     bool resizable = false;
@@ -133,6 +136,8 @@ public:
     virtual void closeWindow(int window) = 0;
     virtual bool isWindowOpen(int window) const = 0;
     virtual void setTitle(int window, const std::string& title) = 0;
+    // Brings an open window in front of the program's other windows and gives it the keys.
+    virtual void raiseWindow(int window) = 0;
     virtual WindowPlace windowPlace(int window) const = 0;
     // Moves and sizes a window as the user left it; a place on none of the
     // screens is not taken.

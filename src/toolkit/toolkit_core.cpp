@@ -97,11 +97,19 @@ std::vector<void*> ToolkitCore::imagesShowing(int pictureId) const {
     return found;
 }
 
-std::pair<int, int> ToolkitCore::centredOver(Rect ownerFrame, int width, int height, Rect screen) {
+std::pair<int, int> ownedPlace(const WindowSpec& layout, Rect ownerFrame, int width, int height, Rect screen) {
+    const bool onScreen = screen.width > 0 && screen.height > 0;
+    // Beside the owner, level with its top, where the screen has room on either side.
+    if (layout.besideOwner && onScreen) {
+        const int y = std::max(screen.y, std::min(ownerFrame.y, screen.y + screen.height - height));
+        if (ownerFrame.x + ownerFrame.width + width <= screen.x + screen.width)
+            return {ownerFrame.x + ownerFrame.width, y};
+        if (ownerFrame.x - width >= screen.x) return {ownerFrame.x - width, y};
+    }
     int x = ownerFrame.x + (ownerFrame.width - width) / 2;
     int y = ownerFrame.y + (ownerFrame.height - height) / 2;
     // On the owner's screen, the title bar first when the window is larger.
-    if (screen.width > 0 && screen.height > 0) {
+    if (onScreen) {
         x = std::max(screen.x, std::min(x, screen.x + screen.width - width));
         y = std::max(screen.y, std::min(y, screen.y + screen.height - height));
     }

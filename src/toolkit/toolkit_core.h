@@ -9,6 +9,11 @@
 
 namespace pitbox::ui {
 
+// The top-left corner for an owned window's frame of `width` by `height` where
+// its layout asks for it (centred over the owner's frame, or beside it), kept
+// on the screen area around the owner.
+std::pair<int, int> ownedPlace(const WindowSpec& layout, Rect ownerFrame, int width, int height, Rect screen);
+
 // What every backend keeps alike: the one event queue, the registry of numbered windows and gadgets with their
 // platform handles, places and anchors, the tables' row sources and the
 // pictures the image gadgets show. A backend creates the platform's widgets and
@@ -66,10 +71,6 @@ protected:
     }
     // The image gadgets showing a picture.
     std::vector<void*> imagesShowing(int picture) const;
-
-    // The top-left corner for a frame of `width` by `height` centred over the
-    // owner's frame and kept on the screen area around it.
-    static std::pair<int, int> centredOver(Rect ownerFrame, int width, int height, Rect screen);
 
     // Whether Shift is held down now (the click being posted was made with it).
     virtual bool shiftHeld() const { return false; }

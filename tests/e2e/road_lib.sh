@@ -87,4 +87,7 @@ appears() {
     done
     return 1
 }
+# A window's left and right edges on the screen.
+left_of() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {print $4}'; }
+right_of() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Width:/ {w=$2} END {print x + w}'; }
 size_of() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }

@@ -79,6 +79,16 @@ click "$main" 60 640                      # Show
 viewer=$(wait_window "Alpine.trk") || fail "no viewer titled Alpine.trk"
 [ "$(size_of "$viewer")" = "532x580" ] || fail "viewer client size $(size_of "$viewer")"
 shot viewer
+if with_wm; then
+    # On a desktop the viewer belongs to the main window, opens beside it, and
+    # stays above it when the main window is clicked; Show brings it to the front.
+    [ "$(transient_for "$viewer")" = "$((main))" ] || fail "the viewer does not belong to the main window"
+    [ "$(left_of "$viewer")" -ge "$(right_of "$main")" ] || fail "the viewer is not beside the main window"
+    click "$main" 80 67
+    stacked_above "$viewer" "$main" || fail "a click on the main window hid the viewer"
+    click "$main" 60 640
+    shot viewer-raised
+fi
 xdotool key Down                          # the viewer's keys move the current track
 wait_window "Brook.trk" >/dev/null || fail "the viewer did not follow Down to Brook.trk"
 shot viewer-down
@@ -91,6 +101,15 @@ click "$main" 349 693                     # Copy
 copy=$(wait_window "Copy Tracks") || fail "no Copy Tracks window"
 [ "$(size_of "$copy")" = "600x300" ] || fail "Copy Tracks client size $(size_of "$copy")"
 shot copy-window
+if with_wm; then
+    # Copy Tracks belongs to the main window, which stays live beside it.
+    [ "$(transient_for "$copy")" = "$((main))" ] || fail "Copy Tracks does not belong to the main window"
+    # The selected rows read poorly in an inactive window: the others tell the order.
+    click "$main" 767 693; expect_order Cut Cedar Dune
+    stacked_above "$copy" "$main" || fail "a click on the main window hid Copy Tracks"
+    click "$main" 638 693; expect_order Cedar Cut Dune
+    shot copy-beside-live-main
+fi
 click "$copy" 290 118                     # New
 type_answer "Make New Folder in" "Picked"
 [ -d "$work/Picked" ] || fail "no new folder"

@@ -1,4 +1,5 @@
-# Shared by the X tests: starts Xvfb on a free display and stops it on exit.
+# Shared by the X tests: starts Xvfb on a free display and stops it on exit;
+# with PITBOX_WM=openbox a window manager runs on it too, as on a desktop.
 start_xvfb() {
     for tool in Xvfb xdotool xwininfo python3; do
         command -v "$tool" >/dev/null || { echo "missing $tool: run the README's test command, which installs it"; exit 1; }
@@ -8,11 +9,11 @@ start_xvfb() {
         [ -e "/tmp/.X$n-lock" ] && continue
         # -noreset: without it the server resets when the probe below disconnects,
         # and a client connecting during the reset is refused.
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp -noreset >/dev/null 2>&1 &
         XVFB_PID=$!
         export DISPLAY=":$n"
         for _ in $(seq 50); do
-            xdpyinfo >/dev/null 2>&1 && { trap 'kill $XVFB_PID 2>/dev/null' EXIT; return 0; }
+            xdpyinfo >/dev/null 2>&1 && { trap 'kill $XVFB_PID 2>/dev/null' EXIT; start_wm; return 0; }
             kill -0 "$XVFB_PID" 2>/dev/null || break
             sleep 0.1
         done
@@ -30,4 +31,40 @@ wait_window() {
         sleep 0.1
     done
     return 1
+}
+
+start_wm() {
+    [ "${PITBOX_WM:-}" = openbox ] || return 0
+    command -v openbox >/dev/null || { echo "missing openbox: run the README's test command, which installs it"; exit 1; }
+    openbox --sm-disable >/dev/null 2>&1 &
+    # Ready once it has claimed the screen.
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+        sleep 0.1
+    done
+    echo "openbox did not start"
+    exit 1
+}
+
+# Whether a window manager keeps the windows (the tests' checks of stacking
+# and belonging need one).
+with_wm() { [ "${PITBOX_WM:-}" = openbox ]; }
+
+# Whether window $1 is stacked above window $2, as the window manager says.
+stacked_above() {
+    local list i=0 upper=-1 lower=-1
+    list=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
+    for id in $list; do
+        [ $((id)) -eq $(($1)) ] && upper=$i
+        [ $((id)) -eq $(($2)) ] && lower=$i
+        i=$((i + 1))
+    done
+    [ "$upper" -gt "$lower" ] && [ "$lower" -ge 0 ]
+}
+
+# The window that window $1 says it belongs to (WM_TRANSIENT_FOR), as a number.
+transient_for() {
+    local id
+    id=$(xprop -id "$1" WM_TRANSIENT_FOR 2>/dev/null | sed -n 's/.*window id # //p')
+    [ -n "$id" ] && echo $((id))
 }

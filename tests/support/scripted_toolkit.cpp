@@ -105,6 +105,10 @@ void ScriptedToolkit::openWindow(const ui::WindowSpec& layout) {
     opened_.push_back(layout);
 }
 
+void ScriptedToolkit::raiseWindow(int window) {
+    if (isWindowOpen(window)) raised_.push_back(window);
+}
+
 void ScriptedToolkit::setTitle(int window, const std::string& title) {
     if (auto it = windows_.find(window); it != windows_.end()) it->second.layout.title = title;
 }

@@ -83,6 +83,8 @@ public:
     const std::vector<DrawnText>& drawnTexts() const { return drawn_; }
     const std::vector<Request>& requests() const { return requests_; }
     std::vector<ui::WindowSpec> openedWindows() const { return opened_; }
+    // The windows brought to the front, in order.
+    const std::vector<int>& raisedWindows() const { return raised_; }
     std::optional<std::pair<int, int>> focus() const { return focus_; }
     // Whether the last wait found the script empty; whether it is empty now.
     bool scriptExhausted() const { return exhausted_; }
@@ -99,6 +101,7 @@ public:
     void closeWindow(int window) override;
     bool isWindowOpen(int window) const override { return windows_.count(window) != 0; }
     void setTitle(int window, const std::string& title) override;
+    void raiseWindow(int window) override;
     ui::WindowPlace windowPlace(int window) const override;
     void placeWindow(int window, const ui::WindowPlace& place) override;
     std::vector<int> columnWidths(int window, int gadget) const override;
@@ -142,6 +145,7 @@ private:
     std::deque<std::string> folderAnswers_, saveAnswers_, textAnswers_;
     std::map<int, Window> windows_;
     std::vector<ui::WindowSpec> opened_;
+    std::vector<int> raised_;
     std::vector<DrawnText> drawn_;
     std::vector<Request> requests_;
     std::map<int, raster::FontSpec> fonts_;

@@ -25,7 +25,13 @@ if(PITBOX_LINUX_BUILD)
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/user_road_test.sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/run.sh ${prefix}
                      $<TARGET_FILE:pitbox> $<TARGET_FILE:pitbox-cli> ${PITBOX_LINUX_BUILD}/bin/pitbox_write_track
                      ${CMAKE_BINARY_DIR}/e2e-screenshots)
-    set_tests_properties(wine_cli_end_to_end wine_user_road PROPERTIES FIXTURES_REQUIRED wine)
+    # The same road on a desktop: a window manager, and room beside the main window.
+    add_test(NAME wine_user_road_openbox
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/user_road_test.sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/run.sh ${prefix}
+                     $<TARGET_FILE:pitbox> $<TARGET_FILE:pitbox-cli> ${PITBOX_LINUX_BUILD}/bin/pitbox_write_track
+                     ${CMAKE_BINARY_DIR}/e2e-screenshots-openbox)
+    set_tests_properties(wine_user_road_openbox PROPERTIES ENVIRONMENT "PITBOX_WM=openbox;XVFB_SCREEN=1920x1080x24")
+    set_tests_properties(wine_cli_end_to_end wine_user_road wine_user_road_openbox PROPERTIES FIXTURES_REQUIRED wine)
 endif()
 
 # Static analysis of the Windows-only sources.

@@ -16,6 +16,8 @@ click_pause=0.6 answer_pause=1
 windows() { echo "Z:$1" | tr / '\\'; }  # a Unix path as the Windows program sees it
 
 cd "$work" || exit 1
+# Wine keeps the screen it met first while its server runs: a fresh server meets this one.
+"$here/prefix.sh" "$prefix" stop >/dev/null
 "$run" "$prefix" "$exe" --forget >"$work/log" 2>&1 &   # a first start, whatever ran before in the prefix
 pid=$!
 main=$(wait_window "Kestrun Pitbox") || fail "no main window"
@@ -58,6 +60,16 @@ click "$main" 60 640                      # Show
 viewer=$(wait_window "Cedar.TRK") || fail "no viewer titled Cedar.TRK"
 [ "$(size_of "$viewer")" = "532x580" ] || fail "viewer client size $(size_of "$viewer")"
 shot viewer
+if with_wm; then
+    # On a desktop the viewer belongs to the main window, opens beside it, and
+    # stays above it when the main window is clicked; Show brings it to the front.
+    [ "$(transient_for "$viewer")" = "$((main))" ] || fail "the viewer does not belong to the main window"
+    [ "$(left_of "$viewer")" -ge "$(right_of "$main")" ] || fail "the viewer is not beside the main window"
+    click "$main" 80 77
+    stacked_above "$viewer" "$main" || fail "a click on the main window hid the viewer"
+    click "$main" 60 640
+    shot viewer-raised
+fi
 xdotool key Down                          # the viewer's keys move the current track
 wait_window "Dune.trk" >/dev/null || fail "the viewer did not follow Down to Dune.trk"
 shot viewer-down
@@ -70,6 +82,15 @@ click "$main" 349 693                     # Copy
 copy=$(wait_window "Copy Tracks") || fail "no Copy Tracks window"
 [ "$(size_of "$copy")" = "600x300" ] || fail "Copy Tracks client size $(size_of "$copy")"
 shot copy-window
+if with_wm; then
+    # Copy Tracks belongs to the main window, which stays live beside it: a
+    # sort and back, the selection kept.
+    [ "$(transient_for "$copy")" = "$((main))" ] || fail "Copy Tracks does not belong to the main window"
+    click "$main" 638 693
+    stacked_above "$copy" "$main" || fail "a click on the main window hid Copy Tracks"
+    shot copy-beside-live-main
+    click "$main" 767 693
+fi
 click "$copy" 290 118                     # New
 type_answer "Make New Folder in" "Picked"
 appears "$work/Picked" || fail "no new folder"

@@ -127,8 +127,10 @@ void QtToolkit::openWindow(const WindowSpec& layout) {
     closeWindow(layout.number);
     QWidget* owner = windowWidget(layout.owner);
     auto* w = new ToolkitWindow(*this, layout.number, owner, layout.reportsKeys);
-    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                            Qt::WindowCloseButtonHint;
+    // An owned window is a dialog to the window manager: marked as belonging to
+    // its owner (WM_TRANSIENT_FOR), it stays above it.
+    Qt::WindowFlags flags = (owner ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     flags |= layout.resizable ? Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint
                               : Qt::MSWindowsFixedSizeDialogHint;
     w->setWindowFlags(flags);
@@ -142,14 +144,14 @@ void QtToolkit::openWindow(const WindowSpec& layout) {
         w->setFixedSize(layout.clientWidth, layout.clientHeight);
     }
     if (!QApplication::windowIcon().isNull()) w->setWindowIcon(QApplication::windowIcon());
-    if (layout.centreOnOwner && owner) {
+    if ((layout.centreOnOwner || layout.besideOwner) && owner) {
         const QRect o = owner->frameGeometry();
         const QRect screen = owner->screen() ? owner->screen()->availableGeometry() : QRect();
         // Not shown yet, the window has no frame: it will have one like its owner's.
         const QSize frame = o.size() - owner->size();
-        const auto [x, y] = centredOver({o.x(), o.y(), o.width(), o.height()}, layout.clientWidth + frame.width(),
-                                        layout.clientHeight + frame.height(),
-                                        {screen.x(), screen.y(), screen.width(), screen.height()});
+        const auto [x, y] =
+            ownedPlace(layout, {o.x(), o.y(), o.width(), o.height()}, layout.clientWidth + frame.width(),
+                       layout.clientHeight + frame.height(), {screen.x(), screen.y(), screen.width(), screen.height()});
         w->move(x, y);
     } else {
         w->move(layout.x, layout.y);
@@ -163,6 +165,14 @@ bool QtToolkit::shiftHeld() const { return QApplication::keyboardModifiers().tes
 
 void QtToolkit::setTitle(int window, const std::string& title) {
     if (QWidget* w = windowWidget(window)) w->setWindowTitle(qs(title));
+}
+
+void QtToolkit::raiseWindow(int window) {
+    QWidget* w = windowWidget(window);
+    if (!w) return;
+    if (w->isMinimized()) w->showNormal();
+    w->raise();
+    w->activateWindow();
 }
 
 WindowPlace QtToolkit::windowPlace(int window) const {

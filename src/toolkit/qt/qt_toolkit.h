@@ -31,6 +31,7 @@ public:
     void openWindow(const WindowSpec& layout) override;
     void closeWindow(int window) override;
     void setTitle(int window, const std::string& title) override;
+    void raiseWindow(int window) override;
     bool shiftHeld() const override;
     WindowPlace windowPlace(int window) const override;
     void placeWindow(int window, const WindowPlace& place) override;

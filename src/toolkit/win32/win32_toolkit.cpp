@@ -179,15 +179,15 @@ void Win32Toolkit::openWindow(const WindowSpec& layout) {
     };
     const SIZE frame = frameOf(layout.clientWidth, layout.clientHeight);
     int x = layout.x, y = layout.y;
-    if (layout.centreOnOwner && owner) {
+    if ((layout.centreOnOwner || layout.besideOwner) && owner) {
         RECT o{};
         GetWindowRect(owner, &o);
         MONITORINFO monitor{};
         monitor.cbSize = sizeof monitor;
         GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
         const RECT& work = monitor.rcWork;
-        std::tie(x, y) = centredOver({o.left, o.top, o.right - o.left, o.bottom - o.top}, frame.cx, frame.cy,
-                                     {work.left, work.top, work.right - work.left, work.bottom - work.top});
+        std::tie(x, y) = ownedPlace(layout, {o.left, o.top, o.right - o.left, o.bottom - o.top}, frame.cx, frame.cy,
+                                    {work.left, work.top, work.right - work.left, work.bottom - work.top});
     }
     auto* data = new WindowData{this, layout.number};
     if (layout.resizable) data->minFrame = frameOf(layout.minClientWidth, layout.minClientHeight);
@@ -258,6 +258,14 @@ void Win32Toolkit::placeWindow(int window, const WindowPlace& place) {
     placement.rcNormalPosition = frame;
     placement.showCmd = place.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
     SetWindowPlacement(hwnd, &placement);
+}
+
+void Win32Toolkit::raiseWindow(int window) {
+    HWND hwnd = static_cast<HWND>(windowHandle(window));
+    if (!hwnd) return;
+    if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(hwnd);
 }
 
 void Win32Toolkit::closeWindow(int window) {
