@@ -24,7 +24,7 @@ TEST(TrackFilter, EveryWordSomewhereIgnoringCaseAndAccents) {
         {"ringmakinen", false},  // no word reaches across two fields
         {"r.trk", true},
     };
-    for (const auto& [text, matches] : cases) EXPECT_EQ(TrackFilter(text).matches(e), matches) << text;
+    for (const auto& [text, matches] : cases) EXPECT_EQ(TrackFilter(text).matches(e, e.path), matches) << text;
 }
 
 // Every script, accents composed or not, typed or stored, as on every system.
@@ -48,7 +48,29 @@ TEST(TrackFilter, CaseAndAccentsOfAllScripts) {
         {"trassa", false},  // no transliteration
         {"elodie elodie elodie soseaua", true},
     };
-    for (const auto& [text, matches] : cases) EXPECT_EQ(TrackFilter(text).matches(e), matches) << text;
+    for (const auto& [text, matches] : cases) EXPECT_EQ(TrackFilter(text).matches(e, e.path), matches) << text;
+}
+
+// Path words are looked for below the loaded folder, whose own path every
+// track shares; a track elsewhere is searched by its whole path.
+TEST(TrackFilter, PathWordsBelowTheLoadedFolder) {
+    Catalogue c = catalogueOf({
+        {"a", "kim", 0, 0, "", "/home/kim/tracks/sub/a.trk", false},
+        {"b", "amy", 0, 0, "", "/home/kim/tracks/b.trk", false},
+        {"c", "zed", 0, 0, "", "/elsewhere/kim/c.trk", false},
+    });
+    c.setRoot("/home/kim/tracks/");
+    CatalogueView view;
+    view.reset(c);
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"kim", {"a", "c"}}, {"home", {}}, {"tracks", {}}, {"sub", {"a"}}, {"b.trk", {"b"}},
+    };
+    for (const auto& [text, names] : cases) {
+        view.setFilter(text);
+        std::vector<std::string> shown;
+        for (const TrackEntry& e : view.shown()) shown.emplace_back(e.name);
+        EXPECT_EQ(shown, names) << text;
+    }
 }
 
 class View : public ::testing::Test {

@@ -86,6 +86,7 @@ public:
     bool sortShownDescending() override {
         return table()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder;
     }
+    int shownColumnWidth(std::size_t column) override { return table()->columnWidth(static_cast<int>(column)); }
 
 private:
     static std::vector<int> gadgets() {

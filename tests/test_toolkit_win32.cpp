@@ -93,6 +93,9 @@ public:
         return platform::narrow(text);
     }
     std::size_t rowsShown() override { return static_cast<std::size_t>(ListView_GetItemCount(handle(ids::kTable))); }
+    int shownColumnWidth(std::size_t column) override {
+        return ListView_GetColumnWidth(handle(ids::kTable), static_cast<int>(column));
+    }
     std::string cell(std::size_t row, std::size_t column) override {
         wchar_t text[256] = {};
         ListView_GetItemText(handle(ids::kTable), static_cast<int>(row), static_cast<int>(column), text, 256);

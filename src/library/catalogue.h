@@ -169,6 +169,17 @@ public:
 
     void sort(SortKey key, SortOrder direction = SortOrder::Ascending) { sortEntries(order_, key, direction); }
 
+    // The folder the tracks were found below, as it was loaded (ending in the
+    // separator; empty when unknown). What the user's words find in a path is
+    // what lies below it: the folder's own path is the same for every track.
+    const std::string& root() const { return root_; }
+    void setRoot(std::string root) { root_ = std::move(root); }
+    // A track's path below the root (the whole path when it lies elsewhere).
+    std::string_view pathBelowRoot(const TrackEntry& e) const {
+        const std::string_view path = e.path;
+        return path.starts_with(root_) ? path.substr(root_.size()) : path;
+    }
+
 private:
     // Entries in chunks made once each, so that an entry never moves; the pool
     // is held by pointer, so that its texts stay where they are when the
@@ -177,6 +188,7 @@ private:
     std::vector<std::unique_ptr<std::vector<TrackEntry>>> chunks_;
     std::unique_ptr<TextPool> pool_ = std::make_unique<TextPool>();
     std::vector<TrackEntry*> order_;
+    std::string root_;
 };
 
 }  // namespace pitbox

@@ -40,7 +40,8 @@ void CatalogueView::prepareSearch() {
         searchEnd_.reserve(catalogue_->count());
         for (std::size_t id = 0; id < catalogue_->count(); ++id) {
             searchAt_.push_back(static_cast<std::uint32_t>(searchText_.size()));
-            appendSearchText(searchText_, catalogue_->byId(static_cast<std::uint32_t>(id)));
+            const TrackEntry& e = catalogue_->byId(static_cast<std::uint32_t>(id));
+            appendSearchText(searchText_, e, catalogue_->pathBelowRoot(e));
             searchEnd_.push_back(static_cast<std::uint32_t>(searchText_.size()));
         }
     }
@@ -53,7 +54,7 @@ bool CatalogueView::entriesChanged(std::span<const TrackEntry* const> entries) {
         if (e->id >= searchAt_.size()) continue;
         searchLive_ -= searchEnd_[e->id] - searchAt_[e->id];
         searchAt_[e->id] = static_cast<std::uint32_t>(searchText_.size());
-        appendSearchText(searchText_, *e);
+        appendSearchText(searchText_, *e, catalogue_->pathBelowRoot(*e));
         searchEnd_[e->id] = static_cast<std::uint32_t>(searchText_.size());
         searchLive_ += searchEnd_[e->id] - searchAt_[e->id];
     }

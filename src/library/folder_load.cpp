@@ -50,6 +50,7 @@ Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catal
         for (std::size_t i = 0; i < unstamped.size(); ++i) unstamped[i]->stamp = now[i].value_or(platform::FileStamp{});
     }
     found.sort(SortKey::Name);
+    found.setRoot(root);
     catalogue = std::move(found);
     return walked;
 }

@@ -147,6 +147,7 @@ void writeSum(Writer& w) { w.u64(sumOf({reinterpret_cast<const std::uint8_t*>(w.
 
 Result<Catalogue> RememberedLibrary::tracksOf(std::string_view folder, const std::string& file) const {
     Catalogue c;
+    c.setRoot(std::string(folder));
     for (const RememberedFolder& f : folders) {
         if (f.folder != folder) continue;
         Cursor in(std::span(reinterpret_cast<const std::uint8_t*>(f.tracks.data()), f.tracks.size()));

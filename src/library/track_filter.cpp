@@ -7,8 +7,8 @@
 
 namespace pitbox {
 
-void appendSearchText(std::string& out, const TrackEntry& e) {
-    for (const std::string_view text : {e.name, e.author, e.record, e.path}) {
+void appendSearchText(std::string& out, const TrackEntry& e, std::string_view pathBelow) {
+    for (const std::string_view text : {e.name.view(), e.author.view(), e.record.view(), pathBelow}) {
         appendSearchFolded(out, text);
         out += '\n';
     }
@@ -36,10 +36,10 @@ bool TrackFilter::matches(std::string_view searchText) const {
     return true;
 }
 
-bool TrackFilter::matches(const TrackEntry& e) const {
+bool TrackFilter::matches(const TrackEntry& e, std::string_view pathBelow) const {
     if (empty()) return true;
     std::string text;
-    appendSearchText(text, e);
+    appendSearchText(text, e, pathBelow);
     return matches(text);
 }
 

@@ -7,12 +7,14 @@
 
 namespace pitbox {
 
-// What of an entry the filter looks at: name, author, record and path, folded,
-// each ended by a line feed so that no word matches across two of them.
-void appendSearchText(std::string& out, const TrackEntry& e);
+// What of an entry the filter looks at: name, author, record and its path
+// below the folder that was loaded (`pathBelow`), folded, each ended by a line
+// feed so that no word matches across two of them.
+void appendSearchText(std::string& out, const TrackEntry& e, std::string_view pathBelow);
 
 // The filter box's rule: a track matches when every word of the text (words
-// split at blanks) occurs in its name, author, record holders or path, ignoring
+// split at blanks) occurs in its name, author, record holders or path below
+// the loaded folder, ignoring
 // case and accents as searchFolded does. An empty text matches everything. Each
 // word is looked for once, however often it was typed (or pasted), the longest
 // first, as it rules out the most.
@@ -22,7 +24,7 @@ public:
     bool empty() const { return words_.empty(); }
     // `searchText` as appendSearchText made it.
     bool matches(std::string_view searchText) const;
-    bool matches(const TrackEntry& e) const;
+    bool matches(const TrackEntry& e, std::string_view pathBelow) const;
 
 private:
     std::vector<std::string> words_;

@@ -42,6 +42,11 @@ protected:
         unsigned anchor = kFixed;
         int picture = -1;  // what an image gadget shows
         const TableRows* rows = nullptr;
+        // A table's last column takes the room the others leave, never less
+        // than the width the program or the user last gave it (which is what
+        // columnWidths reports for it). `fitting` while the backend sets it.
+        int lastColumnWidth = 0;
+        bool fitting = false;
     };
     struct WindowRecord {
         void* handle = nullptr;

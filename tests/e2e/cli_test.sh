@@ -26,6 +26,11 @@ grep -q "zz_Old KS<1.05" "$work/list.txt" || fail "old-format label"
 head -n 1 "$work/match.txt" | grep -q "^1 Tracks" || fail "--match keeps one track"
 grep -q "New \* 1.10" "$work/match.txt" || fail "--match keeps the right track"
 "$cli" list --match "ZZ_OLD" "$work/t" | head -n 1 | grep -q "^0 Tracks" || fail "--match without --scan sees no author"
+# Path words count below DIR only, however DIR is given.
+"$cli" list --match "$(basename "$work")" "$work/t" | head -n 1 | grep -q "^0 Tracks" || fail "--match finds DIR's own path"
+(cd "$work" && "$cli" list --match "sub" t) >"$work/relative.txt"
+"$cli" list --match "sub" "$work/t" | cmp -s - "$work/relative.txt" || fail "--match differs for a relative DIR"
+head -n 1 "$work/relative.txt" | grep -q "^1 Tracks" || fail "--match sub keeps one track"
 
 # The remembered library: a file rewritten with its size and time put back is
 # still read again; --rescan reads every file, --forget starts afresh; the CLI

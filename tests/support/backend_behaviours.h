@@ -17,6 +17,7 @@
 #include "app/load_tracks.h"
 #include "app/main_window.h"
 #include "app/show_track.h"
+#include "library/track_columns.h"
 #include "support/main_window_layout.h"
 #include "support/temp_dir.h"
 #include "support/wait_for_work.h"
@@ -60,6 +61,7 @@ public:
     virtual std::size_t rowsShown() = 0;
     virtual std::string cell(std::size_t row, std::size_t column) = 0;
     virtual bool sortShownDescending() = 0;
+    virtual int shownColumnWidth(std::size_t column) = 0;
 };
 
 // Takes every queued event to the dispatch, as the main loop would.
@@ -244,8 +246,31 @@ TYPED_TEST_P(Backend, WindowPlaceAndColumnWidthsComeBack) {
     EXPECT_EQ(d.tk().windowPlace(ids::kMainWindow).x, 30);
 }
 
-// The viewer opens centred over the main window, takes the arrow keys, follows
-// the current track and keeps its place.
+// The last column takes the room the others leave in a wider window, never
+// less than its own width, which is what the program remembers of it.
+TYPED_TEST_P(Backend, TheLastColumnTakesTheRoomLeft) {
+    auto& d = this->driver;
+    const auto othersWidth = [&] {
+        int sum = 0;
+        for (std::size_t c = 0; c + 1 < kTrackColumns.size(); ++c) sum += d.shownColumnWidth(c);
+        return sum;
+    };
+    d.resizeClient(1400, 720);
+    d.tk().waitEvent(20);
+    const int room = d.place(ids::kTable).width - othersWidth();
+    EXPECT_GE(d.shownColumnWidth(5), room - 30);  // less the frame and a scroll bar
+    EXPECT_LE(d.shownColumnWidth(5), room);
+    EXPECT_EQ(d.tk().columnWidths(ids::kMainWindow, ids::kTable).back(), 300);
+    d.tk().setColumnWidths(ids::kMainWindow, ids::kTable, {900});
+    EXPECT_EQ(d.shownColumnWidth(5), 300);
+    d.tk().setColumnWidths(ids::kMainWindow, ids::kTable, {150, 60, 60, 200, 200, 1000});
+    EXPECT_EQ(d.shownColumnWidth(5), 1000);
+    EXPECT_EQ(d.tk().columnWidths(ids::kMainWindow, ids::kTable).back(), 1000);
+}
+
+// The viewer opens beside the main window where the screen has room (here it
+// has none: centred over it), takes the arrow keys, follows the current track
+// and keeps its place.
 TYPED_TEST_P(Backend, TheViewerFollowsItsKeys) {
     auto& d = this->driver;
     TempDir dir;
@@ -255,7 +280,7 @@ TYPED_TEST_P(Backend, TheViewerFollowsItsKeys) {
     saveTrack(dir / "t/b.trk", track);
     loadFolder(d.state(), dir / "t/");
     waitForWork(d.state());
-    // Where the viewer fits on every screen the tests have, centred over the main window.
+    // Where the viewer fits on every screen the tests have, with no room beside the main window.
     d.tk().placeWindow(ids::kMainWindow, {0, 120, 980, 360, false});
     d.state().view.selectRows(std::vector<std::size_t>{0});
     showTrack(d.state());
@@ -280,6 +305,6 @@ TYPED_TEST_P(Backend, TheViewerFollowsItsKeys) {
 REGISTER_TYPED_TEST_SUITE_P(Backend, GadgetsFollowTheirAnchors, TabOrder, AClickReachesTheDispatch,
                             TheCloseBoxOnlyRequests, TableRowsSelectionAndHeaderSorts, FilterField,
                             ControlASelectsEveryRow, FocusReturnsAfterAnAction, AnOwnedWindowCentredOverItsOwner,
-                            WindowPlaceAndColumnWidthsComeBack, TheViewerFollowsItsKeys);
+                            WindowPlaceAndColumnWidthsComeBack, TheLastColumnTakesTheRoomLeft, TheViewerFollowsItsKeys);
 
 }  // namespace pitbox::test

@@ -198,6 +198,8 @@ std::vector<int> QtToolkit::columnWidths(int window, int gadget) const {
     std::vector<int> widths;
     if (const QTableView* view = tableView(window, gadget))
         for (int c = 0; c < view->model()->columnCount(); ++c) widths.push_back(view->columnWidth(c));
+    if (const GadgetRecord* g = gadgetRecord(window, gadget); g && !widths.empty() && g->lastColumnWidth > 0)
+        widths.back() = g->lastColumnWidth;
     return widths;
 }
 
@@ -207,6 +209,7 @@ void QtToolkit::setColumnWidths(int window, int gadget, const std::vector<int>& 
     const int columns = std::min(static_cast<int>(widths.size()), view->model()->columnCount());
     for (int c = 0; c < columns; ++c)
         if (widths[static_cast<std::size_t>(c)] > 0) view->setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
+    fitLastColumn(window, gadget);
 }
 
 void QtToolkit::windowResized(int window, int width, int height) {
@@ -266,6 +269,35 @@ void QtToolkit::addTable(int window, int gadget, Rect r, const std::vector<Colum
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(view, &QWidget::customContextMenuRequested, view, report);
     place(window, gadget, view, r);
+    if (GadgetRecord* g = gadgetRecord(window, gadget); g && !columns.empty())
+        g->lastColumnWidth = columns.back().width;
+    // The last column's own width is the one the user or the program gives it;
+    // the others' and the view's change what it fills.
+    QObject::connect(header, &QHeaderView::sectionResized, view,
+                     [this, window, gadget, header](int column, int, int size) {
+                         GadgetRecord* g = gadgetRecord(window, gadget);
+                         if (!g || g->fitting) return;
+                         if (column == header->count() - 1)
+                             g->lastColumnWidth = size;
+                         else
+                             fitLastColumn(window, gadget);
+                     });
+    view->onResized = [this, window, gadget] { fitLastColumn(window, gadget); };
+    fitLastColumn(window, gadget);
+}
+
+void QtToolkit::fitLastColumn(int window, int gadget) {
+    GadgetRecord* g = gadgetRecord(window, gadget);
+    QTableView* view = tableView(window, gadget);
+    const int last = view ? view->horizontalHeader()->count() - 1 : -1;
+    if (!g || last < 0) return;
+    int room = view->viewport()->width();
+    for (int c = 0; c < last; ++c) room -= view->columnWidth(c);
+    const int width = std::max(g->lastColumnWidth, room);
+    if (width == view->columnWidth(last)) return;
+    g->fitting = true;
+    view->setColumnWidth(last, width);
+    g->fitting = false;
 }
 
 void QtToolkit::addImageButton(int window, int gadget, Rect r, int pictureId) {

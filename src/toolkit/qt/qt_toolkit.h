@@ -74,6 +74,8 @@ protected:
     void pictureChanged(int id) override;
 
 private:
+    // Gives a table's last column the room the others leave.
+    void fitLastColumn(int window, int gadget);
     QWidget* dialogParent() const;
     QWidget* place(int window, int gadget, QWidget* w, Rect r);
 

@@ -131,6 +131,11 @@ void TrackTableView::mouseMoveEvent(QMouseEvent* e) {
     QTableView::mouseMoveEvent(e);
 }
 
+void TrackTableView::resizeEvent(QResizeEvent* e) {
+    QTableView::resizeEvent(e);
+    if (onResized) onResized();
+}
+
 void TrackTableView::keyPressEvent(QKeyEvent* e) {
     const Qt::KeyboardModifiers mods = e->modifiers();
     const bool control = mods & Qt::ControlModifier;

@@ -23,6 +23,8 @@ public:
 
     // Called after every change the user made to the selection or focus row.
     std::function<void()> onUserChange;
+    // Called when the view's width changed.
+    std::function<void()> onResized;
 
     // The model's rows changed: nothing is selected.
     void rowsReset();
@@ -36,6 +38,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     RowTableModel* rows() const;

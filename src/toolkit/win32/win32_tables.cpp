@@ -14,6 +14,13 @@ using namespace win32;
 namespace win32 {
 
 LRESULT onTableNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
+    // A column's new width, which the list view passes on from its header.
+    if (header.code == HDN_ITEMCHANGEDW || header.code == HDN_ITEMCHANGEDA) {
+        const auto* change = reinterpret_cast<const NMHEADERW*>(lParam);
+        if (change->pitem && (change->pitem->mask & HDI_WIDTH))
+            data.tk->columnResized(data.number, GetDlgCtrlID(GetParent(header.hwndFrom)), change->iItem);
+        return 0;
+    }
     const int gadget = static_cast<int>(header.idFrom);
     switch (header.code) {
         case LVN_GETDISPINFOW: {
@@ -70,21 +77,61 @@ LRESULT onTableNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
 
 }  // namespace win32
 
+namespace {
+
+int columnCount(HWND view) {
+    HWND header = view ? ListView_GetHeader(view) : nullptr;
+    return header ? std::max(Header_GetItemCount(header), 0) : 0;
+}
+
+}  // namespace
+
 std::vector<int> Win32Toolkit::columnWidths(int window, int gadget) const {
     HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
-    HWND header = view ? ListView_GetHeader(view) : nullptr;
-    std::vector<int> widths(static_cast<std::size_t>(header ? std::max(Header_GetItemCount(header), 0) : 0));
+    std::vector<int> widths(static_cast<std::size_t>(columnCount(view)));
     for (std::size_t c = 0; c < widths.size(); ++c) widths[c] = ListView_GetColumnWidth(view, static_cast<int>(c));
+    if (const GadgetRecord* g = gadgetRecord(window, gadget); g && !widths.empty() && g->lastColumnWidth > 0)
+        widths.back() = g->lastColumnWidth;
     return widths;
 }
 
 void Win32Toolkit::setColumnWidths(int window, int gadget, const std::vector<int>& widths) {
     HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
-    HWND header = view ? ListView_GetHeader(view) : nullptr;
-    const int columns = header ? Header_GetItemCount(header) : 0;
+    const int columns = columnCount(view);
     for (int c = 0; c < columns && c < static_cast<int>(widths.size()); ++c)
         if (widths[static_cast<std::size_t>(c)] > 0)
             ListView_SetColumnWidth(view, c, widths[static_cast<std::size_t>(c)]);
+    // Not every list view reports a width the program set.
+    if (GadgetRecord* g = gadgetRecord(window, gadget);
+        g && columns > 0 && widths.size() >= std::size_t(columns) && widths[std::size_t(columns) - 1] > 0)
+        g->lastColumnWidth = widths[std::size_t(columns) - 1];
+    fitLastColumn(window, gadget);
+}
+
+void Win32Toolkit::columnResized(int window, int gadget, int column) {
+    GadgetRecord* g = gadgetRecord(window, gadget);
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!g || g->fitting) return;
+    if (column == columnCount(view) - 1)
+        g->lastColumnWidth = ListView_GetColumnWidth(view, column);  // the width given it
+    else
+        fitLastColumn(window, gadget);
+}
+
+void Win32Toolkit::fitLastColumn(int window, int gadget) {
+    GadgetRecord* g = gadgetRecord(window, gadget);
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    const int last = columnCount(view) - 1;
+    if (!g || last < 0) return;
+    RECT client{};
+    GetClientRect(view, &client);
+    int room = client.right - client.left;
+    for (int c = 0; c < last; ++c) room -= ListView_GetColumnWidth(view, c);
+    const int width = std::max(g->lastColumnWidth, room);
+    if (width == ListView_GetColumnWidth(view, last)) return;
+    g->fitting = true;
+    ListView_SetColumnWidth(view, last, width);
+    g->fitting = false;
 }
 
 void Win32Toolkit::addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) {
@@ -103,6 +150,9 @@ void Win32Toolkit::addTable(int window, int gadget, Rect r, const std::vector<Co
         column.iSubItem = static_cast<int>(c);
         ListView_InsertColumn(view, static_cast<int>(c), &column);
     }
+    if (GadgetRecord* g = gadgetRecord(window, gadget); g && !columns.empty())
+        g->lastColumnWidth = columns.back().width;
+    fitLastColumn(window, gadget);
 }
 
 void Win32Toolkit::setTableRows(int window, int gadget, const TableRows* rows) {

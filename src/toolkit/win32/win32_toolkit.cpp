@@ -9,6 +9,7 @@
 #include <climits>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 #include "toolkit/win32/gdi.h"
 #include "toolkit/win32/win32_internal.h"
@@ -212,12 +213,17 @@ void Win32Toolkit::windowResized(int window, int width, int height) {
     // All gadgets move at once, then the whole window is painted anew: moved
     // one by one, a button could be painted over by its neighbour's old place.
     HDWP moves = BeginDeferWindowPos(16);
-    relayout(window, width, height, [&moves](void* handle, Rect r) {
+    std::vector<HWND> tables;
+    relayout(window, width, height, [&moves, &tables](void* handle, Rect r) {
         if (moves)
             moves = DeferWindowPos(moves, static_cast<HWND>(handle), nullptr, r.x, r.y, r.width, r.height,
                                    SWP_NOZORDER | SWP_NOACTIVATE);
+        wchar_t name[32] = {};
+        GetClassNameW(static_cast<HWND>(handle), name, 32);
+        if (wcscmp(name, WC_LISTVIEWW) == 0) tables.push_back(static_cast<HWND>(handle));
     });
     if (moves) EndDeferWindowPos(moves);
+    for (HWND table : tables) fitLastColumn(window, GetDlgCtrlID(table));
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

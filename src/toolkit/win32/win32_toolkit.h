@@ -64,6 +64,8 @@ public:
     // Called by the window procedures.
     bool quiet() const { return quiet_; }
     void windowResized(int window, int width, int height);
+    // A table's column got a new width, from the user or from us.
+    void columnResized(int window, int gadget, int column);
     // Draws an image button (a DRAWITEMSTRUCT): its frame, pressed or not, and
     // its picture, greyed while it is disabled.
     void drawImageButton(int window, const void* drawItem);
@@ -79,6 +81,8 @@ private:
     void* place(int window, int gadget, const wchar_t* className, unsigned long style, unsigned long exStyle, Rect r);
     bool pumpOne(bool wait);
     bool fieldKey(const void* message);
+    // Gives a table's last column the room the others leave.
+    void fitLastColumn(int window, int gadget);
     Event take();
     void* dialogOwner() const;
 
