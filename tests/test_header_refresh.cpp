@@ -32,7 +32,7 @@ protected:
         saveTrack(dir / "t/e.trk", track("Eve", 80, -3, "Cy", ""));
         app.load(dir / "t");
         app.drive();
-        removeFile(dir / "t/e.trk");  // gone by the time of Scan
+        saveFile(dir / "t/e.trk", std::vector<std::uint8_t>(2'000'001));  // too large by the time of Scan
     }
     TempDir dir;
     ScriptedApp app;
@@ -91,17 +91,39 @@ TEST_F(ScanTest, KeepsTheTableOrderAndNamesTheListTracks) {
     EXPECT_EQ(app.state.listName, "tracks");
 }
 
+// Scan looks at the folder again: a track added since is listed and read, one
+// removed goes, and the selection stays on the tracks it was on.
+TEST_F(ScanTest, ListsNewTracksAndDropsRemovedOnes) {
+    app.selectRows({1, 2});  // b and c
+    app.drive();
+    removeFile(dir / "t/a.trk");
+    saveTrack(dir / "t/ab.trk", track("Neu", 20, 700, "", ""));
+    app.click(ids::kScan);
+    app.drive();
+    std::vector<std::string> names;
+    for (const TrackEntry& e : app.state.view.shown()) names.emplace_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"ab", "b", "c", "d", "e"}));
+    EXPECT_EQ(app.state.view.row(0).author, "Neu");
+    EXPECT_EQ(app.state.view.selectedRows(), (std::vector<std::size_t>{1, 2}));
+    EXPECT_EQ(app.state.view.current()->name, "b");
+    EXPECT_EQ(app.text(ids::kStatusLine1), "5 Tracks found");
+}
+
 // The Scan runs beside the window: the filter and the sorts work meanwhile, the
 // other buttons that start work are off, and Stop leaves what was read read
-// and the rest as it was. Its first step takes every stamp; each other reads a file.
+// and the rest as it was. Its first step walks the folder, the next takes
+// every stamp, each other reads a file.
 TEST_F(ScanTest, RunsBesideTheWindowAndStopsWhereAsked) {
-    app.state.workByHand = true;                                                   // e.trk is gone: 4 tracks
+    app.state.workByHand = true;
+    removeFile(dir / "t/e.trk");                                                   // 4 tracks
     const std::pair<std::size_t, std::size_t> stops[] = {{0, 0}, {1, 0}, {3, 2}};  // after steps: files read
     for (const auto& [steps, read] : stops) {
         app.load(dir / "t");
         app.handleOne();
         app.click(ids::kScan);
         app.handleOne();
+        stepWorkByHand(app.state, 1);  // the walk, after which the reading starts
+        tickWork(app.state);
         EXPECT_EQ(app.tk.gadget(0, ids::kScan)->picture, ids::kPictureStop);
         for (int off : {ids::kLoad, ids::kDuplicates, ids::kCopy}) EXPECT_FALSE(app.tk.gadget(0, off)->enabled) << off;
         EXPECT_TRUE(app.tk.gadget(0, ids::kProgress)->shown);

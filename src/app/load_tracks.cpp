@@ -24,13 +24,19 @@ void takeRemembered(AppState& s, const std::string& folder, Catalogue& found) {
     if (auto tracks = rememberedTracks(s.storePath, folder)) (void)takeRememberedFields(found, *tracks);
 }
 
-// A folder walked beside the event loop, for a Load or for the check of the
-// remembered library; the table keeps its rows until the walk is done, and a
-// stopped walk leaves them as they were.
+// What a folder is walked for.
+enum class WalkFor { Load, Check, Scan };
+
+constexpr WorkButton kLoadButton{ids::kMainWindow, ids::kLoad, ids::kPictureLoad, ids::kPictureStop};
+constexpr WorkButton kScanButton{ids::kMainWindow, ids::kScan, ids::kPictureScan, ids::kPictureStop};
+
+// A folder walked beside the event loop, for a Load, a Scan or the check of
+// the remembered library; the table keeps its rows until the walk is done, and
+// a stopped walk leaves them as they were.
 class WalkWork : public LongWork {
 public:
-    WalkWork(std::string folder, bool stamps, bool check)
-        : folder_(std::move(folder)), stamps_(stamps), check_(check) {}
+    WalkWork(std::string folder, WalkFor purpose, bool stamps, ScanKind scan = ScanKind::ChangedFiles)
+        : folder_(std::move(folder)), purpose_(purpose), stamps_(stamps), scan_(scan) {}
 
     bool step() override {
         std::size_t found = 0;
@@ -42,19 +48,26 @@ public:
 
     void finish(AppState& s, bool stopped) override {
         if (stopped) {
-            if (!check_) s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Load stopped: " + tracksFoundText(done()));
+            if (purpose_ != WalkFor::Check)
+                s.tk.setText(
+                    ids::kMainWindow, ids::kStatusLine1,
+                    (purpose_ == WalkFor::Scan ? "Scan stopped: " : "Load stopped: ") + tracksFoundText(done()));
             return;
         }
         if (!walked_) {
-            // Loading, the old list stays; checking, the remembered tracks stay.
-            if (check_)
+            // Loading or scanning, the old list stays; checking, the remembered tracks stay.
+            if (purpose_ == WalkFor::Check)
                 s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(walked_.error()));
             else
                 reportError(s, walked_.error());
             return;
         }
-        if (check_) {
+        if (purpose_ == WalkFor::Check) {
             finishCheck(s);
+            return;
+        }
+        if (purpose_ == WalkFor::Scan) {
+            finishScanWalk(s);
             return;
         }
         if (!s.storePath.empty()) takeRemembered(s, folder_, found_);
@@ -69,7 +82,7 @@ public:
     }
 
     std::string doing(std::size_t done, std::size_t) const override {
-        return (check_ ? "Checking the library... " : "Searching... ") + tracksFoundText(done);
+        return (purpose_ == WalkFor::Check ? "Checking the library... " : "Searching... ") + tracksFoundText(done);
     }
 
 private:
@@ -82,8 +95,24 @@ private:
         if (!toRead.empty()) startCheck(s, scanWork(s, toRead, ScanKind::CheckedFiles));
     }
 
+    // The tracks found take all that was known of them, the new ones listed,
+    // the removed ones gone; then the files are read as a Scan reads them.
+    void finishScanWalk(AppState& s) {
+        keepKnownEntries(found_, s.catalogue);
+        presentCatalogue(s, std::move(found_), Presented::AsBefore);
+        followCurrentTrack(s);
+        if (!walked_->empty())
+            s.tk.setText(ids::kMainWindow, ids::kStatusLine2, unreadText(*walked_, "folder", "folders"));
+        std::vector<TrackEntry*> entries;
+        entries.reserve(s.catalogue.count());
+        for (TrackEntry& e : s.catalogue.entries()) entries.push_back(&e);
+        startWork(s, scanWork(s, entries, scan_), kScanButton, true);
+    }
+
     const std::string folder_;
-    const bool stamps_, check_;
+    const WalkFor purpose_;
+    const bool stamps_;
+    const ScanKind scan_;
     Catalogue found_;
     Result<platform::UnreadableFolders> walked_ = platform::UnreadableFolders{};
 };
@@ -93,11 +122,15 @@ private:
 void loadFolder(AppState& s, const std::string& folder) {
     // Remembering, each file's stamp is taken, and unchanged files keep the
     // fields remembered for them.
-    startWork(s, std::make_unique<WalkWork>(folder, !s.storePath.empty(), false),
-              {ids::kMainWindow, ids::kLoad, ids::kPictureLoad, ids::kPictureStop}, true);
+    startWork(s, std::make_unique<WalkWork>(folder, WalkFor::Load, !s.storePath.empty()), kLoadButton, true);
 }
 
-void checkLibrary(AppState& s) { startCheck(s, std::make_unique<WalkWork>(s.trackFolder, true, true)); }
+void rescanFolder(AppState& s, ScanKind kind) {
+    // The files' stamps are taken by the Scan that follows.
+    startWork(s, std::make_unique<WalkWork>(s.trackFolder, WalkFor::Scan, false, kind), kScanButton, true);
+}
+
+void checkLibrary(AppState& s) { startCheck(s, std::make_unique<WalkWork>(s.trackFolder, WalkFor::Check, true)); }
 
 void loadTracks(AppState& s) {
     const std::string folder = s.tk.folderRequester("Open Track Directory", s.trackFolder);

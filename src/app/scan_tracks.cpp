@@ -8,6 +8,7 @@
 
 #include "app/ids.h"
 #include "app/list_view.h"
+#include "app/load_tracks.h"
 #include "app/long_work.h"
 #include "app/remembered_library.h"
 #include "app/show_track.h"
@@ -70,8 +71,7 @@ public:
             r.entry->stamp = r.stamp;
             applyTrackFields(catalogue_, *r.entry, r.header, r.result);
             changed.push_back(r.entry);
-            if (kind_ == ScanKind::CheckedFiles && !r.result && r.result.error().code == ErrorCode::Missing)
-                gone_.insert(r.entry);
+            if (!r.result && r.result.error().code == ErrorCode::Missing) gone_.insert(r.entry);
         }
         if (taken_ == taking_.size()) {
             taking_.clear();
@@ -86,7 +86,7 @@ public:
     }
 
     void finish(AppState& s, bool stopped) override {
-        // A file gone since the check's walk is not unreadable: it is gone.
+        // A file gone since the walk is not unreadable: it is gone.
         if (!gone_.empty()) {
             Catalogue kept;
             for (const TrackEntry& e : std::as_const(s.catalogue).entries())
@@ -150,11 +150,16 @@ std::unique_ptr<LongWork> scanWork(AppState& s, const std::vector<TrackEntry*>& 
 
 void refreshHeaders(AppState& s, bool always) {
     s.listName = "tracks";
+    const ScanKind kind = always ? ScanKind::EveryFile : ScanKind::ChangedFiles;
+    if (s.folderLoaded) {
+        rescanFolder(s, kind);
+        return;
+    }
     std::vector<TrackEntry*> entries;
     entries.reserve(s.catalogue.count());
     for (TrackEntry& e : s.catalogue.entries()) entries.push_back(&e);
-    startWork(s, scanWork(s, entries, always ? ScanKind::EveryFile : ScanKind::ChangedFiles),
-              {ids::kMainWindow, ids::kScan, ids::kPictureScan, ids::kPictureStop}, true);
+    startWork(s, scanWork(s, entries, kind), {ids::kMainWindow, ids::kScan, ids::kPictureScan, ids::kPictureStop},
+              true);
 }
 
 }  // namespace pitbox

@@ -306,40 +306,62 @@ Result<void> rememberTracks(const std::string& path, const std::optional<Remembe
     return writeLibrary(path, library);
 }
 
-std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue& remembered) {
-    // Both lists come from a walk in the same order: while they agree entry by
-    // entry no lookup is needed, and the table of paths is made only at the
-    // first difference.
+namespace {
+
+// Calls each(entry, twin) for every entry of `fresh`, with the entry of `known`
+// of the same path or nullptr. Both lists come from a walk in the same order:
+// while they agree entry by entry no lookup is needed, and the table of paths
+// is made only at the first difference.
+template <class Each>
+void forEachTwin(Catalogue& fresh, const Catalogue& known, Each&& each) {
     std::unordered_map<std::string_view, const TrackEntry*> byPath;
-    const auto rememberedAs = [&](std::size_t i, std::string_view path) -> const TrackEntry* {
-        if (byPath.empty() && i < remembered.count() && remembered[i].path.view() == path) return &remembered[i];
-        if (byPath.empty()) {
-            byPath.reserve(remembered.count());
-            for (const TrackEntry& e : remembered.entries()) byPath.emplace(e.path.view(), &e);
-        }
-        const auto it = byPath.find(path);
-        return it == byPath.end() ? nullptr : it->second;
-    };
-    std::vector<TrackEntry*> toRead;
     for (std::size_t i = 0; i < fresh.count(); ++i) {
         TrackEntry& e = fresh[i];
-        const TrackEntry* twin = rememberedAs(i, e.path.view());
-        if (twin && twin->state == TrackState::Unscanned) continue;
-        if (!twin || twin->state == TrackState::Unreadable || !unchangedSince(twin->stamp, e.stamp)) {
-            toRead.push_back(&e);
+        if (byPath.empty() && i < known.count() && known[i].path.view() == e.path.view()) {
+            each(e, &known[i]);
             continue;
         }
-        const TrackEntry& r = *twin;
-        if (r.marked110) fresh.setText(e.name, r.name.view());
-        fresh.setText(e.author, r.author.view());
-        fresh.setText(e.record, r.record.view());
-        fresh.setText(e.problem, r.problem.view());
-        e.worldSize = r.worldSize;
-        e.length = r.length;
-        e.state = r.state;
-        e.marked110 = r.marked110;
+        if (byPath.empty()) {
+            byPath.reserve(known.count());
+            for (const TrackEntry& k : known.entries()) byPath.emplace(k.path.view(), &k);
+        }
+        const auto it = byPath.find(e.path.view());
+        each(e, it == byPath.end() ? nullptr : it->second);
     }
+}
+
+// What a read of its file made of an entry.
+void takeFields(Catalogue& into, TrackEntry& e, const TrackEntry& r) {
+    if (r.marked110) into.setText(e.name, r.name.view());
+    into.setText(e.author, r.author.view());
+    into.setText(e.record, r.record.view());
+    into.setText(e.problem, r.problem.view());
+    e.worldSize = r.worldSize;
+    e.length = r.length;
+    e.state = r.state;
+    e.marked110 = r.marked110;
+}
+
+}  // namespace
+
+std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue& remembered) {
+    std::vector<TrackEntry*> toRead;
+    forEachTwin(fresh, remembered, [&](TrackEntry& e, const TrackEntry* twin) {
+        if (twin && twin->state == TrackState::Unscanned) return;
+        if (!twin || twin->state == TrackState::Unreadable || !unchangedSince(twin->stamp, e.stamp))
+            toRead.push_back(&e);
+        else
+            takeFields(fresh, e, *twin);
+    });
     return toRead;
+}
+
+void keepKnownEntries(Catalogue& fresh, const Catalogue& known) {
+    forEachTwin(fresh, known, [&](TrackEntry& e, const TrackEntry* twin) {
+        if (!twin) return;
+        takeFields(fresh, e, *twin);
+        e.stamp = twin->stamp;
+    });
 }
 
 }  // namespace pitbox

@@ -84,5 +84,9 @@ Result<void> rememberTracks(const std::string& path, const std::optional<Remembe
 // new files, files changed since they were read, and files that could not be
 // read then (not those `remembered` had never read either).
 std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue& remembered);
+// Gives each track of `fresh` (a new walk of the folder) all that `known`
+// holds of the same path: its fields, its state and the stamp its file had
+// when they were read, so that a Scan reads only what changed since.
+void keepKnownEntries(Catalogue& fresh, const Catalogue& known);
 
 }  // namespace pitbox
