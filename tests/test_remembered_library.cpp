@@ -62,7 +62,8 @@ void expectSameTracks(const Catalogue& a, const Catalogue& b) {
 
 TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
     RememberedLibrary library;
-    library.settings = {"/lib/", "/out/", {150, 60, 61, 200, 201, 300}, -20, 30, 1200, 800, true};
+    library.settings = {
+        "/lib/", "/out/", {150, 60, 61, 200, 201, 300}, -20, 30, 1200, 800, true, 2, true, "/lib/b.trk", true, -5, 7};
     library.remember("/other/", sampleTracks("/other/"));
     library.remember("/lib/", sampleTracks("/lib/"));
     const std::string bytes = encodeLibrary(library);
@@ -86,7 +87,7 @@ TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
         EXPECT_FALSE(decodeLibrary(bytesOf(changed), "store")) << n;
     }
     std::string other = bytes;
-    other[8] = 3;
+    other[8] = 4;
     EXPECT_EQ(decodeLibrary(bytesOf(other), "store").error().message(), "store: a library store of another version");
     EXPECT_EQ(decodeLibrary(bytesOf("0123456789abcdefghij"), "store").error().message(), "store: not a library store");
 
@@ -100,7 +101,7 @@ TEST(LibraryStore, AStoreOfTheFirstVersionIsReadWithItsFilesToBeLookedAtAgain) {
     // Version 1: the settings, then one folder's tracks, their stamps size and time only.
     const Catalogue tracks = sampleTracks("/lib/");
     std::string body(libraryBody(encodeLibrary({{"/lib/", "/out/", {150}, 1, 2, 3, 4, false}, {}})));
-    body.resize(body.size() - 4);  // no folders
+    body.resize(4 + 5 + 4 + 5 + 4 + 4 + 16 + 1);  // the settings as the first versions had them
     const auto u32 = [&](std::uint32_t v) {
         for (int i = 0; i < 4; ++i) body += static_cast<char>(v >> (8 * i));
     };
@@ -226,7 +227,11 @@ TEST_F(Remembering, AStartWithoutAFolderShowsTheLibraryAndChecksIt) {
         app->tk.setColumnWidths(ids::kMainWindow, ids::kTable, {90, 40, 40, 120, 120, 400});
         app->tk.placeWindow(ids::kMainWindow, {300, 200, 1100, 800, true});
         app->click(ids::kScan);
+        app->clickHeader(ids::kMainWindow, ids::kTable, 3);
+        app->clickHeader(ids::kMainWindow, ids::kTable, 3);  // by author, descending
+        app->selectRows({1});                                // b
         app->drive();
+        app->state.viewerPlace = ui::WindowPlace{640, 20, 532, 580, false};
         EXPECT_EQ(app->run(), 0);  // remembers on the way out
     }
     // b changes (another size), c goes, d comes.
@@ -235,14 +240,18 @@ TEST_F(Remembering, AStartWithoutAFolderShowsTheLibraryAndChecksIt) {
     saveTrack(dir / "lib/d.trk", byAuthor("Dee"));
 
     auto app = start();
-    EXPECT_EQ(authors(*app), (std::vector<std::string>{"a:Ann", "b:Bob", "c:Cy"}));  // at once, as remembered
+    EXPECT_EQ(authors(*app), (std::vector<std::string>{"c:Cy", "b:Bob", "a:Ann"}));  // at once, as remembered
+    EXPECT_EQ(app->state.view.current()->name, "b");
+    EXPECT_EQ(app->state.viewerPlace->x, 640);
     EXPECT_EQ(app->state.targetFolder, dir / "out/");
     EXPECT_EQ(app->tk.columnWidths(ids::kMainWindow, ids::kTable), (std::vector<int>{90, 40, 40, 120, 120, 400}));
     const ui::WindowPlace place = app->tk.windowPlace(ids::kMainWindow);
     EXPECT_EQ(std::tie(place.x, place.y, place.width, place.height, place.maximised),
               std::make_tuple(300, 200, 1100, 800, true));
     app->finishCheck();
+    // Sorted as the check found them (b and d unread), the rows not moved by their reading.
     EXPECT_EQ(authors(*app), (std::vector<std::string>{"a:Ann", "b:Bob", "d:Dee"}));
+    EXPECT_EQ(app->state.view.current()->name, "b");
     EXPECT_EQ(app->text(ids::kStatusLine1), "3 Tracks found");
 }
 
@@ -361,16 +370,16 @@ TEST_F(Remembering, TheCheckKeepsTheDuplicatesViewAndDropsFilesThatWent) {
 
 TEST_F(Remembering, AStoreOfAnotherVersionIsSetAsideAndDeadWritesCleared) {
     makeStoreFolder();
-    const std::string newer = sealLibrary("from a newer program", 3);
+    const std::string newer = sealLibrary("from a newer program", 4);
     saveFile(store, bytesOf(newer));
     const std::string dead = std::string(platform::pathPart(store)) + ".pitbox-0000abcd";
     saveFile(dead, bytesOf("half"));
     auto app = start();
     EXPECT_EQ(app->text(ids::kStatusLine2),
-              "Error: " + store + ": a library store of another version, kept as library.dat.v3; it is made anew");
+              "Error: " + store + ": a library store of another version, kept as library.dat.v4; it is made anew");
     app->load(dir / "lib");
     app->drive();
-    EXPECT_EQ(readFile(store + ".v3"), bytesOf(newer));
+    EXPECT_EQ(readFile(store + ".v4"), bytesOf(newer));
     const auto remade = readLibrary(store);
     EXPECT_TRUE(remade && *remade);
     EXPECT_FALSE(platform::fileStatus(dead));

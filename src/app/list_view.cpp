@@ -128,17 +128,29 @@ void listEvent(AppState& s) {
     showCurrentEntry(s);
 }
 
+namespace {
+
+void makeRowCurrent(AppState& s, std::size_t row) {
+    const std::size_t only[] = {row};
+    s.view.selectRows(only);
+    s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {{row}, row});
+    showCurrentEntry(s);
+}
+
+}  // namespace
+
 void moveCurrent(AppState& s, int step) {
     const std::size_t rows = s.view.rows();
     if (rows == 0) return;
     const std::size_t row = s.view.currentRow();
     std::size_t next = 0;
     if (row != CatalogueView::npos) next = step > 0 ? std::min(row + 1, rows - 1) : (row > 0 ? row - 1 : 0);
-    if (next == row) return;
-    const std::size_t only[] = {next};
-    s.view.selectRows(only);
-    s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {{next}, next});
-    showCurrentEntry(s);
+    if (next != row) makeRowCurrent(s, next);
+}
+
+void makeCurrent(AppState& s, std::string_view path) {
+    for (std::size_t row = 0; row < s.view.rows(); ++row)
+        if (s.view.row(row).path.view() == path) return makeRowCurrent(s, row);
 }
 
 void showCurrentEntry(AppState& s) {
@@ -150,9 +162,7 @@ void showCurrentEntry(AppState& s) {
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, counterText(s.view));
 }
 
-namespace {
-
-void sortBy(AppState& s, SortKey key, SortOrder order) {
+void sortList(AppState& s, SortKey key, SortOrder order) {
     s.view.sort(key, order);
     switch (key) {
         case SortKey::Name: s.listName = "tracks"; break;
@@ -167,15 +177,13 @@ void sortBy(AppState& s, SortKey key, SortOrder order) {
     fillList(s);
 }
 
-}  // namespace
-
-void sortAction(AppState& s, SortKey key) { sortBy(s, key, SortOrder::Ascending); }
+void sortAction(AppState& s, SortKey key) { sortList(s, key, SortOrder::Ascending); }
 
 void headerSort(AppState& s, int column) {
     if (column < 0 || static_cast<std::size_t>(column) >= kTrackColumns.size()) return;
     const bool again = column == s.sortColumn && s.sortOrder == SortOrder::Ascending;
-    sortBy(s, kTrackColumns[static_cast<std::size_t>(column)].key,
-           again ? SortOrder::Descending : SortOrder::Ascending);
+    sortList(s, kTrackColumns[static_cast<std::size_t>(column)].key,
+             again ? SortOrder::Descending : SortOrder::Ascending);
 }
 
 void filterChanged(AppState& s) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "app/app_state.h"
 
@@ -43,6 +44,10 @@ void showCurrentEntry(AppState& s);
 void moveCurrent(AppState& s, int step);
 // The four sort buttons: sort ascending, set the list name, refill.
 void sortAction(AppState& s, SortKey key);
+// Sorts the table by a column's key, its header showing it.
+void sortList(AppState& s, SortKey key, SortOrder order);
+// Makes the shown track of this path the current and only selected one.
+void makeCurrent(AppState& s, std::string_view path);
 // A click on a column header: ascending, or descending when the table is sorted
 // ascending by that column already.
 void headerSort(AppState& s, int column);

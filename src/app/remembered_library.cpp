@@ -6,6 +6,7 @@
 #include "app/list_view.h"
 #include "app/load_tracks.h"
 #include "library/library_store.h"
+#include "library/track_columns.h"
 #include "platform/files.h"
 
 namespace pitbox {
@@ -24,6 +25,14 @@ RememberedSettings settingsOf(const AppState& s) {
     r.width = place.width;
     r.height = place.height;
     r.maximised = place.maximised;
+    r.sortColumn = s.sortColumn;
+    r.sortDescending = s.sortOrder == SortOrder::Descending;
+    if (s.view.current()) r.currentTrack = s.view.current()->path;
+    if (s.viewerPlace) {
+        r.viewerMoved = true;
+        r.viewerX = s.viewerPlace->x;
+        r.viewerY = s.viewerPlace->y;
+    }
     return r;
 }
 
@@ -49,6 +58,7 @@ void recallLibrary(AppState& s, bool showLibrary) {
     if (!r.targetFolder.empty() && platform::fileStatus(r.targetFolder)) s.targetFolder = r.targetFolder;
     s.tk.setColumnWidths(ids::kMainWindow, ids::kTable, r.columnWidths);
     s.tk.placeWindow(ids::kMainWindow, {r.x, r.y, r.width, r.height, r.maximised});
+    if (r.viewerMoved) s.viewerPlace = ui::WindowPlace{r.viewerX, r.viewerY, 0, 0, false};
     if (r.loadFolder.empty()) return;
     auto tracks = library.tracksOf(r.loadFolder, s.storePath);
     if (!tracks) {
@@ -62,6 +72,11 @@ void recallLibrary(AppState& s, bool showLibrary) {
         return;
     }
     presentCatalogue(s, std::move(*tracks), Presented::AsNew);
+    // The table as it was left: its sort and its current track.
+    if (r.sortColumn >= 0 && static_cast<std::size_t>(r.sortColumn) < kTrackColumns.size())
+        sortList(s, kTrackColumns[static_cast<std::size_t>(r.sortColumn)].key,
+                 r.sortDescending ? SortOrder::Descending : SortOrder::Ascending);
+    makeCurrent(s, r.currentTrack);
     checkLibrary(s);
 }
 

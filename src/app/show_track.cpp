@@ -48,7 +48,8 @@ void openViewer(AppState& s, const std::string& title) {
     viewer.besideOwner = true;
     viewer.reportsKeys = true;
     s.tk.openWindow(viewer);
-    if (s.viewerPlace) s.tk.placeWindow(kViewer, *s.viewerPlace);
+    if (s.viewerPlace)
+        s.tk.placeWindow(kViewer, {s.viewerPlace->x, s.viewerPlace->y, viewer.clientWidth, viewer.clientHeight, false});
     s.viewerOpenedAt = s.tk.windowPlace(kViewer);
     s.tk.addImage(kViewer, ids::kViewerImage, {10, 10, kPictureWidth, kPictureHeight}, ids::kPreviewPicture);
 }

@@ -96,9 +96,14 @@ void encodeSettings(Writer& w, const RememberedSettings& settings) {
     for (int width : settings.columnWidths) w.u32(static_cast<std::uint32_t>(width));
     for (int v : {settings.x, settings.y, settings.width, settings.height}) w.u32(static_cast<std::uint32_t>(v));
     w.u8(settings.maximised ? 1 : 0);
+    w.u32(static_cast<std::uint32_t>(settings.sortColumn));
+    w.u8(settings.sortDescending ? 1 : 0);
+    w.text(settings.currentTrack);
+    w.u8(settings.viewerMoved ? 1 : 0);
+    for (int v : {settings.viewerX, settings.viewerY}) w.u32(static_cast<std::uint32_t>(v));
 }
 
-bool decodeSettings(Cursor& in, RememberedSettings& s) {
+bool decodeSettings(Cursor& in, std::uint32_t version, RememberedSettings& s) {
     s.loadFolder = in.text();
     s.targetFolder = in.text();
     const std::uint32_t columns = in.u32();
@@ -106,6 +111,14 @@ bool decodeSettings(Cursor& in, RememberedSettings& s) {
     for (std::uint32_t c = 0; c < columns; ++c) s.columnWidths.push_back(static_cast<std::int32_t>(in.u32()));
     for (int* v : {&s.x, &s.y, &s.width, &s.height}) *v = static_cast<std::int32_t>(in.u32());
     s.maximised = in.flag();
+    if (version >= 3) {
+        s.sortColumn = static_cast<std::int32_t>(in.u32());
+        if (s.sortColumn < -1 || s.sortColumn >= 64) return false;
+        s.sortDescending = in.flag();
+        s.currentTrack = in.text();
+        s.viewerMoved = in.flag();
+        for (int* v : {&s.viewerX, &s.viewerY}) *v = static_cast<std::int32_t>(in.u32());
+    }
     return in.ok();
 }
 
@@ -209,13 +222,13 @@ Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, con
         return damaged(file, "not a library store");
     Cursor header(bytes.subspan(sizeof kMagic));
     const std::uint32_t version = header.u32();
-    if (version != 1 && version != kLibraryVersion) return damaged(file, "a library store of another version");
+    if (version < 1 || version > kLibraryVersion) return damaged(file, "a library store of another version");
     const auto body = bytes.first(bytes.size() - kSumBytes);
     if (Cursor(bytes.subspan(body.size())).u64() != sumOf(body)) return damagedStore(file);
 
     Cursor in(body.subspan(sizeof kMagic + 4));
     RememberedLibrary library;
-    if (!decodeSettings(in, library.settings)) return damagedStore(file);
+    if (!decodeSettings(in, version, library.settings)) return damagedStore(file);
     if (version == 1) {
         // One folder, its tracks as they were: they take the new layout.
         Catalogue c;
@@ -267,7 +280,7 @@ Result<std::optional<RememberedLibrary>> readLibrary(const std::string& path) {
         store.size() >= sizeof kMagic + 4 && std::memcmp(store.data(), kMagic, sizeof kMagic) == 0
             ? ByteReader(store).u32(sizeof kMagic)
             : std::nullopt;
-    if (!version || *version == 1 || *version == kLibraryVersion) return library.error();
+    if (!version || (*version >= 1 && *version <= kLibraryVersion)) return library.error();
     const std::string aside = path + ".v" + std::to_string(*version);
     if (auto moved = platform::renameFile(path, aside); !moved) return moved.error();
     return Error{ErrorCode::Damaged, path,

@@ -21,6 +21,14 @@ struct RememberedSettings {
     // of 0 for none remembered), and whether it was maximised.
     int x = 0, y = 0, width = 0, height = 0;
     bool maximised = false;
+    // The table: the column it was sorted by (-1 for none) and how, and the
+    // current track's path (empty for none). Since version 3.
+    int sortColumn = -1;
+    bool sortDescending = false;
+    std::string currentTrack;
+    // Where the user moved the viewer, its frame's top-left corner. Since version 3.
+    bool viewerMoved = false;
+    int viewerX = 0, viewerY = 0;
     bool operator==(const RememberedSettings&) const = default;
 };
 
@@ -42,9 +50,10 @@ struct RememberedLibrary {
     void remember(const std::string& folder, const Catalogue& catalogue);
 };
 
-// The store's layout. A store of version 1 (one folder) is read too; one of
-// any other version is set aside, never overwritten.
-inline constexpr std::uint32_t kLibraryVersion = 2;
+// The store's layout. Stores of versions 1 (one folder) and 2 (without the
+// table's sort, current track and the viewer's place) are read too; one of any
+// other version is set aside, never overwritten.
+inline constexpr std::uint32_t kLibraryVersion = 3;
 inline constexpr std::size_t kMostRememberedFolders = 16;
 
 // Where the store is kept in the user's state folder; empty when the system
