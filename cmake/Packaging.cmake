@@ -2,6 +2,11 @@
 set(CPACK_PACKAGE_NAME "kestrun-pitbox")
 set(CPACK_PACKAGE_VENDOR "Kestrun Pitbox")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Find, list, preview and copy the track files of the racing game Kestrun")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Kestrun Pitbox finds track files anywhere in a folder tree, shows their header
+data in one sortable table, draws a picture of a track, copies a selection of
+tracks into a folder and saves the table as text. pitbox-cli does the same from
+the command line.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_RESOURCE_FILE_README ${CMAKE_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
@@ -32,7 +37,7 @@ else()
     set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kestrun Pitbox developers <pitbox@example.org>")
-    set(CPACK_DEBIAN_PACKAGE_SECTION "games")
+    set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://example.org/kestrun-pitbox")
 endif()

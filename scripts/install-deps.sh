@@ -15,6 +15,7 @@ packages=(
     openbox                         # a window manager for the tests on a desktop
     tesseract-ocr tesseract-ocr-eng                    # reading the window back in the end-to-end test
     jdupes fdupes                   # the duplicate search's baselines in the benchmarks
+    desktop-file-utils appstream lintian   # the package's checks
 )
 # With the argument "windows": what the Windows build and its tests under Wine need.
 if [ "${1:-}" = windows ]; then

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The Linux package: cpack makes a .deb of both programs, the desktop entry, the
-# icons and the README, with stripped programs and dependencies found by
-# dpkg-shlibdeps (so apt brings in Qt's runtime and nothing of its development).
+# AppStream metadata, the icons and the README, with stripped programs and
+# dependencies found by dpkg-shlibdeps (so apt brings in Qt's runtime and
+# nothing of its development). The desktop's own checkers and lintian find no
+# error in it.
 #   deb_test.sh BUILD_DIR
 set -u
 build=$1
@@ -13,7 +15,8 @@ deb=$(ls "$out"/kestrun-pitbox_*_amd64.deb 2>/dev/null) || fail "no .deb made"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for file in ./usr/bin/pitbox ./usr/bin/pitbox-cli ./usr/share/applications/kestrun-pitbox.desktop \
     ./usr/share/icons/hicolor/48x48/apps/kestrun-pitbox.png ./usr/share/icons/hicolor/256x256/apps/kestrun-pitbox.png \
-    ./usr/share/doc/kestrun-pitbox/README.md ./usr/lib/kestrun-pitbox/libpitbox-text-qt.so; do
+    ./usr/share/doc/kestrun-pitbox/README.md ./usr/lib/kestrun-pitbox/libpitbox-text-qt.so \
+    ./usr/share/metainfo/org.example.kestrun_pitbox.metainfo.xml ./usr/share/doc/kestrun-pitbox/copyright; do
     grep -qxF "$file" <<<"$contents" || fail "$file missing from the package"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -24,6 +27,14 @@ grep -q -- "-dev" <<<"$depends" && fail "Depends names a development package: $d
 [ "$(dpkg-deb -f "$deb" Package Architecture | tr '\n' ' ')" = "Package: kestrun-pitbox Architecture: amd64 " ] ||
     fail "package name or architecture"
 dpkg-deb -x "$deb" "$out/root"
+for tool in desktop-file-validate appstreamcli lintian; do
+    command -v "$tool" >/dev/null || fail "missing $tool: run the README's test command, which installs it"
+done
+desktop-file-validate "$out/root/usr/share/applications/kestrun-pitbox.desktop" || fail "desktop entry"
+grep -q "^MimeType=" "$out/root/usr/share/applications/kestrun-pitbox.desktop" && fail "the desktop entry claims file types"
+appstreamcli validate --no-net --pedantic "$out/root/usr/share/metainfo/org.example.kestrun_pitbox.metainfo.xml" ||
+    fail "AppStream metadata"
+lintian --fail-on error "$deb" >"$out/lintian" 2>&1 || { cat "$out/lintian"; fail "lintian finds errors"; }
 file "$out/root/usr/bin/pitbox" | grep -q "not stripped" && fail "the programs are not stripped"
 # The installed command line finds its font engine beside it and draws the records.
 "$build/bin/pitbox_write_track" "$out/t.trk" >/dev/null || fail "writing a track"
