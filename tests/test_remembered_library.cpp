@@ -100,7 +100,11 @@ TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
 TEST(LibraryStore, AStoreOfTheFirstVersionIsReadWithItsFilesToBeLookedAtAgain) {
     // Version 1: the settings, then one folder's tracks, their stamps size and time only.
     const Catalogue tracks = sampleTracks("/lib/");
-    std::string body(libraryBody(encodeLibrary({{"/lib/", "/out/", {150}, 1, 2, 3, 4, false}, {}})));
+    RememberedLibrary first;
+    first.settings.loadFolder = "/lib/";
+    first.settings.targetFolder = "/out/";
+    first.settings.columnWidths = {150};
+    std::string body(libraryBody(encodeLibrary(first)));
     body.resize(4 + 5 + 4 + 5 + 4 + 4 + 16 + 1);  // the settings as the first versions had them
     const auto u32 = [&](std::uint32_t v) {
         for (int i = 0; i < 4; ++i) body += static_cast<char>(v >> (8 * i));

@@ -27,6 +27,7 @@ private:
 };
 
 struct RunningWork;
+struct LibraryWatch;
 
 // Everything the program keeps between clicks. Actions take it and the toolkit.
 struct AppState {
@@ -61,6 +62,9 @@ struct AppState {
     // of the remembered library against its folder.
     std::unique_ptr<RunningWork> work, check;
     bool workByHand = false;  // tests run the work's steps themselves
+    // The watch of the loaded folder; the program watches, tests only where they ask.
+    bool watchesLibrary = false;
+    std::unique_ptr<LibraryWatch> watch;
 };
 
 }  // namespace pitbox

@@ -1,6 +1,7 @@
 #include "app/load_tracks.h"
 
 #include "app/ids.h"
+#include "app/library_watch.h"
 #include "app/list_view.h"
 #include "app/long_work.h"
 #include "app/remembered_library.h"
@@ -74,6 +75,7 @@ public:
         s.trackFolder = folder_;
         s.folderLoaded = true;
         presentCatalogue(s, std::move(found_), Presented::AsNew);
+        watchLibrary(s);
         // Folders that could not be read are said, so the count is not taken as complete.
         if (!walked_->empty())
             s.tk.setText(ids::kMainWindow, ids::kStatusLine2, unreadText(*walked_, "folder", "folders"));

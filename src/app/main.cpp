@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     pitbox::ui::QtToolkit toolkit;
     pitbox::AppState state(toolkit);
     state.storePath = pitbox::libraryStorePath();
+    state.watchesLibrary = true;
     state.forgetStore = forget;
     pitbox::startUp(state, pitbox::platform::workingFolder(), startFolder);
     return pitbox::runMainLoop(state);

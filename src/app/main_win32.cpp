@@ -28,6 +28,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     pitbox::ui::Win32Toolkit toolkit;
     pitbox::AppState state(toolkit);
     state.storePath = pitbox::libraryStorePath();
+    state.watchesLibrary = true;
     state.forgetStore = forget;
     pitbox::startUp(state, pitbox::platform::workingFolder(), startFolder);
     return pitbox::runMainLoop(state);

@@ -4,6 +4,7 @@
 #include "app/copy_window.h"
 #include "app/find_duplicates.h"
 #include "app/ids.h"
+#include "app/library_watch.h"
 #include "app/list_view.h"
 #include "app/load_tracks.h"
 #include "app/long_work.h"
@@ -143,13 +144,16 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
 }
 
 ui::Event nextEvent(AppState& s) {
-    // Work's results are taken between events, a slice each 15 ms at most.
-    while (tickWork(s)) {
-        followSelection(s);  // what the work changed
-        const ui::Event e = s.tk.waitEvent(kWorkTick);
+    // Work's results are taken between events, a slice each 15 ms at most;
+    // changes to the library, once they have settled.
+    for (;;) {
+        const int changesDue = takeLibraryChanges(s, std::chrono::steady_clock::now());
+        const bool working = tickWork(s);
+        if (working) followSelection(s);  // what the work changed
+        if (!working && changesDue < 0) return s.tk.waitEvent();
+        const ui::Event e = s.tk.waitEvent(working ? kWorkTick : changesDue);
         if (e.kind != ui::EventKind::None || s.workByHand) return e;
     }
-    return s.tk.waitEvent();
 }
 
 int runMainLoop(AppState& s) {
@@ -160,6 +164,7 @@ int runMainLoop(AppState& s) {
         else
             dispatchMainEvent(s, e);
     }
+    s.watch.reset();
     endWork(s);
     closeViewer(s);
     rememberLibrary(s);

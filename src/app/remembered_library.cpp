@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "app/ids.h"
+#include "app/library_watch.h"
 #include "app/list_view.h"
 #include "app/load_tracks.h"
 #include "library/library_store.h"
@@ -78,6 +79,7 @@ void recallLibrary(AppState& s, bool showLibrary) {
                  r.sortDescending ? SortOrder::Descending : SortOrder::Ascending);
     makeCurrent(s, r.currentTrack);
     checkLibrary(s);
+    watchLibrary(s);
 }
 
 void rememberLibrary(AppState& s) {

@@ -23,6 +23,7 @@ enum class ErrorCode {
     OldFormat,
     Damaged,
     Exists,
+    NotWatched,  // the system cannot report changes to a folder
 };
 
 // One failure: a code and a message that names the file or folder it concerns.

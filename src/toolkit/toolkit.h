@@ -38,6 +38,7 @@ enum class EventKind {
     HeaderClick,  // a click on a table's column header; `column` says which
     Key,          // a navigation key in a window that reports keys, or Escape; `key` says which
     CloseRequest,
+    Wake,  // another thread asked the program to look (Toolkit::wake)
 };
 
 // Escape is reported in a window that has no owner (the main window) unless a
@@ -187,6 +188,8 @@ public:
     // Selected rows in ascending order.
     virtual std::vector<std::size_t> selectedRows(int window, int gadget) const = 0;
 
+    // From any thread: a Wake event joins the queue, ending a wait.
+    virtual void wake() = 0;
     virtual Event waitEvent() = 0;
     // Waits at most the given time; an Event of kind None when nothing came.
     virtual Event waitEvent(int milliseconds) = 0;

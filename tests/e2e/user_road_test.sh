@@ -127,6 +127,11 @@ shot saved
 "$cli" list --scan --sort name "$t" >"$work/expected.txt" || fail "pitbox-cli list"
 cmp -s "$work/list.txt" "$work/expected.txt" || fail "the saved list differs from pitbox-cli's"
 
+# A track added while the program is open shows without a click.
+"$writer" "$t/sub/Echo.trk" plain 100 5000 Eve
+expect_screen "status line 1" 130 620 850 24 "7 Tracks found"
+shot track-added
+
 python3 "$here/xclose.py" "$main"
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "still running after the close request"

@@ -278,7 +278,10 @@ std::vector<std::size_t> ScriptedToolkit::selectedRows(int window, int gadget) c
     return {g->selected.begin(), g->selected.end()};
 }
 
+void ScriptedToolkit::wake() { woken_ = true; }
+
 ui::Event ScriptedToolkit::waitEvent() {
+    if (woken_.exchange(false)) return ui::Event{ui::EventKind::Wake};
     exhausted_ = false;
     while (!steps_.empty()) {
         Step step = std::move(steps_.front());
@@ -291,6 +294,7 @@ ui::Event ScriptedToolkit::waitEvent() {
 
 // A timed wait on an empty script times out instead of ending the program.
 ui::Event ScriptedToolkit::waitEvent(int) {
+    if (woken_.exchange(false)) return ui::Event{ui::EventKind::Wake};
     if (steps_.empty()) return {};
     return waitEvent();
 }

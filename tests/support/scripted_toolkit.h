@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -127,6 +128,8 @@ public:
     void setSortIndicator(int window, int gadget, int column, bool ascending) override;
     std::size_t rowCount(int window, int gadget) const override;
     std::vector<std::size_t> selectedRows(int window, int gadget) const override;
+    // A wake (from any thread) is the next event waited for.
+    void wake() override;
     ui::Event waitEvent() override;
     ui::Event waitEvent(int milliseconds) override;
     void sleep(int) override {}
@@ -151,6 +154,7 @@ private:
     std::map<int, raster::FontSpec> fonts_;
     std::optional<std::pair<int, int>> focus_;
     bool exhausted_ = false;
+    std::atomic<bool> woken_{false};
 };
 
 }  // namespace pitbox::test

@@ -109,6 +109,12 @@ shot saved
 "$run" "$prefix" "$cli" list --scan --sort author "$(windows "$t")" >"$work/expected.txt" || fail "pitbox-cli.exe list"
 cmp -s "$work/list.txt" "$work/expected.txt" || fail "the saved list differs from pitbox-cli.exe's"
 
+# A track added while the program is open shows without a click (Wine hears
+# no change in a subfolder that was there when the watch began).
+"$writer" "$t/Echo.trk" plain 100 5000 Eve
+expect_screen "status line 1" 130 620 850 24 "7 Tracks found"
+shot track-added
+
 python3 "$here/../e2e/xclose.py" "$main"
 for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "still running after the close request"

@@ -480,6 +480,11 @@ std::vector<std::size_t> QtToolkit::selectedRows(int window, int gadget) const {
     return view ? view->selectedRows() : std::vector<std::size_t>{};
 }
 
+void QtToolkit::wake() {
+    QMetaObject::invokeMethod(
+        &wakeTarget_, [this] { post({EventKind::Wake}); }, Qt::QueuedConnection);
+}
+
 Event QtToolkit::waitEvent() {
     while (!hasEvent()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return pop();

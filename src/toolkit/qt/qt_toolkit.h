@@ -56,6 +56,7 @@ public:
     void setTableSelection(int window, int gadget, const TableSelection& selection) override;
     void setSortIndicator(int window, int gadget, int column, bool ascending) override;
     std::vector<std::size_t> selectedRows(int window, int gadget) const override;
+    void wake() override;
     Event waitEvent() override;
     Event waitEvent(int milliseconds) override;
     void sleep(int milliseconds) override;
@@ -80,6 +81,7 @@ private:
     QWidget* place(int window, int gadget, QWidget* w, Rect r);
 
     QtTextPainter text_;
+    QObject wakeTarget_;               // wake()'s queued calls die with the toolkit
     QPointer<QWidget> disabledFocus_;  // a gadget disabled while it had the focus
     bool quiet_ = false;
 };

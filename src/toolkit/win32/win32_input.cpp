@@ -79,13 +79,12 @@ bool Win32Toolkit::fieldKey(const void* message) {
     return false;
 }
 
-// Takes one message off the queue (waiting for one when asked) and hands it on;
 // Tab and Shift+Tab move the focus through a window's gadgets.
-bool Win32Toolkit::pumpOne(bool wait) {
+bool Win32Toolkit::pumpOne() {
     MSG msg;
-    if (wait) {
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return false;
-    } else if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (quit_ || !PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        quit_ = true;
         return false;
     }
     if (fieldKey(&msg)) return true;
@@ -134,24 +133,35 @@ Event Win32Toolkit::take() {
     return pop();
 }
 
+void Win32Toolkit::wake() { SetEvent(static_cast<HANDLE>(wakeEvent_)); }
+
+void Win32Toolkit::waitForInput(unsigned long milliseconds) {
+    HANDLE wake = static_cast<HANDLE>(wakeEvent_);
+    if (MsgWaitForMultipleObjectsEx(1, &wake, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+        post({EventKind::Wake});
+}
+
 Event Win32Toolkit::waitEvent() {
     restoreFocus();
-    while (!hasEvent())
-        if (!pumpOne(true)) return {EventKind::CloseRequest, 0, -1};
-    return take();
+    for (;;) {
+        while (!hasEvent() && pumpOne()) {}
+        if (quit_) return {EventKind::CloseRequest, 0, -1};
+        if (hasEvent()) return take();
+        waitForInput(INFINITE);
+    }
 }
 
 void Win32Toolkit::sleep(int milliseconds) { Sleep(static_cast<DWORD>(std::max(milliseconds, 0))); }
 
 Event Win32Toolkit::waitEvent(int milliseconds) {
     restoreFocus();
-    while (!hasEvent() && pumpOne(false)) {}
+    while (!hasEvent() && pumpOne()) {}
     const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(std::max(milliseconds, 0));
-    while (!hasEvent()) {
+    while (!hasEvent() && !quit_) {
         const ULONGLONG now = GetTickCount64();
         if (now >= until) break;
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(until - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        while (!hasEvent() && pumpOne(false)) {}
+        waitForInput(static_cast<DWORD>(until - now));
+        while (!hasEvent() && pumpOne()) {}
     }
     return take();
 }

@@ -153,6 +153,7 @@ Win32Toolkit::Win32Toolkit() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     registerClasses();
+    wakeEvent_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 }
 
 Win32Toolkit::~Win32Toolkit() {
@@ -160,6 +161,7 @@ Win32Toolkit::~Win32Toolkit() {
     for (auto& [id, font] : fonts_) DeleteObject(static_cast<HFONT>(font));
     for (auto* bitmaps : {&buttonBitmaps_, &greyBitmaps_})
         for (auto& [id, bitmap] : *bitmaps) DeleteObject(static_cast<HBITMAP>(bitmap));
+    if (wakeEvent_) CloseHandle(static_cast<HANDLE>(wakeEvent_));
     CoUninitialize();
 }
 

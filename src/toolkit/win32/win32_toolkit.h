@@ -52,6 +52,7 @@ public:
     void setTableSelection(int window, int gadget, const TableSelection& selection) override;
     void setSortIndicator(int window, int gadget, int column, bool ascending) override;
     std::vector<std::size_t> selectedRows(int window, int gadget) const override;
+    void wake() override;
     Event waitEvent() override;
     Event waitEvent(int milliseconds) override;
     void sleep(int milliseconds) override;
@@ -79,7 +80,10 @@ private:
         int window = -1, downTo = -1;
     };
     void* place(int window, int gadget, const wchar_t* className, unsigned long style, unsigned long exStyle, Rect r);
-    bool pumpOne(bool wait);
+    // Takes one message off the queue, if there is one, and hands it on.
+    bool pumpOne();
+    // Waits at most `milliseconds` (INFINITE: for ever) for a message or a wake.
+    void waitForInput(unsigned long milliseconds);
     bool fieldKey(const void* message);
     // Gives a table's last column the room the others leave.
     void fitLastColumn(int window, int gadget);
@@ -92,6 +96,8 @@ private:
     std::map<int, void*> greyBitmaps_;    // the same, greyed for a disabled button
     std::map<void*, Field> fields_;       // text fields by HWND
     bool quiet_ = false;                  // programmatic changes report nothing
+    bool quit_ = false;                   // the queue said to quit
+    void* wakeEvent_ = nullptr;           // set by wake(), from any thread
 };
 
 }  // namespace pitbox::ui
