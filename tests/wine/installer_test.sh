@@ -23,6 +23,7 @@ check() { # windows folder, the same folder in the prefix, how it was installed
         [ -f "$unix/$file" ] || fail "$how: no $file in $folder"
     done
     [ -f "$menu" ] || fail "$how: no Start-menu entry"
+    [ -f "$(dirname "$menu")/README.lnk" ] || fail "$how: no README in the Start-menu folder"
     wine start /unix "$menu" || fail "$how: the Start-menu entry does not start"
     wait_window "Kestrun Pitbox" >/dev/null || fail "$how: no window from the Start-menu entry"
     local pid documents
@@ -39,6 +40,7 @@ check() { # windows folder, the same folder in the prefix, how it was installed
     sleep 1
     [ -e "$unix" ] && fail "$how: $folder is still there after the uninstall"
     [ -e "$menu" ] && fail "$how: the Start-menu entry is still there"
+    [ -e "$(dirname "$menu")" ] && fail "$how: the Start-menu folder is still there"
     wine reg query "$key" >/dev/null 2>&1 && fail "$how: the uninstaller is still registered"
     return 0
 }
