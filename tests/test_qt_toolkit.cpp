@@ -6,9 +6,11 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <cmath>
 
 #include "support/backend_behaviours.h"
 #include "toolkit/qt/app_icon.h"
@@ -167,6 +169,22 @@ TEST_F(QtApp, OpaqueTextOnAPicture) {
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 200; ++x) white += p.at(x, y) == raster::rgb(255, 255, 255);
     EXPECT_GT(white, 10u);
+}
+
+// On a scaled screen (the suite runs at 1 and at 1.5) the track picture keeps
+// its pixels: shown at the whole-number scale at or below the screen's.
+TEST_F(QtApp, ThePictureKeepsItsPixels) {
+    auto& tk = static_cast<ui::QtToolkit&>(d.tk());
+    tk.setPicture(ids::kPreviewPicture, raster::Picture(512, 560, raster::rgb(1, 2, 3)));
+    tk.openWindow({ids::kViewerWindow, "a.trk", 0, 0, 532, 580, ids::kMainWindow, true});
+    tk.addImage(ids::kViewerWindow, ids::kViewerImage, {10, 10, 512, 560}, ids::kPreviewPicture);
+    auto* image = qobject_cast<QLabel*>(tk.gadgetWidget(ids::kViewerWindow, ids::kViewerImage));
+    ASSERT_NE(image, nullptr);
+    const qreal ratio = image->devicePixelRatioF();
+    const QSizeF shown = image->pixmap().deviceIndependentSize() * ratio;  // in the screen's pixels
+    EXPECT_DOUBLE_EQ(shown.width(), 512 * std::floor(ratio)) << ratio;
+    EXPECT_DOUBLE_EQ(shown.height(), 560 * std::floor(ratio)) << ratio;
+    tk.closeWindow(ids::kViewerWindow);
 }
 
 TEST(QtIcon, WindowsShowTheApplicationIcon) {

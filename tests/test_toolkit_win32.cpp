@@ -132,7 +132,10 @@ private:
         return 0;
     }
 
+public:
     ui::Win32Toolkit tk_;
+
+private:
     AppState state_;
 };
 
@@ -173,6 +176,44 @@ TEST_F(Win32App, TypingFindsARowByItsName) {
         find.psz = typed;
         EXPECT_EQ(ListView_FindItem(d.handle(ids::kTable), -1, &find), row) << row;
     }
+}
+
+// The program lays out at 96 dpi; the window scales that by the screen's
+// pixels an inch (PITBOX_TEST_DPI says what the test run set, 96 if nothing):
+// client area, gadgets, fonts, columns, least size. The track picture keeps
+// its pixels, at the whole-number scale the gadget has room for, centred.
+TEST_F(Win32App, TheLayoutFollowsTheScreensPixelsAnInch) {
+    const char* asked = std::getenv("PITBOX_TEST_DPI");
+    const int dpi = asked ? std::atoi(asked) : 96;
+    ASSERT_EQ(d.tk_.dpi(), dpi);
+    const auto px = [dpi](int v) { return MulDiv(v, dpi, 96); };
+    EXPECT_EQ(d.clientSize(ids::kMainWindow), std::make_pair(px(1000), px(720)));
+    const ui::Rect load = d.place(ids::kLoad);
+    EXPECT_EQ(std::tie(load.x, load.width), std::make_tuple(px(15), px(90)));
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(d.handle(ids::kStatusLine1), WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+    EXPECT_EQ(font.lfHeight, -MulDiv(12, dpi, 72));
+    d.tk().setColumnWidths(ids::kMainWindow, ids::kTable, {150});
+    EXPECT_EQ(ListView_GetColumnWidth(d.handle(ids::kTable), 0), px(150));
+    EXPECT_EQ(d.tk().columnWidths(ids::kMainWindow, ids::kTable).front(), 150);
+    d.resizeClient(100, 100);
+    EXPECT_EQ(d.clientSize(ids::kMainWindow), std::make_pair(px(980), px(360)));
+
+    const raster::Colour colour = raster::rgb(200, 30, 40);
+    d.tk().setPicture(ids::kPreviewPicture, raster::Picture(512, 560, colour));
+    d.tk().openWindow({ids::kViewerWindow, "a.trk", 0, 0, 532, 580, ids::kMainWindow, true});
+    d.tk().addImage(ids::kViewerWindow, ids::kViewerImage, {10, 10, 512, 560}, ids::kPreviewPicture);
+    HWND image = static_cast<HWND>(d.tk_.gadgetHandle(ids::kViewerWindow, ids::kViewerImage));
+    UpdateWindow(image);
+    const int scale = std::max(1, dpi / 96);
+    const int left = (px(512) - 512 * scale) / 2, top = (px(560) - 560 * scale) / 2;
+    HDC dc = GetDC(image);
+    const COLORREF red = RGB(200, 30, 40);
+    EXPECT_EQ(GetPixel(dc, left, top), red);
+    EXPECT_EQ(GetPixel(dc, left + 512 * scale - 1, top + 560 * scale - 1), red);
+    if (left > 0) EXPECT_NE(GetPixel(dc, left - 1, top), red);  // the gadget's room beyond the picture
+    ReleaseDC(image, dc);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "toolkit/qt/row_table_model.h"
 #include "toolkit/qt/track_table_view.h"
@@ -109,6 +110,16 @@ private:
     QtToolkit& tk_;
     int window_, downTo_;
 };
+
+// A picture keeps its pixels on a scaled screen: shown at the largest
+// whole-number scale at or below the screen's, centred in its gadget.
+QPixmap pixelExact(const QImage& image, const QWidget* shownIn) {
+    QPixmap pixmap = QPixmap::fromImage(image);
+    const qreal ratio = shownIn->devicePixelRatioF();
+    const qreal scale = std::max<qreal>(1, std::floor(ratio + 1e-6));
+    pixmap.setDevicePixelRatio(ratio / scale);
+    return pixmap;
+}
 
 QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 std::string ss(const QString& s) { return s.toUtf8().toStdString(); }
@@ -341,7 +352,8 @@ void QtToolkit::addImage(int window, int gadget, Rect r, int pictureId) {
     QWidget* parent = windowWidget(window);
     if (!parent) return;
     auto* image = new ClickableImage(*this, window, gadget, parent);
-    if (const Picture* p = picture(pictureId)) image->setPixmap(QPixmap::fromImage(toQImage(*p)));
+    image->setAlignment(Qt::AlignCenter);
+    if (const Picture* p = picture(pictureId)) image->setPixmap(pixelExact(toQImage(*p), parent));
     place(window, gadget, image, r);
     if (GadgetRecord* g = gadgetRecord(window, gadget)) g->picture = pictureId;
 }
@@ -400,7 +412,7 @@ void QtToolkit::hideProgress(int window, int gadget) {
 void QtToolkit::pictureChanged(int id) {
     for (void* handle : imagesShowing(id))
         if (auto* label = qobject_cast<QLabel*>(static_cast<QWidget*>(handle)))
-            label->setPixmap(QPixmap::fromImage(toQImage(*picture(id))));
+            label->setPixmap(pixelExact(toQImage(*picture(id)), label));
 }
 
 void QtToolkit::setText(int window, int gadget, const std::string& text) {

@@ -4,19 +4,19 @@ namespace pitbox::ui::gdi {
 
 namespace {
 
-HFONT makeFont(const std::wstring& face, int points, bool monospace) {
-    return CreateFontW(-MulDiv(points, 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+HFONT makeFont(const std::wstring& face, int points, bool monospace, int dpi) {
+    return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                        static_cast<DWORD>(monospace ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS),
                        face.empty() ? nullptr : face.c_str());
 }
 
 }  // namespace
 
-HFONT createFont(const FontSpec& wanted) {
+HFONT createFont(const FontSpec& wanted, int dpi) {
     const bool monospace = wanted.style == FontStyle::Monospace;
     const std::wstring face = widen(wanted.family);
-    HFONT font = makeFont(face, wanted.points, monospace);
+    HFONT font = makeFont(face, wanted.points, monospace, dpi);
     // GDI always gives some face: when it is not the one asked for, let it pick
     // by kind alone, which keeps a monospaced text monospaced.
     HDC dc = CreateCompatibleDC(nullptr);
@@ -27,9 +27,30 @@ HFONT createFont(const FontSpec& wanted) {
     DeleteDC(dc);
     if (_wcsicmp(got, face.c_str()) != 0) {
         DeleteObject(font);
-        font = makeFont(L"", wanted.points, monospace);
+        font = makeFont(L"", wanted.points, monospace, dpi);
     }
     return font;
+}
+
+HFONT dialogFont(int dpi) {
+    LOGFONTW face{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face);
+    face.lfHeight = MulDiv(face.lfHeight, dpi, 96);
+    face.lfWidth = 0;
+    return CreateFontIndirectW(&face);
+}
+
+int dpiOf(HWND window) {
+    // Windows 10 1607 and later tell each window's monitor's; before, the system's.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto forWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (window && forWindow)
+        if (const UINT dpi = forWindow(window); dpi > 0) return static_cast<int>(dpi);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
 }
 
 std::vector<std::uint32_t> dibPixels(const Picture& picture) {

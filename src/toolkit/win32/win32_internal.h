@@ -20,7 +20,7 @@ struct WindowData {
     Win32Toolkit* tk;
     int number;
     HWND focus = nullptr;  // the gadget that had the keyboard focus when the window was left
-    SIZE minFrame{0, 0};   // the smallest frame of a resizable window
+    SIZE minClient{0, 0};  // the smallest client area of a resizable window, at 96 dpi
     bool reportsKeys = false;
 };
 

@@ -134,7 +134,7 @@ std::string Win32Toolkit::textRequester(const std::string& title, const std::str
     HWND owner = static_cast<HWND>(dialogOwner());
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT frame{0, 0, 420, 118};
+    RECT frame{0, 0, px(420), px(118)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     RECT o{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -144,12 +144,12 @@ std::string Win32Toolkit::textRequester(const std::string& title, const std::str
         CreateWindowExW(exStyle, kAskClass, gdi::widen(title).c_str(), style, o.left + (o.right - o.left - width) / 2,
                         o.top + (o.bottom - o.top - height) / 2, width, height, owner, nullptr, instance(), &ask);
     if (!window) return {};
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    HFONT font = gdi::dialogFont(dpi());
     auto control = [&](const wchar_t* cls, const std::wstring& text, DWORD controlStyle, DWORD controlEx, int id,
                        RECT r) {
-        HWND c =
-            CreateWindowExW(controlEx, cls, text.c_str(), WS_CHILD | WS_VISIBLE | controlStyle, r.left, r.top, r.right,
-                            r.bottom, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
+        HWND c = CreateWindowExW(controlEx, cls, text.c_str(), WS_CHILD | WS_VISIBLE | controlStyle, px(r.left),
+                                 px(r.top), px(r.right), px(r.bottom), window,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
         SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         return c;
     };
@@ -175,6 +175,7 @@ std::string Win32Toolkit::textRequester(const std::string& title, const std::str
     }
     if (owner) EnableWindow(owner, TRUE);
     DestroyWindow(window);
+    DeleteObject(font);
     if (owner) SetActiveWindow(owner);
     return ask.confirmed ? gdi::narrow(ask.answer) : std::string{};
 }

@@ -89,7 +89,8 @@ int columnCount(HWND view) {
 std::vector<int> Win32Toolkit::columnWidths(int window, int gadget) const {
     HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
     std::vector<int> widths(static_cast<std::size_t>(columnCount(view)));
-    for (std::size_t c = 0; c < widths.size(); ++c) widths[c] = ListView_GetColumnWidth(view, static_cast<int>(c));
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        widths[c] = unpx(ListView_GetColumnWidth(view, static_cast<int>(c)));
     if (const GadgetRecord* g = gadgetRecord(window, gadget); g && !widths.empty() && g->lastColumnWidth > 0)
         widths.back() = g->lastColumnWidth;
     return widths;
@@ -100,7 +101,7 @@ void Win32Toolkit::setColumnWidths(int window, int gadget, const std::vector<int
     const int columns = columnCount(view);
     for (int c = 0; c < columns && c < static_cast<int>(widths.size()); ++c)
         if (widths[static_cast<std::size_t>(c)] > 0)
-            ListView_SetColumnWidth(view, c, widths[static_cast<std::size_t>(c)]);
+            ListView_SetColumnWidth(view, c, px(widths[static_cast<std::size_t>(c)]));
     // Not every list view reports a width the program set.
     if (GadgetRecord* g = gadgetRecord(window, gadget);
         g && columns > 0 && widths.size() >= std::size_t(columns) && widths[std::size_t(columns) - 1] > 0)
@@ -113,7 +114,7 @@ void Win32Toolkit::columnResized(int window, int gadget, int column) {
     HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
     if (!g || g->fitting) return;
     if (column == columnCount(view) - 1)
-        g->lastColumnWidth = ListView_GetColumnWidth(view, column);  // the width given it
+        g->lastColumnWidth = unpx(ListView_GetColumnWidth(view, column));  // the width given it
     else
         fitLastColumn(window, gadget);
 }
@@ -127,7 +128,7 @@ void Win32Toolkit::fitLastColumn(int window, int gadget) {
     GetClientRect(view, &client);
     int room = client.right - client.left;
     for (int c = 0; c < last; ++c) room -= ListView_GetColumnWidth(view, c);
-    const int width = std::max(g->lastColumnWidth, room);
+    const int width = std::max(px(g->lastColumnWidth), room);
     if (width == ListView_GetColumnWidth(view, last)) return;
     g->fitting = true;
     ListView_SetColumnWidth(view, last, width);
@@ -140,12 +141,14 @@ void Win32Toolkit::addTable(int window, int gadget, Rect r, const std::vector<Co
                                 LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE, r));
     if (!view) return;
     ListView_SetExtendedListViewStyle(view, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    setFont(view, kDialogFont);
+    tables_.emplace_back(window, gadget);
     for (std::size_t c = 0; c < columns.size(); ++c) {
         std::wstring title = gdi::widen(columns[c].title);
         LVCOLUMNW column{};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = columns[c].width;
+        column.cx = px(columns[c].width);
         column.pszText = title.data();
         column.iSubItem = static_cast<int>(c);
         ListView_InsertColumn(view, static_cast<int>(c), &column);

@@ -48,10 +48,16 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             if (wParam != SIZE_MINIMIZED) data->tk->windowResized(data->number, LOWORD(lParam), HIWORD(lParam));
             return 0;
         case WM_GETMINMAXINFO:
-            if (data->minFrame.cx > 0) {
+            if (data->minClient.cx > 0) {
+                RECT frame{0, 0, data->tk->px(data->minClient.cx), data->tk->px(data->minClient.cy)};
+                AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                                   static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
                 auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-                info->ptMinTrackSize = {data->minFrame.cx, data->minFrame.cy};
+                info->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
             }
+            return 0;
+        case WM_DPICHANGED:
+            data->tk->dpiChanged(data->number, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_DRAWITEM:
             data->tk->drawImageButton(data->number, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -85,12 +91,7 @@ LRESULT CALLBACK imageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC dc = BeginPaint(hwnd, &paint);
-            if (const Picture* picture = parent ? parent->tk->imagePicture(parent->number, gadget) : nullptr) {
-                const std::vector<std::uint32_t> pixels = gdi::dibPixels(*picture);
-                const BITMAPINFO info = gdi::dibInfo(*picture);
-                SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(picture->width()), static_cast<DWORD>(picture->height()),
-                                  0, 0, 0, static_cast<UINT>(picture->height()), pixels.data(), &info, DIB_RGB_COLORS);
-            }
+            if (parent) parent->tk->paintImage(parent->number, gadget, dc);
             EndPaint(hwnd, &paint);
             return 0;
         }
@@ -154,6 +155,8 @@ Win32Toolkit::Win32Toolkit() {
     InitCommonControlsEx(&controls);
     registerClasses();
     wakeEvent_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    dpi_ = gdi::dpiOf(nullptr);
+    dialogFont_ = gdi::dialogFont(dpi_);
 }
 
 Win32Toolkit::~Win32Toolkit() {
@@ -162,13 +165,78 @@ Win32Toolkit::~Win32Toolkit() {
     for (auto* bitmaps : {&buttonBitmaps_, &greyBitmaps_})
         for (auto& [id, bitmap] : *bitmaps) DeleteObject(static_cast<HBITMAP>(bitmap));
     if (wakeEvent_) CloseHandle(static_cast<HANDLE>(wakeEvent_));
+    if (dialogFont_) DeleteObject(static_cast<HFONT>(dialogFont_));
     CoUninitialize();
 }
 
+// The pictures' texts keep their pixels; the gadgets' fonts follow the screen.
 void Win32Toolkit::loadFont(int id, const FontSpec& wanted) {
     text_.loadFont(id, wanted);
     if (auto it = fonts_.find(id); it != fonts_.end()) DeleteObject(static_cast<HFONT>(it->second));
-    fonts_[id] = gdi::createFont(wanted);
+    fonts_[id] = gdi::createFont(wanted, dpi_);
+    fontSpecs_[id] = wanted;
+}
+
+int Win32Toolkit::px(int v) const { return MulDiv(v, dpi_, 96); }
+Rect Win32Toolkit::px(Rect r) const { return {px(r.x), px(r.y), px(r.width), px(r.height)}; }
+int Win32Toolkit::unpx(int v) const { return MulDiv(v, 96, dpi_); }
+
+void Win32Toolkit::setFont(void* gadget, int font) {
+    HFONT f = static_cast<HFONT>(font == kDialogFont ? dialogFont_ : (fonts_.count(font) ? fonts_[font] : nullptr));
+    if (!gadget || !f) return;
+    gadgetFonts_[gadget] = font;
+    SendMessageW(static_cast<HWND>(gadget), WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+}
+
+void Win32Toolkit::applyDpi(int dpi) {
+    if (dpi == dpi_ || dpi <= 0) return;
+    const int old = dpi_;
+    dpi_ = dpi;
+    for (auto& [id, font] : fonts_) {
+        DeleteObject(static_cast<HFONT>(font));
+        font = gdi::createFont(fontSpecs_[id], dpi_);
+    }
+    if (dialogFont_) DeleteObject(static_cast<HFONT>(dialogFont_));
+    dialogFont_ = gdi::dialogFont(dpi_);
+    std::erase_if(gadgetFonts_, [](const auto& g) { return !IsWindow(static_cast<HWND>(g.first)); });
+    for (const auto& [gadget, font] : std::map<void*, int>(gadgetFonts_)) setFont(gadget, font);
+    // The tables' columns keep their widths at 96 dpi.
+    for (const auto& [window, gadget] : tables_) {
+        HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+        HWND header = view ? ListView_GetHeader(view) : nullptr;
+        const int columns = header ? Header_GetItemCount(header) : 0;
+        for (int c = 0; c < columns; ++c)
+            ListView_SetColumnWidth(view, c, MulDiv(ListView_GetColumnWidth(view, c), dpi_, old));
+    }
+}
+
+void Win32Toolkit::dpiChanged(int window, int dpi, const void* suggested) {
+    applyDpi(dpi);
+    HWND hwnd = static_cast<HWND>(windowHandle(window));
+    const RECT* r = static_cast<const RECT*>(suggested);
+    if (hwnd && r)
+        SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A picture keeps its pixels, drawn at the largest whole-number scale the
+// gadget has room for, centred.
+void Win32Toolkit::paintImage(int window, int gadget, void* dcHandle) {
+    HDC dc = static_cast<HDC>(dcHandle);
+    HWND hwnd = static_cast<HWND>(gadgetHandle(window, gadget));
+    RECT area{};
+    GetClientRect(hwnd, &area);
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    const Picture* picture = imagePicture(window, gadget);
+    if (!picture || picture->width() <= 0 || picture->height() <= 0) return;
+    const int areaWidth = area.right, areaHeight = area.bottom;
+    const int scale = std::max(1, std::min(areaWidth / picture->width(), areaHeight / picture->height()));
+    const int width = picture->width() * scale, height = picture->height() * scale;
+    const std::vector<std::uint32_t> pixels = gdi::dibPixels(*picture);
+    const BITMAPINFO info = gdi::dibInfo(*picture);
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchDIBits(dc, std::max(0, (areaWidth - width) / 2), std::max(0, (areaHeight - height) / 2), width, height, 0, 0,
+                  picture->width(), picture->height(), pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 void Win32Toolkit::openWindow(const WindowSpec& layout) {
@@ -180,7 +248,7 @@ void Win32Toolkit::openWindow(const WindowSpec& layout) {
         AdjustWindowRectEx(&frame, style, FALSE, kWindowExStyle);
         return SIZE{frame.right - frame.left, frame.bottom - frame.top};
     };
-    const SIZE frame = frameOf(layout.clientWidth, layout.clientHeight);
+    const SIZE frame = frameOf(px(layout.clientWidth), px(layout.clientHeight));
     int x = layout.x, y = layout.y;
     if ((layout.centreOnOwner || layout.besideOwner) && owner) {
         RECT o{};
@@ -193,7 +261,7 @@ void Win32Toolkit::openWindow(const WindowSpec& layout) {
                                     {work.left, work.top, work.right - work.left, work.bottom - work.top});
     }
     auto* data = new WindowData{this, layout.number};
-    if (layout.resizable) data->minFrame = frameOf(layout.minClientWidth, layout.minClientHeight);
+    if (layout.resizable) data->minClient = {layout.minClientWidth, layout.minClientHeight};
     data->reportsKeys = layout.reportsKeys;
     // Known before it exists, so that its first WM_SIZE finds its gadgets' places.
     registerWindow(layout, nullptr);
@@ -204,6 +272,12 @@ void Win32Toolkit::openWindow(const WindowSpec& layout) {
         return;
     }
     registerWindow(layout, hwnd);
+    // Opened on a monitor of another pixels-an-inch than the one it was laid out for.
+    if (const int dpi = gdi::dpiOf(hwnd); dpi != dpi_) {
+        applyDpi(dpi);
+        const SIZE scaled = frameOf(px(layout.clientWidth), px(layout.clientHeight));
+        SetWindowPos(hwnd, nullptr, 0, 0, scaled.cx, scaled.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
     SetForegroundWindow(hwnd);
@@ -216,7 +290,9 @@ void Win32Toolkit::windowResized(int window, int width, int height) {
     // one by one, a button could be painted over by its neighbour's old place.
     HDWP moves = BeginDeferWindowPos(16);
     std::vector<HWND> tables;
-    relayout(window, width, height, [&moves, &tables](void* handle, Rect r) {
+    // The places are the program's, at 96 dpi.
+    relayout(window, unpx(width), unpx(height), [this, &moves, &tables](void* handle, Rect logical) {
+        const Rect r = px(logical);
         if (moves)
             moves = DeferWindowPos(moves, static_cast<HWND>(handle), nullptr, r.x, r.y, r.width, r.height,
                                    SWP_NOZORDER | SWP_NOACTIVATE);
@@ -246,14 +322,14 @@ WindowPlace Win32Toolkit::windowPlace(int window) const {
     RECT edges{0, 0, 0, 0};
     AdjustWindowRectEx(&edges, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
-    return {frame.left, frame.top, (frame.right - frame.left) - (edges.right - edges.left),
-            (frame.bottom - frame.top) - (edges.bottom - edges.top), placement.showCmd == SW_SHOWMAXIMIZED};
+    return {frame.left, frame.top, unpx((frame.right - frame.left) - (edges.right - edges.left)),
+            unpx((frame.bottom - frame.top) - (edges.bottom - edges.top)), placement.showCmd == SW_SHOWMAXIMIZED};
 }
 
 void Win32Toolkit::placeWindow(int window, const WindowPlace& place) {
     HWND hwnd = static_cast<HWND>(windowHandle(window));
     if (!hwnd || place.width <= 0 || place.height <= 0) return;
-    RECT frame{0, 0, place.width, place.height};
+    RECT frame{0, 0, px(place.width), px(place.height)};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
     OffsetRect(&frame, place.x - frame.left, place.y - frame.top);
@@ -292,9 +368,10 @@ void* Win32Toolkit::place(int window, int gadget, const wchar_t* className, unsi
     HWND parent = static_cast<HWND>(windowHandle(window));
     if (!parent) return nullptr;
     // Clipped by their siblings: the progress bar lies over the end of a status line.
+    const Rect at = px(r);
     HWND control =
-        CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.x, r.y, r.width,
-                        r.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), instance(), nullptr);
+        CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, at.x, at.y, at.width,
+                        at.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), instance(), nullptr);
     if (control) registerGadget(window, gadget, control, r);
     return control;
 }
@@ -326,8 +403,13 @@ void Win32Toolkit::drawImageButton(int window, const void* drawItem) {
         HDC source = CreateCompatibleDC(item.hDC);
         HGDIOBJ old = SelectObject(source, static_cast<HBITMAP>(bitmap));
         const int shift = pressed ? 1 : 0;
-        BitBlt(item.hDC, (frame.right - frame.left - p->width()) / 2 + shift,
-               (frame.bottom - frame.top - p->height()) / 2 + shift, p->width(), p->height(), source, 0, 0, SRCCOPY);
+        // At the screen's scale, smoothed where it is not a whole number.
+        const int width = px(p->width()), height = px(p->height());
+        SetStretchBltMode(item.hDC, width % p->width() == 0 ? COLORONCOLOR : HALFTONE);
+        SetBrushOrgEx(item.hDC, 0, 0, nullptr);
+        StretchBlt(item.hDC, (frame.right - frame.left - width) / 2 + shift,
+                   (frame.bottom - frame.top - height) / 2 + shift, width, height, source, 0, 0, p->width(),
+                   p->height(), SRCCOPY);
         SelectObject(source, old);
         DeleteDC(source);
     }
@@ -369,14 +451,14 @@ void Win32Toolkit::hideProgress(int window, int gadget) {
 void Win32Toolkit::addTextButton(int window, int gadget, Rect r, const std::string& caption) {
     HWND button = static_cast<HWND>(place(window, gadget, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, r));
     if (!button) return;
-    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    setFont(button, kDialogFont);
     SetWindowTextW(button, gdi::widen(caption).c_str());
 }
 
 void Win32Toolkit::addText(int window, int gadget, Rect r, Align align, int font) {
     HWND label = static_cast<HWND>(
         place(window, gadget, L"STATIC", (align == Align::Centre ? SS_CENTER : SS_LEFT) | SS_NOPREFIX, 0, r));
-    if (label && fonts_.count(font)) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[font]), TRUE);
+    setFont(label, font);
 }
 
 void Win32Toolkit::addImage(int window, int gadget, Rect r, int pictureId) {
@@ -387,7 +469,7 @@ void Win32Toolkit::addImage(int window, int gadget, Rect r, int pictureId) {
 void Win32Toolkit::addTextField(int window, int gadget, Rect r, int downTo, const std::string& hint) {
     HWND field = static_cast<HWND>(place(window, gadget, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, r));
     if (!field) return;
-    SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    setFont(field, kDialogFont);
     const std::wstring cue = gdi::widen(hint);
     SendMessageW(field, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.c_str()));
     fields_[field] = Field{window, downTo};

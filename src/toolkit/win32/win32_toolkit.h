@@ -64,6 +64,16 @@ public:
 
     // Called by the window procedures.
     bool quiet() const { return quiet_; }
+    // The program lays out at 96 dpi; the screen may have more pixels an inch.
+    int dpi() const { return dpi_; }
+    int px(int v) const;
+    Rect px(Rect r) const;
+    int unpx(int v) const;
+    // A window's monitor changed its pixels an inch (or the window moved to
+    // another's): fonts and layout follow, the window taking `suggested`.
+    void dpiChanged(int window, int dpi, const void* suggested);
+    // Draws the picture an image gadget shows.
+    void paintImage(int window, int gadget, void* dc);
     void windowResized(int window, int width, int height);
     // A table's column got a new width, from the user or from us.
     void columnResized(int window, int gadget, int column);
@@ -87,11 +97,20 @@ private:
     bool fieldKey(const void* message);
     // Gives a table's last column the room the others leave.
     void fitLastColumn(int window, int gadget);
+    // Fonts and the gadgets' fonts made again for dpi_.
+    void applyDpi(int dpi);
+    void setFont(void* gadget, int font);
     Event take();
     void* dialogOwner() const;
 
     GdiTextPainter text_;
-    std::map<int, void*> fonts_;          // HFONT by id
+    std::map<int, void*> fonts_;         // HFONT by id, at dpi_
+    std::map<int, FontSpec> fontSpecs_;  // what each was asked as
+    void* dialogFont_ = nullptr;         // the system's dialog font at dpi_
+    std::map<void*, int> gadgetFonts_;   // the font of each gadget that has one (kDialogFont)
+    int dpi_ = 96;
+    std::vector<std::pair<int, int>> tables_;  // window and gadget of each table made
+    static constexpr int kDialogFont = -1;
     std::map<int, void*> buttonBitmaps_;  // HBITMAP by picture id
     std::map<int, void*> greyBitmaps_;    // the same, greyed for a disabled button
     std::map<void*, Field> fields_;       // text fields by HWND
