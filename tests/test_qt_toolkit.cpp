@@ -181,6 +181,9 @@ TEST_F(QtApp, ThePictureKeepsItsPixels) {
     auto* image = qobject_cast<QLabel*>(tk.gadgetWidget(ids::kViewerWindow, ids::kViewerImage));
     ASSERT_NE(image, nullptr);
     const qreal ratio = image->devicePixelRatioF();
+    ASSERT_EQ(ratio, qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR")
+                         ? 1.0
+                         : qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
     const QSizeF shown = image->pixmap().deviceIndependentSize() * ratio;  // in the screen's pixels
     EXPECT_DOUBLE_EQ(shown.width(), 512 * std::floor(ratio)) << ratio;
     EXPECT_DOUBLE_EQ(shown.height(), 560 * std::floor(ratio)) << ratio;
@@ -205,7 +208,7 @@ TEST(QtIcon, WindowsShowTheApplicationIcon) {
 }  // namespace pitbox::test
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
