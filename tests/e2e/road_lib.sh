@@ -87,6 +87,18 @@ appears() {
     done
     return 1
 }
+# On a desktop the viewer belongs to the main window, opens beside it, and
+# stays above it when a row of the main window is clicked; Show brings it to
+# the front. Nothing to see on a bare X server.
+check_viewer_on_desktop() { # viewer, a row's place in the main window
+    with_wm || return 0
+    [ "$(transient_for "$1")" = "$((main))" ] || fail "the viewer does not belong to the main window"
+    [ "$(left_of "$1")" -ge "$(right_of "$main")" ] || fail "the viewer is not beside the main window"
+    click "$main" "$2" "$3"
+    stacked_above "$1" "$main" || fail "a click on the main window hid the viewer"
+    click "$main" 60 640
+    shot viewer-raised
+}
 # A window's left and right edges on the screen.
 left_of() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {print $4}'; }
 right_of() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Width:/ {w=$2} END {print x + w}'; }

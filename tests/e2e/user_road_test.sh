@@ -79,16 +79,7 @@ click "$main" 60 640                      # Show
 viewer=$(wait_window "Alpine.trk") || fail "no viewer titled Alpine.trk"
 [ "$(size_of "$viewer")" = "532x580" ] || fail "viewer client size $(size_of "$viewer")"
 shot viewer
-if with_wm; then
-    # On a desktop the viewer belongs to the main window, opens beside it, and
-    # stays above it when the main window is clicked; Show brings it to the front.
-    [ "$(transient_for "$viewer")" = "$((main))" ] || fail "the viewer does not belong to the main window"
-    [ "$(left_of "$viewer")" -ge "$(right_of "$main")" ] || fail "the viewer is not beside the main window"
-    click "$main" 80 67
-    stacked_above "$viewer" "$main" || fail "a click on the main window hid the viewer"
-    click "$main" 60 640
-    shot viewer-raised
-fi
+check_viewer_on_desktop "$viewer" 80 67
 xdotool key Down                          # the viewer's keys move the current track
 wait_window "Brook.trk" >/dev/null || fail "the viewer did not follow Down to Brook.trk"
 shot viewer-down
