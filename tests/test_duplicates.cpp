@@ -103,6 +103,21 @@ TEST(Duplicates, BothKindsAndTheirNearMisses) {
     }
 }
 
+// The one kept of each group: the most recently modified, ties to the first path.
+TEST(Duplicates, TheFileKeptIsTheNewest) {
+    struct Case {
+        std::vector<DuplicateFile> group;
+        std::size_t keep;
+    } cases[] = {
+        {{{"/a.trk", 5}, {"/b.trk", 9}, {"/c.trk", 7}}, 1},
+        {{{"/b.trk", 9}, {"/a.trk", 9}, {"/c.trk", 1}}, 1},  // equally recent: the first path
+        {{{"/z.trk", -3}, {"/y.trk", -3}}, 1},
+        {{{"/only.trk", 0}}, 0},
+        {{}, static_cast<std::size_t>(-1)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(fileToKeep(c.group), c.keep) << c.group.size();
+}
+
 TEST(Duplicates, GroupsInPathOrderAndFailuresNamed) {
     TempDir dir;
     const auto track = writeTrack(base());

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -46,12 +47,15 @@ constexpr const char* kUsage =
     "      --no-records  leave out the lap-records text\n"
     "  copy --to DIR FILE...\n"
     "      Copies the files into DIR, numbering clashing names, and prints the count.\n"
-    "  duplicates [--same-track] DIR\n"
+    "  duplicates [--same-track] [--extra] DIR\n"
     "      Prints the groups of identical track files below DIR: their paths, one a\n"
     "      line in byte order, an empty line between groups.\n"
     "      --same-track  groups of the same track instead: equal maps (world size,\n"
     "                    water level, terrain, heights, objects), whatever the\n"
     "                    name, author and records\n"
+    "      --extra       only the files to let go, one a line: of each group all\n"
+    "                    but the most recently modified (of those equally recent,\n"
+    "                    the first path in byte order)\n"
     "  --help\n"
     "      Shows this text.\n";
 
@@ -277,10 +281,13 @@ int copyCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 
 int duplicatesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     DuplicateKind kind = DuplicateKind::IdenticalFiles;
+    bool extras = false;
     std::optional<std::string> dir;
     for (const std::string& a : args) {
         if (a == "--same-track")
             kind = DuplicateKind::SameTrack;
+        else if (a == "--extra")
+            extras = true;
         else if (!a.empty() && a[0] == '-')
             return usage(err, "unknown option " + a);
         else if (!dir)
@@ -298,7 +305,21 @@ int duplicatesCommand(const std::vector<std::string>& args, std::ostream& out, s
     const DuplicateGroups found = findDuplicates(paths, kind);
     for (const Error& file : found.failures) code = fail(err, file.message());
     // One path a line (control characters as their symbols, as in the list), an
-    // empty line between groups.
+    // empty line between groups; or only the extras, one a line.
+    if (extras) {
+        for (const std::vector<std::string>& group : found.groups) {
+            std::vector<DuplicateFile> files;
+            for (const std::string& path : group) {
+                // A file that cannot be looked at now counts as the oldest.
+                const auto stamp = platform::fileStamp(path);
+                files.push_back({path, stamp ? stamp->modified : INT64_MIN});
+            }
+            const std::size_t keep = fileToKeep(files);
+            for (std::size_t i = 0; i < group.size(); ++i)
+                if (i != keep) out << visibleControls(group[i]) << "\n";
+        }
+        return code;
+    }
     for (std::size_t g = 0; g < found.groups.size(); ++g) {
         if (g > 0) out << "\n";
         for (const std::string& path : found.groups[g]) out << visibleControls(path) << "\n";

@@ -285,6 +285,18 @@ private:
 
 }  // namespace
 
+std::size_t fileToKeep(std::span<const DuplicateFile> group) {
+    std::size_t keep = static_cast<std::size_t>(-1);
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        if (keep != static_cast<std::size_t>(-1)) {
+            const DuplicateFile& k = group[keep];
+            if (group[i].modified < k.modified || (group[i].modified == k.modified && group[i].path >= k.path)) continue;
+        }
+        keep = i;
+    }
+    return keep;
+}
+
 DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind,
                                const std::function<void(std::size_t looked)>& looked, const std::atomic<bool>* stop) {
     return Search(paths, looked, stop).run(kind);

@@ -1,6 +1,9 @@
 #pragma once
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,5 +41,15 @@ struct DuplicateGroups {
 DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind,
                                const std::function<void(std::size_t looked)>& looked = {},
                                const std::atomic<bool>* stop = nullptr);
+
+// A file of a group of duplicates and its modification time.
+struct DuplicateFile {
+    std::string_view path;
+    std::int64_t modified;
+};
+// Which one of a group to keep, the others being extras: the most recently
+// modified, of those equally recent the first path in byte order (npos for an
+// empty group).
+std::size_t fileToKeep(std::span<const DuplicateFile> group);
 
 }  // namespace pitbox

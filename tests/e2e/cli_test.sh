@@ -67,6 +67,12 @@ cp "$work/d/a.trk" "$work/d/sub/c.trk"
 [ "$("$cli" duplicates --same-track "$work/d")" = "$(printf '%s\n' "$work/d/a.trk" "$work/d/b.trk" "$work/d/sub/c.trk")" ] ||
     fail "the same track"
 [ -z "$("$cli" duplicates "$work/d/sub")" ] || fail "output without duplicates"
+# The extras: all but the newest of each group, ties to the first path.
+touch -d "2020-01-01" "$work/d/a.trk"
+[ "$("$cli" duplicates --extra "$work/d")" = "$work/d/a.trk" ] || fail "--extra keeps the newest"
+touch -d "2020-01-01" "$work/d/sub/c.trk" "$work/d/b.trk"
+[ "$("$cli" duplicates --same-track --extra "$work/d")" = "$(printf '%s\n' "$work/d/b.trk" "$work/d/sub/c.trk")" ] ||
+    fail "--extra with equal times keeps the first path"
 mkfifo "$work/d/pipe.trk"
 "$cli" duplicates --same-track "$work/d" >"$work/dup.txt" 2>"$work/err"; [ $? -eq 1 ] || fail "duplicates with an unreadable file: exit code"
 grep -q "pipe.trk" "$work/err" && grep -q "sub/c.trk" "$work/dup.txt" || fail "duplicates names the unreadable file and prints the rest"
