@@ -263,6 +263,7 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     ScriptedApp app;
     app.load(dir / "t");
     app.drive();
+    EXPECT_FALSE(app.tk.gadget(ids::kMainWindow, ids::kSelectExtras)->enabled);
     // The search runs beside the window, its button reading Stop; stopped, nothing changes.
     app.state.workByHand = true;
     for (bool stopped : {true, false}) {
@@ -284,6 +285,15 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     EXPECT_EQ(names, (std::vector<std::string>{"\u2261 a", "\u2261 a copy", "\u2248 b", "\u2261 c", "\u2261 d"}));
     EXPECT_EQ(app.text(ids::kStatusLine1), "5 duplicates in 2 groups, of 6 Tracks");
     EXPECT_EQ(app.text(ids::kDuplicates), "All Tracks");
+    // Select extras: all of each group but its newest file (b); of equally
+    // recent ones (c and d), the first path is kept.
+    for (TrackEntry& e : app.state.catalogue.entries()) e.stamp.modified = e.name.view() == "b" ? 200 : 100;
+    app.click(ids::kSelectExtras);
+    app.drive();
+    std::vector<std::string> extras;
+    for (std::size_t row : app.state.view.selectedRows()) extras.emplace_back(app.state.view.row(row).name);
+    EXPECT_EQ(extras, (std::vector<std::string>{"a", "a copy", "d"}));
+    EXPECT_EQ(app.text(ids::kSelectionCounter), "3/5");
     // The filter's rows are counted, and so are their groups.
     app.tk.typeText(ids::kMainWindow, ids::kFilter, "SUB");
     app.drive();
@@ -293,6 +303,7 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     app.drive();
     EXPECT_EQ(app.rows().size(), 6u);
     EXPECT_EQ(app.text(ids::kDuplicates), "Duplicates");
+    EXPECT_FALSE(app.tk.gadget(ids::kMainWindow, ids::kSelectExtras)->enabled);
 }
 
 TEST_F(LoadedApp, SaveListWritesTheTableAndProposesTheListName) {

@@ -1,5 +1,7 @@
 #include "app/find_duplicates.h"
 
+#include <algorithm>
+#include <map>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -78,6 +80,28 @@ void showDuplicatesCaption(AppState& s) {
                  searching                    ? "Stop"
                  : s.view.showingDuplicates() ? kShowAllTracks
                                               : kShowDuplicates);
+    s.tk.setEnabled(ids::kMainWindow, ids::kSelectExtras, s.view.showingDuplicates() && !searching);
+}
+
+void selectExtras(AppState& s) {
+    if (!s.view.showingDuplicates()) return;
+    // The stamps the catalogue holds: no file is looked at again.
+    std::map<std::uint32_t, std::vector<const TrackEntry*>> groups;
+    for (const CatalogueView::DuplicateOf& d : s.view.duplicates()) groups[d.group].push_back(d.entry);
+    std::vector<std::size_t> rows;
+    std::vector<DuplicateFile> files;
+    for (const auto& [group, entries] : groups) {
+        files.clear();
+        for (const TrackEntry* e : entries) files.push_back({e->path.view(), e->stamp.modified});
+        const std::size_t keep = fileToKeep(files);
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (const std::size_t row = s.view.rowOf(*entries[i]); i != keep && row != CatalogueView::npos)
+                rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    s.view.selectRows(rows);
+    s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {s.view.selectedRows(), s.view.currentRow()});
+    showListStatus(s);
 }
 
 void toggleDuplicates(AppState& s) {

@@ -50,8 +50,10 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     tk.openWindow(main);
     const int w = ids::kMainWindow;
     // The filter box takes the top of the table's place; Tab reaches it first.
-    tk.addTextField(w, ids::kFilter, {10, 10, 870, 24}, ids::kTable,
+    tk.addTextField(w, ids::kFilter, {10, 10, 760, 24}, ids::kTable,
                     "Filter (Ctrl+F): words of a track's name, author, record holders or path");
+    // Beside it, for the Duplicates view only.
+    tk.addTextButton(w, ids::kSelectExtras, {780, 8, 100, 28}, kSelectExtrasCaption);
     tk.addTextButton(w, ids::kDuplicates, {890, 8, 100, 28}, kShowDuplicates);
     tk.addTable(w, ids::kTable, {10, 40, 980, 570}, tableColumns());
     tk.addImageButton(w, ids::kShow, {10, 622, 100, 36}, ids::kPictureShow);
@@ -74,6 +76,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     // rows below the table keep their distance to the bottom edge, the sort
     // buttons to the right edge.
     tk.setAnchor(w, ids::kFilter, ui::kGrowWidth);
+    tk.setAnchor(w, ids::kSelectExtras, ui::kFollowRight);
     tk.setAnchor(w, ids::kDuplicates, ui::kFollowRight);
     tk.setAnchor(w, ids::kTable, ui::kGrowWidth | ui::kGrowHeight);
     for (int g : {ids::kShow, ids::kLoad, ids::kScan, ids::kSaveList, ids::kCopy})
@@ -85,6 +88,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
         tk.setAnchor(w, g, ui::kFollowBottom | ui::kFollowRight);
     s.view.reset(s.catalogue);
     fillList(s);
+    showDuplicatesCaption(s);
 
     // Let the window settle: clicks that arrive meanwhile are not acted on, but a
     // close request is kept and ends the program.
@@ -111,6 +115,7 @@ void dispatchGadget(AppState& s, int gadget, bool shift) {
         case ids::kTable: listEvent(s); break;
         case ids::kFilter: filterChanged(s); break;
         case ids::kDuplicates: toggleDuplicates(s); break;
+        case ids::kSelectExtras: selectExtras(s); break;
         case ids::kLoad: loadTracks(s); break;
         case ids::kScan: refreshHeaders(s, shift); break;
         case ids::kSortWorldSize: sortAction(s, SortKey::WorldSize); break;
