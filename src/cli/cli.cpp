@@ -45,8 +45,10 @@ constexpr const char* kUsage =
     "  render [--no-records] -o OUT FILE\n"
     "      Draws the track's 512 by 560 picture into OUT (.png, .bmp or .ppm).\n"
     "      --no-records  leave out the lap-records text\n"
-    "  copy --to DIR FILE...\n"
+    "  copy --to DIR [--keep-folders ROOT] FILE...\n"
     "      Copies the files into DIR, numbering clashing names, and prints the count.\n"
+    "      --keep-folders ROOT  each file lands at its path below ROOT (folders made\n"
+    "                           as needed, clashes numbered within their folder)\n"
     "  duplicates [--same-track] [--extra] DIR\n"
     "      Prints the groups of identical track files below DIR: their paths, one a\n"
     "      line in byte order, an empty line between groups.\n"
@@ -262,21 +264,37 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& err, const
 }
 
 int copyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::optional<std::string> to;
+    std::optional<std::string> to, root;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--to") {
-            if (i + 1 == args.size()) return usage(err, "--to needs a folder");
-            to = platform::withSeparator(platform::userPath(args[++i]));
+        if (args[i] == "--to" || args[i] == "--keep-folders") {
+            if (i + 1 == args.size()) return usage(err, args[i] + " needs a folder");
+            std::optional<std::string>& folder = args[i] == "--to" ? to : root;
+            folder = platform::withSeparator(platform::userPath(args[++i]));
         } else {
             files.push_back(args[i]);
         }
     }
     if (!to) return usage(err, "copy needs --to DIR");
-    const CopyReport report = copyTracks(planCopies(files, *to));
+    std::vector<Error> refused;
+    std::vector<CopyItem> plan;
+    if (root) {
+        // The files and the root as one folder is written, so that one lies below the other however typed.
+        for (std::string& file : files) {
+            const std::string_view folder = platform::pathPart(file);
+            file = platform::fullFolder(folder.empty() ? "." : std::string(folder)) + std::string(platform::filePart(file));
+        }
+        KeptFoldersPlan kept = planCopiesKeepingFolders(files, platform::fullFolder(*root), *to);
+        plan = std::move(kept.items);
+        refused = std::move(kept.refused);
+    } else {
+        plan = planCopies(files, *to);
+    }
+    const CopyReport report = copyTracks(plan);
+    for (const Error& failure : refused) fail(err, failure.message());
     for (const Error& failure : report.failures) fail(err, failure.message());
     out << report.copied << " Tracks copied to: " << *to << "\n";
-    return report.failures.empty() ? 0 : 1;
+    return report.failures.empty() && refused.empty() ? 0 : 1;
 }
 
 int duplicatesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

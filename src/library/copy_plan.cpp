@@ -1,5 +1,7 @@
 #include "library/copy_plan.h"
 
+#include <algorithm>
+#include <map>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
@@ -80,6 +82,34 @@ void separateCoincidences(std::vector<CopyItem>& items, const std::string& targe
 }
 
 }  // namespace
+
+KeptFoldersPlan planCopiesKeepingFolders(const std::vector<std::string>& sources, const std::string& root,
+                                         const std::string& targetFolder) {
+    KeptFoldersPlan plan;
+    // The sources of each folder below the root, with their places in the order.
+    std::map<std::string, std::vector<std::size_t>> byFolder;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const std::string_view path = sources[i];
+        if (root.empty() || !path.starts_with(root) || path.size() == root.size()) {
+            plan.refused.push_back(Error{ErrorCode::CannotOpen, sources[i], "not below " + root});
+            continue;
+        }
+        byFolder[std::string(platform::pathPart(path.substr(root.size())))].push_back(i);
+    }
+    std::vector<std::pair<std::size_t, CopyItem>> placed;
+    for (const auto& [folder, members] : byFolder) {
+        std::vector<std::string> group;
+        for (std::size_t i : members) group.push_back(sources[i]);
+        std::vector<CopyItem> items = planCopies(group, targetFolder + folder);
+        for (std::size_t k = 0; k < members.size(); ++k) {
+            items[k].madeBelow = targetFolder;
+            placed.emplace_back(members[k], std::move(items[k]));
+        }
+    }
+    std::sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [at, item] : placed) plan.items.push_back(std::move(item));
+    return plan;
+}
 
 std::vector<CopyItem> planCopies(const std::vector<std::string>& sources, const std::string& targetFolder) {
     std::vector<CopyItem> items;

@@ -2,11 +2,17 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 namespace pitbox {
 
 struct CopyItem {
     std::string source;
     std::string target;
+    // Keeping folders: the target folder, which must exist, below which the
+    // folders on the target's way are made as needed (empty: none are made, as
+    // a missing target may be a drive that is not there).
+    std::string madeBelow{};
 };
 
 // Pairs each source with a target in `targetFolder` (ending in "/"). Of a group of
@@ -16,5 +22,15 @@ struct CopyItem {
 // are numbered on to the first free number, so every target is distinct; targets
 // that were already distinct are kept as they are.
 std::vector<CopyItem> planCopies(const std::vector<std::string>& sources, const std::string& targetFolder);
+
+// Keeping folders: each source lands below `targetFolder` at its path below
+// `root` (both ending in the separator), clashing names numbered within their
+// own folder as planCopies numbers them. A source not below `root` is refused.
+struct KeptFoldersPlan {
+    std::vector<CopyItem> items;  // in the order of the sources
+    std::vector<Error> refused;
+};
+KeptFoldersPlan planCopiesKeepingFolders(const std::vector<std::string>& sources, const std::string& root,
+                                         const std::string& targetFolder);
 
 }  // namespace pitbox

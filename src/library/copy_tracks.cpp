@@ -32,6 +32,7 @@ public:
         : plan_(plan), progress_(progress), stop_(stop) {}
 
     CopyReport run() {
+        makeKeptFolders();
         for (const std::string& folder : targetFolders()) platform::removeDeadTemporaries(folder);
         for (std::size_t i : readingOrder()) {
             if (stop_ && stop_->load(std::memory_order_relaxed)) {
@@ -62,6 +63,21 @@ private:
         std::size_t copiesLeft = 0;
         bool copied = false;
     };
+
+    // The folders kept below the target are made as needed; the target itself
+    // must be there.
+    void makeKeptFolders() {
+        std::map<std::string, std::string> below;  // folder -> the target it lies below
+        for (const CopyItem& item : plan_)
+            if (!item.madeBelow.empty()) below.emplace(platform::pathPart(item.target), item.madeBelow);
+        for (const auto& [folder, target] : below) {
+            if (platform::fileStatus(folder)) continue;
+            if (!platform::fileStatus(target))
+                unmade_.emplace(folder, Error{ErrorCode::Missing, target, "the target folder is not there"});
+            else if (auto made = platform::makeFolders(folder); !made)
+                unmade_.emplace(folder, made.error());
+        }
+    }
 
     std::set<std::string> targetFolders() const {
         std::set<std::string> folders;
@@ -95,6 +111,8 @@ private:
 
     void copyOne(std::size_t i) {
         const CopyItem& item = plan_[i];
+        if (auto unmade = unmade_.find(std::string(platform::pathPart(item.target))); unmade != unmade_.end())
+            return fail(i, unmade->second);
         auto replacement = platform::FileReplacement::create(item.target);
         if (!replacement) return fail(i, replacement.error());
         // Two targets of one run that reach one file (through links): the later
@@ -191,6 +209,7 @@ private:
     std::vector<bool> replacing_;  // whether a file lies at the target
     std::map<platform::FileKey, Kept> kept_;
     std::map<std::string, std::string> destinations_;  // where each copy lands -> its target
+    std::map<std::string, Error> unmade_;              // target folders that could not be made
     std::vector<Pending> batch_;
     std::uint64_t batchReplacedBytes_ = 0;
     std::vector<std::size_t> committing_;  // the items of the commit under way

@@ -290,13 +290,7 @@ Result<std::optional<RememberedLibrary>> readLibrary(const std::string& path) {
 Result<void> writeLibrary(const std::string& path, const RememberedLibrary& library) {
     // The folders on the way, made where missing (a fresh account has no state folder).
     const std::string folder(platform::pathPart(path));
-    for (std::size_t at = folder.find_first_not_of("/\\"); at < folder.size(); ++at) {
-        if (!platform::isSeparator(folder[at])) continue;
-        const std::string ancestor = folder.substr(0, at);
-        if (platform::fileStatus(ancestor)) continue;
-        auto made = platform::makeFolder(ancestor);
-        if (!made && made.error().code != ErrorCode::Exists) return made.error();
-    }
+    if (auto made = platform::makeFolders(folder); !made) return made.error();
     platform::removeDeadTemporaries(folder);
     return platform::replaceFile(path, encodeLibrary(library));
 }

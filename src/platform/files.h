@@ -90,6 +90,8 @@ private:
 // in the separator (on Windows a typed name loses trailing dots and spaces, and a
 // device name is refused). Fails with Exists when the name is taken.
 Result<std::string> makeFolder(const std::string& path);
+// Makes a folder and every missing one on its way; one that is there is made.
+Result<void> makeFolders(const std::string& folder);
 
 // Gives a file another name in the same folder, replacing a file of that name.
 Result<void> renameFile(const std::string& from, const std::string& to);

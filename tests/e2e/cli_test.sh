@@ -102,6 +102,17 @@ expect_code 1 "scan of a folder holding a pipe" "$cli" list --scan "$work"
 grep -q "pipe.trk: not a regular file" "$work/err" || fail "scan names the pipe"
 expect_code 1 "copy of a pipe" "$cli" copy --to "$work/out" "$work/pipe.trk"
 expect_code 1 "copy into a missing folder" "$cli" copy --to "$work/missing" "$work/t/Hill.trk"
+# Keeping folders: each file at its path below ROOT, however ROOT and the files
+# are typed; a file elsewhere fails with its reason, the rest is copied.
+mkdir -p "$work/kept"
+(cd "$work" && "$cli" copy --to kept --keep-folders ./t t/sub/New.TRK "$work/t/Hill.trk" "$work/d/a.trk") \
+    >/dev/null 2>"$work/err"
+[ $? -eq 1 ] && grep -q "d/a.trk: not below" "$work/err" || fail "--keep-folders refuses a file outside ROOT"
+cmp -s "$work/t/sub/New.TRK" "$work/kept/sub/New.TRK" && cmp -s "$work/t/Hill.trk" "$work/kept/Hill.trk" ||
+    fail "--keep-folders keeps the folders"
+expect_code 1 "keeping folders in a missing target" "$cli" copy --to "$work/missing" --keep-folders "$work/t" \
+    "$work/t/sub/New.TRK"
+[ ! -e "$work/missing" ] || fail "a missing target is not made"
 printf 'good list\n' >"$work/saved.txt"
 expect_code 1 "list of a missing folder" "$cli" list -o "$work/saved.txt" "$work/not-mounted"
 [ "$(cat "$work/saved.txt")" = "good list" ] || fail "a failed list replaced the file"
