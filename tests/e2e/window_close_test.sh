@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The real program in a real X window: title, client size, and a clean exit with
-# code 0 when the window manager's close message arrives.
+# The real program in a real X window (with PITBOX_WM=openbox, under a window
+# manager): title, client size, and a clean exit with code 0 when the window
+# manager's close message arrives.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/xvfb_lib.sh"
