@@ -61,10 +61,12 @@ TEST(CopyPlan, NumbersClashingNames) {
 // within their own folder; a source elsewhere is refused.
 TEST(CopyPlan, KeepingFolders) {
     const auto plan = planCopiesKeepingFolders(
-        {"/lib/sub/a.trk", "/lib/a.trk", "/elsewhere/x.trk", "/lib/sub/A.trk", "/lib/sub/deep/b.trk"}, "/lib/", "/out/");
+        {"/lib/sub/a.trk", "/lib/a.trk", "/elsewhere/x.trk", "/lib/sub/A.trk", "/lib/sub/deep/b.trk"}, "/lib/",
+        "/out/");
     std::vector<std::string> got;
     for (const CopyItem& item : plan.items) got.push_back(item.target);
-    EXPECT_EQ(got, (std::vector<std::string>{"/out/sub/a.trk", "/out/a.trk", "/out/sub/A_1.trk", "/out/sub/deep/b.trk"}));
+    EXPECT_EQ(got,
+              (std::vector<std::string>{"/out/sub/a.trk", "/out/a.trk", "/out/sub/A_1.trk", "/out/sub/deep/b.trk"}));
     ASSERT_EQ(plan.refused.size(), 1u);
     EXPECT_EQ(plan.refused[0].file, "/elsewhere/x.trk");
 }
@@ -122,13 +124,14 @@ TEST_F(CopyFiles, FoldersKeptAreMadeAsNeeded) {
     saveFile(dir / "src/sub/deep/b.trk", {'b'});
     saveFile(dir / "src/x/c.trk", {'c'});
     saveFile(dir / "out/x", {'f'});  // a file where the folder x would be
-    const auto plan = planCopiesKeepingFolders({dir / "src/sub/deep/b.trk", dir / "src/x/c.trk"},
-                                               platform::withSeparator(dir / "src"), platform::withSeparator(dir / "out"));
+    const auto plan =
+        planCopiesKeepingFolders({dir / "src/sub/deep/b.trk", dir / "src/x/c.trk"},
+                                 platform::withSeparator(dir / "src"), platform::withSeparator(dir / "out"));
     const CopyReport report = copyTracks(plan.items);
     EXPECT_EQ(report.copied, 1u);
     EXPECT_EQ(contents(dir / "out/sub/deep/b.trk"), "b");
     ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_NE(report.failures[0].message().find("x"), std::string::npos);
+    EXPECT_NE(report.failures[0].message().find('x'), std::string::npos);
     EXPECT_EQ(contents(dir / "out/x"), "f");
 }
 

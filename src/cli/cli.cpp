@@ -282,7 +282,8 @@ int copyCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         // The files and the root as one folder is written, so that one lies below the other however typed.
         for (std::string& file : files) {
             const std::string_view folder = platform::pathPart(file);
-            file = platform::fullFolder(folder.empty() ? "." : std::string(folder)) + std::string(platform::filePart(file));
+            file = platform::fullFolder(folder.empty() ? "." : std::string(folder)) +
+                   std::string(platform::filePart(file));
         }
         KeptFoldersPlan kept = planCopiesKeepingFolders(files, platform::fullFolder(*root), *to);
         plan = std::move(kept.items);

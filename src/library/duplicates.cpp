@@ -290,7 +290,8 @@ std::size_t fileToKeep(std::span<const DuplicateFile> group) {
     for (std::size_t i = 0; i < group.size(); ++i) {
         if (keep != static_cast<std::size_t>(-1)) {
             const DuplicateFile& k = group[keep];
-            if (group[i].modified < k.modified || (group[i].modified == k.modified && group[i].path >= k.path)) continue;
+            if (group[i].modified < k.modified || (group[i].modified == k.modified && group[i].path >= k.path))
+                continue;
         }
         keep = i;
     }

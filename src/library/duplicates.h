@@ -2,10 +2,10 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <span>
-#include <string_view>
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/result.h"
