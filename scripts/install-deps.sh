@@ -11,6 +11,8 @@ packages=(
     libxxhash-dev                   # the duplicate search's hash
     unicode-data                    # the search folding's table, made at build time
     fonts-liberation                # a metric twin of Arial
+    fonts-dejavu-core               # the monospace and sans fallbacks; without it fontconfig may
+                                    # pick a thin URW or TeX Gyre face that other packages bring
     xvfb xdotool x11-utils xauth imagemagick python3   # the tests in a real X window, screenshots
     openbox                         # a window manager for the tests on a desktop
     tesseract-ocr tesseract-ocr-eng                    # reading the window back in the end-to-end test
