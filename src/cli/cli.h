@@ -9,9 +9,9 @@
 
 namespace pitbox::cli {
 
-// Gives the render command a painter for the lap-records text, with `spec`
+// Gives the render command a painter for the lap-records text, with `wanted`
 // loaded under `font`; nullptr when fonts are not available.
-using PainterFactory = std::function<std::unique_ptr<raster::TextPainter>(int font, const raster::FontSpec& spec)>;
+using PainterFactory = std::function<std::unique_ptr<raster::TextPainter>(int font, const raster::FontSpec& wanted)>;
 
 // Runs one command line (without the program name). Exit codes: 0 done,
 // 1 failed (one line on `err`), 2 usage error.

@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::optional<pitbox::Result<pitbox::platform::Plugin>> plugin;
     auto painters = [&plugin](int font,
-                              const pitbox::raster::FontSpec& spec) -> std::unique_ptr<pitbox::raster::TextPainter> {
+                              const pitbox::raster::FontSpec& wanted) -> std::unique_ptr<pitbox::raster::TextPainter> {
         if (!plugin) plugin = pitbox::platform::Plugin::load("libpitbox-text-qt.so");
         if (!*plugin) {
             std::cerr << "pitbox-cli: " << plugin->error().message() << "\n";
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
         }
         using Make = pitbox::raster::TextPainter* (*)(int, const pitbox::raster::FontSpec*);
         auto make = reinterpret_cast<Make>((*plugin)->function("pitboxTextPainter"));
-        return std::unique_ptr<pitbox::raster::TextPainter>(make ? make(font, &spec) : nullptr);
+        return std::unique_ptr<pitbox::raster::TextPainter>(make ? make(font, &wanted) : nullptr);
     };
     std::ios::sync_with_stdio(false);
     const int code = pitbox::cli::run(args, std::cout, std::cerr, painters);

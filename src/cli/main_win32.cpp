@@ -20,9 +20,10 @@ int wmain(int argc, wchar_t** argv) {
     SetConsoleOutputCP(CP_UTF8);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(pitbox::platform::narrow(argv[i]));
-    auto painters = [](int font, const pitbox::raster::FontSpec& spec) -> std::unique_ptr<pitbox::raster::TextPainter> {
+    auto painters = [](int font,
+                       const pitbox::raster::FontSpec& wanted) -> std::unique_ptr<pitbox::raster::TextPainter> {
         auto painter = std::make_unique<pitbox::ui::GdiTextPainter>();
-        painter->loadFont(font, spec);
+        painter->loadFont(font, wanted);
         return painter;
     };
     std::ios::sync_with_stdio(false);

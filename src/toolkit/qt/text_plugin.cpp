@@ -18,9 +18,9 @@ QGuiApplication* app = nullptr;
 
 }  // namespace
 
-// A painter with `spec` loaded as `font`; the caller owns it.
+// A painter with `wanted` loaded as `font`; the caller owns it.
 extern "C" __attribute__((visibility("default"))) pitbox::raster::TextPainter* pitboxTextPainter(
-    int font, const pitbox::raster::FontSpec* spec) {
+    int font, const pitbox::raster::FontSpec* wanted) {
     if (!app) {
         qInstallMessageHandler(quietQt);
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -30,7 +30,7 @@ extern "C" __attribute__((visibility("default"))) pitbox::raster::TextPainter* p
         app = new QGuiApplication(argc, argv);
     }
     auto painter = std::make_unique<pitbox::ui::QtTextPainter>();
-    painter->loadFont(font, *spec);
+    painter->loadFont(font, *wanted);
     return painter.release();
 }
 
