@@ -212,7 +212,9 @@ TEST_F(Win32App, TheLayoutFollowsTheScreensPixelsAnInch) {
     const COLORREF red = RGB(200, 30, 40);
     EXPECT_EQ(GetPixel(dc, left, top), red);
     EXPECT_EQ(GetPixel(dc, left + 512 * scale - 1, top + 560 * scale - 1), red);
-    if (left > 0) EXPECT_NE(GetPixel(dc, left - 1, top), red);  // the gadget's room beyond the picture
+    if (left > 0) {
+        EXPECT_NE(GetPixel(dc, left - 1, top), red);  // the gadget's room beyond the picture
+    }
     ReleaseDC(image, dc);
 }
 

@@ -109,6 +109,15 @@ void Win32Toolkit::setColumnWidths(int window, int gadget, const std::vector<int
     fitLastColumn(window, gadget);
 }
 
+void Win32Toolkit::scaleColumns(int oldDpi) {
+    // The tables' columns keep their widths at 96 dpi.
+    for (const auto& [window, gadget] : tables_) {
+        HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+        for (int c = 0; c < columnCount(view); ++c)
+            ListView_SetColumnWidth(view, c, MulDiv(ListView_GetColumnWidth(view, c), dpi_, oldDpi));
+    }
+}
+
 void Win32Toolkit::columnResized(int window, int gadget, int column) {
     GadgetRecord* g = gadgetRecord(window, gadget);
     HWND view = static_cast<HWND>(gadgetHandle(window, gadget));

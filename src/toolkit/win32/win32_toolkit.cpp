@@ -200,14 +200,7 @@ void Win32Toolkit::applyDpi(int dpi) {
     dialogFont_ = gdi::dialogFont(dpi_);
     std::erase_if(gadgetFonts_, [](const auto& g) { return !IsWindow(static_cast<HWND>(g.first)); });
     for (const auto& [gadget, font] : std::map<void*, int>(gadgetFonts_)) setFont(gadget, font);
-    // The tables' columns keep their widths at 96 dpi.
-    for (const auto& [window, gadget] : tables_) {
-        HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
-        HWND header = view ? ListView_GetHeader(view) : nullptr;
-        const int columns = header ? Header_GetItemCount(header) : 0;
-        for (int c = 0; c < columns; ++c)
-            ListView_SetColumnWidth(view, c, MulDiv(ListView_GetColumnWidth(view, c), dpi_, old));
-    }
+    scaleColumns(old);
 }
 
 void Win32Toolkit::dpiChanged(int window, int dpi, const void* suggested) {
@@ -289,19 +282,16 @@ void Win32Toolkit::windowResized(int window, int width, int height) {
     // All gadgets move at once, then the whole window is painted anew: moved
     // one by one, a button could be painted over by its neighbour's old place.
     HDWP moves = BeginDeferWindowPos(16);
-    std::vector<HWND> tables;
     // The places are the program's, at 96 dpi.
-    relayout(window, unpx(width), unpx(height), [this, &moves, &tables](void* handle, Rect logical) {
+    relayout(window, unpx(width), unpx(height), [this, &moves](void* handle, Rect logical) {
         const Rect r = px(logical);
         if (moves)
             moves = DeferWindowPos(moves, static_cast<HWND>(handle), nullptr, r.x, r.y, r.width, r.height,
                                    SWP_NOZORDER | SWP_NOACTIVATE);
-        wchar_t name[32] = {};
-        GetClassNameW(static_cast<HWND>(handle), name, 32);
-        if (wcscmp(name, WC_LISTVIEWW) == 0) tables.push_back(static_cast<HWND>(handle));
     });
     if (moves) EndDeferWindowPos(moves);
-    for (HWND table : tables) fitLastColumn(window, GetDlgCtrlID(table));
+    for (const auto& [tableWindow, gadget] : tables_)
+        if (tableWindow == window) fitLastColumn(window, gadget);
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -358,6 +348,7 @@ void Win32Toolkit::closeWindow(int window) {
     HWND hwnd = static_cast<HWND>(forgetWindow(window));
     if (!hwnd) return;
     std::erase_if(fields_, [window](const auto& f) { return f.second.window == window; });
+    std::erase_if(tables_, [window](const auto& t) { return t.first == window; });
     HWND owner = GetWindow(hwnd, GW_OWNER);
     DestroyWindow(hwnd);
     if (owner) SetActiveWindow(owner);

@@ -97,8 +97,9 @@ private:
     bool fieldKey(const void* message);
     // Gives a table's last column the room the others leave.
     void fitLastColumn(int window, int gadget);
-    // Fonts and the gadgets' fonts made again for dpi_.
+    // Fonts and the gadgets' fonts made again for dpi_, the columns scaled.
     void applyDpi(int dpi);
+    void scaleColumns(int oldDpi);
     void setFont(void* gadget, int font);
     Event take();
     void* dialogOwner() const;
