@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,6 +14,7 @@
 #include "platform/file_replacement.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/trash.h"
 #include "platform/win32/wide.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
@@ -31,6 +33,26 @@ std::vector<std::string> walk(const std::string& root) {
     EXPECT_TRUE(walkTrackFolders(
         root, [&](std::string_view, std::string&& path) { found.push_back(path.substr(root.size())); }));
     return found;
+}
+
+// Wine's Recycle Bin is the host's home trash, which the tests' environment
+// puts in the build folder.
+TEST(Win32Trash, TracksGoToTheRecycleBinAndOthersStay) {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    ASSERT_NE(data, nullptr);
+    std::string bin = std::string("Z:") + data + "\\Trash\\files\\";
+    std::replace(bin.begin(), bin.end(), '/', '\\');
+    TempDir dir;
+    const std::string name = "Ring " + std::to_string(GetTickCount64()) + ".trk";
+    saveFile(dir / name, {1, 2, 3});
+    dir.mkdirs("folder.trk");
+    const auto moved = platform::moveToTrash(dir / name);
+    ASSERT_TRUE(moved) << moved.error().message();
+    EXPECT_FALSE(platform::fileStatus(dir / name));
+    EXPECT_EQ(readFile(bin + name), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(platform::moveToTrash(dir / "gone.trk").error().code, ErrorCode::Missing);
+    EXPECT_EQ(platform::moveToTrash(dir / "folder.trk").error().code, ErrorCode::NotRegularFile);
+    EXPECT_TRUE(platform::fileStatus(dir / "folder.trk"));
 }
 
 TEST(Win32Paths, BothSeparatorsAndTheRootsBackStopsAt) {

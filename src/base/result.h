@@ -24,6 +24,7 @@ enum class ErrorCode {
     Damaged,
     Exists,
     NotWatched,  // the system cannot report changes to a folder
+    NoTrash,     // no trash can take the file, which stays where it is
 };
 
 // One failure: a code and a message that names the file or folder it concerns.

@@ -15,8 +15,10 @@
 #include "library/header_refresh.h"
 #include "library/library_store.h"
 #include "library/list_export.h"
+#include "library/trash_tracks.h"
 #include "platform/file_replacement.h"
 #include "platform/paths.h"
+#include "platform/trash.h"
 #include "preview/track_preview.h"
 #include "raster/image_files.h"
 
@@ -58,6 +60,10 @@ constexpr const char* kUsage =
     "      --extra       only the files to let go, one a line: of each group all\n"
     "                    but the most recently modified (of those equally recent,\n"
     "                    the first path in byte order)\n"
+    "  trash FILE...\n"
+    "      Moves the files to the trash (on Windows the Recycle Bin), from where\n"
+    "      they can be put back; a file no trash can take stays, named on standard\n"
+    "      error.\n"
     "  --help\n"
     "      Shows this text.\n";
 
@@ -346,6 +352,14 @@ int duplicatesCommand(const std::vector<std::string>& args, std::ostream& out, s
     return code;
 }
 
+int trashCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) return usage(err, "trash needs a file");
+    const TrashReport report = trashTracks(args);
+    for (const Error& failure : report.failures) fail(err, failure.message());
+    out << report.moved.size() << " Tracks moved to " << platform::trashName() << "\n";
+    return report.failures.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const PainterFactory& painters) {
@@ -365,6 +379,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         code = copyCommand(rest, out, err);
     else if (command == "duplicates")
         code = duplicatesCommand(rest, out, err);
+    else if (command == "trash")
+        code = trashCommand(rest, out, err);
     else
         return usage(err, "unknown command " + command);
     // A full disk or a closed pipe behind standard output is a failure too.

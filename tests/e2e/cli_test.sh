@@ -113,6 +113,15 @@ cmp -s "$work/t/sub/New.TRK" "$work/kept/sub/New.TRK" && cmp -s "$work/t/Hill.tr
 expect_code 1 "keeping folders in a missing target" "$cli" copy --to "$work/missing" --keep-folders "$work/t" \
     "$work/t/sub/New.TRK"
 [ ! -e "$work/missing" ] || fail "a missing target is not made"
+# The trash: a home trash of the test's own; what cannot go stays and is named.
+mkdir -p "$work/home" "$work/bin"
+cp "$work/t/Hill.trk" "$work/bin/one.trk"
+said=$(HOME="$work/home" XDG_DATA_HOME="$work/home/data" "$cli" trash "$work/bin/one.trk" "$work/bin/none.trk" \
+    2>"$work/err")
+[ $? -eq 1 ] && [ "$said" = "1 Tracks moved to the trash" ] && grep -q "none.trk" "$work/err" ||
+    fail "trash moves what it can and names what stayed"
+cmp -s "$work/t/Hill.trk" "$work/home/data/Trash/files/one.trk" && [ ! -e "$work/bin/one.trk" ] ||
+    fail "a trashed track lies in the trash"
 printf 'good list\n' >"$work/saved.txt"
 expect_code 1 "list of a missing folder" "$cli" list -o "$work/saved.txt" "$work/not-mounted"
 [ "$(cat "$work/saved.txt")" = "good list" ] || fail "a failed list replaced the file"

@@ -85,3 +85,19 @@ std::string missingFileReason() {
 }
 
 }  // namespace pitbox::test
+
+namespace pitbox::test {
+
+std::string testTrash() {
+#ifdef _WIN32
+    return {};
+#else
+    static const TempDir home;
+    static const bool set =
+        ::setenv("HOME", home.path().c_str(), 1) == 0 && ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1) == 0;
+    if (!set) throw std::runtime_error("no test trash");
+    return home / "data/Trash/";
+#endif
+}
+
+}  // namespace pitbox::test

@@ -30,3 +30,14 @@ void removeFile(const std::string& path);
 std::string missingFileReason();
 
 }  // namespace pitbox::test
+
+namespace pitbox::test {
+
+// The trash this test program moves files to, ending in the separator: on
+// Linux a home trash of its own ($XDG_DATA_HOME/Trash, with HOME beside it so
+// that the temporary folders count as home), set up at the first call, before
+// anything asks where the trash is. On Windows, Wine's Recycle Bin, which
+// keeps the host's home trash.
+std::string testTrash();
+
+}  // namespace pitbox::test

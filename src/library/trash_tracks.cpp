@@ -1,0 +1,24 @@
+#include "library/trash_tracks.h"
+
+#include "platform/trash.h"
+
+namespace pitbox {
+
+TrashReport trashTracks(const std::vector<std::string>& paths, const std::function<void(std::size_t done)>& progress,
+                        const std::atomic<bool>* stop) {
+    TrashReport report;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (stop && stop->load(std::memory_order_relaxed)) {
+            report.stopped = true;
+            break;
+        }
+        if (auto moved = platform::moveToTrash(paths[i]))
+            report.moved.push_back(paths[i]);
+        else
+            report.failures.push_back(moved.error());
+        if (progress) progress(i + 1);
+    }
+    return report;
+}
+
+}  // namespace pitbox

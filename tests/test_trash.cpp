@@ -1,0 +1,116 @@
+// Moving tracks to the trash on Linux: the home trash, the trash of another
+// volume, a full volume, and what is never moved.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "library/trash_tracks.h"
+#include "platform/trash.h"
+#include "support/temp_dir.h"
+#include "tools/track_writer.h"
+
+namespace pitbox::test {
+namespace {
+
+void write(const std::string& path, const std::string& text) { saveFile(path, {text.begin(), text.end()}); }
+std::string contents(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    return names;
+}
+
+TEST(Trash, TracksGoToTheHomeTrashRestorably) {
+    const std::string trash = testTrash();
+    TempDir dir;
+    dir.mkdirs("a");
+    dir.mkdirs("b");
+    write(dir / "a/Ring.trk", "first");
+    write(dir / "b/Ring.trk", "second");
+    ASSERT_EQ(::symlink((dir / "a/Ring.trk").c_str(), (dir / "link.trk").c_str()), 0);
+    dir.mkdirs("folder.trk");
+    const std::vector<std::string> paths = {dir / "a/Ring.trk", dir / "b/Ring.trk", dir / "link.trk", dir / "gone.trk",
+                                            dir / "folder.trk"};
+    const TrashReport report = trashTracks(paths);
+
+    EXPECT_EQ(report.moved, std::vector<std::string>(paths.begin(), paths.begin() + 3));
+    ASSERT_EQ(report.failures.size(), 2u);
+    EXPECT_EQ(report.failures[0].code, ErrorCode::Missing);
+    EXPECT_EQ(report.failures[1].code, ErrorCode::NotRegularFile);
+    EXPECT_TRUE(exists(dir / "folder.trk"));
+    EXPECT_EQ(dir.list(), std::vector<std::string>({"a", "b", "folder.trk"}));
+    // Both of one name are there, each with where it came from; the link went
+    // as a link.
+    std::string came;
+    for (const std::string& info : namesIn(trash + "info")) {
+        const std::string text = contents(trash + "info/" + info);
+        came += text.substr(text.find("Path=") + 5, text.find('\n', text.find("Path=")) - text.find("Path=") - 5) + " ";
+    }
+    for (const char* name : {"a/Ring.trk", "b/Ring.trk", "link.trk"})
+        EXPECT_NE(came.find(dir / name + " "), std::string::npos) << came;
+    std::size_t links = 0;
+    for (const std::string& file : namesIn(trash + "files"))
+        links += std::filesystem::is_symlink(trash + "files/" + file);
+    EXPECT_EQ(links, 1u);
+}
+
+// Another volume: a small ext4 image on a loop device, as a USB stick would be.
+class LoopVolume {
+public:
+    explicit LoopVolume(const TempDir& dir) : image_(dir / "volume.img"), mount_(dir.mkdirs("volume")) {
+        if (::geteuid() != 0) return;
+        const std::string make = "truncate -s 8M " + image_ + " && mkfs.ext4 -q -F -m 0 " + image_ +
+                                 " 2>/dev/null && mount -o loop " + image_ + " " + mount_ + " 2>/dev/null";
+        mounted_ = std::system(make.c_str()) == 0;
+    }
+    ~LoopVolume() {
+        if (mounted_) ::umount2(mount_.c_str(), MNT_DETACH);
+    }
+    LoopVolume(const LoopVolume&) = delete;
+    LoopVolume& operator=(const LoopVolume&) = delete;
+    bool mounted() const { return mounted_; }
+    const std::string& path() const { return mount_; }
+
+private:
+    std::string image_, mount_;
+    bool mounted_ = false;
+};
+
+TEST(Trash, AnotherVolumeKeepsItsOwnTrashAndAFullOneKeepsTheTrack) {
+    testTrash();
+    TempDir dir;
+    LoopVolume volume(dir);
+    if (!volume.mounted()) GTEST_SKIP() << "mounting a volume needs root, a loop device and mkfs.ext4";
+    const std::string& top = volume.path();
+    dir.mkdirs("volume/sub");
+    write(top + "sub/t.trk", "track");
+    ASSERT_TRUE(platform::moveToTrash(top + "sub/t.trk"));
+    const std::string own = top + ".Trash-" + std::to_string(::geteuid()) + "/";
+    EXPECT_EQ(contents(own + "files/t.trk"), "track");
+    // Restorable from the volume wherever it is mounted: the path is its own.
+    EXPECT_NE(contents(own + "info/t.trk.trashinfo").find("\nPath=sub/t.trk\n"), std::string::npos);
+
+    write(top + "kept.trk", "kept");
+    // Filled to the last block, large ones first.
+    for (const char* block : {"4k", "1k"})
+        std::system(("dd if=/dev/zero of=" + top + "fill" + block + " bs=" + block + " 2>/dev/null").c_str());
+    const auto full = platform::moveToTrash(top + "kept.trk");
+    ASSERT_FALSE(full);
+    EXPECT_EQ(full.error().code, ErrorCode::NoTrash);
+    EXPECT_NE(full.error().reason.find("no space"), std::string::npos) << full.error().reason;
+    EXPECT_EQ(contents(top + "kept.trk"), "kept");
+}
+
+}  // namespace
+}  // namespace pitbox::test
