@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include "app/list_view.h"
+#include "platform/trash.h"
 #include "support/main_window_layout.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
@@ -304,6 +305,34 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     EXPECT_EQ(app.rows().size(), 6u);
     EXPECT_EQ(app.text(ids::kDuplicates), "Duplicates");
     EXPECT_FALSE(app.tk.gadget(ids::kMainWindow, ids::kSelectExtras)->enabled);
+
+    // The extras to the trash by the Delete key, after a question: cancelled,
+    // nothing moves; agreed, what could go went, a group left with one track
+    // is no duplicate, and a file gone meanwhile is counted and named.
+    testTrash();
+    app.click(ids::kDuplicates);
+    app.handleOne();
+    app.finishWork();
+    for (TrackEntry& e : app.state.catalogue.entries()) e.stamp.modified = e.name.view() == "b" ? 200 : 100;
+    app.click(ids::kSelectExtras);
+    app.tk.pressKey(ids::kMainWindow, ui::Key::Delete);
+    app.drive();
+    EXPECT_EQ(app.tk.requests().back().start,
+              "Move 3 tracks to " + platform::trashName() + "?\nThey can be put back from there; nothing is deleted.");
+    EXPECT_EQ(app.rows().size(), 5u);
+    removeFile(dir / "t/sub/a copy.trk");
+    app.tk.answerQuestion(true);
+    app.tk.pressKey(ids::kMainWindow, ui::Key::Delete);
+    app.handleOne();
+    EXPECT_EQ(app.text(ids::kMoveToTrash), "Stop");
+    app.finishWork();
+    names.clear();
+    for (const std::string& row : app.rows()) names.push_back(row.substr(0, row.find('\n')));
+    EXPECT_EQ(names, (std::vector<std::string>{"\u2261 a copy", "\u2248 b"}));
+    EXPECT_EQ(app.text(ids::kStatusLine1), "2 Tracks moved to " + platform::trashName() + " (1 stayed)");
+    EXPECT_NE(app.text(ids::kStatusLine2).find("a copy.trk"), std::string::npos);
+    EXPECT_EQ(dir.list("t"), (std::vector<std::string>{"b.trk", "c.trk", "e.trk", "sub"}));
+    EXPECT_EQ(app.state.catalogue.count(), 4u);
 }
 
 TEST_F(LoadedApp, SaveListWritesTheTableAndProposesTheListName) {

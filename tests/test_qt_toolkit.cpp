@@ -105,6 +105,7 @@ private:
             case ui::Key::PageUp: return Qt::Key_PageUp;
             case ui::Key::PageDown: return Qt::Key_PageDown;
             case ui::Key::Escape: return Qt::Key_Escape;
+            case ui::Key::Delete: return Qt::Key_Delete;
             case ui::Key::None: break;
         }
         return Qt::Key_unknown;

@@ -127,6 +127,7 @@ private:
             case ui::Key::PageUp: return VK_PRIOR;
             case ui::Key::PageDown: return VK_NEXT;
             case ui::Key::Escape: return VK_ESCAPE;
+            case ui::Key::Delete: return VK_DELETE;
             case ui::Key::None: break;
         }
         return 0;

@@ -107,9 +107,13 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
     s.view.setFilter(filter);
     s.view.prepareSearch();
     std::vector<CatalogueView::DuplicateOf> kept;
+    std::unordered_map<std::size_t, std::size_t> members;  // group -> how many are left
     for (const TrackEntry& e : std::as_const(s.catalogue).entries())
-        if (auto it = duplicates.find(e.path.view()); it != duplicates.end())
+        if (auto it = duplicates.find(e.path.view()); it != duplicates.end()) {
             kept.push_back({&e, it->second.group, it->second.kind});
+            ++members[it->second.group];
+        }
+    std::erase_if(kept, [&](const CatalogueView::DuplicateOf& d) { return members[d.group] < 2; });
     s.view.showDuplicates(kept);
     showDuplicatesCaption(s);
     std::vector<std::size_t> rows;
@@ -118,6 +122,14 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
             if (selected.count(s.view.row(r).path.view())) rows.push_back(r);
     s.view.selectRows(rows);
     fillList(s);
+}
+
+void dropEntries(AppState& s, const std::function<bool(const TrackEntry&)>& gone) {
+    Catalogue kept;
+    kept.setRoot(s.catalogue.root());
+    for (const TrackEntry& e : std::as_const(s.catalogue).entries())
+        if (!gone(e)) kept.append(e);
+    presentCatalogue(s, std::move(kept), Presented::AsBefore);
 }
 
 void listEvent(AppState& s) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,9 @@ void showListStatus(AppState& s);
 // keeps the order, filter, duplicates and selection (by path) as far as they go.
 enum class Presented { AsNew, AsBefore };
 void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented);
+// Takes the entries `gone` picks out of the catalogue, presented as before; a
+// duplicate left without its twins is no longer shown as one.
+void dropEntries(AppState& s, const std::function<bool(const TrackEntry&)>& gone);
 // A table event: the selected rows become the view's selection, the topmost the
 // current entry; its name and path go to the status lines and the counter shows
 // selected/rows.

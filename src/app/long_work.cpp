@@ -6,7 +6,7 @@ namespace pitbox {
 namespace {
 
 // The main window's buttons that start work: one such work runs at a time.
-constexpr int kWorkButtons[] = {ids::kLoad, ids::kScan, ids::kDuplicates, ids::kCopy};
+constexpr int kWorkButtons[] = {ids::kLoad, ids::kScan, ids::kDuplicates, ids::kCopy, ids::kMoveToTrash};
 
 // "8 s left", once a second of work tells how fast it goes.
 std::string timeLeft(const RunningWork& w) {

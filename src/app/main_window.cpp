@@ -8,6 +8,7 @@
 #include "app/list_view.h"
 #include "app/load_tracks.h"
 #include "app/long_work.h"
+#include "app/move_to_trash.h"
 #include "app/remembered_library.h"
 #include "app/save_list.h"
 #include "app/scan_tracks.h"
@@ -50,8 +51,9 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     tk.openWindow(main);
     const int w = ids::kMainWindow;
     // The filter box takes the top of the table's place; Tab reaches it first.
-    tk.addTextField(w, ids::kFilter, {10, 10, 760, 24}, ids::kTable,
+    tk.addTextField(w, ids::kFilter, {10, 10, 650, 24}, ids::kTable,
                     "Filter (Ctrl+F): words of a track's name, author, record holders or path");
+    tk.addTextButton(w, ids::kMoveToTrash, {670, 8, 100, 28}, kMoveToTrashCaption);
     // Beside it, for the Duplicates view only.
     tk.addTextButton(w, ids::kSelectExtras, {780, 8, 100, 28}, kSelectExtrasCaption);
     tk.addTextButton(w, ids::kDuplicates, {890, 8, 100, 28}, kShowDuplicates);
@@ -76,6 +78,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     // rows below the table keep their distance to the bottom edge, the sort
     // buttons to the right edge.
     tk.setAnchor(w, ids::kFilter, ui::kGrowWidth);
+    tk.setAnchor(w, ids::kMoveToTrash, ui::kFollowRight);
     tk.setAnchor(w, ids::kSelectExtras, ui::kFollowRight);
     tk.setAnchor(w, ids::kDuplicates, ui::kFollowRight);
     tk.setAnchor(w, ids::kTable, ui::kGrowWidth | ui::kGrowHeight);
@@ -116,6 +119,7 @@ void dispatchGadget(AppState& s, int gadget, bool shift) {
         case ids::kFilter: filterChanged(s); break;
         case ids::kDuplicates: toggleDuplicates(s); break;
         case ids::kSelectExtras: selectExtras(s); break;
+        case ids::kMoveToTrash: moveSelectionToTrash(s); break;
         case ids::kLoad: loadTracks(s); break;
         case ids::kScan: refreshHeaders(s, shift); break;
         case ids::kSortWorldSize: sortAction(s, SortKey::WorldSize); break;
@@ -141,6 +145,7 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
     if (e.window != ids::kMainWindow) return;
     if (e.kind == ui::EventKind::HeaderClick && e.gadget == ids::kTable) headerSort(s, e.column);
     if (e.kind == ui::EventKind::Key && e.key == ui::Key::Escape) stopWork(s);
+    if (e.kind == ui::EventKind::Key && e.key == ui::Key::Delete) moveSelectionToTrash(s);
     if (e.kind == ui::EventKind::Gadget) dispatchGadget(s, e.gadget, e.shift);
     // The open viewer follows whatever made another track current; after Load
     // and Scan it reads its track again, which may have changed.

@@ -87,12 +87,7 @@ public:
 
     void finish(AppState& s, bool stopped) override {
         // A file gone since the walk is not unreadable: it is gone.
-        if (!gone_.empty()) {
-            Catalogue kept;
-            for (const TrackEntry& e : std::as_const(s.catalogue).entries())
-                if (!gone_.count(&e)) kept.append(e);
-            presentCatalogue(s, std::move(kept), Presented::AsBefore);
-        }
+        if (!gone_.empty()) dropEntries(s, [&](const TrackEntry& e) { return gone_.count(&e) != 0; });
         // The texts the filter sees, and the rows, were kept up as the fields came.
         s.tk.refreshTable(ids::kMainWindow, ids::kTable);
         showListStatus(s);

@@ -126,7 +126,8 @@ void viewerEvent(AppState& s, const ui::Event& e) {
         case ui::Key::Left:
         case ui::Key::PageUp: moveCurrent(s, -1); break;
         case ui::Key::None:
-        case ui::Key::Escape: break;  // the viewer closes on its close request
+        case ui::Key::Escape:  // the viewer closes on its close request
+        case ui::Key::Delete: break;
     }
     followCurrentTrack(s);
 }

@@ -42,8 +42,9 @@ enum class EventKind {
 };
 
 // Escape is reported in a window that has no owner (the main window) unless a
-// text field takes it; in an owned window it asks to close the window.
-enum class Key { None, Up, Down, Left, Right, PageUp, PageDown, Escape };
+// text field takes it; in an owned window it asks to close the window. Delete
+// is reported from a table in a window that has no owner.
+enum class Key { None, Up, Down, Left, Right, PageUp, PageDown, Escape, Delete };
 
 struct Event {
     EventKind kind = EventKind::None;
@@ -203,6 +204,10 @@ public:
                                           const std::string& filter) = 0;
     virtual std::string textRequester(const std::string& title, const std::string& message,
                                       const std::string& initial) = 0;
+    // Asks before an action, over the main window: true when the user takes
+    // `action` (the default button), false when they cancel.
+    virtual bool questionRequester(const std::string& title, const std::string& question,
+                                   const std::string& action) = 0;
 
 protected:
     // A backend hears of every picture replaced, to refresh its display.

@@ -112,9 +112,9 @@ TYPED_TEST_P(Backend, GadgetsFollowTheirAnchors) {
 TYPED_TEST_P(Backend, TabOrder) {
     auto& d = this->driver;
     fillWith(d.state(), {"a", "b"});
-    const int order[] = {ids::kFilter,     ids::kDuplicates, ids::kTable,         ids::kShow,
-                         ids::kLoad,       ids::kScan,       ids::kSaveList,      ids::kCopy,
-                         ids::kSortAuthor, ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
+    const int order[] = {ids::kFilter,     ids::kMoveToTrash,   ids::kDuplicates, ids::kTable, ids::kShow,
+                         ids::kLoad,       ids::kScan,          ids::kSaveList,   ids::kCopy,  ids::kSortAuthor,
+                         ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
     for (std::size_t i = 0; i < std::size(order); ++i)
         EXPECT_EQ(d.tabFrom(order[i], false), order[(i + 1) % std::size(order)]) << i;
     EXPECT_EQ(d.tabFrom(ids::kFilter, true), ids::kSortName);
@@ -187,7 +187,8 @@ TYPED_TEST_P(Backend, FilterField) {
     EXPECT_TRUE(d.tk().isWindowOpen(ids::kMainWindow));
 }
 
-// Ctrl+A in the table selects every row and says so.
+// Ctrl+A in the table selects every row and says so; Delete there is a key
+// of the main window, in the filter box it edits the text.
 TYPED_TEST_P(Backend, ControlASelectsEveryRow) {
     auto& d = this->driver;
     fillWith(d.state(), {"alpha", "beta", "gamma"});
@@ -195,6 +196,13 @@ TYPED_TEST_P(Backend, ControlASelectsEveryRow) {
     d.pressControl('A');
     dispatchQueued(d, 200);
     EXPECT_EQ(d.tk().text(ids::kMainWindow, ids::kSelectionCounter), "3/3");
+    d.press(ids::kMainWindow, ids::kTable, ui::Key::Delete);
+    const ui::Event e = d.tk().waitEvent(200);
+    EXPECT_EQ(std::tie(e.kind, e.window, e.key),
+              std::make_tuple(ui::EventKind::Key, ids::kMainWindow, ui::Key::Delete));
+    d.focus(ids::kFilter);
+    d.press(ids::kMainWindow, ids::kFilter, ui::Key::Delete);
+    EXPECT_NE(d.tk().waitEvent(100).key, ui::Key::Delete);
 }
 
 // A gadget disabled while it worked has the focus again once it is enabled

@@ -18,7 +18,8 @@ inline constexpr unsigned kBottom = ui::kFollowBottom;
 inline constexpr unsigned kBottomRight = ui::kFollowBottom | ui::kFollowRight;
 
 inline constexpr ExpectedGadget kMainWindowGadgets[] = {
-    {ExpectedGadget::Kind::TextField, ids::kFilter, {10, 10, 760, 24}, 0, ui::kGrowWidth},
+    {ExpectedGadget::Kind::TextField, ids::kFilter, {10, 10, 650, 24}, 0, ui::kGrowWidth},
+    {ExpectedGadget::Kind::TextButton, ids::kMoveToTrash, {670, 8, 100, 28}, 0, ui::kFollowRight},
     {ExpectedGadget::Kind::TextButton, ids::kSelectExtras, {780, 8, 100, 28}, 0, ui::kFollowRight},
     {ExpectedGadget::Kind::TextButton, ids::kDuplicates, {890, 8, 100, 28}, 0, ui::kFollowRight},
     {ExpectedGadget::Kind::Table, ids::kTable, {10, 40, 980, 570}, 0, ui::kGrowWidth | ui::kGrowHeight},

@@ -43,7 +43,8 @@ void ScriptedToolkit::clickHeader(int window, int gadget, int column) {
 void ScriptedToolkit::pressKey(int window, ui::Key key) {
     push([this, window, key]() -> std::optional<ui::Event> {
         const Window* w = this->window(window);
-        if (!w || (!w->layout.reportsKeys && !(key == ui::Key::Escape && w->layout.owner < 0))) return std::nullopt;
+        const bool mainWindowKey = (key == ui::Key::Escape || key == ui::Key::Delete) && w && w->layout.owner < 0;
+        if (!w || (!w->layout.reportsKeys && !mainWindowKey)) return std::nullopt;
         return ui::Event{ui::EventKind::Key, window, -1, -1, key};
     });
 }
@@ -322,6 +323,15 @@ std::string ScriptedToolkit::textRequester(const std::string& title, const std::
                                            const std::string& initial) {
     requests_.push_back({"text", title, message, initial});
     return take(textAnswers_);
+}
+
+bool ScriptedToolkit::questionRequester(const std::string& title, const std::string& question,
+                                        const std::string& action) {
+    requests_.push_back({"question", title, question, action});
+    if (questionAnswers_.empty()) return false;
+    const bool agree = questionAnswers_.front();
+    questionAnswers_.pop_front();
+    return agree;
 }
 
 }  // namespace pitbox::test

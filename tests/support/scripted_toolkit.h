@@ -55,7 +55,7 @@ public:
         raster::Colour front, back;
     };
     struct Request {
-        std::string kind;  // "folder", "save", "text"
+        std::string kind;  // "folder", "save", "text", "question"
         std::string title, start, filter;
     };
     using Step = std::function<std::optional<ui::Event>()>;
@@ -75,6 +75,8 @@ public:
     void answerFolder(std::string answer) { folderAnswers_.push_back(std::move(answer)); }
     void answerSave(std::string answer) { saveAnswers_.push_back(std::move(answer)); }
     void answerText(std::string answer) { textAnswers_.push_back(std::move(answer)); }
+    // A question unanswered is cancelled.
+    void answerQuestion(bool agree) { questionAnswers_.push_back(agree); }
 
     // What the program did.
     const Window* window(int number) const;
@@ -138,6 +140,7 @@ public:
                                   const std::string& filter) override;
     std::string textRequester(const std::string& title, const std::string& message,
                               const std::string& initial) override;
+    bool questionRequester(const std::string& title, const std::string& question, const std::string& action) override;
 
 private:
     Gadget& add(int window, int gadget, Gadget g);
@@ -146,6 +149,7 @@ private:
 
     std::deque<Step> steps_;
     std::deque<std::string> folderAnswers_, saveAnswers_, textAnswers_;
+    std::deque<bool> questionAnswers_;
     std::map<int, Window> windows_;
     std::vector<ui::WindowSpec> opened_;
     std::vector<int> raised_;

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -47,6 +48,9 @@ protected:
             tk_.post({EventKind::CloseRequest, number_, -1});
         else if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier)
             tk_.post({EventKind::Key, number_, -1, -1, Key::Escape});
+        else if (e->key() == Qt::Key_Delete && e->modifiers() == Qt::NoModifier && parentWidget() == nullptr &&
+                 qobject_cast<QTableView*>(focusWidget()) != nullptr)
+            tk_.post({EventKind::Key, number_, -1, -1, Key::Delete});
         else if (key != Key::None)
             tk_.post({EventKind::Key, number_, -1, -1, key});
         else
@@ -543,6 +547,15 @@ std::string QtToolkit::textRequester(const std::string& title, const std::string
     const QString answer =
         QInputDialog::getText(dialogParent(), qs(title), qs(message), QLineEdit::Normal, qs(initial), &ok);
     return ok ? ss(answer) : std::string{};
+}
+
+bool QtToolkit::questionRequester(const std::string& title, const std::string& question, const std::string& action) {
+    QMessageBox box(QMessageBox::Question, qs(title), qs(question), QMessageBox::NoButton, dialogParent());
+    QPushButton* yes = box.addButton(qs(action), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 }  // namespace pitbox::ui

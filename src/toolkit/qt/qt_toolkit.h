@@ -63,6 +63,7 @@ public:
     std::string folderRequester(const std::string& title, const std::string& startFolder) override;
     std::string saveFileRequester(const std::string& title, const std::string& proposedPath,
                                   const std::string& filter) override;
+    bool questionRequester(const std::string& title, const std::string& question, const std::string& action) override;
     std::string textRequester(const std::string& title, const std::string& message,
                               const std::string& initial) override;
 

@@ -100,6 +100,17 @@ bool Win32Toolkit::pumpOne() {
             return true;
         }
     }
+    // Delete in a table of the main window is reported.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_DELETE && root && isOurWindow(root) &&
+        !GetWindow(root, GW_OWNER) && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0 &&
+        GetKeyState(VK_MENU) >= 0) {
+        wchar_t kind[32] = {};
+        const WindowData* data = dataOf(root);
+        if (data && data->tk == this && GetClassNameW(msg.hwnd, kind, 32) && std::wstring_view(kind) == WC_LISTVIEWW) {
+            post({EventKind::Key, data->number, -1, -1, Key::Delete});
+            return true;
+        }
+    }
     // Ctrl+A in a table selects every row, as in Qt's tables: Wine's list
     // view does not.
     if (msg.message == WM_KEYDOWN && msg.wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && root && isOurWindow(root)) {

@@ -129,6 +129,15 @@ std::string Win32Toolkit::saveFileRequester(const std::string& title, const std:
     return gdi::narrow(file.c_str());
 }
 
+// The system's message box: its buttons read OK and Cancel in the system's
+// language, OK the default.
+bool Win32Toolkit::questionRequester(const std::string& title, const std::string& question,
+                                     const std::string& /*action*/) {
+    HWND owner = static_cast<HWND>(dialogOwner());
+    return MessageBoxW(owner, gdi::widen(question).c_str(), gdi::widen(title).c_str(),
+                       MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1) == IDOK;
+}
+
 std::string Win32Toolkit::textRequester(const std::string& title, const std::string& message,
                                         const std::string& initial) {
     HWND owner = static_cast<HWND>(dialogOwner());
