@@ -11,6 +11,7 @@
 #include <set>
 #include <thread>
 
+#include "library/already_there.h"
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
 #include "platform/paths.h"
@@ -133,6 +134,52 @@ TEST_F(CopyFiles, FoldersKeptAreMadeAsNeeded) {
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_NE(report.failures[0].message().find('x'), std::string::npos);
     EXPECT_EQ(contents(dir / "out/x"), "f");
+}
+
+// Skipping tracks already there: neither copied nor rewritten when the bytes
+// lie in the target folder after the copy, under the name or a numbered one.
+TEST(CopyAlreadyThere, SkipsOnlyWhatStaysThere) {
+    using Files = std::vector<std::pair<std::string, std::string>>;  // name, bytes
+    struct Case {
+        const char* what;
+        Files there, selected;  // in out/; in src/ (folders below it may differ)
+        std::size_t skipped;
+        Files after;  // out/ at the end
+    };
+    const Case cases[] = {
+        {"copied again", {{"Ring.trk", "X"}}, {{"Ring.trk", "X"}}, 1, {{"Ring.trk", "X"}}},
+        {"at a numbered name, the file at the name is not replaced",
+         {{"Ring.trk", "Y"}, {"Ring_2.trk", "X"}},
+         {{"Ring.trk", "X"}},
+         1,
+         {{"Ring.trk", "Y"}, {"Ring_2.trk", "X"}}},
+        {"an earlier track of the selection", {}, {{"a/Ring.trk", "X"}, {"b/Ring.trk", "X"}}, 1, {{"Ring.trk", "X"}}},
+        {"a file another track replaces does not count",
+         {{"Ring.trk", "X"}},
+         {{"a/Ring.trk", "Y"}, {"b/Ring.trk", "X"}},
+         0,
+         {{"Ring.trk", "Y"}, {"Ring_1.trk", "X"}}},
+        {"the same size is not the same bytes", {{"Ring.trk", "X"}}, {{"Ring.trk", "Z"}}, 0, {{"Ring.trk", "Z"}}},
+        {"another family", {{"Ringo.trk", "X"}}, {{"Ring.trk", "X"}}, 0, {{"Ring.trk", "X"}, {"Ringo.trk", "X"}}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        dir.mkdirs("out");
+        for (const auto& [name, bytes] : c.there) saveFile(dir / ("out/" + name), {bytes.begin(), bytes.end()});
+        std::vector<std::string> sources;
+        for (const auto& [name, bytes] : c.selected) {
+            dir.mkdirs("src/" + std::string(platform::pathPart(name)));
+            sources.push_back(dir / ("src/" + name));
+            saveFile(sources.back(), {bytes.begin(), bytes.end()});
+        }
+        std::vector<CopyItem> plan = planCopies(sources, dir / "out/");
+        EXPECT_EQ(dropTracksAlreadyThere(plan), c.skipped) << c.what;
+        const CopyReport report = copyTracks(plan);
+        EXPECT_TRUE(report.failures.empty()) << c.what << ": " << report.failures.front().message();
+        Files after;
+        for (const std::string& name : dir.list("out")) after.emplace_back(name, contents(dir / ("out/" + name)));
+        EXPECT_EQ(after, c.after) << c.what;
+    }
 }
 
 TEST_F(CopyFiles, ReplacesAnExistingFileWithACompleteCopy) {

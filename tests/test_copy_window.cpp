@@ -55,6 +55,33 @@ TEST_F(CopyWindow, FailuresAreCountedAndTheFirstReasonShown) {
     EXPECT_EQ(dir.list("out"), std::vector<std::string>{"ring_1.trk"});  // numbered as planned
 }
 
+// Keep folders and Skip tracks already there, kept while the program runs:
+// a twin already in the target is left alone, the one in its own folder goes
+// there; without Keep folders it would have been a twin of the first copy.
+TEST_F(CopyWindow, OptionsKeepFoldersAndSkipWhatIsThere) {
+    saveTrack(dir / "out/Alpha.trk", TrackSpec{});
+    app.selectRows({0, 1, 2});
+    app.click(ids::kCopy);
+    app.tk.click(kWin, ids::kKeepFolders);
+    app.tk.click(kWin, ids::kSkipAlreadyThere);
+    app.tk.click(kWin, ids::kCopyStart);
+    app.settle();
+    std::string said;
+    app.tk.push([&]() -> std::optional<ui::Event> {
+        said = target();
+        return std::nullopt;
+    });
+    app.tk.click(kWin, ids::kCopyClose);
+    app.drive();
+    EXPECT_EQ(said, "2 Tracks copied, 1 already there: " + dir / "out/");
+    EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"Alpha.trk", "Ring.trk", "x"}));
+    EXPECT_EQ(dir.list("out/x"), std::vector<std::string>{"ring.TRK"});
+    inWindow([&] {
+        EXPECT_TRUE(app.tk.isChecked(kWin, ids::kKeepFolders));
+        EXPECT_TRUE(app.tk.isChecked(kWin, ids::kSkipAlreadyThere));
+    });
+}
+
 TEST_F(CopyWindow, OpensOverTheMainWindowWithItsGadgets) {
     app.selectRows({0, 2});
     std::vector<int> order;
@@ -72,7 +99,7 @@ TEST_F(CopyWindow, OpensOverTheMainWindowWithItsGadgets) {
         EXPECT_EQ(app.tk.gadget(kWin, ids::kCopyStart)->picture, ids::kPictureCopyLarge);
         EXPECT_EQ(app.tk.gadget(kWin, ids::kTargetLine)->align, ui::Align::Centre);
     });
-    EXPECT_EQ(order, (std::vector<int>{100, 105, 103, 104, 106, 102, 101}));
+    EXPECT_EQ(order, (std::vector<int>{100, 105, 103, 104, 106, 102, 101, 107, 108}));
     EXPECT_FALSE(app.tk.isWindowOpen(kWin));
     EXPECT_EQ(app.tk.focus(), std::make_pair(ids::kMainWindow, ids::kTable));
 }

@@ -63,7 +63,8 @@ void expectSameTracks(const Catalogue& a, const Catalogue& b) {
 TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
     RememberedLibrary library;
     library.settings = {
-        "/lib/", "/out/", {150, 60, 61, 200, 201, 300}, -20, 30, 1200, 800, true, 2, true, "/lib/b.trk", true, -5, 7};
+        "/lib/", "/out/", {150, 60, 61, 200, 201, 300}, -20, 30, 1200, 800, true, 2, true, "/lib/b.trk", true, -5, 7,
+        true,    true};
     library.remember("/other/", sampleTracks("/other/"));
     library.remember("/lib/", sampleTracks("/lib/"));
     const std::string bytes = encodeLibrary(library);
@@ -87,7 +88,7 @@ TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
         EXPECT_FALSE(decodeLibrary(bytesOf(changed), "store")) << n;
     }
     std::string other = bytes;
-    other[8] = 4;
+    other[8] = 5;
     EXPECT_EQ(decodeLibrary(bytesOf(other), "store").error().message(), "store: a library store of another version");
     EXPECT_EQ(decodeLibrary(bytesOf("0123456789abcdefghij"), "store").error().message(), "store: not a library store");
 
@@ -374,16 +375,16 @@ TEST_F(Remembering, TheCheckKeepsTheDuplicatesViewAndDropsFilesThatWent) {
 
 TEST_F(Remembering, AStoreOfAnotherVersionIsSetAsideAndDeadWritesCleared) {
     makeStoreFolder();
-    const std::string newer = sealLibrary("from a newer program", 4);
+    const std::string newer = sealLibrary("from a newer program", 5);
     saveFile(store, bytesOf(newer));
     const std::string dead = std::string(platform::pathPart(store)) + ".pitbox-0000abcd";
     saveFile(dead, bytesOf("half"));
     auto app = start();
     EXPECT_EQ(app->text(ids::kStatusLine2),
-              "Error: " + store + ": a library store of another version, kept as library.dat.v4; it is made anew");
+              "Error: " + store + ": a library store of another version, kept as library.dat.v5; it is made anew");
     app->load(dir / "lib");
     app->drive();
-    EXPECT_EQ(readFile(store + ".v4"), bytesOf(newer));
+    EXPECT_EQ(readFile(store + ".v5"), bytesOf(newer));
     const auto remade = readLibrary(store);
     EXPECT_TRUE(remade && *remade);
     EXPECT_FALSE(platform::fileStatus(dead));

@@ -46,7 +46,11 @@ struct AppState {
     HeaderFields header;
     std::string trackFolder;   // folder of the last Load, ends in "/"
     std::string targetFolder;  // folder of the Copy Tracks window, ends in "/"
-    std::string listName;      // base name of the proposed export file
+    // The Copy Tracks window's options: each track at its path below the
+    // library's folder; tracks whose bytes are there already left alone.
+    bool keepFolders = false;
+    bool skipAlreadyThere = false;
+    std::string listName;  // base name of the proposed export file
     std::string currentTrackPath;
     std::string viewerTrack;  // the path of the track the open viewer shows, empty for none
     // Where the user moved the viewer, where it opens again; and where it was

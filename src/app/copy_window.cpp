@@ -5,6 +5,7 @@
 #include "app/long_work.h"
 #include "app/main_window.h"
 #include "app/show_track.h"
+#include "library/already_there.h"
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
 #include "platform/files.h"
@@ -62,16 +63,26 @@ void showSelection(AppState& s) {
 
 // The copy beside the event loop; the Copy Tracks window's target buttons
 // wait meanwhile.
-constexpr int kTargetGadgets[] = {ids::kCopySelect, ids::kCopyNew, ids::kCopyBack};
+constexpr int kTargetGadgets[] = {ids::kCopySelect, ids::kCopyNew, ids::kCopyBack, ids::kKeepFolders,
+                                  ids::kSkipAlreadyThere};
 
 class CopyWork : public LongWork {
 public:
-    CopyWork(std::vector<CopyItem> plan, std::string target, std::string statusLine)
-        : plan_(std::move(plan)), target_(std::move(target)), statusLine_(std::move(statusLine)) {
+    CopyWork(std::vector<CopyItem> plan, std::vector<Error> refused, bool skipAlreadyThere, std::string target,
+             std::string statusLine)
+        : plan_(std::move(plan)),
+          refused_(std::move(refused)),
+          skip_(skipAlreadyThere),
+          target_(std::move(target)),
+          statusLine_(std::move(statusLine)) {
         setTotal(plan_.size());
     }
 
     bool step() override {
+        if (skip_) {
+            alreadyThere_ = dropTracksAlreadyThere(plan_);
+            setTotal(plan_.size());
+        }
         report_ = copyTracks(
             plan_, [this](std::size_t done) { setDone(done); }, &stopFlag());
         return false;
@@ -87,7 +98,10 @@ public:
         const bool cut = report_.stopped || (stopped && report_.copied + report_.failures.size() < plan_.size());
         std::string result = cut ? "Copy stopped: " + std::to_string(report_.copied) + " of " +
                                        std::to_string(plan_.size()) + " Tracks copied to: " + target_
-                                 : std::to_string(report_.copied) + " Tracks copied to: " + target_;
+                             : alreadyThere_ > 0 ? std::to_string(report_.copied) + " Tracks copied, " +
+                                                       std::to_string(alreadyThere_) + " already there: " + target_
+                                                 : std::to_string(report_.copied) + " Tracks copied to: " + target_;
+        report_.failures.insert(report_.failures.begin(), refused_.begin(), refused_.end());
         if (!report_.failures.empty()) {
             const std::size_t failed = report_.failures.size();
             result += " (" + std::to_string(failed) + " failed)";
@@ -106,7 +120,10 @@ public:
     }
 
 private:
-    const std::vector<CopyItem> plan_;
+    std::vector<CopyItem> plan_;
+    const std::vector<Error> refused_;  // outside the library's folder, when folders are kept
+    const bool skip_;
+    std::size_t alreadyThere_ = 0;
     const std::string target_;
     const std::string statusLine_;  // the main window's, which shows the progress meanwhile
     CopyReport report_;
@@ -122,9 +139,14 @@ void copySelectedTracks(AppState& s) {
     for (std::size_t row : s.view.selectedRows()) sources.emplace_back(s.view.row(row).path);
     if (sources.empty()) return;
     for (int g : kTargetGadgets) s.tk.setEnabled(kWin, g, false);
+    KeptFoldersPlan plan;
+    if (s.keepFolders && !s.catalogue.root().empty())
+        plan = planCopiesKeepingFolders(sources, s.catalogue.root(), s.targetFolder);
+    else
+        plan.items = planCopies(sources, s.targetFolder);
     startWork(s,
-              std::make_unique<CopyWork>(planCopies(sources, s.targetFolder), s.targetFolder,
-                                         s.tk.text(ids::kMainWindow, ids::kStatusLine1)),
+              std::make_unique<CopyWork>(std::move(plan.items), std::move(plan.refused), s.skipAlreadyThere,
+                                         s.targetFolder, s.tk.text(ids::kMainWindow, ids::kStatusLine1)),
               {kWin, ids::kCopyStart, ids::kPictureCopyLarge, ids::kPictureStopLarge}, false);
 }
 
@@ -150,6 +172,10 @@ void openCopyWindow(AppState& s) {
     s.tk.addImageButton(kWin, ids::kCopyBack, {355, 100, 99, 36}, ids::kPictureBack);
     s.tk.addImageButton(kWin, ids::kCopyStart, {211, 150, 178, 68}, ids::kPictureCopyLarge);
     s.tk.addImageButton(kWin, ids::kCopyClose, {249, 240, 102, 36}, ids::kPictureClose);
+    s.tk.addCheckBox(kWin, ids::kKeepFolders, {20, 160, 186, 22}, "Keep folders");
+    s.tk.addCheckBox(kWin, ids::kSkipAlreadyThere, {20, 188, 186, 22}, "Skip tracks already there");
+    s.tk.setChecked(kWin, ids::kKeepFolders, s.keepFolders);
+    s.tk.setChecked(kWin, ids::kSkipAlreadyThere, s.skipAlreadyThere);
     showTarget(s, s.targetFolder);
     showSelection(s);
 }
@@ -180,6 +206,8 @@ void copyWindowEvent(AppState& s, const ui::Event& e) {
         case ids::kCopySelect: chooseTarget(s); break;
         case ids::kCopyNew: makeNewFolder(s); break;
         case ids::kCopyBack: goToParentFolder(s); break;
+        case ids::kKeepFolders: s.keepFolders = s.tk.isChecked(kWin, ids::kKeepFolders); break;
+        case ids::kSkipAlreadyThere: s.skipAlreadyThere = s.tk.isChecked(kWin, ids::kSkipAlreadyThere); break;
         default: break;
     }
 }

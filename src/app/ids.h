@@ -35,6 +35,8 @@ inline constexpr int kCopySelect = 103;
 inline constexpr int kCopyNew = 104;
 inline constexpr int kSelectionLine = 105;
 inline constexpr int kCopyBack = 106;
+inline constexpr int kKeepFolders = 107;  // options, beside Copy
+inline constexpr int kSkipAlreadyThere = 108;
 
 // Viewer gadget.
 inline constexpr int kViewerImage = 100;

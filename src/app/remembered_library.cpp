@@ -19,6 +19,8 @@ RememberedSettings settingsOf(const AppState& s) {
     RememberedSettings r;
     if (s.folderLoaded) r.loadFolder = s.trackFolder;
     r.targetFolder = s.targetFolder;
+    r.keepFolders = s.keepFolders;
+    r.skipAlreadyThere = s.skipAlreadyThere;
     r.columnWidths = s.tk.columnWidths(ids::kMainWindow, ids::kTable);
     const ui::WindowPlace place = s.tk.windowPlace(ids::kMainWindow);
     r.x = place.x;
@@ -57,6 +59,8 @@ void recallLibrary(AppState& s, bool showLibrary) {
     const RememberedSettings& r = library.settings;
     // A target removed since is not proposed again.
     if (!r.targetFolder.empty() && platform::fileStatus(r.targetFolder)) s.targetFolder = r.targetFolder;
+    s.keepFolders = r.keepFolders;
+    s.skipAlreadyThere = r.skipAlreadyThere;
     s.tk.setColumnWidths(ids::kMainWindow, ids::kTable, r.columnWidths);
     s.tk.placeWindow(ids::kMainWindow, {r.x, r.y, r.width, r.height, r.maximised});
     if (r.viewerMoved) s.viewerPlace = ui::WindowPlace{r.viewerX, r.viewerY, 0, 0, false};

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "base/text.h"
+#include "library/already_there.h"
 #include "library/catalogue.h"
 #include "library/catalogue_view.h"
 #include "library/copy_plan.h"
@@ -47,10 +48,12 @@ constexpr const char* kUsage =
     "  render [--no-records] -o OUT FILE\n"
     "      Draws the track's 512 by 560 picture into OUT (.png, .bmp or .ppm).\n"
     "      --no-records  leave out the lap-records text\n"
-    "  copy --to DIR [--keep-folders ROOT] FILE...\n"
+    "  copy --to DIR [--keep-folders ROOT] [--skip-identical] FILE...\n"
     "      Copies the files into DIR, numbering clashing names, and prints the count.\n"
     "      --keep-folders ROOT  each file lands at its path below ROOT (folders made\n"
     "                           as needed, clashes numbered within their folder)\n"
+    "      --skip-identical     leave alone a file whose bytes are there already, at\n"
+    "                           its name, a numbered name, or as an earlier file's copy\n"
     "  duplicates [--same-track] [--extra] DIR\n"
     "      Prints the groups of identical track files below DIR: their paths, one a\n"
     "      line in byte order, an empty line between groups.\n"
@@ -271,9 +274,12 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& err, const
 
 int copyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::optional<std::string> to, root;
+    bool skipIdentical = false;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--to" || args[i] == "--keep-folders") {
+        if (args[i] == "--skip-identical") {
+            skipIdentical = true;
+        } else if (args[i] == "--to" || args[i] == "--keep-folders") {
             if (i + 1 == args.size()) return usage(err, args[i] + " needs a folder");
             std::optional<std::string>& folder = args[i] == "--to" ? to : root;
             folder = platform::withSeparator(platform::userPath(args[++i]));
@@ -297,10 +303,14 @@ int copyCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     } else {
         plan = planCopies(files, *to);
     }
+    const std::size_t alreadyThere = skipIdentical ? dropTracksAlreadyThere(plan) : 0;
     const CopyReport report = copyTracks(plan);
     for (const Error& failure : refused) fail(err, failure.message());
     for (const Error& failure : report.failures) fail(err, failure.message());
-    out << report.copied << " Tracks copied to: " << *to << "\n";
+    if (alreadyThere > 0)
+        out << report.copied << " Tracks copied, " << alreadyThere << " already there: " << *to << "\n";
+    else
+        out << report.copied << " Tracks copied to: " << *to << "\n";
     return report.failures.empty() && refused.empty() ? 0 : 1;
 }
 

@@ -101,6 +101,8 @@ void encodeSettings(Writer& w, const RememberedSettings& settings) {
     w.text(settings.currentTrack);
     w.u8(settings.viewerMoved ? 1 : 0);
     for (int v : {settings.viewerX, settings.viewerY}) w.u32(static_cast<std::uint32_t>(v));
+    w.u8(settings.keepFolders ? 1 : 0);
+    w.u8(settings.skipAlreadyThere ? 1 : 0);
 }
 
 bool decodeSettings(Cursor& in, std::uint32_t version, RememberedSettings& s) {
@@ -118,6 +120,10 @@ bool decodeSettings(Cursor& in, std::uint32_t version, RememberedSettings& s) {
         s.currentTrack = in.text();
         s.viewerMoved = in.flag();
         for (int* v : {&s.viewerX, &s.viewerY}) *v = static_cast<std::int32_t>(in.u32());
+    }
+    if (version >= 4) {
+        s.keepFolders = in.flag();
+        s.skipAlreadyThere = in.flag();
     }
     return in.ok();
 }

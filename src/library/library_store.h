@@ -29,6 +29,9 @@ struct RememberedSettings {
     // Where the user moved the viewer, its frame's top-left corner. Since version 3.
     bool viewerMoved = false;
     int viewerX = 0, viewerY = 0;
+    // The Copy Tracks window's options. Since version 4.
+    bool keepFolders = false;
+    bool skipAlreadyThere = false;
     bool operator==(const RememberedSettings&) const = default;
 };
 
@@ -53,7 +56,7 @@ struct RememberedLibrary {
 // The store's layout. Stores of versions 1 (one folder) and 2 (without the
 // table's sort, current track and the viewer's place) are read too; one of any
 // other version is set aside, never overwritten.
-inline constexpr std::uint32_t kLibraryVersion = 3;
+inline constexpr std::uint32_t kLibraryVersion = 4;
 inline constexpr std::size_t kMostRememberedFolders = 16;
 
 // Where the store is kept in the user's state folder; empty when the system

@@ -93,6 +93,9 @@ Result<std::string> makeFolder(const std::string& path);
 // Makes a folder and every missing one on its way; one that is there is made.
 Result<void> makeFolders(const std::string& folder);
 
+// The names of the entries of one folder (not below it), in no set order.
+Result<std::vector<std::string>> namesInFolder(const std::string& folder);
+
 // Gives a file another name in the same folder, replacing a file of that name.
 Result<void> renameFile(const std::string& from, const std::string& to);
 

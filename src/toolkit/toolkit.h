@@ -152,6 +152,11 @@ public:
     virtual void addTextButton(int window, int gadget, Rect r, const std::string& caption) = 0;
     // An image gadget shows a picture and reports a click on it.
     virtual void addImage(int window, int gadget, Rect r, int picture) = 0;
+    // A check box with its caption, unchecked: a click checks or unchecks it and
+    // is reported as the gadget's event.
+    virtual void addCheckBox(int window, int gadget, Rect r, const std::string& caption) = 0;
+    virtual void setChecked(int window, int gadget, bool checked) = 0;
+    virtual bool isChecked(int window, int gadget) const = 0;
     // A one-line text field that reports every change of its text and shows
     // `hint` while it is empty. Ctrl+F in its window puts the focus in it,
     // Escape in it clears it, Down moves the focus on to the gadget `downTo`.

@@ -113,6 +113,11 @@ cmp -s "$work/t/sub/New.TRK" "$work/kept/sub/New.TRK" && cmp -s "$work/t/Hill.tr
 expect_code 1 "keeping folders in a missing target" "$cli" copy --to "$work/missing" --keep-folders "$work/t" \
     "$work/t/sub/New.TRK"
 [ ! -e "$work/missing" ] || fail "a missing target is not made"
+# Copying again with --skip-identical rewrites nothing.
+before=$(stat -c %Y.%i "$work/kept/Hill.trk")
+said=$("$cli" copy --to "$work/kept" --skip-identical "$work/t/Hill.trk" "$work/t/sub/New.TRK")
+[ "$said" = "1 Tracks copied, 1 already there: $work/kept/" ] || fail "--skip-identical counts what is there: $said"
+[ "$(stat -c %Y.%i "$work/kept/Hill.trk")" = "$before" ] || fail "--skip-identical left the file alone"
 # The trash: a home trash of the test's own; what cannot go stays and is named.
 mkdir -p "$work/home" "$work/bin"
 cp "$work/t/Hill.trk" "$work/bin/one.trk"

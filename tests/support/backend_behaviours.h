@@ -310,9 +310,26 @@ TYPED_TEST_P(Backend, TheViewerFollowsItsKeys) {
     EXPECT_FALSE(d.tk().isWindowOpen(ids::kViewerWindow));
 }
 
+// A check box: a click checks it and is reported; the program sets it too.
+TYPED_TEST_P(Backend, ACheckBoxTogglesAndReports) {
+    auto& d = this->driver;
+    d.tk().openWindow({ids::kCopyWindow, "Copy Tracks", 0, 0, 600, 300, ids::kMainWindow, true});
+    d.tk().addCheckBox(ids::kCopyWindow, ids::kKeepFolders, {20, 160, 186, 22}, "Keep folders");
+    EXPECT_FALSE(d.tk().isChecked(ids::kCopyWindow, ids::kKeepFolders));
+    EXPECT_EQ(d.tk().text(ids::kCopyWindow, ids::kKeepFolders), "Keep folders");
+    d.click(ids::kCopyWindow, ids::kKeepFolders);
+    const ui::Event e = d.tk().waitEvent(1000);
+    EXPECT_TRUE(e.isGadget(ids::kCopyWindow, ids::kKeepFolders));
+    EXPECT_TRUE(d.tk().isChecked(ids::kCopyWindow, ids::kKeepFolders));
+    d.tk().setChecked(ids::kCopyWindow, ids::kKeepFolders, false);
+    EXPECT_FALSE(d.tk().isChecked(ids::kCopyWindow, ids::kKeepFolders));
+    d.tk().closeWindow(ids::kCopyWindow);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(Backend, GadgetsFollowTheirAnchors, TabOrder, AClickReachesTheDispatch,
                             TheCloseBoxOnlyRequests, TableRowsSelectionAndHeaderSorts, FilterField,
                             ControlASelectsEveryRow, FocusReturnsAfterAnAction, AnOwnedWindowCentredOverItsOwner,
-                            WindowPlaceAndColumnWidthsComeBack, TheLastColumnTakesTheRoomLeft, TheViewerFollowsItsKeys);
+                            WindowPlaceAndColumnWidthsComeBack, TheLastColumnTakesTheRoomLeft, TheViewerFollowsItsKeys,
+                            ACheckBoxTogglesAndReports);
 
 }  // namespace pitbox::test

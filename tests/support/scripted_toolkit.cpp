@@ -10,8 +10,9 @@ void ScriptedToolkit::pushEvent(ui::Event e) {
 
 void ScriptedToolkit::click(int window, int gadget) {
     push([this, window, gadget]() -> std::optional<ui::Event> {
-        const Gadget* g = this->gadget(window, gadget);
+        Gadget* g = find(window, gadget);
         if (!g || !g->enabled) return std::nullopt;
+        if (g->kind == Gadget::Kind::CheckBox) g->checked = !g->checked;
         return ui::Event{ui::EventKind::Gadget, window, gadget};
     });
 }
@@ -229,6 +230,23 @@ void ScriptedToolkit::addTextButton(int window, int gadget, ui::Rect r, const st
     g.rect = r;
     g.text = caption;
     add(window, gadget, std::move(g));
+}
+
+void ScriptedToolkit::addCheckBox(int window, int gadget, ui::Rect r, const std::string& caption) {
+    Gadget g;
+    g.kind = Gadget::Kind::CheckBox;
+    g.rect = r;
+    g.text = caption;
+    add(window, gadget, std::move(g));
+}
+
+void ScriptedToolkit::setChecked(int window, int gadget, bool checked) {
+    if (Gadget* g = find(window, gadget)) g->checked = checked;
+}
+
+bool ScriptedToolkit::isChecked(int window, int gadget) const {
+    const Gadget* g = this->gadget(window, gadget);
+    return g && g->checked;
 }
 
 void ScriptedToolkit::addTextField(int window, int gadget, ui::Rect r, int downTo, const std::string& hint) {

@@ -22,7 +22,16 @@ namespace pitbox::test {
 class ScriptedToolkit : public ui::Toolkit {
 public:
     struct Gadget {
-        enum class Kind { Table, ImageButton, Text, Image, TextField, TextButton, ProgressBar } kind = Kind::Text;
+        enum class Kind {
+            Table,
+            ImageButton,
+            Text,
+            Image,
+            TextField,
+            TextButton,
+            ProgressBar,
+            CheckBox
+        } kind = Kind::Text;
         ui::Rect rect;
         std::string text;
         bool enabled = true;
@@ -41,6 +50,7 @@ public:
         std::vector<int> widths;          // a table's column widths as the user left them
         bool shown = true;                // false: a progress bar hidden
         std::size_t done = 0, total = 0;  // what a progress bar shows
+        bool checked = false;             // a check box's
     };
     struct Window {
         ui::WindowSpec layout;
@@ -114,6 +124,9 @@ public:
     void addText(int window, int gadget, ui::Rect r, ui::Align align, int font) override;
     void addImage(int window, int gadget, ui::Rect r, int picture) override;
     void addTextButton(int window, int gadget, ui::Rect r, const std::string& caption) override;
+    void addCheckBox(int window, int gadget, ui::Rect r, const std::string& caption) override;
+    void setChecked(int window, int gadget, bool checked) override;
+    bool isChecked(int window, int gadget) const override;
     void setText(int window, int gadget, const std::string& text) override;
     std::string text(int window, int gadget) const override;
     void setEnabled(int window, int gadget, bool enabled) override;

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,6 +73,18 @@ Result<FileStatus> fileStatus(const std::string& path) {
     return FileStatus{keyOf(st), static_cast<std::uint64_t>(st.st_size),
                       static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
                       S_ISREG(st.st_mode)};
+}
+
+Result<std::vector<std::string>> namesInFolder(const std::string& folder) {
+    DIR* listing = ::opendir(folder.c_str());
+    if (!listing) return systemError(ErrorCode::CannotOpen, folder);
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+    }
+    ::closedir(listing);
+    return names;
 }
 
 Result<std::string> makeFolder(const std::string& path) {

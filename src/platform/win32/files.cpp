@@ -67,6 +67,23 @@ Result<FileStatus> fileStatus(const std::string& path) {
                       ticksOf(info.ftLastWriteTime), (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0};
 }
 
+Result<std::vector<std::string>> namesInFolder(const std::string& folder) {
+    std::wstring pattern = apiPath(folder);
+    while (!pattern.empty() && pattern.back() == L'\\') pattern.pop_back();
+    pattern += L"\\*";
+    WIN32_FIND_DATAW found{};
+    HANDLE listing = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                      FIND_FIRST_EX_LARGE_FETCH);
+    if (listing == INVALID_HANDLE_VALUE) return systemError(ErrorCode::CannotOpen, folder);
+    std::vector<std::string> names;
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(narrow(name));
+    } while (FindNextFileW(listing, &found));
+    FindClose(listing);
+    return names;
+}
+
 Result<std::string> makeFolder(const std::string& path) {
     std::string name = path;
     while (!name.empty() && isSeparator(name.back())) name.pop_back();

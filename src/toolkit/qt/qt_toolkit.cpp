@@ -1,6 +1,7 @@
 #include "toolkit/qt/qt_toolkit.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -341,6 +342,26 @@ void QtToolkit::addTextButton(int window, int gadget, Rect r, const std::string&
     place(window, gadget, button, r);
 }
 
+void QtToolkit::addCheckBox(int window, int gadget, Rect r, const std::string& caption) {
+    QWidget* parent = windowWidget(window);
+    if (!parent) return;
+    auto* box = new QCheckBox(qs(caption), parent);
+    box->setFocusPolicy(Qt::StrongFocus);
+    QObject::connect(box, &QCheckBox::clicked, box, [this, window, gadget] {
+        post({EventKind::Gadget, window, gadget});
+    });
+    place(window, gadget, box, r);
+}
+
+void QtToolkit::setChecked(int window, int gadget, bool checked) {
+    if (auto* box = qobject_cast<QCheckBox*>(gadgetWidget(window, gadget))) box->setChecked(checked);
+}
+
+bool QtToolkit::isChecked(int window, int gadget) const {
+    const auto* box = qobject_cast<QCheckBox*>(gadgetWidget(window, gadget));
+    return box != nullptr && box->isChecked();
+}
+
 void QtToolkit::addText(int window, int gadget, Rect r, Align align, int font) {
     QWidget* parent = windowWidget(window);
     if (!parent) return;
@@ -438,7 +459,7 @@ std::string QtToolkit::text(int window, int gadget) const {
     QWidget* w = gadgetWidget(window, gadget);
     if (auto* label = qobject_cast<QLabel*>(w)) return ss(label->text());
     if (auto* field = qobject_cast<QLineEdit*>(w)) return ss(field->text());
-    if (auto* button = qobject_cast<QPushButton*>(w)) return ss(button->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) return ss(button->text());
     return {};
 }
 

@@ -63,6 +63,9 @@ public:
     std::string folderRequester(const std::string& title, const std::string& startFolder) override;
     std::string saveFileRequester(const std::string& title, const std::string& proposedPath,
                                   const std::string& filter) override;
+    void addCheckBox(int window, int gadget, Rect r, const std::string& caption) override;
+    void setChecked(int window, int gadget, bool checked) override;
+    bool isChecked(int window, int gadget) const override;
     bool questionRequester(const std::string& title, const std::string& question, const std::string& action) override;
     std::string textRequester(const std::string& title, const std::string& message,
                               const std::string& initial) override;

@@ -446,6 +446,23 @@ void Win32Toolkit::addTextButton(int window, int gadget, Rect r, const std::stri
     SetWindowTextW(button, gdi::widen(caption).c_str());
 }
 
+void Win32Toolkit::addCheckBox(int window, int gadget, Rect r, const std::string& caption) {
+    HWND box = static_cast<HWND>(place(window, gadget, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, r));
+    if (!box) return;
+    setFont(box, kDialogFont);
+    SetWindowTextW(box, gdi::widen(caption).c_str());
+}
+
+void Win32Toolkit::setChecked(int window, int gadget, bool checked) {
+    if (HWND box = static_cast<HWND>(gadgetHandle(window, gadget)))
+        SendMessageW(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool Win32Toolkit::isChecked(int window, int gadget) const {
+    HWND box = static_cast<HWND>(gadgetHandle(window, gadget));
+    return box && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
 void Win32Toolkit::addText(int window, int gadget, Rect r, Align align, int font) {
     HWND label = static_cast<HWND>(
         place(window, gadget, L"STATIC", (align == Align::Centre ? SS_CENTER : SS_LEFT) | SS_NOPREFIX, 0, r));

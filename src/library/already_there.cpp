@@ -1,0 +1,128 @@
+#include "library/already_there.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <optional>
+#include <unordered_map>
+
+#include "base/content_hash.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace pitbox {
+namespace {
+
+// Larger files are copied without a look: no track is near this.
+constexpr std::size_t kLargestCompared = std::size_t{64} << 20;
+
+struct Content {
+    std::size_t size = 0;
+    Hash128 hash;
+    bool operator==(const Content&) const = default;
+};
+
+// What each file holds, read once; none for a file that cannot be read.
+class Contents {
+public:
+    std::optional<Content> of(const std::string& path) {
+        auto [at, isNew] = known_.try_emplace(path);
+        if (isNew) {
+            if (auto size = platform::readRegularFile(path, kLargestCompared, bytes_))
+                at->second = Content{*size, hashOf(std::span(bytes_.data(), *size))};
+        }
+        return at->second;
+    }
+    // Equal hashes are only likely equal bytes: the bytes decide.
+    bool same(const std::string& a, const std::string& b) {
+        const auto ca = of(a), cb = of(b);
+        if (!ca || !cb || !(*ca == *cb)) return false;
+        std::vector<std::uint8_t> other;
+        auto sa = platform::readRegularFile(a, kLargestCompared, bytes_);
+        auto sb = platform::readRegularFile(b, kLargestCompared, other);
+        return sa && sb && *sa == *sb &&
+               std::equal(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(*sa), other.begin());
+    }
+
+private:
+    std::unordered_map<std::string, std::optional<Content>> known_;
+    std::vector<std::uint8_t> bytes_;
+};
+
+std::string stemOf(std::string_view name) {
+    return platform::foldedName(name.size() > 4 ? name.substr(0, name.size() - 4) : name);
+}
+
+// The stems whose family a (folded) file name belongs to: Ring_2.trk is of
+// ring_2's (its own name) and of ring's (a numbered name). The families are
+// found by these keys, so that no element looks at every name in the folder.
+std::vector<std::string> familiesOf(std::string_view name) {
+    if (!name.ends_with(".trk")) return {};
+    std::string stem(name.substr(0, name.size() - 4));
+    std::vector<std::string> keys{stem};
+    const std::size_t mark = stem.rfind('_');
+    if (mark != std::string::npos && mark + 1 < stem.size() &&
+        std::all_of(stem.begin() + static_cast<std::ptrdiff_t>(mark) + 1, stem.end(),
+                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }))
+        keys.push_back(stem.substr(0, mark));
+    return keys;
+}
+
+// A folder's names (or elements' targets) by the families they belong to.
+using Families = std::unordered_map<std::string, std::vector<std::string>>;
+
+}  // namespace
+
+std::size_t dropTracksAlreadyThere(std::vector<CopyItem>& plan) {
+    Contents contents;
+    // Which element writes each target (folded).
+    std::unordered_map<std::string, std::size_t> writer;
+    for (std::size_t i = 0; i < plan.size(); ++i) writer.emplace(platform::foldedName(plan[i].target), i);
+    // Each target folder's names, and the copies decided on, by family.
+    std::map<std::string, Families> listed, copied;
+    std::vector<bool> skipped(plan.size(), false);
+
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const CopyItem& item = plan[i];
+        const std::string folder(platform::pathPart(item.target));
+        const std::string ownName(platform::filePart(item.target));
+        auto names = listed.find(folder);
+        if (names == listed.end()) {
+            Families byFamily;
+            if (auto found = platform::namesInFolder(folder))
+                for (const std::string& name : *found)
+                    for (std::string& key : familiesOf(platform::foldedName(name))) byFamily[key].push_back(name);
+            names = listed.emplace(folder, std::move(byFamily)).first;
+        }
+        // What a name of the folder will hold when the copy is over: the file
+        // there, unless an element copied onto it brings its own bytes; an
+        // element not yet decided may still replace it.
+        auto holdsSame = [&](const std::string& name) {
+            const std::string path = folder + name;
+            const auto by = writer.find(platform::foldedName(path));
+            if (by == writer.end() || by->second == i || skipped[by->second]) return contents.same(item.source, path);
+            return by->second < i && contents.same(item.source, plan[by->second].source);
+        };
+        auto anySame = [&](const Families& families, const std::string& stem, auto&& same) {
+            const auto family = families.find(stem);
+            if (family == families.end()) return false;
+            return std::any_of(family->second.begin(), family->second.end(), same);
+        };
+        if (contents.of(item.source)) {
+            const std::string stem = stemOf(platform::filePart(item.source));
+            skipped[i] =
+                holdsSame(ownName) || anySame(names->second, stem, holdsSame) ||
+                anySame(copied[folder], stem, [&](const std::string& name) {
+                    return contents.same(item.source, plan[writer.at(platform::foldedName(folder + name))].source);
+                });
+        }
+        if (!skipped[i])
+            for (std::string& key : familiesOf(platform::foldedName(ownName))) copied[folder][key].push_back(ownName);
+    }
+    const std::size_t before = plan.size();
+    // Each element is looked at where it stands before any is moved.
+    std::erase_if(plan, [&](const CopyItem& item) { return skipped[static_cast<std::size_t>(&item - plan.data())]; });
+    return before - plan.size();
+}
+
+}  // namespace pitbox
