@@ -295,6 +295,12 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     for (std::size_t row : app.state.view.selectedRows()) extras.emplace_back(app.state.view.row(row).name);
     EXPECT_EQ(extras, (std::vector<std::string>{"a", "a copy", "d"}));
     EXPECT_EQ(app.text(ids::kSelectionCounter), "3/5");
+    // Save List writes the extras.
+    app.tk.answerSave(dir / "extras.txt");
+    app.click(ids::kSaveList);
+    app.drive();
+    const auto saved = readFile(dir / "extras.txt");
+    EXPECT_EQ(std::string(saved.begin(), saved.end()).substr(0, 10), "3 Tracks\r\n");
     // The filter's rows are counted, and so are their groups.
     app.tk.typeText(ids::kMainWindow, ids::kFilter, "SUB");
     app.drive();

@@ -144,6 +144,12 @@ std::vector<std::size_t> CatalogueView::selectedRows() const {
     return rows;
 }
 
+std::vector<TrackEntry*> CatalogueView::selectedEntries() const {
+    std::vector<TrackEntry*> entries;
+    for (std::size_t row : selectedRows()) entries.push_back(rows_[row]);
+    return entries;
+}
+
 void CatalogueView::showDuplicates(const std::vector<DuplicateOf>& duplicates) {
     duplicatesShown_ = !duplicates.empty();
     groupOf_.assign(order_.size(), 0);

@@ -51,6 +51,8 @@ public:
     // of them becomes current, and none when no row is selected.
     void selectRows(std::span<const std::size_t> rows);
     std::vector<std::size_t> selectedRows() const;
+    // The selected rows' entries, in table order.
+    std::vector<TrackEntry*> selectedEntries() const;
     std::size_t selectedCount() const { return selectedCount_; }
     const TrackEntry* current() const { return current_; }
     std::size_t currentRow() const { return current_ ? rowOf(*current_) : npos; }
