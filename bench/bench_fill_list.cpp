@@ -4,9 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <chrono>
 #include <memory>
 
 #include "app/app_state.h"
+#include "app/find_duplicates.h"
 #include "app/ids.h"
 #include "app/list_view.h"
 #include "app/main_window.h"
@@ -18,9 +20,10 @@
 namespace {
 
 struct Table {
-    Table() : s(tk) {
+    explicit Table(int hundredThousands = 1) : s(tk) {
         pitbox::startUp(s, "/tmp");
-        fillLargeCatalogue(s.catalogue, "/home/user/tracks/", '/');
+        for (int i = 0; i < hundredThousands; ++i)
+            fillLargeCatalogue(s.catalogue, "/home/user/tracks" + std::to_string(i) + "/", '/');
         s.view.reset(s.catalogue);
         s.view.prepareSearch();
         pitbox::fillList(s);
@@ -91,6 +94,31 @@ void BM_SortKeeping50kSelected(benchmark::State& state) { sortTwoWays(state, tru
 void BM_SortNothingSelected(benchmark::State& state) { sortTwoWays(state, false); }
 BENCHMARK(BM_SortKeeping50kSelected)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_SortNothingSelected)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Select extras in the Duplicates view of 200,000 tracks in 3,000 groups (the
+// search done): every track but one of each group selected, up to the paint.
+void BM_SelectExtras200kIn3000Groups(benchmark::State& state) {
+    Table t(2);
+    std::vector<pitbox::CatalogueView::DuplicateOf> groups;
+    std::uint32_t i = 0;
+    for (const pitbox::TrackEntry& e : std::as_const(t.s.catalogue).entries()) {
+        groups.push_back({&e, i % 3000, pitbox::CatalogueView::Duplicate::Identical});
+        t.s.catalogue.byId(e.id).stamp.modified = i++ % 7;
+    }
+    t.s.view.showDuplicates(groups);
+    pitbox::fillList(t.s);
+    t.paint();
+    double selecting = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        pitbox::selectExtras(t.s);
+        selecting += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        t.paint();
+    }
+    state.counters["selected"] = static_cast<double>(t.s.view.selectedCount());
+    state.counters["select_ms"] = selecting / static_cast<double>(std::max<std::int64_t>(state.iterations(), 1));
+}
+BENCHMARK(BM_SelectExtras200kIn3000Groups)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // A start of the program with 100,000 remembered tracks, up to the filled
 // table's first paint: the window made, the store read, the table filled (the

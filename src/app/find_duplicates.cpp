@@ -85,21 +85,21 @@ void showDuplicatesCaption(AppState& s) {
 
 void selectExtras(AppState& s) {
     if (!s.view.showingDuplicates()) return;
-    // The stamps the catalogue holds: no file is looked at again.
-    std::map<std::uint32_t, std::vector<const TrackEntry*>> groups;
-    for (const CatalogueView::DuplicateOf& d : s.view.duplicates()) groups[d.group].push_back(d.entry);
-    std::vector<std::size_t> rows;
-    std::vector<DuplicateFile> files;
-    for (const auto& [group, entries] : groups) {
-        files.clear();
-        for (const TrackEntry* e : entries) files.push_back({e->path.view(), e->stamp.modified});
-        const std::size_t keep = fileToKeep(files);
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            if (const std::size_t row = s.view.rowOf(*entries[i]); i != keep && row != CatalogueView::npos)
-                rows.push_back(row);
+    // The one to keep of each group, of all its tracks (a filter may hide it),
+    // by the stamps the catalogue holds: no file is looked at again.
+    // Groups are numbered from 0, one after another.
+    const auto fileOf = [](const TrackEntry& e) { return DuplicateFile{e.path.view(), e.stamp.modified}; };
+    std::vector<const TrackEntry*> keep;
+    for (const TrackEntry& e : std::as_const(s.catalogue).entries()) {
+        if (s.view.duplicateKind(e) == CatalogueView::Duplicate::None) continue;
+        const std::uint32_t group = s.view.groupOf(e);
+        if (group >= keep.size()) keep.resize(group + 1, nullptr);
+        if (!keep[group] || keptBefore(fileOf(e), fileOf(*keep[group]))) keep[group] = &e;
     }
-    std::sort(rows.begin(), rows.end());
-    s.view.selectRows(rows);
+    s.view.selectWhere([&](const TrackEntry& e) {
+        const std::uint32_t group = s.view.groupOf(e);
+        return s.view.duplicateKind(e) != CatalogueView::Duplicate::None && group < keep.size() && keep[group] != &e;
+    });
     s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {s.view.selectedRows(), s.view.currentRow()});
     showListStatus(s);
 }

@@ -136,11 +136,29 @@ void CatalogueView::selectRows(std::span<const std::size_t> rows) {
     }
 }
 
+void CatalogueView::selectWhere(const std::function<bool(const TrackEntry&)>& pick) {
+    std::fill(selected_.begin(), selected_.end(), 0);
+    selectedCount_ = 0;
+    std::uint32_t top = kHidden;
+    for (std::uint32_t id = 0; id < rowOfId_.size(); ++id) {
+        const std::uint32_t row = rowOfId_[id];
+        if (row == kHidden || !pick(catalogue_->byId(id))) continue;
+        selected_[id] = 1;
+        ++selectedCount_;
+        top = std::min(top, row);
+    }
+    if (top != kHidden) current_ = rows_[top];
+}
+
+// By the entries' ids, which lie in memory in order, rather than row by row.
 std::vector<std::size_t> CatalogueView::selectedRows() const {
+    std::vector<std::uint8_t> byRow(selectedCount_ == 0 ? 0 : rows_.size(), 0);
+    for (std::size_t id = 0; id < selected_.size() && selectedCount_ != 0; ++id)
+        if (selected_[id] && rowOfId_[id] != kHidden) byRow[rowOfId_[id]] = 1;
     std::vector<std::size_t> rows;
     rows.reserve(selectedCount_);
-    for (std::size_t row = 0; row < rows_.size() && rows.size() < selectedCount_; ++row)
-        if (selected_[rows_[row]->id]) rows.push_back(row);
+    for (std::size_t row = 0; row < byRow.size(); ++row)
+        if (byRow[row]) rows.push_back(row);
     return rows;
 }
 

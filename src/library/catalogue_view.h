@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -51,6 +52,10 @@ public:
     // of them becomes current, and none when no row is selected.
     void selectRows(std::span<const std::size_t> rows);
     std::vector<std::size_t> selectedRows() const;
+    // Selects the shown entries `pick` chooses, looked at in the order they
+    // lie in memory rather than row by row, which on a large table is several
+    // times quicker; the topmost becomes current.
+    void selectWhere(const std::function<bool(const TrackEntry&)>& pick);
     // The selected rows' entries, in table order.
     std::vector<TrackEntry*> selectedEntries() const;
     std::size_t selectedCount() const { return selectedCount_; }
@@ -69,6 +74,7 @@ public:
     bool showingDuplicates() const { return duplicatesShown_; }
     // What showDuplicates was given, in the catalogue's order.
     std::vector<DuplicateOf> duplicates() const;
+    std::uint32_t groupOf(const TrackEntry& e) const { return e.id < groupOf_.size() ? groupOf_[e.id] : 0; }
     Duplicate duplicateKind(const TrackEntry& e) const {
         return e.id < duplicateKind_.size() ? duplicateKind_[e.id] : Duplicate::None;
     }

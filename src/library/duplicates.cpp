@@ -287,14 +287,8 @@ private:
 
 std::size_t fileToKeep(std::span<const DuplicateFile> group) {
     std::size_t keep = static_cast<std::size_t>(-1);
-    for (std::size_t i = 0; i < group.size(); ++i) {
-        if (keep != static_cast<std::size_t>(-1)) {
-            const DuplicateFile& k = group[keep];
-            if (group[i].modified < k.modified || (group[i].modified == k.modified && group[i].path >= k.path))
-                continue;
-        }
-        keep = i;
-    }
+    for (std::size_t i = 0; i < group.size(); ++i)
+        if (keep == static_cast<std::size_t>(-1) || keptBefore(group[i], group[keep])) keep = i;
     return keep;
 }
 

@@ -51,5 +51,9 @@ struct DuplicateFile {
 // modified, of those equally recent the first path in byte order (npos for an
 // empty group).
 std::size_t fileToKeep(std::span<const DuplicateFile> group);
+// Whether `a` is kept rather than `b` by that rule.
+inline bool keptBefore(const DuplicateFile& a, const DuplicateFile& b) {
+    return a.modified != b.modified ? a.modified > b.modified : a.path < b.path;
+}
 
 }  // namespace pitbox
