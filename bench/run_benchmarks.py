@@ -119,6 +119,54 @@ compare("copy 1,000 tracks vs cp", [cli, "copy", "--to", target, *sources], ["cp
 compare("copy 1,000 tracks vs cp and sync -f", [cli, "copy", "--to", target, *sources],
         ["sh", "-c", 'cp "$@" && sync -f "$0"', target, *sources, target], runs=15, before=empty_target)
 
+# Keeping folders: the same 1,000 tracks, from 50 folders, each copied to its
+# path below the tree's root rather than all into one folder.
+compare("copy 1,000 tracks keeping folders vs flat", [cli, "copy", "--to", target, "--keep-folders", scan, *sources],
+        [cli, "copy", "--to", target, *sources], runs=15, before=empty_target)
+
+# Moving 1,000 tracks to the trash (a home trash of the benchmark's own, on the
+# same file system) against mv of the same files into one folder: both rename
+# each file, the trash also writes a small .trashinfo beside it.
+trash_home = os.path.join(work, "trash-home")
+doomed = os.path.join(work, "doomed")
+moved = os.path.join(work, "moved")
+
+
+def fresh_doomed():
+    for folder in (trash_home, doomed, moved):
+        shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(doomed)
+    os.makedirs(moved)
+    os.makedirs(trash_home)
+    for i, source in enumerate(sources):
+        shutil.copyfile(source, os.path.join(doomed, f"{i}.trk"))
+    os.sync()  # the copies' writeback is not the trash's
+
+
+doomed_files = [os.path.join(doomed, f"{i}.trk") for i in range(len(sources))]
+home = os.environ.get("HOME")
+os.environ["HOME"], os.environ["XDG_DATA_HOME"] = trash_home, os.path.join(trash_home, "data")
+compare("trash 1,000 tracks vs mv", [cli, "trash", *doomed_files], ["mv", *doomed_files, moved], runs=9,
+        before=fresh_doomed)
+# The least any freedesktop trash does: a new .trashinfo file for each track,
+# then the rename (Python, started once).
+least_trash = ("import os, sys\n"
+               "info, files = sys.argv[1], sys.argv[2]\n"
+               "os.makedirs(info); os.makedirs(files)\n"
+               "for p in sys.argv[3:]:\n"
+               "    n = os.path.basename(p)\n"
+               "    fd = os.open(os.path.join(info, n + '.trashinfo'), os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o600)\n"
+               "    os.write(fd, ('[Trash Info]\\nPath=' + p + '\\nDeletionDate=2026-12-08T12:00:00\\n').encode())\n"
+               "    os.close(fd)\n"
+               "    os.rename(p, os.path.join(files, n))\n")
+compare("trash 1,000 tracks vs the least a trash does (a .trashinfo and a rename each, Python)",
+        [cli, "trash", *doomed_files],
+        ["python3", "-c", least_trash, os.path.join(moved, "info"), os.path.join(moved, "files"), *doomed_files],
+        runs=9, before=fresh_doomed)
+del os.environ["XDG_DATA_HOME"]
+if home is not None:
+    os.environ["HOME"] = home
+
 os.environ["PITBOX_SCAN_TREE"] = scan
 os.environ["PITBOX_LONG_WORK_TREE"] = big
 for program in ("bench_preview", "bench_fill_list", "bench_viewer_key", "bench_scan", "bench_long_work"):

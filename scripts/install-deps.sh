@@ -9,7 +9,6 @@ packages=(
     clang clang-tidy clang-format libclang-rt-14-dev   # sanitizers, libFuzzer, static analysis, style
     libstb-dev                      # the PNG encoder (and, for the tests, its decoder)
     libxxhash-dev                   # the duplicate search's hash
-    libglib2.0-dev                  # GIO: the freedesktop trash
     unicode-data                    # the search folding's table, made at build time
     fonts-liberation                # a metric twin of Arial
     fonts-dejavu-core               # the monospace and sans fallbacks; without it fontconfig may

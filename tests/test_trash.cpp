@@ -35,13 +35,13 @@ TEST(Trash, TracksGoToTheHomeTrashRestorably) {
     const std::string trash = testTrash();
     TempDir dir;
     dir.mkdirs("a");
-    dir.mkdirs("b");
+    dir.mkdirs("b \u00e9");
     write(dir / "a/Ring.trk", "first");
-    write(dir / "b/Ring.trk", "second");
+    write(dir / "b \u00e9/Ring.trk", "second");
     ASSERT_EQ(::symlink((dir / "a/Ring.trk").c_str(), (dir / "link.trk").c_str()), 0);
     dir.mkdirs("folder.trk");
-    const std::vector<std::string> paths = {dir / "a/Ring.trk", dir / "b/Ring.trk", dir / "link.trk", dir / "gone.trk",
-                                            dir / "folder.trk"};
+    const std::vector<std::string> paths = {dir / "a/Ring.trk", dir / "b \u00e9/Ring.trk", dir / "link.trk",
+                                            dir / "gone.trk", dir / "folder.trk"};
     const TrashReport report = trashTracks(paths);
 
     EXPECT_EQ(report.moved, std::vector<std::string>(paths.begin(), paths.begin() + 3));
@@ -49,7 +49,7 @@ TEST(Trash, TracksGoToTheHomeTrashRestorably) {
     EXPECT_EQ(report.failures[0].code, ErrorCode::Missing);
     EXPECT_EQ(report.failures[1].code, ErrorCode::NotRegularFile);
     EXPECT_TRUE(exists(dir / "folder.trk"));
-    EXPECT_EQ(dir.list(), std::vector<std::string>({"a", "b", "folder.trk"}));
+    EXPECT_EQ(dir.list(), std::vector<std::string>({"a", "b \u00e9", "folder.trk"}));
     // Both of one name are there, each with where it came from; the link went
     // as a link.
     std::string came;
@@ -57,7 +57,8 @@ TEST(Trash, TracksGoToTheHomeTrashRestorably) {
         const std::string text = contents(trash + "info/" + info);
         came += text.substr(text.find("Path=") + 5, text.find('\n', text.find("Path=")) - text.find("Path=") - 5) + " ";
     }
-    for (const char* name : {"a/Ring.trk", "b/Ring.trk", "link.trk"})
+    // Where each came from, its bytes beyond the unreserved ones escaped.
+    for (const char* name : {"a/Ring.trk", "b%20%C3%A9/Ring.trk", "link.trk"})
         EXPECT_NE(came.find(dir / name + " "), std::string::npos) << came;
     std::size_t links = 0;
     for (const std::string& file : namesIn(trash + "files"))
