@@ -15,6 +15,8 @@ mkdir -p "$shots"
 work=$(mktemp -d)
 # The program remembers its library in the user's state folder: the road's own.
 export XDG_STATE_HOME="$work/state"
+# And its trash: the road's own too (Wine's runs keep theirs in the prefix).
+export XDG_DATA_HOME="$work/data"
 pid=""
 cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; kill "$XVFB_PID" 2>/dev/null; }
 trap cleanup EXIT

@@ -3,7 +3,8 @@
 # events: Load through the folder requester, Scan, the four sorts, header
 # sorts, the filter box, a row click,
 # Show and a click on the picture, Copy with New, Save List through the save
-# requester, and closing the main window. After each step it checks what the
+# requester, a track added while open, Delete to the trash, and closing the
+# main window. After each step it checks what the
 # user would see (status lines and table read off the screen, window titles and
 # sizes) and the files written, and keeps a screenshot of the step.
 #   user_road_test.sh PITBOX PITBOX_CLI WRITE_TRACK SCREENSHOT_FOLDER
@@ -122,6 +123,20 @@ cmp -s "$work/list.txt" "$work/expected.txt" || fail "the saved list differs fro
 "$writer" "$t/sub/Echo.trk" plain 100 5000 Eve
 expect_screen "status line 1" 130 620 850 24 "7 Tracks found"
 shot track-added
+
+# The new track to the trash: Delete in the table, then the question's default.
+click "$main" 80 157                      # row 5: Echo
+xdotool key Delete
+question=$(wait_window "Move to Trash") || fail "no question before moving to the trash"
+shot trash-question
+xdotool windowfocus --sync "$question" 2>/dev/null
+xdotool key Return
+appears "$XDG_DATA_HOME/Trash/files/Echo.trk" || fail "Echo.trk is not in the trash"
+[ -s "$XDG_DATA_HOME/Trash/info/Echo.trk.trashinfo" ] || fail "Echo.trk has no .trashinfo"
+[ ! -e "$t/sub/Echo.trk" ] || fail "Echo.trk is still in the library"
+expect_screen "status line 1" 130 620 850 24 "1 Tracks moved to the trash"
+expect_order Alpine Brook Cedar Cut Dune Old
+shot trashed
 
 python3 "$here/xclose.py" "$main"
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done

@@ -2,8 +2,9 @@
 # A user's road through pitbox.exe under Wine in a real X window, with real
 # input: Load (typing the folder into the requester), Scan, a sort, the filter
 # box, a click on a
-# row, Show and a click on the picture, Copy into a new folder, Save List, and
-# closing the main window. It checks what the user sees (status lines read off
+# row, Show and a click on the picture, Copy into a new folder, Save List, a
+# track added while open and moved to the Recycle Bin, and closing the main
+# window. It checks what the user sees (status lines read off
 # the screen, window titles and sizes), compares the files written byte for byte
 # with pitbox-cli.exe's, and keeps a screenshot of every step.
 #   user_road_test.sh WINE_RUN PREFIX PITBOX_EXE PITBOX_CLI_EXE WRITE_TRACK SCREENSHOT_FOLDER
@@ -105,6 +106,22 @@ cmp -s "$work/list.txt" "$work/expected.txt" || fail "the saved list differs fro
 "$writer" "$t/Echo.trk" plain 100 5000 Eve
 expect_screen "status line 1" 130 620 850 24 "7 Tracks found"
 shot track-added
+
+# The new track to the Recycle Bin (Wine's is the host's trash, kept in the
+# prefix): found by the filter, Delete in the table, then the question's OK.
+click "$main" 300 22
+xdotool type --delay 20 "Echo"
+expect_screen "status line 1" 130 620 850 24 "1 of 7 Tracks shown"
+click "$main" 80 67
+xdotool key Delete
+question=$(wait_window "Move to Trash") || fail "no question before moving to the Recycle Bin"
+shot trash-question
+xdotool windowfocus --sync "$question" 2>/dev/null
+xdotool key Return
+appears "$prefix/xdg-data/Trash/files/Echo.trk" || fail "Echo.trk is not in the Recycle Bin"
+[ ! -e "$t/Echo.trk" ] || fail "Echo.trk is still in the library"
+expect_screen "status line 1" 130 620 850 24 "1 Tracks moved to the Recycle Bin"
+shot trashed
 
 python3 "$here/../e2e/xclose.py" "$main"
 for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
