@@ -55,14 +55,15 @@ TEST(Trash, TracksGoToTheHomeTrashRestorably) {
     std::string came;
     for (const std::string& info : namesIn(trash + "info")) {
         const std::string text = contents(trash + "info/" + info);
-        came += text.substr(text.find("Path=") + 5, text.find('\n', text.find("Path=")) - text.find("Path=") - 5) + " ";
+        const std::size_t from = text.find("Path=") + 5;
+        came.append(text, from, text.find('\n', from) - from).append(" ");
     }
     // Where each came from, its bytes beyond the unreserved ones escaped.
     for (const char* name : {"a/Ring.trk", "b%20%C3%A9/Ring.trk", "link.trk"})
         EXPECT_NE(came.find(dir / name + " "), std::string::npos) << came;
     std::size_t links = 0;
-    for (const std::string& file : namesIn(trash + "files"))
-        links += std::filesystem::is_symlink(trash + "files/" + file);
+    const std::string files = trash + "files/";
+    for (const std::string& file : namesIn(files)) links += std::filesystem::is_symlink(files + file);
     EXPECT_EQ(links, 1u);
 }
 

@@ -80,7 +80,7 @@ public:
 
     bool step() override {
         if (skip_) {
-            alreadyThere_ = dropTracksAlreadyThere(plan_);
+            alreadyThere_ = dropTracksAlreadyThere(plan_, &stopFlag());
             setTotal(plan_.size());
         }
         report_ = copyTracks(

@@ -73,7 +73,7 @@ using Families = std::unordered_map<std::string, std::vector<std::string>>;
 
 }  // namespace
 
-std::size_t dropTracksAlreadyThere(std::vector<CopyItem>& plan) {
+std::size_t dropTracksAlreadyThere(std::vector<CopyItem>& plan, const std::atomic<bool>* stop) {
     Contents contents;
     // Which element writes each target (folded).
     std::unordered_map<std::string, std::size_t> writer;
@@ -82,7 +82,7 @@ std::size_t dropTracksAlreadyThere(std::vector<CopyItem>& plan) {
     std::map<std::string, Families> listed, copied;
     std::vector<bool> skipped(plan.size(), false);
 
-    for (std::size_t i = 0; i < plan.size(); ++i) {
+    for (std::size_t i = 0; i < plan.size() && !(stop && stop->load(std::memory_order_relaxed)); ++i) {
         const CopyItem& item = plan[i];
         const std::string folder(platform::pathPart(item.target));
         const std::string ownName(platform::filePart(item.target));

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <vector>
 
@@ -12,7 +13,8 @@ namespace pitbox {
 // its numbered names (Ring.trk, Ring_1.trk ...), or an earlier element's copy
 // there. A file that another element is still to replace does not count, so a
 // track reported already there is there afterwards. A source that cannot be
-// read stays in the plan, for the copy to report. Returns how many went.
-std::size_t dropTracksAlreadyThere(std::vector<CopyItem>& plan);
+// read stays in the plan, for the copy to report. Returns how many went. Once
+// `stop` is set the rest stay in the plan unlooked at.
+std::size_t dropTracksAlreadyThere(std::vector<CopyItem>& plan, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace pitbox
