@@ -27,6 +27,30 @@ TEST(TrackFilter, EveryWordSomewhereIgnoringCaseAndAccents) {
     for (const auto& [text, matches] : cases) EXPECT_EQ(TrackFilter(text).matches(e, e.path), matches) << text;
 }
 
+// A word for one field, and phrases, the field's prefix in any case.
+TEST(TrackFilter, FieldWordsAndPhrases) {
+    const TrackEntry e{"Green Hill", "Ann Lee", 0, 0, "M\u00E4kinen Bob", "/t/Forest/r.trk", false};
+    const std::pair<const char*, bool> cases[] = {
+        {"author:ann", true},
+        {"AUTHOR:lee hill", true},
+        {"author:makinen", false},  // a record holder, not the author
+        {"record:makinen", true},
+        {"name:hill path:forest", true},
+        {"name:forest", false},
+        {"path:r.trk", true},
+        {"\"green hill\"", true},
+        {"\"GREEN   Hill\"", true},
+        {"\"hill green\"", false},
+        {"name:\"green hill\"", true},
+        {"author:\"green hill\"", false},
+        {"\"green hill", true},  // a phrase still being typed
+        {"author:", true},       // a prefix alone asks for nothing yet
+        {"author:ann author:ann", true},
+        {"\"hill r\"", false},  // no phrase reaches across two fields
+    };
+    for (const auto& [text, matches] : cases) EXPECT_EQ(TrackFilter(text).matches(e, e.path), matches) << text;
+}
+
 // Every script, accents composed or not, typed or stored, as on every system.
 TEST(TrackFilter, CaseAndAccentsOfAllScripts) {
     const TrackEntry e{"\u0422\u0440\u0430\u0441\u0441\u0430 E\u0301lodie",  // Трасса, É decomposed

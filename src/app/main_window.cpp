@@ -52,7 +52,8 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     const int w = ids::kMainWindow;
     // The filter box takes the top of the table's place; Tab reaches it first.
     tk.addTextField(w, ids::kFilter, {10, 10, 650, 24}, ids::kTable,
-                    "Filter (Ctrl+F): words of a track's name, author, record holders or path");
+                    "Filter (Ctrl+F): words of a name, author, record or path; author:word name:word "
+                    "\"a phrase\"");
     tk.addTextButton(w, ids::kMoveToTrash, {670, 8, 100, 28}, kMoveToTrashCaption);
     // Beside it, for the Duplicates view only.
     tk.addTextButton(w, ids::kSelectExtras, {780, 8, 100, 28}, kSelectExtrasCaption);

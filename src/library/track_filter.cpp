@@ -14,25 +14,76 @@ void appendSearchText(std::string& out, const TrackEntry& e, std::string_view pa
     }
 }
 
+namespace {
+
+// Words end at blanks; control characters (a pasted line feed) count as blanks
+// too, so that no word reaches across two fields.
+bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// "author:" and the like at the start of a word: the field, and how long the
+// prefix is (0 for none).
+std::pair<TrackFilter::Field, std::size_t> fieldPrefix(std::string_view word) {
+    using Field = TrackFilter::Field;
+    for (const auto& [prefix, field] : {std::pair{std::string_view("name:"), Field::Name},
+                                        {std::string_view("author:"), Field::Author},
+                                        {std::string_view("record:"), Field::Record},
+                                        {std::string_view("path:"), Field::Path}})
+        if (word.starts_with(prefix)) return {field, prefix.size()};
+    return {Field::Any, 0};
+}
+
+}  // namespace
+
 TrackFilter::TrackFilter(std::string_view text) {
     const std::string folded = searchFolded(text);
-    // Words end at blanks; control characters (a pasted line feed) count as
-    // blanks too, so that no word reaches across two fields.
-    std::set<std::string_view> words;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= folded.size(); ++i) {
-        if (i < folded.size() && static_cast<unsigned char>(folded[i]) > ' ') continue;
-        if (i > start) words.insert(std::string_view(folded).substr(start, i - start));
-        start = i + 1;
+    std::set<Term> terms;
+    std::size_t at = 0;
+    while (at < folded.size()) {
+        if (isBlank(folded[at])) {
+            ++at;
+            continue;
+        }
+        const auto [field, prefix] = fieldPrefix(std::string_view(folded).substr(at));
+        at += prefix;
+        Term term{{}, field};
+        if (at < folded.size() && folded[at] == '"') {
+            // A phrase, up to the closing quote or the end: its blanks as one space each.
+            for (++at; at < folded.size() && folded[at] != '"'; ++at) {
+                if (!isBlank(folded[at]))
+                    term.text += folded[at];
+                else if (!term.text.empty() && term.text.back() != ' ')
+                    term.text += ' ';
+            }
+            ++at;
+            if (!term.text.empty() && term.text.back() == ' ') term.text.pop_back();
+        } else {
+            for (; at < folded.size() && !isBlank(folded[at]); ++at) term.text += folded[at];
+        }
+        // A field's prefix alone (still being typed) asks for nothing yet.
+        if (!term.text.empty()) terms.insert(std::move(term));
     }
-    words_.assign(words.begin(), words.end());
-    std::stable_sort(words_.begin(), words_.end(),
-                     [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    terms_.assign(terms.begin(), terms.end());
+    std::stable_sort(terms_.begin(), terms_.end(),
+                     [](const Term& a, const Term& b) { return a.text.size() > b.text.size(); });
+    anyField_ = std::any_of(terms_.begin(), terms_.end(), [](const Term& t) { return t.field != Field::Any; });
 }
 
 bool TrackFilter::matches(std::string_view searchText) const {
-    for (const std::string& word : words_)
-        if (searchText.find(word) == std::string_view::npos) return false;
+    // The fields, each ended by a line feed, looked for only when a term asks.
+    std::string_view fields[4];
+    if (anyField_) {
+        std::string_view rest = searchText;
+        for (std::string_view& field : fields) {
+            const std::size_t end = rest.find('\n');
+            field = rest.substr(0, end);
+            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        }
+    }
+    for (const Term& term : terms_) {
+        const std::string_view in =
+            term.field == Field::Any ? searchText : fields[static_cast<std::size_t>(term.field)];
+        if (in.find(term.text) == std::string_view::npos) return false;
+    }
     return true;
 }
 

@@ -15,19 +15,31 @@ void appendSearchText(std::string& out, const TrackEntry& e, std::string_view pa
 // The filter box's rule: a track matches when every word of the text (words
 // split at blanks) occurs in its name, author, record holders or path below
 // the loaded folder, ignoring
-// case and accents as searchFolded does. An empty text matches everything. Each
-// word is looked for once, however often it was typed (or pasted), the longest
-// first, as it rules out the most.
+// case and accents as searchFolded does. A word after "name:", "author:",
+// "record:" or "path:" must occur in that field; words in double quotes match
+// as one phrase, in their order ("green hill" finds "Green Hill", not "Hill
+// Green"), a field's prefix before the quotes restricting the phrase. An empty
+// text matches everything. Each word is looked for once, however often it was
+// typed (or pasted), the longest first, as it rules out the most.
 class TrackFilter {
 public:
     explicit TrackFilter(std::string_view text = {});
-    bool empty() const { return words_.empty(); }
+    bool empty() const { return terms_.empty(); }
     // `searchText` as appendSearchText made it.
     bool matches(std::string_view searchText) const;
     bool matches(const TrackEntry& e, std::string_view pathBelow) const;
 
+    // The fields in the order appendSearchText writes them.
+    enum class Field { Any = -1, Name, Author, Record, Path };
+    struct Term {
+        std::string text;  // folded; a phrase's blanks as single spaces
+        Field field = Field::Any;
+        auto operator<=>(const Term&) const = default;
+    };
+
 private:
-    std::vector<std::string> words_;
+    std::vector<Term> terms_;
+    bool anyField_ = false;  // some term is for one field only
 };
 
 }  // namespace pitbox
