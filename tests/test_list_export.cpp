@@ -14,6 +14,24 @@ const std::string kHead = "Trackname  Worlsize  Tracklenght  Author  Record/Fast
 const std::string kThirtyN(30, 'n');
 const std::string kThirtyA(30, 'a');
 
+// The forms for other programs: whole fields, quoted only where they must be.
+TEST(ListExport, CsvAndPathsForOtherPrograms) {
+    const Catalogue c = catalogueOf(
+        {{"Ring, \"the\" long one is long enough", "M\u00E4kinen", 255, -25536, "Ann Bob", "/t/a,b.trk", false},
+         {"Hill", "", 0, 0, "", "/t/line\nfeed.trk", false}});
+    EXPECT_EQ(exportListAs(c.entries(), ListFormat::Csv),
+              "\xEF\xBB\xBFTrack,WS,Length,Author,Record/FL,Path\r\n"
+              "\"Ring, \"\"the\"\" long one is long enough\",255,-25536,M\u00E4kinen,Ann Bob,\"/t/a,b.trk\"\r\n"
+              "Hill,0,0,,,\"/t/line\nfeed.trk\"\r\n");
+    const std::string grouped =
+        exportListAs(c.entries(), ListFormat::Csv, [](const TrackEntry& e) { return e.worldSize == 0 ? 2u : 1u; });
+    EXPECT_NE(grouped.find("Path,Group\r\n"), std::string::npos);
+    EXPECT_NE(grouped.find("b.trk\",1\r\nHill"), std::string::npos);
+    EXPECT_TRUE(grouped.ends_with("feed.trk\",2\r\n"));
+    EXPECT_EQ(exportListAs(c.entries(), ListFormat::Paths), "/t/a,b.trk\n/t/line\nfeed.trk\n");
+    EXPECT_EQ(exportListAs(c.entries(), ListFormat::PathsNul), std::string("/t/a,b.trk\0/t/line\nfeed.trk\0", 28));
+}
+
 TEST(ListExport, EmptyCatalogueGivesThreeLines) {
     EXPECT_EQ(exportListText(Catalogue().entries()), "0 Tracks\r\n" + kHead + " \r\n");
 }

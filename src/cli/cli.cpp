@@ -31,7 +31,7 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  list [--scan [--cache [--rescan] [--forget]]] [--sort KEY]... [--match TEXT]\n"
-    "       [-o FILE] DIR\n"
+    "       [--format text|csv|paths [-z]] [-o FILE] DIR\n"
     "      Lists every track file below DIR in the Save List format, sorted by name.\n"
     "      --scan      read each file's header first (world size, length, author, record)\n"
     "      --cache     read only files changed since the program's remembered library\n"
@@ -43,6 +43,9 @@ constexpr const char* kUsage =
     "                  TEXT: each word in the name, author, record or path, ignoring\n"
     "                  case and accents; author:WORD, name:WORD, record:WORD and\n"
     "                  path:WORD in that field only; \"two words\" as a phrase\n"
+    "      --format F  text: the Save List text (the default); csv: RFC 4180 with a\n"
+    "                  header row, every field whole, UTF-8 with a byte-order mark;\n"
+    "                  paths: one path a line (-z: each ended by a NUL instead)\n"
     "      -o FILE     write to FILE (replaced as a whole) instead of standard output\n"
     "  header FILE\n"
     "      Prints the header fields of one track file as a JSON object.\n"
@@ -141,7 +144,8 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
 }
 
 int listCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    bool scan = false, cache = false, rescan = false, forget = false;
+    bool scan = false, cache = false, rescan = false, forget = false, nul = false;
+    ListFormat format = ListFormat::Text;
     std::string match;
     std::vector<SortKey> sorts;
     std::optional<std::string> output;
@@ -156,10 +160,21 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
             rescan = true;
         } else if (a == "--forget") {
             forget = true;
-        } else if (a == "--sort" || a == "-o" || a == "--match") {
+        } else if (a == "-z") {
+            nul = true;
+        } else if (a == "--sort" || a == "-o" || a == "--match" || a == "--format") {
             if (i + 1 == args.size()) return usage(err, a + " needs a value");
             const std::string& value = args[++i];
-            if (a == "-o") {
+            if (a == "--format") {
+                if (value == "text")
+                    format = ListFormat::Text;
+                else if (value == "csv")
+                    format = ListFormat::Csv;
+                else if (value == "paths")
+                    format = ListFormat::Paths;
+                else
+                    return usage(err, "unknown format " + value + " (text, csv, paths)");
+            } else if (a == "-o") {
                 output = value;
             } else if (a == "--match") {
                 match = value;
@@ -184,6 +199,8 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     if (!dir) return usage(err, "list needs a folder");
     if (cache && !scan) return usage(err, "--cache goes with --scan");
     if ((rescan || forget) && !cache) return usage(err, "--rescan and --forget go with --cache");
+    if (nul && format != ListFormat::Paths) return usage(err, "-z goes with --format paths");
+    if (nul) format = ListFormat::PathsNul;
     // Absolute, so that the store names the folder wherever it is read.
     const std::string folder = platform::fullFolder(*dir);
     Catalogue catalogue;
@@ -211,10 +228,10 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     for (SortKey key : sorts) view.sort(key);
     view.setFilter(match);
     if (output) {
-        if (auto saved = platform::replaceFile(*output, exportListText(view.shown())); !saved)
+        if (auto saved = platform::replaceFile(*output, exportListAs(view.shown(), format)); !saved)
             return fail(err, saved.error().message());
     } else {
-        exportList(view.shown(), [&](std::string_view piece) {
+        exportList(view.shown(), format, [&](std::string_view piece) {
             out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
         });
     }

@@ -60,6 +60,79 @@ void exportList(Catalogue::ConstEntries entries, const std::function<void(std::s
     sink(out);
 }
 
+namespace {
+
+void appendCsvField(std::string& out, std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (const char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void appendCsvRow(std::string& out, const TrackEntry& e, const GroupOf& groupOf) {
+    for (const TrackColumn& column : kTrackColumns) {
+        if (&column != &kTrackColumns.front()) out += ',';
+        switch (column.key) {
+            case SortKey::Name: appendCsvField(out, e.name); break;
+            case SortKey::WorldSize: appendDecimal(out, e.worldSize); break;
+            case SortKey::Length: appendDecimal(out, e.length); break;
+            case SortKey::Author: appendCsvField(out, e.author); break;
+            case SortKey::Record: appendCsvField(out, e.record); break;
+            case SortKey::Path: appendCsvField(out, e.path); break;
+        }
+    }
+    if (groupOf) {
+        out += ',';
+        out += std::to_string(groupOf(e));
+    }
+    out += kEol;
+}
+
+}  // namespace
+
+void exportList(Catalogue::ConstEntries entries, ListFormat format, const std::function<void(std::string_view)>& sink,
+                const GroupOf& groupOf) {
+    if (format == ListFormat::Text) return exportList(entries, sink);
+    constexpr std::size_t kPiece = std::size_t{64} * 1024;
+    std::string out;
+    out.reserve(kPiece + 1024);
+    if (format == ListFormat::Csv) {
+        out += "\xEF\xBB\xBF";
+        for (const TrackColumn& column : kTrackColumns) {
+            if (&column != &kTrackColumns.front()) out += ',';
+            appendCsvField(out, column.title);
+        }
+        if (groupOf) out += ",Group";
+        out += kEol;
+    }
+    for (const TrackEntry& e : entries) {
+        if (format == ListFormat::Csv) {
+            appendCsvRow(out, e, groupOf);
+        } else {
+            out += e.path;
+            out += format == ListFormat::PathsNul ? '\0' : '\n';
+        }
+        if (out.size() >= kPiece) {
+            sink(out);
+            out.clear();
+        }
+    }
+    sink(out);
+}
+
+std::string exportListAs(Catalogue::ConstEntries entries, ListFormat format, const GroupOf& groupOf) {
+    std::string text;
+    exportList(
+        entries, format, [&](std::string_view piece) { text += piece; }, groupOf);
+    return text;
+}
+
 std::string exportListText(Catalogue::ConstEntries entries) {
     std::string text;
     text.reserve(64 + entries.size() * 180);

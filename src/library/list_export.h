@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,5 +16,17 @@ std::string exportListText(Catalogue::ConstEntries entries);
 // The same text handed to `sink` in pieces of about 64 KiB, for large lists.
 void exportList(Catalogue::ConstEntries entries, const std::function<void(std::string_view)>& sink);
 std::string exportLine(const TrackEntry& e);
+
+// The list for other programs. Csv: RFC 4180 for spreadsheets, in UTF-8 after a
+// byte-order mark (so that they read the accents), a header row of the table's
+// column titles, then one row a track, every field whole, quoted where it holds
+// a comma, a quote or a line end; with `groupOf`, a last column "Group" with
+// the track's duplicate group. Paths: one path a line, as it is; PathsNul: each
+// ended by a NUL instead, for scripts.
+enum class ListFormat { Text, Csv, Paths, PathsNul };
+using GroupOf = std::function<std::uint32_t(const TrackEntry&)>;
+void exportList(Catalogue::ConstEntries entries, ListFormat format, const std::function<void(std::string_view)>& sink,
+                const GroupOf& groupOf = {});
+std::string exportListAs(Catalogue::ConstEntries entries, ListFormat format, const GroupOf& groupOf = {});
 
 }  // namespace pitbox

@@ -25,6 +25,9 @@ grep -q "zz_Old KS<1.05" "$work/list.txt" || fail "old-format label"
 "$cli" list --scan --match "SUB new" "$work/t" >"$work/match.txt" || fail "list --match"
 head -n 1 "$work/match.txt" | grep -q "^1 Tracks" || fail "--match keeps one track"
 grep -q "New \* 1.10" "$work/match.txt" || fail "--match keeps the right track"
+"$cli" list --scan --format paths -z --match "SUB new" "$work/t" | tr '\0' '\n' | grep -q "sub/New.TRK$" ||
+    fail "--format paths -z"
+"$cli" list --scan --format csv "$work/t" | head -c 11 | grep -q "Track,WS" || fail "--format csv"
 "$cli" list --match "ZZ_OLD" "$work/t" | head -n 1 | grep -q "^0 Tracks" || fail "--match without --scan sees no author"
 # Path words count below DIR only, however DIR is given.
 "$cli" list --match "$(basename "$work")" "$work/t" | head -n 1 | grep -q "^0 Tracks" || fail "--match finds DIR's own path"
@@ -54,6 +57,7 @@ printf 'junk' >"$work/state/kestrun-pitbox/library.dat"
 grep -q "not a library store; it is made anew" "$work/err" || fail "a damaged store is said"
 expect_code_2() { "$cli" "$@" >/dev/null 2>&1; [ $? -eq 2 ] || fail "usage: $*"; }
 expect_code_2 list --cache "$work/c"
+expect_code_2 list -z "$work/c"
 expect_code_2 list --scan --rescan "$work/c"
 unset XDG_STATE_HOME
 
