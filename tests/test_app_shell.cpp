@@ -301,6 +301,14 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     app.drive();
     const auto saved = readFile(dir / "extras.txt");
     EXPECT_EQ(std::string(saved.begin(), saved.end()).substr(0, 10), "3 Tracks\r\n");
+    // As CSV, when that type is chosen: each with its group.
+    app.tk.answerSave(dir / "extras.csv", 1);
+    app.click(ids::kSaveList);
+    app.drive();
+    const auto csv = readFile(dir / "extras.csv");
+    const std::string csvText(csv.begin(), csv.end());
+    EXPECT_EQ(std::count(csvText.begin(), csvText.end(), '\n'), 4);
+    EXPECT_NE(csvText.find("Record/FL,Path,Group\r\n"), std::string::npos);
     // The filter's rows are counted, and so are their groups.
     app.tk.typeText(ids::kMainWindow, ids::kFilter, "SUB");
     app.drive();
@@ -350,7 +358,7 @@ TEST_F(LoadedApp, SaveListWritesTheTableAndProposesTheListName) {
     EXPECT_EQ(request.kind, "save");
     EXPECT_EQ(request.title, "Save List");
     EXPECT_EQ(request.start, dir / "tracks/tracks_ws.txt");
-    EXPECT_EQ(request.filter, "txt|*.txt");
+    EXPECT_EQ(request.filter, "txt|*.txt;csv|*.csv");
     const auto bytes = readFile(dir / "out.txt");
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(text.substr(0, 12), "11 Tracks\r\nT");

@@ -9,15 +9,23 @@ namespace pitbox {
 
 void saveList(AppState& s) {
     const std::string proposed = s.trackFolder + s.listName + ".txt";
-    const std::string path = s.tk.saveFileRequester("Save List", proposed, "txt|*.txt");
-    if (path.empty()) return;
+    // The text the table's own, or CSV for spreadsheets, by the type chosen.
+    const ui::SaveAnswer answer = s.tk.saveFileRequester("Save List", proposed, {{"txt", "*.txt"}, {"csv", "*.csv"}});
+    if (answer.path.empty()) return;
+    const ListFormat format = answer.type == 1 ? ListFormat::Csv : ListFormat::Text;
     // The list as the table shows it: filtered and in its order; in the
-    // Duplicates view with tracks selected (the extras), those tracks.
+    // Duplicates view with tracks selected (the extras), those tracks, and in
+    // CSV each track's group, numbered from 1.
     std::vector<TrackEntry*> picked;
-    if (s.view.showingDuplicates()) picked = s.view.selectedEntries();
+    GroupOf groupOf;
+    if (s.view.showingDuplicates()) {
+        picked = s.view.selectedEntries();
+        groupOf = [&view = s.view](const TrackEntry& e) { return view.groupOf(e) + 1; };
+    }
     const Catalogue::ConstEntries entries =
         picked.empty() ? s.view.shown() : Catalogue::ConstEntries(picked.data(), picked.size());
-    if (auto saved = platform::replaceFile(path, exportListText(entries)); !saved) reportError(s, saved.error());
+    if (auto saved = platform::replaceFile(answer.path, exportListAs(entries, format, groupOf)); !saved)
+        reportError(s, saved.error());
 }
 
 }  // namespace pitbox

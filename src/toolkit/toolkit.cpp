@@ -30,12 +30,6 @@ Rect anchoredRect(Rect opened, unsigned anchor, int openWidth, int openHeight, i
     return r;
 }
 
-FileFilter splitFilter(const std::string& filter) {
-    const auto bar = filter.find('|');
-    if (bar == std::string::npos) return {filter, filter};
-    return {filter.substr(0, bar), filter.substr(bar + 1)};
-}
-
 void Toolkit::setPicture(int id, Picture picture) {
     pictures_[id] = std::move(picture);
     pictureChanged(id);

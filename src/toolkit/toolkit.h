@@ -112,11 +112,16 @@ struct TableSelection {
     std::size_t focus = static_cast<std::size_t>(-1);  // none
 };
 
-// A requester's file filter, "name|pattern" as the program writes it.
+// A file type a save requester offers: its name and its pattern ("*.txt").
 struct FileFilter {
     std::string name, pattern;
 };
-FileFilter splitFilter(const std::string& filter);
+// What the save requester answered: the file (empty when cancelled), and
+// which of the file types offered the user chose.
+struct SaveAnswer {
+    std::string path;
+    std::size_t type = 0;
+};
 
 // The window and drawing toolkit the program talks to. Windows, gadgets, pictures
 // and fonts are addressed by small numbers; gadget numbers are unique within a
@@ -205,8 +210,8 @@ public:
     // answer ends in "/". The save requester asks before an existing file is
     // chosen, as every platform's does.
     virtual std::string folderRequester(const std::string& title, const std::string& startFolder) = 0;
-    virtual std::string saveFileRequester(const std::string& title, const std::string& proposedPath,
-                                          const std::string& filter) = 0;
+    virtual SaveAnswer saveFileRequester(const std::string& title, const std::string& proposedPath,
+                                         const std::vector<FileFilter>& types) = 0;
     virtual std::string textRequester(const std::string& title, const std::string& message,
                                       const std::string& initial) = 0;
     // Asks before an action, over the main window: true when the user takes

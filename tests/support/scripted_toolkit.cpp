@@ -331,10 +331,15 @@ std::string ScriptedToolkit::folderRequester(const std::string& title, const std
     return a.empty() ? a : platform::withSeparator(a);
 }
 
-std::string ScriptedToolkit::saveFileRequester(const std::string& title, const std::string& proposedPath,
-                                               const std::string& filter) {
-    requests_.push_back({"save", title, proposedPath, filter});
-    return take(saveAnswers_);
+ui::SaveAnswer ScriptedToolkit::saveFileRequester(const std::string& title, const std::string& proposedPath,
+                                                  const std::vector<ui::FileFilter>& types) {
+    std::string offered;
+    for (const ui::FileFilter& f : types) offered += (offered.empty() ? "" : ";") + f.name + "|" + f.pattern;
+    requests_.push_back({"save", title, proposedPath, offered});
+    if (saveAnswers_.empty()) return {};
+    ui::SaveAnswer a = std::move(saveAnswers_.front());
+    saveAnswers_.pop_front();
+    return a;
 }
 
 std::string ScriptedToolkit::textRequester(const std::string& title, const std::string& message,

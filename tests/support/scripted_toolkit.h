@@ -83,7 +83,7 @@ public:
     // Selects the given rows of a table (replacing the selection) and reports it.
     void selectRows(int window, int gadget, const std::vector<std::size_t>& rows);
     void answerFolder(std::string answer) { folderAnswers_.push_back(std::move(answer)); }
-    void answerSave(std::string answer) { saveAnswers_.push_back(std::move(answer)); }
+    void answerSave(std::string answer, std::size_t type = 0) { saveAnswers_.push_back({std::move(answer), type}); }
     void answerText(std::string answer) { textAnswers_.push_back(std::move(answer)); }
     // A question unanswered is cancelled.
     void answerQuestion(bool agree) { questionAnswers_.push_back(agree); }
@@ -149,8 +149,8 @@ public:
     ui::Event waitEvent(int milliseconds) override;
     void sleep(int) override {}
     std::string folderRequester(const std::string& title, const std::string& startFolder) override;
-    std::string saveFileRequester(const std::string& title, const std::string& proposedPath,
-                                  const std::string& filter) override;
+    ui::SaveAnswer saveFileRequester(const std::string& title, const std::string& proposedPath,
+                                     const std::vector<ui::FileFilter>& types) override;
     std::string textRequester(const std::string& title, const std::string& message,
                               const std::string& initial) override;
     bool questionRequester(const std::string& title, const std::string& question, const std::string& action) override;
@@ -161,7 +161,8 @@ private:
     static std::string take(std::deque<std::string>& answers);
 
     std::deque<Step> steps_;
-    std::deque<std::string> folderAnswers_, saveAnswers_, textAnswers_;
+    std::deque<std::string> folderAnswers_, textAnswers_;
+    std::deque<ui::SaveAnswer> saveAnswers_;
     std::deque<bool> questionAnswers_;
     std::map<int, Window> windows_;
     std::vector<ui::WindowSpec> opened_;

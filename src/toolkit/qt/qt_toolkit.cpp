@@ -556,11 +556,16 @@ std::string QtToolkit::folderRequester(const std::string& title, const std::stri
     return path;
 }
 
-std::string QtToolkit::saveFileRequester(const std::string& title, const std::string& proposedPath,
-                                         const std::string& filter) {
-    const FileFilter f = splitFilter(filter);
-    const QString qtFilter = qs(f.name) + " (" + qs(f.pattern) + ")";
-    return ss(QFileDialog::getSaveFileName(dialogParent(), qs(title), qs(proposedPath), qtFilter));
+SaveAnswer QtToolkit::saveFileRequester(const std::string& title, const std::string& proposedPath,
+                                        const std::vector<FileFilter>& types) {
+    QStringList filters;
+    for (const FileFilter& f : types) filters << qs(f.name) + " (" + qs(f.pattern) + ")";
+    QString chosen;
+    SaveAnswer answer;
+    answer.path =
+        ss(QFileDialog::getSaveFileName(dialogParent(), qs(title), qs(proposedPath), filters.join(";;"), &chosen));
+    answer.type = static_cast<std::size_t>(std::max<qsizetype>(0, filters.indexOf(chosen)));
+    return answer;
 }
 
 std::string QtToolkit::textRequester(const std::string& title, const std::string& message, const std::string& initial) {

@@ -101,14 +101,17 @@ std::string Win32Toolkit::folderRequester(const std::string& title, const std::s
     return chosen;
 }
 
-std::string Win32Toolkit::saveFileRequester(const std::string& title, const std::string& proposedPath,
-                                            const std::string& filter) {
-    // The dialog wants "name\0pattern\0\0".
-    const FileFilter f = splitFilter(filter);
-    std::wstring filters = gdi::widen(f.name);
+SaveAnswer Win32Toolkit::saveFileRequester(const std::string& title, const std::string& proposedPath,
+                                           const std::vector<FileFilter>& types) {
+    // The dialog wants "name\0pattern\0" for each, then one more NUL.
+    std::wstring filters;
+    for (const FileFilter& f : types) {
+        filters += gdi::widen(f.name);
+        filters += L'\0';
+        filters += gdi::widen(f.pattern);
+        filters += L'\0';
+    }
     filters += L'\0';
-    filters += gdi::widen(f.pattern);
-    filters.append(2, L'\0');
     const std::wstring folder = gdi::widen(platform::pathPart(proposedPath));
     std::wstring file(32768, L'\0');
     const std::wstring name = gdi::widen(platform::filePart(proposedPath));
@@ -126,7 +129,7 @@ std::string Win32Toolkit::saveFileRequester(const std::string& title, const std:
     // added, the working folder kept.
     ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
     if (!GetSaveFileNameW(&ofn)) return {};
-    return gdi::narrow(file.c_str());
+    return {gdi::narrow(file.c_str()), ofn.nFilterIndex > 0 ? ofn.nFilterIndex - 1 : 0};
 }
 
 // The system's message box: its buttons read OK and Cancel in the system's

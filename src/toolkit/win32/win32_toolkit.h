@@ -57,8 +57,8 @@ public:
     Event waitEvent(int milliseconds) override;
     void sleep(int milliseconds) override;
     std::string folderRequester(const std::string& title, const std::string& startFolder) override;
-    std::string saveFileRequester(const std::string& title, const std::string& proposedPath,
-                                  const std::string& filter) override;
+    SaveAnswer saveFileRequester(const std::string& title, const std::string& proposedPath,
+                                 const std::vector<FileFilter>& types) override;
     void addCheckBox(int window, int gadget, Rect r, const std::string& caption) override;
     void setChecked(int window, int gadget, bool checked) override;
     bool isChecked(int window, int gadget) const override;
