@@ -53,8 +53,9 @@ TEST(Trash, TracksGoToTheHomeTrashRestorably) {
     // Both of one name are there, each with where it came from; the link went
     // as a link.
     std::string came;
-    for (const std::string& info : namesIn(trash + "info")) {
-        const std::string text = contents(trash + "info/" + info);
+    const std::string infos = trash + "info/";
+    for (const std::string& info : namesIn(infos)) {
+        const std::string text = contents(infos + info);
         const std::size_t from = text.find("Path=") + 5;
         came.append(text, from, text.find('\n', from) - from).append(" ");
     }

@@ -103,12 +103,9 @@ public:
                                                  : std::to_string(report_.copied) + " Tracks copied to: " + target_;
         report_.failures.insert(report_.failures.begin(), refused_.begin(), refused_.end());
         if (!report_.failures.empty()) {
-            const std::size_t failed = report_.failures.size();
-            result += " (" + std::to_string(failed) + " failed)";
+            result += " (" + std::to_string(report_.failures.size()) + " failed)";
             // The reason goes to the main window's status line, below this window.
-            std::string reason = errorText(report_.failures.front());
-            if (failed > 1) reason += " (and " + std::to_string(failed - 1) + " more)";
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine1, reason);
+            s.tk.setText(ids::kMainWindow, ids::kStatusLine1, firstFailureText(report_.failures));
         } else {
             s.tk.setText(ids::kMainWindow, ids::kStatusLine1, statusLine_);  // as it was
         }

@@ -213,6 +213,13 @@ std::string unreadText(const std::vector<Error>& failures, const char* one, cons
            " could not be read: " + failures.front().message();
 }
 
+std::string firstFailureText(const std::vector<Error>& failures) {
+    if (failures.empty()) return {};
+    std::string text = errorText(failures.front());
+    if (failures.size() > 1) text += " (and " + std::to_string(failures.size() - 1) + " more)";
+    return text;
+}
+
 void reportError(AppState& s, const Error& error) {
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, errorText(error));
 }

@@ -62,6 +62,9 @@ std::string errorText(const Error& error);
 // How many things could not be read and why the first could not, as status
 // line 2 says it: "2 folders could not be read: /t/x/: Permission denied".
 std::string unreadText(const std::vector<Error>& failures, const char* one, const char* many);
+// Why the first of several actions failed, and how many more did:
+// "Error: /t/a.trk: Permission denied (and 2 more)"; empty when none did.
+std::string firstFailureText(const std::vector<Error>& failures);
 // That line in the main window's status line 1.
 void reportError(AppState& s, const Error& error);
 

@@ -32,11 +32,8 @@ public:
                                                    std::to_string(paths_.size()) + " Tracks moved to " + where
                                              : std::to_string(moved.size()) + " Tracks moved to " + where;
         if (!report_.failures.empty()) {
-            const std::size_t stayed = report_.failures.size();
-            result += " (" + std::to_string(stayed) + " stayed)";
-            std::string reason = errorText(report_.failures.front());
-            if (stayed > 1) reason += " (and " + std::to_string(stayed - 1) + " more)";
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine2, reason);
+            result += " (" + std::to_string(report_.failures.size()) + " stayed)";
+            s.tk.setText(ids::kMainWindow, ids::kStatusLine2, firstFailureText(report_.failures));
         }
         s.tk.setText(ids::kMainWindow, ids::kStatusLine1, result);
         rememberLibrary(s);

@@ -34,7 +34,9 @@ public:
     struct Term {
         std::string text;  // folded; a phrase's blanks as single spaces
         Field field = Field::Any;
-        auto operator<=>(const Term&) const = default;
+        bool operator<(const Term& other) const {
+            return field != other.field ? field < other.field : text < other.text;
+        }
     };
 
 private:
