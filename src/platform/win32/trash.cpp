@@ -13,7 +13,7 @@ namespace {
 
 // The shell takes plain full paths, without the "\\?\" form.
 std::wstring shellPath(const std::string& path) {
-    const std::wstring wide = widen(path);
+    std::wstring wide = widen(path);
     const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (n == 0) return wide;
     std::wstring full(n, L'\0');
