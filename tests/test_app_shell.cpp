@@ -347,6 +347,7 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     EXPECT_NE(app.text(ids::kStatusLine2).find("a copy.trk"), std::string::npos);
     EXPECT_EQ(dir.list("t"), (std::vector<std::string>{"b.trk", "c.trk", "e.trk", "sub"}));
     EXPECT_EQ(app.state.catalogue.count(), 4u);
+    EXPECT_EQ(app.state.catalogue.root(), dir / "t/");  // path words still count below it
 }
 
 TEST_F(LoadedApp, SaveListWritesTheTableAndProposesTheListName) {
