@@ -35,33 +35,6 @@ void appendLine(std::string& out, const TrackEntry& e) {
     out += kEol;
 }
 
-}  // namespace
-
-std::string exportLine(const TrackEntry& e) {
-    std::string line;
-    appendLine(line, e);
-    return line;
-}
-
-void exportList(Catalogue::ConstEntries entries, const std::function<void(std::string_view)>& sink) {
-    constexpr std::size_t kPiece = std::size_t{64} * 1024;
-    std::string out;
-    out.reserve(kPiece + 1024);
-    out += std::to_string(entries.size()) + " Tracks" + kEol;
-    out += std::string("Trackname  Worlsize  Tracklenght  Author  Record/FastLap Path") + kEol;
-    out += std::string(" ") + kEol;
-    for (const TrackEntry& e : entries) {
-        appendLine(out, e);
-        if (out.size() >= kPiece) {
-            sink(out);
-            out.clear();
-        }
-    }
-    sink(out);
-}
-
-namespace {
-
 void appendCsvField(std::string& out, std::string_view text) {
     if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
         out += text;
@@ -96,13 +69,22 @@ void appendCsvRow(std::string& out, const TrackEntry& e, const GroupOf& groupOf)
 
 }  // namespace
 
+std::string exportLine(const TrackEntry& e) {
+    std::string line;
+    appendLine(line, e);
+    return line;
+}
+
 void exportList(Catalogue::ConstEntries entries, ListFormat format, const std::function<void(std::string_view)>& sink,
                 const GroupOf& groupOf) {
-    if (format == ListFormat::Text) return exportList(entries, sink);
     constexpr std::size_t kPiece = std::size_t{64} * 1024;
     std::string out;
     out.reserve(kPiece + 1024);
-    if (format == ListFormat::Csv) {
+    if (format == ListFormat::Text) {
+        out += std::to_string(entries.size()) + " Tracks" + kEol;
+        out += std::string("Trackname  Worlsize  Tracklenght  Author  Record/FastLap Path") + kEol;
+        out += std::string(" ") + kEol;
+    } else if (format == ListFormat::Csv) {
         out += "\xEF\xBB\xBF";
         for (const TrackColumn& column : kTrackColumns) {
             if (&column != &kTrackColumns.front()) out += ',';
@@ -112,11 +94,14 @@ void exportList(Catalogue::ConstEntries entries, ListFormat format, const std::f
         out += kEol;
     }
     for (const TrackEntry& e : entries) {
-        if (format == ListFormat::Csv) {
-            appendCsvRow(out, e, groupOf);
-        } else {
-            out += e.path;
-            out += format == ListFormat::PathsNul ? '\0' : '\n';
+        switch (format) {
+            case ListFormat::Text: appendLine(out, e); break;
+            case ListFormat::Csv: appendCsvRow(out, e, groupOf); break;
+            case ListFormat::Paths:
+            case ListFormat::PathsNul:
+                out += e.path;
+                out += format == ListFormat::PathsNul ? '\0' : '\n';
+                break;
         }
         if (out.size() >= kPiece) {
             sink(out);
@@ -126,18 +111,18 @@ void exportList(Catalogue::ConstEntries entries, ListFormat format, const std::f
     sink(out);
 }
 
+void exportList(Catalogue::ConstEntries entries, const std::function<void(std::string_view)>& sink) {
+    exportList(entries, ListFormat::Text, sink);
+}
+
 std::string exportListAs(Catalogue::ConstEntries entries, ListFormat format, const GroupOf& groupOf) {
     std::string text;
+    text.reserve(64 + entries.size() * 180);
     exportList(
         entries, format, [&](std::string_view piece) { text += piece; }, groupOf);
     return text;
 }
 
-std::string exportListText(Catalogue::ConstEntries entries) {
-    std::string text;
-    text.reserve(64 + entries.size() * 180);
-    exportList(entries, [&](std::string_view piece) { text += piece; });
-    return text;
-}
+std::string exportListText(Catalogue::ConstEntries entries) { return exportListAs(entries, ListFormat::Text); }
 
 }  // namespace pitbox
