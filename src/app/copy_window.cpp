@@ -98,9 +98,7 @@ public:
         const bool cut = report_.stopped || (stopped && report_.copied + report_.failures.size() < plan_.size());
         std::string result = cut ? "Copy stopped: " + std::to_string(report_.copied) + " of " +
                                        std::to_string(plan_.size()) + " Tracks copied to: " + target_
-                             : alreadyThere_ > 0 ? std::to_string(report_.copied) + " Tracks copied, " +
-                                                       std::to_string(alreadyThere_) + " already there: " + target_
-                                                 : std::to_string(report_.copied) + " Tracks copied to: " + target_;
+                                 : copiedText(report_.copied, alreadyThere_, target_);
         report_.failures.insert(report_.failures.begin(), refused_.begin(), refused_.end());
         if (!report_.failures.empty()) {
             result += " (" + std::to_string(report_.failures.size()) + " failed)";
@@ -130,10 +128,8 @@ private:
 
 void copySelectedTracks(AppState& s) {
     // The table's selection as it is at the click, in the table's order.
-    s.view.selectRows(s.tk.selectedRows(ids::kMainWindow, ids::kTable));
+    const std::vector<std::string> sources = takeSelectedPaths(s);
     showSelection(s);
-    std::vector<std::string> sources;
-    for (std::size_t row : s.view.selectedRows()) sources.emplace_back(s.view.row(row).path);
     if (sources.empty()) return;
     for (int g : kTargetGadgets) s.tk.setEnabled(kWin, g, false);
     KeptFoldersPlan plan;

@@ -1,7 +1,5 @@
 #include "app/find_duplicates.h"
 
-#include <algorithm>
-#include <map>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>

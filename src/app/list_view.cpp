@@ -132,6 +132,13 @@ void dropEntries(AppState& s, const std::function<bool(const TrackEntry&)>& gone
     presentCatalogue(s, std::move(kept), Presented::AsBefore);
 }
 
+std::vector<std::string> takeSelectedPaths(AppState& s) {
+    s.view.selectRows(s.tk.selectedRows(ids::kMainWindow, ids::kTable));
+    std::vector<std::string> paths;
+    for (const TrackEntry* e : s.view.selectedEntries()) paths.emplace_back(e->path);
+    return paths;
+}
+
 void listEvent(AppState& s) {
     const auto selected = s.tk.selectedRows(ids::kMainWindow, ids::kTable);
     s.view.selectRows(selected);

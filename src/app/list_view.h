@@ -36,6 +36,9 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented);
 // Takes the entries `gone` picks out of the catalogue, presented as before; a
 // duplicate left without its twins is no longer shown as one.
 void dropEntries(AppState& s, const std::function<bool(const TrackEntry&)>& gone);
+// The table's selection as it is now, taken into the view: the selected
+// tracks' paths in the table's order (what Copy and Move to Trash act on).
+std::vector<std::string> takeSelectedPaths(AppState& s);
 // A table event: the selected rows become the view's selection, the topmost the
 // current entry; its name and path go to the status lines and the counter shows
 // selected/rows.

@@ -53,9 +53,7 @@ private:
 
 void moveSelectionToTrash(AppState& s) {
     if (s.work) return;
-    s.view.selectRows(s.tk.selectedRows(ids::kMainWindow, ids::kTable));
-    std::vector<std::string> paths;
-    for (std::size_t row : s.view.selectedRows()) paths.emplace_back(s.view.row(row).path);
+    std::vector<std::string> paths = takeSelectedPaths(s);
     if (paths.empty()) {
         s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Select the tracks to move to " + platform::trashName());
         return;

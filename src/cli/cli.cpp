@@ -325,10 +325,7 @@ int copyCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     const CopyReport report = copyTracks(plan);
     for (const Error& failure : refused) fail(err, failure.message());
     for (const Error& failure : report.failures) fail(err, failure.message());
-    if (alreadyThere > 0)
-        out << report.copied << " Tracks copied, " << alreadyThere << " already there: " << *to << "\n";
-    else
-        out << report.copied << " Tracks copied to: " << *to << "\n";
+    out << copiedText(report.copied, alreadyThere, *to) << "\n";
     return report.failures.empty() && refused.empty() ? 0 : 1;
 }
 

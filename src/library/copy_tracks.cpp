@@ -220,6 +220,11 @@ private:
 
 }  // namespace
 
+std::string copiedText(std::size_t copied, std::size_t alreadyThere, const std::string& target) {
+    if (alreadyThere == 0) return std::to_string(copied) + " Tracks copied to: " + target;
+    return std::to_string(copied) + " Tracks copied, " + std::to_string(alreadyThere) + " already there: " + target;
+}
+
 CopyReport copyTracks(const std::vector<CopyItem>& plan, const std::function<void(std::size_t done)>& progress,
                       const std::atomic<bool>* stop) {
     return Copier(plan, progress, stop).run();

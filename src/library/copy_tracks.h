@@ -29,6 +29,11 @@ struct CopyReport {
 // many elements are read. Once `stop` is set no more are read, the copies
 // being put in place are waited for, and those read but not yet put in place
 // are given up (their temporaries removed): what is reported copied is there.
+// What a copy says it did, in the window and on the command line: "3 Tracks
+// copied to: DIR", or with tracks left out as already there "3 Tracks copied,
+// 2 already there: DIR".
+std::string copiedText(std::size_t copied, std::size_t alreadyThere, const std::string& target);
+
 CopyReport copyTracks(const std::vector<CopyItem>& plan, const std::function<void(std::size_t done)>& progress = {},
                       const std::atomic<bool>* stop = nullptr);
 
