@@ -4,6 +4,7 @@
 #include <cctype>
 #include <map>
 #include <optional>
+#include <span>
 #include <unordered_map>
 
 #include "base/content_hash.h"
@@ -22,36 +23,38 @@ struct Content {
     bool operator==(const Content&) const = default;
 };
 
-// What each file holds, read once; none for a file that cannot be read.
+// The source whose bytes are looked for, and what each file looked at holds,
+// so that every file is read once for each source it is held against, and a
+// file known to differ is not read again.
 class Contents {
 public:
-    std::optional<Content> of(const std::string& path) {
-        auto [at, isNew] = known_.try_emplace(path);
-        if (isNew) {
-            if (auto size = platform::readRegularFile(path, kLargestCompared, bytes_))
-                at->second = Content{*size, hashOf(std::span(bytes_.data(), *size))};
-        }
-        return at->second;
+    // Reads the source; false when it cannot be read.
+    bool lookFor(const std::string& source) {
+        auto size = platform::readRegularFile(source, kLargestCompared, source_);
+        if (!size) return false;
+        source_.resize(*size);
+        sought_ = Content{*size, hashOf(source_)};
+        known_[source] = sought_;
+        return true;
     }
-    // Equal hashes are only likely equal bytes: the bytes decide.
-    bool same(const std::string& a, const std::string& b) {
-        const auto ca = of(a), cb = of(b);
-        if (!ca || !cb || !(*ca == *cb)) return false;
-        std::vector<std::uint8_t> other;
-        auto sa = platform::readRegularFile(a, kLargestCompared, bytes_);
-        auto sb = platform::readRegularFile(b, kLargestCompared, other);
-        return sa && sb && *sa == *sb &&
-               std::equal(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(*sa), other.begin());
+    // Whether a file holds the source's bytes: equal hashes are only likely
+    // equal bytes, the bytes decide.
+    bool holdsSought(const std::string& path) {
+        if (const auto known = known_.find(path); known != known_.end() && known->second != sought_) return false;
+        auto size = platform::readRegularFile(path, kLargestCompared, bytes_);
+        if (!size) {
+            known_[path] = std::nullopt;
+            return false;
+        }
+        known_[path] = Content{*size, hashOf(std::span(bytes_.data(), *size))};
+        return *size == source_.size() && std::equal(source_.begin(), source_.end(), bytes_.begin());
     }
 
 private:
     std::unordered_map<std::string, std::optional<Content>> known_;
-    std::vector<std::uint8_t> bytes_;
+    std::vector<std::uint8_t> source_, bytes_;
+    Content sought_;
 };
-
-std::string stemOf(std::string_view name) {
-    return platform::foldedName(name.size() > 4 ? name.substr(0, name.size() - 4) : name);
-}
 
 // The stems whose family a (folded) file name belongs to: Ring_2.trk is of
 // ring_2's (its own name) and of ring's (a numbered name). The families are
@@ -100,21 +103,20 @@ std::size_t dropTracksAlreadyThere(std::vector<CopyItem>& plan, const std::atomi
         auto holdsSame = [&](const std::string& name) {
             const std::string path = folder + name;
             const auto by = writer.find(platform::foldedName(path));
-            if (by == writer.end() || by->second == i || skipped[by->second]) return contents.same(item.source, path);
-            return by->second < i && contents.same(item.source, plan[by->second].source);
+            if (by == writer.end() || by->second == i || skipped[by->second]) return contents.holdsSought(path);
+            return by->second < i && contents.holdsSought(plan[by->second].source);
         };
         auto anySame = [&](const Families& families, const std::string& stem, auto&& same) {
             const auto family = families.find(stem);
             if (family == families.end()) return false;
             return std::any_of(family->second.begin(), family->second.end(), same);
         };
-        if (contents.of(item.source)) {
-            const std::string stem = stemOf(platform::filePart(item.source));
-            skipped[i] =
-                holdsSame(ownName) || anySame(names->second, stem, holdsSame) ||
-                anySame(copied[folder], stem, [&](const std::string& name) {
-                    return contents.same(item.source, plan[writer.at(platform::foldedName(folder + name))].source);
-                });
+        if (contents.lookFor(item.source)) {
+            const std::string stem = platform::foldedName(trackStem(platform::filePart(item.source)));
+            skipped[i] = holdsSame(ownName) || anySame(names->second, stem, holdsSame) ||
+                         anySame(copied[folder], stem, [&](const std::string& name) {
+                             return contents.holdsSought(plan[writer.at(platform::foldedName(folder + name))].source);
+                         });
         }
         if (!skipped[i])
             for (std::string& key : familiesOf(platform::foldedName(ownName))) copied[folder][key].push_back(ownName);

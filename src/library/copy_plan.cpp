@@ -12,13 +12,6 @@
 namespace pitbox {
 namespace {
 
-// A name without its last four characters (its ".trk"); a shorter name loses
-// only a ".trk" it consists of.
-std::string stemOf(std::string_view name) {
-    if (name.size() > 4) return std::string(name.substr(0, name.size() - 4));
-    return equalFolded(name, ".trk") ? std::string() : std::string(name);
-}
-
 // The stem loses characters from its end (never part of one) until the
 // numbered name fits in a file name.
 std::string numbered(const std::string& stem, std::size_t counter) {
@@ -47,7 +40,7 @@ void numberClashes(std::vector<CopyItem>& items) {
             const std::string_view candidate = platform::filePart(items[*j].target);
             if (candidate.size() <= 4) continue;
             items[*j].target =
-                std::string(platform::pathPart(items[*j].target)) + numbered(stemOf(candidate), counter++);
+                std::string(platform::pathPart(items[*j].target)) + numbered(trackStem(candidate), counter++);
             moved.push_back(*j);
         }
         for (std::size_t j : moved) {
@@ -65,7 +58,7 @@ void separateCoincidences(std::vector<CopyItem>& items, const std::string& targe
     for (CopyItem& item : items) {
         std::string key = platform::foldedName(item.target);
         if (used.count(key) != 0) {
-            const std::string stem = stemOf(platform::filePart(item.source));
+            const std::string stem = trackStem(platform::filePart(item.source));
             for (std::size_t counter = 1;; ++counter) {
                 std::string candidate = targetFolder + numbered(stem, counter);
                 std::string candidateKey = platform::foldedName(candidate);
@@ -109,6 +102,11 @@ KeptFoldersPlan planCopiesKeepingFolders(const std::vector<std::string>& sources
     std::sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& [at, item] : placed) plan.items.push_back(std::move(item));
     return plan;
+}
+
+std::string trackStem(std::string_view name) {
+    if (name.size() > 4) return std::string(name.substr(0, name.size() - 4));
+    return equalFolded(name, ".trk") ? std::string() : std::string(name);
 }
 
 std::vector<CopyItem> planCopies(const std::vector<std::string>& sources, const std::string& targetFolder) {

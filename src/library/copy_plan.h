@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/result.h"
@@ -14,6 +15,10 @@ struct CopyItem {
     // a missing target may be a drive that is not there).
     std::string madeBelow{};
 };
+
+// A file name without its ".trk": all but its last four characters; a shorter
+// name loses only a ".trk" it consists of. Numbered names are made from it.
+std::string trackStem(std::string_view name);
 
 // Pairs each source with a target in `targetFolder` (ending in "/"). Of a group of
 // sources whose file names are equal (ignoring letter case) the first keeps its
