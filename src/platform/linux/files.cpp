@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/linux/base_folders.h"
 #include "platform/linux/open_regular.h"
 #include "platform/linux/path_at.h"
 #include "platform/linux/system_error.h"
@@ -135,14 +136,7 @@ Result<void> removeFile(const std::string& path) {
     return {};
 }
 
-std::string userStateFolder() {
-    // Only an absolute path counts, as the base directory rules say.
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && state[0] == '/') return withSeparator(state);
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/') return withSeparator(home) + ".local/state/";
-    return {};
-}
+std::string userStateFolder() { return baseFolder("XDG_STATE_HOME", ".local/state/"); }
 
 std::string workingFolder() {
     char buffer[PATH_MAX];

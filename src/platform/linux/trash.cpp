@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "platform/files.h"
+#include "platform/linux/base_folders.h"
 #include "platform/linux/file_descriptor.h"
 #include "platform/linux/system_error.h"
 #include "platform/paths.h"
@@ -62,10 +63,8 @@ Result<std::shared_ptr<TrashFolder>> openTrash(const std::string& path, const st
 }
 
 std::string homeTrashFolder() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && data[0] == '/') return withSeparator(data) + "Trash/";
-    const char* home = std::getenv("HOME");
-    return home && home[0] == '/' ? withSeparator(home) + ".local/share/Trash/" : std::string();
+    const std::string data = baseFolder("XDG_DATA_HOME", ".local/share/");
+    return data.empty() ? data : data + "Trash/";
 }
 
 // The top of the volume a folder lies on: the last folder on its way up that

@@ -331,26 +331,20 @@ void QtToolkit::addImageButton(int window, int gadget, Rect r, int pictureId) {
     place(window, gadget, button, r);
 }
 
-void QtToolkit::addTextButton(int window, int gadget, Rect r, const std::string& caption) {
-    QWidget* parent = windowWidget(window);
-    if (!parent) return;
-    auto* button = new QPushButton(qs(caption), parent);
+void QtToolkit::placeButton(int window, int gadget, QAbstractButton* button, Rect r) {
     button->setFocusPolicy(Qt::StrongFocus);
-    QObject::connect(button, &QPushButton::clicked, button, [this, window, gadget] {
+    QObject::connect(button, &QAbstractButton::clicked, button, [this, window, gadget] {
         post({EventKind::Gadget, window, gadget});
     });
     place(window, gadget, button, r);
 }
 
+void QtToolkit::addTextButton(int window, int gadget, Rect r, const std::string& caption) {
+    if (QWidget* parent = windowWidget(window)) placeButton(window, gadget, new QPushButton(qs(caption), parent), r);
+}
+
 void QtToolkit::addCheckBox(int window, int gadget, Rect r, const std::string& caption) {
-    QWidget* parent = windowWidget(window);
-    if (!parent) return;
-    auto* box = new QCheckBox(qs(caption), parent);
-    box->setFocusPolicy(Qt::StrongFocus);
-    QObject::connect(box, &QCheckBox::clicked, box, [this, window, gadget] {
-        post({EventKind::Gadget, window, gadget});
-    });
-    place(window, gadget, box, r);
+    if (QWidget* parent = windowWidget(window)) placeButton(window, gadget, new QCheckBox(qs(caption), parent), r);
 }
 
 void QtToolkit::setChecked(int window, int gadget, bool checked) {

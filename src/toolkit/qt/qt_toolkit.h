@@ -7,6 +7,8 @@
 
 class QTableView;
 
+class QAbstractButton;
+
 namespace pitbox::ui {
 
 // The toolkit over Qt Widgets. Qt's signals become events on the core's queue,
@@ -83,6 +85,8 @@ private:
     void fitLastColumn(int window, int gadget);
     QWidget* dialogParent() const;
     QWidget* place(int window, int gadget, QWidget* w, Rect r);
+    // A button of text (a push button, a check box) whose clicks are reported.
+    void placeButton(int window, int gadget, QAbstractButton* button, Rect r);
 
     QtTextPainter text_;
     QObject wakeTarget_;               // wake()'s queued calls die with the toolkit

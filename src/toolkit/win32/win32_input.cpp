@@ -100,27 +100,26 @@ bool Win32Toolkit::pumpOne() {
             return true;
         }
     }
-    // Delete in a table of the main window is reported.
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_DELETE && root && isOurWindow(root) &&
-        !GetWindow(root, GW_OWNER) && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0 &&
-        GetKeyState(VK_MENU) >= 0) {
+    // Keys pressed in a table of one of our windows.
+    const WindowData* table = nullptr;
+    if (msg.message == WM_KEYDOWN && root && isOurWindow(root)) {
         wchar_t kind[32] = {};
         const WindowData* data = dataOf(root);
-        if (data && data->tk == this && GetClassNameW(msg.hwnd, kind, 32) && std::wstring_view(kind) == WC_LISTVIEWW) {
-            post({EventKind::Key, data->number, -1, -1, Key::Delete});
-            return true;
-        }
+        if (data && data->tk == this && GetClassNameW(msg.hwnd, kind, 32) && std::wstring_view(kind) == WC_LISTVIEWW)
+            table = data;
+    }
+    // Delete in a table of the main window is reported.
+    if (table && msg.wParam == VK_DELETE && !GetWindow(root, GW_OWNER) && GetKeyState(VK_CONTROL) >= 0 &&
+        GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0) {
+        post({EventKind::Key, table->number, -1, -1, Key::Delete});
+        return true;
     }
     // Ctrl+A in a table selects every row, as in Qt's tables: Wine's list
     // view does not.
-    if (msg.message == WM_KEYDOWN && msg.wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && root && isOurWindow(root)) {
-        wchar_t kind[32] = {};
-        const WindowData* data = dataOf(root);
-        if (data && data->tk == this && GetClassNameW(msg.hwnd, kind, 32) && std::wstring_view(kind) == WC_LISTVIEWW) {
-            ListView_SetItemState(msg.hwnd, -1, LVIS_SELECTED, LVIS_SELECTED);
-            post({EventKind::Gadget, data->number, GetDlgCtrlID(msg.hwnd)});
-            return true;
-        }
+    if (table && msg.wParam == 'A' && GetKeyState(VK_CONTROL) < 0) {
+        ListView_SetItemState(msg.hwnd, -1, LVIS_SELECTED, LVIS_SELECTED);
+        post({EventKind::Gadget, table->number, GetDlgCtrlID(msg.hwnd)});
+        return true;
     }
     if (msg.message == WM_KEYDOWN && root && isOurWindow(root)) {
         const WindowData* data = dataOf(root);
