@@ -101,6 +101,9 @@ Result<void> renameFile(const std::string& from, const std::string& to);
 
 // Removes a file; one that is not there counts as removed.
 Result<void> removeFile(const std::string& path);
+// Removes an empty folder; one that is not there counts as removed, one that
+// holds anything stays and fails.
+Result<void> removeFolder(const std::string& folder);
 
 // The folder where this user's programs keep their state, ending in the
 // separator ($XDG_STATE_HOME, else ~/.local/state; on Windows %LOCALAPPDATA%);

@@ -2,6 +2,7 @@
 
 #include "preview/palette.h"
 #include "preview/preview.h"
+#include "raster/image_files.h"
 
 namespace pitbox::preview {
 
@@ -23,6 +24,14 @@ Result<raster::Picture> buildTrackPreview(const std::string& path, TrackBuffer& 
     drawWaterLayer(picture, buffer.bytes(), header);
     drawObjectLayer(picture, buffer.bytes(), header);
     return picture;
+}
+
+Result<std::string> trackMapPng(const std::string& path, TrackBuffer& buffer, HeaderFields& header) {
+    auto picture = buildTrackPreview(path, buffer, header, nullptr, 0);
+    if (!picture) return picture.error();
+    std::string png = raster::encodePng(*picture, kMapRows);
+    if (png.empty()) return Error{ErrorCode::WriteFailed, path, "the picture could not be encoded"};
+    return png;
 }
 
 }  // namespace pitbox::preview

@@ -23,4 +23,8 @@ void drawLapRecords(raster::TextPainter& painter, raster::Picture& picture, int 
 Result<raster::Picture> buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
                                           raster::TextPainter* painter, int font);
 
+// The map of a track, its picture without the text strip, as PNG bytes: the
+// pictures of a catalogue, whose page gives the lap records as text.
+Result<std::string> trackMapPng(const std::string& path, TrackBuffer& buffer, HeaderFields& header);
+
 }  // namespace pitbox::preview

@@ -2,6 +2,7 @@
 
 #include <stb_image_write.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -57,10 +58,14 @@ std::string encodePpm(const Picture& p) {
     return out;
 }
 
-std::string encodePng(const Picture& p) {
+std::string encodePng(const Picture& p) { return encodePng(p, p.height()); }
+
+std::string encodePng(const Picture& p, int rows) {
+    rows = std::clamp(rows, 0, p.height());
+    const auto kept = p.pixels().first(static_cast<std::size_t>(rows) * static_cast<std::size_t>(p.width()));
     std::vector<std::uint8_t> rgbBytes;
-    rgbBytes.reserve(p.pixels().size() * 3);
-    for (Colour c : p.pixels()) {
+    rgbBytes.reserve(kept.size() * 3);
+    for (Colour c : kept) {
         rgbBytes.push_back(static_cast<std::uint8_t>(redOf(c)));
         rgbBytes.push_back(static_cast<std::uint8_t>(greenOf(c)));
         rgbBytes.push_back(static_cast<std::uint8_t>(blueOf(c)));
@@ -69,7 +74,7 @@ std::string encodePng(const Picture& p) {
     const auto append = [](void* context, void* data, int size) {
         static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
     };
-    if (!stbi_write_png_to_func(append, &out, p.width(), p.height(), 3, rgbBytes.data(), p.width() * 3)) return {};
+    if (!stbi_write_png_to_func(append, &out, p.width(), rows, 3, rgbBytes.data(), p.width() * 3)) return {};
     return out;
 }
 

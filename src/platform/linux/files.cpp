@@ -136,6 +136,16 @@ Result<void> removeFile(const std::string& path) {
     return {};
 }
 
+Result<void> removeFolder(const std::string& folder) {
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    auto at = PathAt::of(path);
+    if (!at) return at.error();
+    if (::unlinkat(at->folder(), at->name(), AT_REMOVEDIR) != 0 && errno != ENOENT)
+        return systemError(ErrorCode::WriteFailed, folder);
+    return {};
+}
+
 std::string userStateFolder() { return baseFolder("XDG_STATE_HOME", ".local/state/"); }
 
 std::string workingFolder() {

@@ -138,6 +138,15 @@ Result<void> removeFile(const std::string& path) {
     return {};
 }
 
+Result<void> removeFolder(const std::string& folder) {
+    if (!RemoveDirectoryW(apiPath(folder).c_str())) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            return systemError(ErrorCode::WriteFailed, folder, error);
+    }
+    return {};
+}
+
 std::string userStateFolder() {
     const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
     return local && local[0] != L'\0' ? withSeparator(narrow(local)) : std::string();
