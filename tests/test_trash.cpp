@@ -1,7 +1,6 @@
 // Moving tracks to the trash on Linux: the home trash, the trash of another
 // volume, a full volume, and what is never moved.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,6 +10,7 @@
 
 #include "library/trash_tracks.h"
 #include "platform/trash.h"
+#include "support/loop_volume.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
 
@@ -68,28 +68,6 @@ TEST(Trash, TracksGoToTheHomeTrashRestorably) {
     EXPECT_EQ(links, 1u);
 }
 
-// Another volume: a small ext4 image on a loop device, as a USB stick would be.
-class LoopVolume {
-public:
-    explicit LoopVolume(const TempDir& dir) : image_(dir / "volume.img"), mount_(dir.mkdirs("volume")) {
-        if (::geteuid() != 0) return;
-        const std::string make = "truncate -s 8M " + image_ + " && mkfs.ext4 -q -F -m 0 " + image_ +
-                                 " 2>/dev/null && mount -o loop " + image_ + " " + mount_ + " 2>/dev/null";
-        mounted_ = std::system(make.c_str()) == 0;
-    }
-    ~LoopVolume() {
-        if (mounted_) ::umount2(mount_.c_str(), MNT_DETACH);
-    }
-    LoopVolume(const LoopVolume&) = delete;
-    LoopVolume& operator=(const LoopVolume&) = delete;
-    bool mounted() const { return mounted_; }
-    const std::string& path() const { return mount_; }
-
-private:
-    std::string image_, mount_;
-    bool mounted_ = false;
-};
-
 TEST(Trash, AnotherVolumeKeepsItsOwnTrashAndAFullOneKeepsTheTrack) {
     testTrash();
     TempDir dir;
@@ -105,9 +83,7 @@ TEST(Trash, AnotherVolumeKeepsItsOwnTrashAndAFullOneKeepsTheTrack) {
     EXPECT_NE(contents(own + "info/t.trk.trashinfo").find("\nPath=sub/t.trk\n"), std::string::npos);
 
     write(top + "kept.trk", "kept");
-    // Filled to the last block, large ones first.
-    for (const char* block : {"4k", "1k"})
-        std::system(("dd if=/dev/zero of=" + top + "fill" + block + " bs=" + block + " 2>/dev/null").c_str());
+    fillVolume(top);
     const auto full = platform::moveToTrash(top + "kept.trk");
     ASSERT_FALSE(full);
     EXPECT_EQ(full.error().code, ErrorCode::NoTrash);

@@ -1,0 +1,219 @@
+#include "library/html_catalogue.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <string_view>
+#include <vector>
+
+#include "base/parallel.h"
+#include "library/html_page.h"
+#include "platform/file_replacement.h"
+#include "platform/paths.h"
+#include "platform/temporary_name.h"
+#include "trackfile/lap_records.h"
+
+namespace pitbox {
+namespace {
+
+constexpr std::string_view kPage = "index.html";
+constexpr std::string_view kPictures = "tracks";
+// Pictures are drawn a batch at a time and written together: a batch's files
+// reach the disk in one flush, and few are open at once.
+constexpr std::size_t kBatch = 256;
+
+std::string pictureName(std::size_t index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%05zu.png", index + 1);
+    return name;
+}
+
+// A picture's name, or what a writer killed outright may have left beside them.
+bool isPictureName(std::string_view name) {
+    if (platform::isTemporaryName(name)) return true;
+    const std::size_t digits = name.size() - std::min<std::size_t>(name.size(), 4);
+    return digits >= 5 && name.ends_with(".png") &&
+           std::all_of(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(digits),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string withoutSeparator(std::string folder) {
+    while (folder.size() > 1 && platform::isSeparator(folder.back())) folder.pop_back();
+    return folder;
+}
+
+Error notOurs(const std::string& folder) {
+    return Error{ErrorCode::Exists, folder,
+                 "holds files that are not a catalogue's; choose an empty folder or a new name"};
+}
+
+// Removes a catalogue folder this program made: its pictures, page and mark,
+// then the folders, which fails when anything else is left in them.
+Result<void> removeCatalogue(const std::string& folder) {
+    const std::string top = platform::withSeparator(folder);
+    const std::string pictures = top + std::string(kPictures) + platform::kSeparator;
+    if (auto names = platform::namesInFolder(pictures)) {
+        for (const std::string& name : *names)
+            if (auto removed = platform::removeFile(pictures + name); !removed) return removed;
+        if (auto removed = platform::removeFolder(pictures); !removed) return removed;
+    }
+    for (const std::string_view name : {kPage, std::string_view(kCatalogueMark)})
+        if (auto removed = platform::removeFile(top + std::string(name)); !removed) return removed;
+    return platform::removeFolder(top);
+}
+
+// The hidden folder beside the target where the new catalogue is made.
+Result<std::string> makeWorkFolder(const std::string& parent) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char name[40];
+        std::snprintf(name, sizeof name, ".pitbox-catalogue-%08x", static_cast<unsigned>(random()));
+        auto made = platform::makeFolder(parent + name);
+        if (made || made.error().code != ErrorCode::Exists) return made;
+    }
+    return Error{ErrorCode::Exists, parent, "no free name for a new catalogue"};
+}
+
+// Removes the work folder unless the catalogue took the target's place.
+struct WorkFolder {
+    std::string path;
+    bool kept = false;
+    ~WorkFolder() {
+        if (!kept && !path.empty()) (void)removeCatalogue(path);
+    }
+};
+
+// Draws one track's map and says what the page shows of it.
+std::string drawPicture(const MapPicture& draw, const TrackEntry& e, PageTrack& shown, std::size_t index) {
+    thread_local TrackBuffer buffer;
+    HeaderFields header;
+    const std::string path(e.path);
+    auto png = draw(path, buffer, header);
+    if (!png) {
+        shown.problem = png.error().reason;
+        return {};
+    }
+    shown.picture = std::string(kPictures) + "/" + pictureName(index);
+    const LapRecordTexts best = lapRecordTexts(header, path);
+    const bool timed = std::any_of(header.recordTimes.begin(), header.recordTimes.end(),
+                                   [](std::int16_t t) { return t < kNoTimeFrom; });
+    shown.bestTime = timed ? best.time + " " + best.holder : best.holder;
+    return std::move(*png);
+}
+
+// Writes files into the work folder; each is in place on the disk when this
+// returns.
+Result<void> writeAll(const std::vector<std::pair<std::string, std::string>>& files) {
+    std::vector<platform::FileReplacement> batch;
+    batch.reserve(files.size());
+    for (const auto& [path, bytes] : files) {
+        auto made = platform::FileReplacement::create(path);
+        if (!made) return made.error();
+        if (auto written = made->write(bytes); !written) return written;
+        batch.push_back(std::move(*made));
+    }
+    for (Result<void>& committed : platform::commitAll(batch))
+        if (!committed) return committed;
+    return {};
+}
+
+}  // namespace
+
+std::string catalogueSavedText(const CatalogueSaved& saved, const std::string& folder) {
+    return std::to_string(saved.tracks) + " Tracks in the catalogue, " + std::to_string(saved.pictures) +
+           " with a picture: " + folder;
+}
+
+Result<void> checkCatalogueFolder(const std::string& folder) {
+    const std::string path = withoutSeparator(folder);
+    auto status = platform::fileStatus(path);
+    if (!status) return status.error().code == ErrorCode::Missing ? Result<void>{} : Result<void>{status.error()};
+    if (status->regular) return Error{ErrorCode::Exists, path, "a file, not a folder"};
+    auto names = platform::namesInFolder(platform::withSeparator(path));
+    if (!names) return names.error();
+    if (names->empty()) return {};
+    bool marked = false;
+    for (const std::string& name : *names) {
+        if (name == kCatalogueMark) {
+            marked = true;
+        } else if (name == kPictures) {
+            auto pictures = platform::namesInFolder(platform::withSeparator(path) + name + platform::kSeparator);
+            if (!pictures || !std::all_of(pictures->begin(), pictures->end(), isPictureName)) return notOurs(path);
+        } else if (name != kPage) {
+            return notOurs(path);
+        }
+    }
+    if (!marked) return notOurs(path);
+    return {};
+}
+
+Result<CatalogueSaved> saveHtmlCatalogue(Catalogue::ConstEntries entries, const std::string& root,
+                                         const std::string& folder, const MapPicture& draw,
+                                         const std::function<void(std::size_t)>& done, const std::atomic<bool>* stop) {
+    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+    const std::string target = withoutSeparator(folder);
+    if (auto free = checkCatalogueFolder(target); !free) return free.error();
+    WorkFolder work;
+    if (auto made = makeWorkFolder(std::string(platform::pathPart(target))); made)
+        work.path = *made;
+    else
+        return made.error();
+    const std::string pictures = work.path + std::string(kPictures) + platform::kSeparator;
+    if (auto made = platform::makeFolder(pictures); !made) return made.error();
+
+    const std::vector<const TrackEntry*> list = [&] {
+        std::vector<const TrackEntry*> all;
+        all.reserve(entries.size());
+        for (const TrackEntry& e : entries) all.push_back(&e);
+        return all;
+    }();
+    std::vector<PageTrack> page(list.size());
+    CatalogueSaved saved{list.size(), 0, false};
+    for (std::size_t start = 0; start < list.size(); start += kBatch) {
+        if (stopped()) return CatalogueSaved{0, 0, true};
+        const std::size_t count = std::min(kBatch, list.size() - start);
+        std::vector<std::string> pngs(count);
+        forEachIndex(
+            count,
+            [&](std::size_t k) {
+                if (stopped()) return;
+                const std::size_t i = start + k;
+                page[i].entry = list[i];
+                const std::string_view path = list[i]->path;
+                page[i].where = path.starts_with(root) ? path.substr(root.size()) : path;
+                pngs[k] = drawPicture(draw, *list[i], page[i], i);
+            },
+            [&](std::size_t n) {
+                if (done) done(start + n);
+            });
+        std::vector<std::pair<std::string, std::string>> files;
+        for (std::size_t k = 0; k < count; ++k)
+            if (!pngs[k].empty()) files.emplace_back(pictures + pictureName(start + k), std::move(pngs[k]));
+        saved.pictures += files.size();
+        if (auto written = writeAll(files); !written) return written.error();
+    }
+    if (stopped()) return CatalogueSaved{0, 0, true};
+    const std::string_view library = platform::filePart(withoutSeparator(root));
+    const std::string title = library.empty() ? "Kestrun tracks" : "Kestrun tracks: " + std::string(library);
+    if (auto written = writeAll({{work.path + std::string(kPage), cataloguePage(page, title)},
+                                 {work.path + kCatalogueMark, "A catalogue made by Kestrun Pitbox.\n"}});
+        !written)
+        return written.error();
+
+    // The new catalogue takes the target's place; the old one, set aside
+    // first, comes back should that fail.
+    const std::string aside = withoutSeparator(work.path) + "-old";
+    const bool replacing = platform::fileStatus(target).ok();
+    if (replacing)
+        if (auto moved = platform::renameFile(target, aside); !moved) return moved.error();
+    if (auto placed = platform::renameFile(withoutSeparator(work.path), target); !placed) {
+        if (replacing) (void)platform::renameFile(aside, target);
+        return placed.error();
+    }
+    work.kept = true;
+    // A file that appeared in the old one meanwhile keeps it, hidden beside.
+    if (replacing) (void)removeCatalogue(aside);
+    return saved;
+}
+
+}  // namespace pitbox

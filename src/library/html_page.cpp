@@ -1,0 +1,166 @@
+#include "library/html_page.h"
+
+#include <algorithm>
+
+#include "base/text.h"
+#include "library/track_columns.h"
+
+namespace pitbox {
+namespace {
+
+// The page reads as a document: pictures in the first column, scaled down,
+// at full size a click away. Rows without a picture keep their height small.
+constexpr std::string_view kStyle = R"(
+body { font-family: Arial, Helvetica, sans-serif; margin: 1em; color: #111; background: #fff; }
+h1 { font-size: 1.5em; margin: 0 0 .2em; }
+p.counts { margin: 0 0 1em; color: #444; }
+input#filter { font-size: 1em; width: 30em; max-width: 100%; margin: 0 0 1em; padding: .2em; }
+table { border-collapse: collapse; }
+th, td { border-bottom: 1px solid #ccc; padding: .3em .6em; text-align: left; vertical-align: top; }
+th { background: #eee; position: sticky; top: 0; }
+th[data-sort] { cursor: pointer; }
+td.number { text-align: right; font-variant-numeric: tabular-nums; }
+td.picture img { display: block; width: 192px; height: 192px; }
+td.problem { color: #8a1f11; max-width: 192px; }
+td.path { font-family: "Lucida Console", monospace; font-size: .85em; }
+)";
+
+// Sorting by a column's heading (again: the other way round) and a filter box
+// with the window's rule: every word somewhere in the row, case and accents
+// ignored.
+constexpr std::string_view kScript = R"(
+(function () {
+  var table = document.getElementById('tracks'), body = table.tBodies[0];
+  var rows = Array.prototype.slice.call(body.rows);
+  var fold = function (s) { return s.normalize('NFD').replace(/[\u0300-\u036f]/g, '').toLowerCase(); };
+  var texts = rows.map(function (r) { return fold(r.textContent); });
+  var filter = document.getElementById('filter');
+  filter.hidden = false;
+  filter.addEventListener('input', function () {
+    var words = fold(filter.value).split(/\s+/).filter(Boolean);
+    rows.forEach(function (r, i) {
+      r.hidden = !words.every(function (w) { return texts[i].indexOf(w) >= 0; });
+    });
+  });
+  var heads = table.tHead.rows[0].cells;
+  Array.prototype.forEach.call(heads, function (th, column) {
+    if (!th.dataset.sort) return;
+    th.tabIndex = 0;
+    var sort = function () {
+      var up = th.getAttribute('aria-sort') !== 'ascending';
+      Array.prototype.forEach.call(heads, function (h) { h.removeAttribute('aria-sort'); });
+      th.setAttribute('aria-sort', up ? 'ascending' : 'descending');
+      var key = function (r) {
+        var t = r.cells[column].textContent;
+        return th.dataset.sort === 'number' ? Number(t) : t.toLowerCase();
+      };
+      var order = rows.slice().sort(function (a, b) {
+        var x = key(a), y = key(b);
+        return (x < y ? -1 : x > y ? 1 : 0) * (up ? 1 : -1);
+      });
+      order.forEach(function (r) { body.appendChild(r); });
+    };
+    th.addEventListener('click', sort);
+    th.addEventListener('keydown', function (e) { if (e.key === 'Enter' || e.key === ' ') { e.preventDefault(); sort(); } });
+  });
+})();
+)";
+
+// The text as HTML, its control characters shown as symbols.
+void appendEscaped(std::string& out, std::string_view text) {
+    for (const char c : visibleControls(text)) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out += c;
+        }
+    }
+}
+
+void appendCell(std::string& out, std::string_view cls, std::string_view text) {
+    out += cls.empty() ? "<td>" : "<td class=\"" + std::string(cls) + "\">";
+    appendEscaped(out, text);
+    out += "</td>";
+}
+
+void appendNumberCell(std::string& out, std::int32_t value) {
+    out += "<td class=\"number\">";
+    appendDecimal(out, value);
+    out += "</td>";
+}
+
+void appendRow(std::string& out, const PageTrack& t) {
+    const TrackEntry& e = *t.entry;
+    out += "<tr>";
+    if (t.picture.empty()) {
+        appendCell(out, "problem", t.problem);
+    } else {
+        out += "<td class=\"picture\"><a href=\"";
+        appendEscaped(out, t.picture);
+        out += "\"><img src=\"";
+        appendEscaped(out, t.picture);
+        out += "\" width=\"192\" height=\"192\" loading=\"lazy\" alt=\"The map of ";
+        appendEscaped(out, e.name);
+        out += "\"></a></td>";
+    }
+    for (const TrackColumn& column : kTrackColumns) {
+        switch (column.key) {
+            case SortKey::Name: appendCell(out, "", e.name); break;
+            case SortKey::WorldSize: appendNumberCell(out, e.worldSize); break;
+            case SortKey::Length: appendNumberCell(out, e.length); break;
+            case SortKey::Author: appendCell(out, "", e.author); break;
+            case SortKey::Record:
+                appendCell(out, "", e.record);
+                appendCell(out, "", t.bestTime);
+                break;
+            case SortKey::Path: appendCell(out, "path", t.where); break;
+        }
+    }
+    out += "</tr>\n";
+}
+
+std::string countText(std::size_t n, std::string_view one, std::string_view many) {
+    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string cataloguePage(std::span<const PageTrack> tracks, std::string_view title) {
+    const auto pictured = static_cast<std::size_t>(
+        std::count_if(tracks.begin(), tracks.end(), [](const PageTrack& t) { return !t.picture.empty(); }));
+    std::string out;
+    out.reserve(512 * tracks.size() + 4096);
+    out +=
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+        "<meta name=\"generator\" content=\"Kestrun Pitbox\">\n<title>";
+    appendEscaped(out, title);
+    out += "</title>\n<style>";
+    out += kStyle;
+    out += "</style>\n</head>\n<body>\n<h1>";
+    appendEscaped(out, title);
+    out += "</h1>\n<p class=\"counts\">" + countText(tracks.size(), "track", "tracks") + ", " +
+           countText(pictured, "picture", "pictures") + "</p>\n";
+    out +=
+        "<input id=\"filter\" type=\"search\" placeholder=\"Filter: words of a name, author, record or path\" "
+        "aria-label=\"Filter\" hidden>\n";
+    out += "<table id=\"tracks\">\n<thead><tr><th>Picture</th>";
+    for (const TrackColumn& column : kTrackColumns) {
+        const bool number = column.key == SortKey::WorldSize || column.key == SortKey::Length;
+        out += number ? "<th data-sort=\"number\">" : "<th data-sort=\"text\">";
+        out += column.title;
+        out += "</th>";
+        if (column.key == SortKey::Record) out += "<th data-sort=\"text\">Best Time</th>";
+    }
+    out += "</tr></thead>\n<tbody>\n";
+    for (const PageTrack& t : tracks) appendRow(out, t);
+    out += "</tbody>\n</table>\n<script>";
+    out += kScript;
+    out += "</script>\n</body>\n</html>\n";
+    return out;
+}
+
+}  // namespace pitbox
