@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 
 #include "app/list_view.h"
+#include "app/move_to_trash.h"
+#include "app/save_catalogue.h"
 #include "platform/trash.h"
 #include "support/main_window_layout.h"
 #include "support/scripted_app.h"
@@ -247,6 +249,23 @@ TEST_F(LoadedApp, FilterShowsMatchesAndActionsTakeOnlyThem) {
     EXPECT_EQ(app.state.view.selectedRows(), std::vector<std::size_t>{0});
 }
 
+TEST_F(LoadedApp, SaveCatalogueOfTheShownTracksBesideTheWindow) {
+    app.tk.typeText(ids::kMainWindow, ids::kFilter, "SUB");
+    app.tk.answerFolder(dir / "tracks/");  // the user's folder is refused before any work
+    app.click(ids::kSaveCatalogue);
+    app.drive();
+    EXPECT_NE(app.text(ids::kStatusLine1).find("holds files that are not a catalogue's"), std::string::npos);
+    app.tk.answerFolder(dir / "catalogue/");
+    app.click(ids::kSaveCatalogue);
+    app.handleOne();
+    EXPECT_EQ(app.text(ids::kSaveCatalogue), "Stop");
+    app.finishWork();
+    EXPECT_EQ(app.text(ids::kSaveCatalogue), kSaveCatalogueCaption);
+    EXPECT_EQ(app.text(ids::kStatusLine1), "3 Tracks in the catalogue, 3 with a picture: " + dir / "catalogue/");
+    EXPECT_EQ(dir.list("catalogue/tracks"), (std::vector<std::string>{"00001.png", "00002.png", "00003.png"}));
+    EXPECT_EQ(app.tk.requests().back().start, dir / "tracks/");
+}
+
 TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     TempDir dir;
     dir.mkdirs("t/sub");
@@ -340,6 +359,7 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     app.handleOne();
     EXPECT_EQ(app.text(ids::kMoveToTrash), "Stop");
     app.finishWork();
+    EXPECT_EQ(app.text(ids::kMoveToTrash), kMoveToTrashCaption);
     names.clear();
     for (const std::string& row : app.rows()) names.push_back(row.substr(0, row.find('\n')));
     EXPECT_EQ(names, (std::vector<std::string>{"\u2261 a copy", "\u2248 b"}));

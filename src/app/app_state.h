@@ -50,7 +50,8 @@ struct AppState {
     // library's folder; tracks whose bytes are there already left alone.
     bool keepFolders = false;
     bool skipAlreadyThere = false;
-    std::string listName;  // base name of the proposed export file
+    std::string listName;         // base name of the proposed export file
+    std::string catalogueFolder;  // where the last catalogue was saved, ends in "/"
     std::string currentTrackPath;
     std::string viewerTrack;  // the path of the track the open viewer shows, empty for none
     // Where the user moved the viewer, where it opens again; and where it was

@@ -21,11 +21,12 @@ inline constexpr int kSaveList = 17;
 inline constexpr int kShow = 21;
 inline constexpr int kCopy = 22;
 inline constexpr int kSelectionCounter = 23;
-inline constexpr int kFilter = 24;        // the filter box above the table
-inline constexpr int kDuplicates = 25;    // beside it: only tracks that have a duplicate, or all again
-inline constexpr int kProgress = 26;      // the progress of long work, beside status line 1
-inline constexpr int kSelectExtras = 27;  // in the Duplicates view: all of each group but the one to keep
-inline constexpr int kMoveToTrash = 28;   // the selected tracks to the trash, after a question
+inline constexpr int kFilter = 24;         // the filter box above the table
+inline constexpr int kDuplicates = 25;     // beside it: only tracks that have a duplicate, or all again
+inline constexpr int kProgress = 26;       // the progress of long work, beside status line 1
+inline constexpr int kSelectExtras = 27;   // in the Duplicates view: all of each group but the one to keep
+inline constexpr int kMoveToTrash = 28;    // the selected tracks to the trash, after a question
+inline constexpr int kSaveCatalogue = 29;  // an HTML catalogue of the shown tracks
 
 // Copy Tracks window gadgets.
 inline constexpr int kTargetLine = 100;

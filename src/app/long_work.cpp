@@ -6,7 +6,8 @@ namespace pitbox {
 namespace {
 
 // The main window's buttons that start work: one such work runs at a time.
-constexpr int kWorkButtons[] = {ids::kLoad, ids::kScan, ids::kDuplicates, ids::kCopy, ids::kMoveToTrash};
+constexpr int kWorkButtons[] = {ids::kLoad, ids::kScan,        ids::kDuplicates,
+                                ids::kCopy, ids::kMoveToTrash, ids::kSaveCatalogue};
 
 // "8 s left", once a second of work tells how fast it goes.
 std::string timeLeft(const RunningWork& w) {
@@ -29,6 +30,8 @@ void showButtons(AppState& s, const WorkButton& button, bool working) {
         s.tk.setButtonPicture(button.window, button.gadget, working ? button.stopPicture : button.picture);
     else if (working)
         s.tk.setText(button.window, button.gadget, "Stop");
+    else if (button.caption)
+        s.tk.setText(button.window, button.gadget, button.caption);
 }
 
 std::unique_ptr<RunningWork> run(AppState& s, std::unique_ptr<LongWork> work, WorkButton button) {

@@ -50,6 +50,9 @@ struct WorkButton {
     int window = -1, gadget = -1;  // none for work nobody started (the check)
     int picture = -1;              // an image button's picture, -1 for a text button
     int stopPicture = -1;
+    // A text button's caption, given back when the work ends; none for one
+    // whose work sets it (Duplicates, whose caption tells the view).
+    const char* caption = nullptr;
 };
 
 struct RunningWork {

@@ -10,6 +10,7 @@
 #include "app/long_work.h"
 #include "app/move_to_trash.h"
 #include "app/remembered_library.h"
+#include "app/save_catalogue.h"
 #include "app/save_list.h"
 #include "app/scan_tracks.h"
 #include "app/show_track.h"
@@ -51,9 +52,10 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     tk.openWindow(main);
     const int w = ids::kMainWindow;
     // The filter box takes the top of the table's place; Tab reaches it first.
-    tk.addTextField(w, ids::kFilter, {10, 10, 650, 24}, ids::kTable,
+    tk.addTextField(w, ids::kFilter, {10, 10, 540, 24}, ids::kTable,
                     "Filter (Ctrl+F): words of a name, author, record or path; author:word name:word "
                     "\"a phrase\"");
+    tk.addTextButton(w, ids::kSaveCatalogue, {560, 8, 100, 28}, kSaveCatalogueCaption);
     tk.addTextButton(w, ids::kMoveToTrash, {670, 8, 100, 28}, kMoveToTrashCaption);
     // Beside it, for the Duplicates view only.
     tk.addTextButton(w, ids::kSelectExtras, {780, 8, 100, 28}, kSelectExtrasCaption);
@@ -79,6 +81,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     // rows below the table keep their distance to the bottom edge, the sort
     // buttons to the right edge.
     tk.setAnchor(w, ids::kFilter, ui::kGrowWidth);
+    tk.setAnchor(w, ids::kSaveCatalogue, ui::kFollowRight);
     tk.setAnchor(w, ids::kMoveToTrash, ui::kFollowRight);
     tk.setAnchor(w, ids::kSelectExtras, ui::kFollowRight);
     tk.setAnchor(w, ids::kDuplicates, ui::kFollowRight);
@@ -121,6 +124,7 @@ void dispatchGadget(AppState& s, int gadget, bool shift) {
         case ids::kDuplicates: toggleDuplicates(s); break;
         case ids::kSelectExtras: selectExtras(s); break;
         case ids::kMoveToTrash: moveSelectionToTrash(s); break;
+        case ids::kSaveCatalogue: saveCatalogue(s); break;
         case ids::kLoad: loadTracks(s); break;
         case ids::kScan: refreshHeaders(s, shift); break;
         case ids::kSortWorldSize: sortAction(s, SortKey::WorldSize); break;

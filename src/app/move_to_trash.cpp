@@ -63,7 +63,8 @@ void moveSelectionToTrash(AppState& s) {
         "Move " + count + " to " + platform::trashName() + "?\nThey can be put back from there; nothing is deleted.";
     if (!s.tk.questionRequester(kMoveToTrashCaption, question, kMoveToTrashCaption)) return;
     // The check of the remembered library holds the entries this replaces.
-    startWork(s, std::make_unique<TrashWork>(std::move(paths)), {ids::kMainWindow, ids::kMoveToTrash, -1, -1}, true);
+    startWork(s, std::make_unique<TrashWork>(std::move(paths)),
+              {ids::kMainWindow, ids::kMoveToTrash, -1, -1, kMoveToTrashCaption}, true);
 }
 
 }  // namespace pitbox

@@ -14,6 +14,7 @@
 #include "library/duplicates.h"
 #include "library/folder_load.h"
 #include "library/header_refresh.h"
+#include "library/html_catalogue.h"
 #include "library/library_store.h"
 #include "library/list_export.h"
 #include "library/trash_tracks.h"
@@ -47,6 +48,11 @@ constexpr const char* kUsage =
     "                  header row, every field whole, UTF-8 with a byte-order mark;\n"
     "                  paths: one path a line (-z: each ended by a NUL instead)\n"
     "      -o FILE     write to FILE (replaced as a whole) instead of standard output\n"
+    "  catalogue -o OUTDIR [--match TEXT] DIR\n"
+    "      Saves an HTML catalogue of the tracks below DIR as the folder OUTDIR:\n"
+    "      index.html and a picture of each track's map, to open in any browser.\n"
+    "      OUTDIR is replaced as a whole, and only when it is empty or a catalogue.\n"
+    "      --match TEXT  only the tracks the list's --match keeps\n"
     "  header FILE\n"
     "      Prints the header fields of one track file as a JSON object.\n"
     "  render [--no-records] -o OUT FILE\n"
@@ -143,6 +149,34 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
     return code;
 }
 
+// How list finds the tracks' fields.
+struct Gathering {
+    bool scan = false, cache = false, rescan = false, forget = false;
+};
+
+// Lists the tracks below `folder` and reads their fields as asked. Folders and
+// files that cannot be read are left out or keep empty fields, as in the
+// window; each is named on `err`, and the exit code so far tells. A damaged
+// track was read: its empty fields are its content, as an old track's label
+// is. Fails only when the folder itself cannot be listed.
+Result<int> gatherTracks(const std::string& folder, Catalogue& catalogue, const Gathering& how, std::ostream& err) {
+    auto listed = collectTracks(folder, catalogue, {}, how.cache);
+    if (!listed) return listed.error();
+    int code = 0;
+    for (const Error& unread : *listed) code = fail(err, unread.message());
+    if (how.cache) {
+        if (int failed = scanWithStore(catalogue, folder, how.rescan, how.forget, err)) code = failed;
+    } else if (how.scan) {
+        TrackBuffer buffer;
+        HeaderFields header;
+        for (TrackEntry& e : catalogue.entries()) {
+            auto read = refreshEntry(catalogue, e, buffer, header);
+            if (!read && read.error().code != ErrorCode::Damaged) code = fail(err, read.error().message());
+        }
+    }
+    return code;
+}
+
 int listCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     bool scan = false, cache = false, rescan = false, forget = false, nul = false;
     ListFormat format = ListFormat::Text;
@@ -204,24 +238,9 @@ int listCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     // Absolute, so that the store names the folder wherever it is read.
     const std::string folder = platform::fullFolder(*dir);
     Catalogue catalogue;
-    auto listed = collectTracks(folder, catalogue, {}, cache);
-    if (!listed) return fail(err, listed.error().message());
-    // Folders and files that cannot be read are left out or keep empty fields in
-    // the list, as in the window; each is named on standard error and the exit
-    // code tells. A damaged track was read: its empty fields are its content, as
-    // an old track's label is.
-    int code = 0;
-    for (const Error& unread : *listed) code = fail(err, unread.message());
-    if (cache) {
-        if (int failed = scanWithStore(catalogue, folder, rescan, forget, err)) code = failed;
-    } else if (scan) {
-        TrackBuffer buffer;
-        HeaderFields header;
-        for (TrackEntry& e : catalogue.entries()) {
-            auto read = refreshEntry(catalogue, e, buffer, header);
-            if (!read && read.error().code != ErrorCode::Damaged) code = fail(err, read.error().message());
-        }
-    }
+    auto gathered = gatherTracks(folder, catalogue, {scan, cache, rescan, forget}, err);
+    if (!gathered) return fail(err, gathered.error().message());
+    const int code = *gathered;
     // The window's view: its sorts and its filter rule.
     CatalogueView view;
     view.reset(catalogue);
@@ -377,6 +396,39 @@ int duplicatesCommand(const std::vector<std::string>& args, std::ostream& out, s
     return code;
 }
 
+int catalogueCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::optional<std::string> output, dir;
+    std::string match;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" || args[i] == "--match") {
+            if (i + 1 == args.size()) return usage(err, args[i] + " needs a value");
+            const std::string& value = args[++i];
+            if (args[i - 1] == "-o")
+                output = value;
+            else
+                match = value;
+        } else if (!args[i].empty() && args[i][0] == '-') {
+            return usage(err, "unknown option " + args[i]);
+        } else if (!dir) {
+            dir = args[i];
+        } else {
+            return usage(err, "catalogue takes one folder");
+        }
+    }
+    if (!output || !dir) return usage(err, "catalogue needs -o OUTDIR and a folder");
+    const std::string folder = platform::fullFolder(*dir);
+    Catalogue catalogue;
+    auto gathered = gatherTracks(folder, catalogue, {.scan = true}, err);
+    if (!gathered) return fail(err, gathered.error().message());
+    CatalogueView view;
+    view.reset(catalogue);
+    view.setFilter(match);
+    auto saved = saveHtmlCatalogue(view.shown(), folder, platform::userPath(*output), preview::trackMapPng);
+    if (!saved) return fail(err, saved.error().message());
+    out << catalogueSavedText(*saved, platform::userPath(*output)) << "\n";
+    return *gathered;
+}
+
 int trashCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) return usage(err, "trash needs a file");
     const TrashReport report = trashTracks(args);
@@ -404,6 +456,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         code = copyCommand(rest, out, err);
     else if (command == "duplicates")
         code = duplicatesCommand(rest, out, err);
+    else if (command == "catalogue")
+        code = catalogueCommand(rest, out, err);
     else if (command == "trash")
         code = trashCommand(rest, out, err);
     else

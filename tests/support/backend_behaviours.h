@@ -112,9 +112,9 @@ TYPED_TEST_P(Backend, GadgetsFollowTheirAnchors) {
 TYPED_TEST_P(Backend, TabOrder) {
     auto& d = this->driver;
     fillWith(d.state(), {"a", "b"});
-    const int order[] = {ids::kFilter,     ids::kMoveToTrash,   ids::kDuplicates, ids::kTable, ids::kShow,
-                         ids::kLoad,       ids::kScan,          ids::kSaveList,   ids::kCopy,  ids::kSortAuthor,
-                         ids::kSortLength, ids::kSortWorldSize, ids::kSortName};
+    const int order[] = {ids::kFilter,     ids::kSaveCatalogue, ids::kMoveToTrash,   ids::kDuplicates, ids::kTable,
+                         ids::kShow,       ids::kLoad,          ids::kScan,          ids::kSaveList,   ids::kCopy,
+                         ids::kSortAuthor, ids::kSortLength,    ids::kSortWorldSize, ids::kSortName};
     for (std::size_t i = 0; i < std::size(order); ++i)
         EXPECT_EQ(d.tabFrom(order[i], false), order[(i + 1) % std::size(order)]) << i;
     EXPECT_EQ(d.tabFrom(ids::kFilter, true), ids::kSortName);

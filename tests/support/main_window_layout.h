@@ -18,7 +18,8 @@ inline constexpr unsigned kBottom = ui::kFollowBottom;
 inline constexpr unsigned kBottomRight = ui::kFollowBottom | ui::kFollowRight;
 
 inline constexpr ExpectedGadget kMainWindowGadgets[] = {
-    {ExpectedGadget::Kind::TextField, ids::kFilter, {10, 10, 650, 24}, 0, ui::kGrowWidth},
+    {ExpectedGadget::Kind::TextField, ids::kFilter, {10, 10, 540, 24}, 0, ui::kGrowWidth},
+    {ExpectedGadget::Kind::TextButton, ids::kSaveCatalogue, {560, 8, 100, 28}, 0, ui::kFollowRight},
     {ExpectedGadget::Kind::TextButton, ids::kMoveToTrash, {670, 8, 100, 28}, 0, ui::kFollowRight},
     {ExpectedGadget::Kind::TextButton, ids::kSelectExtras, {780, 8, 100, 28}, 0, ui::kFollowRight},
     {ExpectedGadget::Kind::TextButton, ids::kDuplicates, {890, 8, 100, 28}, 0, ui::kFollowRight},
