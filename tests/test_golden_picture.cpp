@@ -39,15 +39,38 @@ raster::Picture demoPicture() {
     return picture ? *picture : raster::Picture{};
 }
 
+// A picture of `colours` colours in turn, `width` wide.
+raster::Picture stripes(int width, int height, unsigned colours) {
+    raster::Picture p(width, height);
+    for (std::size_t i = 0; i < p.pixels().size(); ++i)
+        p.pixels()[i] = raster::rgb(static_cast<unsigned>(i % colours), 255 - static_cast<unsigned>(i % colours) / 2, 7);
+    return p;
+}
+
 TEST(Png, DecodesToEveryPixelAndStaysSmall) {
-    const raster::Picture picture = demoPicture();
-    const std::string png = raster::encodePng(picture);
-    EXPECT_LT(png.size(), 100'000u);
-    const auto decoded = decodePng(bytesOf(png));
-    ASSERT_TRUE(decoded);
-    ASSERT_EQ(decoded->width(), 512);
-    ASSERT_EQ(decoded->height(), 560);
-    EXPECT_TRUE(std::equal(picture.pixels().begin(), picture.pixels().end(), decoded->pixels().begin()));
+    struct Case {
+        const char* what;
+        raster::Picture picture;
+        int rows;
+        std::size_t most;  // bytes
+    };
+    const Case cases[] = {
+        {"the demo track, a dozen colours: 4 bits a pixel", demoPicture(), 560, 12'000},
+        {"its map alone", demoPicture(), 512, 12'000},
+        {"an odd width, 4 bits a pixel", stripes(5, 3, 3), 3, 200},
+        {"256 colours, 8 bits a pixel", stripes(640, 40, 256), 40, 20'000},
+        {"more colours: true colour", stripes(640, 40, 300), 40, 80'000},
+    };
+    for (const Case& c : cases) {
+        const std::string png = raster::encodePng(c.picture, c.rows);
+        EXPECT_LT(png.size(), c.most) << c.what;
+        const auto decoded = decodePng(bytesOf(png));
+        ASSERT_TRUE(decoded) << c.what;
+        ASSERT_EQ(decoded->width(), c.picture.width()) << c.what;
+        ASSERT_EQ(decoded->height(), c.rows) << c.what;
+        EXPECT_TRUE(std::equal(decoded->pixels().begin(), decoded->pixels().end(), c.picture.pixels().begin()))
+            << c.what;
+    }
 }
 
 TEST(GoldenPicture, DenseDemoTrack) {

@@ -1,8 +1,5 @@
 #include "raster/image_files.h"
 
-#include <stb_image_write.h>
-
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -55,26 +52,6 @@ std::string encodePpm(const Picture& p) {
         out.push_back(static_cast<char>(greenOf(c)));
         out.push_back(static_cast<char>(blueOf(c)));
     }
-    return out;
-}
-
-std::string encodePng(const Picture& p) { return encodePng(p, p.height()); }
-
-std::string encodePng(const Picture& p, int rows) {
-    rows = std::clamp(rows, 0, p.height());
-    const auto kept = p.pixels().first(static_cast<std::size_t>(rows) * static_cast<std::size_t>(p.width()));
-    std::vector<std::uint8_t> rgbBytes;
-    rgbBytes.reserve(kept.size() * 3);
-    for (Colour c : kept) {
-        rgbBytes.push_back(static_cast<std::uint8_t>(redOf(c)));
-        rgbBytes.push_back(static_cast<std::uint8_t>(greenOf(c)));
-        rgbBytes.push_back(static_cast<std::uint8_t>(blueOf(c)));
-    }
-    std::string out;
-    const auto append = [](void* context, void* data, int size) {
-        static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
-    };
-    if (!stbi_write_png_to_func(append, &out, p.width(), rows, 3, rgbBytes.data(), p.width() * 3)) return {};
     return out;
 }
 
