@@ -15,6 +15,7 @@ packages=(
                                     # pick a thin URW or TeX Gyre face that other packages bring
     xvfb xdotool x11-utils xauth imagemagick python3   # the tests in a real X window, screenshots
     openbox                         # a window manager for the tests on a desktop
+    chromium                        # a real browser for the catalogue page's test
     tesseract-ocr tesseract-ocr-eng                    # reading the window back in the end-to-end test
     jdupes fdupes                   # the duplicate search's baselines in the benchmarks
     desktop-file-utils appstream lintian   # the package's checks

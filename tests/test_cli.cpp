@@ -38,6 +38,8 @@ TEST(Cli, UsageErrorsAndHelp) {
         {"render", "x.trk"},
         {"render", "-o", "x.gif", "x.trk"},
         {"copy", "a.trk"},
+        {"catalogue", "/tmp"},
+        {"catalogue", "-o"},
         {"list", "--bogus", "/tmp"},
     };
     for (const auto& args : usage) {
@@ -47,7 +49,7 @@ TEST(Cli, UsageErrorsAndHelp) {
     }
     const Result help = cli({"--help"});
     EXPECT_EQ(help.code, 0);
-    for (const char* command : {"list", "header", "render", "copy", "--scan", "--sort", "--no-records", "--to"})
+    for (const char* command : {"list", "header", "render", "copy", "catalogue", "--scan", "--sort", "--no-records", "--to"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
 }
 

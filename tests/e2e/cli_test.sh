@@ -131,6 +131,13 @@ said=$(HOME="$work/home" XDG_DATA_HOME="$work/home/data" "$cli" trash "$work/bin
     fail "trash moves what it can and names what stayed"
 cmp -s "$work/t/Hill.trk" "$work/home/data/Trash/files/one.trk" && [ ! -e "$work/bin/one.trk" ] ||
     fail "a trashed track lies in the trash"
+# A catalogue of the tracks --match keeps; a folder of the user's is never replaced.
+said=$("$cli" catalogue -o "$work/site" --match "sub" "$work/t")
+[ "$said" = "1 Tracks in the catalogue, 1 with a picture: $work/site" ] && [ -s "$work/site/tracks/00001.png" ] ||
+    fail "catalogue: $said"
+grep -q "<td>New \* 1.10</td>" "$work/site/index.html" || fail "the catalogue lists the track"
+expect_code 1 "catalogue over a folder of tracks" "$cli" catalogue -o "$work/t" "$work/t"
+[ -f "$work/t/Hill.trk" ] || fail "a refused catalogue left the folder as it was"
 printf 'good list\n' >"$work/saved.txt"
 expect_code 1 "list of a missing folder" "$cli" list -o "$work/saved.txt" "$work/not-mounted"
 [ "$(cat "$work/saved.txt")" = "good list" ] || fail "a failed list replaced the file"

@@ -37,6 +37,16 @@ win copy --to "$work/wout" "$@" >/dev/null || fail "copy"
 "$linux" copy --to "$work/lout" "$@" >/dev/null
 [ "$(ls "$work/wout")" = "$(ls "$work/lout")" ] || fail "copied names: $(ls "$work/wout" | tr '\n' ' ')"
 
+# The catalogue: the same pictures, and the same page but for the separators
+# in its paths; the old one replaced, a folder of tracks refused.
+win catalogue -o "$work/wcat" "$tracks" >/dev/null && win catalogue -o "$work/wcat" "$tracks" >/dev/null ||
+    fail "catalogue"
+"$linux" catalogue -o "$work/lcat" "$tracks" >/dev/null
+diff -r "$work/wcat/tracks" "$work/lcat/tracks" >/dev/null || fail "catalogue pictures"
+cmp -s <(sed 's|\\|/|g' "$work/wcat/index.html") <(sed 's|\\|/|g' "$work/lcat/index.html") || fail "catalogue page"
+win catalogue -o "$work/wout" "$tracks" >/dev/null 2>&1; [ $? -eq 1 ] && [ -f "$work/wout/Speedbowl.trk" ] ||
+    fail "catalogue over a folder of tracks"
+
 # Failures: exit code 1 and a reason, as on Linux.
 win header "$work/missing.trk" >/dev/null 2>"$work/err"; [ $? -eq 1 ] && [ -s "$work/err" ] || fail "missing file"
 win copy --to "$work/nowhere" "$tracks/Classics/Green Valley.trk" >/dev/null 2>&1; [ $? -eq 1 ] || fail "copy to a missing folder"
