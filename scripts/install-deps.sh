@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libgl-dev          # Qt 6 Widgets
     libgtest-dev libbenchmark-dev   # tests and benchmarks
     clang clang-tidy clang-format libclang-rt-14-dev   # sanitizers, libFuzzer, static analysis, style
-    libstb-dev                      # the PNG encoder (and, for the tests, its decoder)
+    libstb-dev zlib1g-dev           # the PNG encoder (and, for the tests, its decoder)
     libxxhash-dev                   # the duplicate search's hash
     unicode-data                    # the search folding's table, made at build time
     fonts-liberation                # a metric twin of Arial
@@ -22,7 +22,7 @@ packages=(
 )
 # With the argument "windows": what the Windows build and its tests under Wine need.
 if [ "${1:-}" = windows ]; then
-    packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64 nsis unzip)
+    packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 nsis unzip)
 fi
 missing=()
 for p in "${packages[@]}"; do

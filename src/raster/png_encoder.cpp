@@ -1,13 +1,14 @@
 // PNG: an indexed picture where it has few colours, as previews do (about a
-// dozen: 4 bits a pixel), else true colour through stb_image_write. Indexed
-// data is a sixth to a third of the true-colour bytes and compresses the
-// quicker for it, which counts when a catalogue draws thousands.
+// dozen: 4 bits a pixel), compressed by zlib; else true colour through
+// stb_image_write. Indexed data is a sixth to a third of the true-colour bytes
+// and compresses the quicker for it, which counts when a catalogue draws
+// thousands.
 #include <stb_image_write.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -15,13 +16,8 @@
 
 #include "raster/image_files.h"
 
-// stb_image_write's deflate, the one its PNG writer uses.
-extern "C" unsigned char* stbi_zlib_compress(unsigned char* data, int data_len, int* out_len, int quality);
-
 namespace pitbox::raster {
 namespace {
-
-constexpr int kCompression = 4;  // stb's hash chain length: longer gains little here
 
 std::uint32_t crc32(std::string_view bytes) {
     static const std::array<std::uint32_t, 256> table = [] {
@@ -74,6 +70,23 @@ std::optional<Indexed> indexed(std::span<const Colour> pixels) {
     return out;
 }
 
+// Rows of palette indices are mostly runs of one index: run-length matching
+// alone (Z_RLE) packs a map within a few per cent of zlib's default, four to
+// ten times as fast.
+std::string deflatedRows(std::vector<unsigned char>& raw) {
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_RLE) != Z_OK) return {};
+    std::string out(deflateBound(&stream, static_cast<uLong>(raw.size())), '\0');
+    stream.next_in = raw.data();
+    stream.avail_in = static_cast<uInt>(raw.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const bool done = deflate(&stream, Z_FINISH) == Z_STREAM_END;
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return done ? out : std::string();
+}
+
 std::string indexedPng(const Indexed& image, int width, int rows) {
     const int bits = image.palette.size() <= 16 ? 4 : 8;
     const std::size_t rowBytes =
@@ -91,10 +104,8 @@ std::string indexedPng(const Indexed& image, int width, int rows) {
         for (int x = 0; x < width; x += 2)
             raw.push_back(static_cast<unsigned char>(line[x] << 4 | (x + 1 < width ? line[x + 1] : 0)));
     }
-    int length = 0;
-    unsigned char* packed = stbi_zlib_compress(raw.data(), static_cast<int>(raw.size()), &length, kCompression);
-    if (!packed) return {};
-    const std::string_view deflated(reinterpret_cast<const char*>(packed), static_cast<std::size_t>(length));
+    const auto deflated = deflatedRows(raw);
+    if (deflated.empty()) return {};
 
     std::string out = "\x89PNG\r\n\x1A\n";
     std::string header;
@@ -107,7 +118,6 @@ std::string indexedPng(const Indexed& image, int width, int rows) {
         palette += {static_cast<char>(redOf(c)), static_cast<char>(greenOf(c)), static_cast<char>(blueOf(c))};
     appendChunk(out, "PLTE", palette);
     appendChunk(out, "IDAT", deflated);
-    std::free(packed);  // NOLINT(cppcoreguidelines-no-malloc): stb's allocation
     appendChunk(out, "IEND", {});
     return out;
 }
