@@ -167,6 +167,39 @@ del os.environ["XDG_DATA_HOME"]
 if home is not None:
     os.environ["HOME"] = home
 
+# The HTML catalogue of 1,000 tracks against drawing the same pictures one by
+# one with render (a program start each, as a script would). Two trees: the
+# demo tracks copied to 1,000 files, pictures like those of real tracks; and
+# 1,000 tracks strewn with thousands of random objects, the hardest pictures
+# to compress.
+demo_1k = os.path.join(work, "catalogue-demo-1k")
+if not os.path.isdir(demo_1k):
+    demos = [os.path.join(d, f) for d, _, fs in os.walk(os.path.join(os.path.dirname(__file__), "..", "examples"))
+             for f in fs if f.lower().endswith(".trk") and "Old" not in f]
+    for i in range(1000):
+        folder = os.path.join(demo_1k, f"pack{i // 100}")
+        os.makedirs(folder, exist_ok=True)
+        shutil.copyfile(demos[i % len(demos)], os.path.join(folder, f"Track {i}.trk"))
+noise_1k = tree("catalogue-1k", 50, 20, 20, 60)
+site = os.path.join(work, "catalogue-site")
+pictures = os.path.join(work, "pictures-one-by-one")
+
+
+def empty_pictures():
+    shutil.rmtree(pictures, ignore_errors=True)
+    os.makedirs(pictures)
+
+
+render_each = ('i=0; find "$1" -iname "*.trk" | while IFS= read -r f; do i=$((i+1)); '
+               '"$0" render --no-records -o "$2/$i.png" "$f"; done')
+for title, folder in (("demo tracks", demo_1k), ("tracks of random objects", noise_1k)):
+    compare(f"catalogue of 1,000 {title} vs render of each, one by one",
+            [cli, "catalogue", "-o", site, folder], ["sh", "-c", render_each, cli, folder, pictures],
+            runs=5, before=empty_pictures)
+    png = [os.path.getsize(os.path.join(site, "tracks", f)) for f in os.listdir(os.path.join(site, "tracks"))]
+    print(f"catalogue of 1,000 {title}: {len(png)} pictures, {sum(png) / len(png) / 1024:.1f} KB each on average",
+          flush=True)
+
 os.environ["PITBOX_SCAN_TREE"] = scan
 os.environ["PITBOX_LONG_WORK_TREE"] = big
 for program in ("bench_preview", "bench_fill_list", "bench_viewer_key", "bench_scan", "bench_long_work"):
