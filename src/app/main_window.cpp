@@ -53,8 +53,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     const int w = ids::kMainWindow;
     // The filter box takes the top of the table's place; Tab reaches it first.
     tk.addTextField(w, ids::kFilter, {10, 10, 540, 24}, ids::kTable,
-                    "Filter (Ctrl+F): words of a name, author, record or path; author:word name:word "
-                    "\"a phrase\"");
+                    "Filter (Ctrl+F): words; name:, author:, record:, path: for one field; \"a phrase\"");
     tk.addTextButton(w, ids::kSaveCatalogue, {560, 8, 100, 28}, kSaveCatalogueCaption);
     tk.addTextButton(w, ids::kMoveToTrash, {670, 8, 100, 28}, kMoveToTrashCaption);
     // Beside it, for the Duplicates view only.

@@ -3,8 +3,8 @@
 # events: Load through the folder requester, Scan, the four sorts, header
 # sorts, the filter box, a row click,
 # Show and a click on the picture, Copy with New, Save List through the save
-# requester, a track added while open, Delete to the trash, and closing the
-# main window. After each step it checks what the
+# requester, a track added while open, Delete to the trash, Save Catalogue,
+# and closing the main window. After each step it checks what the
 # user would see (status lines and table read off the screen, window titles and
 # sizes) and the files written, and keeps a screenshot of the step.
 #   user_road_test.sh PITBOX PITBOX_CLI WRITE_TRACK SCREENSHOT_FOLDER
@@ -137,6 +137,16 @@ appears "$XDG_DATA_HOME/Trash/files/Echo.trk" || fail "Echo.trk is not in the tr
 expect_screen "status line 1" 130 620 850 24 "1 Tracks moved to the trash"
 expect_order Alpine Brook Cedar Cut Dune Old
 shot trashed
+
+# Save Catalogue into an empty folder: a page, and a picture of each track
+# but the damaged and the old one.
+mkdir "$work/Catalogue"
+click "$main" 610 22
+type_answer "Save Catalogue: an empty folder, or an earlier catalogue" "$work/Catalogue"
+appears "$work/Catalogue/index.html" || fail "no catalogue saved"
+expect_screen "status line 1" 130 620 850 24 "4 with a picture"
+[ "$(ls "$work/Catalogue/tracks" | wc -l)" -eq 4 ] || fail "the catalogue's pictures: $(ls "$work/Catalogue/tracks")"
+shot catalogue-saved
 
 python3 "$here/xclose.py" "$main"
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done

@@ -123,6 +123,18 @@ appears "$prefix/xdg-data/Trash/files/Echo.trk" || fail "Echo.trk is not in the 
 expect_screen "status line 1" 130 620 850 24 "1 Tracks moved to the Recycle Bin"
 shot trashed
 
+# Save Catalogue of all the tracks again, into an empty folder.
+click "$main" 300 22
+xdotool key ctrl+a BackSpace
+expect_screen "status line 1" 130 620 850 24 "6 Tracks found"
+mkdir "$work/Catalogue"
+click "$main" 610 22
+type_answer "Save Catalogue: an empty folder, or an earlier catalogue" "$(windows "$work/Catalogue")"
+appears "$work/Catalogue/index.html" || fail "no catalogue saved"
+expect_screen "status line 1" 130 620 850 24 "4 with a picture"
+[ "$(ls "$work/Catalogue/tracks" | wc -l)" -eq 4 ] || fail "the catalogue's pictures: $(ls "$work/Catalogue/tracks")"
+shot catalogue-saved
+
 python3 "$here/../e2e/xclose.py" "$main"
 for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "still running after the close request"
