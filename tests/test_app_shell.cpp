@@ -255,6 +255,14 @@ TEST_F(LoadedApp, SaveCatalogueOfTheShownTracksBesideTheWindow) {
     app.click(ids::kSaveCatalogue);
     app.drive();
     EXPECT_NE(app.text(ids::kStatusLine1).find("holds files that are not a catalogue's"), std::string::npos);
+    app.tk.answerFolder(dir / "catalogue/");  // stopped before a picture is drawn
+    app.click(ids::kSaveCatalogue);
+    app.click(ids::kSaveCatalogue);
+    app.handleOne();
+    app.handleOne();
+    app.finishWork();
+    EXPECT_EQ(app.text(ids::kStatusLine1), "Stopped: no catalogue saved");
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"tracks"}));
     app.tk.answerFolder(dir / "catalogue/");
     app.click(ids::kSaveCatalogue);
     app.handleOne();
@@ -263,7 +271,7 @@ TEST_F(LoadedApp, SaveCatalogueOfTheShownTracksBesideTheWindow) {
     EXPECT_EQ(app.text(ids::kSaveCatalogue), kSaveCatalogueCaption);
     EXPECT_EQ(app.text(ids::kStatusLine1), "3 Tracks in the catalogue, 3 with a picture: " + dir / "catalogue/");
     EXPECT_EQ(dir.list("catalogue/tracks"), (std::vector<std::string>{"00001.png", "00002.png", "00003.png"}));
-    EXPECT_EQ(app.tk.requests().back().start, dir / "tracks/");
+    EXPECT_EQ(app.tk.requests().back().start, dir / "catalogue/");  // where the last one went
 }
 
 TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {

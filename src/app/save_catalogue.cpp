@@ -44,7 +44,8 @@ public:
 private:
     Catalogue tracks_;
     const std::string root_, folder_;
-    Result<CatalogueSaved> result_{CatalogueSaved{}};
+    // Nothing is saved until the step says so: a Stop may come before it.
+    Result<CatalogueSaved> result_{CatalogueSaved{0, 0, true}};
 };
 
 }  // namespace
