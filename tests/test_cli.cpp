@@ -49,7 +49,8 @@ TEST(Cli, UsageErrorsAndHelp) {
     }
     const Result help = cli({"--help"});
     EXPECT_EQ(help.code, 0);
-    for (const char* command : {"list", "header", "render", "copy", "catalogue", "--scan", "--sort", "--no-records", "--to"})
+    for (const char* command :
+         {"list", "header", "render", "copy", "catalogue", "--scan", "--sort", "--no-records", "--to"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
 }
 

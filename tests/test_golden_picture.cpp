@@ -43,7 +43,8 @@ raster::Picture demoPicture() {
 raster::Picture stripes(int width, int height, unsigned colours) {
     raster::Picture p(width, height);
     for (std::size_t i = 0; i < p.pixels().size(); ++i)
-        p.pixels()[i] = raster::rgb(static_cast<unsigned>(i % colours), 255 - static_cast<unsigned>(i % colours) / 2, 7);
+        p.pixels()[i] =
+            raster::rgb(static_cast<unsigned>(i % colours), 255 - static_cast<unsigned>(i % colours) / 2, 7);
     return p;
 }
 

@@ -157,7 +157,7 @@ TEST(HtmlCatalogue, AStopOrAFullDiskLeavesTheEarlierCatalogue) {
     ASSERT_TRUE(saveHtmlCatalogue(c.entries(), dir / "lib/", out, preview::trackMapPng));
     write(out + "/index.html", "the earlier page");
     // Room for the new folders and a picture or two, not for all six.
-    write(volume.path() + "room", std::string(24 * 1024, 'x'));
+    write(volume.path() + "room", std::string(std::size_t{24} * 1024, 'x'));
     fillVolume(volume.path());
     ASSERT_EQ(::unlink((volume.path() + "room").c_str()), 0);
     const auto full = saveHtmlCatalogue(c.entries(), dir / "lib/", out, preview::trackMapPng);

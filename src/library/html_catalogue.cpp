@@ -74,15 +74,6 @@ Result<std::string> makeWorkFolder(const std::string& parent) {
     return Error{ErrorCode::Exists, parent, "no free name for a new catalogue"};
 }
 
-// Removes the work folder unless the catalogue took the target's place.
-struct WorkFolder {
-    std::string path;
-    bool kept = false;
-    ~WorkFolder() {
-        if (!kept && !path.empty()) (void)removeCatalogue(path);
-    }
-};
-
 // Draws one track's map and says what the page shows of it.
 std::string drawPicture(const MapPicture& draw, const TrackEntry& e, PageTrack& shown, std::size_t index) {
     thread_local TrackBuffer buffer;
@@ -114,6 +105,68 @@ Result<void> writeAll(const std::vector<std::pair<std::string, std::string>>& fi
     }
     for (Result<void>& committed : platform::commitAll(batch))
         if (!committed) return committed;
+    return {};
+}
+
+// Draws the pictures into the work folder, a batch at a time, then writes the
+// page and the mark; stops with nothing saved once `stop` is set.
+Result<CatalogueSaved> writeCatalogue(Catalogue::ConstEntries entries, const std::string& root, const std::string& work,
+                                      const MapPicture& draw, const std::function<void(std::size_t)>& done,
+                                      const std::atomic<bool>* stop) {
+    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+    const std::string pictures = work + std::string(kPictures) + platform::kSeparator;
+    if (auto made = platform::makeFolder(pictures); !made) return made.error();
+    std::vector<const TrackEntry*> list;
+    list.reserve(entries.size());
+    for (const TrackEntry& e : entries) list.push_back(&e);
+    std::vector<PageTrack> page(list.size());
+    CatalogueSaved saved{list.size(), 0, false};
+    for (std::size_t start = 0; start < list.size(); start += kBatch) {
+        if (stopped()) return CatalogueSaved{0, 0, true};
+        const std::size_t count = std::min(kBatch, list.size() - start);
+        std::vector<std::string> pngs(count);
+        forEachIndex(
+            count,
+            [&](std::size_t k) {
+                if (stopped()) return;
+                const std::size_t i = start + k;
+                page[i].entry = list[i];
+                const std::string_view path = list[i]->path;
+                page[i].where = path.starts_with(root) ? path.substr(root.size()) : path;
+                pngs[k] = drawPicture(draw, *list[i], page[i], i);
+            },
+            [&](std::size_t n) {
+                if (done) done(start + n);
+            });
+        std::vector<std::pair<std::string, std::string>> files;
+        for (std::size_t k = 0; k < count; ++k)
+            if (!pngs[k].empty()) files.emplace_back(pictures + pictureName(start + k), std::move(pngs[k]));
+        saved.pictures += files.size();
+        if (auto written = writeAll(files); !written) return written.error();
+    }
+    if (stopped()) return CatalogueSaved{0, 0, true};
+    const std::string_view library = platform::filePart(withoutSeparator(root));
+    const std::string title = library.empty() ? "Kestrun tracks" : "Kestrun tracks: " + std::string(library);
+    if (auto written = writeAll({{work + std::string(kPage), cataloguePage(page, title)},
+                                 {work + kCatalogueMark, "A catalogue made by Kestrun Pitbox.\n"}});
+        !written)
+        return written.error();
+    return saved;
+}
+
+// The new catalogue takes the target's place; the old one, set aside first,
+// comes back should that fail, and goes after.
+Result<void> putInPlace(const std::string& work, const std::string& target) {
+    const std::string aside = withoutSeparator(work) + "-old";
+    const bool replacing = platform::fileStatus(target).ok();
+    if (replacing)
+        if (auto moved = platform::renameFile(target, aside); !moved) return moved;
+    if (auto placed = platform::renameFile(withoutSeparator(work), target); !placed) {
+        if (replacing) (void)platform::renameFile(aside, target);
+        return placed;
+    }
+    // A file that appeared in the old one meanwhile keeps it, hidden beside.
+    if (replacing) (void)removeCatalogue(aside);
     return {};
 }
 
@@ -150,69 +203,15 @@ Result<void> checkCatalogueFolder(const std::string& folder) {
 Result<CatalogueSaved> saveHtmlCatalogue(Catalogue::ConstEntries entries, const std::string& root,
                                          const std::string& folder, const MapPicture& draw,
                                          const std::function<void(std::size_t)>& done, const std::atomic<bool>* stop) {
-    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     const std::string target = withoutSeparator(folder);
     if (auto free = checkCatalogueFolder(target); !free) return free.error();
-    WorkFolder work;
-    if (auto made = makeWorkFolder(std::string(platform::pathPart(target))); made)
-        work.path = *made;
-    else
-        return made.error();
-    const std::string pictures = work.path + std::string(kPictures) + platform::kSeparator;
-    if (auto made = platform::makeFolder(pictures); !made) return made.error();
-
-    const std::vector<const TrackEntry*> list = [&] {
-        std::vector<const TrackEntry*> all;
-        all.reserve(entries.size());
-        for (const TrackEntry& e : entries) all.push_back(&e);
-        return all;
-    }();
-    std::vector<PageTrack> page(list.size());
-    CatalogueSaved saved{list.size(), 0, false};
-    for (std::size_t start = 0; start < list.size(); start += kBatch) {
-        if (stopped()) return CatalogueSaved{0, 0, true};
-        const std::size_t count = std::min(kBatch, list.size() - start);
-        std::vector<std::string> pngs(count);
-        forEachIndex(
-            count,
-            [&](std::size_t k) {
-                if (stopped()) return;
-                const std::size_t i = start + k;
-                page[i].entry = list[i];
-                const std::string_view path = list[i]->path;
-                page[i].where = path.starts_with(root) ? path.substr(root.size()) : path;
-                pngs[k] = drawPicture(draw, *list[i], page[i], i);
-            },
-            [&](std::size_t n) {
-                if (done) done(start + n);
-            });
-        std::vector<std::pair<std::string, std::string>> files;
-        for (std::size_t k = 0; k < count; ++k)
-            if (!pngs[k].empty()) files.emplace_back(pictures + pictureName(start + k), std::move(pngs[k]));
-        saved.pictures += files.size();
-        if (auto written = writeAll(files); !written) return written.error();
+    auto work = makeWorkFolder(std::string(platform::pathPart(target)));
+    if (!work) return work.error();
+    auto saved = writeCatalogue(entries, root, *work, draw, done, stop);
+    if (saved && !saved->stopped) {
+        if (auto placed = putInPlace(*work, target); !placed) saved = placed.error();
     }
-    if (stopped()) return CatalogueSaved{0, 0, true};
-    const std::string_view library = platform::filePart(withoutSeparator(root));
-    const std::string title = library.empty() ? "Kestrun tracks" : "Kestrun tracks: " + std::string(library);
-    if (auto written = writeAll({{work.path + std::string(kPage), cataloguePage(page, title)},
-                                 {work.path + kCatalogueMark, "A catalogue made by Kestrun Pitbox.\n"}});
-        !written)
-        return written.error();
-
-    // The new catalogue takes the target's place; the old one, set aside
-    // first, comes back should that fail.
-    const std::string aside = withoutSeparator(work.path) + "-old";
-    const bool replacing = platform::fileStatus(target).ok();
-    if (replacing)
-        if (auto moved = platform::renameFile(target, aside); !moved) return moved.error();
-    if (auto placed = platform::renameFile(withoutSeparator(work.path), target); !placed) {
-        if (replacing) (void)platform::renameFile(aside, target);
-        return placed.error();
-    }
-    work.kept = true;
-    // A file that appeared in the old one meanwhile keeps it, hidden beside.
-    if (replacing) (void)removeCatalogue(aside);
+    if (!saved || saved->stopped) (void)removeCatalogue(*work);
     return saved;
 }
 
