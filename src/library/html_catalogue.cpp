@@ -145,8 +145,8 @@ Result<CatalogueSaved> writeCatalogue(Catalogue::ConstEntries entries, const std
         if (auto written = writeAll(files); !written) return written.error();
     }
     if (stopped()) return CatalogueSaved{0, 0, true};
-    const std::string_view library = platform::filePart(withoutSeparator(root));
-    const std::string title = library.empty() ? "Kestrun tracks" : "Kestrun tracks: " + std::string(library);
+    const std::string library(platform::filePart(withoutSeparator(root)));
+    const std::string title = library.empty() ? "Kestrun tracks" : "Kestrun tracks: " + library;
     if (auto written = writeAll({{work + std::string(kPage), cataloguePage(page, title)},
                                  {work + kCatalogueMark, "A catalogue made by Kestrun Pitbox.\n"}});
         !written)
