@@ -48,13 +48,14 @@ Error notOurs(const std::string& folder) {
 }
 
 // Removes a catalogue folder this program made: its pictures, page and mark,
-// then the folders, which fails when anything else is left in them.
+// then the folders, which stay when anything else has come into them.
 Result<void> removeCatalogue(const std::string& folder) {
     const std::string top = platform::withSeparator(folder);
     const std::string pictures = top + std::string(kPictures) + platform::kSeparator;
     if (auto names = platform::namesInFolder(pictures)) {
         for (const std::string& name : *names)
-            if (auto removed = platform::removeFile(pictures + name); !removed) return removed;
+            if (isPictureName(name))
+                if (auto removed = platform::removeFile(pictures + name); !removed) return removed;
         if (auto removed = platform::removeFolder(pictures); !removed) return removed;
     }
     for (const std::string_view name : {kPage, std::string_view(kCatalogueMark)})
