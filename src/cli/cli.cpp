@@ -149,7 +149,7 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
     return code;
 }
 
-// How list finds the tracks' fields.
+// How list and catalogue find the tracks' fields.
 struct Gathering {
     bool scan = false, cache = false, rescan = false, forget = false;
 };
@@ -423,9 +423,10 @@ int catalogueCommand(const std::vector<std::string>& args, std::ostream& out, st
     CatalogueView view;
     view.reset(catalogue);
     view.setFilter(match);
-    auto saved = saveHtmlCatalogue(view.shown(), folder, platform::userPath(*output), preview::trackMapPng);
+    const std::string target = platform::userPath(*output);
+    auto saved = saveHtmlCatalogue(view.shown(), folder, target, preview::trackMapPng);
     if (!saved) return fail(err, saved.error().message());
-    out << catalogueSavedText(*saved, platform::userPath(*output)) << "\n";
+    out << catalogueSavedText(*saved, target) << "\n";
     return *gathered;
 }
 
