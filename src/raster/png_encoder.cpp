@@ -7,7 +7,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -19,31 +18,18 @@
 namespace pitbox::raster {
 namespace {
 
-std::uint32_t crc32(std::string_view bytes) {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (const char b : bytes) c = table[(c ^ static_cast<std::uint8_t>(b)) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
 void be32(std::string& out, std::uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
 }
 
+// A chunk: its length, type and data, and zlib's CRC-32 of type and data.
 void appendChunk(std::string& out, std::string_view type, std::string_view data) {
     be32(out, static_cast<std::uint32_t>(data.size()));
-    std::string body(type);
-    body += data;
-    out += body;
-    be32(out, crc32(body));
+    const std::size_t typeAt = out.size();
+    out += type;
+    out += data;
+    const auto* bytes = reinterpret_cast<const Bytef*>(out.data() + typeAt);
+    be32(out, static_cast<std::uint32_t>(crc32(0, bytes, static_cast<uInt>(out.size() - typeAt))));
 }
 
 // The colours of the picture's top rows and each pixel's index among them;
