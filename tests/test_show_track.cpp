@@ -61,6 +61,7 @@ TEST(LapRecords, SlotChoice) {
         const LapRecordTexts t = lapRecordTexts(h, "/x/Hill Climb.TRK");
         EXPECT_EQ(t.time, c.time) << c.t0 << " " << c.t1;
         EXPECT_EQ(t.holder, c.holder) << c.t0 << " " << c.t1;
+        EXPECT_EQ(t.timed, c.holder != std::string("no Best Time")) << c.t0 << " " << c.t1;
         EXPECT_EQ(t.name, "Hill Climb");
     }
     HeaderFields empty;

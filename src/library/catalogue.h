@@ -87,6 +87,12 @@ enum class SortOrder { Ascending, Descending };
 // Windows-1252 codes), numbers as signed values.
 void sortEntries(std::vector<TrackEntry*>& order, SortKey key, SortOrder direction = SortOrder::Ascending);
 
+// A path below a library folder (the whole path when it lies elsewhere): what
+// the user's words find in a path, and what a catalogue page shows of it.
+constexpr std::string_view pathBelow(std::string_view root, std::string_view path) {
+    return path.starts_with(root) ? path.substr(root.size()) : path;
+}
+
 // Every track of the last Load, in an order of its own (by name after a Load).
 // Entries stay where they were made; the order is a list of pointers, so a sort
 // moves pointers, never entries or their texts. Which tracks the table shows,
@@ -175,10 +181,7 @@ public:
     const std::string& root() const { return root_; }
     void setRoot(std::string root) { root_ = std::move(root); }
     // A track's path below the root (the whole path when it lies elsewhere).
-    std::string_view pathBelowRoot(const TrackEntry& e) const {
-        const std::string_view path = e.path;
-        return path.starts_with(root_) ? path.substr(root_.size()) : path;
-    }
+    std::string_view pathBelowRoot(const TrackEntry& e) const { return pathBelow(root_, e.path); }
 
 private:
     // Entries in chunks made once each, so that an entry never moves; the pool

@@ -37,11 +37,6 @@ bool isPictureName(std::string_view name) {
                        [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::string withoutSeparator(std::string folder) {
-    while (folder.size() > 1 && platform::isSeparator(folder.back())) folder.pop_back();
-    return folder;
-}
-
 Error notOurs(const std::string& folder) {
     return Error{ErrorCode::Exists, folder,
                  "holds files that are not a catalogue's; choose an empty folder or a new name"};
@@ -87,9 +82,7 @@ std::string drawPicture(const MapPicture& draw, const TrackEntry& e, PageTrack& 
     }
     shown.picture = std::string(kPictures) + "/" + pictureName(index);
     const LapRecordTexts best = lapRecordTexts(header, path);
-    const bool timed = std::any_of(header.recordTimes.begin(), header.recordTimes.end(),
-                                   [](std::int16_t t) { return t < kNoTimeFrom; });
-    shown.bestTime = timed ? best.time + " " + best.holder : best.holder;
+    shown.bestTime = best.timed ? best.time + " " + best.holder : best.holder;
     return std::move(*png);
 }
 
@@ -132,8 +125,7 @@ Result<CatalogueSaved> writeCatalogue(Catalogue::ConstEntries entries, const std
                 if (stopped()) return;
                 const std::size_t i = start + k;
                 page[i].entry = list[i];
-                const std::string_view path = list[i]->path;
-                page[i].where = path.starts_with(root) ? path.substr(root.size()) : path;
+                page[i].where = pathBelow(root, list[i]->path);
                 pngs[k] = drawPicture(draw, *list[i], page[i], i);
             },
             [&](std::size_t n) {
@@ -146,7 +138,7 @@ Result<CatalogueSaved> writeCatalogue(Catalogue::ConstEntries entries, const std
         if (auto written = writeAll(files); !written) return written.error();
     }
     if (stopped()) return CatalogueSaved{0, 0, true};
-    const std::string library(platform::filePart(withoutSeparator(root)));
+    const std::string library(platform::filePart(platform::withoutSeparator(root)));
     const std::string title = library.empty() ? "Kestrun tracks" : "Kestrun tracks: " + library;
     if (auto written = writeAll({{work + std::string(kPage), cataloguePage(page, title)},
                                  {work + kCatalogueMark, "A catalogue made by Kestrun Pitbox.\n"}});
@@ -158,11 +150,11 @@ Result<CatalogueSaved> writeCatalogue(Catalogue::ConstEntries entries, const std
 // The new catalogue takes the target's place; the old one, set aside first,
 // comes back should that fail, and goes after.
 Result<void> putInPlace(const std::string& work, const std::string& target) {
-    const std::string aside = withoutSeparator(work) + "-old";
+    const std::string aside = platform::withoutSeparator(work) + "-old";
     const bool replacing = platform::fileStatus(target).ok();
     if (replacing)
         if (auto moved = platform::renameFile(target, aside); !moved) return moved;
-    if (auto placed = platform::renameFile(withoutSeparator(work), target); !placed) {
+    if (auto placed = platform::renameFile(platform::withoutSeparator(work), target); !placed) {
         if (replacing) (void)platform::renameFile(aside, target);
         return placed;
     }
@@ -179,7 +171,7 @@ std::string catalogueSavedText(const CatalogueSaved& saved, const std::string& f
 }
 
 Result<void> checkCatalogueFolder(const std::string& folder) {
-    const std::string path = withoutSeparator(folder);
+    const std::string path = platform::withoutSeparator(folder);
     auto status = platform::fileStatus(path);
     if (!status) return status.error().code == ErrorCode::Missing ? Result<void>{} : Result<void>{status.error()};
     if (status->regular) return Error{ErrorCode::Exists, path, "a file, not a folder"};
@@ -204,7 +196,7 @@ Result<void> checkCatalogueFolder(const std::string& folder) {
 Result<CatalogueSaved> saveHtmlCatalogue(Catalogue::ConstEntries entries, const std::string& root,
                                          const std::string& folder, const MapPicture& draw,
                                          const std::function<void(std::size_t)>& done, const std::atomic<bool>* stop) {
-    const std::string target = withoutSeparator(folder);
+    const std::string target = platform::withoutSeparator(folder);
     if (auto free = checkCatalogueFolder(target); !free) return free.error();
     auto work = makeWorkFolder(std::string(platform::pathPart(target)));
     if (!work) return work.error();

@@ -34,6 +34,11 @@ std::string withSeparator(std::string folder) {
     return folder;
 }
 
+std::string withoutSeparator(std::string folder) {
+    while (folder.size() > 1 && isSeparator(folder.back())) folder.pop_back();
+    return folder;
+}
+
 namespace {
 
 // Length of the part of a path that Back never leaves: "/" on Linux; on Windows

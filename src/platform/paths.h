@@ -25,6 +25,9 @@ std::string_view filePart(std::string_view path);
 std::string_view pathPart(std::string_view path);
 // The folder path with the separator appended when it lacks one.
 std::string withSeparator(std::string folder);
+// The folder path without its trailing separators, as a folder is named to
+// be made, renamed or removed; a lone separator (the root) stays.
+std::string withoutSeparator(std::string folder);
 // The parent of a folder path; a root stays itself.
 std::string parentFolder(const std::string& folder);
 // A file name with its letters folded as this system's file names compare: on

@@ -23,12 +23,14 @@ std::string timeText(std::int16_t hundredths) {
 LapRecordTexts lapRecordTexts(const HeaderFields& h, const std::string& trackPath) {
     LapRecordTexts texts;
     std::int16_t value = h.recordTimes[0];
+    texts.timed = true;
     if (h.recordTimes[1] < kNoTimeFrom) {
         value = h.recordTimes[1];
         texts.holder = h.drivers[1] + " / " + h.cars[1];
     } else if (h.recordTimes[0] < kNoTimeFrom) {
         texts.holder = h.drivers[0] + " / " + h.cars[0];
     } else {
+        texts.timed = false;
         texts.holder = "no Best Time";
     }
     texts.time = timeText(value);

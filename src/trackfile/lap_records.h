@@ -12,6 +12,7 @@ struct LapRecordTexts {
     std::string time;
     std::string name;
     std::string holder;  // driver " / " car, or "no Best Time"
+    bool timed = false;  // a slot holds a time: the holder is a driver's
 };
 
 // A time in hundredths of a second as text. From 100 on: the first digit (two

@@ -137,9 +137,7 @@ Result<void> removeFile(const std::string& path) {
 }
 
 Result<void> removeFolder(const std::string& folder) {
-    std::string path = folder;
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    auto at = PathAt::of(path);
+    auto at = PathAt::of(withoutSeparator(folder));
     if (!at) return at.error();
     if (::unlinkat(at->folder(), at->name(), AT_REMOVEDIR) != 0 && errno != ENOENT)
         return systemError(ErrorCode::WriteFailed, folder);
