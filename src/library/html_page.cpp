@@ -50,15 +50,13 @@ constexpr std::string_view kScript = R"(
       var up = th.getAttribute('aria-sort') !== 'ascending';
       Array.prototype.forEach.call(heads, function (h) { h.removeAttribute('aria-sort'); });
       th.setAttribute('aria-sort', up ? 'ascending' : 'descending');
-      var key = function (r) {
+      // Each row's key once, not at every comparison.
+      var keyed = rows.map(function (r) {
         var t = r.cells[column].textContent;
-        return th.dataset.sort === 'number' ? Number(t) : t.toLowerCase();
-      };
-      var order = rows.slice().sort(function (a, b) {
-        var x = key(a), y = key(b);
-        return (x < y ? -1 : x > y ? 1 : 0) * (up ? 1 : -1);
+        return [th.dataset.sort === 'number' ? Number(t) : t.toLowerCase(), r];
       });
-      order.forEach(function (r) { body.appendChild(r); });
+      keyed.sort(function (a, b) { return (a[0] < b[0] ? -1 : a[0] > b[0] ? 1 : 0) * (up ? 1 : -1); });
+      keyed.forEach(function (k) { body.appendChild(k[1]); });
     };
     th.addEventListener('click', sort);
     th.addEventListener('keydown', function (e) { if (e.key === 'Enter' || e.key === ' ') { e.preventDefault(); sort(); } });
