@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -12,8 +14,10 @@
 #include "library/folder_load.h"
 #include "library/header_refresh.h"
 #include "library/html_catalogue.h"
+#include "platform/file_lock.h"
 #include "platform/paths.h"
 #include "preview/track_preview.h"
+#include "support/folder_link.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
 #ifndef _WIN32
@@ -164,6 +168,67 @@ TEST(HtmlCatalogue, AStopOrAFullDiskLeavesTheEarlierCatalogue) {
     ASSERT_FALSE(full);
     EXPECT_EQ(contents(out + "/index.html"), "the earlier page");
     EXPECT_EQ(dir.list("volume"), (std::vector<std::string>{"fill1k", "fill4k", "lost+found", "out"}));
+#endif
+}
+
+TEST(HtmlCatalogue, RemovesOnlyTheWorkThatKilledRunsLeft) {
+    TempDir dir;
+    saveTrack(dir.mkdirs("lib") + "a.trk", TrackSpec{});
+    const Catalogue c = scanned(dir / "lib/");
+    // A run killed outright, one killed while its old catalogue was set
+    // aside, one whose folder holds a file of the user's, and a live one.
+    for (const char* left : {".pitbox-catalogue-0000dead/tracks", ".pitbox-catalogue-0000dead-old/tracks",
+                             ".pitbox-catalogue-00000bad/tracks", ".pitbox-catalogue-0000beef/tracks"}) {
+        write(dir.mkdirs(left) + "/00001.png", "picture");
+        write(dir / (std::string(left) + "/../index.html"), "page");
+    }
+    write(dir / ".pitbox-catalogue-0000dead.lock", "");
+    write(dir / ".pitbox-catalogue-00000bad/notes.txt", "mine");
+    auto live = platform::FileLock::take(dir / ".pitbox-catalogue-0000beef.lock");
+    ASSERT_TRUE(live);
+    ASSERT_TRUE(saveHtmlCatalogue(c.entries(), dir / "lib/", dir / "out", preview::trackMapPng));
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{".pitbox-catalogue-00000bad", ".pitbox-catalogue-0000beef",
+                                                    ".pitbox-catalogue-0000beef.lock", "lib", "out"}));
+    EXPECT_EQ(dir.list(".pitbox-catalogue-00000bad"), (std::vector<std::string>{"notes.txt"}));
+    EXPECT_EQ(dir.list(".pitbox-catalogue-0000beef/tracks"), (std::vector<std::string>{"00001.png"}));
+}
+
+// On Linux a symbolic link, on Windows a junction (under Wine a link the host
+// laid out, named in PITBOX_FOLDER_LINK).
+TEST(HtmlCatalogue, AFolderReachedThroughALinkIsReplacedWhereItIs) {
+    TempDir dir;
+    saveTrack(dir.mkdirs("lib") + "a.trk", TrackSpec{});
+    const Catalogue c = scanned(dir / "lib/");
+    std::string top = dir.mkdirs("published");  // www/tracks, and pub, a link to it
+    if (const char* prepared = std::getenv("PITBOX_FOLDER_LINK")) {
+        top = platform::withSeparator(prepared);
+    } else {
+        dir.mkdirs("published/www/tracks");
+        ASSERT_TRUE(makeFolderLink(top + "pub", top + platform::nativeSeparators("www/tracks")));
+    }
+    const std::string published = top + platform::nativeSeparators("www/tracks");
+    ASSERT_TRUE(saveHtmlCatalogue(c.entries(), dir / "lib/", published, preview::trackMapPng));
+    write(platform::withSeparator(published) + "index.html", "the published page");
+    ASSERT_TRUE(saveHtmlCatalogue(c.entries(), dir / "lib/", top + "pub", preview::trackMapPng));
+    EXPECT_TRUE(isLink(top + "pub"));
+    EXPECT_NE(contents(platform::withSeparator(published) + "index.html"), "the published page");
+    EXPECT_EQ(dir.list("lib").size(), 1u);
+    const auto names = [](const std::string& folder) {
+        std::vector<std::string> found;
+        for (const auto& e : std::filesystem::directory_iterator(folder)) found.push_back(e.path().filename().string());
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    EXPECT_EQ(names(top), (std::vector<std::string>{"pub", "www"}));
+    EXPECT_EQ(names(top + "www"), (std::vector<std::string>{"tracks"}));
+    EXPECT_EQ(names(platform::withSeparator(published) + "tracks"), (std::vector<std::string>{"00001.png"}));
+#ifndef _WIN32
+    // A link to nothing is refused, and stays.
+    ASSERT_TRUE(makeFolderLink(dir / "dead", "gone"));
+    const auto refused = saveHtmlCatalogue(c.entries(), dir / "lib/", dir / "dead", preview::trackMapPng);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().reason, "a link to nothing");
+    EXPECT_TRUE(isLink(dir / "dead"));
 #endif
 }
 

@@ -1,7 +1,6 @@
 // Windows only: where the platform layer meets what Windows does differently.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <winioctl.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -16,6 +15,7 @@
 #include "platform/paths.h"
 #include "platform/trash.h"
 #include "platform/win32/wide.h"
+#include "support/folder_link.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
 
@@ -193,23 +193,8 @@ TEST(Win32Walk, AJunctionLoopIsEnteredOnce) {
         root = platform::withSeparator(prepared);
     } else {
         root = dir.mkdirs("root");
-        dir.mkdirs("root/sub/loop");
-        ASSERT_TRUE(platform::replaceFile(dir / "root/sub/t1.trk", trackBytes()));
-        const std::wstring junction = platform::apiPath(dir / "root/sub/loop");
-        platform::Handle h(CreateFileW(junction.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        const std::wstring target = L"\\??\\" + platform::widen(dir / "root");
-        std::vector<std::uint8_t> buffer(16 + (target.size() + 2) * 2, 0);
-        auto put16 = [&](std::size_t at, std::size_t v) { std::memcpy(&buffer[at], &v, 2); };
-        const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
-        std::memcpy(&buffer[0], &tag, 4);
-        put16(4, buffer.size() - 8);
-        put16(10, target.size() * 2);
-        put16(12, (target.size() + 1) * 2);
-        std::memcpy(&buffer[16], target.c_str(), target.size() * 2);
-        DWORD got = 0;
-        ASSERT_TRUE(DeviceIoControl(h.get(), FSCTL_SET_REPARSE_POINT, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                    nullptr, 0, &got, nullptr));
+        ASSERT_TRUE(platform::replaceFile(dir.mkdirs("root/sub") + "t1.trk", trackBytes()));
+        ASSERT_TRUE(makeFolderLink(dir / "root/sub/loop", dir / "root"));
     }
     const auto found = walk(root);
     ASSERT_EQ(found.size(), 1u);

@@ -25,6 +25,8 @@ enum class ErrorCode {
     Exists,
     NotWatched,  // the system cannot report changes to a folder
     NoTrash,     // no trash can take the file, which stays where it is
+    NoSpace,     // the volume is full (or the user's quota)
+    Busy,        // another program holds it, and did not let go in time
 };
 
 // One failure: a code and a message that names the file or folder it concerns.

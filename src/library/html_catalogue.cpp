@@ -8,7 +8,9 @@
 
 #include "base/parallel.h"
 #include "library/html_page.h"
+#include "platform/file_lock.h"
 #include "platform/file_replacement.h"
+#include "platform/interrupts.h"
 #include "platform/paths.h"
 #include "platform/temporary_name.h"
 #include "trackfile/lap_records.h"
@@ -58,14 +60,63 @@ Result<void> removeCatalogue(const std::string& folder) {
     return platform::removeFolder(top);
 }
 
-// The hidden folder beside the target where the new catalogue is made.
-Result<std::string> makeWorkFolder(const std::string& parent) {
+// The hidden folder beside the target where the new catalogue is made
+// (".pitbox-catalogue-" and eight hexadecimal digits), the old one set aside
+// there (the same and "-old"), and the lock its run holds beside them (".lock"),
+// by which a later run tells a live run's folders from those a killed one left.
+constexpr std::string_view kWorkPrefix = ".pitbox-catalogue-";
+constexpr std::string_view kAsideSuffix = "-old";
+constexpr std::string_view kLockSuffix = ".lock";
+
+bool isWorkName(std::string_view name) {
+    return name.size() == kWorkPrefix.size() + 8 && name.starts_with(kWorkPrefix) &&
+           std::all_of(name.begin() + static_cast<std::ptrdiff_t>(kWorkPrefix.size()), name.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// Removes what runs killed outright left beside the target: their work
+// folders and old catalogues set aside, and the locks nobody holds. A folder
+// a live run holds stays, and so does anything in one that this program did
+// not write.
+void removeDeadWork(const std::string& parent) {
+    auto names = platform::namesInFolder(parent);
+    if (!names) return;
+    std::vector<std::string_view> runs;
+    for (std::string_view name : *names) {
+        for (std::string_view suffix : {kAsideSuffix, kLockSuffix})
+            if (name.ends_with(suffix)) name.remove_suffix(suffix.size());
+        if (isWorkName(name)) runs.push_back(name);
+    }
+    std::sort(runs.begin(), runs.end());
+    runs.erase(std::unique(runs.begin(), runs.end()), runs.end());
+    for (std::string_view run : runs) {
+        const std::string work = parent + std::string(run);
+        auto lock = platform::FileLock::take(work + std::string(kLockSuffix));
+        if (!lock) continue;
+        (void)removeCatalogue(work);
+        (void)removeCatalogue(work + std::string(kAsideSuffix));
+        lock->removeAndRelease();
+    }
+}
+
+struct WorkFolder {
+    std::string path;  // ending in the separator
+    platform::FileLock lock;
+};
+
+Result<WorkFolder> makeWorkFolder(const std::string& parent) {
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
         char name[40];
-        std::snprintf(name, sizeof name, ".pitbox-catalogue-%08x", static_cast<unsigned>(random()));
-        auto made = platform::makeFolder(parent + name);
-        if (made || made.error().code != ErrorCode::Exists) return made;
+        std::snprintf(name, sizeof name, "%s%08x", kWorkPrefix.data(), static_cast<unsigned>(random()));
+        const std::string work = parent + name;
+        // The lock first: the folder is never there unheld.
+        auto lock = platform::FileLock::take(work + std::string(kLockSuffix));
+        if (!lock) return lock.error();
+        auto made = platform::makeFolder(work);
+        if (made) return WorkFolder{std::move(*made), std::move(*lock)};
+        lock->removeAndRelease();
+        if (made.error().code != ErrorCode::Exists) return made.error();
     }
     return Error{ErrorCode::Exists, parent, "no free name for a new catalogue"};
 }
@@ -103,11 +154,10 @@ Result<void> writeAll(const std::vector<std::pair<std::string, std::string>>& fi
 }
 
 // Draws the pictures into the work folder, a batch at a time, then writes the
-// page and the mark; stops with nothing saved once `stop` is set.
+// page and the mark; stops with nothing saved once `stopped` says so.
 Result<CatalogueSaved> writeCatalogue(Catalogue::ConstEntries entries, const std::string& root, const std::string& work,
                                       const MapPicture& draw, const std::function<void(std::size_t)>& done,
-                                      const std::atomic<bool>* stop) {
-    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+                                      const std::function<bool()>& stopped) {
     const std::string pictures = work + std::string(kPictures) + platform::kSeparator;
     if (auto made = platform::makeFolder(pictures); !made) return made.error();
     std::vector<const TrackEntry*> list;
@@ -150,7 +200,7 @@ Result<CatalogueSaved> writeCatalogue(Catalogue::ConstEntries entries, const std
 // The new catalogue takes the target's place; the old one, set aside first,
 // comes back should that fail, and goes after.
 Result<void> putInPlace(const std::string& work, const std::string& target) {
-    const std::string aside = platform::withoutSeparator(work) + "-old";
+    const std::string aside = platform::withoutSeparator(work) + std::string(kAsideSuffix);
     const bool replacing = platform::fileStatus(target).ok();
     if (replacing)
         if (auto moved = platform::renameFile(target, aside); !moved) return moved;
@@ -196,15 +246,28 @@ Result<void> checkCatalogueFolder(const std::string& folder) {
 Result<CatalogueSaved> saveHtmlCatalogue(Catalogue::ConstEntries entries, const std::string& root,
                                          const std::string& folder, const MapPicture& draw,
                                          const std::function<void(std::size_t)>& done, const std::atomic<bool>* stop) {
-    const std::string target = platform::withoutSeparator(folder);
+    // A folder reached through a link is replaced where it is: the link stays.
+    auto followed = platform::followLinks(platform::withoutSeparator(folder));
+    if (!followed) return followed.error();
+    const std::string& target = *followed;
     if (auto free = checkCatalogueFolder(target); !free) return free.error();
-    auto work = makeWorkFolder(std::string(platform::pathPart(target)));
+    std::string parent(platform::pathPart(target));
+    if (parent.empty()) parent = std::string(".") + platform::kSeparator;
+    removeDeadWork(parent);
+    // An interrupt stops the work, which removes its folder before the process ends.
+    std::atomic<bool> interrupted{false};
+    const platform::StopOnInterrupt tidy(interrupted);
+    auto work = makeWorkFolder(parent);
     if (!work) return work.error();
-    auto saved = writeCatalogue(entries, root, *work, draw, done, stop);
+    const auto stopped = [&] {
+        return interrupted.load(std::memory_order_relaxed) || (stop && stop->load(std::memory_order_relaxed));
+    };
+    auto saved = writeCatalogue(entries, root, work->path, draw, done, stopped);
     if (saved && !saved->stopped) {
-        if (auto placed = putInPlace(*work, target); !placed) saved = placed.error();
+        if (auto placed = putInPlace(work->path, target); !placed) saved = placed.error();
     }
-    if (!saved || saved->stopped) (void)removeCatalogue(*work);
+    if (!saved || saved->stopped) (void)removeCatalogue(work->path);
+    work->lock.removeAndRelease();
     return saved;
 }
 

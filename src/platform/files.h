@@ -93,6 +93,13 @@ Result<std::string> makeFolder(const std::string& path);
 // Makes a folder and every missing one on its way; one that is there is made.
 Result<void> makeFolders(const std::string& folder);
 
+// The path a path finally names: a link in its last part (on Windows a
+// junction or a link to a folder too) followed to its end, so that what is
+// replaced there is what the link leads to and the link stays a link. A path
+// that is no link, or is not there, is given back as it is; a link to nothing
+// fails (NotRegularFile).
+Result<std::string> followLinks(const std::string& path);
+
 // The names of the entries of one folder (not below it), in no set order.
 Result<std::vector<std::string>> namesInFolder(const std::string& folder);
 

@@ -6,12 +6,12 @@ add_test(NAME wine_stop COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/prefix.sh ${pre
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
 
-# Wine cannot make junctions: the loop the junction test walks is laid out with
-# the host's links before the tests run.
-add_test(NAME wine_link_loop COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/link_loop.sh ${CMAKE_BINARY_DIR}/link-loop)
-set_tests_properties(wine_link_loop PROPERTIES FIXTURES_SETUP link_loop)
-set_tests_properties(unit PROPERTIES FIXTURES_REQUIRED "wine;link_loop"
-                                     ENVIRONMENT "PITBOX_LINK_LOOP=Z:${CMAKE_BINARY_DIR}/link-loop")
+# Wine cannot make junctions: the links the tests walk are laid out with the
+# host's before the tests run.
+add_test(NAME wine_host_links COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/host_links.sh ${CMAKE_BINARY_DIR}/host-links)
+set_tests_properties(wine_host_links PROPERTIES FIXTURES_SETUP host_links)
+set_tests_properties(unit PROPERTIES FIXTURES_REQUIRED "wine;host_links"
+                                     ENVIRONMENT "PITBOX_LINK_LOOP=Z:${CMAKE_BINARY_DIR}/host-links/loop;PITBOX_FOLDER_LINK=Z:${CMAKE_BINARY_DIR}/host-links/published")
 
 # The Windows programs against the Linux build's (the test command names it):
 # pitbox-cli.exe against pitbox-cli, and a user's road through pitbox.exe with

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <climits>
 #include <map>
 
 #include "platform/linux/file_descriptor.h"
@@ -65,29 +64,6 @@ struct FileReplacement::State {
 
 namespace {
 
-// The file a path finally names: links are followed to their end; the end need
-// not exist yet.
-Result<std::string> followLinks(const std::string& target) {
-    std::string path = target;
-    for (int hops = 0; hops < 40; ++hops) {
-        auto at = PathAt::of(path);
-        if (!at) return at.error();
-        struct stat st {};
-        if (::fstatat(at->folder(), at->name(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) return path;
-        char link[PATH_MAX];
-        const ssize_t n = ::readlinkat(at->folder(), at->name(), link, sizeof link);
-        if (n < 0 || static_cast<std::size_t>(n) >= sizeof link) return systemError(ErrorCode::CannotOpen, target);
-        const std::string_view to(link, static_cast<std::size_t>(n));
-        if (!to.empty() && to[0] == '/') {
-            path = to;
-        } else {
-            path.resize(pathPart(path).size());  // relative to the link's folder
-            path.append(to);
-        }
-    }
-    return systemError(ErrorCode::CannotOpen, target, ELOOP);
-}
-
 std::uint32_t nextTag() {
     static std::uint64_t counter =
         static_cast<std::uint64_t>(::getpid()) << 32 ^
@@ -139,7 +115,7 @@ Result<FileReplacement> FileReplacement::create(const std::string& target) {
     s.target = target;
     if (filePart(target).empty()) return s.failure(ErrorCode::WriteFailed, EISDIR);
     auto finalPath = followLinks(target);
-    if (!finalPath) return finalPath.error();
+    if (!finalPath) return Error{finalPath.error().code, target, finalPath.error().reason};
     auto folder = sharedFolder(std::string(pathPart(*finalPath)));
     if (!folder) return s.failure(ErrorCode::WriteFailed);
     s.folder = std::move(*folder);
@@ -153,7 +129,6 @@ Result<FileReplacement> FileReplacement::create(const std::string& target) {
     struct stat existing {};
     const bool exists = ::fstatat(s.folder->fd.get(), s.finalName.c_str(), &existing, 0) == 0;
     if (exists && !S_ISREG(existing.st_mode)) return Error{ErrorCode::NotRegularFile, target, "not a regular file"};
-    if (!exists && *finalPath != target) return Error{ErrorCode::NotRegularFile, target, "a link to nothing"};
     if (exists) {
         // The permission the user gave the file decides, as for cp; the
         // administrator may replace anything.
@@ -220,16 +195,18 @@ std::vector<Result<void>> commitAll(std::vector<FileReplacement>& batch) {
         }
     }
     // The renames, then one flush of each folder they changed, so that a copy
-    // reported as done is still there after a power cut.
+    // reported as done is still there after a power cut. Each temporary is
+    // renamed while still open, and so locked: a copy that cleans up the
+    // folder meanwhile cannot take it for a dead writer's.
     std::map<const Folder*, int> folderErrors;
     for (std::size_t i = 0; i < batch.size(); ++i) {
         FileReplacement::State& s = *batch[i].state_;
         const int folder = s.folder->fd.get();
-        if (errors[i] == 0 &&
-            (!s.fd.close() || ::renameat(folder, s.tempName.c_str(), folder, s.finalName.c_str()) != 0))
+        if (errors[i] == 0 && ::renameat(folder, s.tempName.c_str(), folder, s.finalName.c_str()) != 0)
             errors[i] = errno;
         if (errors[i] != 0) continue;
         s.tempExists = false;
+        if (!s.fd.close()) errors[i] = errno;
         folderErrors.try_emplace(s.folder.get(), 0);
     }
     for (auto& [folder, error] : folderErrors)

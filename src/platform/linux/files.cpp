@@ -76,6 +76,31 @@ Result<FileStatus> fileStatus(const std::string& path) {
                       S_ISREG(st.st_mode)};
 }
 
+Result<std::string> followLinks(const std::string& path) {
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        auto place = PathAt::of(at);
+        if (!place) return place.error();
+        struct stat st {};
+        if (::fstatat(place->folder(), place->name(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) {
+            if (at != path && ::fstatat(place->folder(), place->name(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+                return Error{ErrorCode::NotRegularFile, path, "a link to nothing"};
+            return at;
+        }
+        char link[PATH_MAX];
+        const ssize_t n = ::readlinkat(place->folder(), place->name(), link, sizeof link);
+        if (n < 0 || static_cast<std::size_t>(n) >= sizeof link) return systemError(ErrorCode::CannotOpen, path);
+        const std::string_view to(link, static_cast<std::size_t>(n));
+        if (!to.empty() && to[0] == '/') {
+            at = to;
+        } else {
+            at.resize(pathPart(at).size());  // relative to the link's folder
+            at.append(to);
+        }
+    }
+    return systemError(ErrorCode::CannotOpen, path, ELOOP);
+}
+
 Result<std::vector<std::string>> namesInFolder(const std::string& folder) {
     DIR* listing = ::opendir(folder.c_str());
     if (!listing) return systemError(ErrorCode::CannotOpen, folder);

@@ -4,7 +4,8 @@
 namespace pitbox::platform {
 
 // The temporary files this process is writing, so that an interrupt (SIGINT,
-// SIGTERM, SIGHUP) removes them before the process ends. A temporary is a name
+// SIGTERM, SIGHUP) removes them before the process ends; the same handler
+// stops the work that tidies up itself (platform/interrupts.h). A temporary is a name
 // of at most 16 bytes within an open folder. There are kTemporarySlots slots;
 // a temporary that finds none still works, it is only not removed on a signal.
 inline constexpr int kTemporarySlots = static_cast<int>(kMostLiveReplacements);

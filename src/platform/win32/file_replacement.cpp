@@ -1,48 +1,16 @@
 #include "platform/file_replacement.h"
 
 #include <algorithm>
-#include <mutex>
 #include <random>
 #include <vector>
 
 #include "platform/paths.h"
 #include "platform/temporary_name.h"
 #include "platform/win32/open_regular.h"
+#include "platform/win32/temporaries.h"
 #include "platform/win32/wide.h"
 
 namespace pitbox::platform {
-
-namespace {
-
-// The temporaries this process is writing, so that Ctrl+C or the console
-// closing removes them before the process ends (the handler runs on a thread
-// of its own, hence the lock).
-std::mutex liveLock;
-std::vector<std::pair<std::wstring, HANDLE>> live;
-
-BOOL WINAPI removeTemporaries(DWORD) {
-    const std::lock_guard<std::mutex> hold(liveLock);
-    for (auto& [path, handle] : live) {
-        CloseHandle(handle);
-        DeleteFileW(path.c_str());
-    }
-    live.clear();
-    return FALSE;  // and end as Windows would have
-}
-
-void remember(const std::wstring& path, HANDLE handle) {
-    static const bool installed = SetConsoleCtrlHandler(removeTemporaries, TRUE) != 0;
-    (void)installed;
-    const std::lock_guard<std::mutex> hold(liveLock);
-    live.emplace_back(path, handle);
-}
-
-void forget(const std::wstring& path) {
-    const std::lock_guard<std::mutex> hold(liveLock);
-    std::erase_if(live, [&](const auto& entry) { return entry.first == path; });
-}
-
-}  // namespace
 
 struct FileReplacement::State {
     std::string target;      // as given, for messages
@@ -54,7 +22,7 @@ struct FileReplacement::State {
 
     ~State() {
         if (tempPath.empty()) return;
-        forget(tempPath);
+        forgetTemporary(tempPath);
         handle.reset();
         DeleteFileW(tempPath.c_str());
     }
@@ -62,20 +30,6 @@ struct FileReplacement::State {
 };
 
 namespace {
-
-// The file a path finally names: an existing target is asked where it lies (a
-// link leads to the file it points to); a new one is the path itself.
-std::wstring followLinks(const std::wstring& target) {
-    Handle h(CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h.valid()) return target;
-    std::wstring final(32768, L'\0');
-    const DWORD n = GetFinalPathNameByHandleW(h.get(), final.data(), static_cast<DWORD>(final.size()),
-                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n == 0 || n >= final.size()) return target;
-    final.resize(n);
-    return final;
-}
 
 std::wstring folderOf(const std::wstring& path) {
     const auto at = path.find_last_of(L"\\/");
@@ -104,7 +58,9 @@ Result<FileReplacement> FileReplacement::create(const std::string& target) {
     if (filePart(target).empty()) return s.failure(ErrorCode::WriteFailed, ERROR_DIRECTORY);
     auto path = creatablePath(target);
     if (!path) return path.error();
-    s.finalPath = followLinks(*path);
+    auto followed = followLinks(target);
+    if (!followed) return followed.error();
+    s.finalPath = *followed == target ? *path : apiPath(*followed);
     s.destination = foldedName(narrow(s.finalPath));
     // Folders open too (backup semantics), to be refused.
     Handle existing(CreateFileW(s.finalPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -127,7 +83,7 @@ Result<FileReplacement> FileReplacement::create(const std::string& target) {
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (s.handle.valid()) {
             s.tempPath = std::move(candidate);
-            remember(s.tempPath, s.handle.get());
+            rememberTemporary(s.tempPath, s.handle.get());
             break;
         }
         if (GetLastError() != ERROR_FILE_EXISTS) return s.failure(ErrorCode::WriteFailed);
@@ -194,7 +150,7 @@ std::vector<Result<void>> commitAll(std::vector<FileReplacement>& batch) {
             results.emplace_back(s.failure(ErrorCode::WriteFailed));
             continue;
         }
-        forget(s.tempPath);
+        forgetTemporary(s.tempPath);
         s.tempPath.clear();
         if (!s.handle.close()) {
             results.emplace_back(s.failure(ErrorCode::WriteFailed));

@@ -67,6 +67,29 @@ Result<FileStatus> fileStatus(const std::string& path) {
                       ticksOf(info.ftLastWriteTime), (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0};
 }
 
+Result<std::string> followLinks(const std::string& path) {
+    const std::wstring at = apiPath(path);
+    const DWORD attributes = GetFileAttributesW(at.c_str());  // of the link itself
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return path;
+    Handle h(CreateFileW(at.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h.valid()) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return Error{ErrorCode::NotRegularFile, path, "a link to nothing"};
+        return systemError(ErrorCode::CannotOpen, path, error);
+    }
+    std::wstring final(32768, L'\0');
+    const DWORD n = GetFinalPathNameByHandleW(h.get(), final.data(), static_cast<DWORD>(final.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0 || n >= final.size()) return systemError(ErrorCode::CannotOpen, path);
+    final.resize(n);
+    // As the program writes paths: without the "\\?\" prefix of the API's form.
+    if (final.starts_with(L"\\\\?\\UNC\\")) return "\\\\" + narrow(std::wstring_view(final).substr(8));
+    if (final.starts_with(L"\\\\?\\")) return narrow(std::wstring_view(final).substr(4));
+    return narrow(final);
+}
+
 Result<std::vector<std::string>> namesInFolder(const std::string& folder) {
     std::wstring pattern = apiPath(folder);
     while (!pattern.empty() && pattern.back() == L'\\') pattern.pop_back();

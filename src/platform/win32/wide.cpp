@@ -114,6 +114,7 @@ Error systemError(ErrorCode code, const std::string& file, DWORD number) {
         reason.pop_back();
     if (code == ErrorCode::CannotOpen && (number == ERROR_FILE_NOT_FOUND || number == ERROR_PATH_NOT_FOUND))
         code = ErrorCode::Missing;
+    if (number == ERROR_DISK_FULL || number == ERROR_HANDLE_DISK_FULL) code = ErrorCode::NoSpace;
     return Error{code, file, reason};
 }
 
