@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "base/byte_reader.h"
+#include "platform/file_lock.h"
 #include "platform/file_replacement.h"
 #include "platform/paths.h"
 
@@ -309,6 +310,16 @@ Result<Catalogue> rememberedTracks(const std::string& path, const std::string& f
 
 Result<void> rememberTracks(const std::string& path, const std::optional<RememberedSettings>& settings,
                             const std::string& folder, const Catalogue& catalogue) {
+    // Writers take turns, each merging into what the one before wrote: the
+    // program and pitbox-cli may end together. The folders on the way are
+    // made first, as the lock lies beside the store.
+    if (auto made = platform::makeFolders(std::string(platform::pathPart(path))); !made) return made.error();
+    auto turn = platform::FileLock::take(path + ".lock", kStoreLockWait);
+    if (!turn) {
+        if (turn.error().code != ErrorCode::Busy) return turn.error();
+        return Error{ErrorCode::Busy, path,
+                     "another Pitbox kept it in use for " + std::to_string(kStoreLockWait.count() / 1000) + " s"};
+    }
     RememberedLibrary library;
     auto held = readLibrary(path);
     // Only a store that is not a file at all is left alone; a damaged one is made anew.

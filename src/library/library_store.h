@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -87,7 +88,10 @@ Result<Catalogue> rememberedTracks(const std::string& path, const std::string& f
 // Remembers `catalogue` as the tracks of `folder` in the store at `path`,
 // keeping what it holds of other folders (with no folder, no tracks); with
 // `settings`, they replace the stored ones. A store that cannot be read is
-// made anew; one that is not a file at all is left alone.
+// made anew; one that is not a file at all is left alone. Writers take turns
+// (a lock beside the store, `path` + ".lock"), each waiting up to
+// kStoreLockWait for the one before; Busy when that is not enough.
+inline constexpr std::chrono::milliseconds kStoreLockWait{10000};
 Result<void> rememberTracks(const std::string& path, const std::optional<RememberedSettings>& settings,
                             const std::string& folder, const Catalogue& catalogue);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # pitbox-cli interrupted, killed, and run beside itself: a catalogue stopped by
 # a signal leaves nothing behind, one killed outright leaves its work for the
-# next catalogue beside it to remove (never a live run's).
+# next catalogue beside it to remove (never a live run's), and eight runs that
+# remember their folders at once all remember them.
 #   cli_races_test.sh PITBOX_CLI WRITE_TRACK
 set -u
 cli=$1
@@ -53,4 +54,13 @@ wait "$live_pid" || fail "the live run failed: $(cat "$work/err-live")"
 [ -s "$work/pub/live/index.html" ] && [ "$(ls "$work/pub/live/tracks" | wc -l)" -eq 1000 ] || fail "the live run's catalogue"
 [ "$(ls -A "$work/pub" | sort | tr '\n' ' ')" = "beside live " ] || fail "left beside: $(ls -A "$work/pub")"
 
+# Eight runs remembering eight folders at once take turns at the store.
+export XDG_STATE_HOME="$work/state"
+for i in $(seq 8); do mkdir -p "$work/lib$i" && "$writer" "$work/lib$i/t.trk" >/dev/null; done
+pids=()
+for i in $(seq 8); do "$cli" list --scan --cache "$work/lib$i" >/dev/null & pids+=($!); done
+for p in "${pids[@]}"; do wait "$p" || fail "a run that remembers failed"; done
+for i in $(seq 8); do
+    grep -qF "$work/lib$i/" "$work/state/kestrun-pitbox/library.dat" || fail "lib$i is not remembered"
+done
 echo "pitbox-cli interrupted, killed and beside itself: 1 passed, 0 failed"

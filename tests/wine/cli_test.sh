@@ -47,6 +47,14 @@ cmp -s <(sed 's|\\|/|g' "$work/wcat/index.html") <(sed 's|\\|/|g' "$work/lcat/in
 win catalogue -o "$work/wout" "$tracks" >/dev/null 2>&1; [ $? -eq 1 ] && [ -f "$work/wout/Speedbowl.trk" ] ||
     fail "catalogue over a folder of tracks"
 
+# Eight runs remembering eight folders at once take turns at the store.
+for i in $(seq 8); do mkdir -p "$work/lib$i" && cp "$tracks/Classics/Green Valley.trk" "$work/lib$i/"; done
+pids=()
+for i in $(seq 8); do win list --scan --cache "$work/lib$i" >/dev/null & pids+=($!); done
+for p in "${pids[@]}"; do wait "$p" || fail "a run that remembers failed"; done
+store=$(find "$prefix/drive_c/users" -path '*Kestrun Pitbox/library.dat')
+for i in $(seq 8); do grep -aqF "lib$i\\" "$store" || fail "lib$i is not remembered"; done
+
 # Failures: exit code 1 and a reason, as on Linux.
 win header "$work/missing.trk" >/dev/null 2>"$work/err"; [ $? -eq 1 ] && [ -s "$work/err" ] || fail "missing file"
 win copy --to "$work/nowhere" "$tracks/Classics/Green Valley.trk" >/dev/null 2>&1; [ $? -eq 1 ] || fail "copy to a missing folder"
