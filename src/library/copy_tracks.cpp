@@ -16,7 +16,8 @@ namespace {
 // The copies are read into temporaries and put in place in batches. A copy
 // that replaces a file needs room for both until it is committed, so the bytes
 // of such copies in one batch are bounded; a new file needs no more room than
-// its copy. Each batch holds one open file a copy until it is committed.
+// its copy. Each batch holds one open file a copy until it is committed. Where
+// even that is more room than the volume has, the batches shrink.
 constexpr std::uint64_t kBatchReplacedBytes = std::uint64_t{16} << 20;
 constexpr std::size_t kBatchFiles = 256;
 static_assert(2 * kBatchFiles <= platform::kMostLiveReplacements,
@@ -42,7 +43,7 @@ public:
                 return std::move(report_);
             }
             const std::uint64_t room = sources_[i] && replacing_[i] ? sources_[i]->size : 0;
-            if (!batch_.empty() && (batch_.size() >= kBatchFiles || batchReplacedBytes_ + room > kBatchReplacedBytes))
+            if (!batch_.empty() && (batch_.size() >= kBatchFiles || batchReplacedBytes_ + room > batchLimit_))
                 commitReady(false);
             copyOne(i);
             if (progress_) progress_(++done_);
@@ -109,24 +110,50 @@ private:
         return source && kept_.count(source->key) != 0;
     }
 
+    // A copy that finds the volume full first puts in place what the batches
+    // hold, which frees the room of the files they replace, and is tried
+    // again; only a copy that does not fit with nothing else pending fails.
     void copyOne(std::size_t i) {
         const CopyItem& item = plan_[i];
         if (auto unmade = unmade_.find(std::string(platform::pathPart(item.target))); unmade != unmade_.end())
             return fail(i, unmade->second);
+        for (;;) {
+            auto read = readOne(i);
+            if (read) {
+                batchReplacedBytes_ += read->bytes;
+                batch_.push_back(std::move(*read));
+                return;
+            }
+            if (read.error().code != ErrorCode::NoSpace || !makeRoom()) return fail(i, read.error());
+        }
+    }
+
+    Result<Pending> readOne(std::size_t i) {
+        const CopyItem& item = plan_[i];
         auto replacement = platform::FileReplacement::create(item.target);
-        if (!replacement) return fail(i, replacement.error());
+        if (!replacement) return replacement.error();
         // Two targets of one run that reach one file (through links): the later
         // copy would overwrite the earlier one.
         const auto [earlier, isNew] = destinations_.try_emplace(replacement->destination(), item.target);
-        if (!isNew) return fail(i, Error{ErrorCode::SameTarget, item.target, "is the same file as " + earlier->second});
+        if (!isNew) return Error{ErrorCode::SameTarget, item.target, "is the same file as " + earlier->second};
         auto copied = replacement->copyFrom(item.source);
         if (!copied) {
             destinations_.erase(earlier);
-            return fail(i, copied.error());
+            return copied.error();
         }
         const std::uint64_t bytes = replacement->replaces() ? *copied : 0;
-        batchReplacedBytes_ += bytes;
-        batch_.push_back({std::move(*replacement), i, bytes});
+        return Pending{std::move(*replacement), i, bytes};
+    }
+
+    // Puts in place, and waits for, whatever the batches hold that may go, and
+    // halves the batches to come. False when nothing could go.
+    bool makeRoom() {
+        const std::size_t settled = report_.copied + report_.failures.size();
+        settleCommit();
+        commitReady(false);
+        settleCommit();
+        batchLimit_ /= 2;
+        return report_.copied + report_.failures.size() != settled;
     }
 
     // Puts in place what may go now, while the next batch is read: the flush of
@@ -212,6 +239,7 @@ private:
     std::map<std::string, Error> unmade_;              // target folders that could not be made
     std::vector<Pending> batch_;
     std::uint64_t batchReplacedBytes_ = 0;
+    std::uint64_t batchLimit_ = kBatchReplacedBytes;
     std::vector<std::size_t> committing_;  // the items of the commit under way
     std::future<std::vector<Result<void>>> commit_;
     std::size_t done_ = 0;

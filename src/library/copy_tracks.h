@@ -24,7 +24,10 @@ struct CopyReport {
 // read-only, cannot be written, or reaches the same file as an earlier target)
 // are collected and the run goes on. The copies are put in place in batches,
 // those that replace a file holding at most 16 MB (or one larger file), so the
-// space needed beyond the copies themselves stays that small. Temporaries a
+// space needed beyond the copies themselves stays that small; where the volume
+// has less, a copy that finds it full first has the batches put in place (the
+// files they replace freeing their room) and the batches shrink: only a copy
+// that does not fit on its own fails. Temporaries a
 // killed copy left in the target folder are removed first. `progress` hears how
 // many elements are read. Once `stop` is set no more are read, the copies
 // being put in place are waited for, and those read but not yet put in place

@@ -12,9 +12,10 @@ namespace pitbox::test {
 // Another volume: a small ext4 image on a loop device, as a USB stick would be.
 class LoopVolume {
 public:
-    explicit LoopVolume(const TempDir& dir) : image_(dir / "volume.img"), mount_(dir.mkdirs("volume")) {
+    explicit LoopVolume(const TempDir& dir, const std::string& size = "8M")
+        : image_(dir / "volume.img"), mount_(dir.mkdirs("volume")) {
         if (::geteuid() != 0) return;
-        const std::string make = "truncate -s 8M " + image_ + " && mkfs.ext4 -q -F -m 0 " + image_ +
+        const std::string make = "truncate -s " + size + " " + image_ + " && mkfs.ext4 -q -F -m 0 " + image_ +
                                  " 2>/dev/null && mount -o loop " + image_ + " " + mount_ + " 2>/dev/null";
         mounted_ = std::system(make.c_str()) == 0;
     }
