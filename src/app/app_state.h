@@ -70,6 +70,13 @@ struct AppState {
     // The watch of the loaded folder; the program watches, tests only where they ask.
     bool watchesLibrary = false;
     std::unique_ptr<LibraryWatch> watch;
+    // The loaded folder's tracks while the folder is not there (removed, a
+    // stick unplugged): remembered as they were, and given back when it returns.
+    std::optional<Catalogue> absentTracks;
+    // Status line 1 holds the result of what the user did, which stays until
+    // the user does something else: what the watch finds meanwhile goes to
+    // the counter.
+    bool resultShown = false;
 };
 
 }  // namespace pitbox

@@ -103,7 +103,7 @@ public:
         if (!report_.failures.empty()) {
             result += " (" + std::to_string(report_.failures.size()) + " failed)";
             // The reason goes to the main window's status line, below this window.
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine1, firstFailureText(report_.failures));
+            showResult(s, firstFailureText(report_.failures));
         } else {
             s.tk.setText(ids::kMainWindow, ids::kStatusLine1, statusLine_);  // as it was
         }

@@ -32,9 +32,8 @@ public:
 
     void finish(AppState& s, bool stopped) override {
         if (stopped) {
-            s.tk.setText(
-                ids::kMainWindow, ids::kStatusLine1,
-                "Duplicates stopped: " + std::to_string(done()) + " of " + std::to_string(total()) + " looked at");
+            showResult(
+                s, "Duplicates stopped: " + std::to_string(done()) + " of " + std::to_string(total()) + " looked at");
             showDuplicatesCaption(s);
             return;
         }
@@ -50,8 +49,7 @@ public:
                                           identical.count(path) ? CatalogueView::Duplicate::Identical
                                                                 : CatalogueView::Duplicate::SameTrack});
         if (duplicates.empty()) {
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
-                         "No duplicates among " + std::to_string(s.catalogue.count()) + " Tracks");
+            showResult(s, "No duplicates among " + std::to_string(s.catalogue.count()) + " Tracks");
         } else {
             s.view.showDuplicates(duplicates);
             fillList(s);

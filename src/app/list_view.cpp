@@ -77,6 +77,10 @@ void fillList(AppState& s) {
 
 void showListStatus(AppState& s) {
     const CatalogueView& v = s.view;
+    if (s.resultShown) {
+        s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, counterText(v));
+        return;
+    }
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, v.selectedCount() > 0 ? counterText(v) : "");
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, shownText(v));
     s.tk.setText(ids::kMainWindow, ids::kStatusLine2, v.current() ? std::string(v.current()->path) : " ");
@@ -227,8 +231,11 @@ std::string firstFailureText(const std::vector<Error>& failures) {
     return text;
 }
 
-void reportError(AppState& s, const Error& error) {
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, errorText(error));
+void reportError(AppState& s, const Error& error) { showResult(s, errorText(error)); }
+
+void showResult(AppState& s, const std::string& line) {
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, line);
+    s.resultShown = true;
 }
 
 }  // namespace pitbox

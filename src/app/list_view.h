@@ -26,7 +26,7 @@ std::string shownText(const CatalogueView& view);
 // current track's path (one blank when there is none).
 void fillList(AppState& s);
 // The same but for the rows, which the table has already: the counter and the
-// status lines.
+// status lines (the counter alone while they hold the user's result).
 void showListStatus(AppState& s);
 // The table takes a catalogue and shows it. As a new library it starts sorted
 // by name, unfiltered, nothing selected; as the same folder looked at again it
@@ -68,7 +68,10 @@ std::string unreadText(const std::vector<Error>& failures, const char* one, cons
 // Why the first of several actions failed, and how many more did:
 // "Error: /t/a.trk: Permission denied (and 2 more)"; empty when none did.
 std::string firstFailureText(const std::vector<Error>& failures);
-// That line in the main window's status line 1.
+// That line in the main window's status line 1, as the user's result.
 void reportError(AppState& s, const Error& error);
+// The result of what the user did in status line 1, kept there until the user
+// does something else.
+void showResult(AppState& s, const std::string& line);
 
 }  // namespace pitbox

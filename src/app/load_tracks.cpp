@@ -25,6 +25,10 @@ void takeRemembered(AppState& s, const std::string& folder, Catalogue& found) {
     if (auto tracks = rememberedTracks(s.storePath, folder)) (void)takeRememberedFields(found, *tracks);
 }
 
+// What was known of the loaded folder's tracks: those shown, or while the
+// folder was not there, those it had.
+const Catalogue& knownTracks(const AppState& s) { return s.absentTracks ? *s.absentTracks : s.catalogue; }
+
 // What a folder is walked for.
 enum class WalkFor { Load, Check, Scan };
 
@@ -50,17 +54,20 @@ public:
     void finish(AppState& s, bool stopped) override {
         if (stopped) {
             if (purpose_ != WalkFor::Check)
-                s.tk.setText(
-                    ids::kMainWindow, ids::kStatusLine1,
-                    (purpose_ == WalkFor::Scan ? "Scan stopped: " : "Load stopped: ") + tracksFoundText(done()));
+                showResult(s,
+                           (purpose_ == WalkFor::Scan ? "Scan stopped: " : "Load stopped: ") + tracksFoundText(done()));
             return;
         }
         if (!walked_) {
-            // Loading or scanning, the old list stays; checking, the remembered tracks stay.
-            if (purpose_ == WalkFor::Check)
-                s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(walked_.error()));
-            else
+            // Loading or scanning, the old list stays. Checking, a folder that
+            // is gone takes its tracks with it until it is back; one that
+            // cannot be listed keeps the remembered tracks.
+            if (purpose_ != WalkFor::Check)
                 reportError(s, walked_.error());
+            else if (walked_.error().code == ErrorCode::Missing)
+                libraryGone(s);
+            else
+                s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(walked_.error()));
             return;
         }
         if (purpose_ == WalkFor::Check) {
@@ -74,6 +81,7 @@ public:
         if (!s.storePath.empty()) takeRemembered(s, folder_, found_);
         s.trackFolder = folder_;
         s.folderLoaded = true;
+        s.absentTracks.reset();
         presentCatalogue(s, std::move(found_), Presented::AsNew);
         watchLibrary(s);
         // Folders that could not be read are said, so the count is not taken as complete.
@@ -91,7 +99,8 @@ private:
     // The tracks found take the remembered fields of unchanged files; the new
     // and changed ones are read next.
     void finishCheck(AppState& s) {
-        std::vector<TrackEntry*> toRead = takeRememberedFields(found_, s.catalogue);
+        std::vector<TrackEntry*> toRead = takeRememberedFields(found_, knownTracks(s));
+        s.absentTracks.reset();
         presentCatalogue(s, std::move(found_), Presented::AsBefore);
         followCurrentTrack(s);
         if (!toRead.empty()) startCheck(s, scanWork(s, toRead, ScanKind::CheckedFiles));
@@ -100,7 +109,8 @@ private:
     // The tracks found take all that was known of them, the new ones listed,
     // the removed ones gone; then the files are read as a Scan reads them.
     void finishScanWalk(AppState& s) {
-        keepKnownEntries(found_, s.catalogue);
+        keepKnownEntries(found_, knownTracks(s));
+        s.absentTracks.reset();
         presentCatalogue(s, std::move(found_), Presented::AsBefore);
         followCurrentTrack(s);
         if (!walked_->empty())

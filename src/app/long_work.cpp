@@ -71,6 +71,8 @@ void end(AppState& s, std::unique_ptr<RunningWork>& slot) {
 // One slice of one work; the one the progress bar and status line 1 show is
 // the user's, else the check's.
 void tick(AppState& s, std::unique_ptr<RunningWork>& slot, bool shown) {
+    // The check's progress never covers the result of what the user did.
+    const bool showsText = shown && !(slot.get() == s.check.get() && s.resultShown);
     if (!slot) return;
     RunningWork& w = *slot;
     // Once the steps are over, and the last of what they made is taken, it ends.
@@ -82,7 +84,7 @@ void tick(AppState& s, std::unique_ptr<RunningWork>& slot, bool shown) {
     if (!shown) return;
     const std::size_t done = w.work->done(), total = w.work->total();
     s.tk.showProgress(ids::kMainWindow, ids::kProgress, done, total);
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, w.work->doing(done, total) + timeLeft(w));
+    if (showsText) s.tk.setText(ids::kMainWindow, ids::kStatusLine1, w.work->doing(done, total) + timeLeft(w));
 }
 
 bool stepByHand(std::unique_ptr<RunningWork>& slot, std::size_t steps) {

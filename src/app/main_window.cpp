@@ -144,6 +144,9 @@ void dispatchGadget(AppState& s, int gadget, bool shift) {
 }  // namespace
 
 void dispatchMainEvent(AppState& s, const ui::Event& e) {
+    // Whatever the user does next takes back the line that held a result.
+    if (e.kind == ui::EventKind::Gadget || e.kind == ui::EventKind::HeaderClick || e.kind == ui::EventKind::Key)
+        s.resultShown = false;
     if (e.window == ids::kViewerWindow) viewerEvent(s, e);
     if (e.window == ids::kCopyWindow) copyWindowEvent(s, e);
     if (e.window != ids::kMainWindow) return;

@@ -35,7 +35,7 @@ public:
             result += " (" + std::to_string(report_.failures.size()) + " stayed)";
             s.tk.setText(ids::kMainWindow, ids::kStatusLine2, firstFailureText(report_.failures));
         }
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine1, result);
+        showResult(s, result);
         rememberLibrary(s);
         followCurrentTrack(s);
     }
@@ -55,7 +55,7 @@ void moveSelectionToTrash(AppState& s) {
     if (s.work) return;
     std::vector<std::string> paths = takeSelectedPaths(s);
     if (paths.empty()) {
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "Select the tracks to move to " + platform::trashName());
+        showResult(s, "Select the tracks to move to " + platform::trashName());
         return;
     }
     const std::string count = paths.size() == 1 ? "1 track" : std::to_string(paths.size()) + " tracks";

@@ -89,7 +89,9 @@ void recallLibrary(AppState& s, bool showLibrary) {
 void rememberLibrary(AppState& s) {
     if (s.storePath.empty()) return;
     const std::string folder = s.folderLoaded ? s.trackFolder : std::string();
-    if (auto written = rememberTracks(s.storePath, settingsOf(s), folder, s.catalogue); !written)
+    // A folder that is not there is remembered with the tracks it had.
+    const Catalogue& tracks = s.absentTracks ? *s.absentTracks : s.catalogue;
+    if (auto written = rememberTracks(s.storePath, settingsOf(s), folder, tracks); !written)
         say(s, errorText(written.error()) + "; the library is not remembered");
 }
 

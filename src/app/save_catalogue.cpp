@@ -32,8 +32,7 @@ public:
             reportError(s, result_.error());
             return;
         }
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
-                     result_->stopped ? "Stopped: no catalogue saved" : catalogueSavedText(*result_, folder_));
+        showResult(s, result_->stopped ? "Stopped: no catalogue saved" : catalogueSavedText(*result_, folder_));
         s.tk.setText(ids::kMainWindow, ids::kStatusLine2, "");
     }
 
@@ -53,7 +52,7 @@ private:
 void saveCatalogue(AppState& s) {
     if (s.work) return;
     if (s.view.shown().size() == 0) {
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine1, "No tracks to save in a catalogue");
+        showResult(s, "No tracks to save in a catalogue");
         return;
     }
     const std::string folder = s.tk.folderRequester("Save Catalogue: an empty folder, or an earlier catalogue",

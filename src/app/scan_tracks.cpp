@@ -92,9 +92,8 @@ public:
         s.tk.refreshTable(ids::kMainWindow, ids::kTable);
         showListStatus(s);
         if (stopped)
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine1,
-                         std::string(kind_ == ScanKind::CheckedFiles ? "Check" : "Scan") +
-                             " stopped: " + std::to_string(done()) + " of " + std::to_string(total()) + " read");
+            showResult(s, std::string(kind_ == ScanKind::CheckedFiles ? "Check" : "Scan") +
+                              " stopped: " + std::to_string(done()) + " of " + std::to_string(total()) + " read");
         rememberLibrary(s);
         followCurrentTrack(s, true);
     }

@@ -16,11 +16,23 @@ namespace pitbox::platform {
 class FolderWatch {
 public:
     virtual ~FolderWatch() = default;
+    // False once the root itself is gone: removed, moved, unmounted, or
+    // another folder in its place (a volume mounted on it, a folder made
+    // anew). A change is told then too; what is at the root's path needs a
+    // watch of its own.
+    virtual bool watching() const = 0;
 };
 
 // Fails (NotWatched, saying why) where the system cannot watch the whole tree:
 // more folders than it lets one program watch, or a share that reports no
 // changes. Nothing is watched then.
 Result<std::unique_ptr<FolderWatch>> watchFolder(const std::string& root, std::function<void()> onChange);
+
+// Watches for a folder that is not there to come back: the nearest folder
+// on its way that is there (not what lies below it) and, on Linux, the volumes
+// mounted. `onChange` is called when something there changed: the caller
+// looks whether the folder is back. Fails (NotWatched) where nothing on its
+// way can be watched (a drive that is gone): the caller looks now and then.
+Result<std::unique_ptr<FolderWatch>> watchForFolder(const std::string& folder, std::function<void()> onChange);
 
 }  // namespace pitbox::platform

@@ -300,8 +300,8 @@ std::vector<std::size_t> ScriptedToolkit::selectedRows(int window, int gadget) c
 void ScriptedToolkit::wake() { woken_ = true; }
 
 ui::Event ScriptedToolkit::waitEvent() {
-    if (woken_.exchange(false)) return ui::Event{ui::EventKind::Wake};
     exhausted_ = false;
+    if (woken_.exchange(false)) return ui::Event{ui::EventKind::Wake};
     while (!steps_.empty()) {
         Step step = std::move(steps_.front());
         steps_.pop_front();

@@ -78,6 +78,36 @@ void removeFile(const std::string& path) {
     fs::remove(path, ec);
 }
 
+void removeTreeAsAnotherProgram(const std::string& path) {
+    std::error_code ec;
+#ifdef _WIN32
+    // Under Wine a folder another handle of this process holds goes only when
+    // that closes, which a watch's never does: the host's rm removes it, as a
+    // user's shell would.
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (unixName) {
+        const std::wstring wide = fs::path(path).wstring();
+        char* host = unixName(wide.c_str());
+        std::string command = std::string("/bin/rm -rf \"") + host + "\"";
+        HeapFree(GetProcessHeap(), 0, host);
+        STARTUPINFOA start{};
+        start.cb = sizeof start;
+        PROCESS_INFORMATION process{};
+        if (CreateProcessA("Z:\\bin\\rm", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start,
+                           &process)) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        // A host program's end cannot be waited for: its work can.
+        for (int i = 0; i < 500 && fs::exists(path, ec); ++i) Sleep(10);
+        return;
+    }
+#endif
+    fs::remove_all(path, ec);
+}
+
 std::string missingFileReason() {
     std::vector<std::uint8_t> bytes;
     const auto read = platform::readRegularFile(TempDir() / "missing", 10, bytes);

@@ -26,6 +26,9 @@ private:
 
 // Removes one file (the tests' stand-in for a file that went away).
 void removeFile(const std::string& path);
+// Removes a folder with all it holds, as another program would while this one
+// watches it.
+void removeTreeAsAnotherProgram(const std::string& path);
 // The reason this system gives for a file that is not there, as messages carry it.
 std::string missingFileReason();
 

@@ -1,15 +1,19 @@
-// Watching a folder tree with inotify: one watch a folder, and a thread that
-// sleeps in poll() until the kernel or the owner's goodbye wakes it.
+// Watching folders with inotify: one watch a folder, and a thread that sleeps
+// in poll() until the kernel, a change of the volumes mounted, or the owner's
+// goodbye wakes it.
 #include "platform/folder_watch.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <thread>
 #include <unordered_map>
@@ -17,28 +21,105 @@
 #include <vector>
 
 #include "platform/linux/file_descriptor.h"
+#include "platform/linux/open_regular.h"
 #include "platform/linux/system_error.h"
+#include "platform/paths.h"
 
 namespace pitbox::platform {
 namespace {
 
 constexpr std::uint32_t kFolderEvents =
     IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// A folder coming back: made or moved in where it was, or the folder
+// watched going too.
+constexpr std::uint32_t kReturnEvents = IN_CREATE | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
-class InotifyWatch final : public FolderWatch {
+std::optional<FileKey> folderKey(const std::string& folder) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+    return keyOf(st);
+}
+
+// The thread both kinds of watch share. The table of mounts wakes poll() with
+// POLLPRI whenever a volume is mounted or unmounted, which inotify never tells.
+class InotifyThread : public FolderWatch {
 public:
-    InotifyWatch(FileDescriptor inotify, FileDescriptor wake, std::function<void()> onChange)
-        : inotify_(std::move(inotify)), wake_(std::move(wake)), onChange_(std::move(onChange)) {}
-    ~InotifyWatch() override {
-        if (thread_.joinable()) {
-            const std::uint64_t one = 1;
-            (void)!::write(wake_.get(), &one, sizeof one);
-            thread_.join();
+    InotifyThread(FileDescriptor inotify, std::function<void()> onChange)
+        : inotify_(std::move(inotify)),
+          wake_(::eventfd(0, EFD_CLOEXEC)),
+          mounts_(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC)),
+          onChange_(std::move(onChange)) {}
+    InotifyThread(const InotifyThread&) = delete;
+    InotifyThread& operator=(const InotifyThread&) = delete;
+    bool watching() const override { return !lost_.load(std::memory_order_acquire); }
+    bool ready() const { return inotify_.valid() && wake_.valid(); }
+    void start() {
+        thread_ = std::thread([this] { run(); });
+    }
+
+protected:
+    // What a kind of watch makes of an event and of a change of the mounts, on
+    // the watch's thread; true when the owner should look again.
+    virtual bool handle(const inotify_event& e) = 0;
+    virtual bool mountsChanged() = 0;
+    // Ends the thread: the first thing a kind's destructor does, as the thread
+    // calls into it.
+    void stop() {
+        if (!thread_.joinable()) return;
+        const std::uint64_t one = 1;
+        (void)!::write(wake_.get(), &one, sizeof one);
+        thread_.join();
+    }
+    void lose() { lost_.store(true, std::memory_order_release); }
+    int inotify() const { return inotify_.get(); }
+
+private:
+    void run() {
+        alignas(inotify_event) char buffer[16384];
+        for (;;) {
+            pollfd waits[3] = {{wake_.get(), POLLIN, 0}, {inotify_.get(), POLLIN, 0}, {mounts_.get(), POLLPRI, 0}};
+            if (::poll(waits, mounts_.valid() ? 3 : 2, -1) < 0) {
+                if (errno == EINTR) continue;
+                return;
+            }
+            if (waits[0].revents != 0) return;
+            bool changed = false;
+            if (waits[2].revents != 0) changed = mountsChanged();
+            if (waits[1].revents != 0) {
+                const ssize_t got = ::read(inotify_.get(), buffer, sizeof buffer);
+                for (ssize_t at = 0; at < got;) {
+                    const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+                    at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+                    changed = handle(*e) || changed;
+                }
+            }
+            if (changed) onChange_();
         }
     }
-    InotifyWatch(const InotifyWatch&) = delete;
-    InotifyWatch& operator=(const InotifyWatch&) = delete;
 
+    FileDescriptor inotify_, wake_, mounts_;
+    std::function<void()> onChange_;
+    std::atomic<bool> lost_{false};
+    std::thread thread_;
+};
+
+// A folder tree: every folder below the root watched.
+class TreeWatch final : public InotifyThread {
+public:
+    TreeWatch(FileDescriptor inotify, std::string root, std::function<void()> onChange)
+        : InotifyThread(std::move(inotify), std::move(onChange)), root_(std::move(root)) {}
+    ~TreeWatch() override { stop(); }
+    TreeWatch(const TreeWatch&) = delete;
+    TreeWatch& operator=(const TreeWatch&) = delete;
+
+    Result<void> watchRoot() {
+        rootKey_ = folderKey(root_);
+        if (auto added = addTree(root_); !added) return added;
+        if (rootWatch_ < 0) return Error{ErrorCode::Missing, root_, "not there"};
+        return {};
+    }
+
+private:
     // Watches `folder` and every folder below it that can be listed. Only
     // running out of watches fails: a folder that cannot be read is not
     // walked either.
@@ -46,13 +127,14 @@ public:
         struct stat st {};
         if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
         if (!seen_.insert({st.st_dev, st.st_ino}).second) return {};  // a link back up the tree
-        const int wd = ::inotify_add_watch(inotify_.get(), folder.c_str(), kFolderEvents);
+        const int wd = ::inotify_add_watch(inotify(), folder.c_str(), kFolderEvents);
         if (wd < 0) {
             if (errno == ENOSPC || errno == ENOMEM)
                 return Error{ErrorCode::NotWatched, folder,
                              "more folders than the system lets a program watch (fs.inotify.max_user_watches)"};
             return {};
         }
+        if (folders_.empty()) rootWatch_ = wd;
         folders_[wd] = folder;
         std::vector<std::string> below;
         if (DIR* d = ::opendir(folder.c_str())) {
@@ -69,37 +151,13 @@ public:
         return {};
     }
 
-    void start() {
-        thread_ = std::thread([this] { run(); });
-    }
-
-private:
-    void run() {
-        alignas(inotify_event) char buffer[16384];
-        for (;;) {
-            pollfd waits[2] = {{inotify_.get(), POLLIN, 0}, {wake_.get(), POLLIN, 0}};
-            if (::poll(waits, 2, -1) < 0) {
-                if (errno == EINTR) continue;
-                return;
-            }
-            if (waits[1].revents != 0) return;
-            const ssize_t got = ::read(inotify_.get(), buffer, sizeof buffer);
-            if (got <= 0) continue;
-            bool changed = false;
-            for (ssize_t at = 0; at < got;) {
-                const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
-                at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
-                changed = changed || handle(*e);
-            }
-            if (changed) onChange_();
-        }
-    }
-
-    // A folder made or moved in is watched with all it holds; one gone is forgotten.
-    bool handle(const inotify_event& e) {
+    // A folder made or moved in is watched with all it holds; one gone is
+    // forgotten; the root gone, the watch is lost.
+    bool handle(const inotify_event& e) override {
+        if (e.wd == rootWatch_ && (e.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED))) lose();
         if (e.mask & IN_IGNORED) {
             folders_.erase(e.wd);
-            return false;
+            return e.wd == rootWatch_;
         }
         const auto folder = folders_.find(e.wd);
         if ((e.mask & IN_ISDIR) && (e.mask & (IN_CREATE | IN_MOVED_TO)) && folder != folders_.end() && e.len > 0)
@@ -107,11 +165,66 @@ private:
         return true;
     }
 
-    FileDescriptor inotify_, wake_;
-    std::function<void()> onChange_;
+    // Another folder at the root's path (a volume mounted on it) is another tree.
+    bool mountsChanged() override {
+        if (folderKey(root_) == rootKey_) return false;
+        lose();
+        return true;
+    }
+
+    const std::string root_;
+    std::optional<FileKey> rootKey_;
+    int rootWatch_ = -1;
     std::unordered_map<int, std::string> folders_;  // by watch descriptor
     std::set<std::pair<dev_t, ino_t>> seen_;
-    std::thread thread_;
+};
+
+// A folder that is not there: the nearest folder on its way that is, moved
+// down as the folders on the way come back and up as they go.
+class ReturnWatch final : public InotifyThread {
+public:
+    ReturnWatch(FileDescriptor inotify, std::string folder, std::function<void()> onChange)
+        : InotifyThread(std::move(inotify), std::move(onChange)), folder_(std::move(folder)) {}
+    ~ReturnWatch() override { stop(); }
+    ReturnWatch(const ReturnWatch&) = delete;
+    ReturnWatch& operator=(const ReturnWatch&) = delete;
+
+    // The nearest folder on the way that can be watched; false for none.
+    bool retarget() {
+        std::string at = parentFolder(folder_);
+        for (;;) {
+            if (at == watched_ && watch_ >= 0) return true;
+            if (folderKey(at)) {
+                const int wd = ::inotify_add_watch(inotify(), at.c_str(), kReturnEvents);
+                if (wd >= 0) {
+                    if (watch_ >= 0 && wd != watch_) ::inotify_rm_watch(inotify(), watch_);
+                    watch_ = wd;
+                    watched_ = at;
+                    return true;
+                }
+            }
+            const std::string up = parentFolder(at);
+            if (up == at) break;
+            at = up;
+        }
+        lose();
+        return false;
+    }
+
+private:
+    bool handle(const inotify_event& e) override {
+        if (e.wd == watch_ && (e.mask & IN_IGNORED)) watch_ = -1;
+        (void)retarget();
+        return true;
+    }
+    bool mountsChanged() override {
+        (void)retarget();
+        return true;
+    }
+
+    const std::string folder_;
+    std::string watched_;
+    int watch_ = -1;
 };
 
 }  // namespace
@@ -119,10 +232,19 @@ private:
 Result<std::unique_ptr<FolderWatch>> watchFolder(const std::string& root, std::function<void()> onChange) {
     FileDescriptor inotify(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
     if (!inotify.valid()) return systemError(ErrorCode::NotWatched, root);
-    FileDescriptor wake(::eventfd(0, EFD_CLOEXEC));
-    if (!wake.valid()) return systemError(ErrorCode::NotWatched, root);
-    auto watch = std::make_unique<InotifyWatch>(std::move(inotify), std::move(wake), std::move(onChange));
-    if (auto added = watch->addTree(root); !added) return added.error();
+    auto watch = std::make_unique<TreeWatch>(std::move(inotify), root, std::move(onChange));
+    if (!watch->ready()) return systemError(ErrorCode::NotWatched, root);
+    if (auto added = watch->watchRoot(); !added) return added.error();
+    watch->start();
+    return std::unique_ptr<FolderWatch>(std::move(watch));
+}
+
+Result<std::unique_ptr<FolderWatch>> watchForFolder(const std::string& folder, std::function<void()> onChange) {
+    FileDescriptor inotify(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    if (!inotify.valid()) return systemError(ErrorCode::NotWatched, folder);
+    auto watch = std::make_unique<ReturnWatch>(std::move(inotify), withSeparator(folder), std::move(onChange));
+    if (!watch->ready()) return systemError(ErrorCode::NotWatched, folder);
+    if (!watch->retarget()) return Error{ErrorCode::NotWatched, folder, "no folder on its way can be watched"};
     watch->start();
     return std::unique_ptr<FolderWatch>(std::move(watch));
 }

@@ -1,12 +1,15 @@
-// Watching a folder tree with ReadDirectoryChangesW over the whole subtree, on
-// a thread that waits for the system's report or the owner's goodbye.
+// Watching folders with ReadDirectoryChangesW, on a thread that waits for the
+// system's report or the owner's goodbye.
 #include "platform/folder_watch.h"
 
 #include <windows.h>
 
+#include <atomic>
+#include <optional>
 #include <thread>
 #include <utility>
 
+#include "platform/paths.h"
 #include "platform/win32/wide.h"
 
 namespace pitbox::platform {
@@ -14,11 +17,30 @@ namespace {
 
 constexpr DWORD kChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
                            FILE_NOTIFY_CHANGE_LAST_WRITE;
+// A drive removed, or a watched folder removed from outside under Wine, ends
+// with no report at all: the tree's root is looked at this often.
+constexpr DWORD kLookEvery = 2000;  // ms
 
+Handle openFolder(const std::string& folder) {
+    return Handle(CreateFileW(apiPath(folder).c_str(), FILE_LIST_DIRECTORY,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
+}
+
+std::optional<FileKey> folderKey(const std::string& folder) {
+    auto status = fileStatus(folder);
+    if (!status || status->regular) return std::nullopt;
+    return status->key;
+}
+
+// One folder's reports: its whole tree, or (watching for a folder to come
+// back) the folder alone, moved up and down the way as folders there come
+// and go.
 class DirectoryWatch final : public FolderWatch {
 public:
-    DirectoryWatch(Handle folder, Handle reported, Handle stop, std::function<void()> onChange)
+    DirectoryWatch(std::string folder, bool tree, Handle reported, Handle stop, std::function<void()> onChange)
         : folder_(std::move(folder)),
+          tree_(tree),
           reported_(std::move(reported)),
           stop_(std::move(stop)),
           onChange_(std::move(onChange)) {}
@@ -28,13 +50,16 @@ public:
     }
     DirectoryWatch(const DirectoryWatch&) = delete;
     DirectoryWatch& operator=(const DirectoryWatch&) = delete;
+    bool watching() const override { return !lost_.load(std::memory_order_acquire); }
 
-    // Asks for the next report. A share that cannot report changes refuses the first.
-    bool ask() {
-        overlapped_ = OVERLAPPED{};
-        overlapped_.hEvent = reported_.get();
-        return ReadDirectoryChangesW(folder_.get(), buffer_, sizeof buffer_, TRUE, kChanges, nullptr, &overlapped_,
-                                     nullptr) != FALSE;
+    // Watches the folder (or the nearest folder on its way that is there) and
+    // asks for its first report; a share that cannot report changes refuses it.
+    bool begin() {
+        if (tree_) {
+            key_ = folderKey(folder_);
+            return key_ && open(folder_);
+        }
+        return retarget();
     }
 
     void start() {
@@ -42,43 +67,117 @@ public:
     }
 
 private:
+    bool open(const std::string& folder) {
+        cancel();
+        folderHandle_ = openFolder(folder);
+        watched_ = folder;
+        opened_ = true;
+        return folderHandle_.valid() && ask();
+    }
+
+    bool ask() {
+        overlapped_ = OVERLAPPED{};
+        overlapped_.hEvent = reported_.get();
+        return ReadDirectoryChangesW(folderHandle_.get(), buffer_, sizeof buffer_, tree_ ? TRUE : FALSE,
+                                     tree_ ? kChanges : FILE_NOTIFY_CHANGE_DIR_NAME, nullptr, &overlapped_,
+                                     nullptr) != FALSE;
+    }
+
+    // A report asked for is ended whichever thread asked for it; CancelIo
+    // would end only the calling thread's, and the first is asked for by the
+    // owner's.
+    void cancel() {
+        if (!folderHandle_.valid()) return;
+        CancelIoEx(folderHandle_.get(), &overlapped_);
+        DWORD bytes = 0;
+        GetOverlappedResult(folderHandle_.get(), &overlapped_, &bytes, TRUE);
+        folderHandle_.reset();
+    }
+
+    bool retarget() {
+        std::string at = parentFolder(withSeparator(folder_));
+        for (;;) {
+            if (at == watched_ && folderHandle_.valid()) return true;
+            if (folderKey(at) && open(at)) return true;
+            const std::string up = parentFolder(at);
+            if (up == at) return false;
+            at = up;
+        }
+    }
+
     void run() {
         for (;;) {
             const HANDLE waits[2] = {reported_.get(), stop_.get()};
-            if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) break;
+            const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, tree_ ? kLookEvery : INFINITE);
+            if (woke == WAIT_TIMEOUT) {
+                if (folderKey(folder_) == key_) continue;
+                lost_.store(true, std::memory_order_release);
+                onChange_();
+                break;
+            }
+            if (woke != WAIT_OBJECT_0) break;
             DWORD bytes = 0;
-            if (!GetOverlappedResult(folder_.get(), &overlapped_, &bytes, FALSE)) break;
-            // A report, or one too large for the buffer (bytes 0): either way, something changed.
+            const bool reported = GetOverlappedResult(folderHandle_.get(), &overlapped_, &bytes, FALSE) != FALSE;
+            // A report, or one too large for the buffer (bytes 0): either way,
+            // something changed. The root gone, or another folder in its place,
+            // the watch is lost.
+            if (tree_) {
+                if (!reported || folderKey(folder_) != key_) {
+                    lost_.store(true, std::memory_order_release);
+                    onChange_();
+                    break;
+                }
+                onChange_();
+                if (!ask()) break;
+                continue;
+            }
+            if (!reported) folderHandle_.reset();
             onChange_();
-            if (!ask()) return;
+            opened_ = false;
+            if (!retarget() || (!opened_ && !ask())) {
+                lost_.store(true, std::memory_order_release);
+                break;
+            }
         }
-        CancelIo(folder_.get());
-        DWORD bytes = 0;
-        GetOverlappedResult(folder_.get(), &overlapped_, &bytes, TRUE);
+        cancel();
     }
 
-    Handle folder_, reported_, stop_;
+    const std::string folder_;
+    const bool tree_;
+    std::optional<FileKey> key_;
+    std::string watched_;
+    bool opened_ = false;  // a folder opened, and its first report asked for
+    Handle folderHandle_, reported_, stop_;
     std::function<void()> onChange_;
+    std::atomic<bool> lost_{false};
     OVERLAPPED overlapped_{};
     alignas(DWORD) char buffer_[32768];
     std::thread thread_;
 };
 
+Result<std::unique_ptr<FolderWatch>> startWatch(const std::string& folder, bool tree, std::function<void()> onChange) {
+    Handle reported(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    Handle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!reported.valid() || !stop.valid()) return systemError(ErrorCode::NotWatched, folder);
+    auto watch =
+        std::make_unique<DirectoryWatch>(folder, tree, std::move(reported), std::move(stop), std::move(onChange));
+    if (!watch->begin()) {
+        if (tree && !folderKey(folder)) return Error{ErrorCode::Missing, folder, "not there"};
+        return tree ? systemError(ErrorCode::NotWatched, folder)
+                    : Error{ErrorCode::NotWatched, folder, "no folder on its way can be watched"};
+    }
+    watch->start();
+    return std::unique_ptr<FolderWatch>(std::move(watch));
+}
+
 }  // namespace
 
 Result<std::unique_ptr<FolderWatch>> watchFolder(const std::string& root, std::function<void()> onChange) {
-    Handle folder(CreateFileW(apiPath(root).c_str(), FILE_LIST_DIRECTORY,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
-    if (!folder.valid()) return systemError(ErrorCode::NotWatched, root);
-    Handle reported(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    Handle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!reported.valid() || !stop.valid()) return systemError(ErrorCode::NotWatched, root);
-    auto watch =
-        std::make_unique<DirectoryWatch>(std::move(folder), std::move(reported), std::move(stop), std::move(onChange));
-    if (!watch->ask()) return systemError(ErrorCode::NotWatched, root);
-    watch->start();
-    return std::unique_ptr<FolderWatch>(std::move(watch));
+    return startWatch(root, true, std::move(onChange));
+}
+
+Result<std::unique_ptr<FolderWatch>> watchForFolder(const std::string& folder, std::function<void()> onChange) {
+    return startWatch(folder, false, std::move(onChange));
 }
 
 }  // namespace pitbox::platform
