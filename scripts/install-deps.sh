@@ -18,6 +18,7 @@ packages=(
     chromium                        # a real browser for the catalogue page's test
     tesseract-ocr tesseract-ocr-eng                    # reading the window back in the end-to-end test
     jdupes fdupes                   # the duplicate search's baselines in the benchmarks
+    trash-cli                       # a real reader of the trash, restoring what Pitbox moved there
     desktop-file-utils appstream lintian   # the package's checks
 )
 # With the argument "windows": what the Windows build and its tests under Wine need.

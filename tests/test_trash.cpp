@@ -1,9 +1,11 @@
 // Moving tracks to the trash on Linux: the home trash, the trash of another
 // volume, a full volume, and what is never moved.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -82,6 +84,12 @@ TEST(Trash, AnotherVolumeKeepsItsOwnTrashAndAFullOneKeepsTheTrack) {
     // Restorable from the volume wherever it is mounted: the path is its own.
     EXPECT_NE(contents(own + "info/t.trk.trashinfo").find("\nPath=sub/t.trk\n"), std::string::npos);
 
+    // Nothing is held open there once the tracks are moved: the stick unmounts.
+    write(top + "sub/u.trk", "track");
+    EXPECT_EQ(trashTracks({top + "sub/u.trk"}).moved.size(), 1u);
+    ASSERT_EQ(::umount2(top.c_str(), 0), 0) << std::strerror(errno);
+    ASSERT_EQ(std::system(("mount -o loop " + dir / "volume.img " + top).c_str()), 0);
+
     write(top + "kept.trk", "kept");
     fillVolume(top);
     const auto full = platform::moveToTrash(top + "kept.trk");
@@ -89,6 +97,26 @@ TEST(Trash, AnotherVolumeKeepsItsOwnTrashAndAFullOneKeepsTheTrack) {
     EXPECT_EQ(full.error().code, ErrorCode::NoTrash);
     EXPECT_NE(full.error().reason.find("no space"), std::string::npos) << full.error().reason;
     EXPECT_EQ(contents(top + "kept.trk"), "kept");
+}
+
+// A name too long to take ".trashinfo" within the 255 bytes a name may have
+// is kept shorter in the trash, and trash-cli puts it back under its own.
+TEST(Trash, ALongNameComesBackWhole) {
+    const std::string trash = testTrash();
+    TempDir dir;
+    const std::string name = std::string(243, 'a') + "\u00e9\u00e9.trk";  // 251 bytes
+    write(dir / name, "long");
+    const TrashReport report = trashTracks({dir / name});
+    ASSERT_EQ(report.moved.size(), 1u) << report.failures.front().message();
+    std::string info;
+    for (const std::string& n : namesIn(trash + "info/"))
+        if (n.starts_with("aaaa")) info = n;
+    ASSERT_FALSE(info.empty());
+    EXPECT_LE(info.size(), 255u);
+    EXPECT_TRUE(info.ends_with(".trk.trashinfo")) << info;
+    EXPECT_NE(contents(trash + "info/" + info).find(std::string(243, 'a') + "%C3%A9%C3%A9.trk\n"), std::string::npos);
+    ASSERT_EQ(std::system(("cd '" + dir.path() + "' && echo 0 | trash-restore >/dev/null 2>&1").c_str()), 0);
+    EXPECT_EQ(contents(dir / name), "long");
 }
 
 }  // namespace

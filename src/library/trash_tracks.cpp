@@ -7,12 +7,13 @@ namespace pitbox {
 TrashReport trashTracks(const std::vector<std::string>& paths, const std::function<void(std::size_t done)>& progress,
                         const std::atomic<bool>* stop) {
     TrashReport report;
+    platform::TrashMoves trash;  // the volumes' trash folders, held until the last move
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (stop && stop->load(std::memory_order_relaxed)) {
             report.stopped = true;
             break;
         }
-        if (auto moved = platform::moveToTrash(paths[i]))
+        if (auto moved = trash.move(paths[i]))
             report.moved.push_back(paths[i]);
         else
             report.failures.push_back(moved.error());

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string>
 
 #include "base/result.h"
@@ -15,8 +16,28 @@ std::string trashName();
 // stays where it was and the error says why. Folders, pipes and devices are
 // refused. Safe to call from any thread.
 // On Linux the freedesktop trash: the home trash, or the .Trash-UID folder at
-// the top of the file's own volume, each file with its .trashinfo. On Windows
-// the Recycle Bin of the file's drive, with undo.
+// the top of the file's own volume, each file with its .trashinfo (a name too
+// long for the trash keeps its start and extension there, the whole one in
+// the .trashinfo, so that it comes back under its own). On Windows the Recycle
+// Bin of the file's drive, with undo.
 Result<void> moveToTrash(const std::string& path);
+
+// Moves files to the trash one after another, as moveToTrash does: each
+// volume's trash is looked for once, and held open only while this lives, so
+// that nothing keeps a volume busy (a stick that will not unmount) between
+// moves. For one thread.
+class TrashMoves {
+public:
+    TrashMoves();
+    ~TrashMoves();
+    TrashMoves(const TrashMoves&) = delete;
+    TrashMoves& operator=(const TrashMoves&) = delete;
+    Result<void> move(const std::string& path);
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
+};
 
 }  // namespace pitbox::platform

@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <map>
 #include <memory>
-#include <mutex>
 
 #include "platform/files.h"
 #include "platform/linux/base_folders.h"
@@ -101,17 +101,6 @@ Result<std::shared_ptr<TrashFolder>> findTrash(const std::string& path, const st
     return openTrash(path, top + ".Trash-" + uid + "/", top);
 }
 
-// The trash of each device, opened once: trashing a thousand tracks should
-// not look for it a thousand times.
-struct TrashFolders {
-    std::mutex lock;
-    std::map<dev_t, std::shared_ptr<TrashFolder>> byDevice;
-};
-TrashFolders& trashFolders() {
-    static TrashFolders folders;
-    return folders;
-}
-
 std::string escapedPath(std::string_view path) {
     std::string out;
     for (const char ch : path) {
@@ -137,13 +126,21 @@ std::string deletionDate() {
     return text;
 }
 
-// "Ring.trk", "Ring.2.trk", "Ring.3.trk" ...
+// "Ring.trk", "Ring.2.trk", "Ring.3.trk" ... A name with its ".trashinfo"
+// must fit in one name of the file system (255 bytes): a longer one keeps as
+// much of its start as fits, never cut inside a character, and its extension.
 std::string nameInTrash(std::string_view name, int attempt) {
-    if (attempt == 1) return std::string(name);
+    constexpr std::size_t kMostName = 255 - std::string_view(".trashinfo").size();
     const std::size_t dot = name.rfind('.');
-    const std::string_view stem = dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot);
+    std::string_view stem = dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot);
     const std::string_view ext = stem.size() == name.size() ? std::string_view() : name.substr(stem.size());
-    return std::string(stem) + "." + std::to_string(attempt) + std::string(ext);
+    const std::string number = attempt == 1 ? std::string() : "." + std::to_string(attempt);
+    const std::size_t room = kMostName - std::min(kMostName, number.size() + ext.size());
+    if (stem.size() > room) {
+        stem = stem.substr(0, room);
+        while (!stem.empty() && (static_cast<unsigned char>(name[stem.size()]) & 0xC0) == 0x80) stem.remove_suffix(1);
+    }
+    return std::string(stem) + number + std::string(ext);
 }
 
 // Claims a name in the trash with its .trashinfo, then renames the file there.
@@ -183,7 +180,16 @@ Result<void> moveInto(const TrashFolder& trash, const std::string& path, const s
 
 }  // namespace
 
-Result<void> moveToTrash(const std::string& path) {
+// The trash of each volume met, opened once: trashing a thousand tracks
+// should not look for it a thousand times.
+struct TrashMoves::State {
+    std::map<dev_t, std::shared_ptr<TrashFolder>> byDevice;
+};
+
+TrashMoves::TrashMoves() : state_(std::make_unique<State>()) {}
+TrashMoves::~TrashMoves() = default;
+
+Result<void> TrashMoves::move(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) return systemError(ErrorCode::CannotOpen, path);
     if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
@@ -197,29 +203,24 @@ Result<void> moveToTrash(const std::string& path) {
     const std::string realFolder = withSeparator(real);
     const std::string realPath = realFolder + std::string(filePart(path));
 
-    TrashFolders& folders = trashFolders();
     for (int attempt = 0; attempt < 2; ++attempt) {
-        std::shared_ptr<TrashFolder> trash;
-        {
-            const std::lock_guard<std::mutex> hold(folders.lock);
-            auto& known = folders.byDevice[st.st_dev];
-            if (!known) {
-                auto found = findTrash(path, realFolder, st.st_dev);
-                if (!found) {
-                    folders.byDevice.erase(st.st_dev);
-                    return found.error();
-                }
-                known = std::move(*found);
+        std::shared_ptr<TrashFolder>& trash = state_->byDevice[st.st_dev];
+        if (!trash) {
+            auto found = findTrash(path, realFolder, st.st_dev);
+            if (!found) {
+                state_->byDevice.erase(st.st_dev);
+                return found.error();
             }
-            trash = known;
+            trash = std::move(*found);
         }
         auto moved = moveInto(*trash, path, realPath);
         if (moved || attempt == 1) return moved;
         // The trash may have been emptied with its folders since: once more, anew.
-        const std::lock_guard<std::mutex> hold(folders.lock);
-        if (folders.byDevice[st.st_dev] == trash) folders.byDevice.erase(st.st_dev);
+        state_->byDevice.erase(st.st_dev);
     }
     return {};
 }
+
+Result<void> moveToTrash(const std::string& path) { return TrashMoves().move(path); }
 
 }  // namespace pitbox::platform

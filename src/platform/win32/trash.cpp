@@ -56,4 +56,10 @@ Result<void> moveToTrash(const std::string& path) {
     return {};
 }
 
+// The shell holds nothing between moves: each is a move of its own.
+struct TrashMoves::State {};
+TrashMoves::TrashMoves() = default;
+TrashMoves::~TrashMoves() = default;
+Result<void> TrashMoves::move(const std::string& path) { return moveToTrash(path); }
+
 }  // namespace pitbox::platform
