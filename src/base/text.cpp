@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/result.h"
+#include "base/windows1252.h"
 
 namespace pitbox {
 
@@ -74,23 +75,91 @@ bool holdsControls(std::string_view text) {
     return false;
 }
 
-}  // namespace
-
-void appendVisible(std::string& out, std::string_view text) {
-    if (!holdsControls(text)) {
-        out.append(text);
-        return;
+// The length of the well-formed character at `at`; 0 for a byte that starts none.
+std::size_t characterAt(std::string_view s, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    std::uint32_t code = 0, least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, code = lead & 0x1Fu, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, code = lead & 0x0Fu, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, code = lead & 0x07u, least = 0x10000;
+    } else {
+        return 0;
     }
+    if (at + length > s.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if (!continuation(byte(at + i))) return 0;
+        code = code << 6 | (byte(at + i) & 0x3Fu);
+    }
+    return code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) ? 0 : length;
+}
+
+// Whether a text is all ASCII, eight bytes at a time.
+bool isAsciiText(std::string_view text) {
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t x = 0;
+        std::memcpy(&x, text.data() + i, 8);
+        if (x & kHighs) return false;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+    return true;
+}
+
+// Appends the text character by character, as well-formed UTF-8, with
+// control characters as their symbols when `visible`.
+void appendMended(std::string& out, std::string_view text, bool visible) {
     std::size_t from = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!isControl(text[i])) continue;
-        out.append(text, from, i - from);
+    for (std::size_t i = 0; i < text.size();) {
         const auto code = static_cast<unsigned char>(text[i]);
-        out += "\xE2\x90";
-        out.push_back(static_cast<char>(code == 127 ? 0xA1 : 0x80 + code));
-        from = i + 1;
+        const std::size_t length = characterAt(text, i);
+        if (length != 0 && !(visible && isControl(text[i]))) {
+            i += length;
+            continue;
+        }
+        out.append(text, from, i - from);
+        if (length == 0) {
+            appendWindows1252(out, code);
+        } else {
+            out += "\xE2\x90";
+            out.push_back(static_cast<char>(code == 127 ? 0xA1 : 0x80 + code));
+        }
+        from = ++i;
     }
     out.append(text, from, text.size() - from);
+}
+
+}  // namespace
+
+bool isUtf8(std::string_view text) {
+    if (isAsciiText(text)) return true;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = characterAt(text, i);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+void appendUtf8Whole(std::string& out, std::string_view text) {
+    if (isUtf8(text))
+        out.append(text);
+    else
+        appendMended(out, text, false);
+}
+
+void appendVisible(std::string& out, std::string_view text) {
+    if (!holdsControls(text) && isUtf8(text))
+        out.append(text);
+    else
+        appendMended(out, text, true);
 }
 
 void appendDecimal(std::string& out, std::int32_t value) {

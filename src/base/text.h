@@ -14,9 +14,16 @@ bool equalFolded(std::string_view a, std::string_view b);
 // The text after the last "." of a file name, empty when it has none.
 std::string_view extensionPart(std::string_view name);
 
-// Appends a text with its control characters (bytes below 32, and 127) written
-// as the visible symbols for them (U+2400 + code, U+2421 for 127), so that a
-// line feed or carriage return inside a name never breaks a row or a line.
+// Whether a text is well-formed UTF-8 (no overlong forms, no surrogates).
+bool isUtf8(std::string_view text);
+// Appends a text as well-formed UTF-8: its characters as they are, and each
+// byte that starts none (a file name from an old archive) decoded as
+// Windows-1252, the code page of the texts inside track files.
+void appendUtf8Whole(std::string& out, std::string_view text);
+// Appends a text as appendUtf8Whole does, with its control characters (bytes
+// below 32, and 127) written as the visible symbols for them (U+2400 + code,
+// U+2421 for 127), so that a line feed or carriage return inside a name never
+// breaks a row or a line.
 void appendVisible(std::string& out, std::string_view text);
 std::string visibleControls(std::string_view text);
 // Appends a number in signed decimal: a "-" when negative, no padding.

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "base/text.h"
-#include "trackfile/windows1252.h"
+#include "base/windows1252.h"
 
 namespace pitbox {
 

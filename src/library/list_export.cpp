@@ -35,17 +35,40 @@ void appendLine(std::string& out, const TrackEntry& e) {
     out += kEol;
 }
 
-void appendCsvField(std::string& out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out += text;
-        return;
-    }
-    out += '"';
+// A text field, whole and in UTF-8; one that a spreadsheet would take for a
+// formula (from a downloaded track's author, or a file's name) starts with an
+// apostrophe, as spreadsheets read it: shown as text, never run.
+void appendCsvField(std::string& out, std::string_view raw) {
+    std::string mended;
+    if (!isUtf8(raw)) appendUtf8Whole(mended, raw);
+    const std::string_view text = mended.empty() ? raw : mended;
+    const bool formula = !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+    const bool quoted = text.find_first_of(",\"\r\n") != std::string_view::npos;
+    if (quoted) out += '"';
+    if (formula) out += '\'';
     for (const char c : text) {
         if (c == '"') out += '"';
         out += c;
     }
-    out += '"';
+    if (quoted) out += '"';
+}
+
+// What the table's row says of the file: read, not read yet, or why not.
+void appendCsvStatus(std::string& out, const TrackEntry& e) {
+    // The reason without the path the row has already.
+    const auto reason = [&] {
+        std::string_view problem = e.problem.view();
+        const std::string named = visibleControls(e.path) + ": ";
+        if (problem.starts_with(named)) problem.remove_prefix(named.size());
+        return std::string(problem);
+    };
+    switch (e.state) {
+        case TrackState::Unscanned: out += "not read"; break;
+        case TrackState::Scanned: out += "read"; break;
+        case TrackState::OldFormat: out += "old format"; break;
+        case TrackState::Damaged: appendCsvField(out, "damaged: " + reason()); break;
+        case TrackState::Unreadable: appendCsvField(out, "unreadable: " + reason()); break;
+    }
 }
 
 void appendCsvRow(std::string& out, const TrackEntry& e, const GroupOf& groupOf) {
@@ -60,6 +83,8 @@ void appendCsvRow(std::string& out, const TrackEntry& e, const GroupOf& groupOf)
             case SortKey::Path: appendCsvField(out, e.path); break;
         }
     }
+    out += ',';
+    appendCsvStatus(out, e);
     if (groupOf) {
         out += ',';
         out += std::to_string(groupOf(e));
@@ -90,6 +115,7 @@ void exportList(Catalogue::ConstEntries entries, ListFormat format, const std::f
             if (&column != &kTrackColumns.front()) out += ',';
             appendCsvField(out, column.title);
         }
+        out += ",Status";
         if (groupOf) out += ",Group";
         out += kEol;
     }

@@ -4,12 +4,20 @@
 #include <set>
 
 #include "base/search_fold.h"
+#include "base/text.h"
 
 namespace pitbox {
 
 void appendSearchText(std::string& out, const TrackEntry& e, std::string_view pathBelow) {
     for (const std::string_view text : {e.name.view(), e.author.view(), e.record.view(), pathBelow}) {
-        appendSearchFolded(out, text);
+        // A name that is no UTF-8 is found as the table shows it.
+        if (isUtf8(text)) {
+            appendSearchFolded(out, text);
+        } else {
+            std::string whole;
+            appendUtf8Whole(whole, text);
+            appendSearchFolded(out, whole);
+        }
         out += '\n';
     }
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "base/byte_reader.h"
+#include "base/windows1252.h"
 #include "trackfile/track_format.h"
-#include "trackfile/windows1252.h"
 
 namespace pitbox {
 namespace {

@@ -1,4 +1,4 @@
-#include "trackfile/windows1252.h"
+#include "base/windows1252.h"
 
 #include <cstdint>
 #include <utility>
@@ -59,16 +59,14 @@ std::string encodeWindows1252(std::string_view utf8) {
     return out;
 }
 
+void appendWindows1252(std::string& out, unsigned char byte) {
+    appendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte);
+}
+
 std::string decodeWindows1252(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x80 && b < 0xA0)
-            appendUtf8(out, kHighControls[b - 0x80]);
-        else
-            appendUtf8(out, b);
-    }
+    for (char c : bytes) appendWindows1252(out, static_cast<unsigned char>(c));
     return out;
 }
 
