@@ -69,6 +69,13 @@ void appendSearchFolded(std::string& out, std::string_view utf8) {
     }
 }
 
+void forEachSearchFold(const std::function<void(std::uint32_t code, std::string_view folded)>& each) {
+    for (std::size_t i = 0; i < fold::kMappingCount; ++i) {
+        const fold::Mapping& m = fold::kMappings[i];
+        each(m.code, std::string_view(fold::kPool + m.at, m.length));
+    }
+}
+
 std::string searchFolded(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,5 +14,10 @@ namespace pitbox {
 // "ae"). Bytes that are no UTF-8 stay as they are.
 void appendSearchFolded(std::string& out, std::string_view utf8);
 std::string searchFolded(std::string_view utf8);
+
+// Every character that folds to something else, in code order, with what it
+// folds to (empty for an accent): for a page's script that must fold as the
+// program does.
+void forEachSearchFold(const std::function<void(std::uint32_t code, std::string_view folded)>& each);
 
 }  // namespace pitbox

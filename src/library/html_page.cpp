@@ -1,7 +1,11 @@
 #include "library/html_page.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
 
+#include "base/search_fold.h"
 #include "base/text.h"
 #include "library/track_columns.h"
 
@@ -27,19 +31,41 @@ td.path { font-family: "Lucida Console", monospace; font-size: .85em; }
 
 // Sorting by a column's heading (again: the other way round) and a filter box
 // with the window's rule: every word somewhere in the row, case and accents
-// ignored.
+// ignored. The folding is the program's own, from its table (FOLD, written
+// before this): runs of characters that shift to one each (r: first code,
+// count, step, shift), runs of accents that go (d: first code, count), and
+// the rest one by one (c: codes, t: what each folds to, a line each); codes
+// are each counted on from the one before.
 constexpr std::string_view kScript = R"(
 (function () {
+  var folds = new Map(), code = 0, i, k;
+  for (i = 0; i < FOLD.r.length; i += 4)
+    for (code += FOLD.r[i], k = 0; k < FOLD.r[i + 1]; k++)
+      folds.set(code + k * FOLD.r[i + 2], String.fromCodePoint(code + k * FOLD.r[i + 2] + FOLD.r[i + 3]));
+  for (code = 0, i = 0; i < FOLD.d.length; i += 2)
+    for (code += FOLD.d[i], k = 0; k < FOLD.d[i + 1]; k++) folds.set(code + k, '');
+  var texts = FOLD.t.split('\n');
+  for (code = 0, i = 0; i < FOLD.c.length; i++) folds.set(code += FOLD.c[i], texts[i]);
+  var fold = function (s) {
+    var out = '';
+    for (var ch of s) {
+      var f = folds.get(ch.codePointAt(0));
+      out += f === undefined ? ch : f;
+    }
+    return out;
+  };
   var table = document.getElementById('tracks'), body = table.tBodies[0];
   var rows = Array.prototype.slice.call(body.rows);
-  var fold = function (s) { return s.normalize('NFD').replace(/[\u0300-\u036f]/g, '').toLowerCase(); };
-  var texts = rows.map(function (r) { return fold(r.textContent); });
+  var shown = rows.map(function (r) {
+    return Array.prototype.map.call(r.cells, function (c) { return fold(c.textContent); }).join('\n');
+  });
   var filter = document.getElementById('filter');
   filter.hidden = false;
   filter.addEventListener('input', function () {
-    var words = fold(filter.value).split(/\s+/).filter(Boolean);
+    // Words end at blanks and control characters, as in the window.
+    var words = fold(filter.value).split(/[\u0000-\u0020]+/).filter(Boolean);
     rows.forEach(function (r, i) {
-      r.hidden = !words.every(function (w) { return texts[i].indexOf(w) >= 0; });
+      r.hidden = !words.every(function (w) { return shown[i].indexOf(w) >= 0; });
     });
   });
   var heads = table.tHead.rows[0].cells;
@@ -63,6 +89,97 @@ constexpr std::string_view kScript = R"(
   });
 })();
 )";
+
+// The code point of a character of the folding's table, which is UTF-8.
+std::uint32_t codeOf(std::string_view c) {
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(c[i])); };
+    if (c.size() == 1) return byte(0);
+    if (c.size() == 2) return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+    if (c.size() == 3) return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+    return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
+}
+
+// The folding's table as the page's script reads it (FOLD, above), a few
+// tens of kilobytes.
+std::string foldTable() {
+    struct Run {
+        std::uint32_t first, count, step;
+        std::int64_t shift;
+    };
+    std::vector<std::pair<std::uint32_t, std::string>> folds;
+    forEachSearchFold([&](std::uint32_t code, std::string_view folded) { folds.emplace_back(code, folded); });
+    std::vector<Run> runs, drops;
+    std::vector<std::pair<std::uint32_t, std::string_view>> singles;
+    for (std::size_t i = 0; i < folds.size();) {
+        const auto& [code, text] = folds[i];
+        if (text.empty()) {
+            std::size_t j = i + 1;
+            while (j < folds.size() && folds[j].second.empty() && folds[j].first == folds[j - 1].first + 1) ++j;
+            drops.push_back({code, static_cast<std::uint32_t>(j - i), 1, 0});
+            i = j;
+            continue;
+        }
+        // Characters that each shift by the same to one, at steps of one or two
+        // (the capitals and small letters of Latin Extended-A take turns).
+        Run best{code, 1, 1, 0};
+        if (utf8Length(text) == 1) {
+            const std::int64_t shift = static_cast<std::int64_t>(codeOf(text)) - code;
+            for (const std::uint32_t step : {1u, 2u}) {
+                std::size_t j = i + 1;
+                while (j < folds.size() && utf8Length(folds[j].second) == 1 &&
+                       folds[j].first == folds[j - 1].first + step &&
+                       static_cast<std::int64_t>(codeOf(folds[j].second)) - folds[j].first == shift)
+                    ++j;
+                if (j - i > best.count) best = {code, static_cast<std::uint32_t>(j - i), step, shift};
+            }
+        }
+        if (best.count > 1) {
+            runs.push_back(best);
+            i += best.count;
+        } else {
+            singles.emplace_back(code, text);
+            ++i;
+        }
+    }
+    std::string out = "var FOLD = {r: [";
+    std::uint32_t last = 0;
+    for (const Run& r : runs) {
+        out += std::to_string(r.first - last) + "," + std::to_string(r.count) + "," + std::to_string(r.step) + "," +
+               std::to_string(r.shift) + ",";
+        last = r.first;
+    }
+    out += "], d: [";
+    last = 0;
+    for (const Run& r : drops) {
+        out += std::to_string(r.first - last) + "," + std::to_string(r.count) + ",";
+        last = r.first;
+    }
+    out += "], c: [";
+    last = 0;
+    for (const auto& [code, text] : singles) {
+        out += std::to_string(code - last) + ",";
+        last = code;
+    }
+    out += "], t: \"";
+    for (const auto& [code, text] : singles) {
+        if (&text != &singles.front().second) out += "\\n";
+        for (const char ch : text) {
+            const auto b = static_cast<unsigned char>(ch);
+            if (ch == '"' || ch == '\\') {
+                out += '\\';
+                out += ch;
+            } else if (b < 0x20 || ch == '<' || ch == '>' || ch == '&') {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", b);
+                out += escaped;
+            } else {
+                out += ch;
+            }
+        }
+    }
+    out += "\"};\n";
+    return out;
+}
 
 // The text as HTML, its control characters shown as symbols.
 void appendEscaped(std::string& out, std::string_view text) {
@@ -155,7 +272,9 @@ std::string cataloguePage(std::span<const PageTrack> tracks, std::string_view ti
     }
     out += "</tr></thead>\n<tbody>\n";
     for (const PageTrack& t : tracks) appendRow(out, t);
-    out += "</tbody>\n</table>\n<script>";
+    out += "</tbody>\n</table>\n<script>\n";
+    static const std::string table = foldTable();
+    out += table;
     out += kScript;
     out += "</script>\n</body>\n</html>\n";
     return out;

@@ -1,18 +1,30 @@
 #!/usr/bin/env bash
 # The catalogue page in a real browser, headless Chromium: every picture loads
 # at its size, the page needs no network and reads without scripts, and its
-# script filters and sorts. Leaves a screenshot of the page in SHOTS.
-#   catalogue_browser_test.sh PITBOX_CLI TRACKS_FOLDER SHOTS
+# script filters as the window does (the same words find the same tracks as
+# pitbox-cli list --match) and sorts. Leaves a screenshot of the page in SHOTS.
+#   catalogue_browser_test.sh PITBOX_CLI WRITE_TRACK TRACKS_FOLDER SHOTS
 set -u
 cli=$1
-tracks=$2
-shots=$3
+writer=$2
+demo=$3
+shots=$4
 fail() { echo "FAIL: $*"; exit 1; }
 command -v chromium >/dev/null || fail "missing chromium: run the README's test command, which installs it"
 work=$(mktemp -d)
 server=
 trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -p "$work/site" "$shots"
+# The demo tracks, and tracks whose names fold beyond their accents.
+tracks="$work/tracks"
+cp -r "$demo" "$tracks"
+for name in "Łódź Ring" "Straße 9" "Ærø Loop" "Ørsted Park"; do "$writer" "$tracks/$name.trk" >/dev/null || fail "writer"; done
+words=(lodz LODZ ŁÓDŹ strasse STRASSE STRAẞE aero AERO ÆRØ orsted ORSTED ØRSTED makinen "RING loop")
+expected=""
+for w in "${words[@]}"; do
+    n=$("$cli" list --scan --match "$w" --format paths "$tracks" | wc -l)
+    expected+="[\"$w\", $n],"
+done
 
 said=$("$cli" catalogue -o "$work/site/catalogue" "$tracks") || fail "catalogue: $said"
 page="$work/site/catalogue/index.html"
@@ -23,10 +35,13 @@ if grep -Eq '(src|href)="(https?:)?//' "$page"; then fail "the page reaches for 
 # A page that opens the catalogue in a frame of the same origin, loads every
 # picture it names (a lazy one below the frame's view would wait for a
 # scroll), then types in the filter and sorts.
-cat >"$work/site/check.html" <<'HTML'
+cat >"$work/site/check.html" <<HTML
 <!DOCTYPE html>
-<html><body><pre id="result">running</pre>
+<html><head><meta charset="utf-8"></head><body><pre id="result">running</pre>
 <iframe id="page" src="catalogue/index.html" width="1200" height="800"></iframe>
+<script>var EXPECTED = [${expected}];</script>
+HTML
+cat >>"$work/site/check.html" <<'HTML'
 <script>
 document.getElementById('page').addEventListener('load', function () {
   var doc = this.contentDocument, notes = [];
@@ -46,9 +61,15 @@ document.getElementById('page').addEventListener('load', function () {
     notes.push('pictures ' + images.length + ' bad ' + bad.length + ' ' + bad.join(' '));
     var filter = doc.getElementById('filter');
     notes.push('filter shown ' + !filter.hidden);
-    filter.value = 'MAKINEN';
-    filter.dispatchEvent(new Event('input'));
-    notes.push('filtered ' + all('#tracks tbody tr').filter(function (r) { return !r.hidden; }).length);
+    var shownFor = function (typed) {
+      filter.value = typed;
+      filter.dispatchEvent(new Event('input'));
+      return all('#tracks tbody tr').filter(function (r) { return !r.hidden; }).length;
+    };
+    var unlike = EXPECTED.filter(function (w) { return shownFor(w[0]) !== w[1]; });
+    notes.push('filter unlike the window: ' + unlike.map(function (w) { return w[0] + ' ' + shownFor(w[0]) + '/' + w[1]; }).join(', ') + '.');
+    notes.push('filtered ' + shownFor('MAKINEN'));
+    shownFor('');
     var length = all('#tracks th').filter(function (th) { return th.textContent === 'Length'; })[0];
     length.click();
     var values = all('#tracks tbody tr').map(function (r) { return Number(r.cells[length.cellIndex].textContent); });
@@ -81,6 +102,7 @@ echo "$result" | grep -q "pictures $pictures bad 0 " || fail "every picture load
 echo "$result" | grep -q "filter shown true" || fail "the script shows the filter: $result"
 # Of the tracks made for the tests, those by or with a record of Mäkinen.
 echo "$result" | grep -Eq "filtered [1-9]" || fail "the filter finds accented words: $result"
+echo "$result" | grep -q "filter unlike the window: \." || fail "the same words find the same tracks: $result"
 echo "$result" | grep -q "sorted true" || fail "a click on Length sorts by length: $result"
 # Without scripts the page as written is the page read: every track a row,
 # and the filter box, which needs the script, hidden.
