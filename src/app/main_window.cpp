@@ -184,9 +184,7 @@ int runMainLoop(AppState& s) {
     s.watch.reset();
     endWork(s);
     closeViewer(s);
-    rememberLibrary(s);
-    s.tk.closeWindow(ids::kCopyWindow);
-    s.tk.closeWindow(ids::kMainWindow);
+    closeAndRemember(s);
     return 0;
 }
 

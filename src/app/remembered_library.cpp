@@ -86,13 +86,29 @@ void recallLibrary(AppState& s, bool showLibrary) {
     watchLibrary(s);
 }
 
-void rememberLibrary(AppState& s) {
-    if (s.storePath.empty()) return;
+namespace {
+
+Result<void> remember(AppState& s, const RememberedSettings& settings) {
     const std::string folder = s.folderLoaded ? s.trackFolder : std::string();
     // A folder that is not there is remembered with the tracks it had.
     const Catalogue& tracks = s.absentTracks ? *s.absentTracks : s.catalogue;
-    if (auto written = rememberTracks(s.storePath, settingsOf(s), folder, tracks); !written)
+    return rememberTracks(s.storePath, settings, folder, tracks);
+}
+
+}  // namespace
+
+void rememberLibrary(AppState& s) {
+    if (s.storePath.empty()) return;
+    if (auto written = remember(s, settingsOf(s)); !written)
         say(s, errorText(written.error()) + "; the library is not remembered");
+}
+
+void closeAndRemember(AppState& s) {
+    const RememberedSettings settings = settingsOf(s);
+    s.tk.closeWindow(ids::kCopyWindow);
+    s.tk.closeWindow(ids::kMainWindow);
+    // Nothing is left to say it in: a store that cannot be written costs the memory.
+    if (!s.storePath.empty()) (void)remember(s, settings);
 }
 
 }  // namespace pitbox

@@ -68,3 +68,17 @@ transient_for() {
     id=$(xprop -id "$1" WM_TRANSIENT_FOR 2>/dev/null | sed -n 's/.*window id # //p')
     [ -n "$id" ] && echo $((id))
 }
+
+# Closes window $1 as a user does: under the window manager a click on its
+# frame's close box (openbox's, the last button of the title bar, at its right
+# end); on a bare server the window manager's message, as the close box sends it.
+close_box() {
+    if ! with_wm; then
+        python3 "$(dirname "${BASH_SOURCE[0]}")/xclose.py" "$1"
+        return
+    fi
+    local ax ay rx ry w
+    read -r ax ay rx ry w < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {ax=$4} /Absolute upper-left Y/ {ay=$4}
+        /Relative upper-left X/ {rx=$4} /Relative upper-left Y/ {ry=$4} /Width:/ {w=$2} END {print ax, ay, rx, ry, w}')
+    xdotool mousemove $((ax - rx + w + 2 * rx - 12)) $((ay - ry + ry / 2)) click 1
+}

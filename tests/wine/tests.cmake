@@ -34,6 +34,13 @@ if(PITBOX_LINUX_BUILD)
     set_tests_properties(wine_cli_end_to_end wine_user_road wine_user_road_openbox PROPERTIES FIXTURES_REQUIRED wine)
 endif()
 
+# pitbox.exe on the demo tracks, closed by a click on openbox's close box.
+add_test(NAME wine_window_close_openbox
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/window_close_test.sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/run.sh ${prefix}
+                 $<TARGET_FILE:pitbox> ${CMAKE_SOURCE_DIR}/examples/tracks)
+set_tests_properties(wine_window_close_openbox PROPERTIES FIXTURES_REQUIRED wine
+                     ENVIRONMENT "PITBOX_WM=openbox;XVFB_SCREEN=1920x1080x24")
+
 # Static analysis of the Windows-only sources.
 add_test(NAME clang_tidy_windows
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/run_clang_tidy.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} windows)

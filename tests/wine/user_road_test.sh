@@ -135,7 +135,7 @@ expect_screen "status line 1" 130 620 850 24 "4 with a picture"
 [ "$(ls "$work/Catalogue/tracks" | wc -l)" -eq 4 ] || fail "the catalogue's pictures: $(ls "$work/Catalogue/tracks")"
 shot catalogue-saved
 
-python3 "$here/../e2e/xclose.py" "$main"
+close_box "$main"
 for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "still running after the close request"
 wait "$pid"
