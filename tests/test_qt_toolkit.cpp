@@ -146,6 +146,18 @@ TEST_F(QtApp, TypingInTheTableFindsARow) {
     EXPECT_EQ(d.tk().text(0, ids::kStatusLine1), "Cove");
 }
 
+// The paths, which begin alike, are cut in the middle, keeping their ends, and
+// show whole as the cell's tooltip; the other columns are cut at their ends.
+TEST_F(QtApp, PathsAreCutInTheMiddleAndShowWholeAsATip) {
+    fillWith(d.state(), {"t0"});
+    const QAbstractItemModel* model = d.table()->model();
+    EXPECT_EQ(model->data(model->index(0, 5), Qt::ToolTipRole).toString(), "/p/t0.trk");
+    EXPECT_FALSE(model->data(model->index(0, 0), Qt::ToolTipRole).isValid());
+    EXPECT_NE(d.table()->itemDelegateForColumn(5), nullptr);
+    EXPECT_EQ(d.table()->itemDelegateForColumn(0), nullptr);
+    EXPECT_EQ(d.table()->textElideMode(), Qt::ElideRight);
+}
+
 // The table's model passes Qt's checks; Shift extends the selection from its
 // anchor, by a click and by the keyboard.
 TEST_F(QtApp, TableModelAndRangeSelection) {

@@ -6,6 +6,8 @@
 // After windows.h.
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/utf16.h"
 #include "support/backend_behaviours.h"
 #include "toolkit/win32/win32_toolkit.h"
@@ -152,8 +154,10 @@ TEST_F(Win32App, MainWindowAsWin32HasIt) {
     HWND w = d.window(ids::kMainWindow);
     RECT frame{};
     GetWindowRect(w, &frame);
-    EXPECT_EQ(frame.left, 10);
-    EXPECT_EQ(frame.top, 10);
+    if (d.tk_.dpi() == 96) {  // scaled, it may need the room
+        EXPECT_EQ(frame.left, 10);
+        EXPECT_EQ(frame.top, 10);
+    }
     const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
     EXPECT_TRUE(style & WS_MAXIMIZEBOX);
     EXPECT_TRUE(style & WS_THICKFRAME);
@@ -163,6 +167,64 @@ TEST_F(Win32App, MainWindowAsWin32HasIt) {
     EXPECT_TRUE(GetWindowLongPtrW(table, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
     EXPECT_TRUE(ListView_GetExtendedListViewStyle(table) & LVS_EX_FULLROWSELECT);
     EXPECT_FALSE(GetWindowLongPtrW(d.handle(ids::kStatusLine1), GWL_STYLE) & WS_TABSTOP);
+}
+
+// Every caption fits its button at every scale: measured with the font it is
+// drawn in, with room for the button's edges.
+TEST_F(Win32App, EveryCaptionFitsItsButton) {
+    for (const int gadget : {ids::kSaveCatalogue, ids::kMoveToTrash, ids::kSelectExtras, ids::kDuplicates}) {
+        HWND button = d.handle(gadget);
+        wchar_t caption[64] = {};
+        const int length = GetWindowTextW(button, caption, 64);
+        ASSERT_GT(length, 0);
+        HDC dc = GetDC(button);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
+        SIZE text{};
+        GetTextExtentPoint32W(dc, caption, length, &text);
+        SelectObject(dc, old);
+        ReleaseDC(button, dc);
+        RECT r{};
+        GetClientRect(button, &r);
+        EXPECT_LE(text.cx + 2 * GetSystemMetrics(SM_CXEDGE) + 4, r.right) << gadget;
+        EXPECT_LE(text.cy, r.bottom) << gadget;
+    }
+}
+
+// The paths, which begin alike, are cut in the middle, keeping their file
+// names, and show whole as a tooltip over the cell; a path that fits is
+// shown whole and has none.
+TEST_F(Win32App, PathsAreCutInTheMiddleAndShowWholeAsATip) {
+    AppState& s = d.state();
+    for (const char* path : {"C:\\Kestrun\\Library\\Season Three\\Week One\\Green Ring.trk", "C:\\a.trk"}) {
+        TrackEntry& e = s.catalogue.append();
+        s.catalogue.setText(e.name, "x");
+        s.catalogue.setText(e.path, path);
+    }
+    s.view.reset(s.catalogue);
+    fillList(s);
+    d.tk().setColumnWidths(ids::kMainWindow, ids::kTable, {150, 60, 60, 200, 200, 160});
+    d.resizeClient(980, 600);
+    d.tk().waitEvent(20);
+    HWND view = d.handle(ids::kTable);
+    wchar_t shown[300] = {};
+    ListView_GetItemText(view, 0, 5, shown, 300);
+    const std::wstring text = shown;
+    EXPECT_NE(text.find(L"..."), std::wstring::npos) << platform::narrow(text);
+    EXPECT_TRUE(text.ends_with(L"\\Green Ring.trk")) << platform::narrow(text);
+    EXPECT_TRUE(text.starts_with(L"C:\\")) << platform::narrow(text);
+    RECT cell{};
+    ListView_GetSubItemRect(view, 0, 5, LVIR_LABEL, &cell);
+    POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    ClientToScreen(view, &at);
+    SetCursorPos(at.x, at.y);
+    EXPECT_EQ(d.tk_.cellTip(view), L"C:\\Kestrun\\Library\\Season Three\\Week One\\Green Ring.trk");
+    ListView_GetItemText(view, 1, 5, shown, 300);
+    EXPECT_EQ(std::wstring(shown), L"C:\\a.trk");
+    ListView_GetSubItemRect(view, 1, 5, LVIR_LABEL, &cell);
+    at = {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    ClientToScreen(view, &at);
+    SetCursorPos(at.x, at.y);
+    EXPECT_EQ(d.tk_.cellTip(view), L"");
 }
 
 // Typing in the table finds the first row, from the start given, whose name
@@ -188,7 +250,29 @@ TEST_F(Win32App, TheLayoutFollowsTheScreensPixelsAnInch) {
     const int dpi = asked ? std::atoi(asked) : 96;
     ASSERT_EQ(d.tk_.dpi(), dpi);
     const auto px = [dpi](int v) { return MulDiv(v, dpi, 96); };
-    EXPECT_EQ(d.clientSize(ids::kMainWindow), std::make_pair(px(1000), px(720)));
+    // Wholly on the screen, shrunk towards the least size where the scaled
+    // layout is larger than the screen's work area.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(d.window(ids::kMainWindow), MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT frame{};
+    GetWindowRect(d.window(ids::kMainWindow), &frame);
+    const RECT& work = monitor.rcWork;
+    EXPECT_GE(frame.left, work.left);
+    EXPECT_GE(frame.top, work.top);
+    EXPECT_TRUE(frame.right <= work.right || frame.left == work.left) << frame.right;
+    EXPECT_TRUE(frame.bottom <= work.bottom || frame.top == work.top) << frame.bottom;
+    const auto [width, height] = d.clientSize(ids::kMainWindow);
+    const int frameHeight = frame.bottom - frame.top - height, frameWidth = frame.right - frame.left - width;
+    const auto fitted = [](int wanted, int least, LONG room) {
+        return std::max(least, std::min(wanted, static_cast<int>(room)));
+    };
+    EXPECT_EQ(width, fitted(px(1000), px(980), work.right - work.left - frameWidth));
+    EXPECT_EQ(height, fitted(px(720), px(360), work.bottom - work.top - frameHeight));
+    const ui::Rect shown = d.place(ids::kSortLength);  // the bottom right gadget, in the window
+    EXPECT_LE(shown.y + shown.height, height);
+    EXPECT_LE(shown.x + shown.width, width);
+    d.resizeClient(px(1000), px(720));
     const ui::Rect load = d.place(ids::kLoad);
     EXPECT_EQ(std::tie(load.x, load.width), std::make_tuple(px(15), px(90)));
     LOGFONTW font{};
@@ -205,10 +289,16 @@ TEST_F(Win32App, TheLayoutFollowsTheScreensPixelsAnInch) {
     d.tk().setPicture(ids::kPreviewPicture, raster::Picture(512, 560, colour));
     d.tk().openWindow({ids::kViewerWindow, "a.trk", 0, 0, 532, 580, ids::kMainWindow, true});
     d.tk().addImage(ids::kViewerWindow, ids::kViewerImage, {10, 10, 512, 560}, ids::kPreviewPicture);
+    d.tk().setAnchor(ids::kViewerWindow, ids::kViewerImage, ui::kGrowWidth | ui::kGrowHeight);
+    d.tk().waitEvent(20);
     HWND image = static_cast<HWND>(d.tk_.gadgetHandle(ids::kViewerWindow, ids::kViewerImage));
     UpdateWindow(image);
-    const int scale = std::max(1, dpi / 96);
-    const int left = (px(512) - 512 * scale) / 2, top = (px(560) - 560 * scale) / 2;
+    // As large as the screen lets the viewer be: at the scale it has room for.
+    RECT room{};
+    GetClientRect(image, &room);
+    EXPECT_EQ(room.right, std::min(px(512), static_cast<int>(room.right)));
+    const int scale = std::max(1, static_cast<int>(std::min(room.right / 512, room.bottom / 560)));
+    const int left = (room.right - 512 * scale) / 2, top = (room.bottom - 560 * scale) / 2;
     HDC dc = GetDC(image);
     const COLORREF red = RGB(200, 30, 40);
     EXPECT_EQ(GetPixel(dc, left, top), red);

@@ -24,7 +24,8 @@ namespace {
 std::vector<ui::Column> tableColumns() {
     std::vector<ui::Column> columns;
     columns.reserve(kTrackColumns.size());
-    for (const TrackColumn& c : kTrackColumns) columns.push_back({c.title, c.width});
+    // Paths begin alike (the library's folder): the end tells them apart.
+    for (const TrackColumn& c : kTrackColumns) columns.push_back({c.title, c.width, c.key == SortKey::Path});
     return columns;
 }
 // The smallest client area that keeps every gadget whole and apart: the sort

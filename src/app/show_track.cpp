@@ -44,14 +44,21 @@ void openViewer(AppState& s, const std::string& title) {
     viewer.clientHeight = kPictureHeight + 20;
     viewer.owner = ids::kMainWindow;
     // Beside the main window, hiding none of the table it follows, where the
-    // screen has room; where the user put it before, if they did.
-    viewer.besideOwner = true;
+    // screen has room; where the user put it before, if they did. It opens
+    // there, rather than being moved once open: a window manager that has not
+    // framed it yet would take the move for its client's.
+    viewer.besideOwner = !s.viewerPlace;
+    if (s.viewerPlace) {
+        viewer.x = s.viewerPlace->x;
+        viewer.y = s.viewerPlace->y;
+    }
     viewer.reportsKeys = true;
     s.tk.openWindow(viewer);
-    if (s.viewerPlace)
-        s.tk.placeWindow(kViewer, {s.viewerPlace->x, s.viewerPlace->y, viewer.clientWidth, viewer.clientHeight, false});
     s.viewerOpenedAt = s.tk.windowPlace(kViewer);
     s.tk.addImage(kViewer, ids::kViewerImage, {10, 10, kPictureWidth, kPictureHeight}, ids::kPreviewPicture);
+    // A viewer made smaller to fit a scaled screen shows the picture at the
+    // whole-number scale it still has room for.
+    s.tk.setAnchor(kViewer, ids::kViewerImage, ui::kGrowWidth | ui::kGrowHeight);
 }
 
 // Builds the current track's picture. Without one, status line 2 says why and

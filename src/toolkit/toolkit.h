@@ -67,7 +67,9 @@ struct WindowSpec {
     // there is room, else to its left, else centred over it.
     bool besideOwner = false;
     // A resizable window can also be maximised; its client area never gets
-    // smaller than the minimum.
+    // smaller than the minimum. Every window opens wholly on its screen: one
+    // larger (a scaled layout on a small screen) is made smaller, a resizable
+    // one as far as its minimum, its gadgets following their anchors.
     bool resizable = false;
     int minClientWidth = 0, minClientHeight = 0;
     // The arrows and Page Up/Down pressed in the window reach the program as Key
@@ -87,6 +89,9 @@ enum class Align { Left, Centre };
 struct Column {
     std::string title;
     int width = 0;
+    // A text too long for the column is cut in its middle, keeping its end
+    // (a path's file name), and shows whole as the cell's tooltip.
+    bool elideMiddle = false;
 };
 
 // The rows a table shows, asked for cell by cell as the table draws them, so
@@ -164,7 +169,8 @@ public:
     virtual bool isChecked(int window, int gadget) const = 0;
     // A one-line text field that reports every change of its text and shows
     // `hint` while it is empty. Ctrl+F in its window puts the focus in it,
-    // Escape in it clears it, Down moves the focus on to the gadget `downTo`.
+    // Escape in it clears it (in an empty field Escape is the window's key),
+    // Down moves the focus on to the gadget `downTo`.
     virtual void addTextField(int window, int gadget, Rect r, int downTo, const std::string& hint) = 0;
     // A progress bar, hidden until it has something to show.
     virtual void addProgressBar(int window, int gadget, Rect r) = 0;

@@ -67,6 +67,11 @@ void* ToolkitCore::gadgetHandle(int window, int gadget) const {
     return g ? g->handle : nullptr;
 }
 
+const WindowSpec* ToolkitCore::layoutOf(int window) const {
+    auto it = windows_.find(window);
+    return it == windows_.end() ? nullptr : &it->second.layout;
+}
+
 void ToolkitCore::setAnchor(int window, int gadget, unsigned anchor) {
     if (GadgetRecord* g = gadgetRecord(window, gadget)) g->anchor = anchor;
 }
@@ -114,6 +119,15 @@ std::pair<int, int> ownedPlace(const WindowSpec& layout, Rect ownerFrame, int wi
         y = std::max(screen.y, std::min(y, screen.y + screen.height - height));
     }
     return {x, y};
+}
+
+Rect fitOnScreen(Rect frame, int leastWidth, int leastHeight, Rect screen) {
+    if (screen.width <= 0 || screen.height <= 0) return frame;
+    frame.width = std::max(std::min(frame.width, screen.width), std::min(frame.width, leastWidth));
+    frame.height = std::max(std::min(frame.height, screen.height), std::min(frame.height, leastHeight));
+    frame.x = std::max(screen.x, std::min(frame.x, screen.x + screen.width - frame.width));
+    frame.y = std::max(screen.y, std::min(frame.y, screen.y + screen.height - frame.height));
+    return frame;
 }
 
 }  // namespace pitbox::ui

@@ -14,6 +14,12 @@ namespace pitbox::ui {
 // on the screen area around the owner.
 std::pair<int, int> ownedPlace(const WindowSpec& layout, Rect ownerFrame, int width, int height, Rect screen);
 
+// A window's frame moved onto the screen's work area, and where it is larger,
+// shrunk towards its least size (`leastWidth` by `leastHeight`) so that it lies
+// wholly there; a frame that cannot shrink enough keeps its top-left corner,
+// and so its title bar, on the screen.
+Rect fitOnScreen(Rect frame, int leastWidth, int leastHeight, Rect screen);
+
 // What every backend keeps alike: the one event queue, the registry of numbered windows and gadgets with their
 // platform handles, places and anchors, the tables' row sources and the
 // pictures the image gadgets show. A backend creates the platform's widgets and
@@ -54,6 +60,8 @@ protected:
     };
 
     void registerWindow(const WindowSpec& layout, void* handle);
+    // The layout a window was opened with; none for a window not open.
+    const WindowSpec* layoutOf(int window) const;
     GadgetRecord& registerGadget(int window, int gadget, void* handle, Rect r);
     std::vector<int> openWindows() const;
     std::vector<int> ownedBy(int window) const;

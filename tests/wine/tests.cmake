@@ -49,12 +49,16 @@ add_test(NAME clang_tidy_windows
 add_executable(pitbox_win32_tests test_toolkit_win32.cpp)
 target_link_libraries(pitbox_win32_tests PRIVATE pitbox_toolkit_win32 pitbox_test_support GTest::gtest_main pitbox_warnings)
 add_test(NAME win32_backend COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/in_xvfb.sh ${prefix} $<TARGET_FILE:pitbox_win32_tests>)
-# Its layout on a screen of 144 pixels an inch (150 %).
+# Its layout on a 1920 by 1080 screen of 144 pixels an inch (150 %), where the
+# window is taller than the screen, and of 192 (200 %), where it is wider too.
 add_test(NAME win32_backend_144dpi
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/at_dpi.sh ${prefix} 144 $<TARGET_FILE:pitbox_win32_tests>
                  --gtest_filter=Win32App.*)
-set_tests_properties(win32_backend win32_backend_144dpi PROPERTIES FIXTURES_REQUIRED wine)
-set_tests_properties(win32_backend_144dpi PROPERTIES ENVIRONMENT XVFB_SCREEN=1920x1200x24)
+add_test(NAME win32_backend_192dpi
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/at_dpi.sh ${prefix} 192 $<TARGET_FILE:pitbox_win32_tests>
+                 --gtest_filter=Win32App.*)
+set_tests_properties(win32_backend win32_backend_144dpi win32_backend_192dpi PROPERTIES FIXTURES_REQUIRED wine)
+set_tests_properties(win32_backend_144dpi win32_backend_192dpi PROPERTIES ENVIRONMENT XVFB_SCREEN=1920x1080x24)
 
 # The installer and the portable zip that scripts/build-windows.sh leaves here.
 add_test(NAME wine_installer

@@ -18,6 +18,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QThread>
 #include <QTimer>
@@ -92,7 +93,8 @@ private:
     int window_, gadget_;
 };
 
-// The filter field: Escape clears it, Down moves on into the table.
+// The filter field: Escape clears it (in an empty field it is the window's
+// key, which stops work), Down moves on into the table.
 class FilterField : public QLineEdit {
 public:
     FilterField(QtToolkit& tk, int window, int downTo, QWidget* parent)
@@ -100,9 +102,11 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override {
-        if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier && !text().isEmpty()) {
             clear();
             e->accept();
+        } else if (e->key() == Qt::Key_Escape) {
+            e->ignore();  // on to the window
         } else if (e->key() == Qt::Key_Down && e->modifiers() == Qt::NoModifier) {
             if (QWidget* next = tk_.gadgetWidget(window_, downTo_)) next->setFocus(Qt::TabFocusReason);
             e->accept();
@@ -114,6 +118,18 @@ protected:
 private:
     QtToolkit& tk_;
     int window_, downTo_;
+};
+
+// A column whose long texts are cut in the middle, keeping their ends.
+class MiddleElided : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideMiddle;
+    }
 };
 
 // A picture keeps its pixels on a scaled screen: shown at the largest
@@ -272,7 +288,10 @@ void QtToolkit::addTable(int window, int gadget, Rect r, const std::vector<Colum
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     view->setTextElideMode(Qt::ElideRight);
     view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    for (std::size_t c = 0; c < columns.size(); ++c) view->setColumnWidth(static_cast<int>(c), columns[c].width);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        view->setColumnWidth(static_cast<int>(c), columns[c].width);
+        if (columns[c].elideMiddle) view->setItemDelegateForColumn(static_cast<int>(c), new MiddleElided(view));
+    }
     header->setStretchLastSection(false);
     auto report = [this, window, gadget] {
         if (!quiet_) post({EventKind::Gadget, window, gadget});

@@ -36,8 +36,11 @@ int RowTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant RowTableModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return cell(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column()));
+    if (!index.isValid()) return {};
+    const auto column = static_cast<std::size_t>(index.column());
+    const bool whole = role == Qt::ToolTipRole && column < columns_.size() && columns_[column].elideMiddle;
+    if (role != Qt::DisplayRole && !whole) return {};
+    return cell(static_cast<std::size_t>(index.row()), column);
 }
 
 QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

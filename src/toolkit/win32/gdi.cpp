@@ -35,7 +35,12 @@ HFONT createFont(const FontSpec& wanted, int dpi) {
 HFONT dialogFont(int dpi) {
     LOGFONTW face{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face);
-    face.lfHeight = MulDiv(face.lfHeight, dpi, 96);
+    // The stock font is made for the system's pixels an inch, not for 96:
+    // scaled from 96, a scaled screen's captions came out too large for their buttons.
+    HDC screen = GetDC(nullptr);
+    const int systemDpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    face.lfHeight = MulDiv(face.lfHeight, dpi, systemDpi > 0 ? systemDpi : 96);
     face.lfWidth = 0;
     return CreateFontIndirectW(&face);
 }

@@ -49,9 +49,9 @@ void restoreFocus() {
 
 }  // namespace win32
 
-// The keys a text field takes from the dialog manager: Escape clears it, Down
-// moves on to the gadget below it. Ctrl+F in a window with a text field puts
-// the focus there.
+// The keys a text field takes from the dialog manager: Escape clears it (in an
+// empty field it is the window's key), Down moves on to the gadget below it.
+// Ctrl+F in a window with a text field puts the focus there.
 bool Win32Toolkit::fieldKey(const void* message) {
     const MSG& msg = *static_cast<const MSG*>(message);
     if (msg.message != WM_KEYDOWN) return false;
@@ -69,6 +69,7 @@ bool Win32Toolkit::fieldKey(const void* message) {
     auto it = fields_.find(msg.hwnd);
     if (it == fields_.end() || control) return false;
     if (msg.wParam == VK_ESCAPE) {
+        if (GetWindowTextLengthW(msg.hwnd) == 0) return false;
         SetWindowTextW(msg.hwnd, L"");  // reported as a change
         return true;
     }
@@ -88,6 +89,7 @@ bool Win32Toolkit::pumpOne() {
         return false;
     }
     if (fieldKey(&msg)) return true;
+    if (msg.message == WM_MOUSEMOVE) mouseMoved(msg.hwnd);
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     // Escape in a window over the main window asks to close it, as its close
     // box does; in the main window it is reported.

@@ -21,6 +21,14 @@ LRESULT onTableNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
             data.tk->columnResized(data.number, GetDlgCtrlID(GetParent(header.hwndFrom)), change->iItem);
         return 0;
     }
+    // A table's tooltip asks for the cell under the mouse (its tool is the table).
+    if (header.code == TTN_GETDISPINFOW) {
+        auto* tip = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+        static std::wstring text;  // the tooltip copies it before the next asks
+        text = data.tk->cellTip(reinterpret_cast<void*>(header.idFrom));
+        tip->lpszText = text.data();
+        return 0;
+    }
     const int gadget = static_cast<int>(header.idFrom);
     switch (header.code) {
         case LVN_GETDISPINFOW: {
@@ -31,7 +39,7 @@ LRESULT onTableNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
                 static_cast<std::size_t>(info.iItem) < rows->rowCount() && info.cchTextMax > 0) {
                 std::string cell;
                 rows->appendCell(static_cast<std::size_t>(info.iItem), static_cast<std::size_t>(info.iSubItem), cell);
-                const std::wstring text = gdi::widen(cell);
+                const std::wstring text = data.tk->shownCell(header.hwndFrom, info.iSubItem, gdi::widen(cell));
                 const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(info.cchTextMax) - 1);
                 std::copy_n(text.data(), n, info.pszText);
                 info.pszText[n] = L'\0';
@@ -144,6 +152,66 @@ void Win32Toolkit::fitLastColumn(int window, int gadget) {
     g->fitting = false;
 }
 
+std::wstring Win32Toolkit::shownCell(void* view, int column, std::wstring text) const {
+    const auto cut = cutColumns_.find(view);
+    if (cut == cutColumns_.end() || column < 0 || static_cast<std::size_t>(column) >= cut->second.middle.size() ||
+        !cut->second.middle[static_cast<std::size_t>(column)])
+        return text;
+    HWND hwnd = static_cast<HWND>(view);
+    // The list view keeps some room on either side of a cell's text.
+    const int room = ListView_GetColumnWidth(hwnd, column) - px(12);
+    HDC dc = GetDC(hwnd);
+    if (!dc || room <= 0) return text;
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    if (size.cx > room) {
+        // The system's own cut of a path: the start, "...", and the end from the last "\" on.
+        const std::size_t length = text.size();
+        text.resize(length + 5, L'\0');
+        RECT bounds{0, 0, room, 1000};
+        DrawTextW(dc, text.data(), -1, &bounds,
+                  DT_PATH_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+        text.resize(wcsnlen(text.c_str(), length + 4));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    return text;
+}
+
+std::wstring Win32Toolkit::cellTip(void* view) const {
+    const auto cut = cutColumns_.find(view);
+    if (cut == cutColumns_.end()) return {};
+    HWND hwnd = static_cast<HWND>(view);
+    LVHITTESTINFO hit{};
+    GetCursorPos(&hit.pt);
+    ScreenToClient(hwnd, &hit.pt);
+    const TableRows* rows = tableRows(cut->second.window, cut->second.gadget);
+    if (ListView_SubItemHitTest(hwnd, &hit) < 0 || !rows || hit.iItem < 0 ||
+        static_cast<std::size_t>(hit.iItem) >= rows->rowCount() || hit.iSubItem < 0 ||
+        static_cast<std::size_t>(hit.iSubItem) >= cut->second.middle.size() ||
+        !cut->second.middle[static_cast<std::size_t>(hit.iSubItem)])
+        return {};
+    std::string cell;
+    rows->appendCell(static_cast<std::size_t>(hit.iItem), static_cast<std::size_t>(hit.iSubItem), cell);
+    std::wstring whole = gdi::widen(cell);
+    return shownCell(view, hit.iSubItem, whole) == whole ? std::wstring() : whole;
+}
+
+void Win32Toolkit::mouseMoved(void* hwnd) {
+    const auto cut = cutColumns_.find(hwnd);
+    if (cut == cutColumns_.end() || !cut->second.tip) return;
+    LVHITTESTINFO hit{};
+    GetCursorPos(&hit.pt);
+    ScreenToClient(static_cast<HWND>(hwnd), &hit.pt);
+    ListView_SubItemHitTest(static_cast<HWND>(hwnd), &hit);
+    // Another cell: the tip shown goes, and the next asks anew.
+    if (hit.iItem != cut->second.row || hit.iSubItem != cut->second.column)
+        SendMessageW(static_cast<HWND>(cut->second.tip), TTM_POP, 0, 0);
+    cut->second.row = hit.iItem;
+    cut->second.column = hit.iSubItem;
+}
+
 void Win32Toolkit::addTable(int window, int gadget, Rect r, const std::vector<Column>& columns) {
     HWND view =
         static_cast<HWND>(place(window, gadget, WC_LISTVIEWW,
@@ -165,6 +233,25 @@ void Win32Toolkit::addTable(int window, int gadget, Rect r, const std::vector<Co
     if (GadgetRecord* g = gadgetRecord(window, gadget); g && !columns.empty())
         g->lastColumnWidth = columns.back().width;
     fitLastColumn(window, gadget);
+    // Columns that cut their texts in the middle show them whole in a tooltip.
+    if (std::none_of(columns.begin(), columns.end(), [](const Column& c) { return c.elideMiddle; })) return;
+    CutColumns& cut = cutColumns_[view];
+    cut.window = window;
+    cut.gadget = gadget;
+    for (const Column& c : columns) cut.middle.push_back(c.elideMiddle);
+    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               static_cast<HWND>(windowHandle(window)), nullptr, instance(), nullptr);
+    if (!tip) return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = static_cast<HWND>(windowHandle(window));
+    tool.uId = reinterpret_cast<UINT_PTR>(view);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, px(1600));
+    cut.tip = tip;
 }
 
 void Win32Toolkit::setTableRows(int window, int gadget, const TableRows* rows) {

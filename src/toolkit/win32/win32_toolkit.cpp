@@ -147,6 +147,17 @@ HBITMAP bitmapOf(const Picture& picture, bool greyed = false) {
     return bitmap;
 }
 
+Rect workAreaOf(HMONITOR monitor) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return {};
+    const RECT& work = info.rcWork;
+    return {work.left, work.top, work.right - work.left, work.bottom - work.top};
+}
+
+// The work area of the monitor a window is on, or nearest to.
+Rect workAreaAround(HWND hwnd) { return workAreaOf(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST)); }
+
 }  // namespace
 
 Win32Toolkit::Win32Toolkit() {
@@ -266,11 +277,14 @@ void Win32Toolkit::openWindow(const WindowSpec& layout) {
     }
     registerWindow(layout, hwnd);
     // Opened on a monitor of another pixels-an-inch than the one it was laid out for.
-    if (const int dpi = gdi::dpiOf(hwnd); dpi != dpi_) {
-        applyDpi(dpi);
-        const SIZE scaled = frameOf(px(layout.clientWidth), px(layout.clientHeight));
-        SetWindowPos(hwnd, nullptr, 0, 0, scaled.cx, scaled.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    if (const int dpi = gdi::dpiOf(hwnd); dpi != dpi_) applyDpi(dpi);
+    // Wholly inside the monitor's work area, shrunk towards its least size
+    // where a scaled layout is larger than the screen (a window of a fixed
+    // size as far as the screen needs, its growing gadgets taking the loss).
+    const SIZE scaled = frameOf(px(layout.clientWidth), px(layout.clientHeight));
+    const SIZE least = layout.resizable ? frameOf(px(layout.minClientWidth), px(layout.minClientHeight)) : SIZE{};
+    const Rect fitted = fitOnScreen({x, y, scaled.cx, scaled.cy}, least.cx, least.cy, workAreaAround(hwnd));
+    SetWindowPos(hwnd, nullptr, fitted.x, fitted.y, fitted.width, fitted.height, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
     SetForegroundWindow(hwnd);
@@ -325,7 +339,16 @@ void Win32Toolkit::placeWindow(int window, const WindowPlace& place) {
     OffsetRect(&frame, place.x - frame.left, place.y - frame.top);
     // The title bar must lie on a screen, or the window could not be moved back.
     const POINT title{(frame.left + frame.right) / 2, frame.top + 10};
-    if (!MonitorFromPoint(title, MONITOR_DEFAULTTONULL)) return;
+    HMONITOR monitor = MonitorFromPoint(title, MONITOR_DEFAULTTONULL);
+    if (!monitor) return;
+    // And the whole window in the monitor's work area, as far as its least size allows.
+    const WindowData* data = dataOf(hwnd);
+    RECT least{0, 0, data ? px(data->minClient.cx) : 0, data ? px(data->minClient.cy) : 0};
+    AdjustWindowRectEx(&least, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    const Rect fitted = fitOnScreen({frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top},
+                                    least.right - least.left, least.bottom - least.top, workAreaOf(monitor));
+    frame = {fitted.x, fitted.y, fitted.x + fitted.width, fitted.y + fitted.height};
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     GetWindowPlacement(hwnd, &placement);
@@ -349,6 +372,7 @@ void Win32Toolkit::closeWindow(int window) {
     if (!hwnd) return;
     std::erase_if(fields_, [window](const auto& f) { return f.second.window == window; });
     std::erase_if(tables_, [window](const auto& t) { return t.first == window; });
+    std::erase_if(cutColumns_, [window](const auto& t) { return t.second.window == window; });
     HWND owner = GetWindow(hwnd, GW_OWNER);
     DestroyWindow(hwnd);
     if (owner) SetActiveWindow(owner);
@@ -437,6 +461,18 @@ void Win32Toolkit::showProgress(int window, int gadget, std::size_t done, std::s
 
 void Win32Toolkit::hideProgress(int window, int gadget) {
     if (HWND bar = static_cast<HWND>(gadgetHandle(window, gadget))) ShowWindow(bar, SW_HIDE);
+}
+
+// A window made smaller to fit its screen before its gadgets had their
+// anchors: they take their places now.
+void Win32Toolkit::setAnchor(int window, int gadget, unsigned anchor) {
+    ToolkitCore::setAnchor(window, gadget, anchor);
+    HWND hwnd = static_cast<HWND>(windowHandle(window));
+    const WindowSpec* layout = layoutOf(window);
+    RECT client{};
+    if (!hwnd || !layout || !GetClientRect(hwnd, &client)) return;
+    if (client.right != px(layout->clientWidth) || client.bottom != px(layout->clientHeight))
+        windowResized(window, client.right, client.bottom);
 }
 
 void Win32Toolkit::addTextButton(int window, int gadget, Rect r, const std::string& caption) {

@@ -38,6 +38,7 @@ public:
     void addText(int window, int gadget, Rect r, Align align, int font) override;
     void addImage(int window, int gadget, Rect r, int picture) override;
     void addTextButton(int window, int gadget, Rect r, const std::string& caption) override;
+    void setAnchor(int window, int gadget, unsigned anchor) override;
     void addTextField(int window, int gadget, Rect r, int downTo, const std::string& hint) override;
     void addProgressBar(int window, int gadget, Rect r) override;
     void setButtonPicture(int window, int gadget, int picture) override;
@@ -81,6 +82,14 @@ public:
     void windowResized(int window, int width, int height);
     // A table's column got a new width, from the user or from us.
     void columnResized(int window, int gadget, int column);
+    // A cell's text as a table of ours shows it: cut in its middle to fit a
+    // column that asks for that.
+    std::wstring shownCell(void* view, int column, std::wstring text) const;
+    // The whole text of the cut cell under the mouse in a table, for its
+    // tooltip; empty where nothing was cut.
+    std::wstring cellTip(void* view) const;
+    // The mouse moved over a window: a table's tooltip follows it from cell to cell.
+    void mouseMoved(void* hwnd);
     // Draws an image button (a DRAWITEMSTRUCT): its frame, pressed or not, and
     // its picture, greyed while it is disabled.
     void drawImageButton(int window, const void* drawItem);
@@ -115,6 +124,15 @@ private:
     std::map<void*, int> gadgetFonts_;   // the font of each gadget that has one (kDialogFont)
     int dpi_ = 96;
     std::vector<std::pair<int, int>> tables_;  // window and gadget of each table made
+    // A table whose columns cut texts in the middle: which do, its tooltip,
+    // and the cell the mouse was over.
+    struct CutColumns {
+        int window = -1, gadget = -1;
+        std::vector<bool> middle;
+        void* tip = nullptr;
+        int row = -1, column = -1;
+    };
+    std::map<void*, CutColumns> cutColumns_;  // by the table's HWND
     static constexpr int kDialogFont = -1;
     std::map<int, void*> buttonBitmaps_;  // HBITMAP by picture id
     std::map<int, void*> greyBitmaps_;    // the same, greyed for a disabled button
