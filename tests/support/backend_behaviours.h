@@ -243,6 +243,10 @@ TYPED_TEST_P(Backend, AnOwnedWindowCentredOverItsOwner) {
     EXPECT_EQ(std::tie(e.kind, e.window), std::make_tuple(ui::EventKind::CloseRequest, ids::kCopyWindow));
     d.tk().closeWindow(ids::kCopyWindow);
     EXPECT_FALSE(d.tk().isWindowOpen(ids::kCopyWindow));
+    // A place off every screen (a monitor since unplugged) is not taken.
+    d.tk().openWindow({ids::kCopyWindow, "Copy Tracks", 30000, 40, 600, 300, ids::kMainWindow});
+    EXPECT_LT(d.frameCentre(ids::kCopyWindow).first, 4000);
+    d.tk().closeWindow(ids::kCopyWindow);
 }
 
 // What the program remembers of the main window comes back as it was; a place

@@ -176,13 +176,18 @@ void QtToolkit::openWindow(const WindowSpec& layout) {
         w->setFixedSize(layout.clientWidth, layout.clientHeight);
     }
     if (!QApplication::windowIcon().isNull()) w->setWindowIcon(QApplication::windowIcon());
-    if ((layout.centreOnOwner || layout.besideOwner) && owner) {
+    // A place whose title bar lies off every screen (a monitor since
+    // unplugged) is not taken: beside the owner instead.
+    const bool offScreen = !QGuiApplication::screenAt(QPoint(layout.x + layout.clientWidth / 2, layout.y + 10));
+    if ((layout.centreOnOwner || layout.besideOwner || offScreen) && owner) {
+        WindowSpec beside = layout;
+        beside.besideOwner = beside.besideOwner || offScreen;
         const QRect o = owner->frameGeometry();
         const QRect screen = owner->screen() ? owner->screen()->availableGeometry() : QRect();
         // Not shown yet, the window has no frame: it will have one like its owner's.
         const QSize frame = o.size() - owner->size();
         const auto [x, y] =
-            ownedPlace(layout, {o.x(), o.y(), o.width(), o.height()}, layout.clientWidth + frame.width(),
+            ownedPlace(beside, {o.x(), o.y(), o.width(), o.height()}, layout.clientWidth + frame.width(),
                        layout.clientHeight + frame.height(), {screen.x(), screen.y(), screen.width(), screen.height()});
         w->move(x, y);
     } else {
