@@ -76,10 +76,10 @@ StopOnInterrupt::StopOnInterrupt(std::atomic<bool>& stop) : stop_(stop) {
     installHandlers();
     for (int i = 0; i < kStopSlots && slot_ < 0; ++i) {
         std::atomic<bool>* none = nullptr;
-        if (stops[i].compare_exchange_strong(none, &stop)) slot_ = i;
+        if (stops[i].compare_exchange_strong(none, &stop_)) slot_ = i;
     }
     if (slot_ >= 0) liveStops.fetch_add(1, std::memory_order_acq_rel);
-    if (pendingSignal.load(std::memory_order_acquire) != 0) stop.store(true);
+    if (pendingSignal.load(std::memory_order_acquire) != 0) stop_.store(true);
 }
 
 StopOnInterrupt::~StopOnInterrupt() {
