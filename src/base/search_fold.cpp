@@ -4,39 +4,10 @@
 #include <cstdint>
 
 #include "base/search_fold_table.h"
+#include "base/text.h"
 
 namespace pitbox {
 namespace {
-
-// The character starting at `at` and its length in bytes; none (0 bytes) for
-// a byte that starts no well-formed character.
-struct Decoded {
-    std::uint32_t code = 0;
-    std::size_t bytes = 0;
-};
-
-Decoded decode(std::string_view s, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(at);
-    std::size_t length = 0;
-    std::uint32_t code = 0, least = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, code = lead & 0x1Fu, least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, code = lead & 0x0Fu, least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, code = lead & 0x07u, least = 0x10000;
-    } else {
-        return {};
-    }
-    if (at + length > s.size()) return {};
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) return {};
-        code = code << 6 | (byte(at + i) & 0x3Fu);
-    }
-    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
-    return {code, length};
-}
 
 const fold::Mapping* mappingOf(std::uint32_t code) {
     const fold::Mapping* end = fold::kMappings + fold::kMappingCount;
@@ -55,7 +26,7 @@ void appendSearchFolded(std::string& out, std::string_view utf8) {
             ++i;
             continue;
         }
-        const Decoded d = decode(utf8, i);
+        const Utf8Char d = utf8CharAt(utf8, i);
         if (d.bytes == 0) {
             out += static_cast<char>(c);
             ++i;

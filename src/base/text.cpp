@@ -75,30 +75,6 @@ bool holdsControls(std::string_view text) {
     return false;
 }
 
-// The length of the well-formed character at `at`; 0 for a byte that starts none.
-std::size_t characterAt(std::string_view s, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    std::uint32_t code = 0, least = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, code = lead & 0x1Fu, least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, code = lead & 0x0Fu, least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, code = lead & 0x07u, least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (at + length > s.size()) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if (!continuation(byte(at + i))) return 0;
-        code = code << 6 | (byte(at + i) & 0x3Fu);
-    }
-    return code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) ? 0 : length;
-}
-
 // Whether a text is all ASCII, eight bytes at a time.
 bool isAsciiText(std::string_view text) {
     constexpr std::uint64_t kHighs = 0x8080808080808080u;
@@ -119,7 +95,7 @@ void appendMended(std::string& out, std::string_view text, bool visible) {
     std::size_t from = 0;
     for (std::size_t i = 0; i < text.size();) {
         const auto code = static_cast<unsigned char>(text[i]);
-        const std::size_t length = characterAt(text, i);
+        const std::size_t length = utf8CharAt(text, i).bytes;
         if (length != 0 && !(visible && isControl(text[i]))) {
             i += length;
             continue;
@@ -138,10 +114,34 @@ void appendMended(std::string& out, std::string_view text, bool visible) {
 
 }  // namespace
 
+Utf8Char utf8CharAt(std::string_view s, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return {lead, 1};
+    std::size_t length = 0;
+    std::uint32_t code = 0, least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, code = lead & 0x1Fu, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, code = lead & 0x0Fu, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, code = lead & 0x07u, least = 0x10000;
+    } else {
+        return {};
+    }
+    if (at + length > s.size()) return {};
+    for (std::size_t i = 1; i < length; ++i) {
+        if (!continuation(byte(at + i))) return {};
+        code = code << 6 | (byte(at + i) & 0x3Fu);
+    }
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
+    return {code, length};
+}
+
 bool isUtf8(std::string_view text) {
     if (isAsciiText(text)) return true;
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = characterAt(text, i);
+        const std::size_t length = utf8CharAt(text, i).bytes;
         if (length == 0) return false;
         i += length;
     }

@@ -14,7 +14,15 @@ bool equalFolded(std::string_view a, std::string_view b);
 // The text after the last "." of a file name, empty when it has none.
 std::string_view extensionPart(std::string_view name);
 
-// Whether a text is well-formed UTF-8 (no overlong forms, no surrogates).
+// The character at `at` of a UTF-8 text and its length in bytes; none (0
+// bytes) for a byte that starts no well-formed character (an overlong form, a
+// surrogate, past U+10FFFF, cut short).
+struct Utf8Char {
+    std::uint32_t code = 0;
+    std::size_t bytes = 0;
+};
+Utf8Char utf8CharAt(std::string_view s, std::size_t at);
+// Whether a text is well-formed UTF-8.
 bool isUtf8(std::string_view text);
 // Appends a text as well-formed UTF-8: its characters as they are, and each
 // byte that starts none (a file name from an old archive) decoded as

@@ -90,15 +90,6 @@ constexpr std::string_view kScript = R"(
 })();
 )";
 
-// The code point of a character of the folding's table, which is UTF-8.
-std::uint32_t codeOf(std::string_view c) {
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(c[i])); };
-    if (c.size() == 1) return byte(0);
-    if (c.size() == 2) return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
-    if (c.size() == 3) return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
-    return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
-}
-
 // The folding's table as the page's script reads it (FOLD, above), a few
 // tens of kilobytes.
 std::string foldTable() {
@@ -123,12 +114,12 @@ std::string foldTable() {
         // (the capitals and small letters of Latin Extended-A take turns).
         Run best{code, 1, 1, 0};
         if (utf8Length(text) == 1) {
-            const std::int64_t shift = static_cast<std::int64_t>(codeOf(text)) - code;
+            const std::int64_t shift = static_cast<std::int64_t>(utf8CharAt(text, 0).code) - code;
             for (const std::uint32_t step : {1u, 2u}) {
                 std::size_t j = i + 1;
                 while (j < folds.size() && utf8Length(folds[j].second) == 1 &&
                        folds[j].first == folds[j - 1].first + step &&
-                       static_cast<std::int64_t>(codeOf(folds[j].second)) - folds[j].first == shift)
+                       static_cast<std::int64_t>(utf8CharAt(folds[j].second, 0).code) - folds[j].first == shift)
                     ++j;
                 if (j - i > best.count) best = {code, static_cast<std::uint32_t>(j - i), step, shift};
             }
