@@ -82,9 +82,9 @@ Result<std::string> followLinks(const std::string& path) {
         auto place = PathAt::of(at);
         if (!place) return place.error();
         struct stat st {};
-        if (::fstatat(place->folder(), place->name(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) {
-            if (at != path && ::fstatat(place->folder(), place->name(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-                return Error{ErrorCode::NotRegularFile, path, "a link to nothing"};
+        const bool there = ::fstatat(place->folder(), place->name(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        if (!there || !S_ISLNK(st.st_mode)) {
+            if (!there && at != path) return Error{ErrorCode::NotRegularFile, path, "a link to nothing"};
             return at;
         }
         char link[PATH_MAX];
