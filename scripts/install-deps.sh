@@ -9,6 +9,7 @@ packages=(
     clang clang-tidy clang-format libclang-rt-14-dev   # sanitizers, libFuzzer, static analysis, style
     libstb-dev zlib1g-dev           # the PNG encoder (and, for the tests, its decoder)
     libxxhash-dev                   # the duplicate search's hash
+    libcli11-dev                    # the command lines' option parser (header-only)
     unicode-data                    # the search folding's table, made at build time
     fonts-liberation                # a metric twin of Arial
     fonts-dejavu-core               # the monospace and sans fallbacks; without it fontconfig may

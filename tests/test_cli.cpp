@@ -34,24 +34,40 @@ TEST(Cli, UsageErrorsAndHelp) {
         {"list"},
         {"list", "--sort", "colour", "/tmp"},
         {"list", "-o"},
+        {"list", "--cache", "/tmp"},
+        {"list", "-z", "/tmp"},
+        {"list", "-z", "--format", "csv", "/tmp"},
         {"header"},
+        {"header", "a.trk", "b.trk"},
         {"render", "x.trk"},
         {"render", "-o", "x.gif", "x.trk"},
         {"copy", "a.trk"},
         {"catalogue", "/tmp"},
         {"catalogue", "-o"},
         {"list", "--bogus", "/tmp"},
+        {"help", "bogus"},
     };
     for (const auto& args : usage) {
         const Result r = cli(args);
         EXPECT_EQ(r.code, 2) << (args.empty() ? "" : args[0]);
-        EXPECT_NE(r.err.find("usage: pitbox-cli"), std::string::npos);
+        EXPECT_NE(r.err.find("usage: pitbox-cli"), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
     }
     const Result help = cli({"--help"});
     EXPECT_EQ(help.code, 0);
-    for (const char* command :
-         {"list", "header", "render", "copy", "catalogue", "--scan", "--sort", "--no-records", "--to"})
+    for (const char* command : {"list", "header", "render", "copy", "catalogue", "duplicates", "trash"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    // Each command's help is its own, asked for either way.
+    const std::vector<std::pair<std::vector<std::string>, const char*>> commandHelp = {
+        {{"help", "list"}, "--scan"},         {{"list", "--help"}, "--sort"}, {{"render", "--help"}, "--no-records"},
+        {{"help", "copy"}, "--keep-folders"}, {{"trash", "--help"}, "FILE"},  {{"help"}, "duplicates"},
+    };
+    for (const auto& [args, shown] : commandHelp) {
+        const Result r = cli(args);
+        EXPECT_EQ(r.code, 0) << args[0];
+        EXPECT_NE(r.out.find(shown), std::string::npos) << args[0] << " " << shown;
+        EXPECT_EQ(r.err, "");
+    }
 }
 
 class CliTree : public ::testing::Test {
@@ -158,6 +174,19 @@ TEST_F(CliTree, CopyNumbersAndReports) {
     const Result forged = cli({"copy", "--to", dir / "out", dir / "t/x\npitbox-cli: forged.trk"});
     EXPECT_TRUE(forged.err.starts_with("pitbox-cli: " + dir / "t/x\u240apitbox-cli: forged.trk: ")) << forged.err;
     EXPECT_EQ(std::count(forged.err.begin(), forged.err.end(), '\n'), 1);
+}
+
+TEST_F(CliTree, OptionsEndAtTheirEnd) {
+    dir.mkdirs("out");
+    saveTrack(dir / "t/-x.trk", TrackSpec{});
+    // An unknown option is refused before anything is copied.
+    EXPECT_EQ(cli({"copy", "--to", dir / "out", "--bogus", dir / "t/b.trk"}).code, 2);
+    EXPECT_TRUE(dir.list("out").empty());
+    // After "--" a name that looks like an option is a file.
+    const Result r = cli({"copy", "--to", dir / "out", "--", dir / "t/-x.trk", "--help"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"-x.trk"}));
+    EXPECT_NE(r.err.find("--help: "), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -60,4 +60,15 @@ win header "$work/missing.trk" >/dev/null 2>"$work/err"; [ $? -eq 1 ] && [ -s "$
 win copy --to "$work/nowhere" "$tracks/Classics/Green Valley.trk" >/dev/null 2>&1; [ $? -eq 1 ] || fail "copy to a missing folder"
 win list "$work/nowhere" >/dev/null 2>&1; [ $? -eq 1 ] || fail "list of a missing folder"
 win bogus >/dev/null 2>&1; [ $? -eq 2 ] || fail "usage"
+
+# The command line as a new user tries it: help of each command, unknown
+# options refused before anything is done, "--" ending the options.
+for command in list render trash; do
+    [ "$(win "$command" --help | tr -d '\r' | head -n 2)" = "$("$linux" "$command" --help | head -n 2)" ] ||
+        fail "$command --help"
+done
+mkdir "$work/new" && cp "$tracks/Classics/Green Valley.trk" "$work/-x.trk"
+(cd "$work" && win copy --to new --bogus -x.trk >/dev/null 2>&1); [ $? -eq 2 ] && [ -z "$(ls "$work/new")" ] ||
+    fail "copy --bogus"
+(cd "$work" && win copy --to new -- -x.trk >/dev/null) && [ -f "$work/new/-x.trk" ] || fail "copy -- -x.trk"
 echo "pitbox-cli.exe under Wine matches pitbox-cli on $n demo tracks"

@@ -1,0 +1,69 @@
+#include "cli/gather_tracks.h"
+
+#include <iostream>
+#include <optional>
+
+#include "cli/command.h"
+#include "library/folder_load.h"
+#include "library/header_refresh.h"
+#include "library/library_store.h"
+
+namespace pitbox::cli {
+namespace {
+
+// list --scan --cache: the remembered fields of unchanged files, the others
+// read, and DIR's tracks written back to the store beside the other folders'.
+int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, bool forget, std::ostream& err) {
+    const std::string store = libraryStorePath();
+    if (store.empty()) return fail(err, "no folder for the library is known (set HOME)");
+    int code = 0;
+    bool changed = true;  // the store differs from what it will hold
+    if (!forget) {
+        auto tracks = rememberedTracks(store, folder);
+        if (!tracks && tracks.error().code == ErrorCode::NotRegularFile)
+            return fail(err, tracks.error().message() + "; the library is not remembered");
+        if (!tracks) {
+            err << "pitbox-cli: " << tracks.error().message() << "; it is made anew\n";
+        } else if (tracks->count() > 0) {
+            (void)takeRememberedFields(catalogue, *tracks);
+            changed = tracks->count() != catalogue.count();
+        }
+    }
+    TrackBuffer buffer;
+    HeaderFields header;
+    // The walk took each file's stamp before any read: a file that took no
+    // remembered fields is read now under that stamp, as Scan would read it.
+    for (TrackEntry& e : catalogue.entries()) {
+        if (needsReading(e, e.stamp, rescan)) {
+            (void)refreshEntry(catalogue, e, buffer, header);
+            changed = true;
+        }
+        if (e.state == TrackState::Unreadable) code = fail(err, std::string(e.problem.view()));
+    }
+    if (!changed) return code;  // an unchanged library is not written again
+    if (auto written = rememberTracks(store, std::nullopt, folder, catalogue); !written)
+        code = fail(err, written.error().message() + "; the library is not remembered");
+    return code;
+}
+
+}  // namespace
+
+Result<int> gatherTracks(const std::string& folder, Catalogue& catalogue, const Gathering& how, std::ostream& err) {
+    auto listed = collectTracks(folder, catalogue, {}, how.cache);
+    if (!listed) return listed.error();
+    int code = 0;
+    for (const Error& unread : *listed) code = fail(err, unread.message());
+    if (how.cache) {
+        if (int failed = scanWithStore(catalogue, folder, how.rescan, how.forget, err)) code = failed;
+    } else if (how.scan) {
+        TrackBuffer buffer;
+        HeaderFields header;
+        for (TrackEntry& e : catalogue.entries()) {
+            auto read = refreshEntry(catalogue, e, buffer, header);
+            if (!read && read.error().code != ErrorCode::Damaged) code = fail(err, read.error().message());
+        }
+    }
+    return code;
+}
+
+}  // namespace pitbox::cli
