@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/command_line.h"
 #include "tools/track_writer.h"
 
 namespace {
@@ -146,14 +147,12 @@ TrackSpec build(const Design& d, std::mt19937& random) {
     return s;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: make_demo_tracks FOLDER\n";
-        return 2;
-    }
-    const std::string root = std::string(argv[1]) + "/";
+int writeDemoTracks(int argc, char** argv) {
+    CLI::App line("Writes the demo tracks, each in its folder, below FOLDER.", "make_demo_tracks");
+    std::string top;
+    line.add_option("FOLDER", top, "where the demo tracks go; made as needed")->required();
+    if (const auto ended = pitbox::tools::parseCommandLine(line, argc, argv)) return *ended;
+    const std::string root = top + "/";
     const std::vector<Design> designs = {
         {"Classics",
          "Green Valley.trk",
@@ -342,4 +341,15 @@ int main(int argc, char** argv) {
         pitbox::test::saveTrack(folder + d.file, build(windows1252, random));
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return writeDemoTracks(argc, argv);
+    } catch (const std::exception& failed) {
+        std::cerr << "make_demo_tracks: " << failed.what() << "\n";
+        return 1;
+    }
 }

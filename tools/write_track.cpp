@@ -3,14 +3,24 @@
 #include <iostream>
 #include <string>
 
+#include "tools/command_line.h"
 #include "tools/track_writer.h"
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::cerr << "usage: write_track OUT [plain|old|damaged|v110] [WORLD_SIZE LENGTH AUTHOR]\n";
-        return 2;
-    }
-    const std::string kind = argc > 2 ? argv[2] : "";
+    CLI::App line("Writes a track file for the end-to-end tests.", "write_track");
+    std::string out, kind = "plain", author;
+    int worldSize = 200, length = 4321;
+    line.add_option("OUT", out, "the track file to write")->required();
+    line.add_option("KIND", kind, "plain, old (the old format), damaged (cut short) or v110 (a 1.10 object)")
+        ->check(CLI::IsMember({"plain", "old", "damaged", "v110"}));
+    // The three fields come together, or not at all.
+    CLI::Option* size = line.add_option("WORLD_SIZE", worldSize, "the world size")->check(CLI::Range(0, 255));
+    CLI::Option* longness = line.add_option("LENGTH", length, "the track length");
+    CLI::Option* by = line.add_option("AUTHOR", author, "the author");
+    size->needs(longness);
+    longness->needs(by);
+    by->needs(size);
+    if (const auto ended = pitbox::tools::parseCommandLine(line, argc, argv)) return *ended;
     pitbox::test::TrackSpec s;
     s.worldSize = 200;
     s.waterLevel = 90;
@@ -25,14 +35,14 @@ int main(int argc, char** argv) {
             s.heightGrid[static_cast<std::size_t>(64 * j) + static_cast<std::size_t>(i)] =
                 static_cast<std::uint8_t>(2 * (i + j));
     s.objects = {{17, 600, 600, 20}, {1, 400, 500, 0}, {10, 300, 300, 0}};
-    if (argc > 5) {
-        s.worldSize = static_cast<std::uint8_t>(std::stoi(argv[3]));
-        s.trackLength = std::stoi(argv[4]);
-        s.author = argv[5];
+    if (size->count() > 0) {
+        s.worldSize = static_cast<std::uint8_t>(worldSize);
+        s.trackLength = length;
+        s.author = author;
     }
     if (kind == "old") s.version = 260;
     if (kind == "v110") s.objects.push_back({30, 10, 10, 0});
     if (kind == "damaged") s.truncateAt = 5000;
-    pitbox::test::saveTrack(argv[1], s);
+    pitbox::test::saveTrack(out, s);
     return 0;
 }

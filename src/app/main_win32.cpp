@@ -6,10 +6,12 @@
 #include <shellapi.h>
 
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/program_options.h"
 #include "library/library_store.h"
 #include "platform/files.h"
 #include "toolkit/win32/gdi.h"
@@ -21,15 +23,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::vector<std::string> args;
     for (int i = 1; argv && i < argc; ++i) args.push_back(pitbox::ui::gdi::narrow(argv[i]));
     if (argv) LocalFree(argv);
-    const bool forget = !args.empty() && args.front() == "--forget";
-    if (forget) args.erase(args.begin());
-    const std::string startFolder = args.empty() ? "" : args.front();
+    // A program without a console shows its help, or why it cannot start, in a box.
+    const auto parsed = pitbox::parseProgramOptions(args);
+    if (const auto* end = std::get_if<pitbox::ProgramEnd>(&parsed)) {
+        MessageBoxW(nullptr, pitbox::ui::gdi::widen(end->text).c_str(), L"Kestrun Pitbox",
+                    end->code == 0 ? MB_ICONINFORMATION : MB_ICONERROR);
+        return end->code;
+    }
+    const auto& options = *std::get_if<pitbox::ProgramOptions>(&parsed);
 
     pitbox::ui::Win32Toolkit toolkit;
     pitbox::AppState state(toolkit);
     state.storePath = pitbox::libraryStorePath();
     state.watchesLibrary = true;
-    state.forgetStore = forget;
-    pitbox::startUp(state, pitbox::platform::workingFolder(), startFolder);
+    state.forgetStore = options.forget;
+    pitbox::startUp(state, pitbox::platform::workingFolder(), options.folder);
     return pitbox::runMainLoop(state);
 }

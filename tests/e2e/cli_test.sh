@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # The real pitbox-cli binary: exit codes, messages, and a render with the records
-# text drawn by the platform's fonts.
+# text drawn by the platform's fonts; the command line as a new user tries it,
+# with the completion made from its parser.
+#   cli_test.sh PITBOX_CLI WRITE_TRACK MAKE_DEMO_TRACKS COMPLETION
 set -u
 cli=$1
 writer=$2
+demo=$3
+completion=$4
 fail() { echo "FAIL: $*"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -14,6 +18,40 @@ mkdir -p "$work/t/sub"
 "$writer" "$work/t/Cut.trk" damaged
 
 "$cli" --help | grep -q "render" || fail "--help"
+# Help of each command, either way, and nothing done for it.
+for command in list catalogue header render copy duplicates trash; do
+    "$cli" "$command" --help | grep -q "^usage: pitbox-cli $command" || fail "$command --help"
+    "$cli" help "$command" | grep -q "^usage: pitbox-cli $command" || fail "help $command"
+done
+(cd "$work" && "$cli" trash --help >/dev/null) || fail "trash --help"
+# Unknown options are refused before anything is done; "--" ends the options.
+mkdir "$work/new"
+(cd "$work/t" && cp Hill.trk ./-x.trk && "$cli" copy --to "$work/new" --bogus Hill.trk 2>"$work/err")
+[ $? -eq 2 ] && [ -z "$(ls "$work/new")" ] || fail "copy --bogus: exit code, or something copied"
+[ "$(wc -l <"$work/err")" -eq 2 ] && grep -q "^usage: pitbox-cli copy" "$work/err" || fail "copy --bogus: message"
+(cd "$work/t" && "$cli" copy --to "$work/new" -- -x.trk >/dev/null) && [ -f "$work/new/-x.trk" ] ||
+    fail "copy -- -x.trk"
+(cd "$work/t" && "$cli" header -- -x.trk >/dev/null) || fail "header -- -x.trk"
+rm -r "$work/new" "$work/t/-x.trk"
+(cd "$work" && "$demo" --help >/dev/null) && [ ! -e "$work/--help" ] || fail "make_demo_tracks --help"
+"$demo" /proc/nope 2>"$work/err"; [ $? -eq 1 ] && grep -q "^make_demo_tracks: cannot write" "$work/err" ||
+    fail "make_demo_tracks into a folder it cannot write"
+"$writer" --bogus "$work/b.trk" 2>/dev/null; [ $? -eq 2 ] && [ ! -e "$work/b.trk" ] || fail "write_track --bogus"
+
+# The completion offers the parser's commands, options and values.
+complete() {
+    COMP_WORDS=(pitbox-cli "$@")
+    COMP_CWORD=$#
+    _pitbox_cli
+    printf '%s ' "${COMPREPLY[@]}"
+}
+# shellcheck source=/dev/null
+source "$completion"
+[ "$(complete li)" = "list " ] || fail "completion of a command: $(complete li)"
+[ "$(complete list --so)" = "--sort " ] || fail "completion of an option"
+[ "$(complete list --format "")" = "text csv paths " ] || fail "completion of a choice: $(complete list --format "")"
+[ "$(complete copy --to "$work/t/s")" = "$work/t/sub " ] || fail "completion of a folder"
+[ "$(complete help re)" = "render " ] || fail "completion of help's command"
 "$cli" bogus 2>/dev/null; [ $? -eq 2 ] || fail "usage error exit code"
 "$cli" header "$work/t/Cut.trk" >/dev/null 2>"$work/err"; [ $? -eq 1 ] || fail "damaged header exit code"
 [ "$(wc -l <"$work/err")" -eq 1 ] || fail "one-line message"

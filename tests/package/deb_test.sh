@@ -16,7 +16,9 @@ contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for file in ./usr/bin/pitbox ./usr/bin/pitbox-cli ./usr/share/applications/kestrun-pitbox.desktop \
     ./usr/share/icons/hicolor/48x48/apps/kestrun-pitbox.png ./usr/share/icons/hicolor/256x256/apps/kestrun-pitbox.png \
     ./usr/share/doc/kestrun-pitbox/README.md ./usr/lib/kestrun-pitbox/libpitbox-text-qt.so \
-    ./usr/share/metainfo/org.example.kestrun_pitbox.metainfo.xml ./usr/share/doc/kestrun-pitbox/copyright; do
+    ./usr/share/metainfo/org.example.kestrun_pitbox.metainfo.xml ./usr/share/doc/kestrun-pitbox/copyright \
+    ./usr/share/man/man1/pitbox.1.gz ./usr/share/man/man1/pitbox-cli.1.gz \
+    ./usr/share/bash-completion/completions/pitbox-cli; do
     grep -qxF "$file" <<<"$contents" || fail "$file missing from the package"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -35,6 +37,11 @@ grep -q "^MimeType=" "$out/root/usr/share/applications/kestrun-pitbox.desktop" &
 appstreamcli validate --no-net --pedantic "$out/root/usr/share/metainfo/org.example.kestrun_pitbox.metainfo.xml" ||
     fail "AppStream metadata"
 lintian --fail-on error "$deb" >"$out/lintian" 2>&1 || { cat "$out/lintian"; fail "lintian finds errors"; }
+grep -E "no-manual-page|manpage" "$out/lintian" && fail "lintian finds fault with the manual pages"
+for page in pitbox pitbox-cli; do
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$out/root/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "$page(1): $warnings"
+done
 file "$out/root/usr/bin/pitbox" | grep -q "not stripped" && fail "the programs are not stripped"
 # The installed command line finds its font engine beside it and draws the records.
 "$build/bin/pitbox_write_track" "$out/t.trk" >/dev/null || fail "writing a track"

@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace pitbox {
+
+// What the program is started with.
+struct ProgramOptions {
+    bool forget = false;  // start without the remembered library
+    std::string folder;   // a folder to load at once; empty for none
+};
+
+// The program ends before its window: the help (code 0) or why the command
+// line cannot be taken (code 2), to show the user.
+struct ProgramEnd {
+    int code = 0;
+    std::string text;
+};
+
+// The program's command line, on the parser its manual page is made from.
+void defineProgramOptions(CLI::App& line, ProgramOptions& options);
+
+std::variant<ProgramOptions, ProgramEnd> parseProgramOptions(const std::vector<std::string>& args);
+
+// Whether the arguments ask for help (before any "--"): it is shown before
+// the window system is reached, so that it needs no display.
+bool asksForHelp(const std::vector<std::string>& args);
+
+}  // namespace pitbox
