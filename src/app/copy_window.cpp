@@ -5,8 +5,7 @@
 #include "app/long_work.h"
 #include "app/main_window.h"
 #include "app/show_track.h"
-#include "library/already_there.h"
-#include "library/copy_plan.h"
+#include "jobs/copy_job.h"
 #include "library/copy_tracks.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -68,23 +67,12 @@ constexpr int kTargetGadgets[] = {ids::kCopySelect, ids::kCopyNew, ids::kCopyBac
 
 class CopyWork : public LongWork {
 public:
-    CopyWork(std::vector<CopyItem> plan, std::vector<Error> refused, bool skipAlreadyThere, std::string target,
-             std::string statusLine)
-        : plan_(std::move(plan)),
-          refused_(std::move(refused)),
-          skip_(skipAlreadyThere),
-          target_(std::move(target)),
-          statusLine_(std::move(statusLine)) {
-        setTotal(plan_.size());
-    }
+    CopyWork(CopyRequest request, std::string statusLine)
+        : request_(std::move(request)), statusLine_(std::move(statusLine)) {}
 
     bool step() override {
-        if (skip_) {
-            alreadyThere_ = dropTracksAlreadyThere(plan_, &stopFlag());
-            setTotal(plan_.size());
-        }
-        report_ = copyTracks(
-            plan_, [this](std::size_t done) { setDone(done); }, &stopFlag());
+        outcome_ = copyJob(request_, progress());
+        ran_ = true;
         return false;
     }
     bool take(AppState& s) override {
@@ -94,16 +82,19 @@ public:
 
     void finish(AppState& s, bool stopped) override {
         for (int g : kTargetGadgets) s.tk.setEnabled(kWin, g, true);
-        // A Stop after the last copy stopped nothing.
-        const bool cut = report_.stopped || (stopped && report_.copied + report_.failures.size() < plan_.size());
-        std::string result = cut ? "Copy stopped: " + std::to_string(report_.copied) + " of " +
-                                       std::to_string(plan_.size()) + " Tracks copied to: " + target_
-                                 : copiedText(report_.copied, alreadyThere_, target_);
-        report_.failures.insert(report_.failures.begin(), refused_.begin(), refused_.end());
-        if (!report_.failures.empty()) {
-            result += " (" + std::to_string(report_.failures.size()) + " failed)";
+        // Stopped before it began: none of the tracks was copied.
+        if (!ran_) {
+            outcome_.planned = request_.sources.size();
+            outcome_.stopped = stopped;
+        }
+        const CopyOutcome& o = outcome_;
+        std::string result = o.stopped ? "Copy stopped: " + std::to_string(o.copied) + " of " +
+                                             std::to_string(o.planned) + " Tracks copied to: " + request_.target
+                                       : copiedText(o.copied, o.alreadyThere, request_.target);
+        if (!o.failures.empty()) {
+            result += " (" + std::to_string(o.failures.size()) + " failed)";
             // The reason goes to the main window's status line, below this window.
-            showResult(s, firstFailureText(report_.failures));
+            showResult(s, firstFailureText(o.failures));
         } else {
             s.tk.setText(ids::kMainWindow, ids::kStatusLine1, statusLine_);  // as it was
         }
@@ -115,13 +106,10 @@ public:
     }
 
 private:
-    std::vector<CopyItem> plan_;
-    const std::vector<Error> refused_;  // outside the library's folder, when folders are kept
-    const bool skip_;
-    std::size_t alreadyThere_ = 0;
-    const std::string target_;
+    const CopyRequest request_;
     const std::string statusLine_;  // the main window's, which shows the progress meanwhile
-    CopyReport report_;
+    CopyOutcome outcome_;
+    bool ran_ = false;
 };
 
 }  // namespace
@@ -132,14 +120,9 @@ void copySelectedTracks(AppState& s) {
     showSelection(s);
     if (sources.empty()) return;
     for (int g : kTargetGadgets) s.tk.setEnabled(kWin, g, false);
-    KeptFoldersPlan plan;
-    if (s.keepFolders && !s.catalogue.root().empty())
-        plan = planCopiesKeepingFolders(sources, s.catalogue.root(), s.targetFolder);
-    else
-        plan.items = planCopies(sources, s.targetFolder);
-    startWork(s,
-              std::make_unique<CopyWork>(std::move(plan.items), std::move(plan.refused), s.skipAlreadyThere,
-                                         s.targetFolder, s.tk.text(ids::kMainWindow, ids::kStatusLine1)),
+    CopyRequest request{sources, s.targetFolder, std::nullopt, s.skipAlreadyThere};
+    if (s.keepFolders && !s.catalogue.root().empty()) request.keepFoldersBelow = s.catalogue.root();
+    startWork(s, std::make_unique<CopyWork>(std::move(request), s.tk.text(ids::kMainWindow, ids::kStatusLine1)),
               {kWin, ids::kCopyStart, ids::kPictureCopyLarge, ids::kPictureStopLarge}, false);
 }
 

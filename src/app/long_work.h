@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/app_state.h"
+#include "jobs/job_progress.h"
 
 namespace pitbox {
 
@@ -28,24 +29,22 @@ public:
     // What status line 1 says while it runs, given how far it got.
     virtual std::string doing(std::size_t done, std::size_t total) const = 0;
 
-    bool stopRequested() const { return stop_.load(std::memory_order_relaxed); }
+    bool stopRequested() const { return progress_.stopRequested(); }
     // For steps that hand the request on (a walk).
-    const std::atomic<bool>& stopFlag() const { return stop_; }
-    std::size_t done() const { return done_.load(std::memory_order_relaxed); }
-    std::size_t total() const { return total_.load(std::memory_order_relaxed); }
+    const std::atomic<bool>& stopFlag() const { return progress_.stopFlag(); }
+    std::size_t done() const { return progress_.done(); }
+    std::size_t total() const { return progress_.total(); }
+    // What a job that runs in the steps reports to.
+    JobProgress& progress() { return progress_; }
 
 protected:
-    void setDone(std::size_t n) { done_.store(n, std::memory_order_relaxed); }
-    void setTotal(std::size_t n) { total_.store(n, std::memory_order_relaxed); }
+    void setDone(std::size_t n) { progress_.setDone(n); }
+    void setTotal(std::size_t n) { progress_.setTotal(n); }
 
 private:
-    friend struct RunningWork;
-    std::atomic<bool> stop_{false};
-    std::atomic<std::size_t> done_{0}, total_{0};
+    JobProgress progress_;
 };
 
-// The button that started a work reads "Stop" while it runs: which it is, and
-// its own look.
 struct WorkButton {
     int window = -1, gadget = -1;  // none for work nobody started (the check)
     int picture = -1;              // an image button's picture, -1 for a text button
@@ -62,7 +61,7 @@ struct RunningWork {
     std::thread worker;  // none when the steps are run by hand (tests)
     std::atomic<bool> ended{false};
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
-    void requestStop() { work->stop_.store(true, std::memory_order_relaxed); }
+    void requestStop() { work->progress().requestStop(); }
 };
 
 // Starts a work the user asked for: its button reads "Stop", the other

@@ -4,13 +4,13 @@
 
 #include "app/app_state.h"
 #include "app/long_work.h"
+#include "jobs/scan_job.h"
 
 namespace pitbox {
 
 // Reading track files beside the event loop: every file of a Scan (EveryFile,
 // Shift held), those changed since they were read (ChangedFiles), or those the
 // check of the remembered library found new or changed (CheckedFiles).
-enum class ScanKind { EveryFile, ChangedFiles, CheckedFiles };
 std::unique_ptr<LongWork> scanWork(AppState& s, const std::vector<TrackEntry*>& entries, ScanKind kind);
 
 // The Scan button: the loaded folder is walked again, then the files are read

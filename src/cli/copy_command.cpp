@@ -4,8 +4,7 @@
 #include <optional>
 
 #include "cli/command.h"
-#include "library/already_there.h"
-#include "library/copy_plan.h"
+#include "jobs/copy_job.h"
 #include "library/copy_tracks.h"
 #include "platform/paths.h"
 
@@ -20,29 +19,22 @@ struct CopyOptions {
 };
 
 int copy(CopyOptions o, const Streams& io) {
-    const std::string to = platform::withSeparator(platform::userPath(o.to));
-    std::vector<Error> refused;
-    std::vector<CopyItem> plan;
+    CopyRequest request{std::move(o.files), platform::withSeparator(platform::userPath(o.to)), std::nullopt,
+                        o.skipIdentical};
     if (o.root) {
         // The files and the root as one folder is written, so that one lies below the other however typed.
-        for (std::string& file : o.files) {
+        for (std::string& file : request.sources) {
             const std::string_view folder = platform::pathPart(file);
             file = platform::fullFolder(folder.empty() ? "." : std::string(folder)) +
                    std::string(platform::filePart(file));
         }
-        const std::string root = platform::withSeparator(platform::userPath(*o.root));
-        KeptFoldersPlan kept = planCopiesKeepingFolders(o.files, platform::fullFolder(root), to);
-        plan = std::move(kept.items);
-        refused = std::move(kept.refused);
-    } else {
-        plan = planCopies(o.files, to);
+        request.keepFoldersBelow = platform::fullFolder(platform::withSeparator(platform::userPath(*o.root)));
     }
-    const std::size_t alreadyThere = o.skipIdentical ? dropTracksAlreadyThere(plan) : 0;
-    const CopyReport report = copyTracks(plan);
-    for (const Error& failure : refused) fail(io.err, failure.message());
-    for (const Error& failure : report.failures) fail(io.err, failure.message());
-    io.out << copiedText(report.copied, alreadyThere, to) << "\n";
-    return report.failures.empty() && refused.empty() ? 0 : 1;
+    JobProgress progress;
+    const CopyOutcome outcome = copyJob(request, progress);
+    for (const Error& failure : outcome.failures) fail(io.err, failure.message());
+    io.out << copiedText(outcome.copied, outcome.alreadyThere, request.target) << "\n";
+    return outcome.failures.empty() ? 0 : 1;
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "cli/command.h"
+#include "jobs/scan_job.h"
 #include "library/folder_load.h"
-#include "library/header_refresh.h"
 #include "library/library_store.h"
 
 namespace pitbox::cli {
@@ -29,17 +29,13 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
             changed = tracks->count() != catalogue.count();
         }
     }
-    TrackBuffer buffer;
-    HeaderFields header;
     // The walk took each file's stamp before any read: a file that took no
     // remembered fields is read now under that stamp, as Scan would read it.
-    for (TrackEntry& e : catalogue.entries()) {
-        if (needsReading(e, e.stamp, rescan)) {
-            (void)refreshEntry(catalogue, e, buffer, header);
-            changed = true;
-        }
+    JobProgress progress;
+    ScanJob scan(ScanJob::filesOf(catalogue, true), rescan ? ScanKind::EveryFile : ScanKind::ChangedFiles);
+    if (scan.runInto(catalogue, progress) > 0) changed = true;
+    for (const TrackEntry& e : catalogue.entries())
         if (e.state == TrackState::Unreadable) code = fail(err, std::string(e.problem.view()));
-    }
     if (!changed) return code;  // an unchanged library is not written again
     if (auto written = rememberTracks(store, std::nullopt, folder, catalogue); !written)
         code = fail(err, written.error().message() + "; the library is not remembered");
@@ -56,12 +52,10 @@ Result<int> gatherTracks(const std::string& folder, Catalogue& catalogue, const 
     if (how.cache) {
         if (int failed = scanWithStore(catalogue, folder, how.rescan, how.forget, err)) code = failed;
     } else if (how.scan) {
-        TrackBuffer buffer;
-        HeaderFields header;
-        for (TrackEntry& e : catalogue.entries()) {
-            auto read = refreshEntry(catalogue, e, buffer, header);
-            if (!read && read.error().code != ErrorCode::Damaged) code = fail(err, read.error().message());
-        }
+        JobProgress progress;
+        ScanJob(ScanJob::filesOf(catalogue, false), ScanKind::EveryFile, false).runInto(catalogue, progress);
+        for (const TrackEntry& e : catalogue.entries())
+            if (e.state == TrackState::Unreadable) code = fail(err, std::string(e.problem.view()));
     }
     return code;
 }

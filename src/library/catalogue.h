@@ -139,6 +139,7 @@ public:
         Iterator begin() const { return Iterator(first_); }
         Iterator end() const { return Iterator(first_ + count_); }
         std::size_t size() const { return count_; }
+        Entry& operator[](std::size_t i) const { return *first_[i]; }
 
     private:
         TrackEntry* const* first_;

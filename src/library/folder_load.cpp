@@ -1,6 +1,5 @@
 #include "library/folder_load.h"
 
-#include "base/parallel.h"
 #include "base/text.h"
 #include "library/header_refresh.h"
 #include "platform/folder_walk.h"
@@ -42,11 +41,10 @@ Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catal
     if (!walked || (stop && *stop)) return walked;
     // What the listing did not tell is looked at after the walk, on a few threads at once.
     if (stamps) {
-        std::vector<std::optional<platform::FileStamp>> now(unstamped.size());
-        forEachIndex(unstamped.size(), [&](std::size_t i) {
-            thread_local std::string path;
-            now[i] = platform::fileStamp(path.assign(unstamped[i]->path.view()));
-        });
+        std::vector<std::string_view> paths;
+        paths.reserve(unstamped.size());
+        for (const TrackEntry* e : unstamped) paths.push_back(e->path.view());
+        const auto now = currentStamps(paths);
         for (std::size_t i = 0; i < unstamped.size(); ++i) unstamped[i]->stamp = now[i].value_or(platform::FileStamp{});
     }
     found.sort(SortKey::Name);

@@ -45,6 +45,10 @@ std::vector<std::optional<platform::FileStamp>> currentStamps(Catalogue::ConstEn
     std::vector<std::string_view> paths;
     paths.reserve(entries.size());
     for (const TrackEntry& e : entries) paths.push_back(e.path.view());
+    return currentStamps(paths);
+}
+
+std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const std::string_view> paths) {
     std::vector<std::optional<platform::FileStamp>> stamps(paths.size());
     forEachIndex(paths.size(), [&](std::size_t i) {
         thread_local std::string path;

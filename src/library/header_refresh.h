@@ -1,5 +1,7 @@
 #pragma once
 #include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "base/result.h"
@@ -28,6 +30,8 @@ Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buff
 // entries' order: what Scan tells changed files by. Looked at on a few threads
 // at once, as each look waits on the system alone.
 std::vector<std::optional<platform::FileStamp>> currentStamps(Catalogue::ConstEntries entries);
+// The same for files named by their paths.
+std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const std::string_view> paths);
 
 // Whether Scan reads an entry's file: unless it was read before and its stamp
 // (`now`, taken before the read) is still the one it had then; `always` reads

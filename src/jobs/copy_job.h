@@ -1,0 +1,34 @@
+#pragma once
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/result.h"
+#include "jobs/job_progress.h"
+
+namespace pitbox {
+
+// Copy: the files, in the order given, into one folder.
+struct CopyRequest {
+    std::vector<std::string> sources;
+    std::string target;  // ends in a separator
+    // Each file at its path below this folder inside the target, folders made
+    // as needed; a file not below it is refused.
+    std::optional<std::string> keepFoldersBelow;
+    bool skipAlreadyThere = false;  // leave alone what is there already
+};
+
+struct CopyOutcome {
+    std::size_t planned = 0;  // the copies tried, after those already there were left out
+    std::size_t copied = 0;
+    std::size_t alreadyThere = 0;
+    std::vector<Error> failures;  // those refused by the plan first, then those that failed
+    bool stopped = false;         // a copy was left undone by a Stop
+};
+
+// Plans the copies, leaves out what is there already when asked, and copies,
+// each file whole or not at all; progress counts the copies.
+CopyOutcome copyJob(const CopyRequest& request, JobProgress& progress);
+
+}  // namespace pitbox

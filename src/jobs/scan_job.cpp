@@ -1,0 +1,78 @@
+#include "jobs/scan_job.h"
+
+#include <algorithm>
+
+#include "library/header_refresh.h"
+
+namespace pitbox {
+namespace {
+
+// Stamps are taken this many at a time, so that a Stop is heard between.
+constexpr std::size_t kStampsAtOnce = 4096;
+
+}  // namespace
+
+ScanJob::ScanJob(std::vector<ScanFile> files, ScanKind kind, bool stamps)
+    : files_(std::move(files)), kind_(stamps ? kind : ScanKind::EveryFile), stamped_(stamps ? 0 : files_.size()) {}
+
+bool ScanJob::stamping() const { return stamped_.load(std::memory_order_relaxed) < files_.size(); }
+
+bool ScanJob::step(JobProgress& progress) {
+    progress.setTotal(files_.size());
+    if (const std::size_t from = stamped_; from < files_.size()) {
+        const std::size_t to = std::min(files_.size(), from + kStampsAtOnce);
+        std::vector<std::string_view> paths;
+        std::vector<std::size_t> unstamped;
+        for (std::size_t i = from; i < to; ++i)
+            if (!files_[i].now) {
+                paths.push_back(files_[i].path);
+                unstamped.push_back(i);
+            }
+        const auto stamps = currentStamps(paths);
+        for (std::size_t k = 0; k < unstamped.size(); ++k) files_[unstamped[k]].now = stamps[k];
+        stamped_ = to;
+        return true;
+    }
+    if (next_ == files_.size()) return false;
+    const std::size_t index = next_++;
+    const ScanFile& f = files_[index];
+    TrackEntry before;
+    before.state = f.state;
+    before.stamp = f.stamp;
+    if (needsReading(before, f.now, kind_ != ScanKind::ChangedFiles)) {
+        TrackRead read{index, f.now.value_or(platform::FileStamp{}), {}, {}};
+        read.result = readTrackFields(f.path, buffer_, read.header);
+        const std::lock_guard<std::mutex> hold(lock_);
+        reads_.push_back(std::move(read));
+    }
+    progress.setDone(next_);
+    return next_ < files_.size();
+}
+
+std::vector<TrackRead> ScanJob::takeReads() {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return std::exchange(reads_, {});
+}
+
+std::size_t ScanJob::runInto(Catalogue& catalogue, JobProgress& progress) {
+    while (!progress.stopRequested() && step(progress)) {}
+    const auto entries = catalogue.entries();
+    const std::vector<TrackRead> reads = takeReads();
+    for (const TrackRead& read : reads) {
+        TrackEntry& e = entries[read.file];
+        e.stamp = read.stamp;
+        applyTrackFields(catalogue, e, read.header, read.result);
+    }
+    return reads.size();
+}
+
+std::vector<ScanFile> ScanJob::filesOf(const Catalogue& catalogue, bool stampsTaken) {
+    std::vector<ScanFile> files;
+    files.reserve(catalogue.count());
+    for (const TrackEntry& e : catalogue.entries())
+        files.push_back({std::string(e.path), e.state, e.stamp,
+                         stampsTaken ? std::optional<platform::FileStamp>(e.stamp) : std::nullopt});
+    return files;
+}
+
+}  // namespace pitbox

@@ -1,0 +1,76 @@
+#pragma once
+#include <cstddef>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/result.h"
+#include "jobs/job_progress.h"
+#include "library/catalogue.h"
+#include "trackfile/header_reader.h"
+#include "trackfile/track_buffer.h"
+
+namespace pitbox {
+
+// Which files a Scan reads.
+enum class ScanKind {
+    ChangedFiles,  // those new, changed or unreadable since they were last read
+    EveryFile,     // all of them
+    CheckedFiles,  // all of them: those the check of the remembered library found new or changed
+};
+
+// One file of a Scan: its path, what was known of it when the Scan began,
+// and its stamp when that was taken just before (by the walk that found it).
+struct ScanFile {
+    std::string path;
+    TrackState state = TrackState::Unscanned;
+    platform::FileStamp stamp;
+    std::optional<platform::FileStamp> now;
+};
+
+// What one read found, for the file at `file` in the Scan's list.
+struct TrackRead {
+    std::size_t file = 0;
+    platform::FileStamp stamp;  // the stamp the file had before it was read
+    HeaderFields header;
+    Result<void> result;
+};
+
+// A Scan: each file's stamp first, a few files at a time on a few threads,
+// then each file that needs it read. Steps run on one thread; what they read
+// is taken from any other, so that a window puts the fields in as they come
+// and the command line all at the end.
+class ScanJob {
+public:
+    // Without `stamps` no stamp is taken (nothing is remembered): every file
+    // is read, whatever the kind.
+    ScanJob(std::vector<ScanFile> files, ScanKind kind, bool stamps = true);
+
+    // One step: a batch of stamps, or one file read; false when none is left.
+    bool step(JobProgress& progress);
+    // The reads made since the last take, in the files' order.
+    std::vector<TrackRead> takeReads();
+    // Runs every step and puts what was read into the catalogue's entries,
+    // the files being its entries in order. The reasons of files that could
+    // not be read are the entries' problems. Returns how many files were read.
+    std::size_t runInto(Catalogue& catalogue, JobProgress& progress);
+
+    bool stamping() const;
+    ScanKind kind() const { return kind_; }
+    std::size_t fileCount() const { return files_.size(); }
+
+    // The files of each entry of a catalogue, in its order.
+    static std::vector<ScanFile> filesOf(const Catalogue& catalogue, bool stampsTaken);
+
+private:
+    std::vector<ScanFile> files_;
+    const ScanKind kind_;
+    std::atomic<std::size_t> stamped_{0};
+    std::size_t next_ = 0;
+    TrackBuffer buffer_;
+    std::mutex lock_;
+    std::vector<TrackRead> reads_;  // made by the steps, not taken yet
+};
+
+}  // namespace pitbox
