@@ -5,6 +5,9 @@
 namespace pitbox {
 namespace {
 
+// How often a running work's worker wakes the event loop at most.
+constexpr std::chrono::milliseconds kSliceEvery{15};
+
 // The main window's buttons that start work: one such work runs at a time.
 constexpr int kWorkButtons[] = {ids::kLoad, ids::kScan,        ids::kDuplicates,
                                 ids::kCopy, ids::kMoveToTrash, ids::kSaveCatalogue};
@@ -40,11 +43,17 @@ std::unique_ptr<RunningWork> run(AppState& s, std::unique_ptr<LongWork> work, Wo
     w->button = button;
     showButtons(s, button, true);
     s.tk.showProgress(ids::kMainWindow, ids::kProgress, 0, 0);
-    if (!s.workByHand)
-        w->worker = std::thread([&w = *w] {
+    if (!s.workByHand) {
+        // The event loop takes a slice when the worker tells it there is one,
+        // never more often than a slice can be shown; it does not look unasked.
+        ui::Toolkit& tk = s.tk;
+        w->work->progress().tellWhenDone([&tk] { tk.wake(); }, kSliceEvery);
+        w->worker = std::thread([&w = *w, &tk] {
             while (!w.work->stopRequested() && w.work->step()) {}
             w.ended.store(true, std::memory_order_release);
+            tk.wake();
         });
+    }
     return w;
 }
 
@@ -77,10 +86,13 @@ void tick(AppState& s, std::unique_ptr<RunningWork>& slot, bool shown) {
     RunningWork& w = *slot;
     // Once the steps are over, and the last of what they made is taken, it ends.
     const bool stepsOver = w.ended.load(std::memory_order_acquire);
-    if (!w.work->take(s) && stepsOver) {
+    const bool more = w.work->take(s);
+    if (!more && stepsOver) {
         endStepsDone(s, slot);
         return;
     }
+    // What is left is taken after the events that came meanwhile.
+    if (more) s.tk.wake();
     if (!shown) return;
     const std::size_t done = w.work->done(), total = w.work->total();
     s.tk.showProgress(ids::kMainWindow, ids::kProgress, done, total);

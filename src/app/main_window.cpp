@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <algorithm>
+
 #include "app/button_pictures.h"
 #include "app/copy_window.h"
 #include "app/find_duplicates.h"
@@ -33,7 +35,7 @@ std::vector<ui::Column> tableColumns() {
 // "200000/200000", the table a few rows high.
 constexpr int kMinWidth = 980;
 constexpr int kMinHeight = 360;
-constexpr int kWorkTick = 15;  // ms
+constexpr int kWorkFallback = 1000;  // ms
 
 }  // namespace
 
@@ -162,14 +164,17 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
 }
 
 ui::Event nextEvent(AppState& s) {
-    // Work's results are taken between events, a slice each 15 ms at most;
-    // changes to the library, once they have settled.
+    // Work's results are taken between events, a slice each time its worker
+    // wakes the loop; changes to the library, once they have settled.
     for (;;) {
         const int changesDue = takeLibraryChanges(s, std::chrono::steady_clock::now());
         const bool working = tickWork(s);
         if (working) followSelection(s);  // what the work changed
-        if (!working && changesDue < 0) return s.tk.waitEvent();
-        const ui::Event e = s.tk.waitEvent(working ? kWorkTick : changesDue);
+        // The worker wakes the loop; the wait's end is only a fallback.
+        const int wait = !working ? changesDue : changesDue < 0 ? kWorkFallback : std::min(changesDue, kWorkFallback);
+        const ui::Event e = wait < 0 ? s.tk.waitEvent() : s.tk.waitEvent(wait);
+        // A wake asks only for the look at the work and the library above.
+        if (e.kind == ui::EventKind::Wake) continue;
         if (e.kind != ui::EventKind::None || s.workByHand) return e;
     }
 }
