@@ -1,14 +1,15 @@
 // Scan over a tree of real tracks (PITBOX_SCAN_TREE, made by make_tree with
-// sizes): reading every file, and a Scan of the same library unchanged since it
-// was read, which only looks at each file's size and time, with and without
-// the walk of the folder that comes first in the program.
+// sizes), as the program and the command line run it, through the Scan job:
+// reading every file, and a Scan of the same library unchanged since it was
+// read, which only looks at each file's stamp, with and without the walk of
+// the folder that comes first.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "library/folder_load.h"
-#include "library/header_refresh.h"
+#include "jobs/scan_job.h"
+#include "jobs/walk_job.h"
 #include "library/library_store.h"
 
 namespace {
@@ -16,31 +17,33 @@ namespace {
 struct Library {
     Library() {
         const char* tree = std::getenv("PITBOX_SCAN_TREE");
-        if (!tree || !pitbox::collectTracks(std::string(tree) + "/", catalogue, {}, true)) return;
-        for (pitbox::TrackEntry& e : catalogue.entries()) (void)pitbox::refreshEntry(catalogue, e, buffer, header);
+        if (!tree) return;
+        pitbox::WalkJob walk(std::string(tree) + "/", true);
+        pitbox::JobProgress progress;
+        walk.run(progress);
+        if (!walk.walked()) return;
+        catalogue = std::move(walk.found());
+        pitbox::ScanJob(pitbox::ScanJob::filesOf(catalogue, true), pitbox::ScanKind::EveryFile)
+            .runInto(catalogue, progress);
     }
     pitbox::Catalogue catalogue;
-    pitbox::TrackBuffer buffer;
-    pitbox::HeaderFields header;
 };
 
-void scan(benchmark::State& state, bool always) {
-    static Library library;
-    if (library.catalogue.count() == 0) {
+Library& library() {
+    static Library made;
+    return made;
+}
+
+void scan(benchmark::State& state, pitbox::ScanKind kind) {
+    pitbox::Catalogue& catalogue = library().catalogue;
+    if (catalogue.count() == 0) {
         state.SkipWithError("set PITBOX_SCAN_TREE to a tree of tracks");
         return;
     }
     std::size_t read = 0;
     for (auto _ : state) {
-        const auto stamps = pitbox::currentStamps(library.catalogue.entries());
-        std::size_t i = 0;
-        for (pitbox::TrackEntry& e : library.catalogue.entries()) {
-            const auto& now = stamps[i++];
-            if (!pitbox::needsReading(e, now, always)) continue;
-            e.stamp = now.value_or(pitbox::platform::FileStamp{});
-            (void)pitbox::refreshEntry(library.catalogue, e, library.buffer, library.header);
-            ++read;
-        }
+        pitbox::JobProgress progress;
+        read += pitbox::ScanJob(pitbox::ScanJob::filesOf(catalogue, false), kind).runInto(catalogue, progress);
     }
     state.counters["files_read_per_scan"] =
         static_cast<double>(read) / static_cast<double>(std::max<std::int64_t>(state.iterations(), 1));
@@ -49,24 +52,24 @@ void scan(benchmark::State& state, bool always) {
 // The program's Scan of an unchanged library: the walk, what was known kept,
 // then the stamps.
 void BM_ScanUnchangedWithWalk(benchmark::State& state) {
-    static Library library;
-    if (library.catalogue.count() == 0) {
+    const pitbox::Catalogue& known = library().catalogue;
+    if (known.count() == 0) {
         state.SkipWithError("set PITBOX_SCAN_TREE to a tree of tracks");
         return;
     }
     for (auto _ : state) {
-        pitbox::Catalogue found;
-        (void)pitbox::collectTracks(library.catalogue.root(), found, {}, false);
-        pitbox::keepKnownEntries(found, library.catalogue);
-        std::size_t read = 0, i = 0;
-        const auto stamps = pitbox::currentStamps(found.entries());
-        for (pitbox::TrackEntry& e : found.entries()) read += pitbox::needsReading(e, stamps[i++], false);
-        benchmark::DoNotOptimize(read);
+        pitbox::WalkJob walk(known.root(), false);
+        pitbox::JobProgress progress;
+        walk.run(progress);
+        pitbox::keepKnownEntries(walk.found(), known);
+        benchmark::DoNotOptimize(
+            pitbox::ScanJob(pitbox::ScanJob::filesOf(walk.found(), false), pitbox::ScanKind::ChangedFiles)
+                .runInto(walk.found(), progress));
     }
 }
 
-void BM_ScanEveryFile(benchmark::State& state) { scan(state, true); }
-void BM_ScanUnchanged(benchmark::State& state) { scan(state, false); }
+void BM_ScanEveryFile(benchmark::State& state) { scan(state, pitbox::ScanKind::EveryFile); }
+void BM_ScanUnchanged(benchmark::State& state) { scan(state, pitbox::ScanKind::ChangedFiles); }
 BENCHMARK(BM_ScanEveryFile)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ScanUnchanged)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ScanUnchangedWithWalk)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

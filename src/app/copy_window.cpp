@@ -1,6 +1,7 @@
 #include "app/copy_window.h"
 
 #include "app/ids.h"
+#include "app/job_work.h"
 #include "app/list_view.h"
 #include "app/long_work.h"
 #include "app/main_window.h"
@@ -65,52 +66,32 @@ void showSelection(AppState& s) {
 constexpr int kTargetGadgets[] = {ids::kCopySelect, ids::kCopyNew, ids::kCopyBack, ids::kKeepFolders,
                                   ids::kSkipAlreadyThere};
 
-class CopyWork : public LongWork {
-public:
-    CopyWork(CopyRequest request, std::string statusLine)
-        : request_(std::move(request)), statusLine_(std::move(statusLine)) {}
-
-    bool step() override {
-        outcome_ = copyJob(request_, progress());
-        ran_ = true;
-        return false;
+// The result in the window's target line; the reason of the first failure
+// in the main window's status line, below this window.
+void copied(AppState& s, const CopyJob& job, bool stopped, const std::string& statusLine) {
+    for (int g : kTargetGadgets) s.tk.setEnabled(kWin, g, true);
+    CopyOutcome o = job.outcome();
+    // Stopped before it began: none of the tracks was copied.
+    if (!job.ran()) {
+        o.planned = job.request().sources.size();
+        o.stopped = stopped;
     }
-    bool take(AppState& s) override {
-        showTarget(s, doing(done(), total()));
-        return false;
+    const std::string& target = job.request().target;
+    std::string result = o.stopped ? "Copy stopped: " + std::to_string(o.copied) + " of " + std::to_string(o.planned) +
+                                         " Tracks copied to: " + target
+                                   : copiedText(o.copied, o.alreadyThere, target);
+    if (!o.failures.empty()) {
+        result += " (" + std::to_string(o.failures.size()) + " failed)";
+        showResult(s, firstFailureText(o.failures));
+    } else {
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine1, statusLine);  // as it was
     }
+    showTarget(s, result);
+}
 
-    void finish(AppState& s, bool stopped) override {
-        for (int g : kTargetGadgets) s.tk.setEnabled(kWin, g, true);
-        // Stopped before it began: none of the tracks was copied.
-        if (!ran_) {
-            outcome_.planned = request_.sources.size();
-            outcome_.stopped = stopped;
-        }
-        const CopyOutcome& o = outcome_;
-        std::string result = o.stopped ? "Copy stopped: " + std::to_string(o.copied) + " of " +
-                                             std::to_string(o.planned) + " Tracks copied to: " + request_.target
-                                       : copiedText(o.copied, o.alreadyThere, request_.target);
-        if (!o.failures.empty()) {
-            result += " (" + std::to_string(o.failures.size()) + " failed)";
-            // The reason goes to the main window's status line, below this window.
-            showResult(s, firstFailureText(o.failures));
-        } else {
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine1, statusLine_);  // as it was
-        }
-        showTarget(s, result);
-    }
-
-    std::string doing(std::size_t done, std::size_t total) const override {
-        return "Copying " + std::to_string(done) + " / " + std::to_string(total);
-    }
-
-private:
-    const CopyRequest request_;
-    const std::string statusLine_;  // the main window's, which shows the progress meanwhile
-    CopyOutcome outcome_;
-    bool ran_ = false;
-};
+std::string copying(std::size_t done, std::size_t total) {
+    return "Copying " + std::to_string(done) + " / " + std::to_string(total);
+}
 
 }  // namespace
 
@@ -122,7 +103,16 @@ void copySelectedTracks(AppState& s) {
     for (int g : kTargetGadgets) s.tk.setEnabled(kWin, g, false);
     CopyRequest request{sources, s.targetFolder, std::nullopt, s.skipAlreadyThere};
     if (s.keepFolders && !s.catalogue.root().empty()) request.keepFoldersBelow = s.catalogue.root();
-    startWork(s, std::make_unique<CopyWork>(std::move(request), s.tk.text(ids::kMainWindow, ids::kStatusLine1)),
+    auto job = std::make_shared<CopyJob>(std::move(request));
+    // The main window's status line shows the progress meanwhile, and is given back.
+    JobApply apply{[](AppState& state, const JobProgress& progress) {
+                       showTarget(state, copying(progress.done(), progress.total()));
+                       return false;
+                   },
+                   [job, statusLine = s.tk.text(ids::kMainWindow, ids::kStatusLine1)](
+                       AppState& state, bool stopped, std::size_t) { copied(state, *job, stopped, statusLine); },
+                   copying};
+    startWork(s, jobWork(job, std::move(apply)),
               {kWin, ids::kCopyStart, ids::kPictureCopyLarge, ids::kPictureStopLarge}, false);
 }
 

@@ -5,68 +5,45 @@
 #include <unordered_set>
 
 #include "app/ids.h"
+#include "app/job_work.h"
 #include "app/list_view.h"
 #include "app/long_work.h"
-#include "library/duplicates.h"
+#include "jobs/duplicates_job.h"
 
 namespace pitbox {
 namespace {
 
-// The search beside the event loop, over the paths the catalogue had when it
-// began; its groups are matched to the tracks by path when it ends, so the
+// The groups are matched to the tracks by path when the search ends, so the
 // check of the remembered library may replace the catalogue meanwhile.
-class DuplicatesWork : public LongWork {
-public:
-    explicit DuplicatesWork(const Catalogue& catalogue) {
-        paths_.reserve(catalogue.count());
-        for (const TrackEntry& e : catalogue.entries()) paths_.emplace_back(e.path);
-        setTotal(paths_.size());
-    }
-
-    bool step() override {
-        found_ = findDuplicates(
-            paths_, DuplicateKind::SameTrack, [this](std::size_t looked) { setDone(looked); }, &stopFlag());
-        return false;
-    }
-    bool take(AppState&) override { return false; }
-
-    void finish(AppState& s, bool stopped) override {
-        if (stopped) {
-            showResult(
-                s, "Duplicates stopped: " + std::to_string(done()) + " of " + std::to_string(total()) + " looked at");
-            showDuplicatesCaption(s);
-            return;
-        }
-        std::unordered_map<std::string_view, const TrackEntry*> byPath;
-        for (const TrackEntry& e : std::as_const(s.catalogue).entries()) byPath.emplace(e.path.view(), &e);
-        std::unordered_set<std::string_view> identical;
-        for (const auto& group : found_.identical) identical.insert(group.begin(), group.end());
-        std::vector<CatalogueView::DuplicateOf> duplicates;
-        for (std::size_t g = 0; g < found_.groups.size(); ++g)
-            for (const std::string& path : found_.groups[g])
-                if (auto it = byPath.find(path); it != byPath.end())
-                    duplicates.push_back({it->second, static_cast<std::uint32_t>(g),
-                                          identical.count(path) ? CatalogueView::Duplicate::Identical
-                                                                : CatalogueView::Duplicate::SameTrack});
-        if (duplicates.empty()) {
-            showResult(s, "No duplicates among " + std::to_string(s.catalogue.count()) + " Tracks");
-        } else {
-            s.view.showDuplicates(duplicates);
-            fillList(s);
-        }
+void duplicatesFound(AppState& s, const DuplicatesJob& job, bool stopped, std::size_t looked) {
+    if (stopped) {
+        showResult(s, "Duplicates stopped: " + std::to_string(looked) + " of " + std::to_string(job.paths().size()) +
+                          " looked at");
         showDuplicatesCaption(s);
-        if (!found_.failures.empty())
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine2, unreadText(found_.failures, "file", "files"));
+        return;
     }
-
-    std::string doing(std::size_t done, std::size_t total) const override {
-        return "Looking for duplicates... " + std::to_string(done) + " / " + std::to_string(total);
+    const DuplicateGroups& found = job.found();
+    std::unordered_map<std::string_view, const TrackEntry*> byPath;
+    for (const TrackEntry& e : std::as_const(s.catalogue).entries()) byPath.emplace(e.path.view(), &e);
+    std::unordered_set<std::string_view> identical;
+    for (const auto& group : found.identical) identical.insert(group.begin(), group.end());
+    std::vector<CatalogueView::DuplicateOf> duplicates;
+    for (std::size_t g = 0; g < found.groups.size(); ++g)
+        for (const std::string& path : found.groups[g])
+            if (auto it = byPath.find(path); it != byPath.end())
+                duplicates.push_back({it->second, static_cast<std::uint32_t>(g),
+                                      identical.count(path) ? CatalogueView::Duplicate::Identical
+                                                            : CatalogueView::Duplicate::SameTrack});
+    if (duplicates.empty()) {
+        showResult(s, "No duplicates among " + std::to_string(s.catalogue.count()) + " Tracks");
+    } else {
+        s.view.showDuplicates(duplicates);
+        fillList(s);
     }
-
-private:
-    std::vector<std::string> paths_;
-    DuplicateGroups found_;
-};
+    showDuplicatesCaption(s);
+    if (!found.failures.empty())
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine2, unreadText(found.failures, "file", "files"));
+}
 
 }  // namespace
 
@@ -108,7 +85,19 @@ void toggleDuplicates(AppState& s) {
         return;
     }
     if (s.catalogue.count() == 0) return;
-    startWork(s, std::make_unique<DuplicatesWork>(s.catalogue), {ids::kMainWindow, ids::kDuplicates, -1, -1}, false);
+    // Over the paths the catalogue has as the search begins.
+    std::vector<std::string> paths;
+    paths.reserve(s.catalogue.count());
+    for (const TrackEntry& e : s.catalogue.entries()) paths.emplace_back(e.path);
+    auto job = std::make_shared<DuplicatesJob>(std::move(paths), DuplicateKind::SameTrack);
+    auto work = jobWork(
+        job,
+        {{},
+         [job](AppState& state, bool stopped, std::size_t looked) { duplicatesFound(state, *job, stopped, looked); },
+         [](std::size_t done, std::size_t total) {
+             return "Looking for duplicates... " + std::to_string(done) + " / " + std::to_string(total);
+         }});
+    startWork(s, std::move(work), {ids::kMainWindow, ids::kDuplicates, -1, -1}, false);
 }
 
 }  // namespace pitbox

@@ -1,13 +1,14 @@
 #include "app/load_tracks.h"
 
 #include "app/ids.h"
+#include "app/job_work.h"
 #include "app/library_watch.h"
 #include "app/list_view.h"
 #include "app/long_work.h"
 #include "app/remembered_library.h"
 #include "app/scan_tracks.h"
 #include "app/show_track.h"
-#include "library/folder_load.h"
+#include "jobs/walk_job.h"
 #include "library/library_store.h"
 #include "platform/paths.h"
 
@@ -29,120 +30,118 @@ void takeRemembered(AppState& s, const std::string& folder, Catalogue& found) {
 // folder was not there, those it had.
 const Catalogue& knownTracks(const AppState& s) { return s.absentTracks ? *s.absentTracks : s.catalogue; }
 
-// What a folder is walked for.
-enum class WalkFor { Load, Check, Scan };
-
 constexpr WorkButton kLoadButton{ids::kMainWindow, ids::kLoad, ids::kPictureLoad, ids::kPictureStop};
 constexpr WorkButton kScanButton{ids::kMainWindow, ids::kScan, ids::kPictureScan, ids::kPictureStop};
 
-// A folder walked beside the event loop, for a Load, a Scan or the check of
-// the remembered library; the table keeps its rows until the walk is done, and
-// a stopped walk leaves them as they were.
-class WalkWork : public LongWork {
-public:
-    WalkWork(std::string folder, WalkFor purpose, bool stamps, ScanKind scan = ScanKind::ChangedFiles)
-        : folder_(std::move(folder)), purpose_(purpose), stamps_(stamps), scan_(scan) {}
-
-    bool step() override {
-        std::size_t found = 0;
-        walked_ = collectTracks(
-            folder_, found_, [&](const TrackEntry&) { setDone(++found); }, stamps_, &stopFlag());
+// Loading or scanning, a walk that could not list the folder keeps the old list.
+bool walkedForUser(AppState& s, const WalkJob& job, bool stopped, std::size_t found, const char* what) {
+    if (stopped) {
+        showResult(s, std::string(what) + " stopped: " + tracksFoundText(found));
         return false;
     }
-    bool take(AppState&) override { return false; }
-
-    void finish(AppState& s, bool stopped) override {
-        if (stopped) {
-            if (purpose_ != WalkFor::Check)
-                showResult(s,
-                           (purpose_ == WalkFor::Scan ? "Scan stopped: " : "Load stopped: ") + tracksFoundText(done()));
-            return;
-        }
-        if (!walked_) {
-            // Loading or scanning, the old list stays. Checking, a folder that
-            // is gone takes its tracks with it until it is back; one that
-            // cannot be listed keeps the remembered tracks.
-            if (purpose_ != WalkFor::Check)
-                reportError(s, walked_.error());
-            else if (walked_.error().code == ErrorCode::Missing)
-                libraryGone(s);
-            else
-                s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(walked_.error()));
-            return;
-        }
-        if (purpose_ == WalkFor::Check) {
-            finishCheck(s);
-            return;
-        }
-        if (purpose_ == WalkFor::Scan) {
-            finishScanWalk(s);
-            return;
-        }
-        if (!s.storePath.empty()) takeRemembered(s, folder_, found_);
-        s.trackFolder = folder_;
-        s.folderLoaded = true;
-        s.absentTracks.reset();
-        presentCatalogue(s, std::move(found_), Presented::AsNew);
-        watchLibrary(s);
-        // Folders that could not be read are said, so the count is not taken as complete.
-        if (!walked_->empty())
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine2, unreadText(*walked_, "folder", "folders"));
-        rememberLibrary(s);
-        followCurrentTrack(s, true);
+    if (!job.walked()) {
+        reportError(s, job.walked().error());
+        return false;
     }
+    return true;
+}
 
-    std::string doing(std::size_t done, std::size_t) const override {
-        return (purpose_ == WalkFor::Check ? "Checking the library... " : "Searching... ") + tracksFoundText(done);
+// Folders that could not be read are said, so the count is not taken as complete.
+void sayUnreadFolders(AppState& s, const WalkJob& job) {
+    if (!job.walked()->empty())
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine2, unreadText(*job.walked(), "folder", "folders"));
+}
+
+// A Load's walk is over: the tracks found, with what was remembered of them.
+void loaded(AppState& s, WalkJob& job, bool stopped, std::size_t found) {
+    if (!walkedForUser(s, job, stopped, found, "Load")) return;
+    if (!s.storePath.empty()) takeRemembered(s, job.folder(), job.found());
+    s.trackFolder = job.folder();
+    s.folderLoaded = true;
+    s.absentTracks.reset();
+    presentCatalogue(s, std::move(job.found()), Presented::AsNew);
+    watchLibrary(s);
+    sayUnreadFolders(s, job);
+    rememberLibrary(s);
+    followCurrentTrack(s, true);
+}
+
+// A Scan's walk is over: the tracks found take all that was known of them,
+// the new ones listed, the removed ones gone; then the files are read.
+void walkedForScan(AppState& s, WalkJob& job, bool stopped, std::size_t found, ScanKind kind) {
+    if (!walkedForUser(s, job, stopped, found, "Scan")) return;
+    keepKnownEntries(job.found(), knownTracks(s));
+    s.absentTracks.reset();
+    presentCatalogue(s, std::move(job.found()), Presented::AsBefore);
+    followCurrentTrack(s);
+    sayUnreadFolders(s, job);
+    std::vector<TrackEntry*> entries;
+    entries.reserve(s.catalogue.count());
+    for (TrackEntry& e : s.catalogue.entries()) entries.push_back(&e);
+    startWork(s, scanWork(s, entries, kind), kScanButton, true);
+}
+
+// The check's walk is over: the tracks found take the remembered fields of
+// unchanged files; the new and changed ones are read next. A folder that is
+// gone takes its tracks with it until it is back; one that cannot be listed
+// keeps the remembered tracks.
+void checked(AppState& s, WalkJob& job, bool stopped) {
+    if (stopped) return;
+    if (!job.walked()) {
+        if (job.walked().error().code == ErrorCode::Missing)
+            libraryGone(s);
+        else
+            s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(job.walked().error()));
+        return;
     }
+    std::vector<TrackEntry*> toRead = takeRememberedFields(job.found(), knownTracks(s));
+    s.absentTracks.reset();
+    presentCatalogue(s, std::move(job.found()), Presented::AsBefore);
+    followCurrentTrack(s);
+    if (!toRead.empty()) startCheck(s, scanWork(s, toRead, ScanKind::CheckedFiles));
+}
 
-private:
-    // The tracks found take the remembered fields of unchanged files; the new
-    // and changed ones are read next.
-    void finishCheck(AppState& s) {
-        std::vector<TrackEntry*> toRead = takeRememberedFields(found_, knownTracks(s));
-        s.absentTracks.reset();
-        presentCatalogue(s, std::move(found_), Presented::AsBefore);
-        followCurrentTrack(s);
-        if (!toRead.empty()) startCheck(s, scanWork(s, toRead, ScanKind::CheckedFiles));
-    }
-
-    // The tracks found take all that was known of them, the new ones listed,
-    // the removed ones gone; then the files are read as a Scan reads them.
-    void finishScanWalk(AppState& s) {
-        keepKnownEntries(found_, knownTracks(s));
-        s.absentTracks.reset();
-        presentCatalogue(s, std::move(found_), Presented::AsBefore);
-        followCurrentTrack(s);
-        if (!walked_->empty())
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine2, unreadText(*walked_, "folder", "folders"));
-        std::vector<TrackEntry*> entries;
-        entries.reserve(s.catalogue.count());
-        for (TrackEntry& e : s.catalogue.entries()) entries.push_back(&e);
-        startWork(s, scanWork(s, entries, scan_), kScanButton, true);
-    }
-
-    const std::string folder_;
-    const WalkFor purpose_;
-    const bool stamps_;
-    const ScanKind scan_;
-    Catalogue found_;
-    Result<platform::UnreadableFolders> walked_ = platform::UnreadableFolders{};
-};
+// A walk beside the event loop; the table keeps its rows until it is done,
+// and a stopped walk leaves them as they were.
+std::unique_ptr<LongWork> walkWork(const std::shared_ptr<WalkJob>& job,
+                                   std::function<void(AppState&, bool stopped, std::size_t found)> walked,
+                                   const char* doing) {
+    return jobWork(
+        job, {{}, std::move(walked), [doing](std::size_t done, std::size_t) { return doing + tracksFoundText(done); }});
+}
 
 }  // namespace
 
 void loadFolder(AppState& s, const std::string& folder) {
     // Remembering, each file's stamp is taken, and unchanged files keep the
     // fields remembered for them.
-    startWork(s, std::make_unique<WalkWork>(folder, WalkFor::Load, !s.storePath.empty()), kLoadButton, true);
+    auto job = std::make_shared<WalkJob>(folder, !s.storePath.empty());
+    startWork(s,
+              walkWork(
+                  job, [job](AppState& state, bool stopped, std::size_t found) { loaded(state, *job, stopped, found); },
+                  "Searching... "),
+              kLoadButton, true);
 }
 
 void rescanFolder(AppState& s, ScanKind kind) {
     // The files' stamps are taken by the Scan that follows.
-    startWork(s, std::make_unique<WalkWork>(s.trackFolder, WalkFor::Scan, false, kind), kScanButton, true);
+    auto job = std::make_shared<WalkJob>(s.trackFolder, false);
+    startWork(s,
+              walkWork(
+                  job,
+                  [job, kind](AppState& state, bool stopped, std::size_t found) {
+                      walkedForScan(state, *job, stopped, found, kind);
+                  },
+                  "Searching... "),
+              kScanButton, true);
 }
 
-void checkLibrary(AppState& s) { startCheck(s, std::make_unique<WalkWork>(s.trackFolder, WalkFor::Check, true)); }
+void checkLibrary(AppState& s) {
+    auto job = std::make_shared<WalkJob>(s.trackFolder, true);
+    startCheck(s, walkWork(
+                      job, [job](AppState& state, bool stopped, std::size_t) { checked(state, *job, stopped); },
+                      "Checking the library... "));
+}
 
 void loadTracks(AppState& s) {
     const std::string folder = s.tk.folderRequester("Open Track Directory", s.trackFolder);

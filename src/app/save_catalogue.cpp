@@ -1,51 +1,22 @@
 #include "app/save_catalogue.h"
 
 #include "app/ids.h"
+#include "app/job_work.h"
 #include "app/list_view.h"
-#include "app/long_work.h"
-#include "library/html_catalogue.h"
-#include "preview/track_preview.h"
+#include "jobs/catalogue_job.h"
 
 namespace pitbox {
 namespace {
 
-class CatalogueWork : public LongWork {
-public:
-    // The work draws from a copy of the shown entries, so the table may
-    // change meanwhile.
-    CatalogueWork(Catalogue::ConstEntries shown, std::string root, std::string folder)
-        : root_(std::move(root)), folder_(std::move(folder)) {
-        for (const TrackEntry& e : shown) tracks_.append(e);
-        setTotal(tracks_.count());
+void catalogueSaved(AppState& s, const CatalogueJob& job) {
+    const Result<CatalogueSaved>& saved = job.saved();
+    if (!saved) {
+        reportError(s, saved.error());
+        return;
     }
-
-    bool step() override {
-        result_ = saveHtmlCatalogue(
-            tracks_.entries(), root_, folder_, preview::trackMapPng, [this](std::size_t done) { setDone(done); },
-            &stopFlag());
-        return false;
-    }
-    bool take(AppState&) override { return false; }
-
-    void finish(AppState& s, bool /*stopped*/) override {
-        if (!result_) {
-            reportError(s, result_.error());
-            return;
-        }
-        showResult(s, result_->stopped ? "Stopped: no catalogue saved" : catalogueSavedText(*result_, folder_));
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine2, "");
-    }
-
-    std::string doing(std::size_t done, std::size_t total) const override {
-        return "Drawing the catalogue's pictures " + std::to_string(done) + " / " + std::to_string(total);
-    }
-
-private:
-    Catalogue tracks_;
-    const std::string root_, folder_;
-    // Nothing is saved until the step says so: a Stop may come before it.
-    Result<CatalogueSaved> result_{CatalogueSaved{0, 0, true}};
-};
+    showResult(s, saved->stopped ? "Stopped: no catalogue saved" : catalogueSavedText(*saved, job.folder()));
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, "");
+}
 
 }  // namespace
 
@@ -64,8 +35,16 @@ void saveCatalogue(AppState& s) {
         reportError(s, free.error());
         return;
     }
-    startWork(s, std::make_unique<CatalogueWork>(s.view.shown(), s.catalogue.root(), folder),
-              {ids::kMainWindow, ids::kSaveCatalogue, -1, -1, kSaveCatalogueCaption}, false);
+    // The job draws from a copy of the shown entries, so the table may change meanwhile.
+    auto job = std::make_shared<CatalogueJob>(s.view.shown(), s.catalogue.root(), folder);
+    JobApply apply{{},
+                   [job](AppState& state, bool, std::size_t) { catalogueSaved(state, *job); },
+                   [](std::size_t done, std::size_t total) {
+                       return "Drawing the catalogue's pictures " + std::to_string(done) + " / " +
+                              std::to_string(total);
+                   }};
+    startWork(s, jobWork(job, std::move(apply)), {ids::kMainWindow, ids::kSaveCatalogue, -1, -1, kSaveCatalogueCaption},
+              false);
 }
 
 }  // namespace pitbox

@@ -2,8 +2,7 @@
 
 #include "app/ids.h"
 #include "app/list_view.h"
-#include "library/list_export.h"
-#include "platform/file_replacement.h"
+#include "jobs/save_list_job.h"
 
 namespace pitbox {
 
@@ -24,8 +23,7 @@ void saveList(AppState& s) {
     }
     const Catalogue::ConstEntries entries =
         picked.empty() ? s.view.shown() : Catalogue::ConstEntries(picked.data(), picked.size());
-    if (auto saved = platform::replaceFile(answer.path, exportListAs(entries, format, groupOf)); !saved)
-        reportError(s, saved.error());
+    if (auto saved = saveListJob(entries, format, answer.path, groupOf); !saved) reportError(s, saved.error());
 }
 
 }  // namespace pitbox

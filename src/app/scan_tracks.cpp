@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/ids.h"
+#include "app/job_work.h"
 #include "app/list_view.h"
 #include "app/load_tracks.h"
 #include "app/long_work.h"
@@ -19,23 +20,19 @@ namespace {
 // How long one slice may spend putting fields into entries.
 constexpr std::chrono::milliseconds kSlice{3};
 
-// Scan on a worker: the job takes every file's stamp first, then reads each
-// file that needs it; the entries take the fields on the event thread, a
-// slice at a time.
-class ScanWork : public LongWork {
+// The window's side of a Scan: the job takes every file's stamp first, then
+// reads each file that needs it; the entries take the fields on the event
+// thread, a slice at a time.
+class ScanApply {
 public:
-    ScanWork(Catalogue& catalogue, const std::vector<TrackEntry*>& entries, ScanKind kind)
-        : catalogue_(catalogue), entries_(entries), job_(filesOf(entries), kind) {
-        setTotal(entries_.size());
-    }
-
-    bool step() override { return job_.step(progress()); }
+    ScanApply(Catalogue& catalogue, const std::vector<TrackEntry*>& entries, const std::shared_ptr<ScanJob>& job)
+        : catalogue_(catalogue), entries_(entries), job_(job) {}
 
     // At most a few milliseconds of them a slice, so that the window stays
     // quick while the worker reads faster than the fields can be shown.
-    bool take(AppState& s) override {
+    bool take(AppState& s) {
         {
-            std::vector<TrackRead> made = job_.takeReads();
+            std::vector<TrackRead> made = job_->takeReads();
             taking_.insert(taking_.end(), std::make_move_iterator(made.begin()), std::make_move_iterator(made.end()));
         }
         if (taken_ == taking_.size()) return false;
@@ -61,33 +58,26 @@ public:
         return taken_ < taking_.size();
     }
 
-    void finish(AppState& s, bool stopped) override {
+    void finish(AppState& s, bool stopped, std::size_t done, std::size_t total) {
         // A file gone since the walk is not unreadable: it is gone.
         if (!gone_.empty()) dropEntries(s, [&](const TrackEntry& e) { return gone_.count(&e) != 0; });
         // The texts the filter sees, and the rows, were kept up as the fields came.
         s.tk.refreshTable(ids::kMainWindow, ids::kTable);
         showListStatus(s);
         if (stopped)
-            showResult(s, std::string(job_.kind() == ScanKind::CheckedFiles ? "Check" : "Scan") +
-                              " stopped: " + std::to_string(done()) + " of " + std::to_string(total()) + " read");
+            showResult(s, std::string(job_->kind() == ScanKind::CheckedFiles ? "Check" : "Scan") +
+                              " stopped: " + std::to_string(done) + " of " + std::to_string(total) + " read");
         rememberLibrary(s);
         followCurrentTrack(s, true);
     }
 
-    std::string doing(std::size_t done, std::size_t total) const override {
-        if (job_.stamping()) return "Looking at " + std::to_string(total) + " Tracks";
+    static std::string doing(const ScanJob& job, std::size_t done, std::size_t total) {
+        if (job.stamping()) return "Looking at " + std::to_string(total) + " Tracks";
         const std::string reading = "Reading " + std::to_string(done) + " / " + std::to_string(total);
-        return job_.kind() == ScanKind::CheckedFiles ? reading + " new or changed Tracks" : reading;
+        return job.kind() == ScanKind::CheckedFiles ? reading + " new or changed Tracks" : reading;
     }
 
 private:
-    static std::vector<ScanFile> filesOf(const std::vector<TrackEntry*>& entries) {
-        std::vector<ScanFile> files;
-        files.reserve(entries.size());
-        for (const TrackEntry* e : entries) files.push_back({std::string(e->path), e->state, e->stamp, std::nullopt});
-        return files;
-    }
-
     static void showRows(AppState& s) {
         s.tk.setTableRows(ids::kMainWindow, ids::kTable, &s.rows);
         s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {s.view.selectedRows(), s.view.currentRow()});
@@ -95,7 +85,7 @@ private:
 
     Catalogue& catalogue_;
     const std::vector<TrackEntry*> entries_;  // the job's files, in its order
-    ScanJob job_;
+    const std::shared_ptr<ScanJob> job_;
     std::unordered_set<const TrackEntry*> gone_;
     std::vector<TrackRead> taking_;  // on the event thread: being taken, from taken_
     std::size_t taken_ = 0;
@@ -104,7 +94,18 @@ private:
 }  // namespace
 
 std::unique_ptr<LongWork> scanWork(AppState& s, const std::vector<TrackEntry*>& entries, ScanKind kind) {
-    return std::make_unique<ScanWork>(s.catalogue, entries, kind);
+    std::vector<ScanFile> files;
+    files.reserve(entries.size());
+    for (const TrackEntry* e : entries) files.push_back({std::string(e->path), e->state, e->stamp, std::nullopt});
+    auto job = std::make_shared<ScanJob>(std::move(files), kind);
+    auto apply = std::make_shared<ScanApply>(s.catalogue, entries, job);
+    const std::size_t total = entries.size();
+    auto work = jobWork(job, {[apply](AppState& state, const JobProgress&) { return apply->take(state); },
+                              [apply, total](AppState& state, bool stopped, std::size_t done) {
+                                  apply->finish(state, stopped, done, total);
+                              },
+                              [job](std::size_t done, std::size_t all) { return ScanApply::doing(*job, done, all); }});
+    return work;
 }
 
 void refreshHeaders(AppState& s, bool always) {

@@ -4,10 +4,9 @@
 
 #include "cli/command.h"
 #include "cli/gather_tracks.h"
+#include "jobs/catalogue_job.h"
 #include "library/catalogue_view.h"
-#include "library/html_catalogue.h"
 #include "platform/paths.h"
-#include "preview/track_preview.h"
 
 namespace pitbox::cli {
 namespace {
@@ -25,7 +24,10 @@ int saveCatalogue(const CatalogueOptions& o, const Streams& io) {
     view.reset(catalogue);
     view.setFilter(o.match);
     const std::string target = platform::userPath(o.output);
-    auto saved = saveHtmlCatalogue(view.shown(), folder, target, preview::trackMapPng);
+    CatalogueJob job(view.shown(), folder, target);
+    JobProgress progress;
+    job.run(progress);
+    const Result<CatalogueSaved>& saved = job.saved();
     if (!saved) return fail(io.err, saved.error().message());
     io.out << catalogueSavedText(*saved, target) << "\n";
     return *gathered;

@@ -1,13 +1,11 @@
 #include <CLI/CLI.hpp>
-#include <cstdint>
 #include <iostream>
 #include <memory>
 
 #include "base/text.h"
 #include "cli/command.h"
-#include "library/duplicates.h"
+#include "jobs/duplicates_job.h"
 #include "library/folder_load.h"
-#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace pitbox::cli {
@@ -25,23 +23,15 @@ int printDuplicates(const DuplicatesOptions& o, const Streams& io) {
     if (!walked) return fail(io.err, walked.error().message());
     int code = 0;
     for (const Error& folder : *walked) code = fail(io.err, folder.message());
-    const DuplicateGroups found =
-        findDuplicates(paths, o.sameTrack ? DuplicateKind::SameTrack : DuplicateKind::IdenticalFiles);
+    DuplicatesJob job(std::move(paths), o.sameTrack ? DuplicateKind::SameTrack : DuplicateKind::IdenticalFiles);
+    JobProgress progress;
+    job.run(progress);
+    const DuplicateGroups& found = job.found();
     for (const Error& file : found.failures) code = fail(io.err, file.message());
     // One path a line (control characters as their symbols, as in the list), an
     // empty line between groups; or only the extras, one a line.
     if (o.extras) {
-        for (const std::vector<std::string>& group : found.groups) {
-            std::vector<DuplicateFile> files;
-            for (const std::string& path : group) {
-                // A file that cannot be looked at now counts as the oldest.
-                const auto stamp = platform::fileStamp(path);
-                files.push_back({path, stamp ? stamp->modified : INT64_MIN});
-            }
-            const std::size_t keep = fileToKeep(files);
-            for (std::size_t i = 0; i < group.size(); ++i)
-                if (i != keep) io.out << visibleControls(group[i]) << "\n";
-        }
+        for (const std::string& extra : extraFiles(found)) io.out << visibleControls(extra) << "\n";
         return code;
     }
     for (std::size_t g = 0; g < found.groups.size(); ++g) {

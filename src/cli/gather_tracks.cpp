@@ -5,7 +5,7 @@
 
 #include "cli/command.h"
 #include "jobs/scan_job.h"
-#include "library/folder_load.h"
+#include "jobs/walk_job.h"
 #include "library/library_store.h"
 
 namespace pitbox::cli {
@@ -45,10 +45,13 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
 }  // namespace
 
 Result<int> gatherTracks(const std::string& folder, Catalogue& catalogue, const Gathering& how, std::ostream& err) {
-    auto listed = collectTracks(folder, catalogue, {}, how.cache);
-    if (!listed) return listed.error();
+    WalkJob walk(folder, how.cache);
+    JobProgress walking;
+    walk.run(walking);
+    if (!walk.walked()) return walk.walked().error();
+    catalogue = std::move(walk.found());
     int code = 0;
-    for (const Error& unread : *listed) code = fail(err, unread.message());
+    for (const Error& unread : *walk.walked()) code = fail(err, unread.message());
     if (how.cache) {
         if (int failed = scanWithStore(catalogue, folder, how.rescan, how.forget, err)) code = failed;
     } else if (how.scan) {

@@ -5,9 +5,9 @@
 
 #include "cli/command.h"
 #include "cli/gather_tracks.h"
+#include "jobs/save_list_job.h"
 #include "library/catalogue_view.h"
 #include "library/list_export.h"
-#include "platform/file_replacement.h"
 #include "platform/paths.h"
 
 namespace pitbox::cli {
@@ -36,7 +36,7 @@ int list(const ListOptions& o, const Streams& io) {
     view.setFilter(o.match);
     const ListFormat format = o.nul ? ListFormat::PathsNul : o.format;
     if (o.output) {
-        if (auto saved = platform::replaceFile(*o.output, exportListAs(view.shown(), format)); !saved)
+        if (auto saved = saveListJob(view.shown(), format, *o.output); !saved)
             return fail(io.err, saved.error().message());
     } else {
         exportList(view.shown(), format, [&](std::string_view piece) {

@@ -3,14 +3,17 @@
 #include <memory>
 
 #include "cli/command.h"
-#include "library/trash_tracks.h"
+#include "jobs/trash_job.h"
 #include "platform/trash.h"
 
 namespace pitbox::cli {
 namespace {
 
 int moveToTrash(const std::vector<std::string>& files, const Streams& io) {
-    const TrashReport report = trashTracks(files);
+    TrashJob job(files);
+    JobProgress progress;
+    job.run(progress);
+    const TrashReport& report = job.report();
     for (const Error& failure : report.failures) fail(io.err, failure.message());
     io.out << report.moved.size() << " Tracks moved to " << platform::trashName() << "\n";
     return report.failures.empty() ? 0 : 1;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/result.h"
-#include "jobs/job_progress.h"
+#include "jobs/job.h"
 
 namespace pitbox {
 
@@ -30,5 +30,24 @@ struct CopyOutcome {
 // Plans the copies, leaves out what is there already when asked, and copies,
 // each file whole or not at all; progress counts the copies.
 CopyOutcome copyJob(const CopyRequest& request, JobProgress& progress);
+
+// The same as a job of steps, for the window's worker.
+class CopyJob : public Job {
+public:
+    explicit CopyJob(CopyRequest request) : request_(std::move(request)) {}
+    bool step(JobProgress& progress) override {
+        outcome_ = copyJob(request_, progress);
+        ran_ = true;
+        return false;
+    }
+    const CopyRequest& request() const { return request_; }
+    const CopyOutcome& outcome() const { return outcome_; }
+    bool ran() const { return ran_; }  // false when stopped before it began
+
+private:
+    const CopyRequest request_;
+    CopyOutcome outcome_;
+    bool ran_ = false;
+};
 
 }  // namespace pitbox

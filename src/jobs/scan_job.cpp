@@ -55,7 +55,7 @@ std::vector<TrackRead> ScanJob::takeReads() {
 }
 
 std::size_t ScanJob::runInto(Catalogue& catalogue, JobProgress& progress) {
-    while (!progress.stopRequested() && step(progress)) {}
+    run(progress);
     const auto entries = catalogue.entries();
     const std::vector<TrackRead> reads = takeReads();
     for (const TrackRead& read : reads) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/result.h"
-#include "jobs/job_progress.h"
+#include "jobs/job.h"
 #include "library/catalogue.h"
 #include "trackfile/header_reader.h"
 #include "trackfile/track_buffer.h"
@@ -41,14 +41,14 @@ struct TrackRead {
 // then each file that needs it read. Steps run on one thread; what they read
 // is taken from any other, so that a window puts the fields in as they come
 // and the command line all at the end.
-class ScanJob {
+class ScanJob : public Job {
 public:
     // Without `stamps` no stamp is taken (nothing is remembered): every file
     // is read, whatever the kind.
     ScanJob(std::vector<ScanFile> files, ScanKind kind, bool stamps = true);
 
     // One step: a batch of stamps, or one file read; false when none is left.
-    bool step(JobProgress& progress);
+    bool step(JobProgress& progress) override;
     // The reads made since the last take, in the files' order.
     std::vector<TrackRead> takeReads();
     // Runs every step and puts what was read into the catalogue's entries,
