@@ -10,7 +10,7 @@ set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
 # host's before the tests run.
 add_test(NAME wine_host_links COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/host_links.sh ${CMAKE_BINARY_DIR}/host-links)
 set_tests_properties(wine_host_links PROPERTIES FIXTURES_SETUP host_links)
-set_tests_properties(unit PROPERTIES FIXTURES_REQUIRED "wine;host_links"
+set_tests_properties(${PITBOX_UNIT_TESTS} PROPERTIES FIXTURES_REQUIRED "wine;host_links"
                                      ENVIRONMENT "PITBOX_LINK_LOOP=Z:${CMAKE_BINARY_DIR}/host-links/loop;PITBOX_FOLDER_LINK=Z:${CMAKE_BINARY_DIR}/host-links/published")
 
 # The Windows programs against the Linux build's (the test command names it):
@@ -47,7 +47,7 @@ add_test(NAME clang_tidy_windows
 
 # The Win32 backend in a real X server.
 add_executable(pitbox_win32_tests test_toolkit_win32.cpp)
-target_link_libraries(pitbox_win32_tests PRIVATE pitbox_toolkit_win32 pitbox_test_support GTest::gtest_main pitbox_warnings)
+target_link_libraries(pitbox_win32_tests PRIVATE pitbox_toolkit_win32 pitbox_test_app GTest::gtest_main pitbox_warnings)
 add_test(NAME win32_backend COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/in_xvfb.sh ${prefix} $<TARGET_FILE:pitbox_win32_tests>)
 # Its layout on a 1920 by 1080 screen of 144 pixels an inch (150 %), where the
 # window is taller than the screen, and of 192 (200 %), where it is wider too.
