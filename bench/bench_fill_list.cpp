@@ -131,9 +131,11 @@ void BM_StartWithRemembered100k(benchmark::State& state) {
         fillLargeCatalogue(c, "/tmp/pitbox-bench-start/missing/", '/');
         const std::string folder = "/tmp/pitbox-bench-start/missing/";
         pitbox::RememberedLibrary library;
-        library.settings.loadFolder = folder;
         library.remember(folder, c);
-        if (!pitbox::writeLibrary(store, library)) {
+        pitbox::RememberedSettings settings;
+        settings.loadFolder = folder;
+        if (!pitbox::writeLibrary(store, library) ||
+            !pitbox::writeSettings(pitbox::settingsPathBeside(store), settings)) {
             state.SkipWithError("cannot write the store");
             return;
         }

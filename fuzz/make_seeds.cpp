@@ -38,7 +38,6 @@ int main(int argc, char** argv) {
         e.state = static_cast<pitbox::TrackState>(i);
     }
     pitbox::RememberedLibrary library;
-    library.settings = {"/lib/", "/out/", {150, 60}, 1, 2, 3, 4, true, 3, true, "/lib/t1.trk", true, 5, 6};
     library.remember("/lib/", c);
     library.remember("/other/", pitbox::Catalogue());
     const std::string store = pitbox::encodeLibrary(library);

@@ -62,15 +62,12 @@ void expectSameTracks(const Catalogue& a, const Catalogue& b) {
 
 TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
     RememberedLibrary library;
-    library.settings = {
-        "/lib/", "/out/", {150, 60, 61, 200, 201, 300}, -20, 30, 1200, 800, true, 2, true, "/lib/b.trk", true, -5, 7,
-        true,    true};
     library.remember("/other/", sampleTracks("/other/"));
     library.remember("/lib/", sampleTracks("/lib/"));
     const std::string bytes = encodeLibrary(library);
     auto back = decodeLibrary(bytesOf(bytes), "store");
     ASSERT_TRUE(back) << back.error().message();
-    EXPECT_EQ(back->settings, library.settings);
+    EXPECT_FALSE(back->oldSettings);
     ASSERT_EQ(back->folders.size(), 2u);
     EXPECT_EQ(back->folders[0].folder, "/lib/");  // the most recently used first
     for (const char* folder : {"/lib/", "/other/"}) {
@@ -88,7 +85,7 @@ TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
         EXPECT_FALSE(decodeLibrary(bytesOf(changed), "store")) << n;
     }
     std::string other = bytes;
-    other[8] = 5;
+    other[8] = 6;
     EXPECT_EQ(decodeLibrary(bytesOf(other), "store").error().message(), "store: a library store of another version");
     EXPECT_EQ(decodeLibrary(bytesOf("0123456789abcdefghij"), "store").error().message(), "store: not a library store");
 
@@ -101,12 +98,7 @@ TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
 TEST(LibraryStore, AStoreOfTheFirstVersionIsReadWithItsFilesToBeLookedAtAgain) {
     // Version 1: the settings, then one folder's tracks, their stamps size and time only.
     const Catalogue tracks = sampleTracks("/lib/");
-    RememberedLibrary first;
-    first.settings.loadFolder = "/lib/";
-    first.settings.targetFolder = "/out/";
-    first.settings.columnWidths = {150};
-    std::string body(libraryBody(encodeLibrary(first)));
-    body.resize(4 + 5 + 4 + 5 + 4 + 4 + 16 + 1);  // the settings as the first versions had them
+    std::string body;
     const auto u32 = [&](std::uint32_t v) {
         for (int i = 0; i < 4; ++i) body += static_cast<char>(v >> (8 * i));
     };
@@ -114,6 +106,11 @@ TEST(LibraryStore, AStoreOfTheFirstVersionIsReadWithItsFilesToBeLookedAtAgain) {
         u32(static_cast<std::uint32_t>(t.size()));
         body += t;
     };
+    // The settings as the first versions had them: the folders, the widths, the window.
+    text("/lib/");
+    text("/out/");
+    for (std::uint32_t v : {1, 150, 0, 0, 0, 0}) u32(v);
+    body += '\0';
     u32(static_cast<std::uint32_t>(tracks.count()));
     for (const TrackEntry& e : tracks.entries()) {
         for (const Text& t : {e.path, e.name, e.author, e.record, e.problem}) text(t);
@@ -128,7 +125,8 @@ TEST(LibraryStore, AStoreOfTheFirstVersionIsReadWithItsFilesToBeLookedAtAgain) {
     }
     auto back = decodeLibrary(bytesOf(sealLibrary(body, 1)), "store");
     ASSERT_TRUE(back) << back.error().message();
-    EXPECT_EQ(back->settings.targetFolder, "/out/");
+    ASSERT_TRUE(back->oldSettings);
+    EXPECT_EQ(back->oldSettings->targetFolder, "/out/");
     const auto read = back->tracksOf("/lib/", "store");
     ASSERT_TRUE(read && read->count() == tracks.count());
     for (std::size_t i = 0; i < tracks.count(); ++i) {
@@ -375,16 +373,16 @@ TEST_F(Remembering, TheCheckKeepsTheDuplicatesViewAndDropsFilesThatWent) {
 
 TEST_F(Remembering, AStoreOfAnotherVersionIsSetAsideAndDeadWritesCleared) {
     makeStoreFolder();
-    const std::string newer = sealLibrary("from a newer program", 5);
+    const std::string newer = sealLibrary("from a newer program", kLibraryVersion + 1);
     saveFile(store, bytesOf(newer));
     const std::string dead = std::string(platform::pathPart(store)) + ".pitbox-0000abcd";
     saveFile(dead, bytesOf("half"));
     auto app = start();
     EXPECT_EQ(app->text(ids::kStatusLine2),
-              "Error: " + store + ": a library store of another version, kept as library.dat.v5; it is made anew");
+              "Error: " + store + ": a library store of another version, kept as library.dat.v6; it is made anew");
     app->load(dir / "lib");
     app->drive();
-    EXPECT_EQ(readFile(store + ".v5"), bytesOf(newer));
+    EXPECT_EQ(readFile(store + ".v6"), bytesOf(newer));
     const auto remade = readLibrary(store);
     EXPECT_TRUE(remade && *remade);
     EXPECT_FALSE(platform::fileStatus(dead));

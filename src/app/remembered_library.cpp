@@ -7,8 +7,10 @@
 #include "app/list_view.h"
 #include "app/load_tracks.h"
 #include "library/library_store.h"
+#include "library/settings_file.h"
 #include "library/track_columns.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 namespace pitbox {
 namespace {
@@ -43,9 +45,11 @@ RememberedSettings settingsOf(const AppState& s) {
 
 void recallLibrary(AppState& s, bool showLibrary) {
     if (s.storePath.empty()) return;
+    const std::string settingsPath = settingsPathBeside(s.storePath);
     if (s.forgetStore) {
         // Gone is forgotten; a store that cannot be removed is passed over, and replaced at the next write.
         (void)platform::removeFile(s.storePath);
+        (void)platform::removeFile(settingsPath);
         return;
     }
     auto recalled = readLibrary(s.storePath);
@@ -54,9 +58,20 @@ void recallLibrary(AppState& s, bool showLibrary) {
         const bool leftAlone = recalled.error().code == ErrorCode::NotRegularFile;
         say(s, errorText(recalled.error()) + (leftAlone ? "; the library is not remembered" : "; it is made anew"));
     }
-    if (!recalled || !*recalled) return;
-    RememberedLibrary& library = **recalled;
-    const RememberedSettings& r = library.settings;
+    // The settings from their file; before there was one, from the store.
+    RememberedSettings r;
+    auto file = readSettings(settingsPath);
+    if (!file) {
+        say(s, errorText(file.error()) + "; the settings are not remembered");
+    } else if (*file) {
+        r = std::move((*file)->settings);
+        // A value that cannot be read is passed over, and said once.
+        if (const auto& bad = (*file)->complaints; !bad.empty())
+            say(s, std::string(platform::filePart(settingsPath)) + ", " + bad.front() +
+                       (bad.size() > 1 ? " (and " + std::to_string(bad.size() - 1) + " more)" : ""));
+    } else if (recalled && *recalled && (*recalled)->oldSettings) {
+        r = *(*recalled)->oldSettings;
+    }
     // A target removed since is not proposed again.
     if (!r.targetFolder.empty() && platform::fileStatus(r.targetFolder)) s.targetFolder = r.targetFolder;
     s.keepFolders = r.keepFolders;
@@ -64,6 +79,8 @@ void recallLibrary(AppState& s, bool showLibrary) {
     s.tk.setColumnWidths(ids::kMainWindow, ids::kTable, r.columnWidths);
     s.tk.placeWindow(ids::kMainWindow, {r.x, r.y, r.width, r.height, r.maximised});
     if (r.viewerMoved) s.viewerPlace = ui::WindowPlace{r.viewerX, r.viewerY, 0, 0, false};
+    if (!recalled || !*recalled) return;
+    RememberedLibrary& library = **recalled;
     if (r.loadFolder.empty()) return;
     auto tracks = library.tracksOf(r.loadFolder, s.storePath);
     if (!tracks) {
@@ -88,11 +105,13 @@ void recallLibrary(AppState& s, bool showLibrary) {
 
 namespace {
 
+// The settings first: an old store's are moved to their file only when there is none.
 Result<void> remember(AppState& s, const RememberedSettings& settings) {
+    if (auto written = writeSettings(settingsPathBeside(s.storePath), settings); !written) return written.error();
     const std::string folder = s.folderLoaded ? s.trackFolder : std::string();
     // A folder that is not there is remembered with the tracks it had.
     const Catalogue& tracks = s.absentTracks ? *s.absentTracks : s.catalogue;
-    return rememberTracks(s.storePath, settings, folder, tracks);
+    return rememberTracks(s.storePath, folder, tracks);
 }
 
 }  // namespace

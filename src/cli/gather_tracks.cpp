@@ -37,7 +37,7 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
     for (const TrackEntry& e : catalogue.entries())
         if (e.state == TrackState::Unreadable) code = fail(err, std::string(e.problem.view()));
     if (!changed) return code;  // an unchanged library is not written again
-    if (auto written = rememberTracks(store, std::nullopt, folder, catalogue); !written)
+    if (auto written = rememberTracks(store, folder, catalogue); !written)
         code = fail(err, written.error().message() + "; the library is not remembered");
     return code;
 }

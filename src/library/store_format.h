@@ -1,0 +1,54 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/result.h"
+#include "library/catalogue.h"
+#include "library/settings_file.h"
+
+namespace pitbox {
+
+// The tracks of one folder as Scan left them, kept encoded until they are
+// wanted: a store holds several folders, and only one is shown.
+struct RememberedFolder {
+    std::string folder;  // absolute, ending in the separator
+    std::string tracks;  // as encodeTracks makes them
+};
+
+struct RememberedLibrary {
+    // What a store of version 4 or before held of the settings, which now
+    // live in a file of their own: moved there at the next write.
+    std::optional<RememberedSettings> oldSettings;
+    std::vector<RememberedFolder> folders;  // the most recently used first
+    // The tracks remembered for `folder` (empty when none are); `file` names
+    // the store in an error.
+    Result<Catalogue> tracksOf(std::string_view folder, const std::string& file) const;
+    // Makes `catalogue` the tracks of `folder` and that folder the most
+    // recently used; the least recently used beyond kMostRememberedFolders go.
+    void remember(const std::string& folder, const Catalogue& catalogue);
+};
+
+// The store's layout: tracks only since version 5. Stores of versions 1 (one
+// folder) to 4 are read too, with the settings they held; one of any other
+// version is set aside, never overwritten.
+inline constexpr std::uint32_t kLibraryVersion = 5;
+inline constexpr std::size_t kMostRememberedFolders = 16;
+
+// The version a store's bytes say they have; none when they are no store.
+std::optional<std::uint32_t> storeVersion(std::span<const std::uint8_t> bytes);
+
+std::string encodeTracks(const Catalogue& catalogue);
+std::string encodeLibrary(const RememberedLibrary& library);
+// Reads a store's bytes. A store of another version, or with any byte out of
+// place, is refused as damaged (`file` names it in the error).
+Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, const std::string& file);
+// A store of any body (what follows the version) with its right sum, for the
+// fuzzer, which must get past the sum to reach the reader; and the body of a store.
+std::string sealLibrary(std::string_view body, std::uint32_t version = kLibraryVersion);
+std::string_view libraryBody(std::string_view store);
+}  // namespace pitbox
