@@ -130,4 +130,34 @@ Rect fitOnScreen(Rect frame, int leastWidth, int leastHeight, Rect screen) {
     return frame;
 }
 
+KeyAction keyAction(const KeyPress& press) {
+    if (press.inField && press.plain && press.key == Key::Escape && press.fieldHasText) return KeyAction::ClearField;
+    if (press.inField && press.plain && press.key == Key::Down) return KeyAction::FocusBelow;
+    if (press.key == Key::Escape) {
+        if (press.ownedWindow) return KeyAction::Close;
+        return press.plain ? KeyAction::Report : KeyAction::Native;
+    }
+    if (!press.plain || press.inField) return KeyAction::Native;
+    if (press.key == Key::Delete) return press.inTable && !press.ownedWindow ? KeyAction::Report : KeyAction::Native;
+    if (press.key != Key::None && press.windowReportsKeys) return KeyAction::Report;
+    return KeyAction::Native;
+}
+
+ProgressSteps progressSteps(std::size_t done, std::size_t total) {
+    int shift = 0;
+    while ((total >> shift) > static_cast<std::size_t>(INT_MAX)) ++shift;
+    return {static_cast<int>(total >> shift), static_cast<int>(std::min(done, total) >> shift)};
+}
+
+void ToolkitCore::reportGivenLastWidth(const GadgetRecord& g, std::vector<int>& widths) {
+    if (!widths.empty() && g.lastColumnWidth > 0) widths.back() = g.lastColumnWidth;
+}
+
+bool ToolkitCore::takeColumnWidth(GadgetRecord& g, int column, int columns, int width) {
+    if (g.fitting) return false;
+    if (column != columns - 1) return true;
+    g.lastColumnWidth = width;
+    return false;
+}
+
 }  // namespace pitbox::ui

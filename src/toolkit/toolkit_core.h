@@ -1,5 +1,7 @@
 #pragma once
+#include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <deque>
 #include <map>
 #include <utility>
@@ -19,6 +21,36 @@ std::pair<int, int> ownedPlace(const WindowSpec& layout, Rect ownerFrame, int wi
 // wholly there; a frame that cannot shrink enough keeps its top-left corner,
 // and so its title bar, on the screen.
 Rect fitOnScreen(Rect frame, int leastWidth, int leastHeight, Rect screen);
+
+// A key pressed in one of the program's windows, as the backend finds it.
+struct KeyPress {
+    Key key = Key::None;                         // Key::None for any key the rules below do not name
+    bool plain = true;                           // no Ctrl, Shift or Alt held
+    bool ownedWindow = false;                    // a window over the main window (the viewer, Copy Tracks)
+    bool windowReportsKeys = false;              // it asked for its navigation keys (the viewer)
+    bool inTable = false;                        // the focus is in a table
+    bool inField = false, fieldHasText = false;  // the focus is in a text field
+};
+
+// What the key does, the same with every backend; each makes the native call.
+enum class KeyAction {
+    Native,      // the focused control takes it as it would
+    ClearField,  // the text field is emptied (reported as a change)
+    FocusBelow,  // the focus moves on from the text field to the gadget below it
+    Close,       // the window is asked to close, as its close box does
+    Report,      // an Event of kind Key is posted for the window
+};
+// Escape clears a text field that holds text; otherwise it closes an owned
+// window and is reported in the main window. Down moves on from a text field.
+// Delete with the focus in the main window's table is reported, and so are
+// the navigation keys in a window that asked for them.
+KeyAction keyAction(const KeyPress& press);
+
+// A progress bar counts in int: large counts are scaled down together.
+struct ProgressSteps {
+    int range = 0, position = 0;
+};
+ProgressSteps progressSteps(std::size_t done, std::size_t total);
 
 // What every backend keeps alike: the one event queue, the registry of numbered windows and gadgets with their
 // platform handles, places and anchors, the tables' row sources and the
@@ -54,6 +86,25 @@ protected:
         int lastColumnWidth = 0;
         bool fitting = false;
     };
+
+    // The rule of a table's last column, which takes the room the others
+    // leave: the widths the program is told (the last column's as given it,
+    // not as stretched) ...
+    static void reportGivenLastWidth(const GadgetRecord& g, std::vector<int>& widths);
+    // ... what a column's new width means: the last column's is taken as
+    // given; after another's the last is fitted again (true) ...
+    static bool takeColumnWidth(GadgetRecord& g, int column, int columns, int width);
+    // ... and fitting it: `setLast` gets the width it now takes, when it is
+    // not the width it has, with `fitting` held meanwhile. The widths are in
+    // the backend's own units, `given` the last column's width given it.
+    template <class SetLast>
+    static void stretchLastColumn(GadgetRecord& g, int given, int room, int current, SetLast&& setLast) {
+        const int width = std::max(given, room);
+        if (width == current) return;
+        g.fitting = true;
+        setLast(width);
+        g.fitting = false;
+    }
     struct WindowRecord {
         void* handle = nullptr;
         WindowSpec layout;  // as opened

@@ -43,20 +43,19 @@ protected:
         e->ignore();
         tk_.post({EventKind::CloseRequest, number_, -1});
     }
-    // Escape in a window over the main window asks to close it, as its close box does.
+    // The keys the field and the table left to the window, by the core's rules.
     void keyPressEvent(QKeyEvent* e) override {
-        const Key key = reportsKeys_ && e->modifiers() == Qt::NoModifier ? keyOf(e->key()) : Key::None;
-        if (e->key() == Qt::Key_Escape && parentWidget() != nullptr)
-            tk_.post({EventKind::CloseRequest, number_, -1});
-        else if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier)
-            tk_.post({EventKind::Key, number_, -1, -1, Key::Escape});
-        else if (e->key() == Qt::Key_Delete && e->modifiers() == Qt::NoModifier && parentWidget() == nullptr &&
-                 qobject_cast<QTableView*>(focusWidget()) != nullptr)
-            tk_.post({EventKind::Key, number_, -1, -1, Key::Delete});
-        else if (key != Key::None)
-            tk_.post({EventKind::Key, number_, -1, -1, key});
-        else
-            QWidget::keyPressEvent(e);
+        KeyPress press;
+        press.key = keyOf(e->key());
+        press.plain = e->modifiers() == Qt::NoModifier;
+        press.ownedWindow = parentWidget() != nullptr;
+        press.windowReportsKeys = reportsKeys_;
+        press.inTable = qobject_cast<QTableView*>(focusWidget()) != nullptr;
+        switch (keyAction(press)) {
+            case KeyAction::Close: tk_.post({EventKind::CloseRequest, number_, -1}); break;
+            case KeyAction::Report: tk_.post({EventKind::Key, number_, -1, -1, press.key}); break;
+            default: QWidget::keyPressEvent(e);
+        }
     }
     static Key keyOf(int qtKey) {
         switch (qtKey) {
@@ -66,6 +65,8 @@ protected:
             case Qt::Key_Right: return Key::Right;
             case Qt::Key_PageUp: return Key::PageUp;
             case Qt::Key_PageDown: return Key::PageDown;
+            case Qt::Key_Escape: return Key::Escape;
+            case Qt::Key_Delete: return Key::Delete;
             default: return Key::None;
         }
     }
@@ -102,17 +103,20 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override {
-        if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier && !text().isEmpty()) {
-            clear();
-            e->accept();
-        } else if (e->key() == Qt::Key_Escape) {
-            e->ignore();  // on to the window
-        } else if (e->key() == Qt::Key_Down && e->modifiers() == Qt::NoModifier) {
-            if (QWidget* next = tk_.gadgetWidget(window_, downTo_)) next->setFocus(Qt::TabFocusReason);
-            e->accept();
-        } else {
-            QLineEdit::keyPressEvent(e);
+        KeyPress press;
+        press.key = e->key() == Qt::Key_Escape ? Key::Escape : e->key() == Qt::Key_Down ? Key::Down : Key::None;
+        press.plain = e->modifiers() == Qt::NoModifier;
+        press.inField = true;
+        press.fieldHasText = !text().isEmpty();
+        switch (keyAction(press)) {
+            case KeyAction::ClearField: clear(); break;
+            case KeyAction::FocusBelow:
+                if (QWidget* next = tk_.gadgetWidget(window_, downTo_)) next->setFocus(Qt::TabFocusReason);
+                break;
+            case KeyAction::Native: QLineEdit::keyPressEvent(e); return;
+            default: e->ignore(); return;  // on to the window, whose key it is
         }
+        e->accept();
     }
 
 private:
@@ -235,8 +239,7 @@ std::vector<int> QtToolkit::columnWidths(int window, int gadget) const {
     std::vector<int> widths;
     if (const QTableView* view = tableView(window, gadget))
         for (int c = 0; c < view->model()->columnCount(); ++c) widths.push_back(view->columnWidth(c));
-    if (const GadgetRecord* g = gadgetRecord(window, gadget); g && !widths.empty() && g->lastColumnWidth > 0)
-        widths.back() = g->lastColumnWidth;
+    if (const GadgetRecord* g = gadgetRecord(window, gadget)) reportGivenLastWidth(*g, widths);
     return widths;
 }
 
@@ -316,11 +319,7 @@ void QtToolkit::addTable(int window, int gadget, Rect r, const std::vector<Colum
     QObject::connect(header, &QHeaderView::sectionResized, view,
                      [this, window, gadget, header](int column, int, int size) {
                          GadgetRecord* g = gadgetRecord(window, gadget);
-                         if (!g || g->fitting) return;
-                         if (column == header->count() - 1)
-                             g->lastColumnWidth = size;
-                         else
-                             fitLastColumn(window, gadget);
+                         if (g && takeColumnWidth(*g, column, header->count(), size)) fitLastColumn(window, gadget);
                      });
     view->onResized = [this, window, gadget] { fitLastColumn(window, gadget); };
     fitLastColumn(window, gadget);
@@ -333,11 +332,8 @@ void QtToolkit::fitLastColumn(int window, int gadget) {
     if (!g || last < 0) return;
     int room = view->viewport()->width();
     for (int c = 0; c < last; ++c) room -= view->columnWidth(c);
-    const int width = std::max(g->lastColumnWidth, room);
-    if (width == view->columnWidth(last)) return;
-    g->fitting = true;
-    view->setColumnWidth(last, width);
-    g->fitting = false;
+    stretchLastColumn(*g, g->lastColumnWidth, room, view->columnWidth(last),
+                      [&](int width) { view->setColumnWidth(last, width); });
 }
 
 void QtToolkit::addImageButton(int window, int gadget, Rect r, int pictureId) {
@@ -439,12 +435,10 @@ void QtToolkit::setButtonPicture(int window, int gadget, int pictureId) {
 void QtToolkit::showProgress(int window, int gadget, std::size_t done, std::size_t total) {
     auto* bar = qobject_cast<QProgressBar*>(gadgetWidget(window, gadget));
     if (!bar) return;
-    // A bar counts in int: large counts are scaled down together. A range of
-    // 0 to 0 is Qt's busy bar.
-    int shift = 0;
-    while ((total >> shift) > static_cast<std::size_t>(INT_MAX)) ++shift;
-    bar->setRange(0, static_cast<int>(total >> shift));
-    bar->setValue(static_cast<int>(std::min(done, total) >> shift));
+    // A range of 0 to 0 is Qt's busy bar.
+    const ProgressSteps steps = progressSteps(done, total);
+    bar->setRange(0, steps.range);
+    bar->setValue(steps.position);
     bar->show();
 }
 

@@ -49,33 +49,49 @@ void restoreFocus() {
 
 }  // namespace win32
 
-// The keys a text field takes from the dialog manager: Escape clears it (in an
-// empty field it is the window's key), Down moves on to the gadget below it.
 // Ctrl+F in a window with a text field puts the focus there.
 bool Win32Toolkit::fieldKey(const void* message) {
     const MSG& msg = *static_cast<const MSG*>(message);
+    if (msg.message != WM_KEYDOWN || msg.wParam != 'F' || GetKeyState(VK_CONTROL) >= 0) return false;
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    for (const auto& [handle, field] : fields_)
+        if (GetAncestor(static_cast<HWND>(handle), GA_ROOT) == root) {
+            SetFocus(static_cast<HWND>(handle));
+            SendMessageW(static_cast<HWND>(handle), EM_SETSEL, 0, -1);
+            return true;
+        }
+    return false;
+}
+
+// The keys the toolkit's rules name, taken before the dialog manager: what
+// the rules make of them is done here, the rest goes on as it came.
+bool Win32Toolkit::ruledKey(const void* message) {
+    const MSG& msg = *static_cast<const MSG*>(message);
     if (msg.message != WM_KEYDOWN) return false;
-    const bool control = GetKeyState(VK_CONTROL) < 0;
-    if (msg.wParam == 'F' && control) {
-        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        for (const auto& [handle, field] : fields_)
-            if (GetAncestor(static_cast<HWND>(handle), GA_ROOT) == root) {
-                SetFocus(static_cast<HWND>(handle));
-                SendMessageW(static_cast<HWND>(handle), EM_SETSEL, 0, -1);
-                return true;
-            }
-        return false;
-    }
-    auto it = fields_.find(msg.hwnd);
-    if (it == fields_.end() || control) return false;
-    if (msg.wParam == VK_ESCAPE) {
-        if (GetWindowTextLengthW(msg.hwnd) == 0) return false;
-        SetWindowTextW(msg.hwnd, L"");  // reported as a change
-        return true;
-    }
-    if (msg.wParam == VK_DOWN) {
-        if (HWND next = static_cast<HWND>(gadgetHandle(it->second.window, it->second.downTo))) SetFocus(next);
-        return true;
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    const WindowData* data = root && isOurWindow(root) ? dataOf(root) : nullptr;
+    if (!data || data->tk != this) return false;
+    KeyPress press;
+    press.key = msg.wParam == VK_ESCAPE   ? Key::Escape
+                : msg.wParam == VK_DELETE ? Key::Delete
+                                          : win32::navigationKey(msg.wParam);
+    if (press.key == Key::None) return false;
+    press.plain = GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0;
+    press.ownedWindow = GetWindow(root, GW_OWNER) != nullptr;
+    press.windowReportsKeys = data->reportsKeys;
+    wchar_t kind[32] = {};
+    press.inTable = GetClassNameW(msg.hwnd, kind, 32) && std::wstring_view(kind) == WC_LISTVIEWW;
+    const auto field = fields_.find(msg.hwnd);
+    press.inField = field != fields_.end();
+    press.fieldHasText = press.inField && GetWindowTextLengthW(msg.hwnd) > 0;
+    switch (keyAction(press)) {
+        case KeyAction::ClearField: SetWindowTextW(msg.hwnd, L""); return true;  // reported as a change
+        case KeyAction::FocusBelow:
+            if (HWND next = static_cast<HWND>(gadgetHandle(field->second.window, field->second.downTo))) SetFocus(next);
+            return true;
+        case KeyAction::Close: post({EventKind::CloseRequest, data->number, -1}); return true;
+        case KeyAction::Report: post({EventKind::Key, data->number, -1, -1, press.key}); return true;
+        case KeyAction::Native: return false;
     }
     return false;
 }
@@ -90,45 +106,16 @@ bool Win32Toolkit::pumpOne() {
     }
     if (fieldKey(&msg)) return true;
     if (msg.message == WM_MOUSEMOVE) mouseMoved(msg.hwnd);
+    if (ruledKey(&msg)) return true;
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    // Escape in a window over the main window asks to close it, as its close
-    // box does; in the main window it is reported.
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && root && isOurWindow(root)) {
-        if (const WindowData* data = dataOf(root); data && data->tk == this) {
-            if (GetWindow(root, GW_OWNER))
-                post({EventKind::CloseRequest, data->number, -1});
-            else
-                post({EventKind::Key, data->number, -1, -1, Key::Escape});
-            return true;
-        }
-    }
-    // Keys pressed in a table of one of our windows.
-    const WindowData* table = nullptr;
-    if (msg.message == WM_KEYDOWN && root && isOurWindow(root)) {
-        wchar_t kind[32] = {};
-        const WindowData* data = dataOf(root);
-        if (data && data->tk == this && GetClassNameW(msg.hwnd, kind, 32) && std::wstring_view(kind) == WC_LISTVIEWW)
-            table = data;
-    }
-    // Delete in a table of the main window is reported.
-    if (table && msg.wParam == VK_DELETE && !GetWindow(root, GW_OWNER) && GetKeyState(VK_CONTROL) >= 0 &&
-        GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0) {
-        post({EventKind::Key, table->number, -1, -1, Key::Delete});
-        return true;
-    }
     // Ctrl+A in a table selects every row, as in Qt's tables: Wine's list
     // view does not.
-    if (table && msg.wParam == 'A' && GetKeyState(VK_CONTROL) < 0) {
-        ListView_SetItemState(msg.hwnd, -1, LVIS_SELECTED, LVIS_SELECTED);
-        post({EventKind::Gadget, table->number, GetDlgCtrlID(msg.hwnd)});
-        return true;
-    }
-    if (msg.message == WM_KEYDOWN && root && isOurWindow(root)) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && root && isOurWindow(root)) {
+        wchar_t kind[32] = {};
         const WindowData* data = dataOf(root);
-        const Key key = navigationKey(msg.wParam);
-        if (data && data->tk == this && data->reportsKeys && key != Key::None && GetKeyState(VK_CONTROL) >= 0 &&
-            GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0) {
-            post({EventKind::Key, data->number, -1, -1, key});
+        if (data && data->tk == this && GetClassNameW(msg.hwnd, kind, 32) && std::wstring_view(kind) == WC_LISTVIEWW) {
+            ListView_SetItemState(msg.hwnd, -1, LVIS_SELECTED, LVIS_SELECTED);
+            post({EventKind::Gadget, data->number, GetDlgCtrlID(msg.hwnd)});
             return true;
         }
     }

@@ -99,8 +99,7 @@ std::vector<int> Win32Toolkit::columnWidths(int window, int gadget) const {
     std::vector<int> widths(static_cast<std::size_t>(columnCount(view)));
     for (std::size_t c = 0; c < widths.size(); ++c)
         widths[c] = unpx(ListView_GetColumnWidth(view, static_cast<int>(c)));
-    if (const GadgetRecord* g = gadgetRecord(window, gadget); g && !widths.empty() && g->lastColumnWidth > 0)
-        widths.back() = g->lastColumnWidth;
+    if (const GadgetRecord* g = gadgetRecord(window, gadget)) reportGivenLastWidth(*g, widths);
     return widths;
 }
 
@@ -129,10 +128,7 @@ void Win32Toolkit::scaleColumns(int oldDpi) {
 void Win32Toolkit::columnResized(int window, int gadget, int column) {
     GadgetRecord* g = gadgetRecord(window, gadget);
     HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
-    if (!g || g->fitting) return;
-    if (column == columnCount(view) - 1)
-        g->lastColumnWidth = unpx(ListView_GetColumnWidth(view, column));  // the width given it
-    else
+    if (g && takeColumnWidth(*g, column, columnCount(view), unpx(ListView_GetColumnWidth(view, column))))
         fitLastColumn(window, gadget);
 }
 
@@ -145,11 +141,8 @@ void Win32Toolkit::fitLastColumn(int window, int gadget) {
     GetClientRect(view, &client);
     int room = client.right - client.left;
     for (int c = 0; c < last; ++c) room -= ListView_GetColumnWidth(view, c);
-    const int width = std::max(px(g->lastColumnWidth), room);
-    if (width == ListView_GetColumnWidth(view, last)) return;
-    g->fitting = true;
-    ListView_SetColumnWidth(view, last, width);
-    g->fitting = false;
+    stretchLastColumn(*g, px(g->lastColumnWidth), room, ListView_GetColumnWidth(view, last),
+                      [&](int width) { ListView_SetColumnWidth(view, last, width); });
 }
 
 std::wstring Win32Toolkit::shownCell(void* view, int column, std::wstring text) const {

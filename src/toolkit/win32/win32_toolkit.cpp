@@ -450,11 +450,9 @@ void Win32Toolkit::showProgress(int window, int gadget, std::size_t done, std::s
         SendMessageW(bar, PBM_SETMARQUEE, marquee, 50);
     }
     if (!marquee) {
-        // The control counts in int: large counts are scaled down together.
-        int shift = 0;
-        while ((total >> shift) > static_cast<std::size_t>(INT_MAX)) ++shift;
-        SendMessageW(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(total >> shift));
-        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(std::min(done, total) >> shift), 0);
+        const ProgressSteps steps = progressSteps(done, total);
+        SendMessageW(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(steps.range));
+        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(steps.position), 0);
     }
     SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }

@@ -108,6 +108,7 @@ private:
     // Waits at most `milliseconds` (INFINITE: for ever) for a message or a wake.
     void waitForInput(unsigned long milliseconds);
     bool fieldKey(const void* message);
+    bool ruledKey(const void* message);
     // Gives a table's last column the room the others leave.
     void fitLastColumn(int window, int gadget);
     // Fonts and the gadgets' fonts made again for dpi_, the columns scaled.
