@@ -174,9 +174,7 @@ bool write(const std::string& path, const std::string& text) {
     return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int writeManuals(int argc, char** argv) {
     CLI::App line("Writes the manual pages and the bash completion of Kestrun Pitbox.", "make_manuals");
     std::string folder;
     line.add_option("OUTDIR", folder, "where they go")->required();
@@ -190,4 +188,15 @@ int main(int argc, char** argv) {
                    write(folder + "/pitbox-cli.bash", bashCompletion(*commandLine.app))
                ? 0
                : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return writeManuals(argc, argv);
+    } catch (const std::exception& failed) {
+        std::cerr << "make_manuals: " << failed.what() << "\n";
+        return 1;
+    }
 }

@@ -6,7 +6,9 @@
 #include "tools/command_line.h"
 #include "tools/track_writer.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int writeTrack(int argc, char** argv) {
     CLI::App line("Writes a track file for the end-to-end tests.", "write_track");
     std::string out, kind = "plain", author;
     int worldSize = 200, length = 4321;
@@ -45,4 +47,15 @@ int main(int argc, char** argv) {
     if (kind == "damaged") s.truncateAt = 5000;
     pitbox::test::saveTrack(out, s);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return writeTrack(argc, argv);
+    } catch (const std::exception& failed) {
+        std::cerr << "write_track: " << failed.what() << "\n";
+        return 1;
+    }
 }
