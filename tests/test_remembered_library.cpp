@@ -14,6 +14,7 @@
 #include "platform/paths.h"
 #include "support/catalogue_of.h"
 #include "support/scripted_app.h"
+#include "support/store_bytes.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
 
@@ -98,31 +99,25 @@ TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
 TEST(LibraryStore, AStoreOfTheFirstVersionIsReadWithItsFilesToBeLookedAtAgain) {
     // Version 1: the settings, then one folder's tracks, their stamps size and time only.
     const Catalogue tracks = sampleTracks("/lib/");
-    std::string body;
-    const auto u32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) body += static_cast<char>(v >> (8 * i));
-    };
-    const auto text = [&](std::string_view t) {
-        u32(static_cast<std::uint32_t>(t.size()));
-        body += t;
-    };
+    StoreBytes w;
     // The settings as the first versions had them: the folders, the widths, the window.
-    text("/lib/");
-    text("/out/");
-    for (std::uint32_t v : {1, 150, 0, 0, 0, 0}) u32(v);
-    body += '\0';
-    u32(static_cast<std::uint32_t>(tracks.count()));
+    w.text("/lib/");
+    w.text("/out/");
+    for (std::uint32_t v : {1u, 150u, 0u, 0u, 0u, 0u}) w.u32(v);
+    w.flag(false);
+    w.u32(static_cast<std::uint32_t>(tracks.count()));
     for (const TrackEntry& e : tracks.entries()) {
-        for (const Text& t : {e.path, e.name, e.author, e.record, e.problem}) text(t);
-        u32(static_cast<std::uint32_t>(e.worldSize));
-        u32(static_cast<std::uint32_t>(e.length));
-        body += static_cast<char>(e.state);
-        body += static_cast<char>(e.marked110);
+        for (const Text& t : {e.path, e.name, e.author, e.record, e.problem}) w.text(t);
+        w.u32(static_cast<std::uint32_t>(e.worldSize));
+        w.u32(static_cast<std::uint32_t>(e.length));
+        w.body += static_cast<char>(e.state);
+        w.flag(e.marked110);
         for (std::uint64_t v : {e.stamp.size, static_cast<std::uint64_t>(e.stamp.modified)}) {
-            u32(static_cast<std::uint32_t>(v));
-            u32(static_cast<std::uint32_t>(v >> 32));
+            w.u32(static_cast<std::uint32_t>(v));
+            w.u32(static_cast<std::uint32_t>(v >> 32));
         }
     }
+    const std::string& body = w.body;
     auto back = decodeLibrary(bytesOf(sealLibrary(body, 1)), "store");
     ASSERT_TRUE(back) << back.error().message();
     ASSERT_TRUE(back->oldSettings);

@@ -4,6 +4,7 @@
 
 #include "library/library_store.h"
 #include "library/settings_file.h"
+#include "support/store_bytes.h"
 #include "support/temp_dir.h"
 
 namespace pitbox::test {
@@ -63,27 +64,21 @@ TEST(SettingsFile, AnOldStoresSettingsMoveToTheirOwnFile) {
     dir.mkdirs("state");
     const std::string store = dir / "state/library.dat";
     // A store of version 4: its settings, then no folders.
-    std::string body;
-    const auto u32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) body += static_cast<char>(v >> (8 * i));
-    };
-    const auto text = [&](std::string_view t) {
-        u32(static_cast<std::uint32_t>(t.size()));
-        body += t;
-    };
-    text("/lib/");
-    text("/out/");
-    for (std::uint32_t v : {1u, 150u, 10u, 20u, 1000u, 720u}) u32(v);
-    body += '\0';  // not maximised
-    u32(2);        // sorted by the third column
-    body += '\1';
-    text("/lib/b.trk");
-    body += '\0';  // the viewer never moved
-    u32(0);
-    u32(0);
-    body += '\1';  // keep folders
-    body += '\0';  // do not skip
-    u32(0);        // no folders
+    StoreBytes w;
+    w.text("/lib/");
+    w.text("/out/");
+    for (std::uint32_t v : {1u, 150u, 10u, 20u, 1000u, 720u}) w.u32(v);
+    w.flag(false);  // not maximised
+    w.u32(2);       // sorted by the third column
+    w.flag(true);
+    w.text("/lib/b.trk");
+    w.flag(false);  // the viewer never moved
+    w.u32(0);
+    w.u32(0);
+    w.flag(true);   // keep folders
+    w.flag(false);  // do not skip
+    w.u32(0);       // no folders
+    const std::string& body = w.body;
     std::ofstream(store, std::ios::binary) << sealLibrary(body, 4);
 
     ASSERT_TRUE(rememberTracks(store, "", {}));

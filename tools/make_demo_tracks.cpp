@@ -346,10 +346,5 @@ int writeDemoTracks(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        return writeDemoTracks(argc, argv);
-    } catch (const std::exception& failed) {
-        std::cerr << "make_demo_tracks: " << failed.what() << "\n";
-        return 1;
-    }
+    return pitbox::tools::reportingFailures("make_demo_tracks", [&] { return writeDemoTracks(argc, argv); });
 }

@@ -193,10 +193,5 @@ int writeManuals(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        return writeManuals(argc, argv);
-    } catch (const std::exception& failed) {
-        std::cerr << "make_manuals: " << failed.what() << "\n";
-        return 1;
-    }
+    return pitbox::tools::reportingFailures("make_manuals", [&] { return writeManuals(argc, argv); });
 }

@@ -52,10 +52,5 @@ int writeTrack(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        return writeTrack(argc, argv);
-    } catch (const std::exception& failed) {
-        std::cerr << "write_track: " << failed.what() << "\n";
-        return 1;
-    }
+    return pitbox::tools::reportingFailures("write_track", [&] { return writeTrack(argc, argv); });
 }
