@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "library/catalogue.h"
+#include "library/duplicate_marks.h"
+#include "library/search_texts.h"
 #include "library/track_filter.h"
+#include "library/track_selection.h"
 
 namespace pitbox {
 
@@ -58,53 +61,38 @@ public:
     void selectWhere(const std::function<bool(const TrackEntry&)>& pick);
     // The selected rows' entries, in table order.
     std::vector<TrackEntry*> selectedEntries() const;
-    std::size_t selectedCount() const { return selectedCount_; }
-    const TrackEntry* current() const { return current_; }
-    std::size_t currentRow() const { return current_ ? rowOf(*current_) : npos; }
+    std::size_t selectedCount() const { return selection_.count(); }
+    const TrackEntry* current() const { return selection_.current; }
+    std::size_t currentRow() const { return selection_.current ? rowOf(*selection_.current) : npos; }
     // Shows only tracks that have a duplicate, each group together (in the
     // order of the groups given, within a group in the view's order), under the
     // filter. An empty list shows every track again.
-    enum class Duplicate : std::uint8_t { None, SameTrack, Identical };
-    struct DuplicateOf {
-        const TrackEntry* entry;
-        std::uint32_t group;
-        Duplicate kind;
-    };
+    using Duplicate = DuplicateMarks::Duplicate;
+    using DuplicateOf = DuplicateMarks::DuplicateOf;
     void showDuplicates(const std::vector<DuplicateOf>& duplicates);
-    bool showingDuplicates() const { return duplicatesShown_; }
+    bool showingDuplicates() const { return marks_.shown(); }
     // What showDuplicates was given, in the catalogue's order.
     std::vector<DuplicateOf> duplicates() const;
-    std::uint32_t groupOf(const TrackEntry& e) const { return e.id < groupOf_.size() ? groupOf_[e.id] : 0; }
-    Duplicate duplicateKind(const TrackEntry& e) const {
-        return e.id < duplicateKind_.size() ? duplicateKind_[e.id] : Duplicate::None;
-    }
+    std::uint32_t groupOf(const TrackEntry& e) const { return marks_.groupOf(e); }
+    Duplicate duplicateKind(const TrackEntry& e) const { return marks_.kindOf(e); }
     // The groups of which the filter shows a track.
     std::size_t duplicateGroups() const { return shownGroups_; }
 
 private:
     void applyFilter();
 
+    // The view's own job, the order and the filter; its other three each in
+    // a part of its own.
     Catalogue* catalogue_ = nullptr;
     std::vector<TrackEntry*> order_;  // every entry, in the view's order
     std::vector<TrackEntry*> rows_;   // the entries the filter lets through, in that order
     std::vector<std::uint32_t> rowOfId_;
-    std::vector<std::uint8_t> selected_;  // by entry id
-    std::size_t selectedCount_ = 0;
-    const TrackEntry* current_ = nullptr;
     std::string filterText_;
     TrackFilter filter_;
-    // Each entry's search text, folded once per Load and Scan, in one block;
-    // an entry changed since has its new text at the block's end, and the
-    // block is packed again once most of it is old texts.
-    void packSearch();
-    std::string searchText_;
-    std::vector<std::uint32_t> searchAt_, searchEnd_;  // by entry id
-    std::size_t searchLive_ = 0;                       // the bytes of the texts in use
-    bool searchReady_ = false;
-    bool duplicatesShown_ = false;
-    std::vector<std::uint32_t> groupOf_;    // by entry id
-    std::vector<Duplicate> duplicateKind_;  // by entry id
     std::size_t shownGroups_ = 0;
+    TrackSelection selection_;
+    SearchTexts search_;
+    DuplicateMarks marks_;
 };
 
 }  // namespace pitbox
