@@ -94,10 +94,17 @@ private:
 }  // namespace
 
 std::unique_ptr<LongWork> scanWork(AppState& s, const std::vector<TrackEntry*>& entries, ScanKind kind) {
+    // The paths are the job's own: the catalogue's texts may change while it reads.
+    std::vector<std::string> paths;
+    paths.reserve(entries.size());
     std::vector<ScanFile> files;
     files.reserve(entries.size());
-    for (const TrackEntry* e : entries) files.push_back({std::string(e->path), e->state, e->stamp, std::nullopt});
+    for (const TrackEntry* e : entries) {
+        paths.emplace_back(e->path);
+        files.push_back({paths.back(), e->state, e->stamp, std::nullopt});
+    }
     auto job = std::make_shared<ScanJob>(std::move(files), kind);
+    job->keep(std::move(paths));
     auto apply = std::make_shared<ScanApply>(s.catalogue, entries, job);
     const std::size_t total = entries.size();
     auto work = jobWork(job, {[apply](AppState& state, const JobProgress&) { return apply->take(state); },

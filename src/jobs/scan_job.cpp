@@ -7,8 +7,10 @@
 namespace pitbox {
 namespace {
 
-// Stamps are taken this many at a time, so that a Stop is heard between.
+// Stamps are taken this many at a time, and unchanged files passed, so that a
+// Stop is heard between.
 constexpr std::size_t kStampsAtOnce = 4096;
+constexpr std::size_t kLooksAtOnce = 4096;
 
 }  // namespace
 
@@ -18,7 +20,7 @@ ScanJob::ScanJob(std::vector<ScanFile> files, ScanKind kind, bool stamps)
 bool ScanJob::stamping() const { return stamped_.load(std::memory_order_relaxed) < files_.size(); }
 
 bool ScanJob::step(JobProgress& progress) {
-    progress.setTotal(files_.size());
+    if (next_ == 0) progress.setTotal(files_.size());
     if (const std::size_t from = stamped_; from < files_.size()) {
         const std::size_t to = std::min(files_.size(), from + kStampsAtOnce);
         std::vector<std::string_view> paths;
@@ -34,16 +36,25 @@ bool ScanJob::step(JobProgress& progress) {
         return true;
     }
     if (next_ == files_.size()) return false;
-    const std::size_t index = next_++;
-    const ScanFile& f = files_[index];
-    TrackEntry before;
-    before.state = f.state;
-    before.stamp = f.stamp;
-    if (needsReading(before, f.now, kind_ != ScanKind::ChangedFiles)) {
-        TrackRead read{index, f.now.value_or(platform::FileStamp{}), {}, {}};
-        read.result = readTrackFields(f.path, buffer_, read.header);
-        const std::lock_guard<std::mutex> hold(lock_);
-        reads_.push_back(std::move(read));
+    // Files that need no read are passed a batch at a time; a step reads one file at most.
+    const bool always = kind_ != ScanKind::ChangedFiles;
+    const std::size_t until = std::min(files_.size(), next_ + kLooksAtOnce);
+    while (next_ < until) {
+        const std::size_t index = next_++;
+        const ScanFile& f = files_[index];
+        if (!needsReading(f.state, f.stamp, f.now, always)) continue;
+        TrackRead made;
+        TrackRead& read = direct_ ? scratch_ : made;
+        read.file = index;
+        read.stamp = f.now.value_or(platform::FileStamp{});
+        read.result = readTrackFields(path_.assign(f.path), buffer_, read.header);
+        if (direct_) {
+            direct_(read);
+        } else {
+            const std::lock_guard<std::mutex> hold(lock_);
+            reads_.push_back(std::move(read));
+        }
+        break;
     }
     progress.setDone(next_);
     return next_ < files_.size();
@@ -55,22 +66,24 @@ std::vector<TrackRead> ScanJob::takeReads() {
 }
 
 std::size_t ScanJob::runInto(Catalogue& catalogue, JobProgress& progress) {
-    run(progress);
     const auto entries = catalogue.entries();
-    const std::vector<TrackRead> reads = takeReads();
-    for (const TrackRead& read : reads) {
+    std::size_t reads = 0;
+    direct_ = [&](TrackRead& read) {
         TrackEntry& e = entries[read.file];
         e.stamp = read.stamp;
         applyTrackFields(catalogue, e, read.header, read.result);
-    }
-    return reads.size();
+        ++reads;
+    };
+    run(progress);
+    direct_ = nullptr;
+    return reads;
 }
 
 std::vector<ScanFile> ScanJob::filesOf(const Catalogue& catalogue, bool stampsTaken) {
     std::vector<ScanFile> files;
     files.reserve(catalogue.count());
     for (const TrackEntry& e : catalogue.entries())
-        files.push_back({std::string(e.path), e.state, e.stamp,
+        files.push_back({e.path.view(), e.state, e.stamp,
                          stampsTaken ? std::optional<platform::FileStamp>(e.stamp) : std::nullopt});
     return files;
 }

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/result.h"
@@ -20,10 +22,11 @@ enum class ScanKind {
     CheckedFiles,  // all of them: those the check of the remembered library found new or changed
 };
 
-// One file of a Scan: its path, what was known of it when the Scan began,
-// and its stamp when that was taken just before (by the walk that found it).
+// One file of a Scan: its path (in a catalogue's texts, or in texts the job
+// keeps), what was known of it when the Scan began, and its stamp when that
+// was taken just before (by the walk that found it).
 struct ScanFile {
-    std::string path;
+    std::string_view path;
     TrackState state = TrackState::Unscanned;
     platform::FileStamp stamp;
     std::optional<platform::FileStamp> now;
@@ -48,12 +51,16 @@ public:
     ScanJob(std::vector<ScanFile> files, ScanKind kind, bool stamps = true);
 
     // One step: a batch of stamps, or one file read; false when none is left.
+    // Keeps the texts the files' paths lie in, for as long as the job lives.
+    void keep(std::vector<std::string> texts) { kept_ = std::move(texts); }
+
     bool step(JobProgress& progress) override;
     // The reads made since the last take, in the files' order.
     std::vector<TrackRead> takeReads();
     // Runs every step and puts what was read into the catalogue's entries,
     // the files being its entries in order. The reasons of files that could
     // not be read are the entries' problems. Returns how many files were read.
+    // Each read goes straight into its entry, with no hand-over between threads.
     std::size_t runInto(Catalogue& catalogue, JobProgress& progress);
 
     bool stamping() const;
@@ -64,8 +71,13 @@ public:
     static std::vector<ScanFile> filesOf(const Catalogue& catalogue, bool stampsTaken);
 
 private:
+    std::vector<std::string> kept_;
     std::vector<ScanFile> files_;
     const ScanKind kind_;
+    // Where reads go instead of the hand-over, with the read they reuse.
+    std::function<void(TrackRead&)> direct_;
+    TrackRead scratch_;
+    std::string path_;
     std::atomic<std::size_t> stamped_{0};
     std::size_t next_ = 0;
     TrackBuffer buffer_;

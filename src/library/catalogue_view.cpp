@@ -59,7 +59,7 @@ void CatalogueView::applyFilter() {
         if (shown(*e))
             rows_.push_back(e);
         else
-            selection_.hide(*e);
+            selection_.hideId(e->id);
     }
     // Each group of duplicates together, in the view's order within it.
     shownGroups_ = 0;
@@ -71,6 +71,7 @@ void CatalogueView::applyFilter() {
             shownGroups_ += row == 0 || marks_.groupOf(*rows_[row]) != marks_.groupOf(*rows_[row - 1]);
     }
     for (std::size_t row = 0; row < rows_.size(); ++row) rowOfId_[rows_[row]->id] = static_cast<std::uint32_t>(row);
+    if (selection_.current && rowOfId_[selection_.current->id] == kHidden) selection_.current = nullptr;
 }
 
 std::size_t CatalogueView::rowOf(const TrackEntry& e) const {

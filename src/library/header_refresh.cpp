@@ -58,8 +58,12 @@ std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const st
 }
 
 bool needsReading(const TrackEntry& e, const std::optional<platform::FileStamp>& now, bool always) {
-    return always || e.state == TrackState::Unscanned || e.state == TrackState::Unreadable ||
-           !unchangedSince(e.stamp, now);
+    return needsReading(e.state, e.stamp, now, always);
+}
+
+bool needsReading(TrackState state, const platform::FileStamp& was, const std::optional<platform::FileStamp>& now,
+                  bool always) {
+    return always || state == TrackState::Unscanned || state == TrackState::Unreadable || !unchangedSince(was, now);
 }
 
 }  // namespace pitbox

@@ -37,5 +37,8 @@ std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const st
 // (`now`, taken before the read) is still the one it had then; `always` reads
 // it whatever it is. A file that could not be read is read again.
 bool needsReading(const TrackEntry& e, const std::optional<platform::FileStamp>& now, bool always);
+// The same for a file known by its state and the stamp it had when read.
+bool needsReading(TrackState state, const platform::FileStamp& was, const std::optional<platform::FileStamp>& now,
+                  bool always);
 
 }  // namespace pitbox

@@ -21,12 +21,4 @@ void TrackSelection::add(const TrackEntry& e) {
     ++count_;
 }
 
-void TrackSelection::hide(const TrackEntry& e) {
-    if (has(e)) {
-        selected_[e.id] = 0;
-        --count_;
-    }
-    if (current == &e) current = nullptr;
-}
-
 }  // namespace pitbox

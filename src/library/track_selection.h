@@ -16,8 +16,13 @@ public:
     void add(const TrackEntry& e);
     bool has(const TrackEntry& e) const { return e.id < selected_.size() && selected_[e.id] != 0; }
     bool hasId(std::size_t id) const { return selected_[id] != 0; }
-    // The view hides it now.
-    void hide(const TrackEntry& e);
+    // The view hides it now; `id` is one of the catalogue's.
+    void hideId(std::size_t id) {
+        if (selected_[id]) {
+            selected_[id] = 0;
+            --count_;
+        }
+    }
     std::size_t count() const { return count_; }
     std::size_t ids() const { return selected_.size(); }
     const TrackEntry* current = nullptr;
