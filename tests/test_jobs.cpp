@@ -14,9 +14,9 @@ namespace pitbox::test {
 namespace {
 
 TrackSpec authoredBy(const std::string& author) {
-    TrackSpec spec;
-    spec.author = author;
-    return spec;
+    TrackSpec track;
+    track.author = author;
+    return track;
 }
 
 // A Scan reads what its kind asks of it: given a folder read once, then one
