@@ -41,13 +41,6 @@ Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buff
     return read;
 }
 
-std::vector<std::optional<platform::FileStamp>> currentStamps(Catalogue::ConstEntries entries) {
-    std::vector<std::string_view> paths;
-    paths.reserve(entries.size());
-    for (const TrackEntry& e : entries) paths.push_back(e.path.view());
-    return currentStamps(paths);
-}
-
 std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const std::string_view> paths) {
     std::vector<std::optional<platform::FileStamp>> stamps(paths.size());
     forEachIndex(paths.size(), [&](std::size_t i) {

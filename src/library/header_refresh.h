@@ -26,11 +26,9 @@ void applyTrackFields(Catalogue& catalogue, TrackEntry& e, const HeaderFields& h
 // Both, for one entry; returns why the file could not be read.
 Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buffer, HeaderFields& header);
 
-// Each entry's file stamp as it is now (none where it cannot be had), in the
-// entries' order: what Scan tells changed files by. Looked at on a few threads
+// Each file's stamp as it is now (none where it cannot be had), in the
+// paths' order: what Scan tells changed files by. Looked at on a few threads
 // at once, as each look waits on the system alone.
-std::vector<std::optional<platform::FileStamp>> currentStamps(Catalogue::ConstEntries entries);
-// The same for files named by their paths.
 std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const std::string_view> paths);
 
 // Whether Scan reads an entry's file: unless it was read before and its stamp
