@@ -158,5 +158,37 @@ TEST_F(View, SelectionAndCurrentFollowTheEntries) {
     EXPECT_EQ(shown(), std::vector<std::string>{"a"});
 }
 
+// The table's clicks, one range at a time: the topmost selected row is
+// current, even when a sort has put the current entry lower; letting go of
+// every row keeps it.
+TEST_F(View, RangesSelectedOneClickAtATime) {
+    struct Step {
+        std::size_t first, last;
+        bool selected;
+        std::vector<std::size_t> rows;
+        const char* current;
+    };
+    const Step steps[] = {
+        {2, 2, true, {2}, "c"},       {0, 1, true, {0, 1, 2}, "a"},
+        {0, 0, false, {1, 2}, "b"},                           // the current row let go: the next one down
+        {3, 9, true, {1, 2, 3}, "b"},                         // as far as there are rows
+        {1, 3, false, {}, "b"},       {4, 5, true, {}, "b"},  // below the rows: nothing
+    };
+    for (const Step& s : steps) {
+        view.setRowsSelected(s.first, s.last, s.selected);
+        EXPECT_EQ(view.selectedRows(), s.rows) << s.first << ".." << s.last;
+        EXPECT_EQ(view.current()->name, s.current) << s.first << ".." << s.last;
+    }
+    const std::size_t low[] = {3};  // d
+    view.selectRows(low);
+    view.sort(SortKey::Name, SortOrder::Descending);  // d c b a: d, current, is on top
+    view.setRowsSelected(3, 3, true);
+    view.sort(SortKey::Name);  // a b c d: a on top, d still current
+    EXPECT_EQ(view.current()->name, "d");
+    view.setRowsSelected(1, 1, true);
+    EXPECT_EQ(view.current()->name, "a");
+    EXPECT_TRUE(view.isRowSelected(0) && view.isRowSelected(1) && !view.isRowSelected(2) && !view.isRowSelected(4));
+}
+
 }  // namespace
 }  // namespace pitbox::test

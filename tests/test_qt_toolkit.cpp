@@ -15,6 +15,7 @@
 #include "support/backend_behaviours.h"
 #include "toolkit/qt/app_icon.h"
 #include "toolkit/qt/qt_toolkit.h"
+#include "toolkit/qt/track_table_view.h"
 
 namespace pitbox::test {
 namespace {
@@ -82,6 +83,12 @@ public:
     }
     std::string title(int window) override { return tk_.windowWidget(window)->windowTitle().toStdString(); }
     std::size_t rowsShown() override { return static_cast<std::size_t>(table()->model()->rowCount()); }
+    std::vector<std::size_t> rowsShownSelected() override {
+        std::vector<std::size_t> rows;
+        for (int r = 0; r < table()->model()->rowCount(); ++r)
+            if (static_cast<ui::TrackTableView*>(table())->isRowSelected(r)) rows.push_back(std::size_t(r));
+        return rows;
+    }
     std::string cell(std::size_t row, std::size_t column) override {
         return table()->model()->index(static_cast<int>(row), static_cast<int>(column)).data().toString().toStdString();
     }
@@ -167,9 +174,9 @@ TEST_F(QtApp, TableModelAndRangeSelection) {
     d.selectRow(2, true);
     const QPoint at = d.table()->visualRect(d.table()->model()->index(4, 0)).center();
     QTest::mouseClick(d.table()->viewport(), Qt::LeftButton, Qt::ShiftModifier, at);
-    EXPECT_EQ(d.tk().selectedRows(0, ids::kTable), (std::vector<std::size_t>{2, 3, 4}));
+    EXPECT_EQ(d.state().view.selectedRows(), (std::vector<std::size_t>{2, 3, 4}));
     QTest::keyClick(d.table(), Qt::Key_Up, Qt::ShiftModifier);
-    EXPECT_EQ(d.tk().selectedRows(0, ids::kTable), (std::vector<std::size_t>{2, 3}));
+    EXPECT_EQ(d.state().view.selectedRows(), (std::vector<std::size_t>{2, 3}));
 }
 
 TEST_F(QtApp, OpaqueTextOnAPicture) {

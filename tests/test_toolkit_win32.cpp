@@ -95,6 +95,14 @@ public:
         return platform::narrow(text);
     }
     std::size_t rowsShown() override { return static_cast<std::size_t>(ListView_GetItemCount(handle(ids::kTable))); }
+    std::vector<std::size_t> rowsShownSelected() override {
+        std::vector<std::size_t> rows;
+        HWND table = handle(ids::kTable);
+        for (int i = ListView_GetNextItem(table, -1, LVNI_SELECTED); i >= 0;
+             i = ListView_GetNextItem(table, i, LVNI_SELECTED))
+            rows.push_back(static_cast<std::size_t>(i));
+        return rows;
+    }
     int shownColumnWidth(std::size_t column) override {
         return ListView_GetColumnWidth(handle(ids::kTable), static_cast<int>(column));
     }

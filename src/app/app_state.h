@@ -12,18 +12,24 @@
 
 namespace pitbox {
 
-// The table's rows: the view's entries, each cell made when the table draws it.
+// The table's rows: the view's entries, each cell made when the table draws
+// it, and the view's selection, which the table changes as the user clicks.
 class TrackRows : public ui::TableRows {
 public:
-    explicit TrackRows(const CatalogueView& view) : view_(view) {}
+    explicit TrackRows(CatalogueView& view) : view_(view) {}
     std::size_t rowCount() const override { return view_.rows(); }
     void appendCell(std::size_t row, std::size_t column, std::string& out) const override;
     // Typing finds a track by its name, without the marks the Duplicates view
     // puts before it.
     void appendFindText(std::size_t row, std::string& out) const override;
+    bool isSelected(std::size_t row) const override { return view_.isRowSelected(row); }
+    void setSelected(std::size_t first, std::size_t last, bool selected) override {
+        view_.setRowsSelected(first, last, selected);
+    }
+    void clearSelection() override { view_.clearSelection(); }
 
 private:
-    const CatalogueView& view_;
+    CatalogueView& view_;
 };
 
 struct RunningWork;

@@ -97,7 +97,7 @@ std::string copying(std::size_t done, std::size_t total) {
 
 void copySelectedTracks(AppState& s) {
     // The table's selection as it is at the click, in the table's order.
-    const std::vector<std::string> sources = takeSelectedPaths(s);
+    const std::vector<std::string> sources = selectedPaths(s);
     showSelection(s);
     if (sources.empty()) return;
     for (int g : kTargetGadgets) s.tk.setEnabled(kWin, g, false);

@@ -73,7 +73,7 @@ void selectExtras(AppState& s) {
         const std::uint32_t group = s.view.groupOf(e);
         return s.view.duplicateKind(e) != CatalogueView::Duplicate::None && group < keep.size() && keep[group] != &e;
     });
-    s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {s.view.selectedRows(), s.view.currentRow()});
+    s.tk.showTableSelection(ids::kMainWindow, ids::kTable, s.view.currentRow());
     showListStatus(s);
 }
 

@@ -68,10 +68,13 @@ std::string counterText(const CatalogueView& view) {
 
 }  // namespace
 
-void fillList(AppState& s) {
-    const CatalogueView& v = s.view;
+void showTableRows(AppState& s) {
     s.tk.setTableRows(ids::kMainWindow, ids::kTable, &s.rows);
-    s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {v.selectedRows(), v.currentRow()});
+    s.tk.showTableSelection(ids::kMainWindow, ids::kTable, s.view.currentRow());
+}
+
+void fillList(AppState& s) {
+    showTableRows(s);
     showListStatus(s);
 }
 
@@ -136,18 +139,15 @@ void dropEntries(AppState& s, const std::function<bool(const TrackEntry&)>& gone
     presentCatalogue(s, std::move(kept), Presented::AsBefore);
 }
 
-std::vector<std::string> takeSelectedPaths(AppState& s) {
-    s.view.selectRows(s.tk.selectedRows(ids::kMainWindow, ids::kTable));
+std::vector<std::string> selectedPaths(const AppState& s) {
     std::vector<std::string> paths;
     for (const TrackEntry* e : s.view.selectedEntries()) paths.emplace_back(e->path);
     return paths;
 }
 
 void listEvent(AppState& s) {
-    const auto selected = s.tk.selectedRows(ids::kMainWindow, ids::kTable);
-    s.view.selectRows(selected);
     // A click below the last row: the lines keep what they said.
-    if (selected.empty() || !s.view.current()) return;
+    if (s.view.selectedCount() == 0 || !s.view.current()) return;
     showCurrentEntry(s);
 }
 
@@ -156,7 +156,7 @@ namespace {
 void makeRowCurrent(AppState& s, std::size_t row) {
     const std::size_t only[] = {row};
     s.view.selectRows(only);
-    s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {{row}, row});
+    s.tk.showTableSelection(ids::kMainWindow, ids::kTable, row);
     showCurrentEntry(s);
 }
 

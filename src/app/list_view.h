@@ -25,6 +25,9 @@ std::string shownText(const CatalogueView& view);
 // (scrolled into view). Status line 1 counts the tracks, status line 2 holds the
 // current track's path (one blank when there is none).
 void fillList(AppState& s);
+// The rows and selection alone, for a table whose rows changed while the
+// status lines say something else.
+void showTableRows(AppState& s);
 // The same but for the rows, which the table has already: the counter and the
 // status lines (the counter alone while they hold the user's result).
 void showListStatus(AppState& s);
@@ -36,12 +39,11 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented);
 // Takes the entries `gone` picks out of the catalogue, presented as before; a
 // duplicate left without its twins is no longer shown as one.
 void dropEntries(AppState& s, const std::function<bool(const TrackEntry&)>& gone);
-// The table's selection as it is now, taken into the view: the selected
-// tracks' paths in the table's order (what Copy and Move to Trash act on).
-std::vector<std::string> takeSelectedPaths(AppState& s);
-// A table event: the selected rows become the view's selection, the topmost the
-// current entry; its name and path go to the status lines and the counter shows
-// selected/rows.
+// The selected tracks' paths in the table's order (what Copy and Move to
+// Trash act on).
+std::vector<std::string> selectedPaths(const AppState& s);
+// A table event, after the user changed the selection: the current entry's
+// name and path go to the status lines and the counter shows selected/rows.
 void listEvent(AppState& s);
 // The current entry's name and path (or why its file could not be read) in the
 // status lines, and the counter.

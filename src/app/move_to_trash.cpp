@@ -35,7 +35,7 @@ void trashed(AppState& s, const TrashJob& job) {
 
 void moveSelectionToTrash(AppState& s) {
     if (s.work) return;
-    std::vector<std::string> paths = takeSelectedPaths(s);
+    std::vector<std::string> paths = selectedPaths(s);
     if (paths.empty()) {
         showResult(s, "Select the tracks to move to " + platform::trashName());
         return;

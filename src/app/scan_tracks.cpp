@@ -52,7 +52,7 @@ public:
         }
         // Under a filter the rows may change; else only their texts do.
         if (s.view.entriesChanged(changed))
-            showRows(s);
+            showTableRows(s);
         else
             s.tk.refreshTable(ids::kMainWindow, ids::kTable);
         return taken_ < taking_.size();
@@ -78,11 +78,6 @@ public:
     }
 
 private:
-    static void showRows(AppState& s) {
-        s.tk.setTableRows(ids::kMainWindow, ids::kTable, &s.rows);
-        s.tk.setTableSelection(ids::kMainWindow, ids::kTable, {s.view.selectedRows(), s.view.currentRow()});
-    }
-
     Catalogue& catalogue_;
     const std::vector<TrackEntry*> entries_;  // the job's files, in its order
     const std::shared_ptr<ScanJob> job_;

@@ -90,6 +90,17 @@ void CatalogueView::selectRows(std::span<const std::size_t> rows) {
     }
 }
 
+void CatalogueView::setRowsSelected(std::size_t first, std::size_t last, bool selected) {
+    if (first >= rows_.size() || first > last) return;
+    last = std::min(last, rows_.size() - 1);
+    for (std::size_t row = first; row <= last; ++row)
+        selected ? selection_.add(*rows_[row]) : selection_.remove(*rows_[row]);
+    if (selection_.count() == 0) return;
+    std::size_t top = 0;
+    while (top < rows_.size() && !selection_.has(*rows_[top])) ++top;
+    if (top < rows_.size()) selection_.current = rows_[top];
+}
+
 void CatalogueView::selectWhere(const std::function<bool(const TrackEntry&)>& pick) {
     selection_.clear();
     std::uint32_t top = kHidden;

@@ -55,6 +55,13 @@ public:
     // of them becomes current, and none when no row is selected.
     void selectRows(std::span<const std::size_t> rows);
     std::vector<std::size_t> selectedRows() const;
+    bool isRowSelected(std::size_t row) const { return row < rows_.size() && selection_.has(*rows_[row]); }
+    // Selects, or lets go of, the rows `first` to `last` (both included, as far
+    // as there are rows), the table's way of changing the selection a click
+    // at a time. The topmost selected row is current; letting go of every row
+    // keeps the current entry, as a click below the last row does.
+    void setRowsSelected(std::size_t first, std::size_t last, bool selected);
+    void clearSelection() { selection_.clear(); }
     // Selects the shown entries `pick` chooses, looked at in the order they
     // lie in memory rather than row by row, which on a large table is several
     // times quicker; the topmost becomes current.

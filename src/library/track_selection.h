@@ -14,6 +14,9 @@ public:
     void reset(std::size_t entries);
     void clear();
     void add(const TrackEntry& e);
+    void remove(const TrackEntry& e) {
+        if (has(e)) hideId(e.id);
+    }
     bool has(const TrackEntry& e) const { return e.id < selected_.size() && selected_[e.id] != 0; }
     bool hasId(std::size_t id) const { return selected_[id] != 0; }
     // The view hides it now; `id` is one of the catalogue's.

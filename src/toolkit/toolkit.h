@@ -95,12 +95,19 @@ struct Column {
 };
 
 // The rows a table shows, asked for cell by cell as the table draws them, so
-// that showing 100,000 rows costs nothing up front.
+// that showing 100,000 rows costs nothing up front; and which of them are
+// selected. The selection is the rows' own: the table draws it from here and
+// makes the user's clicks and keys change it here, then reports a Gadget
+// event, so there is never a second selection to keep in step.
 class TableRows {
 public:
     virtual ~TableRows() = default;
     virtual std::size_t rowCount() const = 0;
     virtual void appendCell(std::size_t row, std::size_t column, std::string& out) const = 0;
+    virtual bool isSelected(std::size_t row) const = 0;
+    // Selects, or lets go of, the rows `first` to `last`, both included.
+    virtual void setSelected(std::size_t first, std::size_t last, bool selected) = 0;
+    virtual void clearSelection() = 0;
     // What typing in the table finds a row by: its first column, unless the
     // rows say otherwise.
     virtual void appendFindText(std::size_t row, std::string& out) const { appendCell(row, 0, out); }
@@ -108,13 +115,6 @@ public:
     // find text begins with `typed`, letter case and accents ignored as the
     // filter ignores them; none when no row does.
     std::optional<std::size_t> findRow(std::string_view typed, std::size_t from) const;
-};
-
-// A table gadget's row selection as the program sets it: the selected rows in
-// ascending order, and the row with the keyboard focus, scrolled into view.
-struct TableSelection {
-    std::vector<std::size_t> rows;
-    std::size_t focus = static_cast<std::size_t>(-1);  // none
 };
 
 // A file type a save requester offers: its name and its pattern ("*.txt").
@@ -189,21 +189,21 @@ public:
     virtual void setFocus(int window, int gadget) = 0;
 
     // Tables. The rows changed, in number or content: the table asks for what it
-    // shows again and drops its selection. `rows` stays the program's and must
-    // live until the next call or the window's close.
-    virtual void setTableRows(int window, int gadget, const TableRows* rows) = 0;
-    // The rows' texts changed, not their number: the table draws them again and
-    // keeps its selection.
+    // shows and which rows are selected again, and forgets where a Shift
+    // click would extend from. `rows` stays the program's and must live until
+    // the next call or the window's close.
+    virtual void setTableRows(int window, int gadget, TableRows* rows) = 0;
+    // The rows' texts changed, not their number: the table draws them again.
     virtual void refreshTable(int window, int gadget) = 0;
-    // Sets the selection and the focus row without reporting it.
-    virtual void setTableSelection(int window, int gadget, const TableSelection& selection) = 0;
+    // The program changed the rows' selection: the table draws it again, with
+    // the keyboard focus on row `focus` (none for npos), scrolled into view.
+    // Nothing is reported.
+    virtual void showTableSelection(int window, int gadget, std::size_t focus) = 0;
     // Shows which column the rows are sorted by (-1 for none) and in which direction.
     virtual void setSortIndicator(int window, int gadget, int column, bool ascending) = 0;
     virtual std::vector<int> columnWidths(int window, int gadget) const = 0;
     virtual void setColumnWidths(int window, int gadget, const std::vector<int>& widths) = 0;
     virtual std::size_t rowCount(int window, int gadget) const = 0;
-    // Selected rows in ascending order.
-    virtual std::vector<std::size_t> selectedRows(int window, int gadget) const = 0;
 
     // From any thread: a Wake event joins the queue, ending a wait.
     virtual void wake() = 0;

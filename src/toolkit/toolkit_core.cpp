@@ -76,11 +76,11 @@ void ToolkitCore::setAnchor(int window, int gadget, unsigned anchor) {
     if (GadgetRecord* g = gadgetRecord(window, gadget)) g->anchor = anchor;
 }
 
-void ToolkitCore::setRowsOf(int window, int gadget, const TableRows* rows) {
+void ToolkitCore::setRowsOf(int window, int gadget, TableRows* rows) {
     if (GadgetRecord* g = gadgetRecord(window, gadget)) g->rows = rows;
 }
 
-const TableRows* ToolkitCore::tableRows(int window, int gadget) const {
+TableRows* ToolkitCore::tableRows(int window, int gadget) const {
     const GadgetRecord* g = gadgetRecord(window, gadget);
     return g ? g->rows : nullptr;
 }

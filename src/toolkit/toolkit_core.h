@@ -69,7 +69,7 @@ public:
     void* windowHandle(int window) const;
     void* gadgetHandle(int window, int gadget) const;
     // A table's rows as the program last set them.
-    const TableRows* tableRows(int window, int gadget) const;
+    TableRows* tableRows(int window, int gadget) const;
     // The picture an image gadget shows.
     const Picture* imagePicture(int window, int gadget) const;
 
@@ -79,7 +79,7 @@ protected:
         Rect opened;  // its place as created
         unsigned anchor = kFixed;
         int picture = -1;  // what an image gadget shows
-        const TableRows* rows = nullptr;
+        TableRows* rows = nullptr;
         // A table's last column takes the room the others leave, never less
         // than the width the program or the user last gave it (which is what
         // columnWidths reports for it). `fitting` while the backend sets it.
@@ -120,7 +120,7 @@ protected:
     void* forgetWindow(int window);
     GadgetRecord* gadgetRecord(int window, int gadget);
     const GadgetRecord* gadgetRecord(int window, int gadget) const;
-    void setRowsOf(int window, int gadget, const TableRows* rows);
+    void setRowsOf(int window, int gadget, TableRows* rows);
 
     // Calls place(handle, rect) for each gadget of a window whose client area is
     // now `width` by `height`.

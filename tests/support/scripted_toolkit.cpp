@@ -61,10 +61,10 @@ void ScriptedToolkit::selectRows(int window, int gadget, const std::vector<std::
 
 void ScriptedToolkit::setSelection(int window, int gadget, const std::vector<std::size_t>& rows) {
     Gadget* g = find(window, gadget);
-    if (!g) return;
-    g->selected.clear();
+    if (!g || !g->source) return;
+    g->source->clearSelection();
     for (auto r : rows)
-        if (r < rowCount(window, gadget)) g->selected.insert(r);
+        if (r < g->source->rowCount()) g->source->setSelected(r, r, true);
 }
 
 const ScriptedToolkit::Window* ScriptedToolkit::window(int number) const {
@@ -262,21 +262,17 @@ void ScriptedToolkit::setAnchor(int window, int gadget, unsigned anchor) {
     if (Gadget* g = find(window, gadget)) g->anchor = anchor;
 }
 
-void ScriptedToolkit::setTableRows(int window, int gadget, const ui::TableRows* rows) {
+void ScriptedToolkit::setTableRows(int window, int gadget, ui::TableRows* rows) {
     if (Gadget* g = find(window, gadget)) {
         g->source = rows;
-        g->selected.clear();
         g->focusRow = static_cast<std::size_t>(-1);
     }
 }
 
 void ScriptedToolkit::refreshTable(int, int) {}
 
-void ScriptedToolkit::setTableSelection(int window, int gadget, const ui::TableSelection& selection) {
-    if (Gadget* g = find(window, gadget)) {
-        g->selected = {selection.rows.begin(), selection.rows.end()};
-        g->focusRow = selection.focus;
-    }
+void ScriptedToolkit::showTableSelection(int window, int gadget, std::size_t focus) {
+    if (Gadget* g = find(window, gadget)) g->focusRow = focus;
 }
 
 void ScriptedToolkit::setSortIndicator(int window, int gadget, int column, bool ascending) {
@@ -293,8 +289,10 @@ std::size_t ScriptedToolkit::rowCount(int window, int gadget) const {
 
 std::vector<std::size_t> ScriptedToolkit::selectedRows(int window, int gadget) const {
     const Gadget* g = this->gadget(window, gadget);
-    if (!g) return {};
-    return {g->selected.begin(), g->selected.end()};
+    std::vector<std::size_t> rows;
+    for (std::size_t r = 0; g && g->source && r < g->source->rowCount(); ++r)
+        if (g->source->isSelected(r)) rows.push_back(r);
+    return rows;
 }
 
 void ScriptedToolkit::wake() { woken_ = true; }

@@ -39,8 +39,7 @@ public:
         int font = 0;
         ui::Align align = ui::Align::Left;
         std::vector<ui::Column> columns;
-        const ui::TableRows* source = nullptr;
-        std::set<std::size_t> selected;
+        ui::TableRows* source = nullptr;
         std::size_t focusRow = static_cast<std::size_t>(-1);
         int sortColumn = -1;
         bool sortAscending = true;
@@ -106,6 +105,8 @@ public:
     // Sets a table's selection without reporting it (as a user's control click on
     // the main window while a secondary window's loop drops its events).
     void setSelection(int window, int gadget, const std::vector<std::size_t>& rows);
+    // The rows a table draws as selected.
+    std::vector<std::size_t> selectedRows(int window, int gadget) const;
 
     void loadFont(int id, const raster::FontSpec& wanted) override { fonts_[id] = wanted; }
     void drawText(raster::Picture& picture, int font, int x, int y, const std::string& utf8, raster::Colour front,
@@ -137,12 +138,11 @@ public:
     void showProgress(int window, int gadget, std::size_t done, std::size_t total) override;
     void hideProgress(int window, int gadget) override;
     void setAnchor(int window, int gadget, unsigned anchor) override;
-    void setTableRows(int window, int gadget, const ui::TableRows* rows) override;
+    void setTableRows(int window, int gadget, ui::TableRows* rows) override;
     void refreshTable(int window, int gadget) override;
-    void setTableSelection(int window, int gadget, const ui::TableSelection& selection) override;
+    void showTableSelection(int window, int gadget, std::size_t focus) override;
     void setSortIndicator(int window, int gadget, int column, bool ascending) override;
     std::size_t rowCount(int window, int gadget) const override;
-    std::vector<std::size_t> selectedRows(int window, int gadget) const override;
     // A wake (from any thread) is the next event waited for.
     void wake() override;
     ui::Event waitEvent() override;

@@ -495,7 +495,7 @@ void QtToolkit::setFocus(int window, int gadget) {
     w->setFocus(Qt::OtherFocusReason);
 }
 
-void QtToolkit::setTableRows(int window, int gadget, const TableRows* rows) {
+void QtToolkit::setTableRows(int window, int gadget, TableRows* rows) {
     QTableView* view = tableView(window, gadget);
     if (!view) return;
     setRowsOf(window, gadget, rows);
@@ -509,10 +509,10 @@ void QtToolkit::refreshTable(int window, int gadget) {
     if (QTableView* view = tableView(window, gadget)) static_cast<RowTableModel*>(view->model())->contentChanged();
 }
 
-void QtToolkit::setTableSelection(int window, int gadget, const TableSelection& selection) {
+void QtToolkit::showTableSelection(int window, int gadget, std::size_t focus) {
     if (auto* view = static_cast<TrackTableView*>(tableView(window, gadget))) {
         quiet_ = true;
-        view->setRowSelection(selection.rows, selection.focus);
+        view->showSelection(focus);
         quiet_ = false;
     }
 }
@@ -522,11 +522,6 @@ void QtToolkit::setSortIndicator(int window, int gadget, int column, bool ascend
     if (!view) return;
     view->horizontalHeader()->setSortIndicatorShown(column >= 0);
     view->horizontalHeader()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-}
-
-std::vector<std::size_t> QtToolkit::selectedRows(int window, int gadget) const {
-    auto* view = static_cast<TrackTableView*>(tableView(window, gadget));
-    return view ? view->selectedRows() : std::vector<std::size_t>{};
 }
 
 void QtToolkit::wake() {

@@ -53,11 +53,10 @@ public:
     std::string text(int window, int gadget) const override;
     void setEnabled(int window, int gadget, bool enabled) override;
     void setFocus(int window, int gadget) override;
-    void setTableRows(int window, int gadget, const TableRows* rows) override;
+    void setTableRows(int window, int gadget, TableRows* rows) override;
     void refreshTable(int window, int gadget) override;
-    void setTableSelection(int window, int gadget, const TableSelection& selection) override;
+    void showTableSelection(int window, int gadget, std::size_t focus) override;
     void setSortIndicator(int window, int gadget, int column, bool ascending) override;
-    std::vector<std::size_t> selectedRows(int window, int gadget) const override;
     void wake() override;
     Event waitEvent() override;
     Event waitEvent(int milliseconds) override;

@@ -5,7 +5,7 @@ namespace pitbox::ui {
 RowTableModel::RowTableModel(std::vector<Column> columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {}
 
-void RowTableModel::setRows(const TableRows* rows) {
+void RowTableModel::setRows(TableRows* rows) {
     beginResetModel();
     rows_ = rows;
     count_ = rows ? rows->rowCount() : 0;

@@ -14,7 +14,9 @@ class RowTableModel : public QAbstractTableModel {
 public:
     explicit RowTableModel(std::vector<Column> columns, QObject* parent = nullptr);
 
-    void setRows(const TableRows* rows);
+    void setRows(TableRows* rows);
+    // The program's rows, which hold the selection; none before the first.
+    TableRows* source() const { return rows_; }
     // The rows' texts changed, not their number.
     void contentChanged();
     std::size_t size() const { return count_; }
@@ -30,7 +32,7 @@ public:
 
 private:
     std::vector<Column> columns_;
-    const TableRows* rows_ = nullptr;
+    TableRows* rows_ = nullptr;
     std::size_t count_ = 0;  // rows the view has been told of
     mutable std::string scratch_;
 };

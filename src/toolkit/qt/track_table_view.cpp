@@ -41,21 +41,25 @@ RowTableModel* TrackTableView::rows() const { return static_cast<RowTableModel*>
 int TrackTableView::count() const { return rows() ? static_cast<int>(rows()->size()) : 0; }
 
 bool TrackTableView::isRowSelected(int row) const {
-    return row >= 0 && static_cast<std::size_t>(row) < selected_.size() && selected_[static_cast<std::size_t>(row)];
+    return row >= 0 && row < count() && rows()->source()->isSelected(static_cast<std::size_t>(row));
 }
 
-void TrackTableView::rowsReset() {
-    selected_.assign(static_cast<std::size_t>(count()), 0);
-    anchor_ = -1;
-}
+void TrackTableView::rowsReset() { anchor_ = -1; }
 
-void TrackTableView::clearAll() { std::fill(selected_.begin(), selected_.end(), 0); }
+void TrackTableView::clearAll() {
+    if (count() > 0) rows()->source()->clearSelection();
+}
 
 void TrackTableView::selectRange(int from, int to) {
     if (from > to) std::swap(from, to);
     from = std::max(from, 0);
     to = std::min(to, count() - 1);
-    for (int r = from; r <= to; ++r) selected_[static_cast<std::size_t>(r)] = 1;
+    if (from <= to) rows()->source()->setSelected(static_cast<std::size_t>(from), static_cast<std::size_t>(to), true);
+}
+
+void TrackTableView::toggle(int row) {
+    const auto at = static_cast<std::size_t>(row);
+    rows()->source()->setSelected(at, at, !isRowSelected(row));
 }
 
 void TrackTableView::setFocusRow(int row) {
@@ -69,24 +73,14 @@ void TrackTableView::changed() {
     if (onUserChange) onUserChange();
 }
 
-void TrackTableView::setRowSelection(const std::vector<std::size_t>& rows, std::size_t focus) {
-    selected_.assign(static_cast<std::size_t>(count()), 0);
-    for (std::size_t r : rows)
-        if (r < selected_.size()) selected_[r] = 1;
-    if (focus < selected_.size()) {
+void TrackTableView::showSelection(std::size_t focus) {
+    if (focus < static_cast<std::size_t>(count())) {
         anchor_ = static_cast<int>(focus);
         const QModelIndex at = model()->index(anchor_, 0);
         selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
         scrollTo(at);
     }
     viewport()->update();
-}
-
-std::vector<std::size_t> TrackTableView::selectedRows() const {
-    std::vector<std::size_t> rows;
-    for (std::size_t r = 0; r < selected_.size(); ++r)
-        if (selected_[r]) rows.push_back(r);
-    return rows;
 }
 
 void TrackTableView::mousePressEvent(QMouseEvent* e) {
@@ -100,11 +94,11 @@ void TrackTableView::mousePressEvent(QMouseEvent* e) {
             if (!(mods & Qt::ControlModifier)) clearAll();
             selectRange(anchor_ >= 0 ? anchor_ : at.row(), at.row());
         } else if (mods & Qt::ControlModifier) {
-            selected_[static_cast<std::size_t>(at.row())] ^= 1;
+            toggle(at.row());
             anchor_ = at.row();
         } else {
             clearAll();
-            selected_[static_cast<std::size_t>(at.row())] = 1;
+            selectRange(at.row(), at.row());
             anchor_ = at.row();
         }
     }
@@ -140,12 +134,12 @@ void TrackTableView::keyPressEvent(QKeyEvent* e) {
     const Qt::KeyboardModifiers mods = e->modifiers();
     const bool control = mods & Qt::ControlModifier;
     if (e->matches(QKeySequence::SelectAll)) {
-        std::fill(selected_.begin(), selected_.end(), 1);
+        selectRange(0, count() - 1);
         changed();
         return;
     }
     if (control && e->key() == Qt::Key_Space && currentIndex().isValid()) {
-        selected_[static_cast<std::size_t>(currentIndex().row())] ^= 1;
+        toggle(currentIndex().row());
         anchor_ = currentIndex().row();
         changed();
         return;
@@ -170,7 +164,7 @@ void TrackTableView::keyPressEvent(QKeyEvent* e) {
         selectRange(anchor_, row);
     } else if (!control) {
         clearAll();
-        selected_[static_cast<std::size_t>(row)] = 1;
+        selectRange(row, row);
         anchor_ = row;
     }
     setFocusRow(row);
@@ -191,7 +185,7 @@ void TrackTableView::keyboardSearch(const QString& typed) {
     if (!found) return;
     const int row = static_cast<int>(*found);
     clearAll();
-    selected_[*found] = 1;
+    selectRange(row, row);
     anchor_ = row;
     setFocusRow(row);
     changed();

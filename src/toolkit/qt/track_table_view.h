@@ -9,10 +9,12 @@ namespace pitbox::ui {
 
 class RowTableModel;
 
-// A table of many rows that keeps its row selection itself, one flag a row:
-// Qt's selection model holds a selection as ranges of persistent indexes and
-// tests every range for every cell it paints, which makes a scattered
-// selection of 50,000 rows (after a sort) cost tens of milliseconds a paint.
+// A table of many rows whose selection is the program's rows' own, asked
+// for as rows are painted and changed there as the user clicks: Qt's
+// selection model would be a second copy, and it holds a selection as ranges
+// of persistent indexes, testing every range for every cell it paints, which
+// makes a scattered selection of 50,000 rows (after a sort) cost tens of
+// milliseconds a paint.
 // Mouse and keys select as an extended selection does: a click selects one
 // row, Ctrl toggles, Shift extends from the anchor, Ctrl+A selects all,
 // Ctrl+Space toggles the focus row. Typing letters makes the first row from
@@ -26,10 +28,11 @@ public:
     // Called when the view's width changed.
     std::function<void()> onResized;
 
-    // The model's rows changed: nothing is selected.
+    // The model's rows changed: a Shift click has nothing to extend from.
     void rowsReset();
-    void setRowSelection(const std::vector<std::size_t>& rows, std::size_t focus);
-    std::vector<std::size_t> selectedRows() const;
+    // The program changed the selection: it is painted again, the focus on
+    // row `focus` (none for npos).
+    void showSelection(std::size_t focus);
     bool isRowSelected(int row) const;
 
     void keyboardSearch(const QString& typed) override;
@@ -45,10 +48,10 @@ private:
     int count() const;
     void clearAll();
     void selectRange(int from, int to);
+    void toggle(int row);
     void setFocusRow(int row);
     void changed();
 
-    std::vector<std::uint8_t> selected_;
     int anchor_ = -1;
     QString search_;
     QElapsedTimer typing_;

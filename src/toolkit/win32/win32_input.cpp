@@ -115,7 +115,7 @@ bool Win32Toolkit::pumpOne() {
         const WindowData* data = dataOf(root);
         if (data && data->tk == this && GetClassNameW(msg.hwnd, kind, 32) && std::wstring_view(kind) == WC_LISTVIEWW) {
             ListView_SetItemState(msg.hwnd, -1, LVIS_SELECTED, LVIS_SELECTED);
-            post({EventKind::Gadget, data->number, GetDlgCtrlID(msg.hwnd)});
+            tableTouched(data->number, GetDlgCtrlID(msg.hwnd));
             return true;
         }
     }
@@ -128,6 +128,7 @@ bool Win32Toolkit::pumpOne() {
 
 Event Win32Toolkit::take() {
     if (!hasEvent()) return {};
+    takeTouchedSelections();
     rememberFocus();
     return pop();
 }

@@ -1,5 +1,10 @@
 // The Win32 backend's tables: report-style list views in owner-data mode,
-// whose cells the program's rows give as they are drawn.
+// whose cells the program's rows give as they are drawn. The rows hold the
+// selection; an owner-data list view keeps its own as well, to draw and to
+// handle clicks and keys, which the backend copies into the rows once an
+// event is taken and draws from the rows whenever the program changes it.
+// (Having the list view ask for each row's state instead makes it visit every
+// row whenever it counts the selected ones, as Wine's does on every click.)
 #include <algorithm>
 #include <climits>
 #include <string_view>
@@ -48,9 +53,8 @@ LRESULT onTableNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
         }
         case LVN_ITEMCHANGED: {
             const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
-            if ((change->uChanged & LVIF_STATE) && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) &&
-                !data.tk->quiet())
-                data.tk->post({EventKind::Gadget, data.number, gadget});
+            if ((change->uChanged & LVIF_STATE) && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED))
+                data.tk->tableTouched(data.number, gadget);
             return 0;
         }
         case LVN_ODFINDITEMW: {
@@ -76,9 +80,7 @@ LRESULT onTableNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
         case NM_DBLCLK:
         case NM_RDBLCLK:
         case LVN_BEGINDRAG:
-        case LVN_BEGINRDRAG:
-            if (!data.tk->quiet()) data.tk->post({EventKind::Gadget, data.number, gadget});
-            return 0;
+        case LVN_BEGINRDRAG: data.tk->tableTouched(data.number, gadget); return 0;
         default: return 0;
     }
 }
@@ -247,19 +249,18 @@ void Win32Toolkit::addTable(int window, int gadget, Rect r, const std::vector<Co
     cut.tip = tip;
 }
 
-void Win32Toolkit::setTableRows(int window, int gadget, const TableRows* rows) {
+void Win32Toolkit::setTableRows(int window, int gadget, TableRows* rows) {
     HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
     if (!view) return;
     setRowsOf(window, gadget, rows);
     quiet_ = true;
-    // Emptying the view drops its selection at once; asking each of 100,000
-    // virtual rows to deselect would visit them all.
-    if (ListView_GetSelectedCount(view) > 0) ListView_SetItemCountEx(view, 0, LVSICF_NOSCROLL);
     const int count = static_cast<int>(rows ? rows->rowCount() : 0);
     if (ListView_GetItemCount(view) != count)
         ListView_SetItemCountEx(view, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    InvalidateRect(view, nullptr, TRUE);
+    ListView_SetSelectionMark(view, -1);
     quiet_ = false;
+    drawSelection(window, gadget);
+    InvalidateRect(view, nullptr, TRUE);
 }
 
 void Win32Toolkit::refreshTable(int window, int gadget) {
@@ -267,11 +268,12 @@ void Win32Toolkit::refreshTable(int window, int gadget) {
     if (HWND view = static_cast<HWND>(gadgetHandle(window, gadget))) InvalidateRect(view, nullptr, FALSE);
 }
 
-void Win32Toolkit::setTableSelection(int window, int gadget, const TableSelection& selection) {
+void Win32Toolkit::drawSelection(int window, int gadget) {
     HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
-    if (!view) return;
+    const TableRows* rows = tableRows(window, gadget);
+    if (!view || !rows) return;
     const int items = ListView_GetItemCount(view);
-    const auto count = static_cast<std::size_t>(items);
+    const std::size_t count = std::min(static_cast<std::size_t>(items), rows->rowCount());
     quiet_ = true;
     // Dropping a selection row by row visits every row: emptying the view and
     // filling it again drops it at once.
@@ -280,21 +282,55 @@ void Win32Toolkit::setTableSelection(int window, int gadget, const TableSelectio
         ListView_SetItemCountEx(view, items, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     }
     // Without redrawing, each row set is only noted; one repaint follows.
-    const bool many = selection.rows.size() > 64;
-    if (many) SendMessageW(view, WM_SETREDRAW, FALSE, 0);
-    for (std::size_t row : selection.rows)
-        if (row < count) ListView_SetItemState(view, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
-    if (many) {
-        SendMessageW(view, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(view, nullptr, TRUE);
-    }
-    if (selection.focus < count) {
-        const int focus = static_cast<int>(selection.focus);
-        ListView_SetItemState(view, focus, LVIS_FOCUSED, LVIS_FOCUSED);
-        ListView_SetSelectionMark(view, focus);
-        ListView_EnsureVisible(view, focus, FALSE);
-    }
+    SendMessageW(view, WM_SETREDRAW, FALSE, 0);
+    for (std::size_t row = 0; row < count; ++row)
+        if (rows->isSelected(row)) ListView_SetItemState(view, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+    SendMessageW(view, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(view, nullptr, TRUE);
     quiet_ = false;
+}
+
+void Win32Toolkit::showTableSelection(int window, int gadget, std::size_t focus) {
+    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+    if (!view) return;
+    drawSelection(window, gadget);
+    if (focus < static_cast<std::size_t>(ListView_GetItemCount(view))) {
+        quiet_ = true;
+        const int row = static_cast<int>(focus);
+        ListView_SetItemState(view, row, LVIS_FOCUSED, LVIS_FOCUSED);
+        ListView_SetSelectionMark(view, row);
+        ListView_EnsureVisible(view, row, FALSE);
+        quiet_ = false;
+    }
+}
+
+void Win32Toolkit::tableTouched(int window, int gadget) {
+    if (quiet_) return;
+    if (std::find(touched_.begin(), touched_.end(), std::pair{window, gadget}) == touched_.end())
+        touched_.emplace_back(window, gadget);
+    post({EventKind::Gadget, window, gadget});
+}
+
+void Win32Toolkit::takeTouchedSelections() {
+    for (const auto& [window, gadget] : touched_) {
+        HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
+        TableRows* rows = tableRows(window, gadget);
+        if (!view || !rows) continue;
+        rows->clearSelection();
+        // The selected rows come in ascending order: each run of them at once.
+        int first = -1, last = -1;
+        for (int i = ListView_GetNextItem(view, -1, LVNI_SELECTED); i >= 0;
+             i = ListView_GetNextItem(view, i, LVNI_SELECTED)) {
+            if (first >= 0 && i == last + 1) {
+                last = i;
+                continue;
+            }
+            if (first >= 0) rows->setSelected(std::size_t(first), std::size_t(last), true);
+            first = last = i;
+        }
+        if (first >= 0) rows->setSelected(std::size_t(first), std::size_t(last), true);
+    }
+    touched_.clear();
 }
 
 void Win32Toolkit::setSortIndicator(int window, int gadget, int column, bool ascending) {
@@ -310,16 +346,6 @@ void Win32Toolkit::setSortIndicator(int window, int gadget, int column, bool asc
         if (c == column) item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
         Header_SetItem(header, c, &item);
     }
-}
-
-std::vector<std::size_t> Win32Toolkit::selectedRows(int window, int gadget) const {
-    std::vector<std::size_t> rows;
-    HWND view = static_cast<HWND>(gadgetHandle(window, gadget));
-    if (!view) return rows;
-    for (int i = ListView_GetNextItem(view, -1, LVNI_SELECTED); i >= 0;
-         i = ListView_GetNextItem(view, i, LVNI_SELECTED))
-        rows.push_back(static_cast<std::size_t>(i));
-    return rows;
 }
 
 }  // namespace pitbox::ui

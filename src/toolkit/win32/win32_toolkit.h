@@ -48,11 +48,10 @@ public:
     std::string text(int window, int gadget) const override;
     void setEnabled(int window, int gadget, bool enabled) override;
     void setFocus(int window, int gadget) override;
-    void setTableRows(int window, int gadget, const TableRows* rows) override;
+    void setTableRows(int window, int gadget, TableRows* rows) override;
     void refreshTable(int window, int gadget) override;
-    void setTableSelection(int window, int gadget, const TableSelection& selection) override;
+    void showTableSelection(int window, int gadget, std::size_t focus) override;
     void setSortIndicator(int window, int gadget, int column, bool ascending) override;
-    std::vector<std::size_t> selectedRows(int window, int gadget) const override;
     void wake() override;
     Event waitEvent() override;
     Event waitEvent(int milliseconds) override;
@@ -88,6 +87,9 @@ public:
     // The whole text of the cut cell under the mouse in a table, for its
     // tooltip; empty where nothing was cut.
     std::wstring cellTip(void* view) const;
+    // The user may have changed a table's selection: reported, and taken into
+    // the table's rows before the report is taken.
+    void tableTouched(int window, int gadget);
     // The mouse moved over a window: a table's tooltip follows it from cell to cell.
     void mouseMoved(void* hwnd);
     // Draws an image button (a DRAWITEMSTRUCT): its frame, pressed or not, and
@@ -114,6 +116,10 @@ private:
     // Fonts and the gadgets' fonts made again for dpi_, the columns scaled.
     void applyDpi(int dpi);
     void scaleColumns(int oldDpi);
+    // The list views' selections the user changed, copied into their rows.
+    void takeTouchedSelections();
+    // A table's rows' selection drawn in its list view.
+    void drawSelection(int window, int gadget);
     void setFont(void* gadget, int font);
     Event take();
     void* dialogOwner() const;
@@ -125,6 +131,8 @@ private:
     std::map<void*, int> gadgetFonts_;   // the font of each gadget that has one (kDialogFont)
     int dpi_ = 96;
     std::vector<std::pair<int, int>> tables_;  // window and gadget of each table made
+    // Tables whose selection the user changed since the last event was taken.
+    std::vector<std::pair<int, int>> touched_;
     // A table whose columns cut texts in the middle: which do, its tooltip,
     // and the cell the mouse was over.
     struct CutColumns {
