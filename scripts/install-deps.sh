@@ -10,6 +10,8 @@ packages=(
     libstb-dev zlib1g-dev           # the PNG encoder (and, for the tests, its decoder)
     libxxhash-dev                   # the duplicate search's hash
     libcli11-dev                    # the command lines' option parser (header-only)
+    libarchive-dev                  # reading zip, 7z, rar and tar packs
+    p7zip-full libarchive-tools     # the tests' 7z packs, and bsdtar as the packs' baseline
     unicode-data                    # the search folding's table, made at build time
     fonts-liberation                # a metric twin of Arial
     fonts-dejavu-core               # the monospace and sans fallbacks; without it fontconfig may

@@ -76,6 +76,8 @@ public:
     ~FileReader();
     // Fills `into` as far as the file goes; 0 at its end.
     Result<std::size_t> read(std::span<std::uint8_t> into);
+    // The next read starts `offset` bytes into the file.
+    Result<void> seek(std::uint64_t offset);
     std::uint64_t size() const;  // when it was opened
     const std::string& path() const;
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -15,9 +16,14 @@ inline constexpr std::size_t kTrackBufferBytes = 2'000'000;
 inline constexpr std::size_t kPictureFileLimit = 1'000'000;
 
 class TrackBuffer;
-// Reads a whole track file into the buffer. On failure the buffer keeps the
-// previous file.
+// Reads a whole track file, or a track inside an archive, into the buffer. On
+// failure the buffer keeps the previous file.
 Result<void> loadTrackFile(const std::string& path, TrackBuffer& buffer);
+// The same with the bytes from `read`, which fills the storage it is given (up
+// to kTrackBufferBytes) and returns their length: a member met on a pass over
+// its archive.
+using ReadTrackBytes = std::function<Result<std::size_t>(std::vector<std::uint8_t>& into)>;
+Result<void> loadTrackBytes(const std::string& path, const ReadTrackBytes& read, TrackBuffer& buffer);
 
 // Holds the bytes of the track file last read, and only those: a shorter file
 // never shows stale bytes of an earlier one. The storage is kept between files.
@@ -28,7 +34,7 @@ public:
     const std::string& path() const { return path_; }
 
 private:
-    friend Result<void> loadTrackFile(const std::string& path, TrackBuffer& buffer);
+    friend Result<void> loadTrackBytes(const std::string& path, const ReadTrackBytes& read, TrackBuffer& buffer);
     std::vector<std::uint8_t> storage_;
     std::vector<std::uint8_t> spare_;  // the next file is read here, then the two swap
     std::size_t length_ = 0;

@@ -63,6 +63,12 @@ Result<std::size_t> FileReader::read(std::span<std::uint8_t> into) {
     return got;
 }
 
+Result<void> FileReader::seek(std::uint64_t offset) {
+    if (::lseek(state_->file.fd.get(), static_cast<off_t>(offset), SEEK_SET) < 0)
+        return systemError(ErrorCode::ReadFailed, state_->path);
+    return {};
+}
+
 std::uint64_t FileReader::size() const { return static_cast<std::uint64_t>(state_->file.status.st_size); }
 const std::string& FileReader::path() const { return state_->path; }
 

@@ -58,6 +58,14 @@ Result<std::size_t> FileReader::read(std::span<std::uint8_t> into) {
     return got;
 }
 
+Result<void> FileReader::seek(std::uint64_t offset) {
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(state_->file.handle.get(), to, nullptr, FILE_BEGIN))
+        return systemError(ErrorCode::ReadFailed, state_->path);
+    return {};
+}
+
 std::uint64_t FileReader::size() const { return state_->file.size; }
 const std::string& FileReader::path() const { return state_->path; }
 
