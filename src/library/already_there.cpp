@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "base/content_hash.h"
+#include "platform/archives.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -30,7 +31,7 @@ class Contents {
 public:
     // Reads the source; false when it cannot be read.
     bool lookFor(const std::string& source) {
-        auto size = platform::readRegularFile(source, kLargestCompared, source_);
+        auto size = platform::readTrackSource(source, kLargestCompared, source_);
         if (!size) return false;
         source_.resize(*size);
         sought_ = Content{*size, hashOf(source_)};

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "base/text.h"
+#include "platform/archives.h"
 #include "platform/paths.h"
 
 namespace pitbox {
@@ -87,7 +88,15 @@ KeptFoldersPlan planCopiesKeepingFolders(const std::vector<std::string>& sources
             plan.refused.push_back(Error{ErrorCode::CannotOpen, sources[i], "not below " + root});
             continue;
         }
-        byFolder[std::string(platform::pathPart(path.substr(root.size())))].push_back(i);
+        // A member's folders in its archive are kept as far as they are safe:
+        // its name never reaches outside the target.
+        std::string folder;
+        if (const auto archive = platform::archivePartOf(path); !archive.empty())
+            folder = std::string(archive.substr(root.size())) + platform::kSeparator +
+                     platform::safeMemberFolders(path.substr(archive.size() + 1));
+        else
+            folder = platform::pathPart(path.substr(root.size()));
+        byFolder[folder].push_back(i);
     }
     std::vector<std::pair<std::size_t, CopyItem>> placed;
     for (const auto& [folder, members] : byFolder) {

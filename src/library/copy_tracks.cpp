@@ -6,9 +6,11 @@
 #include <optional>
 #include <set>
 
+#include "platform/archives.h"
 #include "platform/file_replacement.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "trackfile/track_buffer.h"
 
 namespace pitbox {
 namespace {
@@ -128,6 +130,18 @@ private:
         }
     }
 
+    // A track inside an archive is written out of it whole (a track fits the
+    // track buffer); a file is copied a piece at a time.
+    Result<std::uint64_t> copyInto(platform::FileReplacement& replacement, const std::string& source) {
+        if (platform::archivePartOf(source).empty()) return replacement.copyFrom(source);
+        thread_local std::vector<std::uint8_t> member;
+        auto got = platform::readTrackSource(source, kTrackBufferBytes, member);
+        if (!got) return got.error();
+        if (auto written = replacement.write({reinterpret_cast<const char*>(member.data()), *got}); !written)
+            return written.error();
+        return std::uint64_t{*got};
+    }
+
     Result<Pending> readOne(std::size_t i) {
         const CopyItem& item = plan_[i];
         auto replacement = platform::FileReplacement::create(item.target);
@@ -136,7 +150,7 @@ private:
         // copy would overwrite the earlier one.
         const auto [earlier, isNew] = destinations_.try_emplace(replacement->destination(), item.target);
         if (!isNew) return Error{ErrorCode::SameTarget, item.target, "is the same file as " + earlier->second};
-        auto copied = replacement->copyFrom(item.source);
+        auto copied = copyInto(*replacement, item.source);
         if (!copied) {
             destinations_.erase(earlier);
             return copied.error();

@@ -6,6 +6,7 @@
 
 #include "base/content_hash.h"
 #include "base/parallel.h"
+#include "platform/archives.h"
 #include "platform/files.h"
 #include "trackfile/header_reader.h"
 #include "trackfile/track_buffer.h"
@@ -28,8 +29,30 @@ struct File {
 
 using Group = std::vector<File*>;
 
+// Whether a path is of a track inside an archive, whose bytes are read whole
+// on a pass over the archive (a track fits the track buffer).
+bool isMember(const std::string& path) {
+    return !platform::archivePartOf(path).empty() && platform::splitMemberPath(path).has_value();
+}
+
+Result<std::vector<std::uint8_t>> memberBytes(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    auto got = platform::readTrackSource(path, kTrackBufferBytes, bytes);
+    if (!got) return got.error();
+    bytes.resize(*got);
+    return bytes;
+}
+
 // The hash of a file's first `bytes` bytes (all of them with none given).
 Result<Hash128> hashFile(const std::string& path, std::optional<std::uint64_t> bytes) {
+    if (isMember(path)) {
+        auto whole = memberBytes(path);
+        if (!whole) return whole.error();
+        ContentHash hash;
+        hash.add(std::span(*whole).first(
+            static_cast<std::size_t>(std::min<std::uint64_t>(bytes.value_or(UINT64_MAX), whole->size()))));
+        return hash.digest();
+    }
     auto reader = platform::FileReader::open(path);
     if (!reader) return reader.error();
     std::vector<std::uint8_t> piece(kPieceBytes);
@@ -48,6 +71,14 @@ Result<Hash128> hashFile(const std::string& path, std::optional<std::uint64_t> b
 
 // Whether two files hold the same bytes, compared a piece at a time.
 Result<bool> sameBytes(const std::string& a, const std::string& b) {
+    if (isMember(a) || isMember(b)) {
+        std::vector<std::uint8_t> p, q;
+        auto m = platform::readTrackSource(a, kTrackBufferBytes, p);
+        if (!m) return m.error();
+        auto n = platform::readTrackSource(b, kTrackBufferBytes, q);
+        if (!n) return n.error();
+        return *m == *n && std::equal(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(*m), q.begin());
+    }
     auto x = platform::FileReader::open(a);
     if (!x) return x.error();
     auto y = platform::FileReader::open(b);
@@ -66,7 +97,7 @@ Result<bool> sameBytes(const std::string& a, const std::string& b) {
 
 // A track's map, the file read whole (a track fits the track buffer).
 Result<std::optional<std::string>> mapOf(const std::string& path, std::vector<std::uint8_t>& buffer) {
-    auto got = platform::readRegularFile(path, kTrackBufferBytes, buffer);
+    auto got = platform::readTrackSource(path, kTrackBufferBytes, buffer);
     if (!got) {
         if (got.error().code == ErrorCode::TooLarge) return std::optional<std::string>();
         return got.error();
@@ -122,6 +153,17 @@ private:
                 File& f = files_[i];
                 f.path = &paths_[i];
                 if (stopped()) return;
+                // A member is a file of its own, as large as it inflates to.
+                if (isMember(paths_[i])) {
+                    auto whole = memberBytes(paths_[i]);
+                    if (!whole) {
+                        failed[i] = whole.error();
+                    } else {
+                        f.key = {UINT64_MAX, i};
+                        f.size = whole->size();
+                    }
+                    return;
+                }
                 auto status = platform::fileStatus(paths_[i]);
                 if (!status) {
                     failed[i] = status.error();

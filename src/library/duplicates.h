@@ -42,17 +42,21 @@ DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateK
                                const std::function<void(std::size_t looked)>& looked = {},
                                const std::atomic<bool>* stop = nullptr);
 
-// A file of a group of duplicates and its modification time.
+// A file of a group of duplicates, its modification time, and whether it
+// lies inside an archive.
 struct DuplicateFile {
     std::string_view path;
     std::int64_t modified;
+    bool inArchive = false;
 };
-// Which one of a group to keep, the others being extras: the most recently
-// modified, of those equally recent the first path in byte order (npos for an
-// empty group).
+// Which one of a group to keep, the others being extras: a loose file before
+// one inside an archive (which Pitbox never rewrites, so its extras could not
+// go), then the most recently modified, of those equally recent the first
+// path in byte order (npos for an empty group).
 std::size_t fileToKeep(std::span<const DuplicateFile> group);
 // Whether `a` is kept rather than `b` by that rule.
 inline bool keptBefore(const DuplicateFile& a, const DuplicateFile& b) {
+    if (a.inArchive != b.inArchive) return b.inArchive;
     return a.modified != b.modified ? a.modified > b.modified : a.path < b.path;
 }
 

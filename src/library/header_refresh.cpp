@@ -4,18 +4,33 @@
 #include <string>
 
 #include "base/parallel.h"
+#include "platform/archives.h"
 
 namespace pitbox {
 
-Result<void> readTrackFields(const std::string& path, TrackBuffer& buffer, HeaderFields& h) {
+namespace {
+
+Result<void> readFieldsOf(Result<void> loaded, const TrackBuffer& buffer, HeaderFields& h) {
     h.author.clear();
     h.worldSize = 0;
     h.trackLength = 0;
     h.drivers = {};
     h.needs110 = false;
-    Result<void> read = loadTrackFile(path, buffer);
-    if (read) read = readTrackHeader(buffer, h);
-    return read;
+    if (loaded) loaded = readTrackHeader(buffer, h);
+    return loaded;
+}
+
+}  // namespace
+
+Result<void> readTrackFields(const std::string& path, TrackBuffer& buffer, HeaderFields& h) {
+    auto loaded = loadTrackFile(path, buffer);
+    return readFieldsOf(std::move(loaded), buffer, h);
+}
+
+Result<void> readTrackFields(const std::string& path, const ReadTrackBytes& read, TrackBuffer& buffer,
+                             HeaderFields& h) {
+    auto loaded = loadTrackBytes(path, read, buffer);
+    return readFieldsOf(std::move(loaded), buffer, h);
 }
 
 void applyTrackFields(Catalogue& catalogue, TrackEntry& e, const HeaderFields& h, const Result<void>& read) {
@@ -45,7 +60,7 @@ std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const st
     std::vector<std::optional<platform::FileStamp>> stamps(paths.size());
     forEachIndex(paths.size(), [&](std::size_t i) {
         thread_local std::string path;
-        stamps[i] = platform::fileStamp(path.assign(paths[i]));
+        stamps[i] = platform::trackSourceStamp(path.assign(paths[i]));
     });
     return stamps;
 }

@@ -16,6 +16,8 @@ inline constexpr const char* kMark110 = " * 1.10";
 // Reads a track's file and its header fields into `h` (cleared first): on any
 // thread, with a buffer of its own.
 Result<void> readTrackFields(const std::string& path, TrackBuffer& buffer, HeaderFields& h);
+// The same with the bytes from `read` (a member met on a pass over its archive).
+Result<void> readTrackFields(const std::string& path, const ReadTrackBytes& read, TrackBuffer& buffer, HeaderFields& h);
 // Puts what readTrackFields told into the entry: author, world size, length
 // and record; sets or removes the " * 1.10" mark. A file that could not be
 // read, or is damaged, gets empty fields: nothing of an earlier file is kept.

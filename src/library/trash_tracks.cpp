@@ -1,5 +1,7 @@
 #include "library/trash_tracks.h"
 
+#include "platform/archives.h"
+#include "platform/paths.h"
 #include "platform/trash.h"
 
 namespace pitbox {
@@ -13,6 +15,15 @@ TrashReport trashTracks(const std::vector<std::string>& paths, const std::functi
             report.stopped = true;
             break;
         }
+        // A track inside an archive stays, and the archive with it.
+        if (!platform::archivePartOf(paths[i]).empty())
+            if (const auto at = platform::splitMemberPath(paths[i])) {
+                report.failures.push_back(Error{
+                    ErrorCode::ReadOnly, paths[i],
+                    "inside " + std::string(platform::filePart(at->archive)) + ": Pitbox never rewrites an archive"});
+                if (progress) progress(i + 1);
+                continue;
+            }
         if (auto moved = trash.move(paths[i]))
             report.moved.push_back(paths[i]);
         else
