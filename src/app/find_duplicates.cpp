@@ -9,6 +9,7 @@
 #include "app/list_view.h"
 #include "app/long_work.h"
 #include "jobs/duplicates_job.h"
+#include "platform/archives.h"
 
 namespace pitbox {
 namespace {
@@ -61,7 +62,9 @@ void selectExtras(AppState& s) {
     // The one to keep of each group, of all its tracks (a filter may hide it),
     // by the stamps the catalogue holds: no file is looked at again.
     // Groups are numbered from 0, one after another.
-    const auto fileOf = [](const TrackEntry& e) { return DuplicateFile{e.path.view(), e.stamp.modified}; };
+    const auto fileOf = [](const TrackEntry& e) {
+        return DuplicateFile{e.path.view(), e.stamp.modified, !platform::archivePartOf(e.path.view()).empty()};
+    };
     std::vector<const TrackEntry*> keep;
     for (const TrackEntry& e : std::as_const(s.catalogue).entries()) {
         if (s.view.duplicateKind(e) == CatalogueView::Duplicate::None) continue;

@@ -1,5 +1,7 @@
 #include "app/load_tracks.h"
 
+#include <algorithm>
+
 #include "app/ids.h"
 #include "app/job_work.h"
 #include "app/library_watch.h"
@@ -10,6 +12,7 @@
 #include "app/show_track.h"
 #include "jobs/walk_job.h"
 #include "library/library_store.h"
+#include "platform/archives.h"
 #include "platform/paths.h"
 
 namespace pitbox {
@@ -46,10 +49,19 @@ bool walkedForUser(AppState& s, const WalkJob& job, bool stopped, std::size_t fo
     return true;
 }
 
-// Folders that could not be read are said, so the count is not taken as complete.
+// Folders and packs that could not be read (in whole or in part) are said,
+// so the count is not taken as complete.
 void sayUnreadFolders(AppState& s, const WalkJob& job) {
-    if (!job.walked()->empty())
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine2, unreadText(*job.walked(), "folder", "folders"));
+    const std::vector<Error>& unread = *job.walked();
+    if (unread.empty()) return;
+    const auto packs = std::count_if(unread.begin(), unread.end(), [](const Error& e) {
+        return platform::isArchiveName(platform::filePart(e.file));
+    });
+    const bool all = static_cast<std::size_t>(packs) == unread.size();
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2,
+                 packs == 0 ? unreadText(unread, "folder", "folders")
+                 : all      ? unreadText(unread, "pack", "packs")
+                            : unreadText(unread, "folder or pack", "folders and packs"));
 }
 
 // A Load's walk is over: the tracks found, with what was remembered of them.

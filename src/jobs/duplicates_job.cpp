@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/archives.h"
 #include "platform/files.h"
 
 namespace pitbox {
@@ -18,8 +19,9 @@ std::vector<std::string> extraFiles(const DuplicateGroups& found) {
     for (const std::vector<std::string>& group : found.groups) {
         std::vector<DuplicateFile> files;
         for (const std::string& path : group) {
-            const auto stamp = platform::fileStamp(path);
-            files.push_back({path, stamp ? stamp->modified : INT64_MIN});
+            const bool inArchive = !platform::archivePartOf(path).empty() && platform::splitMemberPath(path);
+            const auto stamp = platform::trackSourceStamp(path);
+            files.push_back({path, stamp ? stamp->modified : INT64_MIN, inArchive});
         }
         const std::size_t keep = fileToKeep(files);
         for (std::size_t i = 0; i < group.size(); ++i)

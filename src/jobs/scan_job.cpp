@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "library/header_refresh.h"
+#include "platform/archives.h"
+#include "platform/paths.h"
 
 namespace pitbox {
 namespace {
@@ -38,26 +40,91 @@ bool ScanJob::step(JobProgress& progress) {
     if (next_ == files_.size()) return false;
     // Files that need no read are passed a batch at a time; a step reads one file at most.
     const bool always = kind_ != ScanKind::ChangedFiles;
+    if (!grouped_) {
+        grouped_ = true;
+        for (std::size_t i = 0; i < files_.size(); ++i)
+            if (const auto archive = platform::archivePartOf(files_[i].path); !archive.empty())
+                byArchive_[archive].push_back(i);
+        if (!byArchive_.empty()) readInPass_.assign(files_.size(), false);
+    }
     const std::size_t until = std::min(files_.size(), next_ + kLooksAtOnce);
     while (next_ < until) {
         const std::size_t index = next_++;
         const ScanFile& f = files_[index];
+        if (!readInPass_.empty() && readInPass_[index]) continue;
         if (!needsReading(f.state, f.stamp, f.now, always)) continue;
-        TrackRead made;
-        TrackRead& read = direct_ ? scratch_ : made;
+        // A step reads one file, or each file of one archive that needs it.
+        if (const auto archive = platform::archivePartOf(f.path); !archive.empty() && readArchive(archive, always))
+            break;
+        // Its strings' storage is kept from read to read (the fields are cleared by the read).
+        TrackRead& read = scratch_;
         read.file = index;
         read.stamp = f.now.value_or(platform::FileStamp{});
         read.result = readTrackFields(path_.assign(f.path), buffer_, read.header);
-        if (direct_) {
-            direct_(read);
-        } else {
-            const std::lock_guard<std::mutex> hold(lock_);
-            reads_.push_back(std::move(read));
-        }
+        made(read);
         break;
     }
     progress.setDone(next_);
     return next_ < files_.size();
+}
+
+void ScanJob::made(TrackRead& read) {
+    if (direct_) {
+        direct_(read);
+    } else {
+        const std::lock_guard<std::mutex> hold(lock_);
+        reads_.push_back(std::move(read));
+    }
+}
+
+bool ScanJob::readArchive(std::string_view archive, bool always) {
+    const auto it = byArchive_.find(archive);
+    if (it == byArchive_.end()) return false;
+    // The members wanted, by their path inside with "/" between its parts.
+    std::unordered_map<std::string, std::size_t> wanted;
+    for (std::size_t i : it->second) {
+        const ScanFile& f = files_[i];
+        if (readInPass_[i] || !needsReading(f.state, f.stamp, f.now, always)) continue;
+        std::string member(f.path.substr(archive.size() + 1));
+        std::replace(member.begin(), member.end(), '\\', '/');
+        wanted.emplace(std::move(member), i);
+    }
+    std::string name;
+    const auto take = [&](std::size_t i, const std::function<Result<void>(TrackRead&)>& read) {
+        TrackRead& r = scratch_;
+        r.file = i;
+        r.stamp = files_[i].now.value_or(platform::FileStamp{});
+        r.result = read(r);
+        readInPass_[i] = true;
+        made(r);
+    };
+    auto pass = platform::forEachMember(
+        std::string(archive), [&](const platform::ArchiveMember& m, platform::MemberBytes& bytes) {
+            name = m.name;
+            std::replace(name.begin(), name.end(), '\\', '/');
+            const auto found = wanted.find(name);
+            if (found == wanted.end()) return true;
+            const std::size_t i = found->second;
+            wanted.erase(found);
+            take(i, [&](TrackRead& r) {
+                return readTrackFields(
+                    path_.assign(files_[i].path),
+                    [&](std::vector<std::uint8_t>& into) { return bytes.read(kTrackBufferBytes, into); }, buffer_,
+                    r.header);
+            });
+            return !wanted.empty();
+        });
+    if (!pass) return false;  // no archive after all: each file is read as it comes
+    // What the pass did not meet is not there, or lay past where the archive broke.
+    for (const auto& left : wanted) {
+        const std::size_t i = left.second;
+        take(i, [&](TrackRead&) -> Result<void> {
+            if (pass->broken) return *pass->broken;
+            return Error{ErrorCode::Missing, std::string(files_[i].path),
+                         "not in " + std::string(platform::filePart(archive))};
+        });
+    }
+    return true;
 }
 
 std::vector<TrackRead> ScanJob::takeReads() {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/result.h"
@@ -71,6 +72,11 @@ public:
     static std::vector<ScanFile> filesOf(const Catalogue& catalogue, bool stampsTaken);
 
 private:
+    // Reads the files of one archive that need it, in one pass over it; false
+    // when the archive cannot be opened as one.
+    bool readArchive(std::string_view archive, bool always);
+    void made(TrackRead& read);
+
     std::vector<std::string> kept_;
     std::vector<ScanFile> files_;
     const ScanKind kind_;
@@ -83,6 +89,11 @@ private:
     TrackBuffer buffer_;
     std::mutex lock_;
     std::vector<TrackRead> reads_;  // made by the steps, not taken yet
+    // The files inside archives, by their archive as their paths name it;
+    // made at the first read. Those read on an archive's pass are marked.
+    std::unordered_map<std::string_view, std::vector<std::size_t>> byArchive_;
+    bool grouped_ = false;
+    std::vector<bool> readInPass_;
 };
 
 }  // namespace pitbox
