@@ -1,5 +1,6 @@
 // Writes the seed corpus of the fuzz targets into a folder.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "library/library_store.h"
@@ -45,5 +46,13 @@ int main(int argc, char** argv) {
     std::FILE* f = std::fopen((dir + "library.body").c_str(), "wb");
     if (!f) return 1;
     std::fwrite(body.data(), 1, body.size(), f);
-    return std::fclose(f) == 0 ? 0 : 1;
+    if (std::fclose(f) != 0) return 1;
+
+    // Packs of those tracks, for the archive reader: a zip and a 7z.
+    const std::string in = "cd '" + dir + "' && ";
+    if (std::system((in + "python3 -c \"import zipfile; z = zipfile.ZipFile('pack.zip', 'w', zipfile.ZIP_DEFLATED); "
+                          "z.write('plain.trk', 'Week 1/plain.trk'); z.write('cut.trk'); z.close()\"")
+                        .c_str()) != 0)
+        return 1;
+    return std::system((in + "7z a -bd -bso0 -bsp0 pack.7z plain.trk old.trk").c_str()) == 0 ? 0 : 1;
 }

@@ -14,7 +14,7 @@ step "Sanitizer build with clang: about 1 minute on two cores"
 CXX=clang++ cmake -S "$top" -B "$top/build-san" -DCMAKE_BUILD_TYPE=Debug -DPITBOX_FUZZ=ON -DPITBOX_BENCH=OFF \
     -DPITBOX_FUZZ_SECONDS="${PITBOX_FUZZ_SECONDS:-30}" >/dev/null
 cmake --build "$top/build-san" -j"$jobs" >/dev/null
-step "Tests of the sanitizer build, then three fuzz runs of ${PITBOX_FUZZ_SECONDS:-30} s each: about 2 minutes"
+step "Tests of the sanitizer build, then four fuzz runs of ${PITBOX_FUZZ_SECONDS:-30} s each: about 2 minutes"
 (cd "$top/build-san" && ctest --output-on-failure)
 
 step "Normal build: about 2 minutes"

@@ -113,6 +113,7 @@ TEST(Duplicates, TheFileKeptIsTheNewest) {
         {{{"/b.trk", 9}, {"/a.trk", 9}, {"/c.trk", 1}}, 1},  // equally recent: the first path
         {{{"/z.trk", -3}, {"/y.trk", -3}}, 1},
         {{{"/only.trk", 0}}, 0},
+        {{{"/p.zip/a.trk", 9, true}, {"/b.trk", 1}}, 1},  // a loose file before a newer packed one
         {{}, static_cast<std::size_t>(-1)},
     };
     for (const Case& c : cases) EXPECT_EQ(fileToKeep(c.group), c.keep) << c.group.size();
