@@ -82,6 +82,20 @@ scan = tree("scan-10k", 500, 20, 20, 60)
 scan_files = sorted(os.path.join(dp, f) for dp, _, fs in os.walk(scan) for f in fs)
 # cat gets the file names ready-made; pitbox-cli walks the folders as well.
 compare("list --scan 10,000 tracks of 20-60 KB vs cat", [cli, "list", "--scan", scan], ["cat", *scan_files])
+# Packs: 1,000 zips of 20 tracks each, made of those tracks. bsdtar inflates
+# each pack once, to /dev/null; list --scan lists each pack (Load) and reads
+# each in one pass (Scan).
+packs = os.path.join(work, "packs-1k")
+if not os.path.isdir(packs):
+    import zipfile
+    os.makedirs(packs)
+    for p in range(1000):
+        with zipfile.ZipFile(os.path.join(packs, f"pack{p:04}.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+            for k, source in enumerate(scan_files[p * 10:p * 10 + 20]):
+                z.write(source, f"Week {k % 4}/{os.path.basename(source)}")
+if shutil.which("bsdtar"):
+    compare("list --scan of 1,000 zip packs of 20 tracks vs bsdtar -xOf each", [cli, "list", "--scan", packs],
+            ["sh", "-c", 'for f in "$0"/*.zip; do bsdtar -xOf "$f"; done > /dev/null', packs])
 # Duplicates: 20,000 tracks of 20-60 KB, every seventh a copy of the one
 # before. Files sharing a size are told apart by their first 4 KB, then by a
 # hash of all their bytes, then byte by byte; cat reads every byte of every

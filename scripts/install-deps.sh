@@ -26,7 +26,8 @@ packages=(
 )
 # With the argument "windows": what the Windows build and its tests under Wine need.
 if [ "${1:-}" = windows ]; then
-    packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 nsis unzip)
+    packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 nsis unzip
+              dpkg-dev xz-utils)   # dpkg-source unpacks the sources of the Windows archive library
 fi
 missing=()
 for p in "${packages[@]}"; do

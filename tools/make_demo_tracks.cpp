@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <random>
@@ -153,6 +154,10 @@ int writeDemoTracks(int argc, char** argv) {
     line.add_option("FOLDER", top, "where the demo tracks go; made as needed")->required();
     if (const auto ended = pitbox::tools::parseCommandLine(line, argc, argv)) return *ended;
     const std::string root = top + "/";
+    // The folder and those on its way are made; one that cannot be is told
+    // when the first track is not written.
+    std::error_code ignored;
+    std::filesystem::create_directories(top, ignored);
     const std::vector<Design> designs = {
         {"Classics",
          "Green Valley.trk",

@@ -119,7 +119,11 @@ Result<ArchivePass> forEachMember(const std::string& path, const OnMember& each)
     archive_read_support_format_rar5(a.get());
     archive_read_support_format_tar(a.get());
     archive_read_support_filter_gzip(a.get());
+    // Built without its bzip2 (as for Windows), libarchive would run a bzip2
+    // program on the file instead.
+#ifndef PITBOX_ARCHIVES_WITHOUT_BZIP2
     archive_read_support_filter_bzip2(a.get());
+#endif
     archive_read_support_filter_xz(a.get());
     archive_read_set_read_callback(a.get(), readBlock);
     archive_read_set_seek_callback(a.get(), seekTo);

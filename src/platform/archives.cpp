@@ -17,7 +17,6 @@ constexpr std::array<std::string_view, 3> kTarCompressions = {"gz", "bz2", "xz"}
 // Looked at for every part of every path a Scan or a check meets, so the
 // extension is found once and held against the few there are.
 bool isArchiveName(std::string_view name) {
-    if (!kArchivesRead) return false;
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0 || name.size() - dot > 5) return false;
     const std::string_view extension = name.substr(dot + 1);
@@ -49,7 +48,6 @@ std::optional<MemberPath> splitMemberPath(std::string_view path) {
 }
 
 std::string_view archivePartOf(std::string_view path) {
-    if (!kArchivesRead) return {};
     std::size_t start = 0;
     for (std::size_t end = path.find_first_of(kSeparators, 1); end != std::string_view::npos;
          end = path.find_first_of(kSeparators, end + 1)) {

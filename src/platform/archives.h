@@ -16,12 +16,6 @@ namespace pitbox::platform {
 // (plain or compressed with gzip, bzip2 or xz), told by their names' endings
 // in any letter case. An archive inside an archive is not opened.
 bool isArchiveName(std::string_view name);
-// Whether this build reads archives at all; without, no name is an archive's.
-#ifdef PITBOX_ARCHIVES
-inline constexpr bool kArchivesRead = true;
-#else
-inline constexpr bool kArchivesRead = false;
-#endif
 
 // What one archive may hold, beyond which the rest of it is not read: members
 // listed, and bytes inflated in one pass.
