@@ -96,6 +96,28 @@ if not os.path.isdir(packs):
 if shutil.which("bsdtar"):
     compare("list --scan of 1,000 zip packs of 20 tracks vs bsdtar -xOf each", [cli, "list", "--scan", packs],
             ["sh", "-c", 'for f in "$0"/*.zip; do bsdtar -xOf "$f"; done > /dev/null', packs])
+    # An unchanged remembered library of packs: no pack is opened again.
+    os.environ["XDG_STATE_HOME"] = os.path.join(work, "packs-state")
+    shutil.rmtree(os.environ["XDG_STATE_HOME"], ignore_errors=True)
+    run([cli, "list", "--scan", "--cache", packs])
+    compare("unchanged re-scan of the 1,000 packs (list --scan --cache) vs a full list --scan",
+            [cli, "list", "--scan", "--cache", packs], [cli, "list", "--scan", packs])
+    del os.environ["XDG_STATE_HOME"]
+    # Copying 1,000 members out of 50 packs (every other pack, so that no
+    # member is in two) against bsdtar extracting the same packs whole into
+    # one folder, then the same flush our copies make.
+    out = os.path.join(work, "packs-out")
+
+    def empty_out():
+        shutil.rmtree(out, ignore_errors=True)
+        os.makedirs(out)
+
+    chosen = [os.path.join(packs, f"pack{p:04}.zip") for p in range(0, 100, 2)]
+    members = [os.path.join(pack, f"Week {k % 4}", os.path.basename(source))
+               for pack, p in zip(chosen, range(0, 100, 2)) for k, source in enumerate(scan_files[p * 10:p * 10 + 20])]
+    compare("copy 1,000 members out of 50 packs vs bsdtar -x and sync -f", [cli, "copy", "--to", out, *members],
+            ["sh", "-c", 'o=$0; for f; do bsdtar -xf "$f" -C "$o" --strip-components 1; done && sync -f "$o"',
+             out, *chosen], runs=11, before=empty_out)
 # Duplicates: 20,000 tracks of 20-60 KB, every seventh a copy of the one
 # before. Files sharing a size are told apart by their first 4 KB, then by a
 # hash of all their bytes, then byte by byte; cat reads every byte of every

@@ -10,6 +10,7 @@
 #include "raster/image_files.h"
 #include "support/catalogue_of.h"
 #include "support/header_status.h"
+#include "support/packs.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
 
@@ -187,6 +188,19 @@ TEST_F(CliTree, OptionsEndAtTheirEnd) {
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"-x.trk"}));
     EXPECT_NE(r.err.find("--help: "), std::string::npos) << r.err;
+}
+
+TEST_F(CliTree, KeepFoldersTakesAPackedTrackAsListed) {
+    // A member stored as "../b.trk" is not the loose t/b.trk its path would
+    // name if its ".." were taken as a step.
+    TrackSpec packed;
+    packed.author = "Pam";
+    makeZip(dir / "t/p.zip", {{"../b.trk", writeTrack(packed)}});
+    dir.mkdirs("out");
+    const Result r = cli({"copy", "--to", dir / "out", "--keep-folders", dir / "t", dir / "t/p.zip/../b.trk"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(readFile(dir / "out/p.zip/b.trk"), writeTrack(packed));
+    EXPECT_TRUE(dir.list("out").size() == 1 && dir.list("out/p.zip") == std::vector<std::string>{"b.trk"});
 }
 
 }  // namespace

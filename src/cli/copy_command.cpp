@@ -6,6 +6,7 @@
 #include "cli/command.h"
 #include "jobs/copy_job.h"
 #include "library/copy_tracks.h"
+#include "platform/archives.h"
 #include "platform/paths.h"
 
 namespace pitbox::cli {
@@ -23,10 +24,14 @@ int copy(CopyOptions o, const Streams& io) {
                         o.skipIdentical};
     if (o.root) {
         // The files and the root as one folder is written, so that one lies below the other however typed.
+        // A track inside a pack keeps its path inside as it is stored, ".." and all: only the pack's
+        // own folder is written anew, lest the track's path come to name another file.
         for (std::string& file : request.sources) {
-            const std::string_view folder = platform::pathPart(file);
+            const std::string_view pack = platform::archivePartOf(file);
+            const std::string_view outer = pack.empty() ? std::string_view(file) : pack;
+            const std::string_view folder = platform::pathPart(outer);
             file = platform::fullFolder(folder.empty() ? "." : std::string(folder)) +
-                   std::string(platform::filePart(file));
+                   std::string(platform::filePart(outer)) + file.substr(outer.size());
         }
         request.keepFoldersBelow = platform::fullFolder(platform::withSeparator(platform::userPath(*o.root)));
     }
