@@ -4,6 +4,7 @@
 #include <windows.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -12,6 +13,7 @@
 
 #include "app/library_watch.h"
 #include "platform/folder_watch.h"
+#include "support/packs.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
@@ -166,6 +168,42 @@ void takeChanges(ScriptedApp& app) {
     ASSERT_TRUE(pending());
     (void)takeLibraryChanges(app.state, std::chrono::steady_clock::now() + std::chrono::seconds(2));
     app.finishCheck();
+}
+
+// A pack is watched as a file: added, its tracks show; replaced, they are
+// read again; removed, they go.
+TEST(LibraryWatch, APackAddedReplacedAndRemovedIsSeenAsAFile) {
+    TempDir dir;
+    saveTrack(dir.mkdirs("lib") + "a.trk", TrackSpec{});
+    ScriptedApp app;
+    app.state.watchesLibrary = true;
+    app.load(dir / "lib");
+    app.drive();
+    const auto packedBy = [](const std::string& author) {
+        TrackSpec track;
+        track.author = author;
+        return std::vector<PackMember>{{"Week 1/Packed.trk", writeTrack(track)}};
+    };
+    const auto packedRow = [&] {
+        const auto rows = app.rows();
+        const auto row =
+            std::find_if(rows.begin(), rows.end(), [](const std::string& r) { return r.starts_with("Packed"); });
+        return row == rows.end() ? std::string() : *row;
+    };
+    makeZip(dir / "pack.zip", packedBy("Ann"));
+    std::filesystem::rename(dir / "pack.zip", dir / "lib/Season.zip");
+    takeChanges(app);
+    EXPECT_EQ(app.rows().size(), 2u);
+    EXPECT_NE(packedRow().find("Ann"), std::string::npos) << packedRow();
+
+    makeZip(dir / "pack.zip", packedBy("Bea"));
+    std::filesystem::rename(dir / "pack.zip", dir / "lib/Season.zip");
+    takeChanges(app);
+    EXPECT_NE(packedRow().find("Bea"), std::string::npos) << packedRow();
+
+    removeFile(dir / "lib/Season.zip");
+    takeChanges(app);
+    EXPECT_EQ(app.rows().size(), 1u);
 }
 
 // The library's folder removed: its tracks leave the table and the program
