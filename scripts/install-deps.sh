@@ -23,6 +23,8 @@ packages=(
     jdupes fdupes                   # the duplicate search's baselines in the benchmarks
     trash-cli                       # a real reader of the trash, restoring what Pitbox moved there
     desktop-file-utils appstream lintian   # the package's checks
+    shared-mime-info libglib2.0-bin xdg-utils   # the track file type, as GLib and xdg-mime name it
+    gir1.2-gnomedesktop-3.0 python3-gi bubblewrap   # GNOME's thumbnail factory, running the thumbnailer
 )
 # With the argument "windows": what the Windows build and its tests under Wine need.
 if [ "${1:-}" = windows ]; then

@@ -8,6 +8,7 @@
 #include "library/list_export.h"
 #include "preview/preview.h"
 #include "raster/image_files.h"
+#include "raster/scaling.h"
 #include "support/catalogue_of.h"
 #include "support/header_status.h"
 #include "support/packs.h"
@@ -162,6 +163,30 @@ TEST_F(CliTree, RenderWritesThePreview) {
     EXPECT_EQ(cli({"render", "--no-records", "-o", dir / "x.png", dir / "t/old.trk"}).code, 1);
     EXPECT_EQ(cli({"render", "-o", dir / "x.png", dir / "t/b.trk"}).code, 1);  // no fonts in this test
     EXPECT_FALSE(std::filesystem::exists(dir / "x.png"));
+}
+
+TEST_F(CliTree, ThumbnailIsTheMapScaled) {
+    const auto bytes = readFile(dir / "t/b.trk");
+    HeaderFields h;
+    ASSERT_EQ(headerStatus(bytes, h), HeaderStatus::Supported);
+    raster::Picture map = preview::buildBasePicture(bytes, h);
+    preview::drawWaterLayer(map, bytes, h);
+    preview::drawObjectLayer(map, bytes, h);
+    for (const auto& [size, drawn] : {std::pair{"128", 128}, {"512", 512}, {"1024", 512}}) {
+        const Result r = cli({"thumbnail", "-s", size, dir / "t/b.trk", dir / "thumb.png"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        const auto written = readFile(dir / "thumb.png");
+        EXPECT_EQ(std::string(written.begin(), written.end()),
+                  raster::encodePng(raster::scaledSquare(map, preview::kMapRows, drawn)))
+            << size;
+    }
+    // No thumbnail, and a failure, for what has no map.
+    TrackSpec cut;
+    cut.truncateAt = 3000;
+    saveTrack(dir / "t/cut.trk", cut);
+    for (const char* file : {"t/old.trk", "t/cut.trk", "t/none.trk"})
+        EXPECT_EQ(cli({"thumbnail", dir / file, dir / "none.png"}).code, 1) << file;
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.png"));
 }
 
 TEST_F(CliTree, CopyNumbersAndReports) {

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "raster/picture.h"
+#include "raster/scaling.h"
 
 namespace pitbox::test {
 namespace {
@@ -98,4 +99,42 @@ TEST(Raster, LargeFillNeedsNoRecursion) {
 }
 
 }  // namespace
+// Each new pixel is the covered old ones' average, weighed by how much of
+// each it covers; nothing is made larger, and only the rows asked for count.
+TEST(Raster, ScaledSquareAveragesWhatEachPixelCovers) {
+    Picture p(4, 5, raster::rgb(0, 0, 0));
+    p.box(0, 0, 2, 2, raster::rgb(200, 100, 40));  // the top left quarter
+    p.set(3, 4, raster::rgb(255, 255, 255));       // below the rows taken
+    struct Case {
+        int rows, size, width, height;
+        std::vector<raster::Colour> pixels;
+    };
+    const Case cases[] = {
+        {4, 2, 2, 2, {raster::rgb(200, 100, 40), 0, 0, 0}},
+        {4, 1, 1, 1, {raster::rgb(50, 25, 10)}},
+        // Three new pixels over four old ones: the middle one covers a third
+        // of pixel 1 and of pixel 2 and all between.
+        {4,
+         3,
+         3,
+         3,
+         {raster::rgb(200, 100, 40), raster::rgb(100, 50, 20), 0, raster::rgb(100, 50, 20), raster::rgb(50, 25, 10), 0,
+          0, 0, 0}},
+        {4, 9, 4, 4, {}},  // as it is
+        {4, 0, 0, 0, {}},
+    };
+    for (const Case& c : cases) {
+        const Picture out = raster::scaledSquare(p, c.rows, c.size);
+        ASSERT_EQ(out.width(), c.width) << c.size;
+        ASSERT_EQ(out.height(), c.height) << c.size;
+        if (c.size >= 4) {
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 4; ++x) EXPECT_EQ(out.at(x, y), p.at(x, y));
+            continue;
+        }
+        for (std::size_t i = 0; i < c.pixels.size(); ++i)
+            EXPECT_EQ(out.pixels()[i], c.pixels[i]) << "size " << c.size << ", pixel " << i;
+    }
+}
+
 }  // namespace pitbox::test

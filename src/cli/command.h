@@ -56,6 +56,7 @@ CommandRun defineList(CLI::App& command);
 CommandRun defineCatalogue(CLI::App& command);
 CommandRun defineHeader(CLI::App& command);
 CommandRun defineRender(CLI::App& command);
+CommandRun defineThumbnail(CLI::App& command);
 CommandRun defineCopy(CLI::App& command);
 CommandRun defineDuplicates(CLI::App& command);
 CommandRun defineTrash(CLI::App& command);

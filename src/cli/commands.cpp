@@ -11,6 +11,7 @@ std::span<const Command> commands() {
         {"catalogue", "save an HTML catalogue of the tracks below a folder", defineCatalogue},
         {"header", "print the header fields of one track file as JSON", defineHeader},
         {"render", "draw a track's 512 by 560 picture", defineRender},
+        {"thumbnail", "draw a track's map as a file manager's thumbnail", defineThumbnail},
         {"copy", "copy track files into a folder, numbering clashing names", defineCopy},
         {"duplicates", "print the groups of duplicate track files below a folder", defineDuplicates},
         {"trash", "move files to the trash", defineTrash},

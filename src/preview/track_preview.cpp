@@ -3,6 +3,7 @@
 #include "preview/palette.h"
 #include "preview/preview.h"
 #include "raster/image_files.h"
+#include "raster/scaling.h"
 
 namespace pitbox::preview {
 
@@ -32,6 +33,12 @@ Result<std::string> trackMapPng(const std::string& path, TrackBuffer& buffer, He
     std::string png = raster::encodePng(*picture, kMapRows);
     if (png.empty()) return Error{ErrorCode::WriteFailed, path, "the picture could not be encoded"};
     return png;
+}
+
+Result<raster::Picture> trackThumbnail(const std::string& path, TrackBuffer& buffer, HeaderFields& header, int size) {
+    auto picture = buildTrackPreview(path, buffer, header, nullptr, 0);
+    if (!picture) return picture.error();
+    return raster::scaledSquare(*picture, kMapRows, size);
 }
 
 }  // namespace pitbox::preview

@@ -27,4 +27,8 @@ Result<raster::Picture> buildTrackPreview(const std::string& path, TrackBuffer& 
 // pictures of a catalogue, whose page gives the lap records as text.
 Result<std::string> trackMapPng(const std::string& path, TrackBuffer& buffer, HeaderFields& header);
 
+// The map of a track made `size` pixels square for a file manager's
+// thumbnail, never larger than its 512: a picture as trackMapPng draws it.
+Result<raster::Picture> trackThumbnail(const std::string& path, TrackBuffer& buffer, HeaderFields& header, int size);
+
 }  // namespace pitbox::preview

@@ -18,7 +18,8 @@ for file in ./usr/bin/pitbox ./usr/bin/pitbox-cli ./usr/share/applications/kestr
     ./usr/share/doc/kestrun-pitbox/README.md ./usr/lib/kestrun-pitbox/libpitbox-text-qt.so \
     ./usr/share/metainfo/org.example.kestrun_pitbox.metainfo.xml ./usr/share/doc/kestrun-pitbox/copyright \
     ./usr/share/man/man1/pitbox.1.gz ./usr/share/man/man1/pitbox-cli.1.gz \
-    ./usr/share/bash-completion/completions/pitbox-cli; do
+    ./usr/share/bash-completion/completions/pitbox-cli ./usr/share/mime/packages/kestrun-pitbox.xml \
+    ./usr/share/thumbnailers/kestrun-pitbox.thumbnailer; do
     grep -qxF "$file" <<<"$contents" || fail "$file missing from the package"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
