@@ -236,6 +236,14 @@ for title, folder in (("demo tracks", demo_1k), ("tracks of random objects", noi
     print(f"catalogue of 1,000 {title}: {len(png)} pictures, {sum(png) / len(png) / 1024:.1f} KB each on average",
           flush=True)
 
+# A file manager's thumbnail of a typical track (a demo track) at its large
+# size, against drawing the same map to PNG with render: each one process,
+# as the file manager starts it.
+typical = os.path.join(demo_1k, "pack0", "Track 0.trk")
+compare("thumbnail -s 256 of a demo track vs render --no-records of it",
+        [cli, "thumbnail", "-s", "256", typical, os.path.join(work, "thumb.png")],
+        [cli, "render", "--no-records", "-o", os.path.join(work, "render.png"), typical], runs=21)
+
 os.environ["PITBOX_SCAN_TREE"] = scan
 os.environ["PITBOX_LONG_WORK_TREE"] = big
 for program in ("bench_preview", "bench_fill_list", "bench_viewer_key", "bench_scan", "bench_long_work"):
