@@ -29,6 +29,9 @@ if(WIN32)
     set(CPACK_NSIS_INSTALLED_ICON_NAME "pitbox.exe")
     set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
     set(CPACK_NSIS_MODIFY_PATH OFF)
+    # Explorer's thumbnails come with the installer alone, which registers
+    # them; the template takes the DLL from the build.
+    set(CPACK_PITBOX_THUMBNAILS_DLL "${CMAKE_BINARY_DIR}/bin/pitbox-thumbnails.dll")
     # The zip is the portable program: the two .exe files and the README.
     set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/PackageNames.cmake)
 else()

@@ -12,7 +12,7 @@ command line use all but each other. A file may also include
 the built-in resources. platform/linux and platform/win32 are private to the
 platform layer. The toolkit backends (src/toolkit/qt, src/toolkit/win32) sit on
 the toolkit and are included only by the program entries (main*.cpp of app and
-cli). Operating-system headers belong to the platform layer, Qt and Windows
+cli, and the shell's thumbnail server). Operating-system headers belong to the platform layer, Qt and Windows
 headers to the backends and the entries.
 """
 import pathlib
@@ -32,6 +32,7 @@ ALLOWED = {
     "toolkit": {"base", "platform", "raster", "toolkit"},
     "app": LOW | {"app"},
     "cli": LOW | {"cli"},
+    "shell": {"base", "platform", "raster", "trackfile", "preview", "shell"},
 }
 BACKENDS = ("toolkit/qt", "toolkit/win32")
 PRIVATE = ("platform/linux", "platform/win32")
@@ -55,7 +56,8 @@ def problems(source_dir):
             continue
         relative = path.relative_to(src).as_posix()
         layer, backend = layer_of(relative)
-        entry = layer in ("app", "cli") and path.stem in ("main", "main_win32")
+        # The shell's thumbnail server is a program entry of its own, made of COM.
+        entry = layer in ("app", "cli") and path.stem in ("main", "main_win32") or layer == "shell"
         for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
             match = INCLUDE.match(line)
             if not match:

@@ -11,7 +11,8 @@ command -v clang-tidy >/dev/null || { echo "missing clang-tidy: run the README's
 cd "$source_dir" || exit 1
 extra=()
 if [ "$platform" = windows ]; then
-    files=$( (find src -path '*/win32/*' -name '*.cpp'; find src tests -name '*_win32.cpp') | sort)
+    files=$( (find src -path '*/win32/*' -name '*.cpp'; find src tests -name '*_win32.cpp'
+        find src/shell tests/wine -name '*.cpp') | sort)
     gcc=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
     # Win32 messages carry pointers in integers (LPARAM): that check cannot apply.
     extra=(--extra-arg=--target=x86_64-w64-mingw32 --checks=-performance-no-int-to-ptr)
@@ -20,7 +21,8 @@ if [ "$platform" = windows ]; then
         extra+=("--extra-arg=-isystem$d")
     done
 else
-    files=$( (find src tests bench -name '*.cpp' -not -path '*/win32/*' -not -name '*_win32.cpp'
+    files=$( (find src tests bench -name '*.cpp' -not -path '*/win32/*' -not -name '*_win32.cpp' \
+        -not -path 'src/shell/*' -not -path 'tests/wine/*'
         echo tools/make_demo_tracks.cpp) | sort)
 fi
 log=$(mktemp)

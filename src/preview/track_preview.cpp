@@ -13,9 +13,11 @@ void drawLapRecords(raster::TextPainter& painter, raster::Picture& picture, int 
     painter.drawText(picture, font, 90, 540, texts.holder, kRecordsColour, kTextStripColour);
 }
 
-Result<raster::Picture> buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
-                                          raster::TextPainter* painter, int font) {
-    if (auto loaded = loadTrackFile(path, buffer); !loaded) return loaded.error();
+namespace {
+
+// The picture of the track the buffer holds, read from `path`.
+Result<raster::Picture> previewOfLoaded(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
+                                        raster::TextPainter* painter, int font) {
     if (buffer.length() > kPictureFileLimit)
         return Error{ErrorCode::TooLarge, path, "larger than 1,000,000 bytes, too large for a picture"};
     if (auto read = readTrackHeader(buffer, header); !read) return read.error();
@@ -25,6 +27,14 @@ Result<raster::Picture> buildTrackPreview(const std::string& path, TrackBuffer& 
     drawWaterLayer(picture, buffer.bytes(), header);
     drawObjectLayer(picture, buffer.bytes(), header);
     return picture;
+}
+
+}  // namespace
+
+Result<raster::Picture> buildTrackPreview(const std::string& path, TrackBuffer& buffer, HeaderFields& header,
+                                          raster::TextPainter* painter, int font) {
+    if (auto loaded = loadTrackFile(path, buffer); !loaded) return loaded.error();
+    return previewOfLoaded(path, buffer, header, painter, font);
 }
 
 Result<std::string> trackMapPng(const std::string& path, TrackBuffer& buffer, HeaderFields& header) {
@@ -37,6 +47,14 @@ Result<std::string> trackMapPng(const std::string& path, TrackBuffer& buffer, He
 
 Result<raster::Picture> trackThumbnail(const std::string& path, TrackBuffer& buffer, HeaderFields& header, int size) {
     auto picture = buildTrackPreview(path, buffer, header, nullptr, 0);
+    if (!picture) return picture.error();
+    return raster::scaledSquare(*picture, kMapRows, size);
+}
+
+Result<raster::Picture> trackThumbnail(const std::string& name, const ReadTrackBytes& read, TrackBuffer& buffer,
+                                       HeaderFields& header, int size) {
+    if (auto loaded = loadTrackBytes(name, read, buffer); !loaded) return loaded.error();
+    auto picture = previewOfLoaded(name, buffer, header, nullptr, 0);
     if (!picture) return picture.error();
     return raster::scaledSquare(*picture, kMapRows, size);
 }

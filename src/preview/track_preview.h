@@ -30,5 +30,9 @@ Result<std::string> trackMapPng(const std::string& path, TrackBuffer& buffer, He
 // The map of a track made `size` pixels square for a file manager's
 // thumbnail, never larger than its 512: a picture as trackMapPng draws it.
 Result<raster::Picture> trackThumbnail(const std::string& path, TrackBuffer& buffer, HeaderFields& header, int size);
+// The same of bytes that `read` gives (a stream a file manager hands over),
+// `name` naming them in errors.
+Result<raster::Picture> trackThumbnail(const std::string& name, const ReadTrackBytes& read, TrackBuffer& buffer,
+                                       HeaderFields& header, int size);
 
 }  // namespace pitbox::preview

@@ -3,10 +3,14 @@
 # into a folder of our choosing, each with its Start-menu entry (started as a
 # user starts it: the program's window opens, in the user's Documents folder),
 # its uninstaller registered with Windows and a working pitbox-cli.exe, and a
-# silent uninstall that leaves nothing behind. Also the portable zip's contents.
-#   installer_test.sh PREFIX SETUP.exe PORTABLE.zip
+# silent uninstall that leaves nothing behind. Explorer's thumbnails: a host
+# makes the provider the installer registered as the shell does and gets a
+# track's map, no thumbnail of a cut track, and after the uninstall no
+# provider, while what another program registered for .trk stays. Also the
+# portable zip's contents.
+#   installer_test.sh PREFIX SETUP.exe PORTABLE.zip THUMBNAIL_HOST.exe TRACKS_DIR
 set -u
-prefix=$1 setup=$2 zip=$3
+prefix=$1 setup=$2 zip=$3 host=$4 tracks=$5
 . "$(dirname "$0")/env.sh" "$prefix"
 . "$(dirname "$0")/../e2e/xvfb_lib.sh"
 start_xvfb
@@ -35,6 +39,14 @@ check() { # windows folder, the same folder in the prefix, how it was installed
     wineserver -w
     wine reg query "$key" 2>/dev/null | grep -q "UninstallString" || fail "$how: no uninstaller registered"
     wine "$folder\\pitbox-cli.exe" --help | grep -q "usage: pitbox-cli" || fail "$how: the installed pitbox-cli.exe does not run"
+    [ -f "$unix/pitbox-thumbnails.dll" ] || fail "$how: no pitbox-thumbnails.dll"
+    wine reg query 'HKLM\Software\Classes\.trk\ShellEx\{e357fccd-a995-4576-b01f-234630154e96}' /ve 2>/dev/null |
+        grep -qi "{0c1b5861-d2fa-46f9-a6be-37a18d984663}" || fail "$how: no thumbnail handler registered for .trk"
+    local got
+    got=$(wine "$host" "$(winepath -w "$work/Green Valley.trk")" 256 | tr -d '\r')
+    [ "$got" = "256x256 same" ] || fail "$how: Explorer's thumbnail of a track: $got"
+    got=$(wine "$host" "$(winepath -w "$work/cut.trk")" 256 | tr -d '\r')
+    [ "$got" = "none" ] || fail "$how: Explorer's thumbnail of a cut track: $got"
     wine "$folder\\Uninstall.exe" /S || fail "$how: the uninstaller failed"
     wineserver -w
     sleep 1
@@ -42,8 +54,19 @@ check() { # windows folder, the same folder in the prefix, how it was installed
     [ -e "$menu" ] && fail "$how: the Start-menu entry is still there"
     [ -e "$(dirname "$menu")" ] && fail "$how: the Start-menu folder is still there"
     wine reg query "$key" >/dev/null 2>&1 && fail "$how: the uninstaller is still registered"
+    got=$(wine "$host" "$(winepath -w "$work/Green Valley.trk")" 256 | tr -d '\r')
+    [ "$got" = "not registered" ] || fail "$how: the thumbnails are still registered: $got"
+    wine reg query 'HKLM\Software\Classes\.trk\ShellEx' >/dev/null 2>&1 && fail "$how: .trk keeps a ShellEx key"
+    wine reg query 'HKLM\Software\Classes\.trk\OpenWithProgids' /v Other.Track >/dev/null 2>&1 ||
+        fail "$how: another program's registration for .trk went with the uninstall"
     return 0
 }
+work="$prefix/drive_c/thumbnail-tracks"  # the prefix goes after the run, and it with it
+rm -rf "$work" && mkdir -p "$work"
+cp "$tracks/Classics/Green Valley.trk" "$work/"
+head -c 3000 "$work/Green Valley.trk" >"$work/cut.trk"
+# What another program registered for .trk before Pitbox came.
+wine reg add 'HKLM\Software\Classes\.trk\OpenWithProgids' /v Other.Track /d "" /f >/dev/null 2>&1
 check 'C:\Program Files\Kestrun Pitbox' "$prefix/drive_c/Program Files/Kestrun Pitbox" "into Program Files"
 check 'C:\Somewhere' "$prefix/drive_c/Somewhere" "into a chosen folder" '/D=C:\Somewhere'
 

@@ -60,9 +60,17 @@ add_test(NAME win32_backend_192dpi
 set_tests_properties(win32_backend win32_backend_144dpi win32_backend_192dpi PROPERTIES FIXTURES_REQUIRED wine)
 set_tests_properties(win32_backend_144dpi win32_backend_192dpi PROPERTIES ENVIRONMENT XVFB_SCREEN=1920x1080x24)
 
+# Explorer's part in the thumbnails: a host that makes the provider as the
+# shell does, from the registry the installer wrote.
+add_executable(pitbox_thumbnail_host wine/thumbnail_host.cpp)
+target_include_directories(pitbox_thumbnail_host PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(pitbox_thumbnail_host PRIVATE pitbox_preview ole32 shlwapi uuid pitbox_warnings)
+target_link_options(pitbox_thumbnail_host PRIVATE -municode)
+
 # The installer and the portable zip that scripts/build-windows.sh leaves here.
 add_test(NAME wine_installer
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/installer_test.sh ${prefix}
                  ${CMAKE_BINARY_DIR}/pitbox-${PROJECT_VERSION}-setup.exe
-                 ${CMAKE_BINARY_DIR}/pitbox-${PROJECT_VERSION}-windows-portable.zip)
+                 ${CMAKE_BINARY_DIR}/pitbox-${PROJECT_VERSION}-windows-portable.zip
+                 $<TARGET_FILE:pitbox_thumbnail_host> ${CMAKE_SOURCE_DIR}/examples/tracks)
 set_tests_properties(wine_installer PROPERTIES FIXTURES_REQUIRED wine)
