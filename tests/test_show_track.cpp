@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <variant>
+
+#include "app/program_options.h"
+#include "app/show_track.h"
 #include "platform/paths.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
@@ -105,6 +109,78 @@ protected:
     TempDir dir;
     ScriptedApp app;
 };
+
+// Tracks opened from a file manager: the first in the viewer at once, those
+// the library holds selected, the first current; one outside it shown
+// without loading its folder, which Load then proposes.
+TEST_F(ShowTest, GivenTracksShowTheFirstAndSelectTheOthers) {
+    showGivenTracks(app.state, {dir / "t/Beta.trk", dir / "t/Alpha.TRK", dir / "elsewhere.trk"});
+    ASSERT_TRUE(app.tk.isWindowOpen(kViewer));
+    EXPECT_EQ(app.tk.window(kViewer)->layout.title, "Beta.trk");
+    EXPECT_EQ(app.tk.selectedRows(ids::kMainWindow, ids::kTable), (std::vector<std::size_t>{0, 1}));
+    ASSERT_NE(app.state.view.current(), nullptr);
+    EXPECT_EQ(app.state.view.current()->path.view(), dir / "t/Beta.trk");
+    EXPECT_EQ(app.state.viewerTrack, dir / "t/Beta.trk");
+
+    saveTrack(dir.mkdirs("Downloads") + "New.trk", TrackSpec{});
+    showGivenTracks(app.state, {dir / "Downloads/New.trk"});
+    EXPECT_EQ(app.tk.window(kViewer)->layout.title, "New.trk");
+    EXPECT_EQ(app.state.viewerTrack, dir / "Downloads/New.trk");
+    EXPECT_TRUE(app.tk.selectedRows(ids::kMainWindow, ids::kTable).empty());
+    EXPECT_EQ(app.rows().size(), 5u) << "the folder is not loaded";
+    EXPECT_EQ(app.text(ids::kStatusLine2), dir / "Downloads/New.trk is not in the library; Load opens its folder");
+    // Reading the library again does not take the viewer from it; a track
+    // made current does.
+    followCurrentTrack(app.state, true);
+    EXPECT_EQ(app.state.viewerTrack, dir / "Downloads/New.trk");
+    app.selectRows({1});
+    app.drive();
+    EXPECT_EQ(app.state.viewerTrack, dir / "t/Beta.trk");
+    app.tk.answerFolder("");
+    app.click(ids::kLoad);
+    app.drive();
+    EXPECT_EQ(app.tk.requests().back().start, dir / "Downloads/");
+
+    // What cannot be shown says why in the viewer.
+    showGivenTracks(app.state, {dir / "t/Old.trk"});
+    EXPECT_TRUE(app.tk.isWindowOpen(kViewer));
+    EXPECT_NE(app.text(ids::kStatusLine2).find("old-format"), std::string::npos) << app.text(ids::kStatusLine2);
+}
+
+TEST(ProgramOptions, OneFolderOrTracks) {
+    TempDir dir;
+    dir.mkdirs("lib");
+    saveTrack(dir / "a.trk", TrackSpec{});
+    saveFile(dir / "saved as.bin", writeTrack(TrackSpec{}));
+    struct Case {
+        std::vector<std::string> args;
+        std::string folder;
+        std::vector<std::string> tracks;
+        int refused = 0;  // the exit code of a refusal
+    };
+    const Case cases[] = {
+        {{}, "", {}},
+        {{dir / "lib"}, dir / "lib", {}},
+        {{dir / "not there"}, dir / "not there", {}},  // told as Load tells it
+        {{dir / "a.trk"}, "", {dir / "a.trk"}},
+        {{dir / "gone.TRK", dir / "a.trk"}, "", {dir / "gone.TRK", dir / "a.trk"}},
+        {{dir / "saved as.bin"}, "", {dir / "saved as.bin"}},
+        {{dir / "Season.zip/Week 1/a.trk"}, "", {dir / "Season.zip/Week 1/a.trk"}},
+        {{dir / "a.trk", dir / "lib"}, "", {}, 2},
+        {{"--forget", "--", "-x.trk"}, "", {"-x.trk"}},
+    };
+    for (const Case& c : cases) {
+        const auto parsed = parseProgramOptions(c.args);
+        if (c.refused) {
+            ASSERT_TRUE(std::holds_alternative<ProgramEnd>(parsed));
+            EXPECT_EQ(std::get<ProgramEnd>(parsed).code, c.refused);
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<ProgramOptions>(parsed)) << std::get<ProgramEnd>(parsed).text;
+        EXPECT_EQ(std::get<ProgramOptions>(parsed).folder, c.folder);
+        EXPECT_EQ(std::get<ProgramOptions>(parsed).tracks, c.tracks);
+    }
+}
 
 TEST_F(ShowTest, OpensOnlyAfterARowClick) {
     app.click(ids::kShow);

@@ -60,6 +60,13 @@ struct AppState {
     std::string catalogueFolder;  // where the last catalogue was saved, ends in "/"
     std::string currentTrackPath;
     std::string viewerTrack;  // the path of the track the open viewer shows, empty for none
+    // The folder of a track opened from outside the library, which Load
+    // proposes next; empty for none.
+    std::string folderOfShownTrack;
+    // While the viewer shows such a track: the path of the entry that was
+    // current then (empty for none). The viewer follows the table again once
+    // another entry is current, not when the library is merely read again.
+    std::optional<std::string> currentWhenGivenShown;
     // Where the user moved the viewer, where it opens again; and where it was
     // last opened, to tell a move of the user's.
     std::optional<ui::WindowPlace> viewerPlace;

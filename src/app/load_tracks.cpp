@@ -156,7 +156,9 @@ void checkLibrary(AppState& s) {
 }
 
 void loadTracks(AppState& s) {
-    const std::string folder = s.tk.folderRequester("Open Track Directory", s.trackFolder);
+    const std::string folder = s.tk.folderRequester(
+        "Open Track Directory", s.folderOfShownTrack.empty() ? s.trackFolder : s.folderOfShownTrack);
+    s.folderOfShownTrack.clear();
     if (folder.empty()) return;
     loadFolder(s, platform::userPath(folder));
 }

@@ -1,5 +1,5 @@
-// The desktop program: Qt backend, start-up, the main event loop. An optional
-// argument names a folder to load at once; --forget starts without the
+// The desktop program: Qt backend, start-up, the main event loop. The arguments
+// name a folder to load at once, or track files to show; --forget starts without the
 // remembered library.
 #include <QApplication>
 #include <iostream>
@@ -39,6 +39,6 @@ int main(int argc, char** argv) {
     state.storePath = pitbox::libraryStorePath();
     state.watchesLibrary = true;
     state.forgetStore = options.forget;
-    pitbox::startUp(state, pitbox::platform::workingFolder(), options.folder);
+    pitbox::startUp(state, pitbox::platform::workingFolder(), options.folder, options.tracks);
     return pitbox::runMainLoop(state);
 }

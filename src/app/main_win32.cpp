@@ -1,5 +1,5 @@
 // pitbox.exe: the desktop program on Windows, the Win32 backend, start-up and
-// the main event loop. An optional argument names a folder to load at once;
+// the main event loop. The arguments name a folder to load at once, or track files to show;
 // --forget starts without the remembered library.
 #include <windows.h>
 // After windows.h.
@@ -37,6 +37,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     state.storePath = pitbox::libraryStorePath();
     state.watchesLibrary = true;
     state.forgetStore = options.forget;
-    pitbox::startUp(state, pitbox::platform::workingFolder(), options.folder);
+    pitbox::startUp(state, pitbox::platform::workingFolder(), options.folder, options.tracks);
     return pitbox::runMainLoop(state);
 }

@@ -39,7 +39,8 @@ constexpr int kWorkFallback = 1000;  // ms
 
 }  // namespace
 
-void startUp(AppState& s, const std::string& workingFolder, const std::string& startFolder) {
+void startUp(AppState& s, const std::string& workingFolder, const std::string& startFolder,
+             const std::vector<std::string>& tracks) {
     ui::Toolkit& tk = s.tk;
     loadButtonPictures(tk);
     s.trackFolder = platform::withSeparator(workingFolder);
@@ -110,6 +111,12 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     recallLibrary(s, startFolder.empty());
     if (!startFolder.empty() && !s.quitRequested)
         loadFolder(s, platform::withSeparator(platform::userPath(platform::absolutePath(startFolder, s.trackFolder))));
+    if (!tracks.empty() && !s.quitRequested) {
+        std::vector<std::string> given;
+        for (const std::string& t : tracks)
+            given.push_back(platform::userPath(platform::absolutePath(t, platform::withSeparator(workingFolder))));
+        showGivenTracks(s, given);
+    }
 }
 
 namespace {

@@ -1,12 +1,17 @@
 #pragma once
+#include <string>
+#include <vector>
+
 #include "app/app_state.h"
 
 namespace pitbox {
 
 // Start-up: pictures, fonts, folders, then the main window with its gadgets.
 // With a start folder (absolute, or relative to the working folder), that folder
-// is then loaded as if chosen in Load.
-void startUp(AppState& s, const std::string& workingFolder, const std::string& startFolder = {});
+// is then loaded as if chosen in Load; with tracks (the same), the remembered
+// library is shown and the tracks as a file manager's double click asks.
+void startUp(AppState& s, const std::string& workingFolder, const std::string& startFolder = {},
+             const std::vector<std::string>& tracks = {});
 // Runs the main event loop until the main window's close request; returns the
 // process exit code.
 int runMainLoop(AppState& s);

@@ -3,7 +3,16 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
+#include "base/text.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
 namespace pitbox {
+namespace {
+
+constexpr const char* kUsage = "usage: pitbox [--forget] [FOLDER | TRACK...]\n";
+
+}  // namespace
 
 void defineProgramOptions(CLI::App& line, ProgramOptions& options) {
     line.description("Kestrun Pitbox: finds Kestrun's track files in a folder tree and shows them in one table.");
@@ -11,7 +20,9 @@ void defineProgramOptions(CLI::App& line, ProgramOptions& options) {
     line.allow_windows_style_options(false);  // "/games/tracks" is a folder on Windows too
     line.add_flag("--forget", options.forget,
                   "start without the remembered library; it is written anew at the next Load or Scan");
-    line.add_option("FOLDER", options.folder, "a folder to load at once, instead of the remembered library")
+    line.add_option("PATH", options.paths,
+                    "a folder to load at once, instead of the remembered library; or track files to show, the "
+                    "first in the viewer, with the remembered library behind them")
         ->type_name("");
     line.get_formatter()->label("Usage", "usage");
 }
@@ -27,7 +38,24 @@ std::variant<ProgramOptions, ProgramEnd> parseProgramOptions(const std::vector<s
     } catch (const CLI::CallForHelp&) {
         return ProgramEnd{0, line.help()};
     } catch (const CLI::ParseError& refused) {
-        return ProgramEnd{2, "pitbox: " + std::string(refused.what()) + "\nusage: pitbox [--forget] [FOLDER]\n"};
+        return ProgramEnd{2, "pitbox: " + std::string(refused.what()) + "\n" + kUsage};
+    }
+    // A path is a folder unless it is a regular file or is named as a track
+    // (a track in a pack, or one that is gone, is shown with the reason, as
+    // Show shows it); a folder that is not there is told as Load tells it.
+    const auto isFolder = [](const std::string& path) {
+        if (asciiLower(extensionPart(platform::filePart(path))) == "trk") return false;
+        const auto status = platform::fileStatus(path);
+        return !status || !status->regular;
+    };
+    if (options.paths.size() == 1 && isFolder(options.paths.front())) {
+        options.folder = options.paths.front();
+    } else {
+        for (const std::string& path : options.paths)
+            if (isFolder(path))
+                return ProgramEnd{2,
+                                  "pitbox: " + path + " is no track file: give one folder, or track files\n" + kUsage};
+        options.tracks = options.paths;
     }
     return options;
 }

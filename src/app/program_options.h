@@ -11,8 +11,12 @@ namespace pitbox {
 
 // What the program is started with.
 struct ProgramOptions {
-    bool forget = false;  // start without the remembered library
-    std::string folder;   // a folder to load at once; empty for none
+    bool forget = false;             // start without the remembered library
+    std::vector<std::string> paths;  // as given
+    // What the paths are: one folder to load at once, or track files to show
+    // (a file manager's double click); both empty for neither.
+    std::string folder;
+    std::vector<std::string> tracks;
 };
 
 // The program ends before its window: the help (code 0) or why the command

@@ -1,6 +1,7 @@
 #include "app/show_track.h"
 
 #include <string_view>
+#include <vector>
 
 #include "app/ids.h"
 #include "app/list_view.h"
@@ -61,13 +62,13 @@ void openViewer(AppState& s, const std::string& title) {
     s.tk.setAnchor(kViewer, ids::kViewerImage, ui::kGrowWidth | ui::kGrowHeight);
 }
 
-// Builds the current track's picture. Without one, status line 2 says why and
-// the open viewer shows the reason instead of the track it showed before.
-bool presentCurrentTrack(AppState& s) {
-    const TrackEntry* entry = s.view.current();
+// Builds the picture of the track at `path` (none: no track is chosen).
+// Without one, status line 2 says why and the open viewer shows the reason
+// instead of the track it showed before.
+bool presentTrack(AppState& s, const std::string* path) {
     const bool open = s.tk.isWindowOpen(kViewer);
-    s.viewerTrack = entry ? std::string(entry->path) : std::string();
-    if (!entry) {
+    s.viewerTrack = path ? *path : std::string();
+    if (!path) {
         if (open) {
             s.tk.setTitle(kViewer, "Kestrun Pitbox");
             s.tk.setPicture(ids::kPreviewPicture, emptyPicture(s, "No track is chosen."));
@@ -91,20 +92,70 @@ bool presentCurrentTrack(AppState& s) {
     return true;
 }
 
-}  // namespace
+bool presentCurrentTrack(AppState& s) {
+    const TrackEntry* entry = s.view.current();
+    const std::string path = entry ? std::string(entry->path) : std::string();
+    return presentTrack(s, entry ? &path : nullptr);
+}
 
-void showTrack(AppState& s) {
-    if (!s.view.current()) return;
-    if (!presentCurrentTrack(s)) return;
+// The viewer, opened or brought up, showing what was presented last.
+void raiseViewer(AppState& s) {
     if (s.tk.isWindowOpen(kViewer))
         s.tk.raiseWindow(kViewer);  // wherever it went behind
     else
         openViewer(s, std::string(platform::filePart(s.currentTrackPath)));
 }
 
+}  // namespace
+
+void showTrack(AppState& s) {
+    if (!s.view.current()) return;
+    s.currentWhenGivenShown.reset();
+    if (!presentCurrentTrack(s)) return;
+    raiseViewer(s);
+}
+
+void showGivenTracks(AppState& s, const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
+    // Those the library holds become the selection, the first given current
+    // where the table shows it.
+    const TrackEntry* first = nullptr;
+    s.view.clearSelection();
+    for (const std::string& path : paths)
+        for (const TrackEntry& e : s.catalogue.entries()) {
+            if (e.path.view() != path) continue;
+            if (const std::size_t row = s.view.rowOf(e); row != CatalogueView::npos) {
+                s.view.setRowsSelected(row, row, true);
+                if (!first && path == paths.front()) first = &e;
+            }
+            break;
+        }
+    if (first) s.view.makeCurrent(*first);
+    showTableRows(s);
+    // The first is shown whatever becomes of it: a file that is no track, or
+    // cannot be read, is shown with the reason, as Show shows it.
+    (void)presentTrack(s, &paths.front());
+    raiseViewer(s);
+    s.currentWhenGivenShown.reset();
+    if (!first) {
+        // Its folder is not loaded for it (a Downloads folder may be huge), but
+        // Load opens there; the viewer keeps it until another track is current.
+        s.view.dropCurrentUnselected();
+        const TrackEntry* current = s.view.current();
+        s.currentWhenGivenShown = current ? std::string(current->path) : std::string();
+        s.folderOfShownTrack = std::string(platform::pathPart(paths.front()));
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine2,
+                     visibleControls(paths.front()) + " is not in the library; Load opens its folder");
+    }
+}
+
 void followCurrentTrack(AppState& s, bool reread) {
     if (!s.tk.isWindowOpen(kViewer)) return;
     const TrackEntry* entry = s.view.current();
+    if (s.currentWhenGivenShown) {
+        if ((entry ? entry->path.view() : std::string_view()) == *s.currentWhenGivenShown) return;
+        s.currentWhenGivenShown.reset();
+    }
     if (!reread && (entry ? entry->path.view() : std::string_view()) == s.viewerTrack) return;
     (void)presentCurrentTrack(s);
 }
@@ -115,6 +166,7 @@ void closeViewer(AppState& s) {
     if (place.x != s.viewerOpenedAt.x || place.y != s.viewerOpenedAt.y) s.viewerPlace = place;
     s.tk.closeWindow(kViewer);
     s.viewerTrack.clear();
+    s.currentWhenGivenShown.reset();
     s.tk.setFocus(ids::kMainWindow, ids::kTable);
 }
 

@@ -1,4 +1,7 @@
 #pragma once
+#include <string>
+#include <vector>
+
 #include "app/app_state.h"
 #include "toolkit/toolkit.h"
 
@@ -8,6 +11,11 @@ namespace pitbox {
 // window, which opens centred over the main window and stays open beside it.
 // A track without a picture opens nothing and says why in status line 2.
 void showTrack(AppState& s);
+// The tracks a user opened from outside (a file manager's double click, the
+// command line), as absolute paths: the first shown in the viewer at once;
+// those the library holds selected. A first track outside the library is
+// shown without loading its folder, and Load then proposes that folder.
+void showGivenTracks(AppState& s, const std::vector<std::string>& paths);
 
 // While the viewer is open its picture follows the current track: after a
 // click, a key, a sort, the filter. `reread` draws it again even when the

@@ -70,6 +70,16 @@ public:
     std::vector<TrackEntry*> selectedEntries() const;
     std::size_t selectedCount() const { return selection_.count(); }
     const TrackEntry* current() const { return selection_.current; }
+    // Makes a selected entry current, where the topmost would be: the track
+    // a user named first among several.
+    void makeCurrent(const TrackEntry& e) {
+        if (selection_.has(e)) selection_.current = &e;
+    }
+    // No entry is current, where none is selected: the viewer shows a track
+    // from elsewhere, and any row clicked next is a new current one.
+    void dropCurrentUnselected() {
+        if (selection_.count() == 0) selection_.current = nullptr;
+    }
     std::size_t currentRow() const { return selection_.current ? rowOf(*selection_.current) : npos; }
     // Shows only tracks that have a duplicate, each group together (in the
     // order of the groups given, within a group in the view's order), under the

@@ -13,7 +13,7 @@ src=$1
 build=$2
 fail() { echo "FAIL: $*"; exit 1; }
 # GNOME's bindings are those of Debian's own Python.
-for tool in gio xdg-mime update-mime-database bwrap /usr/bin/python3; do
+for tool in gio xdg-mime update-mime-database update-desktop-database bwrap /usr/bin/python3; do
     command -v "$tool" >/dev/null || fail "missing $tool: run the README's test command, which installs it"
 done
 work=$(mktemp -d)
@@ -40,6 +40,13 @@ for f in "Green Ring.trk" "saved as.bin" "cut.trk" "old.TRK"; do
 done
 got=$(gio info -a standard::content-type "$t/notes.txt" | sed -n 's/^ *standard::content-type: //p')
 [ "$got" != "$type" ] || fail "gio takes a text file for a track"
+# The program is the one that opens it, through its menu entry.
+mkdir -p "$share/applications"
+cp "$src/resources/kestrun-pitbox.desktop" "$share/applications/"
+update-desktop-database "$share/applications" || fail "update-desktop-database"
+# GIO offers only programs it finds on the PATH.
+got=$(PATH="$build/bin:$PATH" gio mime "$type" | sed -n 's/^Default application for .*: //p')
+[ "$got" = "kestrun-pitbox.desktop" ] || fail "gio opens track files with $got"
 got=$(XDG_CURRENT_DESKTOP=GNOME xdg-mime query filetype "$t/Green Ring.trk")
 [ "$got" = "$type" ] || fail "xdg-mime names the track $got"
 got=$(/usr/bin/python3 -c 'import sys; from gi.repository import Gio; print(Gio.content_type_get_description(sys.argv[1]))' "$type")

@@ -34,7 +34,10 @@ for tool in desktop-file-validate appstreamcli lintian; do
     command -v "$tool" >/dev/null || fail "missing $tool: run the README's test command, which installs it"
 done
 desktop-file-validate "$out/root/usr/share/applications/kestrun-pitbox.desktop" || fail "desktop entry"
-grep -q "^MimeType=" "$out/root/usr/share/applications/kestrun-pitbox.desktop" && fail "the desktop entry claims file types"
+# Track files, and nothing else: never folders.
+[ "$(sed -n 's/^MimeType=//p' "$out/root/usr/share/applications/kestrun-pitbox.desktop")" = "application/x-kestrun-track;" ] ||
+    fail "the desktop entry claims other types than track files"
+grep -q "^Exec=pitbox %F$" "$out/root/usr/share/applications/kestrun-pitbox.desktop" || fail "the desktop entry takes no files"
 appstreamcli validate --no-net --pedantic "$out/root/usr/share/metainfo/org.example.kestrun_pitbox.metainfo.xml" ||
     fail "AppStream metadata"
 lintian --fail-on error "$deb" >"$out/lintian" 2>&1 || { cat "$out/lintian"; fail "lintian finds errors"; }
