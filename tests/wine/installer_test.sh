@@ -19,8 +19,16 @@ fail() { echo "FAIL: $*"; exit 1; }
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrun Pitbox'
 menu="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kestrun Pitbox/Kestrun Pitbox.lnk"
 
+# The type .trk names before the install ("" for none), as the registry says it.
+trk_default() {
+    wine reg query 'HKLM\Software\Classes\.trk' /ve 2>/dev/null | tr -d '\r' |
+        sed -n 's/^ *(Default) *REG_SZ *//p' | sed 's/^(value not set)$//'
+}
+
 check() { # windows folder, the same folder in the prefix, how it was installed
     local folder=$1 unix=$2 how=$3
+    local before
+    before=$(trk_default)
     wine "$setup" /S ${4:+"$4"} || fail "$how: the installer failed"
     wineserver -w
     for file in pitbox.exe pitbox-cli.exe README.md Uninstall.exe; do
@@ -47,6 +55,18 @@ check() { # windows folder, the same folder in the prefix, how it was installed
     [ "$got" = "256x256 same" ] || fail "$how: Explorer's thumbnail of a track: $got"
     got=$(wine "$host" "$(winepath -w "$work/cut.trk")" 256 | tr -d '\r')
     [ "$got" = "none" ] || fail "$how: Explorer's thumbnail of a cut track: $got"
+    wine reg query 'HKLM\Software\Classes\.trk\OpenWithProgids' /v KestrunPitbox.Track >/dev/null 2>&1 ||
+        fail "$how: Pitbox is not on the Open With list of .trk"
+    if [ -z "$before" ]; then
+        [ "$(trk_default)" = "KestrunPitbox.Track" ] || fail "$how: .trk, held by none, is not Pitbox's: $(trk_default)"
+        # A double click as Explorer makes it: the Open verb of the file's type.
+        wine start "$(winepath -w "$work/Green Valley.trk")" || fail "$how: the track does not open"
+        wait_window "Green Valley.trk" >/dev/null || fail "$how: opening the track shows no viewer"
+        kill "$(pgrep -f 'pitbox\.exe' | head -n 1)"
+        wineserver -w
+    else
+        [ "$(trk_default)" = "$before" ] || fail "$how: the install took .trk from $before"
+    fi
     wine "$folder\\Uninstall.exe" /S || fail "$how: the uninstaller failed"
     wineserver -w
     sleep 1
@@ -59,6 +79,10 @@ check() { # windows folder, the same folder in the prefix, how it was installed
     wine reg query 'HKLM\Software\Classes\.trk\ShellEx' >/dev/null 2>&1 && fail "$how: .trk keeps a ShellEx key"
     wine reg query 'HKLM\Software\Classes\.trk\OpenWithProgids' /v Other.Track >/dev/null 2>&1 ||
         fail "$how: another program's registration for .trk went with the uninstall"
+    wine reg query 'HKLM\Software\Classes\.trk\OpenWithProgids' /v KestrunPitbox.Track >/dev/null 2>&1 &&
+        fail "$how: Pitbox stays on the Open With list"
+    wine reg query 'HKLM\Software\Classes\KestrunPitbox.Track' >/dev/null 2>&1 && fail "$how: Pitbox's type stays"
+    [ "$(trk_default)" = "$before" ] || fail "$how: the uninstall left .trk as $(trk_default), not $before"
     return 0
 }
 work="$prefix/drive_c/thumbnail-tracks"  # the prefix goes after the run, and it with it
@@ -68,6 +92,8 @@ head -c 3000 "$work/Green Valley.trk" >"$work/cut.trk"
 # What another program registered for .trk before Pitbox came.
 wine reg add 'HKLM\Software\Classes\.trk\OpenWithProgids' /v Other.Track /d "" /f >/dev/null 2>&1
 check 'C:\Program Files\Kestrun Pitbox' "$prefix/drive_c/Program Files/Kestrun Pitbox" "into Program Files"
+# Another program holds .trk: Pitbox joins its Open With list and takes nothing.
+wine reg add 'HKLM\Software\Classes\.trk' /ve /d Other.Track /f >/dev/null 2>&1
 check 'C:\Somewhere' "$prefix/drive_c/Somewhere" "into a chosen folder" '/D=C:\Somewhere'
 
 [ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "README.md pitbox-cli.exe pitbox.exe " ] ||
