@@ -157,6 +157,14 @@ TEST(LibraryWatch, ATrackAddedShowsWithoutAClick) {
     EXPECT_EQ(app.text(ids::kStatusLine1), "2 Tracks found");
 }
 
+// The program with a library of one track, lib/a.trk, loaded and watched.
+void watchLibraryOfOne(ScriptedApp& app, const TempDir& dir) {
+    saveTrack(dir.mkdirs("lib") + "a.trk", TrackSpec{});
+    app.state.watchesLibrary = true;
+    app.load(dir / "lib");
+    app.drive();
+}
+
 // Waits for the watch to have seen a change, then takes it as the main loop
 // would once it settled, and runs the check that follows.
 void takeChanges(ScriptedApp& app) {
@@ -174,11 +182,8 @@ void takeChanges(ScriptedApp& app) {
 // read again; removed, they go.
 TEST(LibraryWatch, APackAddedReplacedAndRemovedIsSeenAsAFile) {
     TempDir dir;
-    saveTrack(dir.mkdirs("lib") + "a.trk", TrackSpec{});
     ScriptedApp app;
-    app.state.watchesLibrary = true;
-    app.load(dir / "lib");
-    app.drive();
+    watchLibraryOfOne(app, dir);
     const auto packedBy = [](const std::string& author) {
         TrackSpec track;
         track.author = author;
@@ -210,11 +215,8 @@ TEST(LibraryWatch, APackAddedReplacedAndRemovedIsSeenAsAFile) {
 // watches for it; made again, it is watched and checked again.
 TEST(LibraryWatch, AFolderRemovedIsWatchedForAndTakenBackWhenMadeAgain) {
     TempDir dir;
-    saveTrack(dir.mkdirs("lib") + "a.trk", TrackSpec{});
     ScriptedApp app;
-    app.state.watchesLibrary = true;
-    app.load(dir / "lib");
-    app.drive();
+    watchLibraryOfOne(app, dir);
     ASSERT_EQ(app.rows().size(), 1u);
     removeTreeAsAnotherProgram(dir / "lib");
     takeChanges(app);
