@@ -36,6 +36,9 @@ debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mir
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
 chmod +x "$root/usr/sbin/policy-rc.d"
+# The root a mount of its own, as a machine's / is: bubblewrap (GNOME's
+# thumbnail factory runs thumbnailers in it) cannot make a sandbox otherwise.
+bind "$root" "" --bind
 bind proc /proc -t proc
 bind sysfs /sys -t sysfs
 bind /dev /dev --bind

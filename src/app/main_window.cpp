@@ -113,6 +113,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
         loadFolder(s, platform::withSeparator(platform::userPath(platform::absolutePath(startFolder, s.trackFolder))));
     if (!tracks.empty() && !s.quitRequested) {
         std::vector<std::string> given;
+        given.reserve(tracks.size());
         for (const std::string& t : tracks)
             given.push_back(platform::userPath(platform::absolutePath(t, platform::withSeparator(workingFolder))));
         showGivenTracks(s, given);

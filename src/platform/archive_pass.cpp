@@ -13,10 +13,12 @@ namespace {
 
 // The archive's file as libarchive reads it: in blocks, with seeks (7z keeps
 // its index at the end, a zip its central directory).
+constexpr std::size_t kBlockBytes = std::size_t{64} * 1024;
+
 struct Source {
     explicit Source(FileReader f) : file(std::move(f)) {}
     FileReader file;
-    std::vector<std::uint8_t> block = std::vector<std::uint8_t>(64 * 1024);
+    std::vector<std::uint8_t> block = std::vector<std::uint8_t>(kBlockBytes);
     std::uint64_t at = 0;
     std::optional<Error> failed;
 };
@@ -77,7 +79,7 @@ public:
         const std::size_t room = maxBytes + 1;
         const std::size_t first = archive_entry_size_is_set(entry_)
                                       ? static_cast<std::size_t>(archive_entry_size(entry_)) + 1
-                                      : std::min<std::size_t>(room, 64 * 1024);
+                                      : std::min(room, kBlockBytes);
         if (into.size() < first) into.resize(first);
         std::size_t got = 0;
         while (got < room) {

@@ -54,7 +54,7 @@ struct ArchivePass {
 // `each` gets each regular file and may read it; it returns false to end the
 // pass. Fails when the file cannot be opened or is no archive the pass reads.
 using OnMember = std::function<bool(const ArchiveMember& member, MemberBytes& bytes)>;
-Result<ArchivePass> forEachMember(const std::string& archive, const OnMember& each);
+Result<ArchivePass> forEachMember(const std::string& path, const OnMember& each);
 
 // Where a member is: its archive's path, and its path inside.
 struct MemberPath {
