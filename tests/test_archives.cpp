@@ -39,26 +39,20 @@ protected:
                                                  {"bad.trk", writeTrack(cut)},
                                                  {"../../evil.trk", trackBy("Eve")},
                                                  {"notes.txt", {'h', 'i'}},
-                                                 {"inner.zip", readAll(dir / "inner.zip")},
+                                                 {"inner.zip", readFile(dir / "inner.zip")},
                                                  {"big.trk", std::vector<std::uint8_t>(3'000'000, 0)}});
         make7z(dir / "lib/Pack.7z", {{"Week 1/Red.trk", trackBy("Cy")}});
         make7z(dir / "lib/Locked.zip", {{"secret.trk", trackBy("Sam")}}, "secret");
         // A pack cut in its second member: the first is still read, the second
         // listed and damaged.
         makeZip(dir / "whole.zip", {{"First.trk", trackBy("Fay")}, {"Second.trk", trackBy("Gus")}});
-        auto whole = readAll(dir / "whole.zip");
+        auto whole = readFile(dir / "whole.zip");
         const std::uint8_t local[] = {'P', 'K', 3, 4};
         const auto first = std::search(whole.begin(), whole.end(), std::begin(local), std::end(local));
         const auto second = std::search(first + 1, whole.end(), std::begin(local), std::end(local));
         ASSERT_NE(second, whole.end());
         whole.resize(static_cast<std::size_t>(second - whole.begin()) + 50);  // into its deflated bytes
         saveFile(dir / "lib/Cut.zip", whole);
-    }
-    static std::vector<std::uint8_t> readAll(const std::string& path) {
-        std::vector<std::uint8_t> bytes;
-        auto got = platform::readRegularFile(path, 1 << 24, bytes);
-        bytes.resize(got ? *got : 0);
-        return bytes;
     }
     std::string lib() const { return dir / "lib/"; }
     TempDir dir;
@@ -111,8 +105,8 @@ TEST_F(Packs, MembersCopyOutAndCompareButStayInTheirPack) {
     const CopyOutcome copied = copyJob({{evil, green}, dir / "out/", lib(), false}, progress);
     EXPECT_EQ(copied.copied, 2u);
     // The member's "../" reaches nowhere: it lands inside its pack's folder.
-    EXPECT_EQ(readAll(dir / "out/Packs/Season 3.zip/evil.trk"), trackBy("Eve"));
-    EXPECT_EQ(readAll(dir / "out/Packs/Season 3.zip/Week 1/Green Ring.trk"), trackBy("Ann"));
+    EXPECT_EQ(readFile(dir / "out/Packs/Season 3.zip/evil.trk"), trackBy("Eve"));
+    EXPECT_EQ(readFile(dir / "out/Packs/Season 3.zip/Week 1/Green Ring.trk"), trackBy("Ann"));
     EXPECT_FALSE(std::filesystem::exists(dir / "evil.trk"));
 
     const TrashReport trashed = trashTracks({green});

@@ -90,6 +90,16 @@ protected:
         saveTrack(dir / "t/sub/a.TRK", c);
         saveTrack(dir / "t/old.trk", TrackSpec::oldFormat());
     }
+    // t/b.trk's picture without the records, drawn by the preview's layers.
+    raster::Picture pictureOfB() const {
+        const auto bytes = readFile(dir / "t/b.trk");
+        HeaderFields h;
+        EXPECT_EQ(headerStatus(bytes, h), HeaderStatus::Supported);
+        raster::Picture picture = preview::buildBasePicture(bytes, h);
+        preview::drawWaterLayer(picture, bytes, h);
+        preview::drawObjectLayer(picture, bytes, h);
+        return picture;
+    }
     TempDir dir;
 };
 
@@ -148,12 +158,7 @@ TEST_F(CliTree, HeaderFailures) {
 }
 
 TEST_F(CliTree, RenderWritesThePreview) {
-    const auto bytes = readFile(dir / "t/b.trk");
-    HeaderFields h;
-    ASSERT_EQ(headerStatus(bytes, h), HeaderStatus::Supported);
-    raster::Picture expected = preview::buildBasePicture(bytes, h);
-    preview::drawWaterLayer(expected, bytes, h);
-    preview::drawObjectLayer(expected, bytes, h);
+    const raster::Picture expected = pictureOfB();
     for (const char* name : {"p.ppm", "p.bmp", "p.PNG"}) {
         const Result r = cli({"render", "--no-records", "-o", dir / name, dir / "t/b.trk"});
         ASSERT_EQ(r.code, 0) << r.err;
@@ -166,12 +171,7 @@ TEST_F(CliTree, RenderWritesThePreview) {
 }
 
 TEST_F(CliTree, ThumbnailIsTheMapScaled) {
-    const auto bytes = readFile(dir / "t/b.trk");
-    HeaderFields h;
-    ASSERT_EQ(headerStatus(bytes, h), HeaderStatus::Supported);
-    raster::Picture map = preview::buildBasePicture(bytes, h);
-    preview::drawWaterLayer(map, bytes, h);
-    preview::drawObjectLayer(map, bytes, h);
+    const raster::Picture map = pictureOfB();
     for (const auto& [size, drawn] : {std::pair{"128", 128}, {"512", 512}, {"1024", 512}}) {
         const Result r = cli({"thumbnail", "-s", size, dir / "t/b.trk", dir / "thumb.png"});
         ASSERT_EQ(r.code, 0) << r.err;
