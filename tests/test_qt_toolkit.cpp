@@ -4,13 +4,16 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QDropEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <cmath>
+#include <memory>
 
 #include "support/backend_behaviours.h"
 #include "toolkit/qt/app_icon.h"
@@ -96,6 +99,26 @@ public:
         return table()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder;
     }
     int shownColumnWidth(std::size_t column) override { return table()->columnWidth(static_cast<int>(column)); }
+    // As a file manager reads a drop.
+    std::vector<std::string> draggedFiles() override {
+        std::unique_ptr<QMimeData> data(static_cast<ui::TrackTableView*>(table())->dragData());
+        std::vector<std::string> files;
+        if (data)
+            for (const QUrl& url : data->urls()) files.push_back(url.toLocalFile().toStdString());
+        return files;
+    }
+    void dropFiles(int window, const std::vector<std::string>& paths) override {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const std::string& path : paths) urls.append(QUrl::fromLocalFile(QString::fromStdString(path)));
+        data.setUrls(urls);
+        QWidget* w = tk_.windowWidget(window);
+        QDragEnterEvent enter({10, 10}, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &enter);
+        if (!enter.isAccepted() || enter.dropAction() != Qt::CopyAction) return;
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &drop);
+    }
 
 private:
     static std::vector<int> gadgets() {

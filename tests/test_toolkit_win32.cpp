@@ -10,10 +10,47 @@
 
 #include "platform/utf16.h"
 #include "support/backend_behaviours.h"
+#include "toolkit/win32/win32_drag_drop.h"
 #include "toolkit/win32/win32_toolkit.h"
 
 namespace pitbox::test {
 namespace {
+
+// COM's interfaces have no virtual destructors: objects go by Release.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+// A drop target that keeps the files dropped on it and the effects offered.
+class DropTarget final : public IDropTarget {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropTarget) ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+        *effect &= DROPEFFECT_COPY;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+        *effect &= DROPEFFECT_COPY;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+        offered = *effect;
+        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        STGMEDIUM medium{};
+        if (data->GetData(&format, &medium) == S_OK) {
+            files = ui::win32::droppedFiles(static_cast<HDROP>(medium.hGlobal));
+            ReleaseStgMedium(&medium);
+        }
+        *effect = DROPEFFECT_COPY;
+        return S_OK;
+    }
+    std::vector<std::string> files;
+    DWORD offered = 0;
+};
 
 class Win32Driver : public BackendDriver {
 public:
@@ -102,6 +139,28 @@ public:
              i = ListView_GetNextItem(table, i, LVNI_SELECTED))
             rows.push_back(static_cast<std::size_t>(i));
         return rows;
+    }
+    // A real drag: the table's LVN_BEGINDRAG, OLE's drag loop, and a drop
+    // target of another window under the mouse, which takes what comes as
+    // Explorer does, and only where a copy is offered alone.
+    std::vector<std::string> draggedFiles() override {
+        DropTarget target;
+        HWND under = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_NOTIFY, 0, 0, 100, 100,
+                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        RegisterDragDrop(under, &target);
+        SetCursorPos(50, 50);
+        NMLISTVIEW begin{};
+        begin.hdr = {handle(ids::kTable), static_cast<UINT_PTR>(ids::kTable), LVN_BEGINDRAG};
+        begin.iItem = 0;
+        SendMessageW(window(ids::kMainWindow), WM_NOTIFY, ids::kTable, reinterpret_cast<LPARAM>(&begin));
+        RevokeDragDrop(under);
+        DestroyWindow(under);
+        return target.offered == DROPEFFECT_COPY ? target.files : std::vector<std::string>{"offered more than a copy"};
+    }
+    // As Explorer drops on a window that takes files.
+    void dropFiles(int number, const std::vector<std::string>& paths) override {
+        if (!(GetWindowLongPtrW(window(number), GWL_EXSTYLE) & WS_EX_ACCEPTFILES)) return;
+        PostMessageW(window(number), WM_DROPFILES, reinterpret_cast<WPARAM>(ui::win32::fileDropHandle(paths)), 0);
     }
     int shownColumnWidth(std::size_t column) override {
         return ListView_GetColumnWidth(handle(ids::kTable), static_cast<int>(column));

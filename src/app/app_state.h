@@ -1,8 +1,10 @@
 #pragma once
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "library/catalogue.h"
 #include "library/catalogue_view.h"
@@ -27,9 +29,24 @@ public:
         view_.setRowsSelected(first, last, selected);
     }
     void clearSelection() override { view_.clearSelection(); }
+    // A drag gives the selected tracks that are files of their own: a member
+    // of a pack has no file to give until Copy writes it out.
+    std::vector<std::string> dragFiles() const override;
 
 private:
     CatalogueView& view_;
+};
+
+// What later starts of the program handed over, from the thread that hears
+// them to the event loop.
+class HandedPaths {
+public:
+    void add(std::vector<std::string> paths);
+    std::vector<std::vector<std::string>> take();
+
+private:
+    std::mutex mutex_;
+    std::vector<std::vector<std::string>> pending_;
 };
 
 struct RunningWork;
@@ -90,6 +107,7 @@ struct AppState {
     // the user does something else: what the watch finds meanwhile goes to
     // the counter.
     bool resultShown = false;
+    HandedPaths handed;
 };
 
 }  // namespace pitbox

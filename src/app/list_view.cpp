@@ -9,6 +9,7 @@
 #include "app/ids.h"
 #include "base/text.h"
 #include "library/track_columns.h"
+#include "platform/archives.h"
 
 namespace pitbox {
 
@@ -48,6 +49,13 @@ void TrackRows::appendCell(std::size_t row, std::size_t column, std::string& out
 
 void TrackRows::appendFindText(std::size_t row, std::string& out) const {
     if (row < view_.rows()) out += view_.row(row).name.view();
+}
+
+std::vector<std::string> TrackRows::dragFiles() const {
+    std::vector<std::string> files;
+    for (const TrackEntry* e : view_.selectedEntries())
+        if (!platform::isArchiveMember(e->path.view())) files.emplace_back(e->path.view());
+    return files;
 }
 
 std::string tracksFoundText(std::size_t count) { return std::to_string(count) + " Tracks found"; }

@@ -53,6 +53,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     main.resizable = true;
     main.minClientWidth = kMinWidth;
     main.minClientHeight = kMinHeight;
+    main.takesDrops = true;
     tk.openWindow(main);
     const int w = ids::kMainWindow;
     // The filter box takes the top of the table's place; Tab reaches it first.

@@ -44,6 +44,7 @@ void openViewer(AppState& s, const std::string& title) {
     viewer.clientWidth = kPictureWidth + 20;
     viewer.clientHeight = kPictureHeight + 20;
     viewer.owner = ids::kMainWindow;
+    viewer.takesDrops = true;  // a track dropped on it is shown
     // Beside the main window, hiding none of the table it follows, where the
     // screen has room; where the user put it before, if they did. It opens
     // there, rather than being moved once open: a window manager that has not

@@ -19,7 +19,7 @@ std::vector<std::string> extraFiles(const DuplicateGroups& found) {
     for (const std::vector<std::string>& group : found.groups) {
         std::vector<DuplicateFile> files;
         for (const std::string& path : group) {
-            const bool inArchive = !platform::archivePartOf(path).empty() && platform::splitMemberPath(path);
+            const bool inArchive = platform::isArchiveMember(path);
             const auto stamp = platform::trackSourceStamp(path);
             files.push_back({path, stamp ? stamp->modified : INT64_MIN, inArchive});
         }

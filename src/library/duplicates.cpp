@@ -29,12 +29,6 @@ struct File {
 
 using Group = std::vector<File*>;
 
-// Whether a path is of a track inside an archive, whose bytes are read whole
-// on a pass over the archive (a track fits the track buffer).
-bool isMember(const std::string& path) {
-    return !platform::archivePartOf(path).empty() && platform::splitMemberPath(path).has_value();
-}
-
 Result<std::vector<std::uint8_t>> memberBytes(const std::string& path) {
     std::vector<std::uint8_t> bytes;
     auto got = platform::readTrackSource(path, kTrackBufferBytes, bytes);
@@ -45,7 +39,7 @@ Result<std::vector<std::uint8_t>> memberBytes(const std::string& path) {
 
 // The hash of a file's first `bytes` bytes (all of them with none given).
 Result<Hash128> hashFile(const std::string& path, std::optional<std::uint64_t> bytes) {
-    if (isMember(path)) {
+    if (platform::isArchiveMember(path)) {
         auto whole = memberBytes(path);
         if (!whole) return whole.error();
         ContentHash hash;
@@ -71,7 +65,7 @@ Result<Hash128> hashFile(const std::string& path, std::optional<std::uint64_t> b
 
 // Whether two files hold the same bytes, compared a piece at a time.
 Result<bool> sameBytes(const std::string& a, const std::string& b) {
-    if (isMember(a) || isMember(b)) {
+    if (platform::isArchiveMember(a) || platform::isArchiveMember(b)) {
         std::vector<std::uint8_t> p, q;
         auto m = platform::readTrackSource(a, kTrackBufferBytes, p);
         if (!m) return m.error();
@@ -154,7 +148,7 @@ private:
                 f.path = &paths_[i];
                 if (stopped()) return;
                 // A member is a file of its own, as large as it inflates to.
-                if (isMember(paths_[i])) {
+                if (platform::isArchiveMember(paths_[i])) {
                     auto whole = memberBytes(paths_[i]);
                     if (!whole) {
                         failed[i] = whole.error();

@@ -57,6 +57,8 @@ std::string_view archivePartOf(std::string_view path) {
     return {};
 }
 
+bool isArchiveMember(std::string_view path) { return !archivePartOf(path).empty() && splitMemberPath(path); }
+
 bool sameMemberName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     const auto slash = [](char c) { return c == '\\' ? '/' : c; };

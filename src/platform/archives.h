@@ -71,6 +71,9 @@ std::optional<MemberPath> splitMemberPath(std::string_view path);
 // The archive a path would name by its text alone, not looking at the files:
 // up to its first part but the last with an archive's name. Empty for none.
 std::string_view archivePartOf(std::string_view path);
+// Whether a path names a member inside an archive rather than a file of its
+// own: its text first, the files only where the text names an archive.
+bool isArchiveMember(std::string_view path);
 // Whether two members' paths are one: the separators stored are "/", though
 // some archivers store "\".
 bool sameMemberName(std::string_view a, std::string_view b);

@@ -39,6 +39,7 @@ enum class EventKind {
     Key,          // a navigation key in a window that reports keys, or Escape; `key` says which
     CloseRequest,
     Wake,  // another thread asked the program to look (Toolkit::wake)
+    Drop,  // files or folders dropped onto a window that takes them; `paths` names them
 };
 
 // Escape is reported in a window that has no owner (the main window) unless a
@@ -52,7 +53,8 @@ struct Event {
     int gadget = -1;
     int column = -1;
     Key key = Key::None;
-    bool shift = false;  // Shift was held at a gadget's click
+    bool shift = false;                // Shift was held at a gadget's click
+    std::vector<std::string> paths{};  // a Drop's files and folders, absolute, as the system names them
     bool isGadget(int w, int g) const { return kind == EventKind::Gadget && window == w && gadget == g; }
 };
 
@@ -75,6 +77,9 @@ struct WindowSpec {
     // The arrows and Page Up/Down pressed in the window reach the program as Key
     // events (a window without gadgets that take keys, such as a picture's).
     bool reportsKeys = false;
+    // Files and folders dragged from other programs may be dropped on the
+    // window, as copies; the drop is reported as a Drop event.
+    bool takesDrops = false;
 };
 
 // Where the user left a window: its frame's top-left corner in screen
@@ -115,6 +120,10 @@ public:
     // find text begins with `typed`, letter case and accents ignored as the
     // filter ignores them; none when no row does.
     std::optional<std::size_t> findRow(std::string_view typed, std::size_t from) const;
+    // The files a drag of the selected rows hands to where it is dropped, as
+    // copies (a file manager, another program); none, and no drag, unless the
+    // rows name some.
+    virtual std::vector<std::string> dragFiles() const { return {}; }
 };
 
 // A file type a save requester offers: its name and its pattern ("*.txt").

@@ -63,6 +63,10 @@ public:
     virtual std::string cell(std::size_t row, std::size_t column) = 0;
     virtual bool sortShownDescending() = 0;
     virtual int shownColumnWidth(std::size_t column) = 0;
+    // What a drag of the table's selection hands to a drop target, read as
+    // the target reads it; files dropped on a window from another program.
+    virtual std::vector<std::string> draggedFiles() = 0;
+    virtual void dropFiles(int window, const std::vector<std::string>& paths) = 0;
 };
 
 // Takes every queued event to the dispatch, as the main loop would.
@@ -164,6 +168,25 @@ TYPED_TEST_P(Backend, TableRowsSelectionAndHeaderSorts) {
     EXPECT_EQ(d.state().view.selectedRows(), (std::vector<std::size_t>{0, 3}));
     EXPECT_EQ(d.rowsShownSelected(), (std::vector<std::size_t>{0, 3}));
     EXPECT_EQ(d.tk().waitEvent(20).kind, ui::EventKind::None);  // the program's own changes say nothing
+}
+
+// The selected rows go out as their files; files from another program come
+// in as a Drop, on the main window and on the viewer.
+TYPED_TEST_P(Backend, FilesDragOutAndDropIn) {
+    auto& d = this->driver;
+    fillWith(d.state(), {"a", "b", "Gr\u00FCne"});
+    d.selectRow(0, false);
+    d.selectRow(2, true);
+    dispatchQueued(d, 50);
+    EXPECT_EQ(d.draggedFiles(), (std::vector<std::string>{"/p/a.trk", "/p/Gr\u00FCne.trk"}));
+    const std::vector<std::string> dropped{"/x/Gr\u00FCne Ecke.trk", "/x/Season 3"};
+    for (int window : {ids::kMainWindow, ids::kViewerWindow}) {
+        if (window == ids::kViewerWindow) showGivenTracks(d.state(), {"/p/a.trk"});
+        d.dropFiles(window, dropped);
+        ui::Event e = d.tk().waitEvent(1000);
+        while (e.kind == ui::EventKind::Gadget) e = d.tk().waitEvent(1000);
+        EXPECT_EQ(std::tie(e.kind, e.window, e.paths), std::make_tuple(ui::EventKind::Drop, window, dropped));
+    }
 }
 
 // Typing filters as the user types; Down moves into the table, Ctrl+F back;
@@ -343,6 +366,6 @@ REGISTER_TYPED_TEST_SUITE_P(Backend, GadgetsFollowTheirAnchors, TabOrder, AClick
                             TheCloseBoxOnlyRequests, TableRowsSelectionAndHeaderSorts, FilterField,
                             ControlASelectsEveryRow, FocusReturnsAfterAnAction, AnOwnedWindowCentredOverItsOwner,
                             WindowPlaceAndColumnWidthsComeBack, TheLastColumnTakesTheRoomLeft, TheViewerFollowsItsKeys,
-                            ACheckBoxTogglesAndReports);
+                            ACheckBoxTogglesAndReports, FilesDragOutAndDropIn);
 
 }  // namespace pitbox::test

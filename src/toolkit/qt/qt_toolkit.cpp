@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -26,6 +28,7 @@
 #include <climits>
 #include <cmath>
 
+#include "toolkit/qt/file_urls.h"
 #include "toolkit/qt/row_table_model.h"
 #include "toolkit/qt/track_table_view.h"
 
@@ -35,10 +38,33 @@ namespace {
 // A top-level window whose close box only reports a close request.
 class ToolkitWindow : public QWidget {
 public:
-    ToolkitWindow(QtToolkit& tk, int number, QWidget* owner, bool reportsKeys)
-        : QWidget(owner, Qt::Window), tk_(tk), number_(number), reportsKeys_(reportsKeys) {}
+    ToolkitWindow(QtToolkit& tk, int number, QWidget* owner, bool reportsKeys, bool takesDrops)
+        : QWidget(owner, Qt::Window), tk_(tk), number_(number), reportsKeys_(reportsKeys) {
+        setAcceptDrops(takesDrops);
+    }
 
 protected:
+    // Local files from another program, taken as copies. Rows dragged out of
+    // our own table are not dropped back on us.
+    void dragEnterEvent(QDragEnterEvent* e) override {
+        if (e->source() || !(e->possibleActions() & Qt::CopyAction) || localPathsOf(e->mimeData()->urls()).empty())
+            return;
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+    }
+    void dragMoveEvent(QDragMoveEvent* e) override {
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+    }
+    void dropEvent(QDropEvent* e) override {
+        std::vector<std::string> paths = localPathsOf(e->mimeData()->urls());
+        if (paths.empty()) return;
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+        Event drop{EventKind::Drop, number_};
+        drop.paths = std::move(paths);
+        tk_.post(std::move(drop));
+    }
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
         tk_.post({EventKind::CloseRequest, number_, -1});
@@ -162,7 +188,7 @@ QTableView* QtToolkit::tableView(int window, int gadget) const {
 void QtToolkit::openWindow(const WindowSpec& layout) {
     closeWindow(layout.number);
     QWidget* owner = windowWidget(layout.owner);
-    auto* w = new ToolkitWindow(*this, layout.number, owner, layout.reportsKeys);
+    auto* w = new ToolkitWindow(*this, layout.number, owner, layout.reportsKeys, layout.takesDrops);
     // An owned window is a dialog to the window manager: marked as belonging to
     // its owner (WM_TRANSIENT_FOR), it stays above it.
     Qt::WindowFlags flags = (owner ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -1,11 +1,13 @@
 #include "toolkit/qt/track_table_view.h"
 
 #include <QApplication>
+#include <QDrag>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "toolkit/qt/file_urls.h"
 #include "toolkit/qt/row_table_model.h"
 
 namespace pitbox::ui {
@@ -86,7 +88,12 @@ void TrackTableView::showSelection(std::size_t focus) {
 void TrackTableView::mousePressEvent(QMouseEvent* e) {
     const QModelIndex at = indexAt(e->position().toPoint());
     const Qt::KeyboardModifiers mods = e->modifiers();
-    if (e->button() == Qt::LeftButton || !isRowSelected(at.row())) {
+    pressedSelected_ = -1;
+    if (e->button() == Qt::LeftButton && mods == Qt::NoModifier && at.isValid() && isRowSelected(at.row())) {
+        // It may be the start of a drag of the whole selection.
+        pressedSelected_ = at.row();
+        pressedAt_ = e->position().toPoint();
+    } else if (e->button() == Qt::LeftButton || !isRowSelected(at.row())) {
         if (!at.isValid()) {
             // A click below the last row: nothing stays selected.
             if (!(mods & (Qt::ControlModifier | Qt::ShiftModifier))) clearAll();
@@ -110,7 +117,24 @@ void TrackTableView::mousePressEvent(QMouseEvent* e) {
     QTableView::mousePressEvent(e);
 }
 
+QMimeData* TrackTableView::dragData() const {
+    const std::vector<std::string> files =
+        rows() && rows()->source() ? rows()->source()->dragFiles() : std::vector<std::string>();
+    return files.empty() ? nullptr : fileDragData(files);
+}
+
 void TrackTableView::mouseMoveEvent(QMouseEvent* e) {
+    if (pressedSelected_ >= 0 && (e->buttons() & Qt::LeftButton)) {
+        if ((e->position().toPoint() - pressedAt_).manhattanLength() < QApplication::startDragDistance()) return;
+        pressedSelected_ = -1;
+        if (QMimeData* carried = dragData()) {
+            auto* drag = new QDrag(this);
+            drag->setMimeData(carried);
+            drag->exec(Qt::CopyAction, Qt::CopyAction);
+            return;
+        }
+        // Rows that name no files extend the selection as any drag does.
+    }
     // Dragging with the button held extends the selection from the anchor.
     if ((e->buttons() & Qt::LeftButton) && anchor_ >= 0) {
         const QModelIndex at = indexAt(e->position().toPoint());
@@ -123,6 +147,18 @@ void TrackTableView::mouseMoveEvent(QMouseEvent* e) {
         return;
     }
     QTableView::mouseMoveEvent(e);
+}
+
+void TrackTableView::mouseReleaseEvent(QMouseEvent* e) {
+    if (pressedSelected_ >= 0) {
+        // A click on a selected row that did not drag: that row alone.
+        clearAll();
+        selectRange(pressedSelected_, pressedSelected_);
+        anchor_ = pressedSelected_;
+        pressedSelected_ = -1;
+        changed();
+    }
+    QTableView::mouseReleaseEvent(e);
 }
 
 void TrackTableView::resizeEvent(QResizeEvent* e) {

@@ -9,6 +9,12 @@ namespace pitbox::ui {
 
 class RowTableModel;
 
+}  // namespace pitbox::ui
+
+class QMimeData;
+
+namespace pitbox::ui {
+
 // A table of many rows whose selection is the program's rows' own, asked
 // for as rows are painted and changed there as the user clicks: Qt's
 // selection model would be a second copy, and it holds a selection as ranges
@@ -17,7 +23,9 @@ class RowTableModel;
 // milliseconds a paint.
 // Mouse and keys select as an extended selection does: a click selects one
 // row, Ctrl toggles, Shift extends from the anchor, Ctrl+A selects all,
-// Ctrl+Space toggles the focus row. Typing letters makes the first row from
+// Ctrl+Space toggles the focus row. A press on a selected row that moves on
+// drags the selected rows' files out, as copies; one that does not move
+// selects that row alone. Typing letters makes the first row from
 // the focus row (wrapping round) whose first cell starts with them current.
 class TrackTableView : public QTableView {
 public:
@@ -36,10 +44,13 @@ public:
     bool isRowSelected(int row) const;
 
     void keyboardSearch(const QString& typed) override;
+    // What a drag of the selected rows carries; none when they name no files.
+    QMimeData* dragData() const;
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
@@ -53,6 +64,10 @@ private:
     void changed();
 
     int anchor_ = -1;
+    // A plain press on a selected row: where it was, until it moves (a drag)
+    // or ends (a click on that row).
+    int pressedSelected_ = -1;
+    QPoint pressedAt_;
     QString search_;
     QElapsedTimer typing_;
 };

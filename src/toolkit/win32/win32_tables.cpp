@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "toolkit/win32/gdi.h"
+#include "toolkit/win32/win32_drag_drop.h"
 #include "toolkit/win32/win32_internal.h"
 #include "toolkit/win32/win32_toolkit.h"
 
@@ -79,8 +80,11 @@ LRESULT onTableNotify(WindowData& data, const NMHDR& header, LPARAM lParam) {
         case NM_RCLICK:
         case NM_DBLCLK:
         case NM_RDBLCLK:
-        case LVN_BEGINDRAG:
         case LVN_BEGINRDRAG: data.tk->tableTouched(data.number, gadget); return 0;
+        case LVN_BEGINDRAG:
+            data.tk->tableTouched(data.number, gadget);
+            data.tk->dragRowsOut(data.number, gadget);
+            return 0;
         default: return 0;
     }
 }
@@ -309,6 +313,17 @@ void Win32Toolkit::tableTouched(int window, int gadget) {
     if (std::find(touched_.begin(), touched_.end(), std::pair{window, gadget}) == touched_.end())
         touched_.emplace_back(window, gadget);
     post({EventKind::Gadget, window, gadget});
+}
+
+void Win32Toolkit::dragRowsOut(int window, int gadget) {
+    // The rows hold what the user just selected before they say what it gives.
+    takeTouchedSelections();
+    const TableRows* rows = tableRows(window, gadget);
+    const std::vector<std::string> files = rows ? rows->dragFiles() : std::vector<std::string>();
+    if (files.empty()) return;
+    draggingOut_ = true;
+    dragFilesOut(files);
+    draggingOut_ = false;
 }
 
 void Win32Toolkit::takeTouchedSelections() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "toolkit/win32/gdi.h"
+#include "toolkit/win32/win32_drag_drop.h"
 #include "toolkit/win32/win32_internal.h"
 
 namespace pitbox::ui {
@@ -62,6 +63,18 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_DRAWITEM:
             data->tk->drawImageButton(data->number, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
+        case WM_DROPFILES: {
+            // Files from another program; what our own table drags out is not
+            // dropped back on us.
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            if (!data->tk->draggingOut()) {
+                Event dropped{EventKind::Drop, data->number};
+                dropped.paths = droppedFiles(drop);
+                if (!dropped.paths.empty()) data->tk->post(std::move(dropped));
+            }
+            DragFinish(drop);
+            return 0;
+        }
         case WM_NOTIFY: return onTableNotify(*data, *reinterpret_cast<const NMHDR*>(lParam), lParam);
         case WM_ACTIVATE:
             // As a dialog does: the gadget that had the focus gets it back.
@@ -161,7 +174,8 @@ Rect workAreaAround(HWND hwnd) { return workAreaOf(MonitorFromWindow(hwnd, MONIT
 }  // namespace
 
 Win32Toolkit::Win32Toolkit() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // OLE for the drags of files out of the tables (COM, apartment-threaded, besides).
+    OleInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     registerClasses();
@@ -177,7 +191,7 @@ Win32Toolkit::~Win32Toolkit() {
         for (auto& [id, bitmap] : *bitmaps) DeleteObject(static_cast<HBITMAP>(bitmap));
     if (wakeEvent_) CloseHandle(static_cast<HANDLE>(wakeEvent_));
     if (dialogFont_) DeleteObject(static_cast<HFONT>(dialogFont_));
-    CoUninitialize();
+    OleUninitialize();
 }
 
 // The pictures' texts keep their pixels; the gadgets' fonts follow the screen.
@@ -276,6 +290,7 @@ void Win32Toolkit::openWindow(const WindowSpec& layout) {
         return;
     }
     registerWindow(layout, hwnd);
+    if (layout.takesDrops) DragAcceptFiles(hwnd, TRUE);
     // Opened on a monitor of another pixels-an-inch than the one it was laid out for.
     if (const int dpi = gdi::dpiOf(hwnd); dpi != dpi_) applyDpi(dpi);
     // Wholly inside the monitor's work area, shrunk towards its least size

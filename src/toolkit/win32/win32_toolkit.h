@@ -90,6 +90,10 @@ public:
     // The user may have changed a table's selection: reported, and taken into
     // the table's rows before the report is taken.
     void tableTouched(int window, int gadget);
+    // A drag begun in a table: the selected rows' files go out as copies.
+    void dragRowsOut(int window, int gadget);
+    // Whether a drag of ours is under way (its drop on our windows is none).
+    bool draggingOut() const { return draggingOut_; }
     // The mouse moved over a window: a table's tooltip follows it from cell to cell.
     void mouseMoved(void* hwnd);
     // Draws an image button (a DRAWITEMSTRUCT): its frame, pressed or not, and
@@ -130,6 +134,7 @@ private:
     void* dialogFont_ = nullptr;         // the system's dialog font at dpi_
     std::map<void*, int> gadgetFonts_;   // the font of each gadget that has one (kDialogFont)
     int dpi_ = 96;
+    bool draggingOut_ = false;
     std::vector<std::pair<int, int>> tables_;  // window and gadget of each table made
     // Tables whose selection the user changed since the last event was taken.
     std::vector<std::pair<int, int>> touched_;
