@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <variant>
 
+#include "app/load_tracks.h"
+#include "app/open_given.h"
 #include "app/program_options.h"
 #include "app/show_track.h"
 #include "platform/paths.h"
+#include "support/packs.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
 #include "toolkit/toolkit_core.h"
@@ -121,6 +125,7 @@ TEST_F(ShowTest, GivenTracksShowTheFirstAndSelectTheOthers) {
     ASSERT_NE(app.state.view.current(), nullptr);
     EXPECT_EQ(app.state.view.current()->path.view(), dir / "t/Beta.trk");
     EXPECT_EQ(app.state.viewerTrack, dir / "t/Beta.trk");
+    EXPECT_EQ(app.text(ids::kStatusLine1), "Beta");
 
     saveTrack(dir.mkdirs("Downloads") + "New.trk", TrackSpec{});
     showGivenTracks(app.state, {dir / "Downloads/New.trk"});
@@ -145,6 +150,54 @@ TEST_F(ShowTest, GivenTracksShowTheFirstAndSelectTheOthers) {
     showGivenTracks(app.state, {dir / "t/Old.trk"});
     EXPECT_TRUE(app.tk.isWindowOpen(kViewer));
     EXPECT_NE(app.text(ids::kStatusLine2).find("old-format"), std::string::npos) << app.text(ids::kStatusLine2);
+}
+
+// While the program runs, paths come from outside: dropped on either window
+// or handed over by a later start. Tracks are shown, one folder is loaded (not
+// while the user's work runs), a folder among tracks is refused, and a start
+// without paths brings the main window to the front. A drag out gives the
+// selected tracks that are files, never a pack's members.
+TEST_F(ShowTest, DroppedAndHandedOverPathsOpen) {
+    saveTrack(dir.mkdirs("More") + "New.trk", TrackSpec{});
+    const auto drop = [&](int window, std::vector<std::string> paths) {
+        ui::Event e{ui::EventKind::Drop, window};
+        e.paths = std::move(paths);
+        app.tk.pushEvent(e);
+        app.drive();
+    };
+    drop(ids::kMainWindow, {dir / "t/Beta.trk"});
+    ASSERT_TRUE(app.tk.isWindowOpen(kViewer));
+    EXPECT_EQ(app.tk.window(kViewer)->layout.title, "Beta.trk");
+    EXPECT_EQ(app.tk.selectedRows(ids::kMainWindow, ids::kTable), (std::vector<std::size_t>{1}));
+    drop(kViewer, {dir / "More/New.trk"});
+    EXPECT_EQ(app.tk.window(kViewer)->layout.title, "New.trk");
+    drop(ids::kMainWindow, {dir / "t", dir / "More/New.trk"});
+    EXPECT_EQ(app.text(ids::kStatusLine2), dir / "t is no track file: give one folder, or track files");
+    app.state.handed.add({dir / "More"});
+    app.tk.wake();
+    app.drive();
+    app.finishWork();
+    EXPECT_EQ(app.state.trackFolder, dir / "More/");
+    EXPECT_EQ(app.rows().size(), 1u);
+    app.state.handed.add({});
+    app.tk.wake();
+    app.drive();
+    EXPECT_EQ(app.tk.raisedWindows().back(), ids::kMainWindow);
+
+    ScriptedApp busy("/tmp/", {}, {}, false, true);
+    loadFolder(busy.state, dir / "t/");
+    openGiven(busy.state, {dir / "More"});
+    EXPECT_EQ(busy.text(ids::kStatusLine2), "Stop the work first to load " + dir / "More");
+    busy.finishWork();
+    EXPECT_EQ(busy.state.trackFolder, dir / "t/");
+
+    makeZip(dir / "t/Pack.zip", {{"In.trk", writeTrack(TrackSpec{})}});
+    app.load(dir / "t");
+    app.drive();
+    app.state.view.setRowsSelected(0, app.rows().size() - 1, true);
+    const std::vector<std::string> dragged = app.state.rows.dragFiles();
+    EXPECT_EQ(dragged.size(), app.rows().size() - 1);
+    EXPECT_EQ(std::count(dragged.begin(), dragged.end(), dir / "t/Pack.zip/In.trk"), 0);
 }
 
 TEST(ProgramOptions, OneFolderOrTracks) {

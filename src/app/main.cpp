@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/open_given.h"
 #include "app/program_options.h"
 #include "library/library_store.h"
 #include "platform/files.h"
@@ -39,6 +40,13 @@ int main(int argc, char** argv) {
     state.storePath = pitbox::libraryStorePath();
     state.watchesLibrary = true;
     state.forgetStore = options.forget;
-    pitbox::startUp(state, pitbox::platform::workingFolder(), options.folder, options.tracks);
+    const std::string working = pitbox::platform::workingFolder();
+    const auto instance = pitbox::claimProgram(state, options, working);
+    if (instance.handedOver) return 0;
+    if (instance.anotherRuns) {
+        std::cerr << "pitbox: " << pitbox::kRunsAlready << "\n";
+        return 1;
+    }
+    pitbox::startUp(state, working, options.folder, options.tracks);
     return pitbox::runMainLoop(state);
 }

@@ -11,6 +11,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/open_given.h"
 #include "app/program_options.h"
 #include "library/library_store.h"
 #include "platform/files.h"
@@ -37,6 +38,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     state.storePath = pitbox::libraryStorePath();
     state.watchesLibrary = true;
     state.forgetStore = options.forget;
-    pitbox::startUp(state, pitbox::platform::workingFolder(), options.folder, options.tracks);
+    const std::string working = pitbox::platform::workingFolder();
+    const auto instance = pitbox::claimProgram(state, options, working);
+    if (instance.handedOver) return 0;
+    if (instance.anotherRuns) {
+        MessageBoxW(nullptr, pitbox::ui::gdi::widen(pitbox::kRunsAlready).c_str(), L"Kestrun Pitbox", MB_ICONERROR);
+        return 1;
+    }
+    pitbox::startUp(state, working, options.folder, options.tracks);
     return pitbox::runMainLoop(state);
 }

@@ -11,6 +11,7 @@
 #include "app/load_tracks.h"
 #include "app/long_work.h"
 #include "app/move_to_trash.h"
+#include "app/open_given.h"
 #include "app/remembered_library.h"
 #include "app/save_catalogue.h"
 #include "app/save_list.h"
@@ -159,6 +160,12 @@ void dispatchMainEvent(AppState& s, const ui::Event& e) {
     // Whatever the user does next takes back the line that held a result.
     if (e.kind == ui::EventKind::Gadget || e.kind == ui::EventKind::HeaderClick || e.kind == ui::EventKind::Key)
         s.resultShown = false;
+    // A folder dropped on the main window is loaded, tracks dropped on it or
+    // on the viewer are shown.
+    if (e.kind == ui::EventKind::Drop) {
+        if (e.window == ids::kMainWindow || e.window == ids::kViewerWindow) openGiven(s, e.paths);
+        return;
+    }
     if (e.window == ids::kViewerWindow) viewerEvent(s, e);
     if (e.window == ids::kCopyWindow) copyWindowEvent(s, e);
     if (e.window != ids::kMainWindow) return;
@@ -176,13 +183,15 @@ ui::Event nextEvent(AppState& s) {
     // Work's results are taken between events, a slice each time its worker
     // wakes the loop; changes to the library, once they have settled.
     for (;;) {
+        openHanded(s);
         const int changesDue = takeLibraryChanges(s, std::chrono::steady_clock::now());
         const bool working = tickWork(s);
         if (working) followSelection(s);  // what the work changed
         // The worker wakes the loop; the wait's end is only a fallback.
         const int wait = !working ? changesDue : changesDue < 0 ? kWorkFallback : std::min(changesDue, kWorkFallback);
         const ui::Event e = wait < 0 ? s.tk.waitEvent() : s.tk.waitEvent(wait);
-        // A wake asks only for the look at the work and the library above.
+        // A wake asks only for the look above: at the work, the library and
+        // what later starts handed over.
         if (e.kind == ui::EventKind::Wake) continue;
         if (e.kind != ui::EventKind::None || s.workByHand) return e;
     }

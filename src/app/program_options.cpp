@@ -27,6 +27,29 @@ void defineProgramOptions(CLI::App& line, ProgramOptions& options) {
     line.get_formatter()->label("Usage", "usage");
 }
 
+GivenPaths sortGivenPaths(const std::vector<std::string>& paths) {
+    // A path is a folder unless it is a regular file or is named as a track
+    // (a track in a pack, or one that is gone, is shown with the reason, as
+    // Show shows it); a folder that is not there is told as Load tells it.
+    const auto isFolder = [](const std::string& path) {
+        if (asciiLower(extensionPart(platform::filePart(path))) == "trk") return false;
+        const auto status = platform::fileStatus(path);
+        return !status || !status->regular;
+    };
+    GivenPaths given;
+    if (paths.size() == 1 && isFolder(paths.front())) {
+        given.folder = paths.front();
+        return given;
+    }
+    for (const std::string& path : paths)
+        if (isFolder(path)) {
+            given.notTrack = path;
+            return given;
+        }
+    given.tracks = paths;
+    return given;
+}
+
 std::variant<ProgramOptions, ProgramEnd> parseProgramOptions(const std::vector<std::string>& args) {
     ProgramOptions options;
     CLI::App line("", "pitbox");
@@ -40,23 +63,12 @@ std::variant<ProgramOptions, ProgramEnd> parseProgramOptions(const std::vector<s
     } catch (const CLI::ParseError& refused) {
         return ProgramEnd{2, "pitbox: " + std::string(refused.what()) + "\n" + kUsage};
     }
-    // A path is a folder unless it is a regular file or is named as a track
-    // (a track in a pack, or one that is gone, is shown with the reason, as
-    // Show shows it); a folder that is not there is told as Load tells it.
-    const auto isFolder = [](const std::string& path) {
-        if (asciiLower(extensionPart(platform::filePart(path))) == "trk") return false;
-        const auto status = platform::fileStatus(path);
-        return !status || !status->regular;
-    };
-    if (options.paths.size() == 1 && isFolder(options.paths.front())) {
-        options.folder = options.paths.front();
-    } else {
-        for (const std::string& path : options.paths)
-            if (isFolder(path))
-                return ProgramEnd{2,
-                                  "pitbox: " + path + " is no track file: give one folder, or track files\n" + kUsage};
-        options.tracks = options.paths;
-    }
+    GivenPaths given = sortGivenPaths(options.paths);
+    if (!given.notTrack.empty())
+        return ProgramEnd{
+            2, "pitbox: " + given.notTrack + " is no track file: give one folder, or track files\n" + kUsage};
+    options.folder = std::move(given.folder);
+    options.tracks = std::move(given.tracks);
     return options;
 }
 

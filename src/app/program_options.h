@@ -19,6 +19,16 @@ struct ProgramOptions {
     std::vector<std::string> tracks;
 };
 
+// What paths given from outside are (on the command line, dropped on a
+// window, handed over by a later start): one folder to load, or track files
+// to show. A folder among several paths is neither: `notTrack` names it.
+struct GivenPaths {
+    std::string folder;
+    std::vector<std::string> tracks;
+    std::string notTrack;
+};
+GivenPaths sortGivenPaths(const std::vector<std::string>& paths);
+
 // The program ends before its window: the help (code 0) or why the command
 // line cannot be taken (code 2), to show the user.
 struct ProgramEnd {

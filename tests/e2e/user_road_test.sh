@@ -2,7 +2,7 @@
 # A user's road through the real program in a real X window, with real input
 # events: Load through the folder requester, Scan, the four sorts, header
 # sorts, the filter box, a row click,
-# Show and a click on the picture, Copy with New, Save List through the save
+# Show and a click on the picture, a second start handing its track over, Copy with New, Save List through the save
 # requester, a track added while open, Delete to the trash, Save Catalogue,
 # and closing the main window. After each step it checks what the
 # user would see (status lines and table read off the screen, window titles and
@@ -86,6 +86,13 @@ wait_window "Brook.trk" >/dev/null || fail "the viewer did not follow Down to Br
 shot viewer-down
 click "$viewer" 200 200                   # a click on the picture closes it
 xdotool search --onlyvisible --name "^Brook.trk$" >/dev/null && fail "viewer still open"
+# A second start, as a file manager's double click, hands its track to the
+# running program and ends at once; the running program's viewer shows it.
+timeout 10 "$pitbox" "$t/sub/deep/Dune.trk" >>"$work/log" 2>&1 || fail "the second start did not hand over and end"
+kill -0 "$pid" 2>/dev/null || fail "the first program ended"
+viewer=$(wait_window "Dune.trk") || fail "the running program did not show Dune.trk"
+shot handed-over
+click "$viewer" 200 200
 click "$main" 80 67                       # rows 0 and 1 again: the key left Brook alone selected
 xdotool keydown ctrl; click "$main" 80 85; xdotool keyup ctrl
 

@@ -62,6 +62,10 @@ check() { # windows folder, the same folder in the prefix, how it was installed
         # A double click as Explorer makes it: the Open verb of the file's type.
         wine start "$(winepath -w "$work/Green Valley.trk")" || fail "$how: the track does not open"
         wait_window "Green Valley.trk" >/dev/null || fail "$how: opening the track shows no viewer"
+        # A second double click goes to the running program, which shows that track.
+        wine start /wait "$(winepath -w "$work/cut.trk")" || fail "$how: the second track does not open"
+        wait_window "cut.trk" >/dev/null || fail "$how: the running program does not show the second track"
+        [ "$(pgrep -c -r D,R,S,T -f 'pitbox\.exe')" -eq 1 ] || fail "$how: a second double click left a second program"
         kill "$(pgrep -f 'pitbox\.exe' | head -n 1)"
         wineserver -w
     else
