@@ -25,6 +25,7 @@ packages=(
     desktop-file-utils appstream lintian   # the package's checks
     shared-mime-info libglib2.0-bin xdg-utils   # the track file type, as GLib and xdg-mime name it
     gir1.2-gnomedesktop-3.0 python3-gi bubblewrap   # GNOME's thumbnail factory, running the thumbnailer
+    pcmanfm                         # a real file manager, for drags both ways
 )
 # With the argument "windows": what the Windows build and its tests under Wine need.
 if [ "${1:-}" = windows ]; then
