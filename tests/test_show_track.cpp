@@ -132,6 +132,7 @@ TEST_F(ShowTest, GivenTracksShowTheFirstAndSelectTheOthers) {
     EXPECT_EQ(app.tk.window(kViewer)->layout.title, "New.trk");
     EXPECT_EQ(app.state.viewerTrack, dir / "Downloads/New.trk");
     EXPECT_TRUE(app.tk.selectedRows(ids::kMainWindow, ids::kTable).empty());
+    EXPECT_EQ(app.text(ids::kSelectionCounter), "");
     EXPECT_EQ(app.rows().size(), 5u) << "the folder is not loaded";
     EXPECT_EQ(app.text(ids::kStatusLine2), dir / "Downloads/New.trk is not in the library; Load opens its folder");
     // Reading the library again does not take the viewer from it; a track

@@ -133,8 +133,12 @@ void showGivenTracks(AppState& s, const std::vector<std::string>& paths) {
         }
     if (first) s.view.makeCurrent(*first);
     showTableRows(s);
-    // The status lines name it, as after a click on its row.
-    if (first) showCurrentEntry(s);
+    // The status lines name it, as after a click on its row; the counter
+    // follows the selection either way.
+    if (first)
+        showCurrentEntry(s);
+    else
+        showListStatus(s);
     // The first is shown whatever becomes of it: a file that is no track, or
     // cannot be read, is shown with the reason, as Show shows it.
     (void)presentTrack(s, &paths.front());
