@@ -28,7 +28,7 @@ struct Heard {
 };
 
 platform::HandedOver unheard() {
-    return [](std::vector<std::string>) { ADD_FAILURE() << "a start that handed over heard something"; };
+    return [](const std::vector<std::string>&) { ADD_FAILURE() << "a start that handed over heard something"; };
 }
 
 // The first start listens; a later one hands it its paths (any bytes but NUL)
@@ -74,7 +74,7 @@ TEST(SingleInstance, AKilledFirstLeavesNoStaleListener) {
     ASSERT_EQ(::pipe(ready), 0);
     const pid_t child = ::fork();
     if (child == 0) {
-        const auto claim = platform::claimInstance(key, {}, true, [](std::vector<std::string>) {});
+        const auto claim = platform::claimInstance(key, {}, true, [](const std::vector<std::string>&) {});
         const char ok = claim.listener ? 'y' : 'n';
         (void)!::write(ready[1], &ok, 1);
         ::pause();

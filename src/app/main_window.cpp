@@ -189,7 +189,7 @@ ui::Event nextEvent(AppState& s) {
         if (working) followSelection(s);  // what the work changed
         // The worker wakes the loop; the wait's end is only a fallback.
         const int wait = !working ? changesDue : changesDue < 0 ? kWorkFallback : std::min(changesDue, kWorkFallback);
-        const ui::Event e = wait < 0 ? s.tk.waitEvent() : s.tk.waitEvent(wait);
+        ui::Event e = wait < 0 ? s.tk.waitEvent() : s.tk.waitEvent(wait);
         // A wake asks only for the look above: at the work, the library and
         // what later starts handed over.
         if (e.kind == ui::EventKind::Wake) continue;

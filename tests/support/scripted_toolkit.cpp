@@ -4,7 +4,7 @@
 
 namespace pitbox::test {
 
-void ScriptedToolkit::pushEvent(ui::Event e) {
+void ScriptedToolkit::pushEvent(const ui::Event& e) {
     push([e] { return std::optional<ui::Event>(e); });
 }
 

@@ -71,7 +71,7 @@ public:
 
     // The script.
     void push(Step step) { steps_.push_back(std::move(step)); }
-    void pushEvent(ui::Event e);
+    void pushEvent(const ui::Event& e);
     void click(int window, int gadget);
     void closeRequest(int window);
     // Types into a text field (replacing its text) and reports the change.
