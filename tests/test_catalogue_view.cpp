@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "library/catalogue_view.h"
 #include "library/track_filter.h"
 #include "support/catalogue_of.h"
@@ -97,6 +99,29 @@ TEST(TrackFilter, PathWordsBelowTheLoadedFolder) {
     }
 }
 
+// A filter narrows another when each of the other's terms lies within one of
+// its own, for the same field or for any: then the rows shown need only be
+// looked at again as the user types on.
+TEST(TrackFilter, NarrowsWhatTypingOnNarrows) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"", "", true},
+        {"", "m", true},
+        {"m", "ma", true},
+        {"mak", "ma", false},
+        {"ma", "ma ring", true},
+        {"ring", "ma", false},
+        {"ma", "author:mak", true},   // a field's word lies in any field
+        {"author:ma", "mak", false},  // but a word of any field is not the author's
+        {"author:ma", "author:mak", true},
+        {"author:ma", "name:mak", false},
+        {"\"green h", "\"green hi\"", true},
+        {"green hill", "\"green hill\"", true},
+        {"\"green hill\"", "green hill", false},
+    };
+    for (const auto& [wider, next, narrows] : cases)
+        EXPECT_EQ(TrackFilter(next).narrows(TrackFilter(wider)), narrows) << wider << " -> " << next;
+}
+
 class View : public ::testing::Test {
 protected:
     void SetUp() override { view.reset(catalogue); }
@@ -113,6 +138,24 @@ protected:
     });
     CatalogueView view;
 };
+
+// Typing on and back, as a user does: each step shows what a fresh view of
+// the same text shows, the selection hidden with the rows it leaves.
+TEST_F(View, TypingOnShowsWhatTheWholeFilterShows) {
+    const std::size_t all[] = {0, 1, 2, 3};
+    view.selectRows(all);
+    for (const char* text : {"a", "am", "amy", "amy /x", "amy /x/c", "amy /x", "a", "", "b", "bo", "name:a"}) {
+        view.setFilter(text);
+        CatalogueView fresh;
+        fresh.reset(catalogue);
+        fresh.setFilter(text);
+        std::vector<std::string> expected;
+        for (const TrackEntry& e : fresh.shown()) expected.emplace_back(e.name);
+        EXPECT_EQ(shown(), expected) << text;
+        for (std::size_t row = 0; row < view.rows(); ++row) EXPECT_EQ(view.rowOf(view.row(row)), row) << text;
+    }
+    EXPECT_EQ(view.selectedCount(), 0u) << "each row selected was hidden on the way";
+}
 
 TEST_F(View, SortsComposeInBothDirections) {
     view.sort(SortKey::WorldSize, SortOrder::Descending);

@@ -41,9 +41,41 @@ void CatalogueView::sort(SortKey key, SortOrder direction) {
 }
 
 void CatalogueView::setFilter(std::string_view text) {
+    TrackFilter next(text);
+    // Typing on only narrows what is shown: the rows shown are looked at
+    // again, not the whole library.
+    const bool narrows = next.narrows(filter_);
     filterText_ = text;
-    filter_ = TrackFilter(text);
-    applyFilter();
+    filter_ = std::move(next);
+    if (narrows)
+        narrowRows();
+    else
+        applyFilter();
+}
+
+void CatalogueView::narrowRows() {
+    if (filter_.empty()) return;
+    prepareSearch();
+    std::size_t kept = 0;
+    for (TrackEntry* e : rows_) {
+        if (filter_.matches(search_.of(*e))) {
+            rowOfId_[e->id] = static_cast<std::uint32_t>(kept);
+            rows_[kept++] = e;
+        } else {
+            rowOfId_[e->id] = kHidden;
+            selection_.hideId(e->id);
+        }
+    }
+    rows_.resize(kept);
+    countGroups();
+    if (selection_.current && rowOfId_[selection_.current->id] == kHidden) selection_.current = nullptr;
+}
+
+void CatalogueView::countGroups() {
+    shownGroups_ = 0;
+    if (!marks_.shown()) return;
+    for (std::size_t row = 0; row < rows_.size(); ++row)
+        shownGroups_ += row == 0 || marks_.groupOf(*rows_[row]) != marks_.groupOf(*rows_[row - 1]);
 }
 
 void CatalogueView::applyFilter() {
@@ -62,14 +94,11 @@ void CatalogueView::applyFilter() {
             selection_.hideId(e->id);
     }
     // Each group of duplicates together, in the view's order within it.
-    shownGroups_ = 0;
-    if (marks_.shown()) {
+    if (marks_.shown())
         std::stable_sort(rows_.begin(), rows_.end(), [this](const TrackEntry* a, const TrackEntry* b) {
             return marks_.groupOf(*a) < marks_.groupOf(*b);
         });
-        for (std::size_t row = 0; row < rows_.size(); ++row)
-            shownGroups_ += row == 0 || marks_.groupOf(*rows_[row]) != marks_.groupOf(*rows_[row - 1]);
-    }
+    countGroups();
     for (std::size_t row = 0; row < rows_.size(); ++row) rowOfId_[rows_[row]->id] = static_cast<std::uint32_t>(row);
     if (selection_.current && rowOfId_[selection_.current->id] == kHidden) selection_.current = nullptr;
 }

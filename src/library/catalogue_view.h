@@ -97,6 +97,9 @@ public:
 
 private:
     void applyFilter();
+    // The rows shown filtered again by a filter that narrows the last one.
+    void narrowRows();
+    void countGroups();
 
     // The view's own job, the order and the filter; its other three each in
     // a part of its own.

@@ -95,6 +95,17 @@ bool TrackFilter::matches(std::string_view searchText) const {
     return true;
 }
 
+bool TrackFilter::narrows(const TrackFilter& wider) const {
+    constexpr std::size_t kMostPairs = 100000;
+    if (wider.terms_.size() * terms_.size() > kMostPairs) return false;
+    return std::all_of(wider.terms_.begin(), wider.terms_.end(), [this](const Term& theirs) {
+        return std::any_of(terms_.begin(), terms_.end(), [&theirs](const Term& ours) {
+            return (theirs.field == Field::Any || theirs.field == ours.field) &&
+                   ours.text.find(theirs.text) != std::string::npos;
+        });
+    });
+}
+
 bool TrackFilter::matches(const TrackEntry& e, std::string_view pathBelow) const {
     if (empty()) return true;
     std::string text;

@@ -28,6 +28,11 @@ public:
     // `searchText` as appendSearchText made it.
     bool matches(std::string_view searchText) const;
     bool matches(const TrackEntry& e, std::string_view pathBelow) const;
+    // Whether every track this filter lets through, `wider` lets through too
+    // (typing on at the end of a word, or one more word): each of its terms
+    // lies within one of ours, for the same field or for any. False where
+    // that would take long to tell (two pasted texts of many words).
+    bool narrows(const TrackFilter& wider) const;
 
     // The fields in the order appendSearchText writes them.
     enum class Field { Any = -1, Name, Author, Record, Path };
