@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/parallel.h"
 #include "library/header_refresh.h"
 #include "platform/archives.h"
 #include "platform/paths.h"
@@ -13,6 +14,10 @@ namespace {
 // Stop is heard between.
 constexpr std::size_t kStampsAtOnce = 4096;
 constexpr std::size_t kLooksAtOnce = 4096;
+// Files are read up to this many at a time, enough for a few threads, and
+// never more than a 64th of the Scan, so that Stop and the progress bar move
+// on smoothly in a small library too.
+constexpr std::size_t kMostReadsAtOnce = 256;
 
 }  // namespace
 
@@ -48,24 +53,46 @@ bool ScanJob::step(JobProgress& progress) {
         if (!byArchive_.empty()) readInPass_.assign(files_.size(), false);
     }
     const std::size_t until = std::min(files_.size(), next_ + kLooksAtOnce);
-    while (next_ < until) {
-        const std::size_t index = next_++;
+    const std::size_t readsAtOnce = std::clamp<std::size_t>(files_.size() / 64, 1, kMostReadsAtOnce);
+    std::vector<std::size_t> batch;
+    while (next_ < until && batch.size() < readsAtOnce) {
+        const std::size_t index = next_;
         const ScanFile& f = files_[index];
-        if (!readInPass_.empty() && readInPass_[index]) continue;
-        if (!needsReading(f.state, f.stamp, f.now, always)) continue;
-        // A step reads one file, or each file of one archive that needs it.
-        if (const auto archive = platform::archivePartOf(f.path); !archive.empty() && readArchive(archive, always))
-            break;
-        // Its strings' storage is kept from read to read (the fields are cleared by the read).
-        TrackRead& read = scratch_;
-        read.file = index;
-        read.stamp = f.now.value_or(platform::FileStamp{});
-        read.result = readTrackFields(path_.assign(f.path), buffer_, read.header);
-        made(read);
-        break;
+        if ((!readInPass_.empty() && readInPass_[index]) || !needsReading(f.state, f.stamp, f.now, always)) {
+            ++next_;
+            continue;
+        }
+        // An archive's members that need it are read in one pass, a step of
+        // its own after the files gathered before it.
+        if (const auto archive = platform::archivePartOf(f.path); !archive.empty() && byArchive_.count(archive)) {
+            if (!batch.empty()) break;
+            ++next_;
+            if (readArchive(archive, always)) break;
+        } else {
+            ++next_;
+        }
+        batch.push_back(index);
     }
+    readFiles(batch);
     progress.setDone(next_);
     return next_ < files_.size();
+}
+
+void ScanJob::readFiles(const std::vector<std::size_t>& batch) {
+    // A few files at once on a few threads, each of which the system reads
+    // ahead; what they read is handed on in the files' order.
+    std::vector<TrackRead> reads(batch.size());
+    forEachIndex(batch.size(), [&](std::size_t k) {
+        // Their storage is kept with their thread from file to file.
+        thread_local TrackBuffer buffer;
+        thread_local std::string path;
+        const ScanFile& f = files_[batch[k]];
+        TrackRead& read = reads[k];
+        read.file = batch[k];
+        read.stamp = f.now.value_or(platform::FileStamp{});
+        read.result = readTrackFields(path.assign(f.path), buffer, read.header);
+    });
+    for (TrackRead& read : reads) made(read);
 }
 
 void ScanJob::made(TrackRead& read) {

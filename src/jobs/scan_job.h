@@ -41,8 +41,8 @@ struct TrackRead {
     Result<void> result;
 };
 
-// A Scan: each file's stamp first, a few files at a time on a few threads,
-// then each file that needs it read. Steps run on one thread; what they read
+// A Scan: each file's stamp first, then each file that needs it read, both a
+// few files at a time on a few threads. Steps run on one thread; what they read
 // is taken from any other, so that a window puts the fields in as they come
 // and the command line all at the end.
 class ScanJob : public Job {
@@ -51,7 +51,8 @@ public:
     // is read, whatever the kind.
     ScanJob(std::vector<ScanFile> files, ScanKind kind, bool stamps = true);
 
-    // One step: a batch of stamps, or one file read; false when none is left.
+    // One step: a batch of stamps, a batch of files read, or one archive's
+    // members; false when none is left.
     // Keeps the texts the files' paths lie in, for as long as the job lives.
     void keep(std::vector<std::string> texts) { kept_ = std::move(texts); }
 
@@ -75,6 +76,8 @@ private:
     // Reads the files of one archive that need it, in one pass over it; false
     // when the archive cannot be opened as one.
     bool readArchive(std::string_view archive, bool always);
+    // Reads the loose files at these places in the list.
+    void readFiles(const std::vector<std::size_t>& batch);
     void made(TrackRead& read);
 
     std::vector<std::string> kept_;
