@@ -113,13 +113,7 @@ void startUp(AppState& s, const std::string& workingFolder, const std::string& s
     recallLibrary(s, startFolder.empty());
     if (!startFolder.empty() && !s.quitRequested)
         loadFolder(s, platform::withSeparator(platform::userPath(platform::absolutePath(startFolder, s.trackFolder))));
-    if (!tracks.empty() && !s.quitRequested) {
-        std::vector<std::string> given;
-        given.reserve(tracks.size());
-        for (const std::string& t : tracks)
-            given.push_back(platform::userPath(platform::absolutePath(t, platform::withSeparator(workingFolder))));
-        showGivenTracks(s, given);
-    }
+    if (!tracks.empty() && !s.quitRequested) showGivenTracks(s, absoluteGiven(tracks, workingFolder));
 }
 
 namespace {

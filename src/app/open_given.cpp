@@ -21,7 +21,7 @@ std::vector<std::vector<std::string>> HandedPaths::take() {
 
 void openGiven(AppState& s, const std::vector<std::string>& paths) {
     const GivenPaths given = sortGivenPaths(paths);
-    if (given.tracks.empty() || !given.notTrack.empty()) s.tk.raiseWindow(ids::kMainWindow);
+    if (given.tracks.empty()) s.tk.raiseWindow(ids::kMainWindow);
     if (!given.notTrack.empty()) {
         s.tk.setText(ids::kMainWindow, ids::kStatusLine2,
                      visibleControls(given.notTrack) + " is no track file: give one folder, or track files");
@@ -41,11 +41,16 @@ void openHanded(AppState& s) {
     for (const std::vector<std::string>& paths : s.handed.take()) openGiven(s, paths);
 }
 
-platform::InstanceClaim claimProgram(AppState& s, const ProgramOptions& options, const std::string& workingFolder) {
+std::vector<std::string> absoluteGiven(const std::vector<std::string>& paths, const std::string& workingFolder) {
     std::vector<std::string> given;
-    given.reserve(options.paths.size());
-    for (const std::string& path : options.paths)
+    given.reserve(paths.size());
+    for (const std::string& path : paths)
         given.push_back(platform::userPath(platform::absolutePath(path, platform::withSeparator(workingFolder))));
+    return given;
+}
+
+platform::InstanceClaim claimProgram(AppState& s, const ProgramOptions& options, const std::string& workingFolder) {
+    const std::vector<std::string> given = absoluteGiven(options.paths, workingFolder);
     return platform::claimInstance(s.storePath, given, !options.forget, [&s](std::vector<std::string> paths) {
         s.handed.add(std::move(paths));
         s.tk.wake();

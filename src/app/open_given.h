@@ -14,6 +14,9 @@ namespace pitbox {
 // them; none bring the main window to the front.
 void openGiven(AppState& s, const std::vector<std::string>& paths);
 
+// Paths given on a command line, absolute as the system names them.
+std::vector<std::string> absoluteGiven(const std::vector<std::string>& paths, const std::string& workingFolder);
+
 // Opens what later starts handed over since the last look.
 void openHanded(AppState& s);
 

@@ -5,15 +5,11 @@
 #include <functional>
 #include <vector>
 
-namespace pitbox::ui {
-
-class RowTableModel;
-
-}  // namespace pitbox::ui
-
 class QMimeData;
 
 namespace pitbox::ui {
+
+class RowTableModel;
 
 // A table of many rows whose selection is the program's rows' own, asked
 // for as rows are painted and changed there as the user clicks: Qt's

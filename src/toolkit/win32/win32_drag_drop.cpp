@@ -17,6 +17,19 @@
 namespace pitbox::ui::win32 {
 namespace {
 
+// QueryInterface of an object with one interface besides IUnknown.
+template <class Interface>
+HRESULT queryOne(Interface* self, REFIID asked, REFIID offered, void** out) {
+    if (!out) return E_POINTER;
+    if (IsEqualIID(asked, IID_IUnknown) || IsEqualIID(asked, offered)) {
+        *out = self;
+        self->AddRef();
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
 // What the rows' drag carries: the files, and the copy it asks for.
 class FileData final : public IDataObject {
 public:
@@ -26,14 +39,7 @@ public:
     FileData& operator=(const FileData&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
-            *out = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        return queryOne<IDataObject>(this, iid, IID_IDataObject, out);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -108,14 +114,7 @@ private:
 class DragSource final : public IDropSource {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropSource)) {
-            *out = static_cast<IDropSource*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        return queryOne<IDropSource>(this, iid, IID_IDropSource, out);
     }
     // Lives on the stack of the drag.
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
