@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <sstream>
 #include <thread>
 
@@ -86,7 +87,7 @@ TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
         EXPECT_FALSE(decodeLibrary(bytesOf(changed), "store")) << n;
     }
     std::string other = bytes;
-    other[8] = 6;
+    other[8] = static_cast<char>(kLibraryVersion + 1);
     EXPECT_EQ(decodeLibrary(bytesOf(other), "store").error().message(), "store: a library store of another version");
     EXPECT_EQ(decodeLibrary(bytesOf("0123456789abcdefghij"), "store").error().message(), "store: not a library store");
 
@@ -96,15 +97,13 @@ TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
     EXPECT_EQ(library.folders.back().folder, "/f0/");
 }
 
-TEST(LibraryStore, AStoreOfTheFirstVersionIsReadWithItsFilesToBeLookedAtAgain) {
-    // Version 1: the settings, then one folder's tracks, their stamps size and time only.
-    const Catalogue tracks = sampleTracks("/lib/");
-    StoreBytes w;
-    // The settings as the first versions had them: the folders, the widths, the window.
-    w.text("/lib/");
-    w.text("/out/");
-    for (std::uint32_t v : {1u, 150u, 0u, 0u, 0u, 0u}) w.u32(v);
-    w.flag(false);
+// Tracks written as versions 1 to 5 laid them out: every text after its
+// length, every number whole; version 1 without the stamps' last three fields.
+void writeOldEntries(StoreBytes& w, const Catalogue& tracks, std::uint32_t version) {
+    const auto u64 = [&](std::uint64_t v) {
+        w.u32(static_cast<std::uint32_t>(v));
+        w.u32(static_cast<std::uint32_t>(v >> 32));
+    };
     w.u32(static_cast<std::uint32_t>(tracks.count()));
     for (const TrackEntry& e : tracks.entries()) {
         for (const Text& t : {e.path, e.name, e.author, e.record, e.problem}) w.text(t);
@@ -112,23 +111,104 @@ TEST(LibraryStore, AStoreOfTheFirstVersionIsReadWithItsFilesToBeLookedAtAgain) {
         w.u32(static_cast<std::uint32_t>(e.length));
         w.body += static_cast<char>(e.state);
         w.flag(e.marked110);
-        for (std::uint64_t v : {e.stamp.size, static_cast<std::uint64_t>(e.stamp.modified)}) {
-            w.u32(static_cast<std::uint32_t>(v));
-            w.u32(static_cast<std::uint32_t>(v >> 32));
+        u64(e.stamp.size);
+        u64(static_cast<std::uint64_t>(e.stamp.modified));
+        if (version == 1) continue;
+        u64(static_cast<std::uint64_t>(e.stamp.changed));
+        u64(e.stamp.index);
+        w.flag(e.stamp.settled);
+    }
+}
+
+TEST(LibraryStore, StoresOfOlderLayoutsAreReadAndWrittenInTheNew) {
+    const Catalogue tracks = sampleTracks("/lib/");
+    // Version 1: the settings as the first versions had them (the folders, the
+    // widths, the window), then one folder's tracks, whose files count as changed.
+    StoreBytes first;
+    first.text("/lib/");
+    first.text("/out/");
+    for (std::uint32_t v : {1u, 150u, 0u, 0u, 0u, 0u}) first.u32(v);
+    first.flag(false);
+    writeOldEntries(first, tracks, 1);
+    // Version 5: tracks only, each folder's in the old layout.
+    StoreBytes fifth;
+    fifth.u32(2);
+    for (const char* folder : {"/lib/", "/other/"}) {
+        fifth.text(folder);
+        StoreBytes entries;
+        writeOldEntries(entries, sampleTracks(folder), 5);
+        fifth.text(entries.body);
+    }
+    for (const auto& [version, body] : {std::pair{1u, first.body}, std::pair{5u, fifth.body}}) {
+        SCOPED_TRACE(version);
+        auto back = decodeLibrary(bytesOf(sealLibrary(body, version)), "store");
+        ASSERT_TRUE(back) << back.error().message();
+        EXPECT_EQ(back->oldSettings.has_value(), version == 1);
+        if (version == 1) {
+            EXPECT_EQ(back->oldSettings->targetFolder, "/out/");
+        }
+        // Written again, it is a store of this version with the same tracks.
+        auto again = decodeLibrary(bytesOf(encodeLibrary(*back)), "store");
+        ASSERT_TRUE(again);
+        EXPECT_EQ(storeVersion(bytesOf(encodeLibrary(*again))), kLibraryVersion);
+        const auto read = again->tracksOf("/lib/", "store");
+        ASSERT_TRUE(read);
+        if (version == 1) {
+            ASSERT_EQ(read->count(), tracks.count());
+            for (std::size_t i = 0; i < tracks.count(); ++i) {
+                EXPECT_EQ((*read)[i].author, tracks[i].author);
+                EXPECT_EQ((*read)[i].stamp.size, tracks[i].stamp.size);
+                EXPECT_FALSE((*read)[i].stamp.settled);
+            }
+        } else {
+            expectSameTracks(*read, tracks);
+            expectSameTracks(*again->tracksOf("/other/", "store"), sampleTracks("/other/"));
         }
     }
-    const std::string& body = w.body;
-    auto back = decodeLibrary(bytesOf(sealLibrary(body, 1)), "store");
-    ASSERT_TRUE(back) << back.error().message();
-    ASSERT_TRUE(back->oldSettings);
-    EXPECT_EQ(back->oldSettings->targetFolder, "/out/");
-    const auto read = back->tracksOf("/lib/", "store");
-    ASSERT_TRUE(read && read->count() == tracks.count());
-    for (std::size_t i = 0; i < tracks.count(); ++i) {
-        EXPECT_EQ((*read)[i].author, tracks[i].author);
-        EXPECT_EQ((*read)[i].stamp.size, tracks[i].stamp.size);
-        EXPECT_FALSE((*read)[i].stamp.settled);
+}
+
+// The packed layout keeps what its shortcuts would lose: names that are not
+// their files', problems that only look as if they named their file, paths of
+// no folder or of backslashes, times far apart, file numbers going down.
+TEST(LibraryStore, PackedTracksKeepEveryOddEntry) {
+    struct Case {
+        const char* path;
+        const char* name;
+        bool marked;
+        platform::FileStamp stamp;
+        const char* problem = "";
+    };
+    constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
+    const Case cases[] = {
+        {"/lib/a.trk", "a", false, {1, 10, 10, 5, true}, "/lib/a.trk: damaged"},
+        {"/lib/b.TRK", "b * 1.10", true, {2, -kFar - 1, kFar, 3, false}, "/lib/b.TRK: "},
+        {"/lib/sub/c.trk",
+         "not c",
+         false,
+         {0, kFar, -kFar - 1, std::numeric_limits<std::uint64_t>::max(), true},
+         "/lib/sub/c.trkx: no"},
+        {"/lib/d.trk", "d", true, {3, 0, 0, 0, true}, "/lib/a.trk: damaged"},  // marked, yet no mark in its name
+        {"x.trk", "x", false, {}, "x.trk: damaged"},
+        {"C:\\lib\\e.trk", "e", false, {4, 1, 2, 1, true}},
+        {"/lib/ab", "", false, {}},
+        {"/lib/sub/", "", false, {}},
+    };
+    Catalogue c;
+    for (const Case& k : cases) {
+        TrackEntry& e = c.append();
+        c.setText(e.path, k.path);
+        c.setText(e.name, k.name);
+        c.setText(e.problem, k.problem);
+        e.marked110 = k.marked;
+        e.stamp = k.stamp;
+        e.worldSize = std::numeric_limits<std::int32_t>::min();
+        e.length = std::numeric_limits<std::int32_t>::max();
     }
+    RememberedLibrary library;
+    library.remember("/lib/", c);
+    auto back = decodeLibrary(bytesOf(encodeLibrary(library)), "store");
+    ASSERT_TRUE(back);
+    expectSameTracks(*back->tracksOf("/lib/", "store"), c);
 }
 
 TEST(LibraryStore, OnlyUnchangedFilesThatWereReadKeepTheirFields) {
@@ -373,11 +453,12 @@ TEST_F(Remembering, AStoreOfAnotherVersionIsSetAsideAndDeadWritesCleared) {
     const std::string dead = std::string(platform::pathPart(store)) + ".pitbox-0000abcd";
     saveFile(dead, bytesOf("half"));
     auto app = start();
-    EXPECT_EQ(app->text(ids::kStatusLine2),
-              "Error: " + store + ": a library store of another version, kept as library.dat.v6; it is made anew");
+    EXPECT_EQ(app->text(ids::kStatusLine2), "Error: " + store +
+                                                ": a library store of another version, kept as library.dat.v" +
+                                                std::to_string(kLibraryVersion + 1) + "; it is made anew");
     app->load(dir / "lib");
     app->drive();
-    EXPECT_EQ(readFile(store + ".v6"), bytesOf(newer));
+    EXPECT_EQ(readFile(store + ".v" + std::to_string(kLibraryVersion + 1)), bytesOf(newer));
     const auto remade = readLibrary(store);
     EXPECT_TRUE(remade && *remade);
     EXPECT_FALSE(platform::fileStatus(dead));

@@ -1,5 +1,6 @@
 #include "library/store_file.h"
 
+#include <memory>
 #include <vector>
 
 #include "platform/file_replacement.h"
@@ -24,17 +25,18 @@ std::string libraryStorePath() {
 }
 
 Result<std::optional<RememberedLibrary>> readLibrary(const std::string& path) {
-    // A few hundred bytes a track: a million tracks fit under the limit.
+    // Some tens of bytes a track: ten million tracks fit under the limit.
     constexpr std::size_t kMostBytes = std::size_t{1} << 30;
-    std::vector<std::uint8_t> bytes;
-    auto read = platform::readRegularFile(path, kMostBytes, bytes);
+    auto bytes = std::make_shared<std::vector<std::uint8_t>>();
+    auto read = platform::readRegularFile(path, kMostBytes, *bytes);
     if (!read) {
         // Nothing there is a first start, not a failure.
         if (read.error().code == ErrorCode::Missing) return std::optional<RememberedLibrary>();
         return read.error().code == ErrorCode::TooLarge ? damagedStore(path) : read.error();
     }
-    const std::span<const std::uint8_t> store(bytes.data(), *read);
-    auto library = decodeLibrary(store, path);
+    bytes->resize(*read);
+    auto library = decodeLibrary(bytes, path);
+    const std::span<const std::uint8_t> store(*bytes);
     if (library) return std::optional<RememberedLibrary>(std::move(*library));
     // Another version's store is kept for the program that wrote it.
     const std::optional<std::uint32_t> version = storeVersion(store);

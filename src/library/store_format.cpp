@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "base/byte_reader.h"
+#include "library/header_refresh.h"
 
 namespace pitbox {
 namespace {
@@ -36,6 +38,17 @@ public:
         u32(static_cast<std::uint32_t>(t.size()));
         out.append(t);
     }
+    // Seven bits a byte, the lowest first, the top bit saying more follow.
+    void varint(std::uint64_t v) {
+        for (; v >= 0x80; v >>= 7) u8(static_cast<std::uint8_t>(v | 0x80));
+        u8(static_cast<std::uint8_t>(v));
+    }
+    // A signed number near 0 in few bytes: 0, -1, 1, -2, ...
+    void zigzag(std::int64_t v) { varint((static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63)); }
+    void shortText(std::string_view t) {
+        varint(t.size());
+        out.append(t);
+    }
     std::string out;
 };
 
@@ -58,18 +71,48 @@ public:
         const std::uint64_t low = u32();
         return low | static_cast<std::uint64_t>(u32()) << 32;
     }
-    std::string_view text() {
-        const std::uint32_t length = u32();
-        const auto bytes = ok_ ? reader_.bytes(at_, length) : std::nullopt;
+    std::string_view text() { return bytes(u32()); }
+    // A varint of at most ten bytes; one that runs on, or past 64 bits, is damage.
+    std::uint64_t varint() {
+        std::uint64_t v = 0;
+        for (int shift = 0; shift < 64; shift += 7) {
+            const std::uint8_t b = u8();
+            if (shift == 63 && b > 1) break;
+            v |= static_cast<std::uint64_t>(b & 0x7F) << shift;
+            if (b < 0x80) return v;
+        }
+        ok_ = false;
+        return 0;
+    }
+    std::int64_t zigzag() {
+        const std::uint64_t v = varint();
+        return static_cast<std::int64_t>(v >> 1) ^ -static_cast<std::int64_t>(v & 1);
+    }
+    // A number that must fit 32 bits.
+    std::uint32_t varint32() {
+        const std::uint64_t v = varint();
+        if (v > UINT32_MAX) ok_ = false;
+        return static_cast<std::uint32_t>(v);
+    }
+    std::int32_t zigzag32() {
+        const std::int64_t v = zigzag();
+        if (v < INT32_MIN || v > INT32_MAX) ok_ = false;
+        return static_cast<std::int32_t>(v);
+    }
+    std::string_view shortText() { return bytes(varint()); }
+    void fail() { ok_ = false; }
+
+private:
+    std::string_view bytes(std::uint64_t length) {
+        const auto bytes =
+            ok_ && length <= left() ? reader_.bytes(at_, static_cast<std::int64_t>(length)) : std::nullopt;
         if (!bytes) {
             ok_ = false;
             return {};
         }
-        at_ += length;
+        at_ += static_cast<std::int64_t>(length);
         return {reinterpret_cast<const char*>(bytes->data()), bytes->size()};
     }
-
-private:
     template <class T>
     T take(std::optional<T> v, int bytes) {
         if (!ok_ || !v) {
@@ -110,9 +153,10 @@ bool decodeSettings(Cursor& in, std::uint32_t version, RememberedSettings& s) {
     return in.ok();
 }
 
-// The entries of one folder; a store of version 1 lacks the stamps' change
-// time, file number and settledness, and its files count as changed.
-bool decodeEntries(Cursor& in, std::uint32_t version, Catalogue& c) {
+// The entries of one folder as versions 1 to 5 laid them out, each text after
+// its length and every number in full; a store of version 1 lacks the stamps'
+// change time, file number and settledness, and its files count as changed.
+bool decodeOldEntries(Cursor& in, std::uint32_t version, Catalogue& c) {
     const std::size_t leastEntryBytes = kLeastEntryBytes + (version >= 2 ? 8 + 8 + 1 : 0);
     const std::uint32_t count = in.u32();
     // Every entry takes some bytes: a count the rest cannot hold is damage, not a reason to allocate.
@@ -137,6 +181,126 @@ bool decodeEntries(Cursor& in, std::uint32_t version, Catalogue& c) {
     return in.ok();
 }
 
+// Since version 6 a folder's tracks are: the table of the folders their paths
+// lie in and the table of their other texts (in each, 0 is the empty text, not
+// written), then the entries. An entry is a byte of flags, its folder when it is not the one
+// before's, its file name, its texts by their place in the table (its name
+// only when it is not the file name's; its problem's without the path that
+// begins it), its numbers as varints, and its times and file number as steps
+// from the entry before's.
+constexpr std::uint8_t kStateBits = 0x07;
+constexpr std::uint8_t kMarked110 = 0x08;
+constexpr std::uint8_t kSettled = 0x10;
+constexpr std::uint8_t kNameStored = 0x20;
+constexpr std::uint8_t kAnotherFolder = 0x40;
+constexpr std::uint8_t kChangedApart = 0x80;
+// The flags, the file name's length, three texts, five numbers.
+constexpr std::size_t kLeastPackedEntryBytes = 10;
+
+// A path's folder, up to and with its last separator of either kind (the
+// split only saves bytes, so it need not be the system's), and its file name.
+std::pair<std::string_view, std::string_view> splitPath(std::string_view path) {
+    const std::size_t cut = path.find_last_of("/\\");
+    const std::size_t at = cut == std::string_view::npos ? 0 : cut + 1;
+    return {path.substr(0, at), path.substr(at)};
+}
+
+// Whether an entry's name is the one Load gives its file: the file name
+// without its last four characters, and the mark when the track needs 1.10.
+bool nameFollowsFile(const TrackEntry& e, std::string_view file) {
+    std::string_view name = e.name.view();
+    if (e.marked110) {
+        if (!name.ends_with(kMark110)) return false;
+        name.remove_suffix(std::strlen(kMark110));
+    }
+    return file.size() >= 4 && name == file.substr(0, file.size() - 4);
+}
+
+// The steps between times wrap as unsigned numbers do, both ways, so that any
+// two times have a step and damaged steps cannot overflow.
+std::int64_t plus(std::int64_t a, std::int64_t step) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(step));
+}
+std::int64_t minus(std::int64_t a, std::int64_t b) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) - static_cast<std::uint64_t>(b));
+}
+
+// Texts numbered in the order they are first met.
+class TextTable {
+public:
+    std::uint32_t place(std::string_view text) {
+        if (text.empty()) return 0;
+        const auto [it, added] = places_.try_emplace(text, static_cast<std::uint32_t>(order_.size() + 1));
+        if (added) order_.push_back(text);
+        return it->second;
+    }
+    void write(Writer& w) const {
+        w.varint(order_.size());
+        for (std::string_view t : order_) w.shortText(t);
+    }
+
+private:
+    std::unordered_map<std::string_view, std::uint32_t> places_;
+    std::vector<std::string_view> order_;
+};
+
+bool decodeEntries(Cursor& in, Catalogue& c) {
+    const std::uint64_t folderCount = in.varint();
+    if (!in.ok() || folderCount > in.left()) return false;
+    // Folder 0 is the empty folder of a path with no separator.
+    std::vector<std::string_view> folders(static_cast<std::size_t>(folderCount) + 1);
+    for (std::size_t i = 1; i < folders.size(); ++i) folders[i] = in.shortText();
+    const std::uint64_t textCount = in.varint();
+    if (!in.ok() || textCount > in.left()) return false;
+    std::vector<Text> texts(static_cast<std::size_t>(textCount) + 1);
+    for (std::size_t i = 1; i < texts.size(); ++i) c.setText(texts[i], in.shortText());
+    const std::uint64_t count = in.varint();
+    if (!in.ok() || count > in.left() / kLeastPackedEntryBytes) return false;
+    const auto text = [&] {
+        const std::uint64_t at = in.varint();
+        if (at < texts.size()) return texts[static_cast<std::size_t>(at)];
+        in.fail();
+        return Text();
+    };
+    std::uint64_t folder = folders.size();  // none yet
+    std::int64_t modified = 0;
+    std::uint64_t index = 0;
+    for (std::uint64_t i = 0; i < count && in.ok(); ++i) {
+        TrackEntry& e = c.append();
+        const std::uint8_t flags = in.u8();
+        if ((flags & kStateBits) > static_cast<std::uint8_t>(TrackState::Unreadable)) return false;
+        e.state = static_cast<TrackState>(flags & kStateBits);
+        e.marked110 = (flags & kMarked110) != 0;
+        e.stamp.settled = (flags & kSettled) != 0;
+        if (flags & kAnotherFolder) folder = in.varint();
+        if (!in.ok() || folder >= folders.size()) return false;
+        const std::string_view file = in.shortText();
+        c.setText(e.path, folders[static_cast<std::size_t>(folder)], file);
+        if (flags & kNameStored) {
+            e.name = text();
+        } else {
+            if (file.size() < 4) return false;
+            e.name = Text(e.path.view().substr(e.path.size() - file.size(), file.size() - 4));
+            if (e.marked110) c.setText(e.name, e.name.view(), kMark110);
+        }
+        e.author = text();
+        e.record = text();
+        // A problem's place, doubled, with 1 when the path and ": " come before it.
+        const std::uint64_t problem = in.varint();
+        const bool afterPath = (problem & 1) != 0;
+        if (problem / 2 >= texts.size() || (afterPath && problem < 2)) return false;
+        e.problem = texts[static_cast<std::size_t>(problem / 2)];
+        if (afterPath) c.setText(e.problem, e.path.view(), ": " + std::string(e.problem.view()));
+        e.worldSize = in.zigzag32();
+        e.length = in.zigzag32();
+        e.stamp.size = in.varint();
+        e.stamp.modified = modified = plus(modified, in.zigzag());
+        e.stamp.changed = flags & kChangedApart ? plus(modified, in.zigzag()) : modified;
+        e.stamp.index = index += static_cast<std::uint64_t>(in.zigzag());
+    }
+    return in.ok();
+}
+
 void writeHead(Writer& w, std::uint32_t version) {
     w.out.append(kMagic, sizeof kMagic);
     w.u32(version);
@@ -152,7 +316,7 @@ Result<Catalogue> RememberedLibrary::tracksOf(std::string_view folder, const std
     for (const RememberedFolder& f : folders) {
         if (f.folder != folder) continue;
         Cursor in(std::span(reinterpret_cast<const std::uint8_t*>(f.tracks.data()), f.tracks.size()));
-        if (!decodeEntries(in, kLibraryVersion, c) || in.left() != 0) return damagedStore(file);
+        if (!decodeEntries(in, c) || in.left() != 0) return damagedStore(file);
         break;
     }
     return c;
@@ -160,7 +324,8 @@ Result<Catalogue> RememberedLibrary::tracksOf(std::string_view folder, const std
 
 void RememberedLibrary::remember(const std::string& folder, const Catalogue& catalogue) {
     std::erase_if(folders, [&](const RememberedFolder& f) { return f.folder == folder; });
-    folders.insert(folders.begin(), {folder, encodeTracks(catalogue)});
+    auto tracks = std::make_shared<const std::string>(encodeTracks(catalogue));
+    folders.insert(folders.begin(), {folder, *tracks, tracks});
     if (folders.size() > kMostRememberedFolders) folders.resize(kMostRememberedFolders);
 }
 
@@ -170,20 +335,44 @@ std::optional<std::uint32_t> storeVersion(std::span<const std::uint8_t> bytes) {
 }
 
 std::string encodeTracks(const Catalogue& catalogue) {
-    Writer w;
-    w.u32(static_cast<std::uint32_t>(catalogue.count()));
+    TextTable folders, texts;
+    Writer entries;
+    std::uint32_t folder = UINT32_MAX;
+    std::int64_t modified = 0;
+    std::uint64_t index = 0;
     for (const TrackEntry& e : catalogue.entries()) {
-        for (const Text& t : {e.path, e.name, e.author, e.record, e.problem}) w.text(t.view());
-        w.u32(static_cast<std::uint32_t>(e.worldSize));
-        w.u32(static_cast<std::uint32_t>(e.length));
-        w.u8(static_cast<std::uint8_t>(e.state));
-        w.u8(e.marked110 ? 1 : 0);
-        w.u64(e.stamp.size);
-        w.u64(static_cast<std::uint64_t>(e.stamp.modified));
-        w.u64(static_cast<std::uint64_t>(e.stamp.changed));
-        w.u64(e.stamp.index);
-        w.u8(e.stamp.settled ? 1 : 0);
+        const auto [folderPath, file] = splitPath(e.path.view());
+        const std::uint32_t inFolder = folders.place(folderPath);
+        const bool nameStored = !nameFollowsFile(e, file);
+        const bool changedApart = e.stamp.changed != e.stamp.modified;
+        entries.u8(static_cast<std::uint8_t>(static_cast<std::uint8_t>(e.state) | (e.marked110 ? kMarked110 : 0) |
+                                             (e.stamp.settled ? kSettled : 0) | (nameStored ? kNameStored : 0) |
+                                             (inFolder != folder ? kAnotherFolder : 0) |
+                                             (changedApart ? kChangedApart : 0)));
+        if (inFolder != folder) entries.varint(folder = inFolder);
+        entries.shortText(file);
+        if (nameStored) entries.varint(texts.place(e.name.view()));
+        for (const Text& t : {e.author, e.record}) entries.varint(texts.place(t.view()));
+        // A problem names its file first: that part is the path's, and not kept twice.
+        const std::string_view problem = e.problem.view();
+        const bool afterPath = problem.size() > e.path.size() + 2 && problem.starts_with(e.path.view()) &&
+                               problem.substr(e.path.size(), 2) == ": ";
+        entries.varint(afterPath ? std::uint64_t{texts.place(problem.substr(e.path.size() + 2))} * 2 + 1
+                                 : std::uint64_t{texts.place(problem)} * 2);
+        entries.zigzag(e.worldSize);
+        entries.zigzag(e.length);
+        entries.varint(e.stamp.size);
+        entries.zigzag(minus(e.stamp.modified, modified));
+        modified = e.stamp.modified;
+        if (changedApart) entries.zigzag(minus(e.stamp.changed, e.stamp.modified));
+        entries.zigzag(static_cast<std::int64_t>(e.stamp.index - index));
+        index = e.stamp.index;
     }
+    Writer w;
+    folders.write(w);
+    texts.write(w);
+    w.varint(catalogue.count());
+    w.out.append(entries.out);
     return std::move(w.out);
 }
 
@@ -199,7 +388,9 @@ std::string encodeLibrary(const RememberedLibrary& library) {
     return std::move(w.out);
 }
 
-Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, const std::string& file) {
+Result<RememberedLibrary> decodeLibrary(std::shared_ptr<const std::vector<std::uint8_t>> store,
+                                        const std::string& file) {
+    const std::span<const std::uint8_t> bytes(*store);
     if (bytes.size() < sizeof kMagic + 4 + kSumBytes || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
         return damaged(file, "not a library store");
     Cursor header(bytes.subspan(sizeof kMagic));
@@ -218,7 +409,7 @@ Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, con
     if (version == 1) {
         // One folder, its tracks as they were: they take the new layout.
         Catalogue c;
-        if (!decodeEntries(in, version, c) || in.left() != 0) return damagedStore(file);
+        if (!decodeOldEntries(in, version, c) || in.left() != 0) return damagedStore(file);
         if (!library.oldSettings->loadFolder.empty()) library.remember(library.oldSettings->loadFolder, c);
         return library;
     }
@@ -227,11 +418,25 @@ Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, con
     std::unordered_set<std::string_view> folders;  // each once
     for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
         const std::string_view folder = in.text();
-        library.folders.push_back({std::string(folder), std::string(in.text())});
-        if (!folders.insert(folder).second) return damagedStore(file);
+        const std::string_view tracks = in.text();
+        if (!in.ok() || !folders.insert(folder).second) return damagedStore(file);
+        if (version == kLibraryVersion) {
+            library.folders.push_back({std::string(folder), tracks, store});
+            continue;
+        }
+        // An older layout is read once, and kept as the new one.
+        Cursor old(std::span(reinterpret_cast<const std::uint8_t*>(tracks.data()), tracks.size()));
+        Catalogue c;
+        if (!decodeOldEntries(old, version, c) || old.left() != 0) return damagedStore(file);
+        auto encoded = std::make_shared<const std::string>(encodeTracks(c));
+        library.folders.push_back({std::string(folder), *encoded, encoded});
     }
     if (!in.ok() || in.left() != 0) return damagedStore(file);
     return library;
+}
+
+Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, const std::string& file) {
+    return decodeLibrary(std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end()), file);
 }
 
 std::string sealLibrary(std::string_view body, std::uint32_t version) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,8 +17,9 @@ namespace pitbox {
 // The tracks of one folder as Scan left them, kept encoded until they are
 // wanted: a store holds several folders, and only one is shown.
 struct RememberedFolder {
-    std::string folder;  // absolute, ending in the separator
-    std::string tracks;  // as encodeTracks makes them
+    std::string folder;                 // absolute, ending in the separator
+    std::string_view tracks;            // as encodeTracks makes them, in `bytes`
+    std::shared_ptr<const void> bytes;  // the store as it was read, or the folder's own encoding
 };
 
 struct RememberedLibrary {
@@ -33,10 +35,12 @@ struct RememberedLibrary {
     void remember(const std::string& folder, const Catalogue& catalogue);
 };
 
-// The store's layout: tracks only since version 5. Stores of versions 1 (one
-// folder) to 4 are read too, with the settings they held; one of any other
-// version is set aside, never overwritten.
-inline constexpr std::uint32_t kLibraryVersion = 5;
+// The store's layout: tracks only since version 5, each folder's paths split
+// into a table of their folders and their file names, their texts pooled and
+// their numbers packed since version 6. Stores of versions 1 (one folder) to 5
+// are read too, with the settings they held; one of any other version is set
+// aside, never overwritten.
+inline constexpr std::uint32_t kLibraryVersion = 6;
 inline constexpr std::size_t kMostRememberedFolders = 16;
 
 // The version a store's bytes say they have; none when they are no store.
@@ -44,8 +48,11 @@ std::optional<std::uint32_t> storeVersion(std::span<const std::uint8_t> bytes);
 
 std::string encodeTracks(const Catalogue& catalogue);
 std::string encodeLibrary(const RememberedLibrary& library);
-// Reads a store's bytes. A store of another version, or with any byte out of
-// place, is refused as damaged (`file` names it in the error).
+// Reads a store's bytes, which the library it gives keeps and reads its
+// folders' tracks from, with no copy. A store of another version, or with any
+// byte out of place, is refused as damaged (`file` names it in the error).
+Result<RememberedLibrary> decodeLibrary(std::shared_ptr<const std::vector<std::uint8_t>> bytes,
+                                        const std::string& file);
 Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, const std::string& file);
 // A store of any body (what follows the version) with its right sum, for the
 // fuzzer, which must get past the sum to reach the reader; and the body of a store.
