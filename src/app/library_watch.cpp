@@ -32,6 +32,10 @@ bool folderThere(const std::string& folder) {
     return status && !status->regular;
 }
 
+void sayNotWatched(AppState& s, const Error& why) {
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(why) + "; changes show at the next Scan");
+}
+
 std::unique_ptr<LibraryWatch> newWatch(AppState& s, bool forReturn) {
     auto w = std::make_unique<LibraryWatch>();
     w->folder = s.trackFolder;
@@ -49,8 +53,7 @@ std::unique_ptr<LibraryWatch> newWatch(AppState& s, bool forReturn) {
         if (!forReturn && watching.error().code == ErrorCode::Missing) return newWatch(s, true);
         // Watching for a return, a look now and then serves instead.
         if (forReturn) return w;
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine2,
-                     errorText(watching.error()) + "; changes show at the next Scan");
+        sayNotWatched(s, watching.error());
         return nullptr;
     }
     w->watch = std::move(*watching);
@@ -102,6 +105,11 @@ int takeLibraryChanges(AppState& s, std::chrono::steady_clock::time_point now) {
     if (w.forReturn) {
         if (!folderThere(w.folder)) return look ? static_cast<int>(kLookAgain.count()) : -1;
         s.tk.setText(ids::kMainWindow, ids::kStatusLine2, " ");
+    } else if (const auto failed = w.watch ? w.watch->failed() : std::nullopt) {
+        // The tree is larger than the system lets a program watch: said once, and watched no more.
+        sayNotWatched(s, *failed);
+        s.watch.reset();
+        return -1;
     }
     // A folder back, or another in the lost one's place, is watched anew before
     // it is looked at, so that nothing that changes meanwhile is missed.

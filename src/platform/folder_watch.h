@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/result.h"
@@ -21,11 +22,17 @@ public:
     // anew). A change is told then too; what is at the root's path needs a
     // watch of its own.
     virtual bool watching() const = 0;
+    // Why the watch gave up after it began, as it watches the folders below
+    // the root on its own thread: more of them than the system lets a
+    // program watch. A change is told then too; nothing is watched any more.
+    virtual std::optional<Error> failed() const { return std::nullopt; }
 };
 
-// Fails (NotWatched, saying why) where the system cannot watch the whole tree:
-// more folders than it lets one program watch, or a share that reports no
-// changes. Nothing is watched then.
+// Fails (NotWatched, saying why) where the system cannot watch the tree: a
+// share that reports no changes; Missing where the root is not there. The
+// folders below the root are watched on the watch's thread, so that a large
+// tree costs the caller nothing; running out of watches there is told by
+// `failed`.
 Result<std::unique_ptr<FolderWatch>> watchFolder(const std::string& root, std::function<void()> onChange);
 
 // Watches for a folder that is not there to come back: the nearest folder

@@ -1,6 +1,6 @@
-// Watching folders with inotify: one watch a folder, and a thread that sleeps
-// in poll() until the kernel, a change of the volumes mounted, or the owner's
-// goodbye wakes it.
+// Watching folders with inotify: one watch a folder, and a thread that first
+// watches the folders below the root, then sleeps in poll() until the kernel,
+// a change of the volumes mounted, or the owner's goodbye wakes it.
 #include "platform/folder_watch.h"
 
 #include <dirent.h>
@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <thread>
@@ -56,8 +57,22 @@ public:
     void start() {
         thread_ = std::thread([this] { run(); });
     }
+    std::optional<Error> failed() const override {
+        const std::lock_guard<std::mutex> hold(failureLock_);
+        return failure_;
+    }
 
 protected:
+    // What a kind of watch does on its thread before it waits for changes;
+    // false when it gave up (`fail` said why).
+    virtual bool prepare() { return true; }
+    void fail(Error why) {
+        {
+            const std::lock_guard<std::mutex> hold(failureLock_);
+            failure_ = std::move(why);
+        }
+        onChange_();
+    }
     // What a kind of watch makes of an event and of a change of the mounts, on
     // the watch's thread; true when the owner should look again.
     virtual bool handle(const inotify_event& e) = 0;
@@ -66,15 +81,19 @@ protected:
     // calls into it.
     void stop() {
         if (!thread_.joinable()) return;
+        stopping_.store(true, std::memory_order_release);
         const std::uint64_t one = 1;
         (void)!::write(wake_.get(), &one, sizeof one);
         thread_.join();
     }
     void lose() { lost_.store(true, std::memory_order_release); }
+    // The owner has said goodbye: a long preparation ends early.
+    bool stopping() const { return stopping_.load(std::memory_order_acquire); }
     int inotify() const { return inotify_.get(); }
 
 private:
     void run() {
+        if (!prepare()) return;
         alignas(inotify_event) char buffer[16384];
         for (;;) {
             pollfd waits[3] = {{wake_.get(), POLLIN, 0}, {inotify_.get(), POLLIN, 0}, {mounts_.get(), POLLPRI, 0}};
@@ -100,6 +119,9 @@ private:
     FileDescriptor inotify_, wake_, mounts_;
     std::function<void()> onChange_;
     std::atomic<bool> lost_{false};
+    std::atomic<bool> stopping_{false};
+    mutable std::mutex failureLock_;
+    std::optional<Error> failure_;
     std::thread thread_;
 };
 
@@ -112,18 +134,28 @@ public:
     TreeWatch(const TreeWatch&) = delete;
     TreeWatch& operator=(const TreeWatch&) = delete;
 
+    // The root alone, before the thread starts: a root that is not there is
+    // the caller's to know at once.
     Result<void> watchRoot() {
         rootKey_ = folderKey(root_);
-        if (auto added = addTree(root_); !added) return added;
+        bool added = false;
+        if (auto watched = addFolder(root_, added); !watched) return watched;
         if (rootWatch_ < 0) return Error{ErrorCode::Missing, root_, "not there"};
         return {};
     }
 
 private:
-    // Watches `folder` and every folder below it that can be listed. Only
+    bool prepare() override {
+        auto below = addBelow(root_);
+        if (!below) fail(below.error());
+        return static_cast<bool>(below);
+    }
+
+    // Watches `folder`; `added` tells whether it is new to the watch. Only
     // running out of watches fails: a folder that cannot be read is not
     // walked either.
-    Result<void> addTree(const std::string& folder) {
+    Result<void> addFolder(const std::string& folder, bool& added) {
+        added = false;
         struct stat st {};
         if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
         if (!seen_.insert({st.st_dev, st.st_ino}).second) return {};  // a link back up the tree
@@ -136,6 +168,18 @@ private:
         }
         if (folders_.empty()) rootWatch_ = wd;
         folders_[wd] = folder;
+        added = true;
+        return {};
+    }
+
+    // Watches `folder` and every folder below it that can be listed.
+    Result<void> addTree(const std::string& folder) {
+        bool added = false;
+        if (auto watched = addFolder(folder, added); !watched || !added) return watched;
+        return addBelow(folder);
+    }
+
+    Result<void> addBelow(const std::string& folder) {
         std::vector<std::string> below;
         if (DIR* d = ::opendir(folder.c_str())) {
             while (const dirent* entry = ::readdir(d)) {
@@ -146,8 +190,10 @@ private:
             }
             ::closedir(d);
         }
-        for (const std::string& sub : below)
+        for (const std::string& sub : below) {
+            if (stopping()) return {};
             if (auto added = addTree(sub); !added) return added;
+        }
         return {};
     }
 
