@@ -228,6 +228,7 @@ TEST(LibraryStore, OnlyUnchangedFilesThatWereReadKeepTheirFields) {
         {"unchanged", TrackState::Scanned, stamp, stamp, false},
         {"damaged and unchanged", TrackState::Damaged, stamp, stamp, false},
         {"never read", TrackState::Unscanned, stamp, stamp, false},
+        {"never read, changed since", TrackState::Unscanned, stamp, with([](auto& s) { s.size = 101; }), false},
         {"unreadable then", TrackState::Unreadable, stamp, stamp, true},
         {"another size", TrackState::Scanned, stamp, with([](auto& s) { s.size = 101; }), true},
         {"another time", TrackState::Scanned, stamp, with([](auto& s) { s.modified = 5001; }), true},
@@ -249,7 +250,17 @@ TEST(LibraryStore, OnlyUnchangedFilesThatWereReadKeepTheirFields) {
         const auto toRead = takeRememberedFields(fresh, remembered);
         EXPECT_EQ(toRead.size(), c.read ? 1u : 0u) << c.what;
         EXPECT_EQ(f.author.view(), !c.read && c.was != TrackState::Unscanned ? "Ann" : "") << c.what;
+        // The same walk taken in place: only when nothing is to be read.
+        EXPECT_EQ(takeUnchangedWalk(remembered, fresh), !c.read) << c.what;
+        EXPECT_EQ(r.stamp, c.was == TrackState::Unscanned ? c.now : c.then) << c.what;
     }
+    // A walk of other files, or of the same in another order, is not taken in place.
+    Catalogue known, other;
+    for (const char* path : {"/lib/a.trk", "/lib/b.trk"}) known.setText(known.append().path, path);
+    for (const char* path : {"/lib/b.trk", "/lib/a.trk"}) other.setText(other.append().path, path);
+    EXPECT_FALSE(takeUnchangedWalk(known, other));
+    other.setText(other.append().path, "/lib/c.trk");
+    EXPECT_FALSE(takeUnchangedWalk(known, other));
 }
 
 class Remembering : public ::testing::Test {

@@ -106,6 +106,8 @@ void checked(AppState& s, WalkJob& job, bool stopped) {
             s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(job.walked().error()));
         return;
     }
+    // Nothing changed, the usual case: the table stays as it is.
+    if (!s.absentTracks && takeUnchangedWalk(s.catalogue, job.found())) return;
     std::vector<TrackEntry*> toRead = takeRememberedFields(job.found(), knownTracks(s));
     s.absentTracks.reset();
     presentCatalogue(s, std::move(job.found()), Presented::AsBefore);

@@ -92,6 +92,20 @@ std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue&
     return toRead;
 }
 
+bool takeUnchangedWalk(Catalogue& known, const Catalogue& fresh) {
+    if (known.count() != fresh.count()) return false;
+    for (std::size_t i = 0; i < known.count(); ++i) {
+        const TrackEntry& k = known[i];
+        const TrackEntry& f = fresh[i];
+        if (k.path.view() != f.path.view()) return false;
+        if (k.state == TrackState::Unscanned) continue;
+        if (k.state == TrackState::Unreadable || !unchangedSince(k.stamp, f.stamp)) return false;
+    }
+    for (std::size_t i = 0; i < known.count(); ++i)
+        if (known[i].state == TrackState::Unscanned) known[i].stamp = fresh[i].stamp;
+    return true;
+}
+
 void keepKnownEntries(Catalogue& fresh, const Catalogue& known) {
     forEachTwin(fresh, known, [&](TrackEntry& e, const TrackEntry* twin) {
         if (!twin) return;

@@ -30,6 +30,12 @@ Result<void> rememberTracks(const std::string& path, const std::string& folder, 
 // new files, files changed since they were read, and files that could not be
 // read then (not those `remembered` had never read either).
 std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue& remembered);
+// When `fresh` (a new walk of the folder) lists the files of `known`, in the
+// same order, and none of those `known` read changed since, gives the entries
+// of `known` not read yet their files' new stamps and returns true: `known`
+// is then what takeRememberedFields would make of `fresh`, with nothing to
+// read. False, and nothing changed, otherwise.
+bool takeUnchangedWalk(Catalogue& known, const Catalogue& fresh);
 // Gives each track of `fresh` (a new walk of the folder) all that `known`
 // holds of the same path: its fields, its state and the stamp its file had
 // when they were read, so that a Scan reads only what changed since.
