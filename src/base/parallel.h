@@ -32,4 +32,19 @@ inline void forEachIndex(std::size_t count, const std::function<void(std::size_t
     for (std::thread& h : helpers) h.join();
 }
 
+// Calls work(begin, end) over the indices below `count` in one contiguous
+// part a core (this thread taking the first), and returns when all are done.
+// For work on the processor alone, too quick an index for forEachIndex's
+// handing out; fewer than `leastPerPart` indices a part are not worth a thread.
+inline void forEachPart(std::size_t count, const std::function<void(std::size_t begin, std::size_t end)>& work,
+                        std::size_t leastPerPart = 50000) {
+    const std::size_t parts = std::clamp<std::size_t>(count / std::max<std::size_t>(leastPerPart, 1), 1,
+                                                      std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    const std::size_t step = (count + parts - 1) / parts;
+    std::vector<std::thread> helpers;
+    for (std::size_t p = 1; p < parts; ++p) helpers.emplace_back(work, p * step, std::min(count, (p + 1) * step));
+    work(0, std::min(count, step));
+    for (std::thread& h : helpers) h.join();
+}
+
 }  // namespace pitbox

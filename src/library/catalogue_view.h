@@ -97,6 +97,7 @@ public:
 
 private:
     void applyFilter();
+    void noteOrderIds();
     // The rows shown filtered again by a filter that narrows the last one.
     void narrowRows();
     void countGroups();
@@ -105,7 +106,10 @@ private:
     // a part of its own.
     Catalogue* catalogue_ = nullptr;
     std::vector<TrackEntry*> order_;  // every entry, in the view's order
-    std::vector<TrackEntry*> rows_;   // the entries the filter lets through, in that order
+    // Their ids, in that order: the filter looks at every entry by id, in
+    // the order their search texts lie, and reads no entry.
+    std::vector<std::uint32_t> orderIds_;
+    std::vector<TrackEntry*> rows_;  // the entries the filter lets through, in that order
     std::vector<std::uint32_t> rowOfId_;
     std::string filterText_;
     TrackFilter filter_;

@@ -21,7 +21,8 @@ public:
     void mark(const std::vector<DuplicateOf>& duplicates, std::size_t entries);
     bool shown() const { return shown_; }
     std::uint32_t groupOf(const TrackEntry& e) const { return e.id < groupOf_.size() ? groupOf_[e.id] : 0; }
-    Duplicate kindOf(const TrackEntry& e) const { return e.id < kind_.size() ? kind_[e.id] : Duplicate::None; }
+    Duplicate kindOf(const TrackEntry& e) const { return kindOfId(e.id); }
+    Duplicate kindOfId(std::uint32_t id) const { return id < kind_.size() ? kind_[id] : Duplicate::None; }
     // What mark was given, in the catalogue's order.
     std::vector<DuplicateOf> marked(const Catalogue& catalogue) const;
 

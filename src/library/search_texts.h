@@ -24,7 +24,8 @@ public:
     // Folds these entries' texts again; false while none are made yet.
     bool changed(const Catalogue& catalogue, std::span<const TrackEntry* const> entries);
     // Once prepared, of any entry of the catalogue.
-    std::string_view of(const TrackEntry& e) const { return {text_.data() + at_[e.id], end_[e.id] - at_[e.id]}; }
+    std::string_view of(const TrackEntry& e) const { return ofId(e.id); }
+    std::string_view ofId(std::uint32_t id) const { return {text_.data() + at_[id], end_[id] - at_[id]}; }
 
 private:
     void pack();
