@@ -80,6 +80,24 @@ TEST(Duplicates, BothKindsAndTheirNearMisses) {
          false, false},
         {"maps longer than 64 KB, other author", longMap(0, "Ann"), longMap(0, "Bob"), false, true},
         {"maps longer than 64 KB, the last object moved", longMap(0, "Ann"), longMap(1, "Ann"), false, false},
+        {"identical, longer than 64 KB", longMap(0, "Ann"), longMap(0, "Ann"), true, true},
+        // Exactly the 4 KB head, or a byte more; a byte past a 64 KB piece.
+        {"identical files of exactly 4 KB", [] { return std::vector<std::uint8_t>(4096, 7); },
+         [] { return std::vector<std::uint8_t>(4096, 7); }, true, true},
+        {"4 KB and a byte, the last one apart", [] { return std::vector<std::uint8_t>(4097, 7); },
+         [] {
+             std::vector<std::uint8_t> bytes(4097, 7);
+             bytes.back() = 8;
+             return bytes;
+         },
+         false, false},
+        {"64 KB and a byte, the last one apart", [] { return std::vector<std::uint8_t>(65537, 7); },
+         [] {
+             std::vector<std::uint8_t> bytes(65537, 7);
+             bytes.back() = 8;
+             return bytes;
+         },
+         false, false},
         {"identical damaged files",
          [] {
              return std::vector<std::uint8_t>{5, 1, 'K', 'S', 9};

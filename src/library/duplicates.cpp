@@ -1,7 +1,6 @@
 #include "library/duplicates.h"
 
 #include <algorithm>
-#include <map>
 #include <optional>
 
 #include "base/content_hash.h"
@@ -24,6 +23,7 @@ struct File {
     platform::FileKey key;
     std::uint64_t size = 0;
     Hash128 head, whole;         // of the first bytes, of all of them
+    bool hashed = false;         // `whole` taken with `head`
     std::optional<Hash128> map;  // of a track's map (looking for the same track)
 };
 
@@ -37,28 +37,85 @@ Result<std::vector<std::uint8_t>> memberBytes(const std::string& path) {
     return bytes;
 }
 
-// The hash of a file's first `bytes` bytes (all of them with none given).
-Result<Hash128> hashFile(const std::string& path, std::optional<std::uint64_t> bytes) {
+// The reading buffers of this thread, made once: a search of a million
+// files reads them all through a few of these.
+std::vector<std::uint8_t>& pieceBuffer(int which) {
+    thread_local std::vector<std::uint8_t> pieces[2] = {std::vector<std::uint8_t>(kPieceBytes),
+                                                        std::vector<std::uint8_t>(kPieceBytes)};
+    return pieces[which];
+}
+
+// The hashes of a file's first kHeadBytes and, when that is all of it, of
+// all its bytes.
+struct HeadHash {
+    Hash128 head;
+    std::optional<Hash128> whole;
+};
+Result<HeadHash> hashHead(const std::string& path) {
+    std::vector<std::uint8_t>& piece = pieceBuffer(0);
+    std::span<const std::uint8_t> bytes;
+    std::vector<std::uint8_t> member;
+    bool toEnd = false;
+    if (platform::isArchiveMember(path)) {
+        auto whole = memberBytes(path);
+        if (!whole) return whole.error();
+        member = std::move(*whole);
+        bytes = member;
+        toEnd = true;
+    } else {
+        auto reader = platform::FileReader::open(path);
+        if (!reader) return reader.error();
+        std::size_t got = 0;
+        // The head, and a byte past it shows whether that was all. Reading
+        // more at once would read on into most files for nothing: most files
+        // of one size differ early.
+        while (got < kHeadBytes) {
+            auto n = reader->read(std::span(piece).subspan(got, kHeadBytes - got));
+            if (!n) return n.error();
+            if (*n == 0) {
+                toEnd = true;
+                break;
+            }
+            got += *n;
+        }
+        bytes = std::span(piece).first(got);
+        if (!toEnd) {
+            std::uint8_t past = 0;
+            auto n = reader->read(std::span(&past, 1));
+            if (!n) return n.error();
+            toEnd = *n == 0;
+        }
+    }
+    HeadHash h;
+    ContentHash head;
+    head.add(bytes.first(std::min(bytes.size(), kHeadBytes)));
+    h.head = head.digest();
+    if (toEnd) {
+        ContentHash whole;
+        whole.add(bytes);
+        h.whole = whole.digest();
+    }
+    return h;
+}
+
+// The hash of all of a file's bytes.
+Result<Hash128> hashFile(const std::string& path) {
     if (platform::isArchiveMember(path)) {
         auto whole = memberBytes(path);
         if (!whole) return whole.error();
         ContentHash hash;
-        hash.add(std::span(*whole).first(
-            static_cast<std::size_t>(std::min<std::uint64_t>(bytes.value_or(UINT64_MAX), whole->size()))));
+        hash.add(*whole);
         return hash.digest();
     }
     auto reader = platform::FileReader::open(path);
     if (!reader) return reader.error();
-    std::vector<std::uint8_t> piece(kPieceBytes);
+    std::vector<std::uint8_t>& piece = pieceBuffer(0);
     ContentHash hash;
-    std::uint64_t left = bytes.value_or(UINT64_MAX);
-    while (left > 0) {
-        auto got =
-            reader->read(std::span(piece).first(static_cast<std::size_t>(std::min<std::uint64_t>(left, kPieceBytes))));
+    for (;;) {
+        auto got = reader->read(piece);
         if (!got) return got.error();
         if (*got == 0) break;
         hash.add(std::span(piece).first(*got));
-        left -= *got;
     }
     return hash.digest();
 }
@@ -78,7 +135,8 @@ Result<bool> sameBytes(const std::string& a, const std::string& b) {
     auto y = platform::FileReader::open(b);
     if (!y) return y.error();
     if (x->size() != y->size()) return false;
-    std::vector<std::uint8_t> p(kPieceBytes), q(kPieceBytes);
+    std::vector<std::uint8_t>& p = pieceBuffer(0);
+    std::vector<std::uint8_t>& q = pieceBuffer(1);
     for (;;) {
         auto m = x->read(p);
         if (!m) return m.error();
@@ -171,18 +229,22 @@ private:
             [&](std::size_t done) {
                 if (counted && looked_) looked_(done);
             });
-        std::map<platform::FileKey, File*> byKey;
+        // One file under each key, its first path in byte order; in the order of the keys.
+        std::vector<File*> looked;
+        looked.reserve(files_.size());
         for (std::size_t i = 0; i < files_.size(); ++i) {
-            if (failed[i]) {
+            if (failed[i])
                 out_.failures.push_back(std::move(*failed[i]));
-                continue;
-            }
-            const auto [at, first] = byKey.try_emplace(files_[i].key, &files_[i]);
-            if (!first && *files_[i].path < *at->second->path) at->second = &files_[i];
+            else
+                looked.push_back(&files_[i]);
         }
+        std::sort(looked.begin(), looked.end(), [](const File* a, const File* b) {
+            return a->key != b->key ? a->key < b->key : *a->path < *b->path;
+        });
         std::vector<File*> files;
-        files.reserve(byKey.size());
-        for (const auto& [key, f] : byKey) files.push_back(f);
+        files.reserve(looked.size());
+        for (File* f : looked)
+            if (files.empty() || !(files.back()->key == f->key)) files.push_back(f);
         return files;
     }
 
@@ -204,14 +266,24 @@ private:
         return kept;
     }
 
-    // The groups of two or more files with equal keys.
+    // The groups of two or more files with equal keys, in the order of the
+    // keys, each in the order of `files`.
     template <class Key>
     static std::vector<Group> groupsBy(const std::vector<File*>& files, const std::function<Key(const File&)>& keyOf) {
-        std::map<Key, Group> byKey;
-        for (File* f : files) byKey[keyOf(*f)].push_back(f);
+        std::vector<std::pair<Key, File*>> keyed;
+        keyed.reserve(files.size());
+        for (File* f : files) keyed.emplace_back(keyOf(*f), f);
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         std::vector<Group> groups;
-        for (auto& [key, g] : byKey)
-            if (g.size() > 1) groups.push_back(std::move(g));
+        for (std::size_t at = 0; at < keyed.size();) {
+            std::size_t end = at + 1;
+            while (end < keyed.size() && keyed[end].first == keyed[at].first) ++end;
+            if (end - at > 1) {
+                Group& g = groups.emplace_back();
+                for (std::size_t i = at; i < end; ++i) g.push_back(keyed[i].second);
+            }
+            at = end;
+        }
         return groups;
     }
 
@@ -226,18 +298,22 @@ private:
     std::vector<Group> identicalAmong(const std::vector<File*>& files) {
         using SizeAnd = std::pair<std::uint64_t, Hash128>;
         const auto sameSize = together(groupsBy<std::uint64_t>(files, [](const File& f) { return f.size; }));
+        // A file within its head is read once here: its whole hash comes
+        // with its head's.
         const auto headed = eachFile(sameSize, [](File& f) -> Result<void> {
-            auto h = hashFile(*f.path, kHeadBytes);
+            auto h = hashHead(*f.path);
             if (!h) return h.error();
-            f.head = f.whole = *h;
+            f.head = h->head;
+            f.whole = h->whole.value_or(Hash128{});
+            f.hashed = h->whole.has_value();
             return {};
         });
         const auto sameHead = together(groupsBy<SizeAnd>(headed, [](const File& f) {
             return SizeAnd{f.size, f.head};
         }));
         const auto hashed = eachFile(sameHead, [](File& f) -> Result<void> {
-            if (f.size <= kHeadBytes) return {};
-            auto h = hashFile(*f.path, std::nullopt);
+            if (f.hashed) return {};
+            auto h = hashFile(*f.path);
             if (!h) return h.error();
             f.whole = *h;
             return {};
@@ -277,18 +353,20 @@ private:
     }
 
     // Each group of equal hashes split into the groups that are equal indeed:
-    // each file is compared with the first of every group found so far.
+    // each file is compared with the first of every group found so far. The
+    // groups of equal hashes are taken on a few threads at once.
     std::vector<Group> confirmed(const std::vector<Group>& candidates,
                                  const std::function<Result<bool>(const File&, const File&)>& same) {
-        std::vector<Group> groups;
-        for (const Group& candidate : candidates) {
-            if (stopped()) break;
-            std::vector<Group> found;
-            for (File* f : candidate) {
+        std::vector<std::vector<Group>> foundIn(candidates.size());
+        std::vector<std::vector<Error>> failedIn(candidates.size());
+        forEachIndex(candidates.size(), [&](std::size_t c) {
+            if (stopped()) return;
+            std::vector<Group>& found = foundIn[c];
+            for (File* f : candidates[c]) {
                 bool placed = false;
                 for (Group& g : found) {
                     auto equal = same(*g.front(), *f);
-                    if (!equal) out_.failures.push_back(equal.error());
+                    if (!equal) failedIn[c].push_back(equal.error());
                     if (!equal || *equal) {
                         if (equal) g.push_back(f);
                         placed = true;
@@ -297,7 +375,11 @@ private:
                 }
                 if (!placed) found.push_back({f});
             }
-            for (Group& g : found)
+        });
+        std::vector<Group> groups;
+        for (std::size_t c = 0; c < candidates.size(); ++c) {
+            for (Error& e : failedIn[c]) out_.failures.push_back(std::move(e));
+            for (Group& g : foundIn[c])
                 if (g.size() > 1) groups.push_back(std::move(g));
         }
         return groups;
