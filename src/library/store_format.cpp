@@ -388,7 +388,7 @@ std::string encodeLibrary(const RememberedLibrary& library) {
     return std::move(w.out);
 }
 
-Result<RememberedLibrary> decodeLibrary(std::shared_ptr<const std::vector<std::uint8_t>> store,
+Result<RememberedLibrary> decodeLibrary(const std::shared_ptr<const std::vector<std::uint8_t>>& store,
                                         const std::string& file) {
     const std::span<const std::uint8_t> bytes(*store);
     if (bytes.size() < sizeof kMagic + 4 + kSumBytes || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)

@@ -51,7 +51,7 @@ std::string encodeLibrary(const RememberedLibrary& library);
 // Reads a store's bytes, which the library it gives keeps and reads its
 // folders' tracks from, with no copy. A store of another version, or with any
 // byte out of place, is refused as damaged (`file` names it in the error).
-Result<RememberedLibrary> decodeLibrary(std::shared_ptr<const std::vector<std::uint8_t>> bytes,
+Result<RememberedLibrary> decodeLibrary(const std::shared_ptr<const std::vector<std::uint8_t>>& store,
                                         const std::string& file);
 Result<RememberedLibrary> decodeLibrary(std::span<const std::uint8_t> bytes, const std::string& file);
 // A store of any body (what follows the version) with its right sum, for the

@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""A library of a million tracks: the start, the store, the table.
+
+usage: run_million.py BUILD_DIR [WORK_DIR] [--against OTHER_BUILD_DIR]
+
+Makes a tree of 1,000,000 small track files in 50,000 folders (20 a folder,
+nested three deep) under WORK_DIR (/tmp/pitbox-bench by default), about 4 GB
+of disk, and remembers it with `pitbox-cli list --scan --cache`. Then times,
+warm, medians of alternating runs:
+- a start of the program on it (bench_start, Qt offscreen): to the filled
+  table's first paint and to the end of the folder's check, with the peak
+  memory, against `find -printf` of every file's size and time (what the check
+  looks at);
+- the store's bytes a track;
+- the table's benchmarks at a million tracks (bench_fill_list, the /10 runs).
+With --against, another build's programs run in the same turns, each on a
+store of its own, for a before and after.
+Kept out of CI: the tree takes a minute to make and the runs some more.
+"""
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+args = [a for a in sys.argv[1:] if a != "--against"]
+against = None
+if "--against" in sys.argv:
+    against = os.path.abspath(sys.argv[sys.argv.index("--against") + 1])
+    args.remove(sys.argv[sys.argv.index("--against") + 1])
+build = os.path.abspath(args[0])
+work = os.path.abspath(args[1] if len(args) > 1 else "/tmp/pitbox-bench")
+os.makedirs(work, exist_ok=True)
+builds = {"pitbox": build}
+if against:
+    builds["other"] = against
+
+tree = os.path.join(work, "million")
+if not os.path.isdir(tree):
+    print("making the tree of 1,000,000 tracks ...", flush=True)
+    subprocess.run([os.path.join(build, "bin", "make_tree"), tree, "50000", "20"], check=True)
+folder = tree + "/"
+
+
+def state_of(name):
+    return os.path.join(work, f"million-state-{name}")
+
+
+for name, b in builds.items():
+    state = state_of(name)
+    store = os.path.join(state, "kestrun-pitbox", "library.dat")
+    if not os.path.exists(store):
+        print(f"remembering the tree ({name}) ...", flush=True)
+        env = dict(os.environ, XDG_STATE_HOME=state)
+        subprocess.run([os.path.join(b, "bin", "pitbox-cli"), "list", "--scan", "--cache", tree], check=True,
+                       env=env, stdout=subprocess.DEVNULL)
+    with open(os.path.join(state, "kestrun-pitbox", "settings.conf"), "w") as f:
+        f.write(f'load_folder = "{folder}"\n')
+    print(f"store ({name}): {os.path.getsize(store) / 1e6:.1f} MB, {os.path.getsize(store) / 1e6:.1f} bytes a track",
+          flush=True)
+
+
+def start(name):
+    env = dict(os.environ, XDG_STATE_HOME=state_of(name), XDG_RUNTIME_DIR=os.path.join(work, "runtime"))
+    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
+    out = subprocess.run([os.path.join(builds[name], "bin", "bench_start")], check=True, env=env,
+                         capture_output=True, text=True).stdout
+    return json.loads(out)
+
+
+def find_time():
+    t = time.perf_counter()
+    subprocess.run(["find", tree, "-iname", "*.trk", "-printf", "%s %T@\\n"], check=True, stdout=subprocess.DEVNULL)
+    return (time.perf_counter() - t) * 1000
+
+
+runs = {name: [] for name in builds}
+finds = []
+for turn in range(7):
+    for name in builds:
+        r = start(name)
+        if turn >= 1:  # the first turn warms the cache
+            runs[name].append(r)
+    if turn >= 1:
+        finds.append(find_time())
+find_ms = statistics.median(finds)
+print(f"find -printf of the 1,000,000 files' size and time: median {find_ms:.0f} ms")
+for name, rs in runs.items():
+    table = statistics.median(r["table_ms"] for r in rs)
+    checked = statistics.median(r["checked_ms"] for r in rs)
+    peak = max(r["peak_kib"] for r in rs) / 1024
+    print(f"start ({name}) on 1,000,000 remembered tracks: table {table:.0f} ms, checked {checked:.0f} ms "
+          f"(ratio {checked / find_ms:.2f} to find -printf), peak memory {peak:.0f} MiB", flush=True)
+
+for name, b in builds.items():
+    program = os.path.join(b, "bin", "bench_fill_list")
+    out = subprocess.run([program, "--benchmark_format=json", "--benchmark_filter=/10/"], check=True,
+                         capture_output=True, text=True,
+                         env=dict(os.environ, XDG_RUNTIME_DIR=os.path.join(work, "runtime"))).stdout
+    for bench in json.loads(out)["benchmarks"]:
+        if bench.get("aggregate_name") == "median":
+            print(f"{bench['run_name']} ({name}): median {bench['real_time']:.1f} ms", flush=True)
