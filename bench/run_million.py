@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """A library of a million tracks: the start, the store, the table.
 
-usage: run_million.py BUILD_DIR [WORK_DIR] [--against OTHER_BUILD_DIR]
+usage: run_million.py BUILD_DIR [WORK_DIR] [--against OTHER_BUILD_DIR] [--real-size]
 
-Makes a tree of 1,000,000 small track files in 50,000 folders (20 a folder,
-nested three deep) under WORK_DIR (/tmp/pitbox-bench by default), about 4 GB
-of disk, and remembers it with `pitbox-cli list --scan --cache`. Then times,
+Makes a tree of 1,000,000 track files in 50,000 folders (20 a folder, nested
+three deep) under WORK_DIR (/tmp/pitbox-bench by default) and remembers it
+with `pitbox-cli list --scan --cache`. The files hold a few bytes each, which
+a Scan finds damaged (about 4 GB of disk); with --real-size they are real
+tracks of 18 KB, with authors and records (about 20 GB). Then times,
 warm, medians of alternating runs:
 - a start of the program on it (bench_start, Qt offscreen): to the filled
   table's first paint and to the end of the folder's check, with the peak
@@ -25,7 +27,8 @@ import subprocess
 import sys
 import time
 
-args = [a for a in sys.argv[1:] if a != "--against"]
+real_size = "--real-size" in sys.argv
+args = [a for a in sys.argv[1:] if a not in ("--against", "--real-size")]
 against = None
 if "--against" in sys.argv:
     against = os.path.abspath(sys.argv[sys.argv.index("--against") + 1])
@@ -37,15 +40,17 @@ builds = {"pitbox": build}
 if against:
     builds["other"] = against
 
-tree = os.path.join(work, "million")
+kind = "million-real" if real_size else "million"
+tree = os.path.join(work, kind)
 if not os.path.isdir(tree):
     print("making the tree of 1,000,000 tracks ...", flush=True)
-    subprocess.run([os.path.join(build, "bin", "make_tree"), tree, "50000", "20"], check=True)
+    sizes = ["18", "18"] if real_size else []
+    subprocess.run([os.path.join(build, "bin", "make_tree"), tree, "50000", "20", *sizes], check=True)
 folder = tree + "/"
 
 
 def state_of(name):
-    return os.path.join(work, f"million-state-{name}")
+    return os.path.join(work, f"{kind}-state-{name}")
 
 
 for name, b in builds.items():
@@ -54,8 +59,10 @@ for name, b in builds.items():
     if not os.path.exists(store):
         print(f"remembering the tree ({name}) ...", flush=True)
         env = dict(os.environ, XDG_STATE_HOME=state)
+        begun = time.perf_counter()
         subprocess.run([os.path.join(b, "bin", "pitbox-cli"), "list", "--scan", "--cache", tree], check=True,
                        env=env, stdout=subprocess.DEVNULL)
+        print(f"list --scan --cache of the 1,000,000 ({name}): {time.perf_counter() - begun:.1f} s", flush=True)
     with open(os.path.join(state, "kestrun-pitbox", "settings.conf"), "w") as f:
         f.write(f'load_folder = "{folder}"\n')
     print(f"store ({name}): {os.path.getsize(store) / 1e6:.1f} MB, {os.path.getsize(store) / 1e6:.1f} bytes a track",
@@ -86,7 +93,7 @@ for turn in range(7):
     if turn >= 1:
         finds.append(find_time())
 find_ms = statistics.median(finds)
-print(f"find -printf of the 1,000,000 files' size and time: median {find_ms:.0f} ms")
+print(f"{kind}: find -printf of the 1,000,000 files' size and time: median {find_ms:.0f} ms")
 for name, rs in runs.items():
     table = statistics.median(r["table_ms"] for r in rs)
     checked = statistics.median(r["checked_ms"] for r in rs)
