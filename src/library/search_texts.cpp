@@ -12,6 +12,13 @@ void SearchTexts::prepare(const Catalogue& catalogue) {
     end_.clear();
     at_.reserve(catalogue.count());
     end_.reserve(catalogue.count());
+    // Folding seldom makes a text longer: room for the texts as they are, and
+    // a little more, rather than the block doubling its way there (over a
+    // million tracks it would end up to twice as large as its texts).
+    std::size_t bytes = 0;
+    for (const TrackEntry& e : catalogue.entries())
+        bytes += e.name.size() + e.author.size() + e.record.size() + catalogue.pathBelowRoot(e).size() + 4;
+    text_.reserve(bytes + bytes / 16);
     for (std::size_t id = 0; id < catalogue.count(); ++id) {
         at_.push_back(static_cast<std::uint32_t>(text_.size()));
         const TrackEntry& e = catalogue.byId(static_cast<std::uint32_t>(id));
