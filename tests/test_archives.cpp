@@ -136,6 +136,20 @@ TEST(ArchivePaths, SafeFoldersAndSplitting) {
         {".zip", false}, {"a.gz", false}, {"a.trk", false},   {"zip", false},     {"a.zipx", false},
     };
     for (const auto& [name, archive] : names) EXPECT_EQ(platform::isArchiveName(name), archive) << name;
+    // The pack a path lies in, from the names alone: dots elsewhere in its folders, or in the file's name, are not one.
+    const std::pair<std::string, std::string> packs[] = {
+        {"/t/x.trk", ""},
+        {"/t/a.zip", ""},
+        {"/v1.2/p.zip/x.trk", "/v1.2/p.zip"},
+        {"/v1.2/x.trk", ""},
+        {"/t/p.7z/Week 1/x.trk", "/t/p.7z"},
+        {"x.trk", ""},
+    };
+    for (auto [path, pack] : packs) {
+        std::replace(path.begin(), path.end(), '/', platform::kSeparator);
+        std::replace(pack.begin(), pack.end(), '/', platform::kSeparator);
+        EXPECT_EQ(platform::archivePartOf(path), pack) << path;
+    }
     TempDir dir;
     dir.mkdirs("folder.zip");
     makeZip(dir / "p.zip", {{"a.trk", {1}}});

@@ -66,11 +66,19 @@ void selectExtras(AppState& s) {
         return DuplicateFile{e.path.view(), e.stamp.modified, !platform::archivePartOf(e.path.view()).empty()};
     };
     std::vector<const TrackEntry*> keep;
+    std::vector<DuplicateFile> kept;  // what keep's entry is, by group
     for (const TrackEntry& e : std::as_const(s.catalogue).entries()) {
         if (s.view.duplicateKind(e) == CatalogueView::Duplicate::None) continue;
         const std::uint32_t group = s.view.groupOf(e);
-        if (group >= keep.size()) keep.resize(group + 1, nullptr);
-        if (!keep[group] || keptBefore(fileOf(e), fileOf(*keep[group]))) keep[group] = &e;
+        if (group >= keep.size()) {
+            keep.resize(group + 1, nullptr);
+            kept.resize(group + 1);
+        }
+        const DuplicateFile file = fileOf(e);
+        if (!keep[group] || keptBefore(file, kept[group])) {
+            keep[group] = &e;
+            kept[group] = file;
+        }
     }
     s.view.selectWhere([&](const TrackEntry& e) {
         const std::uint32_t group = s.view.groupOf(e);
