@@ -167,6 +167,16 @@ TYPED_TEST_P(Backend, TableRowsSelectionAndHeaderSorts) {
     EXPECT_TRUE(d.sortShownDescending());
     EXPECT_EQ(d.state().view.selectedRows(), (std::vector<std::size_t>{0, 3}));
     EXPECT_EQ(d.rowsShownSelected(), (std::vector<std::size_t>{0, 3}));
+    // Most rows, and all, selected by the program: drawn as they are, and after a sort.
+    for (const std::vector<std::size_t>& rows :
+         {std::vector<std::size_t>{0, 1, 3, 4}, std::vector<std::size_t>{0, 1, 2, 3, 4}}) {
+        d.state().view.selectRows(rows);
+        d.tk().showTableSelection(ids::kMainWindow, ids::kTable, d.state().view.currentRow());
+        EXPECT_EQ(d.rowsShownSelected(), rows);
+        headerSort(d.state(), 0);
+        EXPECT_EQ(d.rowsShownSelected(), d.state().view.selectedRows());
+        EXPECT_EQ(d.state().view.selectedRows().size(), rows.size());
+    }
     EXPECT_EQ(d.tk().waitEvent(20).kind, ui::EventKind::None);  // the program's own changes say nothing
 }
 

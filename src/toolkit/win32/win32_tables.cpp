@@ -286,9 +286,16 @@ void Win32Toolkit::drawSelection(int window, int gadget) {
         ListView_SetItemCountEx(view, items, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     }
     // Without redrawing, each row set is only noted; one repaint follows.
+    // Each row set costs the list view a message (under Wine about 0.1 ms):
+    // when most rows are selected, all are at once and the others dropped.
+    std::size_t selected = 0;
+    for (std::size_t row = 0; row < count; ++row) selected += rows->isSelected(row) ? 1 : 0;
+    const bool most = count == static_cast<std::size_t>(items) && selected * 2 > count;
     SendMessageW(view, WM_SETREDRAW, FALSE, 0);
-    for (std::size_t row = 0; row < count; ++row)
-        if (rows->isSelected(row)) ListView_SetItemState(view, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+    if (most) ListView_SetItemState(view, -1, LVIS_SELECTED, LVIS_SELECTED);
+    for (std::size_t row = 0; row < count && selected > 0; ++row)
+        if (rows->isSelected(row) != most)
+            ListView_SetItemState(view, static_cast<int>(row), most ? 0 : LVIS_SELECTED, LVIS_SELECTED);
     SendMessageW(view, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(view, nullptr, TRUE);
     quiet_ = false;
