@@ -88,12 +88,6 @@ public:
         const std::uint64_t v = varint();
         return static_cast<std::int64_t>(v >> 1) ^ -static_cast<std::int64_t>(v & 1);
     }
-    // A number that must fit 32 bits.
-    std::uint32_t varint32() {
-        const std::uint64_t v = varint();
-        if (v > UINT32_MAX) ok_ = false;
-        return static_cast<std::uint32_t>(v);
-    }
     std::int32_t zigzag32() {
         const std::int64_t v = zigzag();
         if (v < INT32_MIN || v > INT32_MAX) ok_ = false;
@@ -183,11 +177,11 @@ bool decodeOldEntries(Cursor& in, std::uint32_t version, Catalogue& c) {
 
 // Since version 6 a folder's tracks are: the table of the folders their paths
 // lie in and the table of their other texts (in each, 0 is the empty text, not
-// written), then the entries. An entry is a byte of flags, its folder when it is not the one
-// before's, its file name, its texts by their place in the table (its name
-// only when it is not the file name's; its problem's without the path that
-// begins it), its numbers as varints, and its times and file number as steps
-// from the entry before's.
+// written), then the entries. An entry is a byte of flags, its folder when it
+// is not the one before's, its file name, its texts by their place in the
+// table (its name only when it is not the file name's; its problem's without
+// the path that begins it), its numbers as varints, and its times and file
+// number as steps from the entry before's.
 constexpr std::uint8_t kStateBits = 0x07;
 constexpr std::uint8_t kMarked110 = 0x08;
 constexpr std::uint8_t kSettled = 0x10;
@@ -301,6 +295,12 @@ bool decodeEntries(Cursor& in, Catalogue& c) {
     return in.ok();
 }
 
+// A folder's tracks in an encoding of their own, not in a store's bytes.
+RememberedFolder encodedFolder(std::string folder, const Catalogue& catalogue) {
+    auto tracks = std::make_shared<const std::string>(encodeTracks(catalogue));
+    return {std::move(folder), *tracks, tracks};
+}
+
 void writeHead(Writer& w, std::uint32_t version) {
     w.out.append(kMagic, sizeof kMagic);
     w.u32(version);
@@ -324,8 +324,7 @@ Result<Catalogue> RememberedLibrary::tracksOf(std::string_view folder, const std
 
 void RememberedLibrary::remember(const std::string& folder, const Catalogue& catalogue) {
     std::erase_if(folders, [&](const RememberedFolder& f) { return f.folder == folder; });
-    auto tracks = std::make_shared<const std::string>(encodeTracks(catalogue));
-    folders.insert(folders.begin(), {folder, *tracks, tracks});
+    folders.insert(folders.begin(), encodedFolder(folder, catalogue));
     if (folders.size() > kMostRememberedFolders) folders.resize(kMostRememberedFolders);
 }
 
@@ -428,8 +427,7 @@ Result<RememberedLibrary> decodeLibrary(const std::shared_ptr<const std::vector<
         Cursor old(std::span(reinterpret_cast<const std::uint8_t*>(tracks.data()), tracks.size()));
         Catalogue c;
         if (!decodeOldEntries(old, version, c) || old.left() != 0) return damagedStore(file);
-        auto encoded = std::make_shared<const std::string>(encodeTracks(c));
-        library.folders.push_back({std::string(folder), *encoded, encoded});
+        library.folders.push_back(encodedFolder(std::string(folder), c));
     }
     if (!in.ok() || in.left() != 0) return damagedStore(file);
     return library;
