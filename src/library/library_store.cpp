@@ -78,13 +78,19 @@ void takeFields(Catalogue& into, TrackEntry& e, const TrackEntry& r) {
     e.marked110 = r.marked110;
 }
 
+// Whether a file read before (`then`, not an unscanned entry) is to be read
+// again, stamped `now`: it could not be read then, or it changed since.
+bool readAgain(const TrackEntry& then, const platform::FileStamp& now) {
+    return then.state == TrackState::Unreadable || !unchangedSince(then.stamp, now);
+}
+
 }  // namespace
 
 std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue& remembered) {
     std::vector<TrackEntry*> toRead;
     forEachTwin(fresh, remembered, [&](TrackEntry& e, const TrackEntry* twin) {
         if (twin && twin->state == TrackState::Unscanned) return;
-        if (!twin || twin->state == TrackState::Unreadable || !unchangedSince(twin->stamp, e.stamp))
+        if (!twin || readAgain(*twin, e.stamp))
             toRead.push_back(&e);
         else
             takeFields(fresh, e, *twin);
@@ -99,7 +105,7 @@ bool takeUnchangedWalk(Catalogue& known, const Catalogue& fresh) {
         const TrackEntry& f = fresh[i];
         if (k.path.view() != f.path.view()) return false;
         if (k.state == TrackState::Unscanned) continue;
-        if (k.state == TrackState::Unreadable || !unchangedSince(k.stamp, f.stamp)) return false;
+        if (readAgain(k, f.stamp)) return false;
     }
     for (std::size_t i = 0; i < known.count(); ++i)
         if (known[i].state == TrackState::Unscanned) known[i].stamp = fresh[i].stamp;
