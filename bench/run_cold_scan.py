@@ -11,16 +11,12 @@ under WORK_DIR (/tmp/pitbox-bench by default). Kept out of CI.
 import os
 import statistics
 import subprocess
-import sys
 import time
 
-args = [a for a in sys.argv[1:] if a != "--against"]
-against = None
-if "--against" in sys.argv:
-    against = os.path.abspath(sys.argv[sys.argv.index("--against") + 1])
-    args.remove(sys.argv[sys.argv.index("--against") + 1])
-build = os.path.abspath(args[0])
-work = os.path.abspath(args[1] if len(args) > 1 else "/tmp/pitbox-bench")
+import bench_args
+
+args = bench_args.parse("A Scan from a cold cache against cat.")
+build, work, against = args.build, args.work, args.against
 tree = os.path.join(work, "cold-100k")
 if not os.path.isdir(tree):
     print("making the tree of 100,000 tracks ...", flush=True)

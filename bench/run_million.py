@@ -24,17 +24,13 @@ import os
 import shutil
 import statistics
 import subprocess
-import sys
 import time
 
-real_size = "--real-size" in sys.argv
-args = [a for a in sys.argv[1:] if a not in ("--against", "--real-size")]
-against = None
-if "--against" in sys.argv:
-    against = os.path.abspath(sys.argv[sys.argv.index("--against") + 1])
-    args.remove(sys.argv[sys.argv.index("--against") + 1])
-build = os.path.abspath(args[0])
-work = os.path.abspath(args[1] if len(args) > 1 else "/tmp/pitbox-bench")
+import bench_args
+
+args = bench_args.parse("A library of a million tracks: the start, the store, the table.",
+                        [("--real-size", "real tracks of 18 KB rather than files of a few bytes")])
+build, work, against, real_size = args.build, args.work, args.against, args.real_size
 os.makedirs(work, exist_ok=True)
 builds = {"pitbox": build}
 if against:
