@@ -6,11 +6,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "library/folder_load.h"
+#include "library/library_store.h"
 #ifndef _WIN32
 #include "support/child_process.h"
 #endif
+#include "support/folder_link.h"
+#include "support/packs.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
 
@@ -119,6 +123,118 @@ TEST(FolderLoad, UnreadableFolderIsSkipped) {
 }
 
 #endif
+
+// A check of only the areas the watch saw change makes what a check of the
+// whole tree makes: the same tracks in the same order (equal names in the
+// walk's order), each with what was known of it, the same ones to read.
+TEST(ChangedAreas, ACheckOfTheAreasFindsWhatAWalkOfTheWholeTreeFinds) {
+    namespace fs = std::filesystem;
+    platform::setSettleTime(std::chrono::milliseconds(0));
+    struct Case {
+        const char* what;
+        std::function<void(const TempDir&)> change;
+        std::vector<std::string> folders, trees;  // below the root, as the watch tells them
+        bool tableChanges = true;
+    };
+    const Case cases[] = {
+        {"a track added beside others", [](const TempDir& d) { saveTrack(d / "r/b/e.trk", TrackSpec{}); }, {"b/"}, {}},
+        {"a track removed", [](const TempDir& d) { removeFile(d / "r/b/c.trk"); }, {"b/"}, {}},
+        {"a track written", [](const TempDir& d) { saveFile(d / "r/b/c.trk", {9, 9}); }, {"b/"}, {}},
+        {"a track in the root", [](const TempDir& d) { saveTrack(d / "r/a.TRK", TrackSpec{}); }, {""}, {}},
+        {"a folder made with tracks",
+         [](const TempDir& d) {
+             d.mkdirs("r/b/n");
+             saveTrack(d / "r/b/n/a.trk", TrackSpec{});
+         },
+         {},
+         {"b/n/"}},
+        {"a folder removed", [](const TempDir& d) { fs::remove_all(d / "r/b/d"); }, {}, {"b/d/"}},
+        {"a folder renamed", [](const TempDir& d) { fs::rename(d / "r/b", d / "r/z"); }, {""}, {"b/", "z/"}},
+        {"a pack added", [](const TempDir& d) { makeZip(d / "r/b/p.zip", {{"in/a.trk", writeTrack(TrackSpec{})}}); },
+         {"b/"}, {}},
+        {"changes nested in a tree told too",
+         [](const TempDir& d) {
+             saveTrack(d / "r/b/d/f.trk", TrackSpec{});
+             saveTrack(d / "r/b-c/a (2).trk", TrackSpec{});
+         },
+         {"b/d/", "b-c/"},
+         {"b/"}},
+        {"another file written", [](const TempDir& d) { touch(d / "r/b/notes.txt"); }, {"b/"}, {}, false},
+        {"a folder gone that held no tracks", [](const TempDir& d) { fs::remove_all(d / "r/empty"); }, {}, {"empty/"},
+         false},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        // Equal names in many folders, and folder names that sort before the
+        // separator ("b-c" and "b.c" against "b/"), so that the order shows.
+        for (const char* folder : {"r/b/d", "r/b-c", "r/b.c", "r/empty"}) dir.mkdirs(folder);
+        for (const char* track : {"r/a.trk", "r/x.trk", "r/b/a.trk", "r/b/c.trk", "r/b/d/a.trk", "r/b-c/a.trk",
+                                  "r/b.c/a.trk"})
+            saveTrack(dir / track, TrackSpec{});
+        const std::string root = dir / "r/";
+        Catalogue known;
+        ASSERT_TRUE(collectTracks(root, known, {}, true));
+        for (TrackEntry& e : known.entries()) {
+            e.state = TrackState::Scanned;
+            known.setText(e.author, "known " + std::string(e.path.view().substr(root.size())));
+        }
+        c.change(dir);
+        platform::FolderChanges changes;
+        for (const std::string& f : c.folders) changes.folders.push_back(dir / ("r/" + f));
+        for (const std::string& t : c.trees) changes.trees.push_back(dir / ("r/" + t));
+        const ChangedAreas areas(changes, root);
+
+        Catalogue whole;
+        ASSERT_TRUE(collectTracks(root, whole, {}, true));
+        std::vector<std::string> wholeRead;
+        for (const TrackEntry* e : takeRememberedFields(whole, known)) wholeRead.emplace_back(e->path.view());
+
+        Catalogue walked;
+        bool linkMet = true;
+        ASSERT_TRUE(collectChangedTracks(root, areas, walked, linkMet)) << c.what;
+        EXPECT_FALSE(linkMet) << c.what;
+        std::vector<TrackEntry*> toRead;
+        auto changed = takeChangedAreas(known, walked, areas, toRead);
+        ASSERT_EQ(changed.has_value(), c.tableChanges) << c.what;
+        const Catalogue& shown = changed ? *changed : known;
+        std::vector<std::string> wholePaths, shownPaths, wholeAuthors, shownAuthors, read;
+        for (const TrackEntry& e : whole.entries()) {
+            wholePaths.emplace_back(e.path.view());
+            wholeAuthors.emplace_back(e.author.view());
+        }
+        for (const TrackEntry& e : shown.entries()) {
+            shownPaths.emplace_back(e.path.view());
+            shownAuthors.emplace_back(e.author.view());
+        }
+        for (const TrackEntry* e : toRead) read.emplace_back(e->path.view());
+        EXPECT_EQ(shownPaths, wholePaths) << c.what;
+        EXPECT_EQ(shownAuthors, wholeAuthors) << c.what;
+        EXPECT_EQ(read, wholeRead) << c.what;
+    }
+    platform::setSettleTime(std::chrono::seconds(3));
+}
+
+// A folder link met in an area is told: the folder it leads to may lie
+// elsewhere in the tree too.
+TEST(ChangedAreas, AFolderLinkMetIsTold) {
+    TempDir dir;
+    dir.mkdirs("r/b");
+    dir.mkdirs("r/c");
+    saveTrack(dir / "r/c/a.trk", TrackSpec{});
+    ASSERT_TRUE(makeFolderLink(dir / "r/b/to-c", dir / "r/c"));
+    for (const bool below : {false, true}) {
+        platform::FolderChanges changes;
+        (below ? changes.trees : changes.folders).push_back(dir / "r/b/");
+        Catalogue walked;
+        bool linkMet = false;
+        ASSERT_TRUE(collectChangedTracks(dir / "r/", ChangedAreas(changes, dir / "r/"), walked, linkMet));
+        EXPECT_TRUE(linkMet) << below;
+    }
+    Catalogue whole;
+    bool linkMet = false;
+    ASSERT_TRUE(collectTracks(dir / "r/", whole, {}, false, nullptr, &linkMet));
+    EXPECT_TRUE(linkMet);
+}
 
 TEST(FolderLoad, MissingRootFails) {
     TempDir dir;

@@ -56,8 +56,20 @@ bool underWine() {
 #endif
 }
 
+// Where in the tree something changed, once the watch has told it.
+bool told(platform::FolderWatch& watch, const std::string& where, bool tree) {
+    for (int i = 0; i < 500; ++i) {
+        const platform::FolderChanges changes = watch.takeChanges();
+        const auto& in = tree ? changes.trees : changes.folders;
+        if (std::find(in.begin(), in.end(), where) != in.end()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 // Every kind of change anywhere in the tree is heard, in folders made after
-// the watch began too.
+// the watch began too, and told where it was: the folder of a file changed,
+// the tree of a folder made, removed or renamed.
 TEST(FolderWatch, HearsEveryChangeInTheTree) {
     TempDir dir;
     dir.mkdirs("t/sub");
@@ -70,31 +82,35 @@ TEST(FolderWatch, HearsEveryChangeInTheTree) {
         const char* what;
         std::function<void()> make;
         bool inOldFolder;
+        const char* where;  // below the root
+        bool tree;
     };
     const Change changes[] = {
-        {"a file added", [&] { saveTrack(dir / "t/top.trk", TrackSpec{}); }, false},
-        {"a file written",
-         [&] {
-             saveFile(dir / "t/top.trk", {1, 2, 3});
-         },
+        {"a file added", [&] { saveTrack(dir / "t/top.trk", TrackSpec{}); }, false, "", false},
+        {"a file written", [&] { saveFile(dir / "t/top.trk", {1, 2, 3}); }, false, "", false},
+        {"a file added below", [&] { saveTrack(dir / "t/sub/b.trk", TrackSpec{}); }, true, "sub/", false},
+        {"a file renamed", [&] { fs::rename(dir / "t/sub/b.trk", dir / "t/sub/c.trk"); }, true, "sub/", false},
+        {"a file removed", [&] { fs::remove(dir / "t/sub/c.trk"); }, true, "sub/", false},
+        {"a folder made", [&] { dir.mkdirs("t/new"); }, false, "new/", true},
+        {"a file in the new folder", [&] { saveTrack(dir / "t/new/d.trk", TrackSpec{}); }, false, "new/", false},
+        {"a file renamed in it", [&] { fs::rename(dir / "t/new/d.trk", dir / "t/new/e.trk"); }, false, "new/", false},
+        {"the folder renamed", [&] { fs::rename(dir / "t/new", dir / "t/newer"); }, false, "new/", true},
+        {"a file in it, at its new name", [&] { saveTrack(dir / "t/newer/f.trk", TrackSpec{}); }, false, "newer/",
          false},
-        {"a file added below", [&] { saveTrack(dir / "t/sub/b.trk", TrackSpec{}); }, true},
-        {"a file renamed", [&] { fs::rename(dir / "t/sub/b.trk", dir / "t/sub/c.trk"); }, true},
-        {"a file removed", [&] { fs::remove(dir / "t/sub/c.trk"); }, true},
-        {"a folder made", [&] { dir.mkdirs("t/new"); }, false},
-        {"a file in the new folder", [&] { saveTrack(dir / "t/new/d.trk", TrackSpec{}); }, false},
-        {"a file renamed in it", [&] { fs::rename(dir / "t/new/d.trk", dir / "t/new/e.trk"); }, false},
+        {"a folder removed", [&] { fs::remove_all(dir / "t/newer"); }, false, "newer/", true},
     };
-    for (const auto& [what, change, inOldFolder] : changes) {
+    for (const auto& [what, change, inOldFolder, where, tree] : changes) {
         if (inOldFolder && underWine()) {
             change();
             continue;
         }
         // What an earlier change still reports is let pass first.
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        (void)(*watch)->takeChanges();
         const int seen = calls.count();
         change();
         EXPECT_TRUE(calls.comesAfter(seen)) << what;
+        EXPECT_TRUE(told(**watch, dir / (std::string("t/") + where), tree)) << what;
     }
 }
 
@@ -176,6 +192,54 @@ void takeChanges(ScriptedApp& app) {
     ASSERT_TRUE(pending());
     (void)takeLibraryChanges(app.state, std::chrono::steady_clock::now() + std::chrono::seconds(2));
     app.finishCheck();
+}
+
+// A watch that tells what the test says changed.
+class ToldWatch final : public platform::FolderWatch {
+public:
+    explicit ToldWatch(platform::FolderChanges told) : told_(std::move(told)) {}
+    bool watching() const override { return true; }
+    platform::FolderChanges takeChanges() override { return std::exchange(told_, {}); }
+
+private:
+    platform::FolderChanges told_;
+};
+
+// Only where the watch saw changes is looked at, unless it cannot say where
+// or a folder may lie at two paths of the tree: then the whole tree is.
+TEST(LibraryWatch, OnlyWhereTheWatchSawChangesIsLookedAt) {
+    struct Case {
+        const char* what;
+        bool everything, links;
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
+        {"told where", false, false, {"1", "2", "3"}},
+        {"told it cannot say where", true, false, {"1", "2", "3", "4"}},
+        {"a folder link in the tree", false, true, {"1", "2", "3", "4"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        saveTrack(dir.mkdirs("lib/a") + "1.trk", TrackSpec{});
+        saveTrack(dir.mkdirs("lib/b") + "2.trk", TrackSpec{});
+        ScriptedApp app;
+        app.state.watchesLibrary = true;
+        app.load(dir / "lib");
+        app.drive();
+        ASSERT_NE(app.state.watch, nullptr);
+        EXPECT_FALSE(app.state.treeHasLinks);
+        saveTrack(dir / "lib/a/3.trk", TrackSpec{});
+        saveTrack(dir / "lib/b/4.trk", TrackSpec{});
+        app.state.watch->watch = std::make_unique<ToldWatch>(platform::FolderChanges{{dir / "lib/a/"}, {}, c.everything});
+        app.state.treeHasLinks = c.links;
+        libraryChanged(*app.state.watch);
+        (void)takeLibraryChanges(app.state, std::chrono::steady_clock::now() + std::chrono::seconds(2));
+        app.finishCheck();
+        std::vector<std::string> shown;
+        for (const std::string& row : app.rows()) shown.push_back(row.substr(0, row.find('\n')));
+        std::sort(shown.begin(), shown.end());
+        EXPECT_EQ(shown, c.shown) << c.what;
+    }
 }
 
 // A pack is watched as a file: added, its tracks show; replaced, they are

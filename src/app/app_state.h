@@ -100,6 +100,10 @@ struct AppState {
     // The watch of the loaded folder; the program watches, tests only where they ask.
     bool watchesLibrary = false;
     std::unique_ptr<LibraryWatch> watch;
+    // The last walk of the loaded folder met a folder link, or there was none
+    // yet: a folder may lie at two paths, and a change is looked for in the
+    // whole tree rather than only where the watch saw it.
+    bool treeHasLinks = true;
     // The loaded folder's tracks while the folder is not there (removed, a
     // stick unplugged): remembered as they were, and given back when it returns.
     std::optional<Catalogue> absentTracks;

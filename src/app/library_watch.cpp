@@ -116,8 +116,18 @@ int takeLibraryChanges(AppState& s, std::chrono::steady_clock::time_point now) {
     if (w.forReturn || !w.watch->watching()) {
         s.watch.reset();
         s.watch = newWatch(s, false);
+        checkLibrary(s);
+        return -1;
     }
-    checkLibrary(s);
+    // Only where the watch saw changes is looked at, unless it cannot say
+    // where, or a folder may lie at two paths of the tree.
+    const platform::FolderChanges changes = w.watch->takeChanges();
+    if (changes.everything || s.treeHasLinks || s.absentTracks) {
+        checkLibrary(s);
+        return -1;
+    }
+    ChangedAreas areas(changes, s.trackFolder);
+    if (!areas.empty()) checkChanges(s, std::move(areas));
     return -1;
 }
 

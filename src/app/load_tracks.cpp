@@ -68,6 +68,7 @@ void sayUnreadFolders(AppState& s, const WalkJob& job) {
 void loaded(AppState& s, WalkJob& job, bool stopped, std::size_t found) {
     if (!walkedForUser(s, job, stopped, found, "Load")) return;
     if (!s.storePath.empty()) takeRemembered(s, job.folder(), job.found());
+    s.treeHasLinks = job.linkMet();
     s.trackFolder = job.folder();
     s.folderLoaded = true;
     s.absentTracks.reset();
@@ -83,6 +84,7 @@ void loaded(AppState& s, WalkJob& job, bool stopped, std::size_t found) {
 void walkedForScan(AppState& s, WalkJob& job, bool stopped, std::size_t found, ScanKind kind) {
     if (!walkedForUser(s, job, stopped, found, "Scan")) return;
     keepKnownEntries(job.found(), knownTracks(s));
+    s.treeHasLinks = job.linkMet();
     s.absentTracks.reset();
     presentCatalogue(s, std::move(job.found()), Presented::AsBefore);
     followCurrentTrack(s);
@@ -97,20 +99,44 @@ void walkedForScan(AppState& s, WalkJob& job, bool stopped, std::size_t found, S
 // unchanged files; the new and changed ones are read next. A folder that is
 // gone takes its tracks with it until it is back; one that cannot be listed
 // keeps the remembered tracks.
+// Whether a check's walk listed the folder; if not, the folder gone or why it
+// could not be listed is said.
+bool walkedForCheck(AppState& s, const WalkJob& job) {
+    if (job.walked()) return true;
+    if (job.walked().error().code == ErrorCode::Missing)
+        libraryGone(s);
+    else
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(job.walked().error()));
+    return false;
+}
+
 void checked(AppState& s, WalkJob& job, bool stopped) {
-    if (stopped) return;
-    if (!job.walked()) {
-        if (job.walked().error().code == ErrorCode::Missing)
-            libraryGone(s);
-        else
-            s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(job.walked().error()));
-        return;
-    }
+    if (stopped || !walkedForCheck(s, job)) return;
+    s.treeHasLinks = job.linkMet();
     // Nothing changed, the usual case: the table stays as it is.
     if (!s.absentTracks && takeUnchangedWalk(s.catalogue, job.found())) return;
     std::vector<TrackEntry*> toRead = takeRememberedFields(job.found(), knownTracks(s));
     s.absentTracks.reset();
     presentCatalogue(s, std::move(job.found()), Presented::AsBefore);
+    followCurrentTrack(s);
+    if (!toRead.empty()) startCheck(s, scanWork(s, toRead, ScanKind::CheckedFiles));
+}
+
+// The walk of the areas the watch saw change is over: the table takes what
+// changed there, and the new and changed tracks are read next. A folder link
+// met there may lead to a folder the walk of the whole tree reaches by another
+// path: the whole tree is looked at instead.
+void checkedChanges(AppState& s, WalkJob& job, bool stopped) {
+    if (stopped || !walkedForCheck(s, job)) return;
+    if (job.linkMet()) {
+        s.treeHasLinks = true;
+        checkLibrary(s);
+        return;
+    }
+    std::vector<TrackEntry*> toRead;
+    auto changed = takeChangedAreas(s.catalogue, job.found(), *job.areas(), toRead);
+    if (!changed) return;
+    presentCatalogue(s, std::move(*changed), Presented::AsBefore);
     followCurrentTrack(s);
     if (!toRead.empty()) startCheck(s, scanWork(s, toRead, ScanKind::CheckedFiles));
 }
@@ -154,6 +180,13 @@ void checkLibrary(AppState& s) {
     auto job = std::make_shared<WalkJob>(s.trackFolder, true);
     startCheck(s, walkWork(
                       job, [job](AppState& state, bool stopped, std::size_t) { checked(state, *job, stopped); },
+                      "Checking the library... "));
+}
+
+void checkChanges(AppState& s, ChangedAreas areas) {
+    auto job = std::make_shared<WalkJob>(s.trackFolder, std::move(areas));
+    startCheck(s, walkWork(
+                      job, [job](AppState& state, bool stopped, std::size_t) { checkedChanges(state, *job, stopped); },
                       "Checking the library... "));
 }
 

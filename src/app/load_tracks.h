@@ -1,6 +1,7 @@
 #pragma once
 #include "app/app_state.h"
 #include "app/scan_tracks.h"
+#include "library/changed_areas.h"
 
 namespace pitbox {
 
@@ -14,6 +15,9 @@ void rescanFolder(AppState& s, ScanKind kind);
 // tracks found taking the remembered fields of unchanged files, the new and
 // changed ones read, all beside the event loop.
 void checkLibrary(AppState& s);
+// The same check of the areas of the loaded folder its watch saw change
+// alone: what changed elsewhere is not looked at.
+void checkChanges(AppState& s, ChangedAreas areas);
 // The Load button: asks for a folder and loads it.
 void loadTracks(AppState& s);
 

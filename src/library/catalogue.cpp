@@ -1,6 +1,7 @@
 #include "library/catalogue.h"
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 
 #include "base/text.h"
@@ -51,7 +52,15 @@ TrackEntry& Catalogue::append(const TrackEntry& e) {
     const std::uint32_t id = added.id;
     added = e;
     added.id = id;
-    for (Text* text : {&added.name, &added.author, &added.record, &added.path, &added.problem}) setText(*text, *text);
+    for (Text* text : {&added.author, &added.record, &added.path, &added.problem}) setText(*text, *text);
+    // A name that is part of its path stays so, with no copy of its own.
+    const std::string_view path = e.path.view(), name = e.name.view();
+    const std::less_equal<const char*> atOrBefore;
+    if (!name.empty() && atOrBefore(path.data(), name.data()) &&
+        atOrBefore(name.data() + name.size(), path.data() + path.size()))
+        added.name = Text(added.path.view().substr(static_cast<std::size_t>(name.data() - path.data()), name.size()));
+    else
+        setText(added.name, name);
     return added;
 }
 

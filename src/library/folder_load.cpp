@@ -40,55 +40,118 @@ Result<platform::UnreadableFolders> walkTrackFolders(
     return walked;
 }
 
-Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catalogue& catalogue,
-                                                  const std::function<void(const TrackEntry&)>& onFound, bool stamps,
-                                                  const std::atomic<bool>* stop) {
-    Catalogue found;
-    std::vector<TrackEntry*> unstamped;
-    platform::UnreadableFolders archives;
-    const auto onFile = [&](const std::string& folder, std::string_view fileName,
-                            const std::optional<platform::FileStamp>& listed) {
+namespace {
+
+// The tracks one or more walks list, gathered into one catalogue: each with
+// its path and name, and with `stamps`, its file's stamp as the listing gives
+// it, else looked at once the walks are done.
+class Gathering {
+public:
+    Gathering(bool stamps, const std::function<void(const TrackEntry&)>& onFound)
+        : stamps_(stamps), onFound_(onFound) {}
+
+    void take(const std::string& folder, std::string_view fileName, const std::optional<platform::FileStamp>& listed) {
         if (platform::isArchiveName(fileName)) {
             // Its members are stamped as the archive is, which is looked at once.
             const std::string archive = folder + std::string(fileName);
-            const auto stamp = stamps ? (listed ? listed : platform::fileStamp(archive)) : std::nullopt;
+            const auto stamp = stamps_ ? (listed ? listed : platform::fileStamp(archive)) : std::nullopt;
             forEachArchivedTrack(
                 archive,
                 [&](std::string_view name, std::string&& path) {
-                    TrackEntry& e = found.append();
-                    found.setText(e.path, path);
+                    TrackEntry& e = found_.append();
+                    found_.setText(e.path, path);
                     e.name = Text(e.path.view().substr(path.size() - name.size(), name.size() - 4));
                     e.stamp = stamp.value_or(platform::FileStamp{});
-                    if (onFound) onFound(e);
+                    if (onFound_) onFound_(e);
                 },
-                archives);
+                archives_);
         }
         if (!isTrackFileName(fileName)) return;
-        TrackEntry& e = found.append();
-        found.setText(e.path, folder, fileName);
+        TrackEntry& e = found_.append();
+        found_.setText(e.path, folder, fileName);
         // The name is the path's last part without ".trk": no copy of its own.
         e.name = Text(e.path.view().substr(folder.size(), fileName.size() - 4));
         if (listed)
             e.stamp = *listed;
         else
-            unstamped.push_back(&e);
-        if (onFound) onFound(e);
-    };
-    auto walked = platform::walkFolders(root, onFile, stop);
-    if (!walked || (stop && *stop)) return walked;
-    walked->insert(walked->end(), archives.begin(), archives.end());
-    // What the listing did not tell is looked at after the walk, on a few threads at once.
-    if (stamps) {
-        std::vector<std::string_view> paths;
-        paths.reserve(unstamped.size());
-        for (const TrackEntry* e : unstamped) paths.push_back(e->path.view());
-        const auto now = currentStamps(paths);
-        for (std::size_t i = 0; i < unstamped.size(); ++i) unstamped[i]->stamp = now[i].value_or(platform::FileStamp{});
+            unstamped_.push_back(&e);
+        if (onFound_) onFound_(e);
     }
-    found.sort(SortKey::Name);
-    found.setRoot(root);
-    catalogue = std::move(found);
+
+    // The archives that could not be read go to `unreadable`; what the
+    // listings did not stamp is looked at, on a few threads at once.
+    Catalogue done(const std::string& root, platform::UnreadableFolders& unreadable) {
+        unreadable.insert(unreadable.end(), archives_.begin(), archives_.end());
+        if (stamps_) {
+            std::vector<std::string_view> paths;
+            paths.reserve(unstamped_.size());
+            for (const TrackEntry* e : unstamped_) paths.push_back(e->path.view());
+            const auto now = currentStamps(paths);
+            for (std::size_t i = 0; i < unstamped_.size(); ++i)
+                unstamped_[i]->stamp = now[i].value_or(platform::FileStamp{});
+        }
+        found_.sort(SortKey::Name);
+        found_.setRoot(root);
+        return std::move(found_);
+    }
+
+private:
+    const bool stamps_;
+    const std::function<void(const TrackEntry&)>& onFound_;
+    Catalogue found_;
+    std::vector<TrackEntry*> unstamped_;
+    platform::UnreadableFolders archives_;
+};
+
+}  // namespace
+
+Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catalogue& catalogue,
+                                                  const std::function<void(const TrackEntry&)>& onFound, bool stamps,
+                                                  const std::atomic<bool>* stop, bool* linkMet) {
+    Gathering gathering(stamps, onFound);
+    platform::WalkReach reach;
+    auto walked = platform::walkFolders(
+        root, [&](const std::string& folder, std::string_view name, const auto& listed) {
+            gathering.take(folder, name, listed);
+        }, stop, &reach);
+    if (linkMet) *linkMet = reach.linkMet;
+    if (!walked || (stop && *stop)) return walked;
+    catalogue = gathering.done(root, *walked);
     return walked;
+}
+
+Result<platform::UnreadableFolders> collectChangedTracks(const std::string& root, const ChangedAreas& areas,
+                                                         Catalogue& catalogue, bool& linkMet,
+                                                         const std::function<void(const TrackEntry&)>& onFound,
+                                                         const std::atomic<bool>* stop) {
+    Gathering gathering(true, onFound);
+    platform::UnreadableFolders unreadable;
+    const auto walk = [&](const std::string& folder, bool below) -> Result<void> {
+        platform::WalkReach reach{below, false};
+        auto walked = platform::walkFolders(
+            folder, [&](const std::string& in, std::string_view name, const auto& listed) {
+                gathering.take(in, name, listed);
+            }, stop, &reach);
+        linkMet = linkMet || reach.linkMet;
+        if (walked) {
+            unreadable.insert(unreadable.end(), walked->begin(), walked->end());
+            return {};
+        }
+        // A folder gone holds no tracks; one there that cannot be listed is
+        // skipped, as a walk of the whole tree skips it, unless it is the root.
+        if (walked.error().code != ErrorCode::Missing) {
+            if (folder == root) return walked.error();
+            unreadable.push_back(walked.error());
+        }
+        return {};
+    };
+    linkMet = false;
+    for (const ChangedAreas::Area& area : areas.inWalkOrder()) {
+        if (stop && *stop) return unreadable;
+        if (auto walked = walk(area.folder, area.below); !walked) return walked.error();
+    }
+    catalogue = gathering.done(root, unreadable);
+    return unreadable;
 }
 
 }  // namespace pitbox

@@ -5,6 +5,7 @@
 
 #include "base/result.h"
 #include "library/catalogue.h"
+#include "library/changed_areas.h"
 #include "platform/folder_walk.h"
 
 namespace pitbox {
@@ -34,9 +35,23 @@ Result<platform::UnreadableFolders> walkTrackFolders(
 // folders below the root that could not be read. Fails, with the catalogue left
 // as it was, when `root` cannot be listed, and when `stop` is set before it is
 // done. With `stamps`, each entry gets its file's stamp (as the listing gives
-// it where it does, else looked at after the walk).
+// it where it does, else looked at after the walk). With `linkMet`, tells
+// whether a folder link was met below the root.
 Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catalogue& catalogue,
                                                   const std::function<void(const TrackEntry&)>& onFound = {},
-                                                  bool stamps = false, const std::atomic<bool>* stop = nullptr);
+                                                  bool stamps = false, const std::atomic<bool>* stop = nullptr,
+                                                  bool* linkMet = nullptr);
+
+// Builds a catalogue of the tracks in the changed areas of the tree at
+// `root`, each stamped, sorted as collectTracks sorts: what a walk of the
+// whole tree would find there. An area that is not there holds none; one that
+// cannot be listed is returned among the folders that could not be read, and
+// fails the walk only when it is the root. `linkMet` tells whether a folder
+// link was met, where a walk of the whole tree may have reached a folder by
+// another path.
+Result<platform::UnreadableFolders> collectChangedTracks(const std::string& root, const ChangedAreas& areas,
+                                                         Catalogue& catalogue, bool& linkMet,
+                                                         const std::function<void(const TrackEntry&)>& onFound = {},
+                                                         const std::atomic<bool>* stop = nullptr);
 
 }  // namespace pitbox

@@ -1,8 +1,10 @@
 #include "library/library_store.h"
 
+#include <span>
 #include <string_view>
 #include <unordered_map>
 
+#include "base/text.h"
 #include "platform/file_lock.h"
 #include "platform/paths.h"
 
@@ -49,17 +51,17 @@ namespace {
 // while they agree entry by entry no lookup is needed, and the table of paths
 // is made only at the first difference.
 template <class Each>
-void forEachTwin(Catalogue& fresh, const Catalogue& known, Each&& each) {
+void forEachTwin(Catalogue& fresh, std::span<TrackEntry* const> known, Each&& each) {
     std::unordered_map<std::string_view, const TrackEntry*> byPath;
     for (std::size_t i = 0; i < fresh.count(); ++i) {
         TrackEntry& e = fresh[i];
-        if (byPath.empty() && i < known.count() && known[i].path.view() == e.path.view()) {
-            each(e, &known[i]);
+        if (byPath.empty() && i < known.size() && known[i]->path.view() == e.path.view()) {
+            each(e, known[i]);
             continue;
         }
         if (byPath.empty()) {
-            byPath.reserve(known.count());
-            for (const TrackEntry& k : known.entries()) byPath.emplace(k.path.view(), &k);
+            byPath.reserve(known.size());
+            for (const TrackEntry* k : known) byPath.emplace(k->path.view(), k);
         }
         const auto it = byPath.find(e.path.view());
         each(e, it == byPath.end() ? nullptr : it->second);
@@ -86,7 +88,9 @@ bool readAgain(const TrackEntry& then, const platform::FileStamp& now) {
 
 }  // namespace
 
-std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue& remembered) {
+namespace {
+
+std::vector<TrackEntry*> takeFieldsOf(Catalogue& fresh, std::span<TrackEntry* const> remembered) {
     std::vector<TrackEntry*> toRead;
     forEachTwin(fresh, remembered, [&](TrackEntry& e, const TrackEntry* twin) {
         if (twin && twin->state == TrackState::Unscanned) return;
@@ -98,22 +102,58 @@ std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue&
     return toRead;
 }
 
-bool takeUnchangedWalk(Catalogue& known, const Catalogue& fresh) {
-    if (known.count() != fresh.count()) return false;
-    for (std::size_t i = 0; i < known.count(); ++i) {
-        const TrackEntry& k = known[i];
+// Whether `fresh` lists the files of `known` in the same order, none of those
+// read changed since; if so, those not read yet take their new stamps.
+bool unchangedWalk(std::span<TrackEntry* const> known, const Catalogue& fresh) {
+    if (known.size() != fresh.count()) return false;
+    for (std::size_t i = 0; i < known.size(); ++i) {
+        const TrackEntry& k = *known[i];
         const TrackEntry& f = fresh[i];
         if (k.path.view() != f.path.view()) return false;
         if (k.state == TrackState::Unscanned) continue;
         if (readAgain(k, f.stamp)) return false;
     }
-    for (std::size_t i = 0; i < known.count(); ++i)
-        if (known[i].state == TrackState::Unscanned) known[i].stamp = fresh[i].stamp;
+    for (std::size_t i = 0; i < known.size(); ++i)
+        if (known[i]->state == TrackState::Unscanned) known[i]->stamp = fresh[i].stamp;
     return true;
 }
 
+}  // namespace
+
+std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue& remembered) {
+    return takeFieldsOf(fresh, remembered.order());
+}
+
+bool takeUnchangedWalk(Catalogue& known, const Catalogue& fresh) { return unchangedWalk(known.order(), fresh); }
+
+std::optional<Catalogue> takeChangedAreas(Catalogue& known, Catalogue& walked, const ChangedAreas& areas,
+                                          std::vector<TrackEntry*>& toRead) {
+    std::vector<TrackEntry*> inside, outside;
+    for (TrackEntry* e : known.order()) (areas.holds(e->path.view()) ? inside : outside).push_back(e);
+    if (unchangedWalk(inside, walked)) return std::nullopt;
+    std::vector<bool> read(walked.count());
+    for (const TrackEntry* e : takeFieldsOf(walked, inside)) read[e->id] = true;
+    // Both lists are in the order a walk of the whole tree sorts to: by name,
+    // equal names in the walk's order.
+    const auto first = [](const TrackEntry* a, const TrackEntry* b) {
+        const int byName = compareFolded(a->name.view(), b->name.view());
+        return byName != 0 ? byName < 0 : comesFirstInWalk(a->path.view(), b->path.view());
+    };
+    Catalogue merged;
+    toRead.clear();
+    std::size_t k = 0;
+    for (TrackEntry* w : walked.order()) {
+        for (; k < outside.size() && first(outside[k], w); ++k) merged.append(*outside[k]);
+        TrackEntry& added = merged.append(*w);
+        if (read[w->id]) toRead.push_back(&added);
+    }
+    for (; k < outside.size(); ++k) merged.append(*outside[k]);
+    merged.setRoot(known.root());
+    return merged;
+}
+
 void keepKnownEntries(Catalogue& fresh, const Catalogue& known) {
-    forEachTwin(fresh, known, [&](TrackEntry& e, const TrackEntry* twin) {
+    forEachTwin(fresh, known.order(), [&](TrackEntry& e, const TrackEntry* twin) {
         if (!twin) return;
         takeFields(fresh, e, *twin);
         e.stamp = twin->stamp;

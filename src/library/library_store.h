@@ -1,10 +1,12 @@
 #pragma once
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/result.h"
 #include "library/catalogue.h"
+#include "library/changed_areas.h"
 #include "library/store_file.h"
 #include "library/store_format.h"
 
@@ -36,6 +38,15 @@ std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue&
 // is then what takeRememberedFields would make of `fresh`, with nothing to
 // read. False, and nothing changed, otherwise.
 bool takeUnchangedWalk(Catalogue& known, const Catalogue& fresh);
+// A check of the areas of the tree its watch saw change: `walked` is what
+// collectChangedTracks found there. When that is what `known` held there and
+// none of it changed, gives `known`'s entries there not read yet their new
+// stamps and returns nothing: the table stays. Otherwise returns the library
+// a walk of the whole tree would find, in its order: every track outside the
+// areas as `known` holds it, and those inside with what takeRememberedFields
+// gives them; `toRead` gets those of them worth reading.
+std::optional<Catalogue> takeChangedAreas(Catalogue& known, Catalogue& walked, const ChangedAreas& areas,
+                                          std::vector<TrackEntry*>& toRead);
 // Gives each track of `fresh` (a new walk of the folder) all that `known`
 // holds of the same path: its fields, its state and the stamp its file had
 // when they were read, so that a Scan reads only what changed since.

@@ -28,10 +28,18 @@ namespace pitbox::platform {
 //
 // `listed` is the file's stamp as the listing itself gives it, where it does
 // (Windows, for a file that is no link), so that it need not be asked for again.
+//
+// With `reach`, the walk goes as far as it says and tells what it met.
+struct WalkReach {
+    bool below = true;  // false: the root's own files alone
+    // Set when a folder link was met below the root: a folder may then lie at
+    // two paths of the tree, and the walk gives it the first in its order.
+    bool linkMet = false;
+};
 using UnreadableFolders = std::vector<Error>;
 using OnFile =
     std::function<void(const std::string& folder, std::string_view name, const std::optional<FileStamp>& listed)>;
 Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile,
-                                      const std::atomic<bool>* stop = nullptr);
+                                      const std::atomic<bool>* stop = nullptr, WalkReach* reach = nullptr);
 
 }  // namespace pitbox::platform

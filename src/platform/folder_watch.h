@@ -3,20 +3,33 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/result.h"
 
 namespace pitbox::platform {
 
+// Where a tree changed, as its watch saw it: paths of folders, each ending in
+// the separator, each named once.
+struct FolderChanges {
+    std::vector<std::string> folders;  // files in these folders added, removed, renamed or written
+    std::vector<std::string> trees;    // folders made, removed or renamed, with all below them
+    bool everything = false;           // the watch cannot say where: look at the whole tree
+    bool empty() const { return !everything && folders.empty() && trees.empty(); }
+};
+
 // Watches a folder tree (`root`, ending in the separator, and every folder
 // below it, links to folders followed as the walk follows them) for files
 // added, removed, renamed or written. `onChange` is called on the watch's own
-// thread, once or more after each change, saying nothing of what changed: the
-// caller looks again. Nothing runs while nothing changes; the watch ends when
-// it goes away.
+// thread, once or more after each change; `takeChanges` then says where.
+// Nothing runs while nothing changes; the watch ends when it goes away.
 class FolderWatch {
 public:
     virtual ~FolderWatch() = default;
+    // Where the tree changed since this was last asked (since the watch began,
+    // the first time). A folder reached through a link is told at the path the
+    // watch reached it by.
+    virtual FolderChanges takeChanges() { return {{}, {}, true}; }
     // False once the root itself is gone: removed, moved, unmounted, or
     // another folder in its place (a volume mounted on it, a folder made
     // anew). A change is told then too; what is at the root's path needs a

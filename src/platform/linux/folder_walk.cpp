@@ -34,7 +34,8 @@ struct Frame {
 
 class Walker {
 public:
-    Walker(const OnFile& onFile, const std::atomic<bool>* stop) : onFile_(onFile), stop_(stop) {}
+    Walker(const OnFile& onFile, const std::atomic<bool>* stop, WalkReach* reach)
+        : onFile_(onFile), stop_(stop), reach_(reach) {}
 
     Result<UnreadableFolders> run(const std::string& root) {
         Frame frame;
@@ -43,6 +44,7 @@ public:
         frame.fd = FileDescriptor(open(AT_FDCWD, root.c_str()));
         if (!frame.fd.valid()) return systemError(ErrorCode::CannotOpen, root);
         if (!enter(frame)) return unreadable_.empty() ? systemError(ErrorCode::CannotOpen, root) : unreadable_.front();
+        if (reach_ && !reach_->below) stack_.back().subfolders.clear();
         while (!stack_.empty() && !(stop_ && stop_->load(std::memory_order_relaxed))) {
             Frame& top = stack_.back();
             if (top.next == top.subfolders.size()) {
@@ -80,6 +82,12 @@ private:
             fd = ::openat(from, name, kFolderFlags);
         }
         return fd;
+    }
+
+    static bool isLink(int folder, const dirent64& entry) {
+        if (entry.d_type == DT_LNK) return true;
+        struct stat st {};
+        return ::fstatat(folder, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
     }
 
     static bool identify(const FileDescriptor& fd, FileKey& id) {
@@ -126,6 +134,7 @@ private:
                 if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
                     struct stat st {};
                     isFolder = ::fstatat(frame.fd.get(), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+                    if (isFolder && reach_ && isLink(frame.fd.get(), *entry)) reach_->linkMet = true;
                 }
                 if (isFolder) {
                     frame.subfolders.emplace_back(name);
@@ -173,6 +182,7 @@ private:
 
     const OnFile& onFile_;
     const std::atomic<bool>* stop_;
+    WalkReach* reach_;
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered; each frame keeps its length
     std::set<FileKey> seen_;
@@ -185,8 +195,9 @@ private:
 
 }  // namespace
 
-Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile, const std::atomic<bool>* stop) {
-    return Walker(onFile, stop).run(root);
+Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile, const std::atomic<bool>* stop,
+                                      WalkReach* reach) {
+    return Walker(onFile, stop, reach).run(root);
 }
 
 }  // namespace pitbox::platform

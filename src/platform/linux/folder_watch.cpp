@@ -125,7 +125,8 @@ private:
     std::thread thread_;
 };
 
-// A folder tree: every folder below the root watched.
+// A folder tree: every folder below the root watched, and where it changed
+// kept until the owner asks.
 class TreeWatch final : public InotifyThread {
 public:
     TreeWatch(FileDescriptor inotify, std::string root, std::function<void()> onChange)
@@ -144,7 +145,24 @@ public:
         return {};
     }
 
+    FolderChanges takeChanges() override {
+        const std::lock_guard<std::mutex> hold(changesLock_);
+        FolderChanges taken{{changedFolders_.begin(), changedFolders_.end()},
+                            {changedTrees_.begin(), changedTrees_.end()},
+                            everything_ || failed().has_value()};
+        changedFolders_.clear();
+        changedTrees_.clear();
+        everything_ = false;
+        return taken;
+    }
+
 private:
+    using Identity = std::pair<dev_t, ino_t>;
+    struct Watched {
+        std::string folder;
+        Identity identity;
+    };
+
     bool prepare() override {
         auto below = addBelow(root_);
         if (!below) fail(below.error());
@@ -158,16 +176,18 @@ private:
         added = false;
         struct stat st {};
         if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
-        if (!seen_.insert({st.st_dev, st.st_ino}).second) return {};  // a link back up the tree
+        const Identity identity{st.st_dev, st.st_ino};
+        if (!seen_.insert(identity).second) return {};  // a link back up the tree
         const int wd = ::inotify_add_watch(inotify(), folder.c_str(), kFolderEvents);
         if (wd < 0) {
+            seen_.erase(identity);
             if (errno == ENOSPC || errno == ENOMEM)
                 return Error{ErrorCode::NotWatched, folder,
                              "more folders than the system lets a program watch (fs.inotify.max_user_watches)"};
             return {};
         }
         if (folders_.empty()) rootWatch_ = wd;
-        folders_[wd] = folder;
+        folders_[wd] = {folder, identity};
         added = true;
         return {};
     }
@@ -197,17 +217,52 @@ private:
         return {};
     }
 
-    // A folder made or moved in is watched with all it holds; one gone is
-    // forgotten; the root gone, the watch is lost.
+    // A folder moved away keeps its watches, which would tell its changes at
+    // the path it had: they go with it, and a folder moved in is watched anew
+    // at its new path.
+    void forgetTree(const std::string& folder) {
+        for (auto it = folders_.begin(); it != folders_.end();) {
+            if (it->second.folder.starts_with(folder)) {
+                ::inotify_rm_watch(inotify(), it->first);
+                seen_.erase(it->second.identity);
+                it = folders_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+    // A file's change is its folder's; a folder made, removed or renamed is a
+    // tree's, and the watch follows it. The root gone, the watch is lost; the
+    // kernel's queue overflowing, where is not known.
     bool handle(const inotify_event& e) override {
+        if (e.mask & IN_Q_OVERFLOW) {
+            const std::lock_guard<std::mutex> hold(changesLock_);
+            everything_ = true;
+            return true;
+        }
         if (e.wd == rootWatch_ && (e.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED))) lose();
+        const auto at = folders_.find(e.wd);
         if (e.mask & IN_IGNORED) {
-            folders_.erase(e.wd);
+            if (at != folders_.end()) {
+                seen_.erase(at->second.identity);
+                folders_.erase(at);
+            }
             return e.wd == rootWatch_;
         }
-        const auto folder = folders_.find(e.wd);
-        if ((e.mask & IN_ISDIR) && (e.mask & (IN_CREATE | IN_MOVED_TO)) && folder != folders_.end() && e.len > 0)
-            (void)addTree(folder->second + e.name + "/");
+        if (at == folders_.end()) return false;  // a folder forgotten, its last events still queued
+        if (e.mask & (IN_DELETE_SELF | IN_MOVE_SELF)) return e.wd == rootWatch_;  // told in its parent
+        if (e.len == 0) return true;
+        if (!(e.mask & IN_ISDIR)) {
+            const std::lock_guard<std::mutex> hold(changesLock_);
+            changedFolders_.insert(at->second.folder);
+            return true;
+        }
+        const std::string tree = at->second.folder + e.name + "/";
+        if (e.mask & IN_MOVED_FROM) forgetTree(tree);
+        if (e.mask & (IN_CREATE | IN_MOVED_TO)) (void)addTree(tree);
+        const std::lock_guard<std::mutex> hold(changesLock_);
+        changedTrees_.insert(tree);
         return true;
     }
 
@@ -221,8 +276,11 @@ private:
     const std::string root_;
     std::optional<FileKey> rootKey_;
     int rootWatch_ = -1;
-    std::unordered_map<int, std::string> folders_;  // by watch descriptor
-    std::set<std::pair<dev_t, ino_t>> seen_;
+    std::unordered_map<int, Watched> folders_;  // by watch descriptor
+    std::set<Identity> seen_;
+    std::mutex changesLock_;
+    std::set<std::string> changedFolders_, changedTrees_;
+    bool everything_ = false;
 };
 
 // A folder that is not there: the nearest folder on its way that is, moved

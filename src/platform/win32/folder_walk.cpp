@@ -18,13 +18,15 @@ struct Frame {
 
 class Walker {
 public:
-    Walker(const OnFile& onFile, const std::atomic<bool>* stop) : onFile_(onFile), stop_(stop) {}
+    Walker(const OnFile& onFile, const std::atomic<bool>* stop, WalkReach* reach)
+        : onFile_(onFile), stop_(stop), reach_(reach) {}
 
     Result<UnreadableFolders> run(const std::string& root) {
         // Paths are written with "\" throughout, whatever the user typed.
         path_ = root;
         std::replace(path_.begin(), path_.end(), '/', '\\');
         if (!enter()) return systemError(ErrorCode::CannotOpen, root, lastError_);
+        if (reach_ && !reach_->below) stack_.back().subfolders.clear();
         while (!stack_.empty() && !(stop_ && stop_->load(std::memory_order_relaxed))) {
             Frame& top = stack_.back();
             if (top.next == top.subfolders.size()) {
@@ -76,9 +78,10 @@ private:
             if (name == L"." || name == L"..") continue;
             // Junctions and folder links carry the folder attribute and are followed.
             // The listing carries a file's size and times; a link's would be its own.
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 frame.subfolders.push_back(narrow(name));
-            else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && reach_) reach_->linkMet = true;
+            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
                 files.emplace_back(narrow(name), std::nullopt);
             else
                 files.emplace_back(narrow(name),
@@ -96,6 +99,7 @@ private:
 
     const OnFile& onFile_;
     const std::atomic<bool>* stop_;
+    WalkReach* reach_;
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered, ending in "\"
     std::set<FileKey> seen_;
@@ -105,8 +109,9 @@ private:
 
 }  // namespace
 
-Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile, const std::atomic<bool>* stop) {
-    return Walker(onFile, stop).run(root);
+Result<UnreadableFolders> walkFolders(const std::string& root, const OnFile& onFile, const std::atomic<bool>* stop,
+                                      WalkReach* reach) {
+    return Walker(onFile, stop, reach).run(root);
 }
 
 }  // namespace pitbox::platform

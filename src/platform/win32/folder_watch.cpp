@@ -4,10 +4,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstddef>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "platform/paths.h"
 #include "platform/win32/wide.h"
@@ -25,6 +30,11 @@ Handle openFolder(const std::string& folder) {
     return Handle(CreateFileW(apiPath(folder).c_str(), FILE_LIST_DIRECTORY,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
+}
+
+std::string windowsSeparators(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 std::optional<FileKey> folderKey(const std::string& folder) {
@@ -51,6 +61,17 @@ public:
     DirectoryWatch(const DirectoryWatch&) = delete;
     DirectoryWatch& operator=(const DirectoryWatch&) = delete;
     bool watching() const override { return !lost_.load(std::memory_order_acquire); }
+
+    FolderChanges takeChanges() override {
+        const std::lock_guard<std::mutex> hold(changesLock_);
+        FolderChanges taken{{changedFolders_.begin(), changedFolders_.end()},
+                            {changedTrees_.begin(), changedTrees_.end()},
+                            everything_ || !tree_};
+        changedFolders_.clear();
+        changedTrees_.clear();
+        everything_ = false;
+        return taken;
+    }
 
     // Watches the folder (or the nearest folder on its way that is there) and
     // asks for its first report; a share that cannot report changes refuses it.
@@ -94,6 +115,47 @@ private:
         folderHandle_.reset();
     }
 
+    // A file's change is its folder's. A name added that is a folder, and any
+    // name removed (it may have been one), is a tree's. A report too large
+    // for the buffer says nothing of where, nor does a name that may be a
+    // short (8.3) one, which the walk never writes.
+    void note(DWORD bytes) {
+        std::vector<std::string> folders, trees;
+        bool everything = bytes == 0;
+        for (DWORD at = 0; !everything && at + sizeof(FILE_NOTIFY_INFORMATION) <= bytes;) {
+            const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_ + at);
+            if (at + offsetof(FILE_NOTIFY_INFORMATION, FileName) + info->FileNameLength > bytes) break;
+            const std::wstring_view name(info->FileName, info->FileNameLength / sizeof(WCHAR));
+            if (name.find(L'~') != std::wstring_view::npos) everything = true;
+            const std::string path = root_ + narrow(name);
+            std::string folder(pathPart(path));
+            const auto status = fileStatus(path);
+            const bool folderNow = status && !status->regular;
+            switch (info->Action) {
+                case FILE_ACTION_ADDED:
+                case FILE_ACTION_RENAMED_NEW_NAME:
+                    folders.push_back(std::move(folder));
+                    if (folderNow) trees.push_back(path + "\\");
+                    break;
+                case FILE_ACTION_REMOVED:
+                case FILE_ACTION_RENAMED_OLD_NAME:
+                    folders.push_back(std::move(folder));
+                    trees.push_back(path + "\\");
+                    break;
+                default:
+                    // A folder written is one whose files changed, each told on its own.
+                    if (!folderNow) folders.push_back(std::move(folder));
+                    break;
+            }
+            if (info->NextEntryOffset == 0) break;
+            at += info->NextEntryOffset;
+        }
+        const std::lock_guard<std::mutex> hold(changesLock_);
+        everything_ = everything_ || everything;
+        changedFolders_.insert(folders.begin(), folders.end());
+        changedTrees_.insert(trees.begin(), trees.end());
+    }
+
     bool retarget() {
         std::string at = parentFolder(withSeparator(folder_));
         for (;;) {
@@ -127,6 +189,7 @@ private:
                     onChange_();
                     break;
                 }
+                note(bytes);
                 onChange_();
                 if (!ask()) break;
                 continue;
@@ -143,6 +206,7 @@ private:
     }
 
     const std::string folder_;
+    const std::string root_ = windowsSeparators(folder_);  // as the walk writes paths
     const bool tree_;
     std::optional<FileKey> key_;
     std::string watched_;
@@ -150,6 +214,9 @@ private:
     Handle folderHandle_, reported_, stop_;
     std::function<void()> onChange_;
     std::atomic<bool> lost_{false};
+    std::mutex changesLock_;
+    std::set<std::string> changedFolders_, changedTrees_;
+    bool everything_ = false;
     OVERLAPPED overlapped_{};
     alignas(DWORD) char buffer_[32768];
     std::thread thread_;

@@ -1,0 +1,40 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/folder_watch.h"
+
+namespace pitbox {
+
+// The parts of a library's tree a watch saw change, each to be walked on its
+// own: folders whose own files changed, and folders with all below them. None
+// lies in another, and they come in the order a walk of the whole tree meets
+// them, so that their walks one after another list their tracks in that order.
+class ChangedAreas {
+public:
+    struct Area {
+        std::string folder;  // ending in the separator
+        bool below = false;  // with every folder below it
+    };
+
+    // The changes below `root` (ending in the separator); what lies elsewhere
+    // is no part of this library.
+    ChangedAreas(const platform::FolderChanges& changes, std::string_view root);
+
+    const std::vector<Area>& inWalkOrder() const { return areas_; }
+    bool empty() const { return areas_.empty(); }
+    // Whether the track at `path` lies in one: its file's folder does, or for
+    // a track inside a pack, the pack's.
+    bool holds(std::string_view path) const;
+
+private:
+    std::vector<Area> areas_;
+};
+
+// Whether a walk of a tree meets the path `a` before `b`: each folder's own
+// files first, in the byte order of their names, then each folder below it in
+// the same order with all it holds. Folder paths end in the separator.
+bool comesFirstInWalk(std::string_view a, std::string_view b);
+
+}  // namespace pitbox
