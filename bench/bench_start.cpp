@@ -20,9 +20,9 @@
 #include "app/library_watch.h"
 #include "app/long_work.h"
 #include "app/main_window.h"
-#include "tools/track_writer.h"
 #include "library/store_file.h"
 #include "toolkit/qt/qt_toolkit.h"
+#include "tools/track_writer.h"
 
 namespace {
 
@@ -93,9 +93,10 @@ int main(int argc, char** argv) {
         std::remove(track.c_str());
         removed = until(s, tk, [&] { return s.view.rows() == checkedRows; });
     }
-    std::printf("{\"table_ms\": %.1f, \"checked_ms\": %.1f, \"rows\": %zu, \"checked_rows\": %zu, \"peak_kib\": %ld, "
-                "\"added_shown_ms\": %.1f, \"added_done_ms\": %.1f, \"removed_shown_ms\": %.1f, "
-                "\"removed_done_ms\": %.1f}\n",
-                table, checked, rows, checkedRows, peakKib(), added.shown, added.done, removed.shown, removed.done);
+    std::printf(
+        "{\"table_ms\": %.1f, \"checked_ms\": %.1f, \"rows\": %zu, \"checked_rows\": %zu, \"peak_kib\": %ld, "
+        "\"added_shown_ms\": %.1f, \"added_done_ms\": %.1f, \"removed_shown_ms\": %.1f, "
+        "\"removed_done_ms\": %.1f}\n",
+        table, checked, rows, checkedRows, peakKib(), added.shown, added.done, removed.shown, removed.done);
     return rows > 0 && added.done >= 0 && removed.done >= 0 ? 0 : 1;
 }

@@ -1,15 +1,22 @@
 #include <gtest/gtest.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
 #include "library/folder_load.h"
 #include "library/library_store.h"
+#include "platform/paths.h"
+#ifdef _WIN32
+#include "platform/win32/wide.h"
+#endif
 #ifndef _WIN32
 #include "support/child_process.h"
 #endif
@@ -139,7 +146,12 @@ TEST(ChangedAreas, ACheckOfTheAreasFindsWhatAWalkOfTheWholeTreeFinds) {
     const Case cases[] = {
         {"a track added beside others", [](const TempDir& d) { saveTrack(d / "r/b/e.trk", TrackSpec{}); }, {"b/"}, {}},
         {"a track removed", [](const TempDir& d) { removeFile(d / "r/b/c.trk"); }, {"b/"}, {}},
-        {"a track written", [](const TempDir& d) { saveFile(d / "r/b/c.trk", {9, 9}); }, {"b/"}, {}},
+        {"a track written",
+         [](const TempDir& d) {
+             saveFile(d / "r/b/c.trk", {9, 9});
+         },
+         {"b/"},
+         {}},
         {"a track in the root", [](const TempDir& d) { saveTrack(d / "r/a.TRK", TrackSpec{}); }, {""}, {}},
         {"a folder made with tracks",
          [](const TempDir& d) {
@@ -150,8 +162,12 @@ TEST(ChangedAreas, ACheckOfTheAreasFindsWhatAWalkOfTheWholeTreeFinds) {
          {"b/n/"}},
         {"a folder removed", [](const TempDir& d) { fs::remove_all(d / "r/b/d"); }, {}, {"b/d/"}},
         {"a folder renamed", [](const TempDir& d) { fs::rename(d / "r/b", d / "r/z"); }, {""}, {"b/", "z/"}},
-        {"a pack added", [](const TempDir& d) { makeZip(d / "r/b/p.zip", {{"in/a.trk", writeTrack(TrackSpec{})}}); },
-         {"b/"}, {}},
+        {"a pack added",
+         [](const TempDir& d) {
+             makeZip(d / "r/b/p.zip", {{"in/a.trk", writeTrack(TrackSpec{})}});
+         },
+         {"b/"},
+         {}},
         {"changes nested in a tree told too",
          [](const TempDir& d) {
              saveTrack(d / "r/b/d/f.trk", TrackSpec{});
@@ -159,18 +175,31 @@ TEST(ChangedAreas, ACheckOfTheAreasFindsWhatAWalkOfTheWholeTreeFinds) {
          },
          {"b/d/", "b-c/"},
          {"b/"}},
+        {"a pack removed", [](const TempDir& d) { removeFile(d / "r/b/p.zip"); }, {"b/"}, {}},
+        {"a track in a folder with a pack's name",
+         [](const TempDir& d) { saveTrack(d / "r/b/o.zip/h.trk", TrackSpec{}); },
+         {"b/o.zip/"},
+         {}},
         {"another file written", [](const TempDir& d) { touch(d / "r/b/notes.txt"); }, {"b/"}, {}, false},
-        {"a folder gone that held no tracks", [](const TempDir& d) { fs::remove_all(d / "r/empty"); }, {}, {"empty/"},
+        {"a folder gone that held no tracks",
+         [](const TempDir& d) { fs::remove_all(d / "r/empty"); },
+         {},
+         {"empty/"},
          false},
     };
+    TempDir packs;
+    const std::string pack = packs / "p.zip";
+    makeZip(pack, {{"in/a.trk", writeTrack(TrackSpec{})}});
     for (const Case& c : cases) {
         TempDir dir;
         // Equal names in many folders, and folder names that sort before the
         // separator ("b-c" and "b.c" against "b/"), so that the order shows.
-        for (const char* folder : {"r/b/d", "r/b-c", "r/b.c", "r/empty"}) dir.mkdirs(folder);
-        for (const char* track : {"r/a.trk", "r/x.trk", "r/b/a.trk", "r/b/c.trk", "r/b/d/a.trk", "r/b-c/a.trk",
-                                  "r/b.c/a.trk"})
+        // A pack's tracks, and a folder with a pack's name beside it.
+        for (const char* folder : {"r/b/d", "r/b/o.zip", "r/b-c", "r/b.c", "r/empty"}) dir.mkdirs(folder);
+        for (const char* track : {"r/a.trk", "r/x.trk", "r/b/a.trk", "r/b/c.trk", "r/b/d/a.trk", "r/b/o.zip/o.trk",
+                                  "r/b-c/a.trk", "r/b.c/a.trk"})
             saveTrack(dir / track, TrackSpec{});
+        fs::copy_file(pack, dir / "r/b/p.zip");
         const std::string root = dir / "r/";
         Catalogue known;
         ASSERT_TRUE(collectTracks(root, known, {}, true));
@@ -215,25 +244,34 @@ TEST(ChangedAreas, ACheckOfTheAreasFindsWhatAWalkOfTheWholeTreeFinds) {
 }
 
 // A folder link met in an area is told: the folder it leads to may lie
-// elsewhere in the tree too.
+// elsewhere in the tree too. Wine cannot make junctions: there the test run
+// lays out a link of the host's (in PITBOX_LINK_LOOP, sub/loop leads back up).
 TEST(ChangedAreas, AFolderLinkMetIsTold) {
     TempDir dir;
-    dir.mkdirs("r/b");
-    dir.mkdirs("r/c");
-    saveTrack(dir / "r/c/a.trk", TrackSpec{});
-    ASSERT_TRUE(makeFolderLink(dir / "r/b/to-c", dir / "r/c"));
+    std::string root = dir / "r/";
+    if (const char* prepared = std::getenv("PITBOX_LINK_LOOP")) {
+        root = platform::withSeparator(prepared);
+    } else {
+        dir.mkdirs("r/sub");
+        saveTrack(dir / "r/sub/t1.trk", TrackSpec{});
+        ASSERT_TRUE(makeFolderLink(dir / "r/sub/loop", dir / "r"));
+    }
     for (const bool below : {false, true}) {
         platform::FolderChanges changes;
-        (below ? changes.trees : changes.folders).push_back(dir / "r/b/");
+        (below ? changes.trees : changes.folders).push_back(root + platform::nativeSeparators("sub/"));
         Catalogue walked;
         bool linkMet = false;
-        ASSERT_TRUE(collectChangedTracks(dir / "r/", ChangedAreas(changes, dir / "r/"), walked, linkMet));
+        ASSERT_TRUE(collectChangedTracks(root, ChangedAreas(changes, root), walked, linkMet));
         EXPECT_TRUE(linkMet) << below;
+        EXPECT_EQ(walked.count(), 1u) << below;
     }
     Catalogue whole;
     bool linkMet = false;
-    ASSERT_TRUE(collectTracks(dir / "r/", whole, {}, false, nullptr, &linkMet));
+    ASSERT_TRUE(collectTracks(root, whole, {}, false, nullptr, &linkMet));
     EXPECT_TRUE(linkMet);
+#ifdef _WIN32
+    if (!std::getenv("PITBOX_LINK_LOOP")) RemoveDirectoryW(platform::apiPath(dir / "r/sub/loop").c_str());
+#endif
 }
 
 TEST(FolderLoad, MissingRootFails) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/archives.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace pitbox {
@@ -52,11 +53,23 @@ ChangedAreas::ChangedAreas(const platform::FolderChanges& changes, std::string_v
 }
 
 bool ChangedAreas::holds(std::string_view path) const {
+    const auto inArea = [&](std::string_view folder) {
+        return std::any_of(areas_.begin(), areas_.end(), [&](const Area& area) {
+            return area.below ? folder.starts_with(area.folder) : folder == area.folder;
+        });
+    };
+    const std::string_view inFolder = platform::pathPart(path);
     const std::string_view pack = platform::archivePartOf(path);
-    const std::string_view folder = platform::pathPart(pack.empty() ? path : pack);
-    return std::any_of(areas_.begin(), areas_.end(), [&](const Area& area) {
-        return area.below ? folder.starts_with(area.folder) : folder == area.folder;
-    });
+    if (pack.empty()) return inArea(inFolder);
+    // A folder may have a pack's name: where the text alone cannot tell
+    // whether the track lies in a pack or a folder, the files are asked.
+    const bool asFile = inArea(inFolder);
+    const bool asMember = inArea(platform::pathPart(pack));
+    if (asFile == asMember) return asFile;
+    const std::string whole(path);
+    if (const auto member = platform::splitMemberPath(whole)) return inArea(platform::pathPart(member->archive));
+    if (platform::fileStatus(whole)) return asFile;
+    return true;  // gone, in a pack or a folder: a walk of either finds it no more
 }
 
 }  // namespace pitbox

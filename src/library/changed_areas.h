@@ -25,7 +25,9 @@ public:
     const std::vector<Area>& inWalkOrder() const { return areas_; }
     bool empty() const { return areas_.empty(); }
     // Whether the track at `path` lies in one: its file's folder does, or for
-    // a track inside a pack, the pack's.
+    // a track inside a pack, the pack's. A track gone, where its path alone
+    // cannot tell a pack from a folder of a pack's name, lies in one if either
+    // does.
     bool holds(std::string_view path) const;
 
 private:
@@ -34,7 +36,9 @@ private:
 
 // Whether a walk of a tree meets the path `a` before `b`: each folder's own
 // files first, in the byte order of their names, then each folder below it in
-// the same order with all it holds. Folder paths end in the separator.
+// the same order with all it holds. Folder paths end in the separator. A pack's
+// tracks are met where the pack is, as a file; told by their text alone, a
+// folder with a pack's name sorts so too.
 bool comesFirstInWalk(std::string_view a, std::string_view b);
 
 }  // namespace pitbox

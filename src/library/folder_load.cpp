@@ -111,9 +111,11 @@ Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catal
     Gathering gathering(stamps, onFound);
     platform::WalkReach reach;
     auto walked = platform::walkFolders(
-        root, [&](const std::string& folder, std::string_view name, const auto& listed) {
+        root,
+        [&](const std::string& folder, std::string_view name, const auto& listed) {
             gathering.take(folder, name, listed);
-        }, stop, &reach);
+        },
+        stop, &reach);
     if (linkMet) *linkMet = reach.linkMet;
     if (!walked || (stop && *stop)) return walked;
     catalogue = gathering.done(root, *walked);
@@ -129,9 +131,9 @@ Result<platform::UnreadableFolders> collectChangedTracks(const std::string& root
     const auto walk = [&](const std::string& folder, bool below) -> Result<void> {
         platform::WalkReach reach{below, false};
         auto walked = platform::walkFolders(
-            folder, [&](const std::string& in, std::string_view name, const auto& listed) {
-                gathering.take(in, name, listed);
-            }, stop, &reach);
+            folder,
+            [&](const std::string& in, std::string_view name, const auto& listed) { gathering.take(in, name, listed); },
+            stop, &reach);
         linkMet = linkMet || reach.linkMet;
         if (walked) {
             unreadable.insert(unreadable.end(), walked->begin(), walked->end());
