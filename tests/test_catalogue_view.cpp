@@ -157,6 +157,32 @@ TEST_F(View, TypingOnShowsWhatTheWholeFilterShows) {
     EXPECT_EQ(view.selectedCount(), 0u) << "each row selected was hidden on the way";
 }
 
+// A text typed back shows what the library shows for it now: in the order
+// of a sort since, with the texts a Scan changed since.
+TEST_F(View, ATextTypedBackShowsTheRowsOfNow) {
+    const auto expectFresh = [&](const char* step, SortOrder order) {
+        CatalogueView fresh;
+        fresh.reset(catalogue);
+        fresh.sort(SortKey::Path, order);
+        fresh.setFilter(view.filterText());
+        std::vector<std::string> expected;
+        for (const TrackEntry& e : fresh.shown()) expected.emplace_back(e.name);
+        EXPECT_EQ(shown(), expected) << step;
+    };
+    view.sort(SortKey::Path, SortOrder::Ascending);
+    for (const char* text : {"amy", "amy /x", "amy"}) view.setFilter(text);
+    expectFresh("typed back", SortOrder::Ascending);
+    view.sort(SortKey::Path, SortOrder::Descending);
+    for (const char* text : {"amy /x", "amy"}) view.setFilter(text);
+    expectFresh("typed back after a sort", SortOrder::Descending);
+    TrackEntry& d = catalogue[3];
+    catalogue.setText(d.author, "amy");
+    const TrackEntry* changed[] = {&d};
+    (void)view.entriesChanged(changed);
+    for (const char* text : {"amy /x", "amy"}) view.setFilter(text);
+    expectFresh("typed back after a Scan", SortOrder::Descending);
+}
+
 // A library large enough to be looked at on several threads: every track the
 // filter lets through is shown once, in the view's order after a sort, and
 // typing on keeps what a whole filter keeps.

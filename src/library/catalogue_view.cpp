@@ -9,6 +9,9 @@ namespace pitbox {
 namespace {
 
 constexpr std::uint32_t kHidden = UINT32_MAX;
+// Filters whose rows are kept: a word typed and deleted again letter by
+// letter, at a byte an entry each.
+constexpr std::size_t kRecentFilters = 8;
 
 }  // namespace
 
@@ -25,6 +28,7 @@ void CatalogueView::reset(Catalogue& catalogue) {
 
 void CatalogueView::refresh() {
     search_.clear();
+    recentlyShown_.clear();
     applyFilter();
 }
 
@@ -33,7 +37,9 @@ void CatalogueView::prepareSearch() {
 }
 
 bool CatalogueView::entriesChanged(std::span<const TrackEntry* const> entries) {
-    if (!catalogue_ || !search_.changed(*catalogue_, entries) || filter_.empty()) return false;
+    if (!catalogue_ || !search_.changed(*catalogue_, entries)) return false;
+    recentlyShown_.clear();
+    if (filter_.empty()) return false;
     applyFilter();
     return true;
 }
@@ -57,47 +63,47 @@ void CatalogueView::setFilter(std::string_view text) {
         applyFilter();
 }
 
-namespace {
-
-// Which of the rows shown the filter still shows, looked at on every core:
-// over a million tracks the looking is most of a keystroke's time. Each
-// entry's id comes with it, so that what follows reads no entry again: at
-// that size every entry read is a miss of the processor's caches.
-struct Shown {
-    std::vector<std::uint8_t> shown;
-    std::vector<std::uint32_t> ids;
-};
-template <class Shows>
-Shown shownOf(const std::vector<TrackEntry*>& entries, const Shows& shows) {
-    Shown r{std::vector<std::uint8_t>(entries.size()), std::vector<std::uint32_t>(entries.size())};
-    forEachPart(entries.size(), [&](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            r.shown[i] = shows(*entries[i]) ? 1 : 0;
-            r.ids[i] = entries[i]->id;
-        }
-    });
-    return r;
-}
-
-}  // namespace
-
 void CatalogueView::narrowRows() {
     if (filter_.empty()) return;
     prepareSearch();
-    const Shown r = shownOf(rows_, [this](const TrackEntry& e) { return filter_.matches(search_.of(e)); });
+    // Looked at on every core, by id: over a million tracks the looking is
+    // most of a keystroke's time, and every entry read would be a miss of
+    // the processor's caches.
+    std::vector<std::uint8_t> shown(rowIds_.size());
+    forEachPart(shown.size(), [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) shown[i] = filter_.matches(search_.ofId(rowIds_[i])) ? 1 : 0;
+    });
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < r.ids.size(); ++i) {
-        if (r.shown[i]) {
-            rowOfId_[r.ids[i]] = static_cast<std::uint32_t>(kept);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const std::uint32_t id = rowIds_[i];
+        if (shown[i]) {
+            rowOfId_[id] = static_cast<std::uint32_t>(kept);
+            rowIds_[kept] = id;
             rows_[kept++] = rows_[i];
         } else {
-            rowOfId_[r.ids[i]] = kHidden;
-            if (selection_.count() > 0) selection_.hideId(r.ids[i]);
+            rowOfId_[id] = kHidden;
+            if (selection_.count() > 0) selection_.hideId(id);
         }
     }
     rows_.resize(kept);
+    rowIds_.resize(kept);
     countGroups();
     if (selection_.current && rowOfId_[selection_.current->id] == kHidden) selection_.current = nullptr;
+    std::vector<std::uint8_t> byId(order_.size());
+    for (const std::uint32_t id : rowIds_) byId[id] = 1;
+    keepShown(std::move(byId));
+}
+
+void CatalogueView::keepShown(std::vector<std::uint8_t> shownById) {
+    if (filter_.empty()) return;
+    if (recentlyShown_.size() == kRecentFilters) recentlyShown_.erase(recentlyShown_.begin());
+    recentlyShown_.push_back({filterText_, marks_.shown(), std::move(shownById)});
+}
+
+const std::vector<std::uint8_t>* CatalogueView::keptShown() const {
+    for (const FilterShown& s : recentlyShown_)
+        if (s.text == filterText_ && s.onlyDuplicates == marks_.shown()) return &s.byId;
+    return nullptr;
 }
 
 void CatalogueView::countGroups() {
@@ -115,13 +121,14 @@ void CatalogueView::noteOrderIds() {
 }
 
 void CatalogueView::applyFilter() {
-    rows_.clear();
-    rows_.reserve(order_.size());
-    rowOfId_.assign(order_.size(), kHidden);
+    const bool onlyDuplicates = marks_.shown();
+    if (const std::vector<std::uint8_t>* kept = keptShown()) {
+        showRows(*kept);
+        return;
+    }
     if (!filter_.empty()) prepareSearch();
     // Whether each entry shows, by id, on every core.
     std::vector<std::uint8_t> shownById(order_.size());
-    const bool onlyDuplicates = marks_.shown();
     forEachPart(shownById.size(), [&](std::size_t begin, std::size_t end) {
         for (std::size_t id = begin; id < end; ++id) {
             const auto i = static_cast<std::uint32_t>(id);
@@ -129,21 +136,35 @@ void CatalogueView::applyFilter() {
                             (filter_.empty() || filter_.matches(search_.ofId(i)));
         }
     });
+    showRows(shownById);
+    keepShown(std::move(shownById));
+}
+
+void CatalogueView::showRows(const std::vector<std::uint8_t>& shownById) {
+    rows_.clear();
+    rows_.reserve(order_.size());
+    rowIds_.clear();
+    rowIds_.reserve(order_.size());
+    rowOfId_.assign(order_.size(), kHidden);
     for (std::size_t i = 0; i < order_.size(); ++i) {
         const std::uint32_t id = orderIds_[i];
         if (shownById[id]) {
             rowOfId_[id] = static_cast<std::uint32_t>(rows_.size());
             rows_.push_back(order_[i]);
+            rowIds_.push_back(id);
         } else if (selection_.count() > 0) {
             selection_.hideId(id);
         }
     }
     // Each group of duplicates together, in the view's order within it.
-    if (onlyDuplicates) {
+    if (marks_.shown()) {
         std::stable_sort(rows_.begin(), rows_.end(), [this](const TrackEntry* a, const TrackEntry* b) {
             return marks_.groupOf(*a) < marks_.groupOf(*b);
         });
-        for (std::size_t row = 0; row < rows_.size(); ++row) rowOfId_[rows_[row]->id] = static_cast<std::uint32_t>(row);
+        for (std::size_t row = 0; row < rows_.size(); ++row) {
+            rowIds_[row] = rows_[row]->id;
+            rowOfId_[rowIds_[row]] = static_cast<std::uint32_t>(row);
+        }
     }
     countGroups();
     if (selection_.current && rowOfId_[selection_.current->id] == kHidden) selection_.current = nullptr;
@@ -209,6 +230,7 @@ std::vector<TrackEntry*> CatalogueView::selectedEntries() const {
 
 void CatalogueView::showDuplicates(const std::vector<DuplicateOf>& duplicates) {
     marks_.mark(duplicates, order_.size());
+    recentlyShown_.clear();
     applyFilter();
 }
 

@@ -101,6 +101,11 @@ private:
     // The rows shown filtered again by a filter that narrows the last one.
     void narrowRows();
     void countGroups();
+    // The rows of the view's order whose ids `shownById` holds.
+    void showRows(const std::vector<std::uint8_t>& shownById);
+    // What the filter shows now, kept for when its text is typed back.
+    void keepShown(std::vector<std::uint8_t> shownById);
+    const std::vector<std::uint8_t>* keptShown() const;
 
     // The view's own job, the order and the filter; its other three each in
     // a part of its own.
@@ -109,7 +114,8 @@ private:
     // Their ids, in that order: the filter looks at every entry by id, in
     // the order their search texts lie, and reads no entry.
     std::vector<std::uint32_t> orderIds_;
-    std::vector<TrackEntry*> rows_;  // the entries the filter lets through, in that order
+    std::vector<TrackEntry*> rows_;      // the entries the filter lets through, in that order
+    std::vector<std::uint32_t> rowIds_;  // their ids
     std::vector<std::uint32_t> rowOfId_;
     std::string filterText_;
     TrackFilter filter_;
@@ -117,6 +123,15 @@ private:
     TrackSelection selection_;
     SearchTexts search_;
     DuplicateMarks marks_;
+    // Which entries the last few filters showed, by id, the newest last: a
+    // text typed back (what was typed on deleted) shows its rows again without
+    // looking at the library. Forgotten when the texts or the marks change.
+    struct FilterShown {
+        std::string text;
+        bool onlyDuplicates = false;
+        std::vector<std::uint8_t> byId;
+    };
+    std::vector<FilterShown> recentlyShown_;
 };
 
 }  // namespace pitbox
