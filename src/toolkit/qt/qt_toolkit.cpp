@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFont>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QItemSelectionModel>
@@ -321,6 +322,11 @@ void QtToolkit::addTable(int window, int gadget, Rect r, const std::vector<Colum
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     view->setTextElideMode(Qt::ElideRight);
+    // Each keystroke in the filter box paints rows of texts not shown before:
+    // shaping them, for Latin texts a cosmetic step only, was most of it.
+    QFont font = view->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    view->setFont(font);
     view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     for (std::size_t c = 0; c < columns.size(); ++c) {
         view->setColumnWidth(static_cast<int>(c), columns[c].width);
