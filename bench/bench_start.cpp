@@ -20,6 +20,7 @@
 #include "app/library_watch.h"
 #include "app/long_work.h"
 #include "app/main_window.h"
+#include "app/remembered_library.h"
 #include "library/store_file.h"
 #include "toolkit/qt/qt_toolkit.h"
 #include "tools/track_writer.h"
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     const double checked = msSince(start);
     const std::size_t checkedRows = s.view.rows();
+    const long checkedPeak = peakKib();
     Took added{0, 0}, removed{0, 0};
     if (argc > 1) {
         const bool whole = argc > 2 && std::string(argv[2]) == "whole";
@@ -92,11 +94,15 @@ int main(int argc, char** argv) {
         s.treeHasLinks = whole;
         std::remove(track.c_str());
         removed = until(s, tk, [&] { return s.view.rows() == checkedRows; });
+        // As the program does when it closes: the next start finds the store as this one did.
+        pitbox::rememberLibrary(s);
     }
     std::printf(
         "{\"table_ms\": %.1f, \"checked_ms\": %.1f, \"rows\": %zu, \"checked_rows\": %zu, \"peak_kib\": %ld, "
+        "\"changes_peak_kib\": %ld, "
         "\"added_shown_ms\": %.1f, \"added_done_ms\": %.1f, \"removed_shown_ms\": %.1f, "
         "\"removed_done_ms\": %.1f}\n",
-        table, checked, rows, checkedRows, peakKib(), added.shown, added.done, removed.shown, removed.done);
+        table, checked, rows, checkedRows, checkedPeak, peakKib(), added.shown, added.done, removed.shown,
+        removed.done);
     return rows > 0 && added.done >= 0 && removed.done >= 0 ? 0 : 1;
 }

@@ -58,6 +58,9 @@ bool ChangedAreas::holds(std::string_view path) const {
             return area.below ? folder.starts_with(area.folder) : folder == area.folder;
         });
     };
+    // Every area's folder begins the paths it holds: most tracks are told by that alone.
+    if (std::none_of(areas_.begin(), areas_.end(), [&](const Area& area) { return path.starts_with(area.folder); }))
+        return false;
     const std::string_view inFolder = platform::pathPart(path);
     const std::string_view pack = platform::archivePartOf(path);
     if (pack.empty()) return inArea(inFolder);
