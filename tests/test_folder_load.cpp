@@ -241,6 +241,15 @@ TEST(ChangedAreas, ACheckOfTheAreasFindsWhatAWalkOfTheWholeTreeFinds) {
         EXPECT_EQ(read, wholeRead) << c.what;
     }
     platform::setSettleTime(std::chrono::seconds(3));
+    // The root gone fails the walk, as a walk of the whole tree fails.
+    TempDir gone;
+    platform::FolderChanges atRoot;
+    atRoot.folders.push_back(gone / "r/");
+    Catalogue none;
+    bool linkMet = false;
+    const auto walked = collectChangedTracks(gone / "r/", ChangedAreas(atRoot, gone / "r/"), none, linkMet);
+    ASSERT_FALSE(walked);
+    EXPECT_EQ(walked.error().code, ErrorCode::Missing);
 }
 
 // A folder link met in an area is told: the folder it leads to may lie

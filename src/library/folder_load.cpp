@@ -139,12 +139,11 @@ Result<platform::UnreadableFolders> collectChangedTracks(const std::string& root
             unreadable.insert(unreadable.end(), walked->begin(), walked->end());
             return {};
         }
-        // A folder gone holds no tracks; one there that cannot be listed is
-        // skipped, as a walk of the whole tree skips it, unless it is the root.
-        if (walked.error().code != ErrorCode::Missing) {
-            if (folder == root) return walked.error();
-            unreadable.push_back(walked.error());
-        }
+        // The root gone or unreadable fails the walk, as a walk of the whole
+        // tree fails; a folder below it gone holds no tracks, and one that
+        // cannot be listed is skipped, as a walk of the whole tree skips it.
+        if (folder == root) return walked.error();
+        if (walked.error().code != ErrorCode::Missing) unreadable.push_back(walked.error());
         return {};
     };
     linkMet = false;

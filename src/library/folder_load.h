@@ -45,8 +45,8 @@ Result<platform::UnreadableFolders> collectTracks(const std::string& root, Catal
 // Builds a catalogue of the tracks in the changed areas of the tree at
 // `root`, each stamped, sorted as collectTracks sorts: what a walk of the
 // whole tree would find there. An area that is not there holds none; one that
-// cannot be listed is returned among the folders that could not be read, and
-// fails the walk only when it is the root. `linkMet` tells whether a folder
+// cannot be listed is returned among the folders that could not be read. The
+// root, not there or not listed, fails the walk. `linkMet` tells whether a folder
 // link was met, where a walk of the whole tree may have reached a folder by
 // another path.
 Result<platform::UnreadableFolders> collectChangedTracks(const std::string& root, const ChangedAreas& areas,

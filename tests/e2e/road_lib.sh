@@ -40,11 +40,13 @@ echo "not a track" >"$t/notes.txt"
 
 step=0
 shot() { step=$((step + 1)); import -window root "$shots/$(printf %02d "$step")-$1.png"; }
-# Reads a region of the main window (client coordinates) off the screen.
-read_screen() { # x y width height
+# Reads a region of the main window (client coordinates) off the screen;
+# with a fifth argument, as one block of lines (tesseract's --psm 6), which
+# its own guess at the layout misses beside a block of selected rows.
+read_screen() { # x y width height [block]
     import -window "$main" "$work/window.png" &&
         convert "$work/window.png" -crop "$3x$4+$1+$2" +repage -scale 300% "$work/ocr.png" &&
-        tesseract "$work/ocr.png" - 2>/dev/null | tr -s ' \n' ' '
+        tesseract "$work/ocr.png" - ${5:+--psm 6} 2>/dev/null | tr -s ' \n' ' '
 }
 # Reads a region until it shows every expected word, for up to four tries a
 # second apart: a window may still be repainting after a requester closed.

@@ -12,7 +12,7 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 pitbox=$1 cli=$2
 . "$here/road_lib.sh" "$4" "$3"
-names() { read_screen 12 59 150 110; }
+names() { read_screen 12 59 150 110 block; }
 expect_order() { # names in table order
     local got
     got=$(names)
