@@ -1,5 +1,7 @@
 #include "support/scripted_toolkit.h"
 
+#include <algorithm>
+
 #include "platform/paths.h"
 
 namespace pitbox::test {
@@ -63,8 +65,14 @@ void ScriptedToolkit::setSelection(int window, int gadget, const std::vector<std
     Gadget* g = find(window, gadget);
     if (!g || !g->source) return;
     g->source->clearSelection();
-    for (auto r : rows)
-        if (r < g->source->rowCount()) g->source->setSelected(r, r, true);
+    // In runs of rows one after another, as a real backend hands a range on.
+    const std::size_t count = g->source->rowCount();
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t end = i + 1;
+        while (end < rows.size() && rows[end] == rows[end - 1] + 1) ++end;
+        if (rows[i] < count) g->source->setSelected(rows[i], std::min(rows[end - 1], count - 1), true);
+        i = end;
+    }
 }
 
 const ScriptedToolkit::Window* ScriptedToolkit::window(int number) const {
