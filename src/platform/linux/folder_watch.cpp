@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/folder_changes.h"
 #include "platform/linux/file_descriptor.h"
 #include "platform/linux/open_regular.h"
 #include "platform/linux/system_error.h"
@@ -145,16 +146,7 @@ public:
         return {};
     }
 
-    FolderChanges takeChanges() override {
-        const std::lock_guard<std::mutex> hold(changesLock_);
-        FolderChanges taken{{changedFolders_.begin(), changedFolders_.end()},
-                            {changedTrees_.begin(), changedTrees_.end()},
-                            everything_ || failed().has_value()};
-        changedFolders_.clear();
-        changedTrees_.clear();
-        everything_ = false;
-        return taken;
-    }
+    FolderChanges takeChanges() override { return seen_.take(failed().has_value()); }
 
 private:
     using Identity = std::pair<dev_t, ino_t>;
@@ -177,10 +169,10 @@ private:
         struct stat st {};
         if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
         const Identity identity{st.st_dev, st.st_ino};
-        if (!seen_.insert(identity).second) return {};  // a link back up the tree
+        if (!watched_.insert(identity).second) return {};  // a link back up the tree
         const int wd = ::inotify_add_watch(inotify(), folder.c_str(), kFolderEvents);
         if (wd < 0) {
-            seen_.erase(identity);
+            watched_.erase(identity);
             if (errno == ENOSPC || errno == ENOMEM)
                 return Error{ErrorCode::NotWatched, folder,
                              "more folders than the system lets a program watch (fs.inotify.max_user_watches)"};
@@ -224,7 +216,7 @@ private:
         for (auto it = folders_.begin(); it != folders_.end();) {
             if (it->second.folder.starts_with(folder)) {
                 ::inotify_rm_watch(inotify(), it->first);
-                seen_.erase(it->second.identity);
+                watched_.erase(it->second.identity);
                 it = folders_.erase(it);
             } else {
                 ++it;
@@ -237,15 +229,14 @@ private:
     // kernel's queue overflowing, where is not known.
     bool handle(const inotify_event& e) override {
         if (e.mask & IN_Q_OVERFLOW) {
-            const std::lock_guard<std::mutex> hold(changesLock_);
-            everything_ = true;
+            seen_.add({{}, {}, true});
             return true;
         }
         if (e.wd == rootWatch_ && (e.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED))) lose();
         const auto at = folders_.find(e.wd);
         if (e.mask & IN_IGNORED) {
             if (at != folders_.end()) {
-                seen_.erase(at->second.identity);
+                watched_.erase(at->second.identity);
                 folders_.erase(at);
             }
             return e.wd == rootWatch_;
@@ -254,15 +245,13 @@ private:
         if (e.mask & (IN_DELETE_SELF | IN_MOVE_SELF)) return e.wd == rootWatch_;  // told in its parent
         if (e.len == 0) return true;
         if (!(e.mask & IN_ISDIR)) {
-            const std::lock_guard<std::mutex> hold(changesLock_);
-            changedFolders_.insert(at->second.folder);
+            seen_.add({{at->second.folder}, {}, false});
             return true;
         }
         const std::string tree = at->second.folder + e.name + "/";
         if (e.mask & IN_MOVED_FROM) forgetTree(tree);
         if (e.mask & (IN_CREATE | IN_MOVED_TO)) (void)addTree(tree);
-        const std::lock_guard<std::mutex> hold(changesLock_);
-        changedTrees_.insert(tree);
+        seen_.add({{}, {tree}, false});
         return true;
     }
 
@@ -277,10 +266,8 @@ private:
     std::optional<FileKey> rootKey_;
     int rootWatch_ = -1;
     std::unordered_map<int, Watched> folders_;  // by watch descriptor
-    std::set<Identity> seen_;
-    std::mutex changesLock_;
-    std::set<std::string> changedFolders_, changedTrees_;
-    bool everything_ = false;
+    std::set<Identity> watched_;
+    ChangesSeen seen_;
 };
 
 // A folder that is not there: the nearest folder on its way that is, moved

@@ -7,13 +7,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
-#include <mutex>
 #include <optional>
-#include <set>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/folder_changes.h"
 #include "platform/paths.h"
 #include "platform/win32/wide.h"
 
@@ -62,16 +61,7 @@ public:
     DirectoryWatch& operator=(const DirectoryWatch&) = delete;
     bool watching() const override { return !lost_.load(std::memory_order_acquire); }
 
-    FolderChanges takeChanges() override {
-        const std::lock_guard<std::mutex> hold(changesLock_);
-        FolderChanges taken{{changedFolders_.begin(), changedFolders_.end()},
-                            {changedTrees_.begin(), changedTrees_.end()},
-                            everything_ || !tree_};
-        changedFolders_.clear();
-        changedTrees_.clear();
-        everything_ = false;
-        return taken;
-    }
+    FolderChanges takeChanges() override { return seen_.take(!tree_); }
 
     // Watches the folder (or the nearest folder on its way that is there) and
     // asks for its first report; a share that cannot report changes refuses it.
@@ -120,8 +110,8 @@ private:
     // for the buffer says nothing of where, nor does a name that may be a
     // short (8.3) one, which the walk never writes.
     void note(DWORD bytes) {
-        std::vector<std::string> folders, trees;
-        bool everything = bytes == 0;
+        FolderChanges changes{{}, {}, bytes == 0};
+        auto& [folders, trees, everything] = changes;
         for (DWORD at = 0; !everything && at + sizeof(FILE_NOTIFY_INFORMATION) <= bytes;) {
             const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_ + at);
             if (at + offsetof(FILE_NOTIFY_INFORMATION, FileName) + info->FileNameLength > bytes) break;
@@ -150,10 +140,7 @@ private:
             if (info->NextEntryOffset == 0) break;
             at += info->NextEntryOffset;
         }
-        const std::lock_guard<std::mutex> hold(changesLock_);
-        everything_ = everything_ || everything;
-        changedFolders_.insert(folders.begin(), folders.end());
-        changedTrees_.insert(trees.begin(), trees.end());
+        seen_.add(changes);
     }
 
     bool retarget() {
@@ -214,9 +201,7 @@ private:
     Handle folderHandle_, reported_, stop_;
     std::function<void()> onChange_;
     std::atomic<bool> lost_{false};
-    std::mutex changesLock_;
-    std::set<std::string> changedFolders_, changedTrees_;
-    bool everything_ = false;
+    ChangesSeen seen_;
     OVERLAPPED overlapped_{};
     alignas(DWORD) char buffer_[32768];
     std::thread thread_;
