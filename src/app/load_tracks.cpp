@@ -95,10 +95,6 @@ void walkedForScan(AppState& s, WalkJob& job, bool stopped, std::size_t found, S
     startWork(s, scanWork(s, entries, kind), kScanButton, true);
 }
 
-// The check's walk is over: the tracks found take the remembered fields of
-// unchanged files; the new and changed ones are read next. A folder that is
-// gone takes its tracks with it until it is back; one that cannot be listed
-// keeps the remembered tracks.
 // Whether a check's walk listed the folder; if not, the folder gone or why it
 // could not be listed is said.
 bool walkedForCheck(AppState& s, const WalkJob& job) {
@@ -110,6 +106,10 @@ bool walkedForCheck(AppState& s, const WalkJob& job) {
     return false;
 }
 
+// The check's walk is over: the tracks found take the remembered fields of
+// unchanged files; the new and changed ones are read next. A folder that is
+// gone takes its tracks with it until it is back; one that cannot be listed
+// keeps the remembered tracks.
 void checked(AppState& s, WalkJob& job, bool stopped) {
     if (stopped || !walkedForCheck(s, job)) return;
     s.treeHasLinks = job.linkMet();
@@ -176,18 +176,22 @@ void rescanFolder(AppState& s, ScanKind kind) {
               kScanButton, true);
 }
 
-void checkLibrary(AppState& s) {
-    auto job = std::make_shared<WalkJob>(s.trackFolder, true);
+namespace {
+
+// A check's walk beside the event loop, `walked` taking what it found.
+void startCheckWalk(AppState& s, const std::shared_ptr<WalkJob>& job,
+                    void (*walked)(AppState&, WalkJob&, bool stopped)) {
     startCheck(s, walkWork(
-                      job, [job](AppState& state, bool stopped, std::size_t) { checked(state, *job, stopped); },
+                      job, [job, walked](AppState& state, bool stopped, std::size_t) { walked(state, *job, stopped); },
                       "Checking the library... "));
 }
 
+}  // namespace
+
+void checkLibrary(AppState& s) { startCheckWalk(s, std::make_shared<WalkJob>(s.trackFolder, true), checked); }
+
 void checkChanges(AppState& s, ChangedAreas areas) {
-    auto job = std::make_shared<WalkJob>(s.trackFolder, std::move(areas));
-    startCheck(s, walkWork(
-                      job, [job](AppState& state, bool stopped, std::size_t) { checkedChanges(state, *job, stopped); },
-                      "Checking the library... "));
+    startCheckWalk(s, std::make_shared<WalkJob>(s.trackFolder, std::move(areas)), checkedChanges);
 }
 
 void loadTracks(AppState& s) {

@@ -86,10 +86,6 @@ bool readAgain(const TrackEntry& then, const platform::FileStamp& now) {
     return then.state == TrackState::Unreadable || !unchangedSince(then.stamp, now);
 }
 
-}  // namespace
-
-namespace {
-
 std::vector<TrackEntry*> takeFieldsOf(Catalogue& fresh, std::span<TrackEntry* const> remembered) {
     std::vector<TrackEntry*> toRead;
     forEachTwin(fresh, remembered, [&](TrackEntry& e, const TrackEntry* twin) {
