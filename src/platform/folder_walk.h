@@ -35,6 +35,12 @@ struct WalkReach {
     // Set when a folder link was met below the root: a folder may then lie at
     // two paths of the tree, and the walk gives it the first in its order.
     bool linkMet = false;
+    // Each file stamped as it is listed where the listing does not give it
+    // (Linux: looked at from its open folder, no path looked up again); a
+    // file gone meanwhile has none.
+    bool stamps = false;
+    // Given, the root's subfolders' names in byte order, as it is listed.
+    std::vector<std::string>* subfolders = nullptr;
 };
 using UnreadableFolders = std::vector<Error>;
 using OnFile =

@@ -44,6 +44,7 @@ public:
         frame.fd = FileDescriptor(open(AT_FDCWD, root.c_str()));
         if (!frame.fd.valid()) return systemError(ErrorCode::CannotOpen, root);
         if (!enter(frame)) return unreadable_.empty() ? systemError(ErrorCode::CannotOpen, root) : unreadable_.front();
+        if (reach_ && reach_->subfolders) *reach_->subfolders = stack_.back().subfolders;
         if (reach_ && !reach_->below) stack_.back().subfolders.clear();
         while (!stack_.empty() && !(stop_ && stop_->load(std::memory_order_relaxed))) {
             Frame& top = stack_.back();
@@ -90,6 +91,13 @@ private:
         return ::fstatat(folder, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
     }
 
+    // The file's stamp, a link followed as a path is.
+    static std::optional<FileStamp> stampAt(int folder, const char* name) {
+        struct stat st {};
+        if (::fstatat(folder, name, &st, 0) != 0) return std::nullopt;
+        return stampOf(st);
+    }
+
     static bool identify(const FileDescriptor& fd, FileKey& id) {
         struct stat st {};
         if (::fstat(fd.get(), &st) != 0) return false;
@@ -103,8 +111,11 @@ private:
         if (!identify(frame.fd, frame.id) || !seen_.insert(frame.id).second) return false;
         if (!list(frame)) return false;
         frame.pathLength = path_.size();
-        for (const auto& [at, length] : files_)
-            onFile_(path_, std::string_view(names_).substr(at, length), std::nullopt);
+        const bool stamps = reach_ && reach_->stamps;
+        for (const auto& [at, length] : files_) {
+            const std::string_view name = std::string_view(names_).substr(at, length);
+            onFile_(path_, name, stamps ? stampAt(frame.fd.get(), names_.data() + at) : std::nullopt);
+        }
         stack_.push_back(std::move(frame));
         if (stack_.size() > kOpenFolders) stack_[stack_.size() - 1 - kOpenFolders].fd.reset();
         return true;
@@ -140,7 +151,7 @@ private:
                     frame.subfolders.emplace_back(name);
                 } else {
                     files_.emplace_back(names_.size(), name.size());
-                    names_.append(name);
+                    names_.append(name).push_back('\0');  // each ends, for the calls that take it
                 }
             }
         }

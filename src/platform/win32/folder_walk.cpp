@@ -26,6 +26,7 @@ public:
         path_ = root;
         std::replace(path_.begin(), path_.end(), '/', '\\');
         if (!enter()) return systemError(ErrorCode::CannotOpen, root, lastError_);
+        if (reach_ && reach_->subfolders) *reach_->subfolders = stack_.back().subfolders;
         if (reach_ && !reach_->below) stack_.back().subfolders.clear();
         while (!stack_.empty() && !(stop_ && stop_->load(std::memory_order_relaxed))) {
             Frame& top = stack_.back();
@@ -81,9 +82,10 @@ private:
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 frame.subfolders.push_back(narrow(name));
                 if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && reach_) reach_->linkMet = true;
-            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                files.emplace_back(narrow(name), std::nullopt);
-            else
+            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                const bool stamps = reach_ && reach_->stamps;
+                files.emplace_back(narrow(name), stamps ? fileStamp(path_ + narrow(name)) : std::nullopt);
+            } else
                 files.emplace_back(narrow(name),
                                    stampOf(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
                                            data.ftLastWriteTime, data.ftCreationTime));
