@@ -1,6 +1,8 @@
 #include "library/changed_areas.h"
 
 #include <algorithm>
+#include <set>
+#include <unordered_set>
 
 #include "platform/archives.h"
 #include "platform/files.h"
@@ -36,31 +38,56 @@ ChangedAreas::ChangedAreas(const platform::FolderChanges& changes, std::string_v
         if (tree.starts_with(root)) areas_.push_back({tree, true});
     for (const std::string& folder : changes.folders)
         if (folder.starts_with(root)) areas_.push_back({folder, false});
+    // What lies in a tree, or is named twice, is walked once; a check of a
+    // whole library may name thousands of folders, each looked up by the
+    // paths of the folders it lies in rather than against every other area.
+    std::unordered_set<std::string_view> trees;
+    for (const Area& area : areas_)
+        if (area.below) trees.insert(area.folder);
+    const auto inTree = [&](std::string_view folder, bool itself) {
+        for (std::size_t end = folder.find(platform::kSeparator, root.empty() ? 0 : root.size() - 1);
+             end != std::string_view::npos; end = folder.find(platform::kSeparator, end + 1))
+            if ((end + 1 < folder.size() || itself) && trees.count(folder.substr(0, end + 1))) return true;
+        return false;
+    };
+    std::set<std::pair<bool, std::string_view>> named;
+    std::vector<Area> kept;
+    for (const Area& area : areas_)
+        if (!inTree(area.folder, !area.below) && named.insert({area.below, area.folder}).second) kept.push_back(area);
     // A folder's own files are met before the folders below it: walked alone,
     // it sorts as a file of its own would.
-    const auto walkKey = [](const Area& area) { return area.below ? area.folder : area.folder + '\x01'; };
-    std::sort(areas_.begin(), areas_.end(),
-              [&](const Area& a, const Area& b) { return comesFirstInWalk(walkKey(a), walkKey(b)); });
-    // What lies in a tree before it is walked with it.
-    std::vector<Area> kept;
-    for (Area& area : areas_) {
-        const bool inside = std::any_of(kept.begin(), kept.end(), [&](const Area& k) {
-            return k.below ? area.folder.starts_with(k.folder) : area.folder == k.folder && !area.below;
-        });
-        if (!inside) kept.push_back(std::move(area));
+    std::vector<std::pair<std::string, Area*>> byWalk;
+    byWalk.reserve(kept.size());
+    for (Area& area : kept) byWalk.emplace_back(area.below ? area.folder : area.folder + '\x01', &area);
+    std::sort(byWalk.begin(), byWalk.end(),
+              [](const auto& a, const auto& b) { return comesFirstInWalk(a.first, b.first); });
+    areas_.clear();
+    for (auto& [key, area] : byWalk) areas_.push_back(std::move(*area));
+    for (const Area& area : areas_) (area.below ? trees_ : folders_).insert(area.folder);
+    if (!areas_.empty()) {
+        std::string_view common = areas_.front().folder;
+        for (const Area& area : areas_) {
+            const auto [end, unused] =
+                std::mismatch(common.begin(), common.end(), area.folder.begin(), area.folder.end());
+            common = common.substr(0, static_cast<std::size_t>(end - common.begin()));
+        }
+        common_ = std::string(common);
     }
-    areas_ = std::move(kept);
+}
+
+bool ChangedAreas::inArea(std::string_view folder) const {
+    if (folders_.count(folder)) return true;
+    // A tree holding it begins with what all the areas begin with.
+    for (std::size_t end = folder.find(platform::kSeparator, common_.empty() ? 0 : common_.size() - 1);
+         end != std::string_view::npos; end = folder.find(platform::kSeparator, end + 1))
+        if (trees_.count(folder.substr(0, end + 1))) return true;
+    return false;
 }
 
 bool ChangedAreas::holds(std::string_view path) const {
-    const auto inArea = [&](std::string_view folder) {
-        return std::any_of(areas_.begin(), areas_.end(), [&](const Area& area) {
-            return area.below ? folder.starts_with(area.folder) : folder == area.folder;
-        });
-    };
-    // Every area's folder begins the paths it holds: most tracks are told by that alone.
-    if (std::none_of(areas_.begin(), areas_.end(), [&](const Area& area) { return path.starts_with(area.folder); }))
-        return false;
+    // Every area's folder begins the paths it holds: most tracks are told by
+    // what all the areas' folders begin with alone.
+    if (areas_.empty() || !path.starts_with(common_)) return false;
     const std::string_view inFolder = platform::pathPart(path);
     const std::string_view pack = platform::archivePartOf(path);
     if (pack.empty()) return inArea(inFolder);

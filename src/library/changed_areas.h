@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/folder_watch.h"
@@ -21,6 +22,11 @@ public:
     // The changes below `root` (ending in the separator); what lies elsewhere
     // is no part of this library.
     ChangedAreas(const platform::FolderChanges& changes, std::string_view root);
+    // Moved, the areas' folders stay where they are; a copy would look them up in another's.
+    ChangedAreas(ChangedAreas&&) = default;
+    ChangedAreas& operator=(ChangedAreas&&) = default;
+    ChangedAreas(const ChangedAreas&) = delete;
+    ChangedAreas& operator=(const ChangedAreas&) = delete;
 
     const std::vector<Area>& inWalkOrder() const { return areas_; }
     bool empty() const { return areas_.empty(); }
@@ -31,7 +37,13 @@ public:
     bool holds(std::string_view path) const;
 
 private:
+    bool inArea(std::string_view folder) const;
+
     std::vector<Area> areas_;
+    // The areas' folders, of their own files and with all below them (views
+    // into areas_), and what all of them begin with.
+    std::unordered_set<std::string_view> folders_, trees_;
+    std::string common_;
 };
 
 // Whether a walk of a tree meets the path `a` before `b`: each folder's own
