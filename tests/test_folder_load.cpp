@@ -13,6 +13,7 @@
 
 #include "library/folder_load.h"
 #include "library/library_store.h"
+#include "library/tree_check.h"
 #include "platform/paths.h"
 #ifdef _WIN32
 #include "platform/win32/wide.h"
@@ -218,27 +219,38 @@ TEST(ChangedAreas, ACheckOfTheAreasFindsWhatAWalkOfTheWholeTreeFinds) {
         std::vector<std::string> wholeRead;
         for (const TrackEntry* e : takeRememberedFields(whole, known)) wholeRead.emplace_back(e->path.view());
 
-        Catalogue walked;
-        bool linkMet = true;
-        ASSERT_TRUE(collectChangedTracks(root, areas, walked, linkMet)) << c.what;
-        EXPECT_FALSE(linkMet) << c.what;
-        std::vector<TrackEntry*> toRead;
-        auto changed = takeChangedAreas(known, walked, areas, toRead);
-        ASSERT_EQ(changed.has_value(), c.tableChanges) << c.what;
-        const Catalogue& shown = changed ? *changed : known;
-        std::vector<std::string> wholePaths, shownPaths, wholeAuthors, shownAuthors, read;
+        std::vector<std::string> wholePaths, wholeAuthors;
         for (const TrackEntry& e : whole.entries()) {
             wholePaths.emplace_back(e.path.view());
             wholeAuthors.emplace_back(e.author.view());
         }
-        for (const TrackEntry& e : shown.entries()) {
-            shownPaths.emplace_back(e.path.view());
-            shownAuthors.emplace_back(e.author.view());
+        // The areas the watch told, then those a comparison of the whole
+        // tree with the table finds.
+        TreeDifferences differences;
+        ASSERT_TRUE(compareTree(root, knownFiles(known), differences)) << c.what;
+        EXPECT_FALSE(differences.linkMet) << c.what;
+        EXPECT_TRUE(differences.stamps.empty()) << c.what;
+        const ChangedAreas compared({changedFolders(known, differences), {}, false}, root);
+        for (const ChangedAreas* looked : {&areas, &compared}) {
+            const std::string what = std::string(c.what) + (looked == &areas ? ", told" : ", compared");
+            Catalogue walked;
+            bool linkMet = true;
+            ASSERT_TRUE(collectChangedTracks(root, *looked, walked, linkMet)) << what;
+            EXPECT_FALSE(linkMet) << what;
+            std::vector<TrackEntry*> toRead;
+            auto changed = takeChangedAreas(known, walked, *looked, toRead);
+            if (looked == &areas) ASSERT_EQ(changed.has_value(), c.tableChanges) << what;
+            const Catalogue& shown = changed ? *changed : known;
+            std::vector<std::string> shownPaths, shownAuthors, read;
+            for (const TrackEntry& e : shown.entries()) {
+                shownPaths.emplace_back(e.path.view());
+                shownAuthors.emplace_back(e.author.view());
+            }
+            for (const TrackEntry* e : toRead) read.emplace_back(e->path.view());
+            EXPECT_EQ(shownPaths, wholePaths) << what;
+            EXPECT_EQ(shownAuthors, wholeAuthors) << what;
+            EXPECT_EQ(read, wholeRead) << what;
         }
-        for (const TrackEntry* e : toRead) read.emplace_back(e->path.view());
-        EXPECT_EQ(shownPaths, wholePaths) << c.what;
-        EXPECT_EQ(shownAuthors, wholeAuthors) << c.what;
-        EXPECT_EQ(read, wholeRead) << c.what;
     }
     platform::setSettleTime(std::chrono::seconds(3));
     // The root gone fails the walk, as a walk of the whole tree fails.
@@ -248,6 +260,85 @@ TEST(ChangedAreas, ACheckOfTheAreasFindsWhatAWalkOfTheWholeTreeFinds) {
     Catalogue none;
     bool linkMet = false;
     const auto walked = collectChangedTracks(gone / "r/", ChangedAreas(atRoot, gone / "r/"), none, linkMet);
+    ASSERT_FALSE(walked);
+    EXPECT_EQ(walked.error().code, ErrorCode::Missing);
+}
+
+// The comparison of a tree with the table names the folders whose tracks are
+// not the known ones, and those alone: a folder whose files are as they were
+// read is not walked again.
+TEST(TreeCheck, OnlyTheFoldersThatDifferAreNamed) {
+    namespace fs = std::filesystem;
+    platform::setSettleTime(std::chrono::milliseconds(0));
+    struct Case {
+        const char* what;
+        std::function<void(const TempDir&)> change;
+        std::vector<std::string> folders;  // below the root
+        std::size_t stamps = 0;            // of tracks not read yet
+    };
+    const Case cases[] = {
+        {"nothing", [](const TempDir&) {}, {}},
+        {"another file written", [](const TempDir& d) { touch(d / "r/notes.txt"); }, {}},
+        {"a track not read yet written",
+         [](const TempDir& d) {
+             saveFile(d / "r/d/e.trk", {1, 2, 3, 4});
+         },
+         {},
+         1},
+        {"a track read written",
+         [](const TempDir& d) {
+             saveFile(d / "r/b/c.trk", {1, 2, 3, 4});
+         },
+         {"b/"}},
+        {"a track added", [](const TempDir& d) { saveTrack(d / "r/d/f.trk", TrackSpec{}); }, {"d/"}},
+        {"a track removed", [](const TempDir& d) { removeFile(d / "r/a.trk"); }, {""}},
+        {"a folder removed", [](const TempDir& d) { fs::remove_all(d / "r/d"); }, {"d/"}},
+        {"a folder made",
+         [](const TempDir& d) {
+             d.mkdirs("r/n");
+             saveTrack(d / "r/n/a.trk", TrackSpec{});
+         },
+         {"n/"}},
+        {"a pack written",
+         [](const TempDir& d) {
+             makeZip(d / "r/b/p.zip", {{"in/b.trk", writeTrack(TrackSpec{})}});
+         },
+         {"b/"}},
+        {"a pack with no tracks given one",
+         [](const TempDir& d) {
+             makeZip(d / "r/b/none.zip", {{"a.trk", writeTrack(TrackSpec{})}});
+         },
+         {"b/"}},
+    };
+    TempDir packs;
+    makeZip(packs / "p.zip", {{"in/a.trk", writeTrack(TrackSpec{})}});
+    makeZip(packs / "none.zip", {{"readme.txt", {1}}});
+    for (const Case& c : cases) {
+        TempDir dir;
+        for (const char* folder : {"r/b", "r/d"}) dir.mkdirs(folder);
+        for (const char* track : {"r/a.trk", "r/b/c.trk", "r/d/e.trk"}) saveTrack(dir / track, TrackSpec{});
+        touch(dir / "r/notes.txt");
+        for (const char* pack : {"p.zip", "none.zip"}) fs::copy_file(packs / pack, dir / ("r/b/" + std::string(pack)));
+        const std::string root = dir / "r/";
+        Catalogue known;
+        ASSERT_TRUE(collectTracks(root, known, {}, true));
+        for (TrackEntry& e : known.entries())
+            if (platform::filePart(e.path.view()) != "e.trk") e.state = TrackState::Scanned;
+        c.change(dir);
+        TreeDifferences differences;
+        ASSERT_TRUE(compareTree(root, knownFiles(known), differences)) << c.what;
+        EXPECT_EQ(differences.stamps.size(), c.stamps) << c.what;
+        std::vector<std::string> folders;
+        for (const std::string& f : changedFolders(known, differences)) folders.push_back(f.substr(root.size()));
+        std::sort(folders.begin(), folders.end());
+        std::vector<std::string> expected;
+        for (const std::string& f : c.folders) expected.push_back(platform::nativeSeparators(f));
+        EXPECT_EQ(folders, expected) << c.what;
+    }
+    platform::setSettleTime(std::chrono::seconds(3));
+    TempDir gone;
+    TreeDifferences differences;
+    const auto walked = compareTree(gone / "r/", {}, differences);
     ASSERT_FALSE(walked);
     EXPECT_EQ(walked.error().code, ErrorCode::Missing);
 }
@@ -278,6 +369,9 @@ TEST(ChangedAreas, AFolderLinkMetIsTold) {
     bool linkMet = false;
     ASSERT_TRUE(collectTracks(root, whole, {}, false, nullptr, &linkMet));
     EXPECT_TRUE(linkMet);
+    TreeDifferences differences;
+    ASSERT_TRUE(compareTree(root, knownFiles(whole), differences));
+    EXPECT_TRUE(differences.linkMet);
 #ifdef _WIN32
     if (!std::getenv("PITBOX_LINK_LOOP")) RemoveDirectoryW(platform::apiPath(dir / "r/sub/loop").c_str());
 #endif

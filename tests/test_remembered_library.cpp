@@ -14,6 +14,8 @@
 #include "library/library_store.h"
 #include "platform/paths.h"
 #include "support/catalogue_of.h"
+#include "support/folder_link.h"
+#include "support/folder_link.h"
 #include "support/scripted_app.h"
 #include "support/store_bytes.h"
 #include "support/temp_dir.h"
@@ -343,6 +345,25 @@ TEST_F(Remembering, AStartWithoutAFolderShowsTheLibraryAndChecksIt) {
     EXPECT_EQ(app->state.view.current()->name, "b");
     EXPECT_EQ(app->text(ids::kStatusLine1), "3 Tracks found");
 }
+
+#ifndef _WIN32  // Wine makes no folder links
+// A folder link leads the start's check to a walk of the whole tree: a folder
+// it reaches by two paths keeps the first in the walk's order, once.
+TEST_F(Remembering, ALibraryWithAFolderLinkIsCheckedWhole) {
+    dir.mkdirs("lib/sub");
+    saveTrack(dir / "lib/sub/s.trk", byAuthor("Sue"));
+    ASSERT_TRUE(makeFolderLink(dir / "lib/a-link", dir / "lib/sub"));
+    start(dir / "lib")->run();
+    saveTrack(dir / "lib/sub/t.trk", byAuthor("Tim"));
+    auto app = start();
+    app->finishCheck();
+    std::vector<std::string> paths;
+    for (std::size_t r = 0; r < app->state.view.rows(); ++r)
+        paths.emplace_back(app->state.view.row(r).path.view().substr(app->state.trackFolder.size()));
+    EXPECT_EQ(paths, (std::vector<std::string>{"a.trk", "b.trk", "c.trk", "a-link/s.trk", "a-link/t.trk"}));
+    EXPECT_TRUE(app->state.treeHasLinks);
+}
+#endif
 
 // What Scan made of a.trk after its fields were marked "Kept" in the table:
 // "Kept" when it did not read the file again.

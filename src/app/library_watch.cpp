@@ -123,7 +123,7 @@ int takeLibraryChanges(AppState& s, std::chrono::steady_clock::time_point now) {
     // where, or a folder may lie at two paths of the tree.
     const platform::FolderChanges changes = w.watch->takeChanges();
     if (changes.everything || s.treeHasLinks || s.absentTracks) {
-        checkLibrary(s);
+        checkLibrary(s, s.treeHasLinks);
         return -1;
     }
     ChangedAreas areas(changes, s.trackFolder);

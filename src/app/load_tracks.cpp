@@ -10,6 +10,7 @@
 #include "app/remembered_library.h"
 #include "app/scan_tracks.h"
 #include "app/show_track.h"
+#include "jobs/check_job.h"
 #include "jobs/walk_job.h"
 #include "library/library_store.h"
 #include "platform/archives.h"
@@ -97,13 +98,31 @@ void walkedForScan(AppState& s, WalkJob& job, bool stopped, std::size_t found, S
 
 // Whether a check's walk listed the folder; if not, the folder gone or why it
 // could not be listed is said.
-bool walkedForCheck(AppState& s, const WalkJob& job) {
-    if (job.walked()) return true;
-    if (job.walked().error().code == ErrorCode::Missing)
+bool walkedForCheck(AppState& s, const Result<platform::UnreadableFolders>& walked) {
+    if (walked) return true;
+    if (walked.error().code == ErrorCode::Missing)
         libraryGone(s);
     else
-        s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(job.walked().error()));
+        s.tk.setText(ids::kMainWindow, ids::kStatusLine2, errorText(walked.error()));
     return false;
+}
+
+// The check's comparison of the tree with the table is over: the table stays
+// as it is when nothing differs, the usual case, and the folders that differ
+// are looked at again on their own. A folder link met sends the check to a
+// walk of the whole tree, which alone tells the path a folder keeps.
+void comparedTree(AppState& s, CheckJob& job, bool stopped) {
+    if (stopped || !walkedForCheck(s, job.walked())) return;
+    TreeDifferences& differences = job.differences();
+    s.treeHasLinks = differences.linkMet;
+    if (differences.linkMet) {
+        checkLibrary(s, true);
+        return;
+    }
+    takeNewStamps(s.catalogue, differences);
+    std::vector<std::string> folders = changedFolders(s.catalogue, differences);
+    if (!folders.empty())
+        checkChanges(s, ChangedAreas(platform::FolderChanges{std::move(folders), {}, false}, job.folder()));
 }
 
 // The check's walk is over: the tracks found take the remembered fields of
@@ -111,7 +130,7 @@ bool walkedForCheck(AppState& s, const WalkJob& job) {
 // gone takes its tracks with it until it is back; one that cannot be listed
 // keeps the remembered tracks.
 void checked(AppState& s, WalkJob& job, bool stopped) {
-    if (stopped || !walkedForCheck(s, job)) return;
+    if (stopped || !walkedForCheck(s, job.walked())) return;
     s.treeHasLinks = job.linkMet();
     // Nothing changed, the usual case: the table stays as it is.
     if (!s.absentTracks && takeUnchangedWalk(s.catalogue, job.found())) return;
@@ -127,10 +146,10 @@ void checked(AppState& s, WalkJob& job, bool stopped) {
 // met there may lead to a folder the walk of the whole tree reaches by another
 // path: the whole tree is looked at instead.
 void checkedChanges(AppState& s, WalkJob& job, bool stopped) {
-    if (stopped || !walkedForCheck(s, job)) return;
+    if (stopped || !walkedForCheck(s, job.walked())) return;
     if (job.linkMet()) {
         s.treeHasLinks = true;
-        checkLibrary(s);
+        checkLibrary(s, true);
         return;
     }
     std::vector<TrackEntry*> toRead;
@@ -143,7 +162,7 @@ void checkedChanges(AppState& s, WalkJob& job, bool stopped) {
 
 // A walk beside the event loop; the table keeps its rows until it is done,
 // and a stopped walk leaves them as they were.
-std::unique_ptr<LongWork> walkWork(const std::shared_ptr<WalkJob>& job,
+std::unique_ptr<LongWork> walkWork(const std::shared_ptr<Job>& job,
                                    std::function<void(AppState&, bool stopped, std::size_t found)> walked,
                                    const char* doing) {
     return jobWork(
@@ -179,8 +198,8 @@ void rescanFolder(AppState& s, ScanKind kind) {
 namespace {
 
 // A check's walk beside the event loop, `walked` taking what it found.
-void startCheckWalk(AppState& s, const std::shared_ptr<WalkJob>& job,
-                    void (*walked)(AppState&, WalkJob&, bool stopped)) {
+template <class Walk>
+void startCheckWalk(AppState& s, const std::shared_ptr<Walk>& job, void (*walked)(AppState&, Walk&, bool stopped)) {
     startCheck(s, walkWork(
                       job, [job, walked](AppState& state, bool stopped, std::size_t) { walked(state, *job, stopped); },
                       "Checking the library... "));
@@ -188,7 +207,14 @@ void startCheckWalk(AppState& s, const std::shared_ptr<WalkJob>& job,
 
 }  // namespace
 
-void checkLibrary(AppState& s) { startCheckWalk(s, std::make_shared<WalkJob>(s.trackFolder, true), checked); }
+void checkLibrary(AppState& s, bool wholeTree) {
+    // While the folder was gone, the tracks it had are not the table's.
+    if (wholeTree || s.absentTracks) {
+        startCheckWalk(s, std::make_shared<WalkJob>(s.trackFolder, true), checked);
+        return;
+    }
+    startCheckWalk(s, std::make_shared<CheckJob>(s.trackFolder, knownFiles(s.catalogue)), comparedTree);
+}
 
 void checkChanges(AppState& s, ChangedAreas areas) {
     startCheckWalk(s, std::make_shared<WalkJob>(s.trackFolder, std::move(areas)), checkedChanges);

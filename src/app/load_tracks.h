@@ -13,8 +13,10 @@ void loadFolder(AppState& s, const std::string& folder);
 void rescanFolder(AppState& s, ScanKind kind);
 // The check of the remembered library at the start: its folder walked, the
 // tracks found taking the remembered fields of unchanged files, the new and
-// changed ones read, all beside the event loop.
-void checkLibrary(AppState& s);
+// changed ones read, all beside the event loop. Each folder's listing is
+// compared with the table, and only the folders that differ are looked at
+// again, unless `wholeTree` (a folder may lie at two paths of it).
+void checkLibrary(AppState& s, bool wholeTree = false);
 // The same check of the areas of the loaded folder its watch saw change
 // alone: what changed elsewhere is not looked at.
 void checkChanges(AppState& s, ChangedAreas areas);

@@ -1,0 +1,278 @@
+#include "library/tree_check.h"
+
+#include <algorithm>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <thread>
+#include <unordered_set>
+
+#include "library/folder_load.h"
+#include "library/header_refresh.h"
+#include "platform/archives.h"
+#include "platform/paths.h"
+
+namespace pitbox {
+namespace {
+
+std::uint64_t hashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
+
+std::uint64_t mixed(std::uint64_t h, std::uint64_t v) {
+    // splitmix64's finaliser over each value in turn
+    h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+    h ^= h >> 30;
+    h *= 0xbf58476d1ce4e5b9ULL;
+    h ^= h >> 27;
+    h *= 0x94d049bb133111ebULL;
+    return h ^ (h >> 31);
+}
+
+std::uint64_t hashOf(const platform::FileStamp& s) {
+    std::uint64_t h = mixed(0, s.size);
+    h = mixed(h, static_cast<std::uint64_t>(s.modified));
+    h = mixed(h, static_cast<std::uint64_t>(s.changed));
+    h = mixed(h, s.index);
+    return mixed(h, s.settled ? 1 : 0);
+}
+
+// The file a walk lists for a known track: its own, or the pack it lies in.
+std::string_view listedFile(const TrackEntry& e) {
+    const std::string_view pack = platform::archivePartOf(e.path.view());
+    return pack.empty() ? e.path.view() : pack;
+}
+
+bool byFile(const KnownFile& a, const KnownFile& b) {
+    return a.folder != b.folder ? a.folder < b.folder : a.file != b.file ? a.file < b.file : a.id < b.id;
+}
+
+// The known tracks by the folder whose listing holds their files, each
+// folder's in the order of their files. A track in a folder with a pack's name
+// is put by its text with the pack's folder; both folders then differ, and
+// are looked at again with the files asked.
+class KnownFolders {
+public:
+    explicit KnownFolders(std::vector<KnownFile> known) : files_(std::move(known)) {
+        std::sort(files_.begin(), files_.end(), byFile);
+        for (std::size_t i = 0; i < files_.size();) {
+            std::size_t end = i;
+            while (end < files_.size() && files_[end].folder == files_[i].folder) ++end;
+            folders_.push_back({files_[i].folder, i, end});
+            i = end;
+        }
+        seen_.assign(folders_.size(), 0);
+    }
+
+    // The known tracks of the folder hashed `folder` (none for a folder that
+    // had none). Each folder is asked for once, from one thread.
+    std::span<const KnownFile> take(std::uint64_t folder) {
+        const auto at = std::lower_bound(folders_.begin(), folders_.end(), folder,
+                                         [](const Folder& f, std::uint64_t h) { return f.hash < h; });
+        if (at == folders_.end() || at->hash != folder) return {};
+        seen_[static_cast<std::size_t>(at - folders_.begin())] = 1;
+        return {files_.data() + at->first, at->end - at->first};
+    }
+
+    std::vector<std::uint64_t> unseen() const {
+        std::vector<std::uint64_t> folders;
+        for (std::size_t i = 0; i < folders_.size(); ++i)
+            if (!seen_[i]) folders.push_back(folders_[i].hash);
+        return folders;
+    }
+
+private:
+    struct Folder {
+        std::uint64_t hash;
+        std::size_t first, end;
+    };
+    std::vector<KnownFile> files_;
+    std::vector<Folder> folders_;     // in the order of their hashes
+    std::vector<std::uint8_t> seen_;  // a byte a folder, each written by one thread
+};
+
+// One walk's side: the files of the folder being listed, compared with the
+// known tracks there once the walk goes on to the next folder.
+class FolderComparison {
+public:
+    explicit FolderComparison(KnownFolders& known) : known_(known) {}
+
+    void file(const std::string& folder, std::string_view name, const std::optional<platform::FileStamp>& listed) {
+        if (!listing_ || folder != folder_) {
+            finish();
+            folder_ = folder;
+            listing_ = true;
+        }
+        const bool pack = platform::isArchiveName(name);
+        if (pack || isTrackFileName(name)) files_.push_back({hashOf(name), pack, std::string(name), listed});
+    }
+
+    // The folder listed last is compared.
+    void finish() {
+        if (!listing_) return;
+        listing_ = false;
+        std::sort(files_.begin(), files_.end(), [](const Listed& a, const Listed& b) { return a.hash < b.hash; });
+        if (!same(known_.take(hashOf(folder_)))) differing_.push_back(folder_);
+        files_.clear();
+    }
+
+    std::vector<std::string> differing_;
+    std::vector<std::pair<std::uint32_t, platform::FileStamp>> stamps_;
+    platform::UnreadableFolders unreadable_;
+
+private:
+    struct Listed {
+        std::uint64_t hash;
+        bool pack;
+        std::string name;
+        std::optional<platform::FileStamp> stamp;
+    };
+
+    // Whether a known track is as its file, listed now, says.
+    bool unchanged(const KnownFile& k, const Listed& f) {
+        if (!f.stamp || (k.how & KnownFile::kReadAgain)) return false;
+        const bool same = k.stamp == hashOf(*f.stamp);
+        // What was not read yet takes its file's stamp as it is now; a pack
+        // changed may hold other tracks.
+        if ((k.how & KnownFile::kNotRead) && !f.pack) {
+            if (!same) stamps_.emplace_back(k.id, *f.stamp);
+            return true;
+        }
+        return same;
+    }
+
+    bool same(std::span<const KnownFile> known) {
+        std::size_t k = 0;
+        for (const Listed& f : files_) {
+            std::size_t tracks = 0;
+            for (; k < known.size() && known[k].file == f.hash; ++k, ++tracks)
+                if ((known[k].how & KnownFile::kInPack) != (f.pack ? KnownFile::kInPack : 0) || !unchanged(known[k], f))
+                    return false;
+            if (f.pack ? tracks == 0 && holdsTracks(folder_ + f.name) : tracks != 1) return false;
+        }
+        return k == known.size();
+    }
+
+    // A pack that held no tracks, opened as a walk of the tree opens it.
+    bool holdsTracks(const std::string& pack) {
+        bool any = false;
+        forEachArchivedTrack(
+            pack, [&](std::string_view, std::string&&) { any = true; }, unreadable_);
+        return any;
+    }
+
+    KnownFolders& known_;
+    std::string folder_;
+    bool listing_ = false;
+    std::vector<Listed> files_;
+};
+
+}  // namespace
+
+std::vector<KnownFile> knownFiles(const Catalogue& known) {
+    std::vector<KnownFile> files;
+    files.reserve(known.count());
+    for (const TrackEntry& e : known.entries()) {
+        const std::string_view listed = listedFile(e);
+        std::uint8_t how = listed.size() != e.path.size() ? KnownFile::kInPack : 0;
+        if (e.state == TrackState::Unscanned) how |= KnownFile::kNotRead;
+        // A file that could not be read, or whose time may change unseen, is
+        // read again; a pack so, of tracks not read yet, is listed again.
+        const bool compared = e.state != TrackState::Unscanned || (how & KnownFile::kInPack);
+        if (compared && (e.state == TrackState::Unreadable || !e.stamp.settled)) how |= KnownFile::kReadAgain;
+        files.push_back(
+            {hashOf(platform::pathPart(listed)), hashOf(platform::filePart(listed)), hashOf(e.stamp), e.id, how});
+    }
+    return files;
+}
+
+Result<platform::UnreadableFolders> compareTree(const std::string& root, std::vector<KnownFile> known,
+                                                TreeDifferences& differences,
+                                                const std::function<void(std::size_t found)>& onFound,
+                                                const std::atomic<bool>* stop) {
+    KnownFolders folders(std::move(known));
+    std::atomic<bool> halt{false};
+    std::atomic<std::size_t> found{0};
+    std::vector<std::string> below;
+    std::mutex taking;
+    platform::UnreadableFolders unreadable;
+    differences = {};
+    // Walks `top` for `comparison`; a link met, or the caller's stop, halts every walk.
+    const auto walk = [&](const std::string& top, platform::WalkReach reach, FolderComparison& comparison) {
+        auto walked = platform::walkFolders(
+            top,
+            [&](const std::string& folder, std::string_view name, const std::optional<platform::FileStamp>& listed) {
+                if ((stop && stop->load(std::memory_order_relaxed)) || reach.linkMet)
+                    halt.store(true, std::memory_order_relaxed);
+                if (isTrackFileName(name) && onFound) onFound(found.fetch_add(1, std::memory_order_relaxed) + 1);
+                comparison.file(folder, name, listed);
+            },
+            &halt, &reach);
+        comparison.finish();
+        if (reach.linkMet) {
+            halt.store(true, std::memory_order_relaxed);
+            const std::lock_guard<std::mutex> hold(taking);
+            differences.linkMet = true;
+        }
+        return walked;
+    };
+    const auto take = [&](FolderComparison& c) {
+        const std::lock_guard<std::mutex> hold(taking);
+        for (std::string& f : c.differing_) differences.folders.push_back(std::move(f));
+        differences.stamps.insert(differences.stamps.end(), c.stamps_.begin(), c.stamps_.end());
+        unreadable.insert(unreadable.end(), c.unreadable_.begin(), c.unreadable_.end());
+    };
+
+    // The root's own files first, then its folders, each with all below it,
+    // handed out one at a time to a few threads.
+    FolderComparison atRoot(folders);
+    auto rootWalked = walk(root, {false, false, true, &below}, atRoot);
+    if (!rootWalked) return rootWalked.error();
+    unreadable = std::move(*rootWalked);
+    take(atRoot);
+    std::atomic<std::size_t> next{0};
+    const auto walkFolders = [&] {
+        FolderComparison comparison(folders);
+        const auto halted = [&] {
+            return halt.load(std::memory_order_relaxed) || (stop && stop->load(std::memory_order_relaxed));
+        };
+        for (std::size_t i; !halted() && (i = next.fetch_add(1)) < below.size();) {
+            auto walked = walk(root + below[i] + platform::kSeparator, {true, false, true, nullptr}, comparison);
+            const std::lock_guard<std::mutex> hold(taking);
+            if (walked)
+                unreadable.insert(unreadable.end(), walked->begin(), walked->end());
+            else if (walked.error().code != ErrorCode::Missing)  // one removed since it was listed is gone
+                unreadable.push_back(walked.error());
+        }
+        take(comparison);
+    };
+    const std::size_t threads =
+        std::clamp<std::size_t>(below.size(), 1, std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(walkFolders);
+    walkFolders();
+    for (std::thread& h : helpers) h.join();
+    if (halt.load() || (stop && stop->load())) return unreadable;
+    differences.unlisted = folders.unseen();
+    return unreadable;
+}
+
+std::vector<std::string> changedFolders(const Catalogue& known, TreeDifferences& differences) {
+    std::vector<std::string> folders = std::move(differences.folders);
+    if (!differences.unlisted.empty()) {
+        std::sort(differences.unlisted.begin(), differences.unlisted.end());
+        std::unordered_set<std::string_view> unlisted;
+        for (const TrackEntry& e : known.entries()) {
+            const std::string_view folder = platform::pathPart(listedFile(e));
+            if (std::binary_search(differences.unlisted.begin(), differences.unlisted.end(), hashOf(folder)))
+                unlisted.insert(folder);
+        }
+        folders.insert(folders.end(), unlisted.begin(), unlisted.end());
+    }
+    return folders;
+}
+
+void takeNewStamps(Catalogue& known, const TreeDifferences& differences) {
+    for (const auto& [id, stamp] : differences.stamps)
+        if (id < known.count()) known.byId(id).stamp = stamp;
+}
+
+}  // namespace pitbox
