@@ -133,11 +133,17 @@ void sortEntries(std::vector<TrackEntry*>& order, SortKey key, SortOrder directi
         }
     }
     // Descending keeps equal keys in their order too: the comparison is turned,
-    // not the result.
-    if (direction == SortOrder::Ascending)
+    // not the result. An order already sorted so, as a start finds its
+    // remembered sort, is one look, not a sort.
+    const auto turned = [](const Keyed& a, const Keyed& b) { return less(b, a); };
+    const bool ascending = direction == SortOrder::Ascending;
+    if (ascending ? std::is_sorted(keyed.begin(), keyed.end(), less)
+                  : std::is_sorted(keyed.begin(), keyed.end(), turned))
+        return;
+    if (ascending)
         std::stable_sort(keyed.begin(), keyed.end(), less);
     else
-        std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) { return less(b, a); });
+        std::stable_sort(keyed.begin(), keyed.end(), turned);
     for (std::size_t i = 0; i < keyed.size(); ++i) order[i] = keyed[i].entry;
 }
 
