@@ -7,6 +7,7 @@
 #include <thread>
 #include <unordered_set>
 
+#include "base/parallel.h"
 #include "library/folder_load.h"
 #include "library/header_refresh.h"
 #include "platform/archives.h"
@@ -168,19 +169,22 @@ private:
 }  // namespace
 
 std::vector<KnownFile> knownFiles(const Catalogue& known) {
-    std::vector<KnownFile> files;
-    files.reserve(known.count());
-    for (const TrackEntry& e : known.entries()) {
-        const std::string_view listed = listedFile(e);
-        std::uint8_t how = listed.size() != e.path.size() ? KnownFile::kInPack : 0;
-        if (e.state == TrackState::Unscanned) how |= KnownFile::kNotRead;
-        // A file that could not be read, or whose time may change unseen, is
-        // read again; a pack so, of tracks not read yet, is listed again.
-        const bool compared = e.state != TrackState::Unscanned || (how & KnownFile::kInPack);
-        if (compared && (e.state == TrackState::Unreadable || !e.stamp.settled)) how |= KnownFile::kReadAgain;
-        files.push_back(
-            {hashOf(platform::pathPart(listed)), hashOf(platform::filePart(listed)), hashOf(e.stamp), e.id, how});
-    }
+    // Taken on the window's thread before the check begins: over every core.
+    std::vector<KnownFile> files(known.count());
+    forEachPart(known.count(), [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const TrackEntry& e = known[i];
+            const std::string_view listed = listedFile(e);
+            std::uint8_t how = listed.size() != e.path.size() ? KnownFile::kInPack : 0;
+            if (e.state == TrackState::Unscanned) how |= KnownFile::kNotRead;
+            // A file that could not be read, or whose time may change unseen, is
+            // read again; a pack so, of tracks not read yet, is listed again.
+            const bool compared = e.state != TrackState::Unscanned || (how & KnownFile::kInPack);
+            if (compared && (e.state == TrackState::Unreadable || !e.stamp.settled)) how |= KnownFile::kReadAgain;
+            files[i] = {hashOf(platform::pathPart(listed)), hashOf(platform::filePart(listed)), hashOf(e.stamp), e.id,
+                        how};
+        }
+    });
     return files;
 }
 
