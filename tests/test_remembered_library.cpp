@@ -15,7 +15,6 @@
 #include "platform/paths.h"
 #include "support/catalogue_of.h"
 #include "support/folder_link.h"
-#include "support/folder_link.h"
 #include "support/scripted_app.h"
 #include "support/store_bytes.h"
 #include "support/temp_dir.h"
