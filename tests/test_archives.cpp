@@ -90,7 +90,7 @@ TEST_F(Packs, LoadListsMembersAndScanReadsThemAsFiles) {
         const Row& row = expected[i];
         EXPECT_EQ(e.path.view(), dir / ("lib/" + row.path));
         EXPECT_EQ(e.state, row.state) << row.path;
-        const std::string said(row.state == TrackState::Scanned ? e.author.view() : e.problem.view());
+        const std::string said = row.state == TrackState::Scanned ? std::string(e.author.view()) : problemText(e);
         EXPECT_NE(said.find(row.authorOrProblem), std::string::npos) << row.path << ": " << said;
         // A member is stamped as its archive is.
         EXPECT_EQ(e.stamp, platform::trackSourceStamp(std::string(e.path))) << row.path;

@@ -189,7 +189,7 @@ void showCurrentEntry(AppState& s) {
     const TrackEntry& e = *s.view.current();
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, visibleControls(e.name));
     // A file Scan could not read says why, naming itself.
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, visibleControls(e.problem.empty() ? e.path : e.problem));
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, e.problem.empty() ? visibleControls(e.path) : problemText(e));
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, counterText(s.view));
 }
 

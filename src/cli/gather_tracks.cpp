@@ -35,7 +35,7 @@ int scanWithStore(Catalogue& catalogue, const std::string& folder, bool rescan, 
     ScanJob scan(ScanJob::filesOf(catalogue, true), rescan ? ScanKind::EveryFile : ScanKind::ChangedFiles);
     if (scan.runInto(catalogue, progress) > 0) changed = true;
     for (const TrackEntry& e : catalogue.entries())
-        if (e.state == TrackState::Unreadable) code = fail(err, std::string(e.problem.view()));
+        if (e.state == TrackState::Unreadable) code = fail(err, problemText(e));
     if (!changed) return code;  // an unchanged library is not written again
     if (auto written = rememberTracks(store, folder, catalogue); !written)
         code = fail(err, written.error().message() + "; the library is not remembered");
@@ -58,7 +58,7 @@ Result<int> gatherTracks(const std::string& folder, Catalogue& catalogue, const 
         JobProgress progress;
         ScanJob(ScanJob::filesOf(catalogue, false), ScanKind::EveryFile, false).runInto(catalogue, progress);
         for (const TrackEntry& e : catalogue.entries())
-            if (e.state == TrackState::Unreadable) code = fail(err, std::string(e.problem.view()));
+            if (e.state == TrackState::Unreadable) code = fail(err, problemText(e));
     }
     return code;
 }

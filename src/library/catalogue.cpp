@@ -47,6 +47,11 @@ TrackEntry& Catalogue::append() {
     return e;
 }
 
+std::string problemText(const TrackEntry& e) {
+    if (!e.problemAfterPath) return std::string(e.problem.view());
+    return visibleControls(e.path) + ": " + std::string(e.problem.view());
+}
+
 TrackEntry& Catalogue::append(const TrackEntry& e) {
     TrackEntry& added = append();
     const std::uint32_t id = added.id;

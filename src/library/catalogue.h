@@ -71,11 +71,18 @@ struct TrackEntry {
     bool marked110 = false;   // name ends in the mark Scan appended
     std::uint32_t id = 0;     // the entry's place in its catalogue, in the order it was added
     TrackState state = TrackState::Unscanned;
-    Text problem{};  // why a damaged or unreadable file has no fields, as the user reads it
+    // The problem is the reason alone, read after the file's path: the path
+    // is not kept twice (problemText puts them together).
+    bool problemAfterPath = false;
+    Text problem{};  // why a damaged or unreadable file has no fields
     // The file's size and time when its fields were read (as it was found, for
     // an unscanned entry): a file whose stamp is the same has not changed since.
     platform::FileStamp stamp{};
 };
+
+// Why a damaged or unreadable file has no fields, as the user reads it,
+// naming the file (empty for a file with fields).
+std::string problemText(const TrackEntry& e);
 
 // The keys of the table's columns, in column order.
 enum class SortKey { Name, WorldSize, Length, Author, Record, Path };

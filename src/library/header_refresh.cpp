@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/parallel.h"
+#include "base/text.h"
 #include "platform/archives.h"
 
 namespace pitbox {
@@ -44,9 +45,13 @@ void applyTrackFields(Catalogue& catalogue, TrackEntry& e, const HeaderFields& h
     if (read) {
         e.state = h.oldFormat ? TrackState::OldFormat : TrackState::Scanned;
         e.problem = {};
+        e.problemAfterPath = false;
     } else {
-        e.state = read.error().code == ErrorCode::Damaged ? TrackState::Damaged : TrackState::Unreadable;
-        catalogue.setText(e.problem, read.error().message());
+        const Error& why = read.error();
+        e.state = why.code == ErrorCode::Damaged ? TrackState::Damaged : TrackState::Unreadable;
+        // An error of the file itself (not of a pack it lies in) keeps its reason alone.
+        e.problemAfterPath = why.file == e.path.view();
+        catalogue.setText(e.problem, e.problemAfterPath ? visibleControls(why.reason) : why.message());
     }
 }
 

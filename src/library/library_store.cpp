@@ -74,6 +74,7 @@ void takeFields(Catalogue& into, TrackEntry& e, const TrackEntry& r) {
     into.setText(e.author, r.author.view());
     into.setText(e.record, r.record.view());
     into.setText(e.problem, r.problem.view());
+    e.problemAfterPath = r.problemAfterPath;
     e.worldSize = r.worldSize;
     e.length = r.length;
     e.state = r.state;

@@ -57,6 +57,7 @@ void appendCsvField(std::string& out, std::string_view raw) {
 void appendCsvStatus(std::string& out, const TrackEntry& e) {
     // The reason without the path the row has already.
     const auto reason = [&] {
+        if (e.problemAfterPath) return std::string(e.problem.view());
         std::string_view problem = e.problem.view();
         const std::string named = visibleControls(e.path) + ": ";
         if (problem.starts_with(named)) problem.remove_prefix(named.size());

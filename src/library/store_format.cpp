@@ -283,8 +283,9 @@ bool decodeEntries(Cursor& in, Catalogue& c) {
         const std::uint64_t problem = in.varint();
         const bool afterPath = (problem & 1) != 0;
         if (problem / 2 >= texts.size() || (afterPath && problem < 2)) return false;
+        // After the path, the reason is the one the store's texts hold, with no copy.
         e.problem = texts[static_cast<std::size_t>(problem / 2)];
-        if (afterPath) c.setText(e.problem, e.path.view(), ": " + std::string(e.problem.view()));
+        e.problemAfterPath = afterPath;
         e.worldSize = in.zigzag32();
         e.length = in.zigzag32();
         e.stamp.size = in.varint();
@@ -353,7 +354,8 @@ std::string encodeTracks(const Catalogue& catalogue) {
         if (nameStored) entries.varint(texts.place(e.name.view()));
         for (const Text& t : {e.author, e.record}) entries.varint(texts.place(t.view()));
         // A problem names its file first: that part is the path's, and not kept twice.
-        const std::string_view problem = e.problem.view();
+        const std::string named = e.problemAfterPath ? problemText(e) : std::string();
+        const std::string_view problem = e.problemAfterPath ? std::string_view(named) : e.problem.view();
         const bool afterPath = problem.size() > e.path.size() + 2 && problem.starts_with(e.path.view()) &&
                                problem.substr(e.path.size(), 2) == ": ";
         entries.varint(afterPath ? std::uint64_t{texts.place(problem.substr(e.path.size() + 2))} * 2 + 1
