@@ -83,6 +83,8 @@ void recallLibrary(AppState& s, bool showLibrary) {
     RememberedLibrary& library = **recalled;
     if (r.loadFolder.empty()) return;
     auto tracks = library.tracksOf(r.loadFolder, s.storePath);
+    // The tracks hold copies of what they need: the store's bytes go before the table is made.
+    library = {};
     if (!tracks) {
         say(s, errorText(tracks.error()) + "; it is made anew");
         return;

@@ -117,39 +117,47 @@ bool less(const Keyed& a, const Keyed& b) {
 
 void sortEntries(std::vector<TrackEntry*>& order, SortKey key, SortOrder direction) {
     if (order.size() < 2) return;
-    std::vector<Keyed> keyed;
-    keyed.reserve(order.size());
     // Names and paths are file names and sort by their bytes; authors and
     // records come from track files and sort by their Windows-1252 codes, not by
-    // the UTF-8 they are held in.
+    // the UTF-8 they are held in (kept in `code` where they differ).
     const bool fromTrackFile = key == SortKey::Author || key == SortKey::Record;
-    std::vector<std::string> codes;
-    codes.reserve(fromTrackFile ? order.size() : 0);
     const bool byNumber = key == SortKey::WorldSize || key == SortKey::Length;
-    for (TrackEntry* e : order) {
-        if (!byNumber) {
-            std::string_view t = textKey(*e, key);
-            if (fromTrackFile && !isAscii(t)) t = codes.emplace_back(encodeWindows1252(t));
-            keyed.push_back({packFolded(t, 0), packFolded(t, 8), e, t});
-        } else {
+    const auto keyOf = [&](TrackEntry* e, std::string& code) -> Keyed {
+        if (byNumber) {
             // Signed values shifted into unsigned order.
             const std::int32_t v = key == SortKey::WorldSize ? e->worldSize : e->length;
-            keyed.push_back({static_cast<std::uint64_t>(static_cast<std::int64_t>(v) + INT64_C(0x80000000)), 0, e, {}});
+            return {static_cast<std::uint64_t>(static_cast<std::int64_t>(v) + INT64_C(0x80000000)), 0, e, {}};
         }
-    }
+        std::string_view t = textKey(*e, key);
+        if (fromTrackFile && !isAscii(t)) t = code = encodeWindows1252(t);
+        return {packFolded(t, 0), packFolded(t, 8), e, t};
+    };
     // Descending keeps equal keys in their order too: the comparison is turned,
-    // not the result. An order already sorted so, as a start finds its
-    // remembered sort, is one look, not a sort.
-    const auto turned = [](const Keyed& a, const Keyed& b) { return less(b, a); };
+    // not the result.
     const bool ascending = direction == SortOrder::Ascending;
-    if (ascending ? std::is_sorted(keyed.begin(), keyed.end(), less)
-                  : std::is_sorted(keyed.begin(), keyed.end(), turned))
-        return;
-    if (ascending)
-        std::stable_sort(keyed.begin(), keyed.end(), less);
-    else
-        std::stable_sort(keyed.begin(), keyed.end(), turned);
-    for (std::size_t i = 0; i < keyed.size(); ++i) order[i] = keyed[i].entry;
+    const auto first = [ascending](const Keyed& a, const Keyed& b) { return ascending ? less(a, b) : less(b, a); };
+    // An order already sorted so, as a start finds its remembered sort, is
+    // one look, not a sort: a stable sort would change nothing.
+    std::string codeOf[2];
+    Keyed before = keyOf(order[0], codeOf[0]);
+    std::size_t i = 1;
+    for (; i < order.size(); ++i) {
+        const Keyed k = keyOf(order[i], codeOf[i % 2]);
+        if (first(k, before)) break;
+        before = k;
+    }
+    if (i == order.size()) return;
+    std::vector<Keyed> keyed;
+    keyed.reserve(order.size());
+    std::vector<std::string> codes;
+    codes.reserve(fromTrackFile ? order.size() : 0);
+    for (TrackEntry* e : order) {
+        std::string code;
+        keyed.push_back(keyOf(e, code));
+        if (!code.empty()) keyed.back().text = codes.emplace_back(std::move(code));
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), first);
+    for (std::size_t k = 0; k < keyed.size(); ++k) order[k] = keyed[k].entry;
 }
 
 }  // namespace pitbox
