@@ -192,7 +192,7 @@ Result<platform::UnreadableFolders> compareTree(const std::string& root, std::ve
                                                 TreeDifferences& differences,
                                                 const std::function<void(std::size_t found)>& onFound,
                                                 const std::atomic<bool>* stop) {
-    KnownFolders folders(std::move(known));
+    std::optional<KnownFolders> folders;
     std::atomic<bool> halt{false};
     std::atomic<std::size_t> found{0};
     std::vector<std::string> below;
@@ -226,15 +226,34 @@ Result<platform::UnreadableFolders> compareTree(const std::string& root, std::ve
     };
 
     // The root's own files first, then its folders, each with all below it,
-    // handed out one at a time to a few threads.
-    FolderComparison atRoot(folders);
-    auto rootWalked = walk(root, {false, false, true, &below}, atRoot);
+    // handed out one at a time to a few threads. What is known is put in
+    // order once the root is listed: a library that is not there costs
+    // nothing more.
+    std::string listedRoot;  // as the walk writes it
+    std::vector<std::pair<std::string, std::optional<platform::FileStamp>>> rootFiles;
+    platform::WalkReach rootReach{false, false, true, &below};
+    auto rootWalked = platform::walkFolders(
+        root,
+        [&](const std::string& folder, std::string_view name, const std::optional<platform::FileStamp>& listed) {
+            listedRoot = folder;
+            rootFiles.emplace_back(name, listed);
+        },
+        stop, &rootReach);
     if (!rootWalked) return rootWalked.error();
+    differences.linkMet = rootReach.linkMet;
+    if (rootReach.linkMet || (stop && stop->load())) return std::move(*rootWalked);
+    folders.emplace(std::move(known));
+    FolderComparison atRoot(*folders);
+    for (const auto& [name, listed] : rootFiles) {
+        if (isTrackFileName(name) && onFound) onFound(found.fetch_add(1, std::memory_order_relaxed) + 1);
+        atRoot.file(listedRoot, name, listed);
+    }
+    atRoot.finish();
     unreadable = std::move(*rootWalked);
     take(atRoot);
     std::atomic<std::size_t> next{0};
     const auto walkFolders = [&] {
-        FolderComparison comparison(folders);
+        FolderComparison comparison(*folders);
         const auto halted = [&] {
             return halt.load(std::memory_order_relaxed) || (stop && stop->load(std::memory_order_relaxed));
         };
@@ -255,7 +274,7 @@ Result<platform::UnreadableFolders> compareTree(const std::string& root, std::ve
     walkFolders();
     for (std::thread& h : helpers) h.join();
     if (halt.load() || (stop && stop->load())) return unreadable;
-    differences.unlisted = folders.unseen();
+    differences.unlisted = folders->unseen();
     return unreadable;
 }
 
