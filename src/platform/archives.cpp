@@ -50,7 +50,7 @@ std::optional<MemberPath> splitMemberPath(std::string_view path) {
 std::string_view archivePartOf(std::string_view path) {
     // An archive's name has a dot: most paths have none in their folders, and
     // are told at once (Select extras asks of every track in the view).
-    const std::size_t folders = path.find_last_of(kSeparators);
+    const std::size_t folders = lastSeparator(path);
     if (folders == std::string_view::npos || path.substr(0, folders).find('.') == std::string_view::npos) return {};
     std::size_t start = 0;
     for (std::size_t end = path.find_first_of(kSeparators, 1); end != std::string_view::npos;

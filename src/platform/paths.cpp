@@ -11,8 +11,6 @@
 
 namespace pitbox::platform {
 
-bool isSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
-
 std::string nativeSeparators(std::string path) {
     for (char& c : path)
         if (isSeparator(c)) c = kSeparator;
@@ -20,12 +18,12 @@ std::string nativeSeparators(std::string path) {
 }
 
 std::string_view filePart(std::string_view path) {
-    const auto at = path.find_last_of(kSeparators);
+    const auto at = lastSeparator(path);
     return at == std::string_view::npos ? path : path.substr(at + 1);
 }
 
 std::string_view pathPart(std::string_view path) {
-    const auto at = path.find_last_of(kSeparators);
+    const auto at = lastSeparator(path);
     return at == std::string_view::npos ? std::string_view{} : path.substr(0, at + 1);
 }
 

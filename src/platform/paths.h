@@ -15,7 +15,20 @@ inline constexpr char kSeparator = '/';
 inline constexpr std::string_view kSeparators = "/";
 #endif
 
-bool isSeparator(char c);
+constexpr bool isSeparator(char c) {
+    for (char separator : kSeparators)
+        if (c == separator) return true;
+    return false;
+}
+
+// Where the last separator of a path is (npos for none): a look at each
+// character from the end, where find_last_of asks the set again for each.
+constexpr std::size_t lastSeparator(std::string_view path) {
+    for (std::size_t i = path.size(); i-- > 0;)
+        if (isSeparator(path[i])) return i;
+    return std::string_view::npos;
+}
+
 // A path typed or passed by a user with its separators written as this system
 // writes them ("/" becomes "\" on Windows).
 std::string nativeSeparators(std::string path);
