@@ -10,6 +10,21 @@
 
 namespace pitbox {
 
+namespace {
+
+// Whether a tree of `trees` holds `folder`: one of the folders it lies in,
+// from the one whose path ends at or after `from` on (and, with `itself`,
+// the folder itself), each looked up by its path.
+bool inOneOf(const std::unordered_set<std::string_view>& trees, std::string_view folder, std::size_t from,
+             bool itself) {
+    for (std::size_t end = folder.find(platform::kSeparator, from); end != std::string_view::npos;
+         end = folder.find(platform::kSeparator, end + 1))
+        if ((end + 1 < folder.size() || itself) && trees.count(folder.substr(0, end + 1))) return true;
+    return false;
+}
+
+}  // namespace
+
 bool comesFirstInWalk(std::string_view a, std::string_view b) {
     // A pack is listed as a file is, its tracks where it is.
     const std::size_t aPack = platform::archivePartOf(a).size();
@@ -44,16 +59,12 @@ ChangedAreas::ChangedAreas(const platform::FolderChanges& changes, std::string_v
     std::unordered_set<std::string_view> trees;
     for (const Area& area : areas_)
         if (area.below) trees.insert(area.folder);
-    const auto inTree = [&](std::string_view folder, bool itself) {
-        for (std::size_t end = folder.find(platform::kSeparator, root.empty() ? 0 : root.size() - 1);
-             end != std::string_view::npos; end = folder.find(platform::kSeparator, end + 1))
-            if ((end + 1 < folder.size() || itself) && trees.count(folder.substr(0, end + 1))) return true;
-        return false;
-    };
+    const std::size_t fromRoot = root.empty() ? 0 : root.size() - 1;
     std::set<std::pair<bool, std::string_view>> named;
     std::vector<Area> kept;
     for (const Area& area : areas_)
-        if (!inTree(area.folder, !area.below) && named.insert({area.below, area.folder}).second) kept.push_back(area);
+        if (!inOneOf(trees, area.folder, fromRoot, !area.below) && named.insert({area.below, area.folder}).second)
+            kept.push_back(area);
     // A folder's own files are met before the folders below it: walked alone,
     // it sorts as a file of its own would.
     std::vector<std::pair<std::string, Area*>> byWalk;
@@ -76,12 +87,8 @@ ChangedAreas::ChangedAreas(const platform::FolderChanges& changes, std::string_v
 }
 
 bool ChangedAreas::inArea(std::string_view folder) const {
-    if (folders_.count(folder)) return true;
     // A tree holding it begins with what all the areas begin with.
-    for (std::size_t end = folder.find(platform::kSeparator, common_.empty() ? 0 : common_.size() - 1);
-         end != std::string_view::npos; end = folder.find(platform::kSeparator, end + 1))
-        if (trees_.count(folder.substr(0, end + 1))) return true;
-    return false;
+    return folders_.count(folder) || inOneOf(trees_, folder, common_.empty() ? 0 : common_.size() - 1, true);
 }
 
 bool ChangedAreas::holds(std::string_view path) const {
