@@ -5,7 +5,6 @@
 #include <optional>
 #include <span>
 #include <thread>
-#include <unordered_set>
 
 #include "base/parallel.h"
 #include "library/folder_load.h"
@@ -73,10 +72,11 @@ public:
         return {files_.data() + at->first, at->end - at->first};
     }
 
-    std::vector<std::uint64_t> unseen() const {
-        std::vector<std::uint64_t> folders;
+    // The folders no walk asked for, each by the id of one of its tracks.
+    std::vector<std::uint32_t> unseen() const {
+        std::vector<std::uint32_t> folders;
         for (std::size_t i = 0; i < folders_.size(); ++i)
-            if (!seen_[i]) folders.push_back(folders_[i].hash);
+            if (!seen_[i]) folders.push_back(files_[folders_[i].first].id);
         return folders;
     }
 
@@ -103,7 +103,8 @@ public:
             listing_ = true;
         }
         const bool pack = platform::isArchiveName(name);
-        if (pack || isTrackFileName(name)) files_.push_back({hashOf(name), pack, std::string(name), listed});
+        if (pack || isTrackFileName(name))
+            files_.push_back({hashOf(name), pack, std::string(name), listed, listed ? hashOf(*listed) : 0});
     }
 
     // The folder listed last is compared.
@@ -125,12 +126,13 @@ private:
         bool pack;
         std::string name;
         std::optional<platform::FileStamp> stamp;
+        std::uint64_t stampHash;
     };
 
     // Whether a known track is as its file, listed now, says.
     bool unchanged(const KnownFile& k, const Listed& f) {
         if (!f.stamp || (k.how & KnownFile::kReadAgain)) return false;
-        const bool same = k.stamp == hashOf(*f.stamp);
+        const bool same = k.stamp == f.stampHash;
         // What was not read yet takes its file's stamp as it is now; a pack
         // changed may hold other tracks.
         if ((k.how & KnownFile::kNotRead) && !f.pack) {
@@ -199,6 +201,12 @@ Result<platform::UnreadableFolders> compareTree(const std::string& root, std::ve
     std::mutex taking;
     platform::UnreadableFolders unreadable;
     differences = {};
+    // A file listed goes to `comparison`, and a track counts as found.
+    const auto onListed = [&](FolderComparison& comparison, const std::string& folder, std::string_view name,
+                              const std::optional<platform::FileStamp>& listed) {
+        if (isTrackFileName(name) && onFound) onFound(found.fetch_add(1, std::memory_order_relaxed) + 1);
+        comparison.file(folder, name, listed);
+    };
     // Walks `top` for `comparison`; a link met, or the caller's stop, halts every walk.
     const auto walk = [&](const std::string& top, platform::WalkReach reach, FolderComparison& comparison) {
         auto walked = platform::walkFolders(
@@ -206,8 +214,7 @@ Result<platform::UnreadableFolders> compareTree(const std::string& root, std::ve
             [&](const std::string& folder, std::string_view name, const std::optional<platform::FileStamp>& listed) {
                 if ((stop && stop->load(std::memory_order_relaxed)) || reach.linkMet)
                     halt.store(true, std::memory_order_relaxed);
-                if (isTrackFileName(name) && onFound) onFound(found.fetch_add(1, std::memory_order_relaxed) + 1);
-                comparison.file(folder, name, listed);
+                onListed(comparison, folder, name, listed);
             },
             &halt, &reach);
         comparison.finish();
@@ -218,7 +225,7 @@ Result<platform::UnreadableFolders> compareTree(const std::string& root, std::ve
         }
         return walked;
     };
-    const auto take = [&](FolderComparison& c) {
+    const auto gather = [&](FolderComparison& c) {
         const std::lock_guard<std::mutex> hold(taking);
         for (std::string& f : c.differing_) differences.folders.push_back(std::move(f));
         differences.stamps.insert(differences.stamps.end(), c.stamps_.begin(), c.stamps_.end());
@@ -244,13 +251,10 @@ Result<platform::UnreadableFolders> compareTree(const std::string& root, std::ve
     if (rootReach.linkMet || (stop && stop->load())) return std::move(*rootWalked);
     folders.emplace(std::move(known));
     FolderComparison atRoot(*folders);
-    for (const auto& [name, listed] : rootFiles) {
-        if (isTrackFileName(name) && onFound) onFound(found.fetch_add(1, std::memory_order_relaxed) + 1);
-        atRoot.file(listedRoot, name, listed);
-    }
+    for (const auto& [name, listed] : rootFiles) onListed(atRoot, listedRoot, name, listed);
     atRoot.finish();
     unreadable = std::move(*rootWalked);
-    take(atRoot);
+    gather(atRoot);
     std::atomic<std::size_t> next{0};
     const auto walkFolders = [&] {
         FolderComparison comparison(*folders);
@@ -265,7 +269,7 @@ Result<platform::UnreadableFolders> compareTree(const std::string& root, std::ve
             else if (walked.error().code != ErrorCode::Missing)  // one removed since it was listed is gone
                 unreadable.push_back(walked.error());
         }
-        take(comparison);
+        gather(comparison);
     };
     const std::size_t threads =
         std::clamp<std::size_t>(below.size(), 1, std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
@@ -280,16 +284,8 @@ Result<platform::UnreadableFolders> compareTree(const std::string& root, std::ve
 
 std::vector<std::string> changedFolders(const Catalogue& known, TreeDifferences& differences) {
     std::vector<std::string> folders = std::move(differences.folders);
-    if (!differences.unlisted.empty()) {
-        std::sort(differences.unlisted.begin(), differences.unlisted.end());
-        std::unordered_set<std::string_view> unlisted;
-        for (const TrackEntry& e : known.entries()) {
-            const std::string_view folder = platform::pathPart(listedFile(e));
-            if (std::binary_search(differences.unlisted.begin(), differences.unlisted.end(), hashOf(folder)))
-                unlisted.insert(folder);
-        }
-        folders.insert(folders.end(), unlisted.begin(), unlisted.end());
-    }
+    for (const std::uint32_t id : differences.unlisted)
+        if (id < known.count()) folders.emplace_back(platform::pathPart(listedFile(known.byId(id))));
     return folders;
 }
 

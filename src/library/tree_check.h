@@ -34,8 +34,9 @@ struct TreeDifferences {
     // The folders listed whose own tracks are not the known ones: tracks
     // added, removed, or changed since they were read; a pack changed.
     std::vector<std::string> folders;
-    // The folders of known tracks that were not listed: gone, or unreadable.
-    std::vector<std::uint64_t> unlisted;
+    // The folders of known tracks that were not listed (gone, or unreadable),
+    // each by the id of one of its tracks.
+    std::vector<std::uint32_t> unlisted;
     // The known entries not read yet whose files' stamps moved, by id, with
     // the stamps they have now.
     std::vector<std::pair<std::uint32_t, platform::FileStamp>> stamps;
