@@ -4,6 +4,7 @@
 #endif
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -206,11 +207,27 @@ TEST(LibraryStore, PackedTracksKeepEveryOddEntry) {
         e.worldSize = std::numeric_limits<std::int32_t>::min();
         e.length = std::numeric_limits<std::int32_t>::max();
     }
+    // Reasons kept apart from their paths, as a read leaves them: one after a
+    // path with a control character, which the user reads made visible.
+    for (const auto& [path, reason] : {std::pair{"/lib/f.trk", "too short"}, {"/lib/g\x01.trk", "gone"}}) {
+        TrackEntry& e = c.append();
+        c.setText(e.path, path);
+        c.setText(e.name, std::string_view(path).substr(5, std::strlen(path) - 9));
+        c.setText(e.problem, reason);
+        e.problemAfterPath = true;
+    }
     RememberedLibrary library;
     library.remember("/lib/", c);
     auto back = decodeLibrary(bytesOf(encodeLibrary(library)), "store");
     ASSERT_TRUE(back);
-    expectSameTracks(*back->tracksOf("/lib/", "store"), c);
+    auto tracks = back->tracksOf("/lib/", "store");
+    expectSameTracks(*tracks, c);
+    // What was read back is written again as it was.
+    RememberedLibrary again;
+    again.remember("/lib/", *tracks);
+    auto twice = decodeLibrary(bytesOf(encodeLibrary(again)), "store");
+    ASSERT_TRUE(twice);
+    expectSameTracks(*twice->tracksOf("/lib/", "store"), c);
 }
 
 TEST(LibraryStore, OnlyUnchangedFilesThatWereReadKeepTheirFields) {

@@ -1,6 +1,7 @@
 #include "library/store_format.h"
 
 #include <cstring>
+#include <deque>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -336,6 +337,7 @@ std::optional<std::uint32_t> storeVersion(std::span<const std::uint8_t> bytes) {
 
 std::string encodeTracks(const Catalogue& catalogue) {
     TextTable folders, texts;
+    std::deque<std::string> composed;
     Writer entries;
     std::uint32_t folder = UINT32_MAX;
     std::int64_t modified = 0;
@@ -353,13 +355,24 @@ std::string encodeTracks(const Catalogue& catalogue) {
         entries.shortText(file);
         if (nameStored) entries.varint(texts.place(e.name.view()));
         for (const Text& t : {e.author, e.record}) entries.varint(texts.place(t.view()));
-        // A problem names its file first: that part is the path's, and not kept twice.
-        const std::string named = e.problemAfterPath ? problemText(e) : std::string();
-        const std::string_view problem = e.problemAfterPath ? std::string_view(named) : e.problem.view();
-        const bool afterPath = problem.size() > e.path.size() + 2 && problem.starts_with(e.path.view()) &&
-                               problem.substr(e.path.size(), 2) == ": ";
-        entries.varint(afterPath ? std::uint64_t{texts.place(problem.substr(e.path.size() + 2))} * 2 + 1
-                                 : std::uint64_t{texts.place(problem)} * 2);
+        // A problem names its file first: that part is the path's, and not
+        // kept twice. The table of texts keeps views: a text put together
+        // here is kept until the store is written.
+        std::string_view whole = e.problem.view(), reason;
+        bool afterPath = false;
+        if (e.problemAfterPath) {
+            std::string named = problemText(e);
+            afterPath = !e.problem.empty() && named.starts_with(e.path.view());
+            if (afterPath)
+                reason = e.problem.view();
+            else
+                whole = composed.emplace_back(std::move(named));
+        } else if (whole.size() > e.path.size() + 2 && whole.starts_with(e.path.view()) &&
+                   whole.substr(e.path.size(), 2) == ": ") {
+            afterPath = true;
+            reason = whole.substr(e.path.size() + 2);
+        }
+        entries.varint(afterPath ? std::uint64_t{texts.place(reason)} * 2 + 1 : std::uint64_t{texts.place(whole)} * 2);
         entries.zigzag(e.worldSize);
         entries.zigzag(e.length);
         entries.varint(e.stamp.size);
