@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "library/copy_plan.h"
 #include "library/copy_tracks.h"
@@ -89,6 +90,36 @@ TEST(Win32Files, LongPaths) {
     EXPECT_EQ(platform::readRegularFile(folder + "Deep.trk", 2'000'000, bytes).value(), trackBytes().size());
     const CopyReport copy = copyTracks({{folder + "Deep.trk", folder + "Copy.trk"}});
     EXPECT_EQ(copy.copied, 1u);
+}
+
+// A file open for reading, as another Pitbox reads the store, is replaced
+// once its reader lets go; a reader that never does makes it fail, with the
+// old bytes kept.
+TEST(Win32Files, AFileBeingReadIsReplacedWhenItsReaderLetsGo) {
+    TempDir dir;
+    const std::string file = dir.path() + "library.dat";
+    ASSERT_TRUE(platform::replaceFile(file, "old"));
+    const auto reader = [&] {
+        return CreateFileW(platform::apiPath(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    };
+    HANDLE held = reader();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread letGo([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        CloseHandle(held);
+    });
+    EXPECT_TRUE(platform::replaceFile(file, "new"));
+    letGo.join();
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(platform::readRegularFile(file, 100, bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 3), "new");
+
+    held = reader();
+    EXPECT_FALSE(platform::replaceFile(file, "lost"));
+    CloseHandle(held);
+    ASSERT_TRUE(platform::readRegularFile(file, 100, bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 3), "new");
 }
 
 // Device names are only names below a folder when they already exist (put

@@ -1,7 +1,9 @@
 #include "platform/file_replacement.h"
 
 #include <algorithm>
+#include <chrono>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "platform/paths.h"
@@ -34,6 +36,23 @@ namespace {
 std::wstring folderOf(const std::wstring& path) {
     const auto at = path.find_last_of(L"\\/");
     return at == std::wstring::npos ? std::wstring{} : path.substr(0, at + 1);
+}
+
+// A file open anywhere cannot be renamed over, however its opener shares it:
+// the rename is refused with Access denied while, say, another Pitbox reads
+// the library store. Readers let go within moments, so the rename is tried
+// again for a while before that counts as a failure.
+bool renameOver(const std::wstring& from, const std::wstring& to) {
+    using namespace std::chrono_literals;
+    const auto until = std::chrono::steady_clock::now() + 3s;
+    for (;;) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+            std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(10ms);
+    }
 }
 
 unsigned nextTag() {
@@ -145,8 +164,7 @@ std::vector<Result<void>> commitAll(std::vector<FileReplacement>& batch) {
     // rename is written through to the disk.
     for (FileReplacement& replacement : batch) {
         FileReplacement::State& s = *replacement.state_;
-        if (!FlushFileBuffers(s.handle.get()) ||
-            !MoveFileExW(s.tempPath.c_str(), s.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (!FlushFileBuffers(s.handle.get()) || !renameOver(s.tempPath, s.finalPath)) {
             results.emplace_back(s.failure(ErrorCode::WriteFailed));
             continue;
         }

@@ -14,9 +14,9 @@ Result<OpenFile> openRegularFile(const std::string& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) return systemError(ErrorCode::CannotOpen, path);
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Error{ErrorCode::NotRegularFile, path, "not a regular file"};
     OpenFile file;
-    // Others may rename or replace the file while it is read (a store another
-    // Pitbox writes, a track copied over), as on Linux: the read goes on with
-    // the bytes it opened. Writing into it is still refused.
+    // Others may rename or remove the file while it is read, as on Linux: the
+    // read goes on with the bytes it opened. Writing into it is still refused,
+    // and a file renamed over it waits for the read to end.
     file.handle = Handle(CreateFileW(at.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.handle.valid()) return systemError(ErrorCode::CannotOpen, path);
