@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "base/text.h"
+#include "base/windows1252.h"
 #include "library/catalogue.h"
 #include "library/catalogue_view.h"
 #include "platform/paths.h"
@@ -70,6 +74,62 @@ TEST(Catalogue, AuthorsSortByTheirWindows1252Codes) {
     });
     c.sort(SortKey::Author);
     EXPECT_EQ(names(c), (std::vector<std::string>{"4", "3", "2", "1", "5"}));
+}
+
+// Thousands of entries, as a library sorts them, against a plain stable sort
+// of whole keys: texts that share long beginnings (a library's folder), differ
+// in case or by a prefix, hold a byte 0 or Windows-1252 letters; equal keys
+// keep their order; numbers are signed; both directions.
+TEST(Catalogue, LargeSortsMatchAStableSortOfWholeKeys) {
+    const char* pieces[] = {"a", "B", "b", "\xC3\xA9", "\xE2\x82\xAC", "z", std::string_view("\0", 1).data(), "0"};
+    Catalogue c;
+    std::uint32_t seed = 7;
+    const auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (int i = 0; i < 3000; ++i) {
+        std::string text = next() % 2 ? "/home/user/Kestrun tracks/collection/" : "";
+        for (std::uint32_t n = next() % 40; n-- > 0;) {
+            const std::uint32_t p = next() % 8;
+            text.append(pieces[p], p == 6 ? 1 : std::strlen(pieces[p]));
+        }
+        TrackEntry& e = c.append();
+        c.setText(e.name, text);
+        c.setText(e.path, "/t/" + text);
+        c.setText(e.author, next() % 4 ? text.substr(0, text.size() / 3) : "\xC5\xA0imon");
+        c.setText(e.record, "Ann Bob");
+        e.worldSize = static_cast<std::int32_t>(next() % 5) - 2;
+        e.length = static_cast<std::int32_t>(next()) * (next() % 2 ? 1 : -1);
+    }
+    const auto keyText = [](const TrackEntry& e, SortKey key) {
+        switch (key) {
+            case SortKey::Author: return encodeWindows1252(e.author);
+            case SortKey::Record: return encodeWindows1252(e.record);
+            case SortKey::Path: return std::string(e.path.view());
+            default: return std::string(e.name.view());
+        }
+    };
+    // A view sorts its ids, a catalogue its entries: both roads are taken.
+    CatalogueView view;
+    view.reset(c);
+    for (SortKey key : {SortKey::Name, SortKey::Author, SortKey::Path, SortKey::Record, SortKey::WorldSize,
+                        SortKey::Length, SortKey::Author})
+        for (SortOrder order : {SortOrder::Ascending, SortOrder::Descending}) {
+            std::vector<TrackEntry*> expected = c.order();
+            const auto less = [&](const TrackEntry* a, const TrackEntry* b) {
+                if (key == SortKey::WorldSize) return a->worldSize < b->worldSize;
+                if (key == SortKey::Length) return a->length < b->length;
+                return compareFolded(keyText(*a, key), keyText(*b, key)) < 0;
+            };
+            std::stable_sort(expected.begin(), expected.end(), [&](const TrackEntry* a, const TrackEntry* b) {
+                return order == SortOrder::Ascending ? less(a, b) : less(b, a);
+            });
+            c.sort(key, order);
+            EXPECT_TRUE(c.order() == expected) << static_cast<int>(key) << " " << static_cast<int>(order);
+            view.sort(key, order);
+            const auto shown = view.shown();
+            EXPECT_TRUE(std::equal(shown.begin(), shown.end(), expected.begin(), expected.end(),
+                                   [](const TrackEntry& a, const TrackEntry* b) { return &a == b; }))
+                << "view " << static_cast<int>(key) << " " << static_cast<int>(order);
+        }
 }
 
 TEST(Text, FitCountsCharacters) {

@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "base/text.h"
-#include "base/windows1252.h"
 
 namespace pitbox {
 
@@ -67,97 +66,6 @@ TrackEntry& Catalogue::append(const TrackEntry& e) {
     else
         setText(added.name, name);
     return added;
-}
-
-namespace {
-
-// The sort key of an entry held beside its pointer, so that most comparisons
-// need not reach the entry: a number, or the first 16 bytes of a text, folded,
-// as two big-endian integers (a shorter text is padded with byte 0, which no
-// text holds, so a prefix still sorts first). Equal prefixes fall back to the
-// whole texts.
-struct Keyed {
-    std::uint64_t high, low;
-    TrackEntry* entry;
-    std::string_view text;  // the whole text compared, for texts only
-};
-
-std::uint64_t packFolded(std::string_view text, std::size_t from) {
-    std::uint64_t v = 0;
-    for (std::size_t i = from; i < from + 8; ++i) {
-        unsigned char c = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
-        if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
-        v = v << 8 | c;
-    }
-    return v;
-}
-
-bool isAscii(std::string_view s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
-std::string_view textKey(const TrackEntry& e, SortKey key) {
-    switch (key) {
-        case SortKey::Author: return e.author;
-        case SortKey::Record: return e.record;
-        case SortKey::Path: return e.path;
-        default: return e.name;
-    }
-}
-
-bool less(const Keyed& a, const Keyed& b) {
-    if (a.high != b.high) return a.high < b.high;
-    if (a.low != b.low) return a.low < b.low;
-    return compareFolded(a.text, b.text) < 0;
-}
-
-}  // namespace
-
-void sortEntries(std::vector<TrackEntry*>& order, SortKey key, SortOrder direction) {
-    if (order.size() < 2) return;
-    // Names and paths are file names and sort by their bytes; authors and
-    // records come from track files and sort by their Windows-1252 codes, not by
-    // the UTF-8 they are held in (kept in `code` where they differ).
-    const bool fromTrackFile = key == SortKey::Author || key == SortKey::Record;
-    const bool byNumber = key == SortKey::WorldSize || key == SortKey::Length;
-    const auto keyOf = [&](TrackEntry* e, std::string& code) -> Keyed {
-        if (byNumber) {
-            // Signed values shifted into unsigned order.
-            const std::int32_t v = key == SortKey::WorldSize ? e->worldSize : e->length;
-            return {static_cast<std::uint64_t>(static_cast<std::int64_t>(v) + INT64_C(0x80000000)), 0, e, {}};
-        }
-        std::string_view t = textKey(*e, key);
-        if (fromTrackFile && !isAscii(t)) t = code = encodeWindows1252(t);
-        return {packFolded(t, 0), packFolded(t, 8), e, t};
-    };
-    // Descending keeps equal keys in their order too: the comparison is turned,
-    // not the result.
-    const bool ascending = direction == SortOrder::Ascending;
-    const auto first = [ascending](const Keyed& a, const Keyed& b) { return ascending ? less(a, b) : less(b, a); };
-    // An order already sorted so, as a start finds its remembered sort, is
-    // one look, not a sort: a stable sort would change nothing.
-    std::string codeOf[2];
-    Keyed before = keyOf(order[0], codeOf[0]);
-    std::size_t i = 1;
-    for (; i < order.size(); ++i) {
-        const Keyed k = keyOf(order[i], codeOf[i % 2]);
-        if (first(k, before)) break;
-        before = k;
-    }
-    if (i == order.size()) return;
-    std::vector<Keyed> keyed;
-    keyed.reserve(order.size());
-    std::vector<std::string> codes;
-    codes.reserve(fromTrackFile ? order.size() : 0);
-    for (TrackEntry* e : order) {
-        std::string code;
-        keyed.push_back(keyOf(e, code));
-        if (!code.empty()) keyed.back().text = codes.emplace_back(std::move(code));
-    }
-    std::stable_sort(keyed.begin(), keyed.end(), first);
-    for (std::size_t k = 0; k < keyed.size(); ++k) order[k] = keyed[k].entry;
 }
 
 }  // namespace pitbox

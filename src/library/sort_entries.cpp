@@ -1,0 +1,316 @@
+// The table's sort: a stable radix sort of sixteen bytes of each key at a time.
+// A million entries sort in a few passes over their keys, where a merge sort
+// compares each pair of texts from their first byte some twenty times.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/parallel.h"
+#include "base/text.h"
+#include "base/windows1252.h"
+#include "library/catalogue.h"
+
+namespace pitbox {
+namespace {
+
+// An entry's place in the order before the sort, with its key there: a
+// number, or sixteen bytes of its text from some offset on, folded, as two
+// big-endian integers. A text that ends within them is padded with byte 0,
+// so that a prefix sorts first. Descending, the keys' bits are turned.
+struct Item {
+    std::uint64_t high = 0, low = 0;
+    std::uint32_t at = 0;
+};
+
+// Below this many, comparing whole texts is quicker than passes over keys.
+constexpr std::size_t kFewItems = 64;
+
+// Entries and texts lie all over memory once the order is sorted: each is
+// asked for this many steps before it is read, so that the reads overlap.
+constexpr std::size_t kAhead = 16;
+
+void readSoon(const void* at) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(at);
+#else
+    (void)at;
+#endif
+}
+
+unsigned char folded(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + 32) : u;
+}
+
+std::uint64_t packFolded(std::string_view text, std::size_t from) {
+    std::uint64_t v = 0;
+    for (std::size_t i = from; i < from + 8; ++i) v = v << 8 | (i < text.size() ? folded(text[i]) : 0);
+    return v;
+}
+
+// Sorts stably by (high, low), a digit at a time from the last; a digit that
+// is the same in every item takes no pass. Many items take digits of 16 bits,
+// half the passes of bytes, where their counts are worth clearing.
+void radixSort(std::span<Item> items, std::vector<Item>& scratch, std::vector<std::size_t>& counts) {
+    std::uint64_t highVaries = 0, lowVaries = 0;
+    for (const Item& it : items) {
+        highVaries |= it.high ^ items[0].high;
+        lowVaries |= it.low ^ items[0].low;
+    }
+    const int bits = items.size() >= (std::size_t{1} << 16) ? 16 : 8;
+    const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+    counts.resize(std::size_t{1} << bits);
+    scratch.resize(std::max(scratch.size(), items.size()));
+    std::span<Item> from = items, to(scratch.data(), items.size());
+    for (int digit = 0; digit < 128 / bits; ++digit) {
+        const bool inHigh = digit * bits >= 64;
+        const int shift = (digit * bits) % 64;
+        if ((((inHigh ? highVaries : lowVaries) >> shift) & mask) == 0) continue;
+        const auto of = [&](const Item& it) { return ((inHigh ? it.high : it.low) >> shift) & mask; };
+        std::fill(counts.begin(), counts.end(), 0);
+        for (const Item& it : from) ++counts[of(it)];
+        std::size_t sum = 0;
+        for (std::size_t& c : counts) sum += std::exchange(c, sum);
+        for (const Item& it : from) to[counts[of(it)]++] = it;
+        std::swap(from, to);
+    }
+    if (from.data() != items.data()) std::copy(from.begin(), from.end(), items.begin());
+}
+
+// Texts sorted sixteen bytes at a time: the items whose sixteen bytes are the
+// same are sorted again by the sixteen after them, past what they all share.
+class TextSort {
+public:
+    TextSort(std::span<const std::string_view> texts, bool ascending) : texts_(texts), ascending_(ascending) {}
+
+    // Every item, their `at`s each index of the texts once or not at all:
+    // what they share and their first keys are read in the texts' order,
+    // which is the order the texts lie in memory, and only then handed out.
+    void sortAll(std::span<Item> items) {
+        if (items.size() < kFewItems || texts_.size() > 2 * items.size()) {
+            sort(items, 0);
+            return;
+        }
+        std::vector<Item> all(texts_.size());
+        for (std::size_t i = 0; i < all.size(); ++i) all[i].at = static_cast<std::uint32_t>(i);
+        const std::size_t from = sharedAfter(all, 0);
+        fillKeys(all, from);
+        for (Item& it : items) {
+            it.high = all[it.at].high;
+            it.low = all[it.at].low;
+        }
+        all = {};
+        sortKeyed(items, from);
+    }
+
+    void sort(std::span<Item> run, std::size_t from) {
+        if (run.size() < kFewItems) {
+            std::stable_sort(run.begin(), run.end(), [this](const Item& a, const Item& b) { return first(a, b); });
+            return;
+        }
+        from += sharedAfter(run, from);
+        fillKeys(run, from);
+        sortKeyed(run, from);
+    }
+
+private:
+    void fillKeys(std::span<Item> run, std::size_t from) const {
+        const std::uint64_t turn = ascending_ ? 0 : ~std::uint64_t{0};
+        forEachPart(run.size(), [&](std::size_t begin, std::size_t end) {
+            for (std::size_t i = begin; i < end; ++i) {
+                if (i + kAhead < end) readSoon(texts_[run[i + kAhead].at].data() + from);
+                Item& it = run[i];
+                const std::string_view t = texts_[it.at];
+                it.high = packFolded(t, from) ^ turn;
+                it.low = packFolded(t, from + 8) ^ turn;
+            }
+        });
+    }
+
+    void sortKeyed(std::span<Item> run, std::size_t from) {
+        radixSort(run, scratch_, counts_);
+        for (std::size_t i = 0; i < run.size();) {
+            std::size_t j = i + 1;
+            while (j < run.size() && run[j].high == run[i].high && run[j].low == run[i].low) ++j;
+            if (j - i > 1) sortTies(run.subspan(i, j - i), from + 16);
+            i = j;
+        }
+    }
+
+    // Whole texts compared, turned when descending: equal texts keep their order.
+    bool first(const Item& a, const Item& b) const {
+        const int c = compareFolded(texts_[a.at], texts_[b.at]);
+        return ascending_ ? c < 0 : c > 0;
+    }
+
+    // How many folded bytes from `from` on every text of the run shares.
+    std::size_t sharedAfter(std::span<const Item> run, std::size_t from) const {
+        const std::string_view one = texts_[run[0].at];
+        std::size_t shared = one.size() > from ? one.size() - from : 0;
+        for (const Item& it : run) {
+            const std::string_view t = texts_[it.at];
+            const std::size_t most = std::min(shared, t.size() > from ? t.size() - from : 0);
+            std::size_t k = 0;
+            while (k < most && folded(t[from + k]) == folded(one[from + k])) ++k;
+            if ((shared = k) == 0) break;
+        }
+        return shared;
+    }
+
+    // Items whose keys are the same up to `next`: texts that go on are sorted
+    // by what follows; texts that all end there differ by their length alone
+    // (a byte 0 in a text looks like the padding).
+    void sortTies(std::span<Item> run, std::size_t next) {
+        bool goOn = false, sizesDiffer = false;
+        const std::size_t size = texts_[run[0].at].size();
+        for (const Item& it : run) {
+            goOn = goOn || texts_[it.at].size() > next;
+            sizesDiffer = sizesDiffer || texts_[it.at].size() != size;
+        }
+        if (goOn)
+            sort(run, next);
+        else if (sizesDiffer)
+            std::stable_sort(run.begin(), run.end(), [this](const Item& a, const Item& b) { return first(a, b); });
+    }
+
+    std::span<const std::string_view> texts_;
+    bool ascending_;
+    std::vector<Item> scratch_;
+    std::vector<std::size_t> counts_;
+};
+
+std::string_view textKey(const TrackEntry& e, SortKey key) {
+    switch (key) {
+        case SortKey::Author: return e.author;
+        case SortKey::Record: return e.record;
+        case SortKey::Path: return e.path;
+        default: return e.name;
+    }
+}
+
+bool isAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// What is sorted by, for each index: a number, or a text (a view of the
+// entry's, or of its Windows-1252 codes kept here).
+struct SortInputs {
+    std::vector<std::uint64_t> numbers;
+    std::vector<std::string_view> texts;
+    std::vector<std::unique_ptr<std::deque<std::string>>> codes;
+};
+
+// Sorts an order of `count` entries, `inOrder(k)` the k-th, stably; `entry(i)`
+// gives the entry of index i and `indexOf(k)` the k-th's index. Returns the
+// new order as indices.
+template <class InOrder, class EntryOf, class IndexOf>
+std::optional<std::vector<Item>> sortedOrder(std::size_t count, std::size_t indices, InOrder inOrder, EntryOf entry,
+                                             IndexOf indexOf, SortKey key, SortOrder direction) {
+    if (count < 2) return std::nullopt;
+    // Names and paths are file names and sort by their bytes; authors and
+    // records come from track files and sort by their Windows-1252 codes, not by
+    // the UTF-8 they are held in.
+    const bool fromTrackFile = key == SortKey::Author || key == SortKey::Record;
+    const bool byNumber = key == SortKey::WorldSize || key == SortKey::Length;
+    const bool ascending = direction == SortOrder::Ascending;
+    // Signed values shifted into unsigned order.
+    const auto numberOf = [&](const TrackEntry& e) {
+        const std::int32_t v = key == SortKey::WorldSize ? e.worldSize : e.length;
+        return static_cast<std::uint64_t>(static_cast<std::int64_t>(v) + INT64_C(0x80000000));
+    };
+    const auto textOf = [&](const TrackEntry& e, std::string& code) {
+        std::string_view t = textKey(e, key);
+        if (fromTrackFile && !isAscii(t)) t = code = encodeWindows1252(t);
+        return t;
+    };
+    // An order already sorted so, as a start finds its remembered sort, is
+    // one look, not a sort: a stable sort would change nothing. Descending
+    // keeps equal keys in their order too: the comparison is turned, not the
+    // result.
+    std::size_t k = 1;
+    if (byNumber) {
+        for (std::uint64_t before = numberOf(inOrder(0)); k < count; ++k) {
+            const std::uint64_t n = numberOf(inOrder(k));
+            if (ascending ? n < before : before < n) break;
+            before = n;
+        }
+    } else {
+        std::string codes[2];
+        std::string_view before = textOf(inOrder(0), codes[0]);
+        for (; k < count; ++k) {
+            const std::string_view t = textOf(inOrder(k), codes[k % 2]);
+            const int c = compareFolded(before, t);
+            if (ascending ? c > 0 : c < 0) break;
+            before = t;
+        }
+    }
+    if (k == count) return std::nullopt;
+
+    // Each index's key, taken on every core in the indices' order: the entries
+    // read in the order's would each be a miss of the processor's caches.
+    SortInputs in;
+    std::mutex keeping;
+    if (byNumber) {
+        in.numbers.resize(indices);
+        forEachPart(indices, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t i = begin; i < end; ++i) in.numbers[i] = numberOf(entry(i));
+        });
+    } else {
+        in.texts.resize(indices);
+        forEachPart(indices, [&](std::size_t begin, std::size_t end) {
+            // A part's codes stay where they are made, as its texts view them.
+            auto codes = std::make_unique<std::deque<std::string>>();
+            for (std::size_t i = begin; i < end; ++i) {
+                std::string code;
+                in.texts[i] = textOf(entry(i), code);
+                if (!code.empty()) in.texts[i] = codes->emplace_back(std::move(code));
+            }
+            const std::lock_guard lock(keeping);
+            in.codes.push_back(std::move(codes));
+        });
+    }
+    std::vector<Item> items(count);
+    for (std::size_t place = 0; place < count; ++place) items[place].at = indexOf(place);
+    if (byNumber) {
+        for (Item& it : items) it.high = ascending ? in.numbers[it.at] : ~in.numbers[it.at];
+        std::vector<Item> scratch;
+        std::vector<std::size_t> counts;
+        radixSort(items, scratch, counts);
+    } else {
+        TextSort(in.texts, ascending).sortAll(items);
+    }
+    return items;
+}
+
+}  // namespace
+
+void sortEntries(std::vector<TrackEntry*>& order, SortKey key, SortOrder direction) {
+    const auto inOrder = [&](std::size_t k) -> const TrackEntry& { return *order[k]; };
+    const auto sorted = sortedOrder(
+        order.size(), order.size(), inOrder, inOrder, [](std::size_t k) { return static_cast<std::uint32_t>(k); }, key,
+        direction);
+    if (!sorted) return;
+    std::vector<TrackEntry*> next(order.size());
+    for (std::size_t k = 0; k < next.size(); ++k) next[k] = order[(*sorted)[k].at];
+    order = std::move(next);
+}
+
+void sortIds(std::vector<std::uint32_t>& ids, const Catalogue& catalogue, SortKey key, SortOrder direction) {
+    const auto sorted = sortedOrder(
+        ids.size(), catalogue.count(), [&](std::size_t k) -> const TrackEntry& { return catalogue.byId(ids[k]); },
+        [&](std::size_t id) -> const TrackEntry& { return catalogue.byId(static_cast<std::uint32_t>(id)); },
+        [&](std::size_t k) { return ids[k]; }, key, direction);
+    if (!sorted) return;
+    for (std::size_t k = 0; k < ids.size(); ++k) ids[k] = (*sorted)[k].at;
+}
+
+}  // namespace pitbox
