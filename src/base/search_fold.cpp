@@ -22,7 +22,7 @@ void appendSearchFolded(std::string& out, std::string_view utf8) {
     for (std::size_t i = 0; i < utf8.size();) {
         const auto c = static_cast<unsigned char>(utf8[i]);
         if (c < 0x80) {
-            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+            out += static_cast<char>(foldAscii(c));
             ++i;
             continue;
         }

@@ -13,8 +13,6 @@ std::string Error::message() const { return visibleControls(file.empty() ? reaso
 
 namespace {
 
-unsigned char fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
-
 bool continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 // Byte offset of the character boundary after `count` characters.
@@ -32,15 +30,15 @@ std::size_t advance(std::string_view s, std::size_t count) {
 
 std::string asciiLower(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(fold(static_cast<unsigned char>(c)));
+    for (char& c : out) c = static_cast<char>(foldAscii(static_cast<unsigned char>(c)));
     return out;
 }
 
 int compareFolded(std::string_view a, std::string_view b) {
     const std::size_t n = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = fold(static_cast<unsigned char>(a[i]));
-        const unsigned char y = fold(static_cast<unsigned char>(b[i]));
+        const unsigned char x = foldAscii(static_cast<unsigned char>(a[i]));
+        const unsigned char y = foldAscii(static_cast<unsigned char>(b[i]));
         if (x != y) return x < y ? -1 : 1;
     }
     if (a.size() == b.size()) return 0;
@@ -75,20 +73,6 @@ bool holdsControls(std::string_view text) {
     return false;
 }
 
-// Whether a text is all ASCII, eight bytes at a time.
-bool isAsciiText(std::string_view text) {
-    constexpr std::uint64_t kHighs = 0x8080808080808080u;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t x = 0;
-        std::memcpy(&x, text.data() + i, 8);
-        if (x & kHighs) return false;
-    }
-    for (; i < text.size(); ++i)
-        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
-    return true;
-}
-
 // Appends the text character by character, as well-formed UTF-8, with
 // control characters as their symbols when `visible`.
 void appendMended(std::string& out, std::string_view text, bool visible) {
@@ -113,6 +97,20 @@ void appendMended(std::string& out, std::string_view text, bool visible) {
 }
 
 }  // namespace
+
+// Eight bytes at a time.
+bool isAsciiText(std::string_view text) {
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t x = 0;
+        std::memcpy(&x, text.data() + i, 8);
+        if (x & kHighs) return false;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+    return true;
+}
 
 Utf8Char utf8CharAt(std::string_view s, std::size_t at) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };

@@ -6,6 +6,9 @@
 namespace pitbox {
 
 // Folds the ASCII capitals A to Z only; every other byte stays as it is.
+constexpr unsigned char foldAscii(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
+}
 std::string asciiLower(std::string_view s);
 // Byte-wise comparison of unsigned bytes after ASCII folding; a prefix sorts first.
 int compareFolded(std::string_view a, std::string_view b);
@@ -24,6 +27,8 @@ struct Utf8Char {
 Utf8Char utf8CharAt(std::string_view s, std::size_t at);
 // Whether a text is well-formed UTF-8.
 bool isUtf8(std::string_view text);
+// Whether every byte of a text is below 128.
+bool isAsciiText(std::string_view text);
 // Appends a text as well-formed UTF-8: its characters as they are, and each
 // byte that starts none (a file name from an old archive) decoded as
 // Windows-1252, the code page of the texts inside track files.

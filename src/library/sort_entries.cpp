@@ -46,10 +46,7 @@ void readSoon(const void* at) {
 #endif
 }
 
-unsigned char folded(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + 32) : u;
-}
+unsigned char folded(char c) { return foldAscii(static_cast<unsigned char>(c)); }
 
 std::uint64_t packFolded(std::string_view text, std::size_t from) {
     std::uint64_t v = 0;
@@ -197,10 +194,6 @@ std::string_view textKey(const TrackEntry& e, SortKey key) {
     }
 }
 
-bool isAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // What is sorted by, for each index: a number, or a text (a view of the
 // entry's, or of its Windows-1252 codes kept here).
 struct SortInputs {
@@ -229,7 +222,7 @@ std::optional<std::vector<Item>> sortedOrder(std::size_t count, std::size_t indi
     };
     const auto textOf = [&](const TrackEntry& e, std::string& code) {
         std::string_view t = textKey(e, key);
-        if (fromTrackFile && !isAscii(t)) t = code = encodeWindows1252(t);
+        if (fromTrackFile && !isAsciiText(t)) t = code = encodeWindows1252(t);
         return t;
     };
     // An order already sorted so, as a start finds its remembered sort, is
