@@ -45,13 +45,9 @@ bool CatalogueView::entriesChanged(std::span<const TrackEntry* const> entries) {
 }
 
 void CatalogueView::sort(SortKey key, SortOrder direction) {
-    if (catalogue_) {
-        sortIds(orderIds_, *catalogue_, key, direction);
-        for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = &catalogue_->byId(orderIds_[i]);
-    } else {
-        sortEntries(order_, key, direction);
-        noteOrderIds();
-    }
+    if (!catalogue_) return;  // nothing to sort before the first reset
+    sortIds(orderIds_, *catalogue_, key, direction);
+    for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = &catalogue_->byId(orderIds_[i]);
     applyFilter();
 }
 

@@ -34,18 +34,6 @@ struct Item {
 // Below this many, comparing whole texts is quicker than passes over keys.
 constexpr std::size_t kFewItems = 64;
 
-// Entries and texts lie all over memory once the order is sorted: each is
-// asked for this many steps before it is read, so that the reads overlap.
-constexpr std::size_t kAhead = 16;
-
-void readSoon(const void* at) {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(at);
-#else
-    (void)at;
-#endif
-}
-
 unsigned char folded(char c) { return foldAscii(static_cast<unsigned char>(c)); }
 
 std::uint64_t packFolded(std::string_view text, std::size_t from) {
@@ -92,8 +80,10 @@ public:
     // Every item, their `at`s each index of the texts once or not at all:
     // what they share and their first keys are read in the texts' order,
     // which is the order the texts lie in memory, and only then handed out.
+    // Items already in that order (a catalogue sorting its own order, a view
+    // not sorted yet) are read where they are.
     void sortAll(std::span<Item> items) {
-        if (items.size() < kFewItems || texts_.size() > 2 * items.size()) {
+        if (items.size() < kFewItems || texts_.size() > 2 * items.size() || inTextOrder(items)) {
             sort(items, 0);
             return;
         }
@@ -124,7 +114,6 @@ private:
         const std::uint64_t turn = ascending_ ? 0 : ~std::uint64_t{0};
         forEachPart(run.size(), [&](std::size_t begin, std::size_t end) {
             for (std::size_t i = begin; i < end; ++i) {
-                if (i + kAhead < end) readSoon(texts_[run[i + kAhead].at].data() + from);
                 Item& it = run[i];
                 const std::string_view t = texts_[it.at];
                 it.high = packFolded(t, from) ^ turn;
@@ -141,6 +130,13 @@ private:
             if (j - i > 1) sortTies(run.subspan(i, j - i), from + 16);
             i = j;
         }
+    }
+
+    bool inTextOrder(std::span<const Item> items) const {
+        if (items.size() != texts_.size()) return false;
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (items[i].at != i) return false;
+        return true;
     }
 
     // Whole texts compared, turned when descending: equal texts keep their order.
