@@ -77,16 +77,19 @@ TEST(Catalogue, AuthorsSortByTheirWindows1252Codes) {
 
 // Thousands of entries, as a library sorts them, against a plain stable sort
 // of whole keys: texts that share long beginnings (a library's folder), differ
-// in case or by a prefix, hold a byte 0 or Windows-1252 letters; equal keys
-// keep their order; numbers are signed; both directions.
+// in case or by a prefix, hold a byte 0, bytes that are no UTF-8 or
+// Windows-1252 letters, some of hundreds of bytes; equal keys keep their
+// order; numbers are signed; both directions.
 TEST(Catalogue, LargeSortsMatchAStableSortOfWholeKeys) {
-    const std::string_view pieces[] = {"a", "B", "b", "\xC3\xA9", "\xE2\x82\xAC", "z", std::string_view("\0", 1), "0"};
+    const std::string_view longPiece = "a long piece of a name, forty bytes long";
+    const std::string_view pieces[] = {
+        "a", "B", "b", "\xC3\xA9", "\xE2\x82\xAC", "z", std::string_view("\0", 1), "0", "\xFF", longPiece};
     Catalogue c;
     std::uint32_t seed = 7;
     const auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 8; };
     for (int i = 0; i < 3000; ++i) {
         std::string text = next() % 2 ? "/home/user/Kestrun tracks/collection/" : "";
-        for (std::uint32_t n = next() % 40; n-- > 0;) text.append(pieces[next() % 8]);
+        for (std::uint32_t n = next() % 40; n-- > 0;) text.append(pieces[next() % std::size(pieces)]);
         TrackEntry& e = c.append();
         c.setText(e.name, text);
         c.setText(e.path, "/t/" + text);
