@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "library/catalogue_view.h"
+#include "library/search_texts.h"
 #include "library/track_filter.h"
 #include "support/catalogue_of.h"
 
@@ -25,6 +26,11 @@ TEST(TrackFilter, EveryWordSomewhereIgnoringCaseAndAccents) {
         {"mackinen", false},
         {"ringmakinen", false},  // no word reaches across two fields
         {"r.trk", true},
+        {"strasse/r.trk", true},  // from the folders on into the file name
+        {"t/strasse/r", true},
+        {"e/r.t", true},
+        {"strasse/x", false},
+        {"strasse/ring", false},  // the name is no file name
     };
     for (const auto& [text, matches] : cases) EXPECT_EQ(TrackFilter(text).matches(e, e.path), matches) << text;
 }
@@ -49,6 +55,10 @@ TEST(TrackFilter, FieldWordsAndPhrases) {
         {"author:", true},       // a prefix alone asks for nothing yet
         {"author:ann author:ann", true},
         {"\"hill r\"", false},  // no phrase reaches across two fields
+        {"path:forest/r.t", true},
+        {"\"forest/r\"", true},
+        {"name:forest/r", false},
+        {"author:t/forest", false},
     };
     for (const auto& [text, matches] : cases) EXPECT_EQ(TrackFilter(text).matches(e, e.path), matches) << text;
 }
@@ -96,6 +106,34 @@ TEST(TrackFilter, PathWordsBelowTheLoadedFolder) {
         std::vector<std::string> shown;
         for (const TrackEntry& e : view.shown()) shown.emplace_back(e.name);
         EXPECT_EQ(shown, names) << text;
+    }
+}
+
+// The folded texts kept as entries change, their folders shared: the same as
+// folding them all anew, after enough changes for the texts to be packed.
+TEST(SearchTexts, ChangedTextsReadAsFreshOnes) {
+    Catalogue c = catalogueOf({
+        {"a", "zed", 0, 0, "", "/r/Sub/a.trk", false},
+        {"b", "amy", 0, 0, "", "/r/Sub/b.trk", false},
+        {"c", "amy", 0, 0, "", "/r/Other/c.trk", false},
+        {"d", "bob", 0, 0, "", "/r/d.trk", false},
+    });
+    c.setRoot("/r/");
+    SearchTexts texts;
+    texts.prepare(c);
+    const char* const paths[] = {"/r/Sub/a.trk", "/r/New/a.trk", "/r/d.trk", "/r/Other/a.trk"};
+    for (int round = 0; round < 40; ++round) {
+        TrackEntry& e = c.byId(static_cast<std::uint32_t>(round % 3));
+        c.setText(e.author, "Author " + std::to_string(round));
+        c.setText(e.path, paths[round % 4]);
+        const TrackEntry* changed[] = {&e};
+        ASSERT_TRUE(texts.changed(c, changed));
+        SearchTexts fresh;
+        fresh.prepare(c);
+        for (std::uint32_t id = 0; id < c.count(); ++id) {
+            ASSERT_EQ(texts.ofId(id).own, fresh.ofId(id).own) << round;
+            ASSERT_EQ(texts.ofId(id).folder, fresh.ofId(id).folder) << round;
+        }
     }
 }
 
@@ -190,8 +228,10 @@ TEST(CatalogueView, ALargeLibraryShowsEachMatchOnceInTheViewsOrder) {
     Catalogue c;
     for (int i = 0; i < 150001; ++i) {
         TrackEntry& e = c.append();
-        c.setText(e.path, "/l/t" + std::to_string(i) + ".trk");
-        e.name = Text(e.path.view().substr(3, e.path.size() - 7));
+        // Folders of 100 tracks, the name "t" and the track's number.
+        const std::string folder = "/l/f" + std::to_string(i / 100) + "/";
+        c.setText(e.path, folder, "t" + std::to_string(i) + ".trk");
+        e.name = Text(e.path.view().substr(folder.size(), e.path.size() - folder.size() - 4));
         e.author = i % 7 == 0 ? "Ann" : "Bob";
         e.length = (i * 7919) % 1000;
     }
@@ -202,7 +242,7 @@ TEST(CatalogueView, ALargeLibraryShowsEachMatchOnceInTheViewsOrder) {
     sortEntries(order, SortKey::Length, SortOrder::Descending);
     const std::size_t picked[] = {0, 1, 2};
     view.selectRows(picked);
-    for (const char* text : {"ann", "ann t1", "ann t12", "bob", ""}) {
+    for (const char* text : {"ann", "ann t1", "ann t12", "bob", "f12", "f12/t12", "bob f1/t", "bob path:f14", ""}) {
         view.setFilter(text);
         const TrackFilter filter(text);
         std::vector<const TrackEntry*> expected;

@@ -72,7 +72,8 @@ void CatalogueView::narrowRows() {
     // the processor's caches.
     std::vector<std::uint8_t> shown(rowIds_.size());
     forEachPart(shown.size(), [&](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) shown[i] = filter_.matches(search_.ofId(rowIds_[i])) ? 1 : 0;
+        TrackFilter::FolderMemo memo(filter_);
+        for (std::size_t i = begin; i < end; ++i) shown[i] = filter_.matches(search_.ofId(rowIds_[i]), memo) ? 1 : 0;
     });
     std::size_t kept = 0;
     for (std::size_t i = 0; i < shown.size(); ++i) {
@@ -131,10 +132,11 @@ void CatalogueView::applyFilter() {
     // Whether each entry shows, by id, on every core.
     std::vector<std::uint8_t> shownById(order_.size());
     forEachPart(shownById.size(), [&](std::size_t begin, std::size_t end) {
+        TrackFilter::FolderMemo memo(filter_);
         for (std::size_t id = begin; id < end; ++id) {
             const auto i = static_cast<std::uint32_t>(id);
             shownById[id] = (!onlyDuplicates || marks_.kindOfId(i) != Duplicate::None) &&
-                            (filter_.empty() || filter_.matches(search_.ofId(i)));
+                            (filter_.empty() || filter_.matches(search_.ofId(i), memo));
         }
     });
     showRows(shownById);

@@ -1,57 +1,100 @@
 #include "library/search_texts.h"
 
-#include "library/track_filter.h"
-
 namespace pitbox {
+
+std::uint32_t SearchTexts::folderFor(std::string_view folded) {
+    if (folderAt_.size() >= 2) {
+        const std::size_t last = folderAt_.size() - 2;
+        if (std::string_view(folders_).substr(folderAt_[last]) == folded) return static_cast<std::uint32_t>(last);
+    }
+    folders_ += folded;
+    folderAt_.push_back(static_cast<std::uint32_t>(folders_.size()));
+    return static_cast<std::uint32_t>(folderAt_.size() - 2);
+}
 
 void SearchTexts::prepare(const Catalogue& catalogue) {
     if (ready_) return;
     ready_ = true;
-    text_.clear();
+    own_.clear();
     at_.clear();
     end_.clear();
+    folderOf_.clear();
+    folders_.clear();
+    folderAt_.assign(1, 0);
     at_.reserve(catalogue.count());
     end_.reserve(catalogue.count());
+    folderOf_.reserve(catalogue.count());
     // Folding seldom makes a text longer: room for the texts as they are, and
     // a little more, rather than the block doubling its way there (over a
     // million tracks it would end up to twice as large as its texts).
     std::size_t bytes = 0;
     for (const TrackEntry& e : catalogue.entries())
-        bytes += e.name.size() + e.author.size() + e.record.size() + catalogue.pathBelowRoot(e).size() + 4;
-    text_.reserve(bytes + bytes / 16);
+        bytes +=
+            e.name.size() + e.author.size() + e.record.size() + splitFolder(catalogue.pathBelowRoot(e)).file.size() + 4;
+    own_.reserve(bytes + bytes / 16);
+    // The folder of the entry before, as it is in its path: the next entry's
+    // is mostly the same, and then is not folded again.
+    std::string_view lastFolder;
+    std::uint32_t folder = 0;
     for (std::size_t id = 0; id < catalogue.count(); ++id) {
-        at_.push_back(static_cast<std::uint32_t>(text_.size()));
         const TrackEntry& e = catalogue.byId(static_cast<std::uint32_t>(id));
-        appendSearchText(text_, e, catalogue.pathBelowRoot(e));
-        end_.push_back(static_cast<std::uint32_t>(text_.size()));
+        const PathParts parts = splitFolder(catalogue.pathBelowRoot(e));
+        at_.push_back(static_cast<std::uint32_t>(own_.size()));
+        appendOwnSearchText(own_, e, parts.file);
+        end_.push_back(static_cast<std::uint32_t>(own_.size()));
+        if (id == 0 || parts.folder != lastFolder) {
+            folded_.clear();
+            appendFolderSearchText(folded_, parts.folder);
+            folder = folderFor(folded_);
+            lastFolder = parts.folder;
+        }
+        folderOf_.push_back(folder);
     }
-    live_ = text_.size();
+    live_ = own_.size();
 }
 
 bool SearchTexts::changed(const Catalogue& catalogue, std::span<const TrackEntry* const> entries) {
     if (!ready_) return false;  // folded when first needed
     for (const TrackEntry* e : entries) {
         if (e->id >= at_.size()) continue;
+        const PathParts parts = splitFolder(catalogue.pathBelowRoot(*e));
         live_ -= end_[e->id] - at_[e->id];
-        at_[e->id] = static_cast<std::uint32_t>(text_.size());
-        appendSearchText(text_, *e, catalogue.pathBelowRoot(*e));
-        end_[e->id] = static_cast<std::uint32_t>(text_.size());
+        at_[e->id] = static_cast<std::uint32_t>(own_.size());
+        appendOwnSearchText(own_, *e, parts.file);
+        end_[e->id] = static_cast<std::uint32_t>(own_.size());
         live_ += end_[e->id] - at_[e->id];
+        folded_.clear();
+        appendFolderSearchText(folded_, parts.folder);
+        if (ofId(e->id).folder != folded_) folderOf_[e->id] = folderFor(folded_);
     }
-    if (text_.size() > 3 * live_) pack();
+    if (own_.size() > 3 * live_ || folderAt_.size() > 3 * (at_.size() + 1)) pack();
     return true;
 }
 
 void SearchTexts::pack() {
-    std::string packed;
-    packed.reserve(live_);
+    std::string own;
+    own.reserve(live_);
     for (std::size_t id = 0; id < at_.size(); ++id) {
-        const std::size_t at = packed.size();
-        packed.append(text_, at_[id], end_[id] - at_[id]);
+        const std::size_t at = own.size();
+        own.append(own_, at_[id], end_[id] - at_[id]);
         at_[id] = static_cast<std::uint32_t>(at);
-        end_[id] = static_cast<std::uint32_t>(packed.size());
+        end_[id] = static_cast<std::uint32_t>(own.size());
     }
-    text_ = std::move(packed);
+    own_ = std::move(own);
+    // The folders still in use, in the order of their entries.
+    std::string folders;
+    std::vector<std::uint32_t> folderAt{0};
+    std::vector<std::uint32_t> moved(folderAt_.size() - 1, UINT32_MAX);
+    for (std::uint32_t& folder : folderOf_) {
+        if (moved[folder] == UINT32_MAX) {
+            folders.append(folders_, folderAt_[folder], folderAt_[folder + 1] - folderAt_[folder]);
+            folderAt.push_back(static_cast<std::uint32_t>(folders.size()));
+            moved[folder] = static_cast<std::uint32_t>(folderAt.size() - 2);
+        }
+        folder = moved[folder];
+    }
+    folders_ = std::move(folders);
+    folderAt_ = std::move(folderAt);
 }
 
 }  // namespace pitbox

@@ -7,13 +7,16 @@
 #include <vector>
 
 #include "library/catalogue.h"
+#include "library/track_filter.h"
 
 namespace pitbox {
 
 // Each entry's search text (name, author, record, path below the root,
-// folded for the filter), made once per Load and Scan in one block; an
-// entry changed since has its new text at the block's end, and the block is
-// packed again once most of it is old texts.
+// folded for the filter), made once per Load and Scan in one block, with the
+// folders of the paths in a block of their own, each once for the entries
+// that follow one another in it. An entry changed since has its new text at
+// the block's end, and the blocks are packed again once most of them is old
+// texts.
 class SearchTexts {
 public:
     // Forgets them all: they are folded again when next needed.
@@ -24,14 +27,26 @@ public:
     // Folds these entries' texts again; false while none are made yet.
     bool changed(const Catalogue& catalogue, std::span<const TrackEntry* const> entries);
     // Once prepared, of any entry of the catalogue.
-    std::string_view of(const TrackEntry& e) const { return ofId(e.id); }
-    std::string_view ofId(std::uint32_t id) const { return {text_.data() + at_[id], end_[id] - at_[id]}; }
+    SearchText of(const TrackEntry& e) const { return ofId(e.id); }
+    SearchText ofId(std::uint32_t id) const {
+        const std::uint32_t folder = folderOf_[id];
+        return {{own_.data() + at_[id], end_[id] - at_[id]},
+                {folders_.data() + folderAt_[folder], folderAt_[folder + 1] - folderAt_[folder]},
+                folder};
+    }
 
 private:
+    // The folder of a path's folded folders: the last one made when it is
+    // the same, else a new one.
+    std::uint32_t folderFor(std::string_view folded);
     void pack();
-    std::string text_;
+    std::string own_;
     std::vector<std::uint32_t> at_, end_;  // by entry id
-    std::size_t live_ = 0;                 // the bytes of the texts in use
+    std::vector<std::uint32_t> folderOf_;  // by entry id
+    std::string folders_;
+    std::vector<std::uint32_t> folderAt_;  // where each folder starts, and where the last ends
+    std::size_t live_ = 0;                 // the bytes of the entries' own texts in use
+    std::string folded_;                   // a folder folded, before it is known to be new
     bool ready_ = false;
 };
 

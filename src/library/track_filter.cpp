@@ -5,28 +5,36 @@
 
 #include "base/search_fold.h"
 #include "base/text.h"
+#include "platform/paths.h"
 
 namespace pitbox {
 
-void appendSearchText(std::string& out, const TrackEntry& e, std::string_view pathBelow) {
-    for (const std::string_view text : {e.name.view(), e.author.view(), e.record.view(), pathBelow}) {
-        // A name that is no UTF-8 is found as the table shows it.
-        if (isUtf8(text)) {
-            appendSearchFolded(out, text);
-        } else {
-            std::string whole;
-            appendUtf8Whole(whole, text);
-            appendSearchFolded(out, whole);
-        }
-        out += '\n';
+namespace {
+
+// A name that is no UTF-8 is found as the table shows it.
+void appendFolded(std::string& out, std::string_view text) {
+    if (isUtf8(text)) {
+        appendSearchFolded(out, text);
+    } else {
+        std::string whole;
+        appendUtf8Whole(whole, text);
+        appendSearchFolded(out, whole);
     }
 }
-
-namespace {
 
 // Words end at blanks; control characters (a pasted line feed) count as blanks
 // too, so that no word reaches across two fields.
 bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// Whether a text runs from the end of a track's folders on into its file name:
+// it ends its first part where the folders end, at a separator.
+bool reachesIntoFile(std::string_view text, std::string_view folder, std::string_view file) {
+    for (std::size_t at = 0; at + 1 < text.size(); ++at)
+        if (platform::isSeparator(text[at]) && folder.ends_with(text.substr(0, at + 1)) &&
+            file.starts_with(text.substr(at + 1)))
+            return true;
+    return false;
+}
 
 // "author:" and the like at the start of a word: the field, and how long the
 // prefix is (0 for none).
@@ -41,6 +49,23 @@ std::pair<TrackFilter::Field, std::size_t> fieldPrefix(std::string_view word) {
 }
 
 }  // namespace
+
+// Bytes that are no UTF-8 are decoded one at a time, and a separator is never
+// part of a character: the two parts fold as the whole path would.
+PathParts splitFolder(std::string_view pathBelow) {
+    const std::size_t last = platform::lastSeparator(pathBelow);
+    if (last == std::string_view::npos) return {{}, pathBelow};
+    return {pathBelow.substr(0, last + 1), pathBelow.substr(last + 1)};
+}
+
+void appendOwnSearchText(std::string& out, const TrackEntry& e, std::string_view fileName) {
+    for (const std::string_view text : {e.name.view(), e.author.view(), e.record.view(), fileName}) {
+        appendFolded(out, text);
+        out += '\n';
+    }
+}
+
+void appendFolderSearchText(std::string& out, std::string_view folder) { appendFolded(out, folder); }
 
 TrackFilter::TrackFilter(std::string_view text) {
     const std::string folded = searchFolded(text);
@@ -68,29 +93,39 @@ TrackFilter::TrackFilter(std::string_view text) {
             for (; at < folded.size() && !isBlank(folded[at]); ++at) term.text += folded[at];
         }
         // A field's prefix alone (still being typed) asks for nothing yet.
+        term.hasSeparator = std::any_of(term.text.begin(), term.text.end(), platform::isSeparator);
         if (!term.text.empty()) terms.insert(std::move(term));
     }
     terms_.assign(terms.begin(), terms.end());
     std::stable_sort(terms_.begin(), terms_.end(),
                      [](const Term& a, const Term& b) { return a.text.size() > b.text.size(); });
     anyField_ = std::any_of(terms_.begin(), terms_.end(), [](const Term& t) { return t.field != Field::Any; });
+    hasSeparator_ = std::any_of(terms_.begin(), terms_.end(), [](const Term& t) { return t.hasSeparator; });
 }
 
-bool TrackFilter::matches(std::string_view searchText) const {
+bool TrackFilter::matches(const SearchText& text, FolderMemo& memo) const {
     // The fields, each ended by a line feed, looked for only when a term asks.
     std::string_view fields[4];
-    if (anyField_) {
-        std::string_view rest = searchText;
+    if (anyField_ || hasSeparator_) {
+        std::string_view rest = text.own;
         for (std::string_view& field : fields) {
             const std::size_t end = rest.find('\n');
             field = rest.substr(0, end);
             rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         }
     }
-    for (const Term& term : terms_) {
-        const std::string_view in =
-            term.field == Field::Any ? searchText : fields[static_cast<std::size_t>(term.field)];
-        if (in.find(term.text) == std::string_view::npos) return false;
+    const std::string_view file = fields[static_cast<std::size_t>(Field::Path)];
+    for (std::size_t t = 0; t < terms_.size(); ++t) {
+        const Term& term = terms_[t];
+        const std::string_view in = term.field == Field::Any ? text.own : fields[static_cast<std::size_t>(term.field)];
+        if (in.find(term.text) != std::string_view::npos) continue;
+        if (term.field != Field::Any && term.field != Field::Path) return false;
+        if (memo.folder_[t] != text.folderId) {
+            memo.folder_[t] = text.folderId;
+            memo.has_[t] = text.folder.find(term.text) != std::string_view::npos;
+        }
+        if (memo.has_[t]) continue;
+        if (!term.hasSeparator || !reachesIntoFile(term.text, text.folder, file)) return false;
     }
     return true;
 }
@@ -108,9 +143,13 @@ bool TrackFilter::narrows(const TrackFilter& wider) const {
 
 bool TrackFilter::matches(const TrackEntry& e, std::string_view pathBelow) const {
     if (empty()) return true;
-    std::string text;
-    appendSearchText(text, e, pathBelow);
-    return matches(text);
+    const PathParts parts = splitFolder(pathBelow);
+    std::string own;
+    std::string folder;
+    appendOwnSearchText(own, e, parts.file);
+    appendFolderSearchText(folder, parts.folder);
+    FolderMemo memo(*this);
+    return matches({own, folder, 0}, memo);
 }
 
 }  // namespace pitbox

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,9 +9,25 @@
 namespace pitbox {
 
 // What of an entry the filter looks at: name, author, record and its path
-// below the folder that was loaded (`pathBelow`), folded, each ended by a line
-// feed so that no word matches across two of them.
-void appendSearchText(std::string& out, const TrackEntry& e, std::string_view pathBelow);
+// below the folder that was loaded (`pathBelow`), folded. The path's folders
+// are kept apart from the rest, once for all the tracks of a folder: `own` holds
+// the name, author, record and the path's file name, each ended by a line feed
+// so that no word matches across two of them; `folder` the folders up to and
+// with the path's last separator (empty for a track right in the loaded
+// folder), and `folderId` tells one folder's text from another's.
+struct SearchText {
+    std::string_view own;
+    std::string_view folder;
+    std::uint32_t folderId = 0;
+};
+// The path below the loaded folder in the two parts the filter keeps apart.
+struct PathParts {
+    std::string_view folder;  // up to and with the last separator
+    std::string_view file;
+};
+PathParts splitFolder(std::string_view pathBelow);
+void appendOwnSearchText(std::string& out, const TrackEntry& e, std::string_view fileName);
+void appendFolderSearchText(std::string& out, std::string_view folder);
 
 // The filter box's rule: a track matches when every word of the text (words
 // split at blanks) occurs in its name, author, record holders or path below
@@ -25,8 +42,22 @@ class TrackFilter {
 public:
     explicit TrackFilter(std::string_view text = {});
     bool empty() const { return terms_.empty(); }
-    // `searchText` as appendSearchText made it.
-    bool matches(std::string_view searchText) const;
+    // What a filter found in the folder looked at last, term by term: the
+    // entries of a folder mostly follow one another, so each folder's text is
+    // looked through once a term rather than once a track. One for each
+    // thread that filters.
+    class FolderMemo {
+    public:
+        explicit FolderMemo(const TrackFilter& filter)
+            : folder_(filter.terms_.size(), kNone), has_(filter.terms_.size()) {}
+
+    private:
+        friend class TrackFilter;
+        static constexpr std::uint32_t kNone = UINT32_MAX;
+        std::vector<std::uint32_t> folder_;
+        std::vector<std::uint8_t> has_;
+    };
+    bool matches(const SearchText& text, FolderMemo& memo) const;
     bool matches(const TrackEntry& e, std::string_view pathBelow) const;
     // Whether every track this filter lets through, `wider` lets through too
     // (typing on at the end of a word, or one more word): each of its terms
@@ -39,6 +70,7 @@ public:
     struct Term {
         std::string text;  // folded; a phrase's blanks as single spaces
         Field field = Field::Any;
+        bool hasSeparator = false;  // may reach from the folders into the file name
         bool operator<(const Term& other) const {
             return field != other.field ? field < other.field : text < other.text;
         }
@@ -46,7 +78,8 @@ public:
 
 private:
     std::vector<Term> terms_;
-    bool anyField_ = false;  // some term is for one field only
+    bool anyField_ = false;      // some term is for one field only
+    bool hasSeparator_ = false;  // some term may reach into a file name
 };
 
 }  // namespace pitbox
