@@ -18,8 +18,7 @@ constexpr std::size_t kRecentFilters = 8;
 void CatalogueView::reset(Catalogue& catalogue) {
     catalogue_ = &catalogue;
     marks_ = DuplicateMarks();
-    order_ = catalogue.order();
-    noteOrderIds();
+    noteOrderIds(catalogue.order());
     selection_.reset(catalogue.count());
     filterText_.clear();
     filter_ = TrackFilter();
@@ -47,7 +46,6 @@ bool CatalogueView::entriesChanged(std::span<const TrackEntry* const> entries) {
 void CatalogueView::sort(SortKey key, SortOrder direction) {
     if (!catalogue_) return;  // nothing to sort before the first reset
     sortIds(orderIds_, *catalogue_, key, direction);
-    for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = &catalogue_->byId(orderIds_[i]);
     applyFilter();
 }
 
@@ -91,7 +89,7 @@ void CatalogueView::narrowRows() {
     rowIds_.resize(kept);
     countGroups();
     if (selection_.current && rowOfId_[selection_.current->id] == kHidden) selection_.current = nullptr;
-    std::vector<std::uint8_t> byId(order_.size());
+    std::vector<std::uint8_t> byId(orderIds_.size());
     for (const std::uint32_t id : rowIds_) byId[id] = 1;
     keepShown(std::move(byId));
 }
@@ -115,10 +113,10 @@ void CatalogueView::countGroups() {
         shownGroups_ += row == 0 || marks_.groupOf(*rows_[row]) != marks_.groupOf(*rows_[row - 1]);
 }
 
-void CatalogueView::noteOrderIds() {
-    orderIds_.resize(order_.size());
-    forEachPart(order_.size(), [this](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) orderIds_[i] = order_[i]->id;
+void CatalogueView::noteOrderIds(const std::vector<TrackEntry*>& order) {
+    orderIds_.resize(order.size());
+    forEachPart(order.size(), [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) orderIds_[i] = order[i]->id;
     });
 }
 
@@ -130,7 +128,7 @@ void CatalogueView::applyFilter() {
     }
     if (!filter_.empty()) prepareSearch();
     // Whether each entry shows, by id, on every core.
-    std::vector<std::uint8_t> shownById(order_.size());
+    std::vector<std::uint8_t> shownById(orderIds_.size());
     forEachPart(shownById.size(), [&](std::size_t begin, std::size_t end) {
         TrackFilter::FolderMemo memo(filter_);
         for (std::size_t id = begin; id < end; ++id) {
@@ -145,15 +143,15 @@ void CatalogueView::applyFilter() {
 
 void CatalogueView::showRows(const std::vector<std::uint8_t>& shownById) {
     rows_.clear();
-    rows_.reserve(order_.size());
+    rows_.reserve(orderIds_.size());
     rowIds_.clear();
-    rowIds_.reserve(order_.size());
-    rowOfId_.assign(order_.size(), kHidden);
-    for (std::size_t i = 0; i < order_.size(); ++i) {
+    rowIds_.reserve(orderIds_.size());
+    rowOfId_.assign(orderIds_.size(), kHidden);
+    for (std::size_t i = 0; i < orderIds_.size(); ++i) {
         const std::uint32_t id = orderIds_[i];
         if (shownById[id]) {
             rowOfId_[id] = static_cast<std::uint32_t>(rows_.size());
-            rows_.push_back(order_[i]);
+            rows_.push_back(&catalogue_->byId(id));
             rowIds_.push_back(id);
         } else if (selection_.count() > 0) {
             selection_.hideId(id);
@@ -232,7 +230,7 @@ std::vector<TrackEntry*> CatalogueView::selectedEntries() const {
 }
 
 void CatalogueView::showDuplicates(const std::vector<DuplicateOf>& duplicates) {
-    marks_.mark(duplicates, order_.size());
+    marks_.mark(duplicates, orderIds_.size());
     recentlyShown_.clear();
     applyFilter();
 }

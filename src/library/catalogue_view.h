@@ -97,7 +97,7 @@ public:
 
 private:
     void applyFilter();
-    void noteOrderIds();
+    void noteOrderIds(const std::vector<TrackEntry*>& order);
     // The rows shown filtered again by a filter that narrows the last one.
     void narrowRows();
     void countGroups();
@@ -110,9 +110,8 @@ private:
     // The view's own job, the order and the filter; its other three each in
     // a part of its own.
     Catalogue* catalogue_ = nullptr;
-    std::vector<TrackEntry*> order_;  // every entry, in the view's order
-    // Their ids, in that order: the filter looks at every entry by id, in
-    // the order their search texts lie, and reads no entry.
+    // Every entry's id, in the view's order: the filter looks at every entry
+    // by id, in the order their search texts lie, and reads no entry.
     std::vector<std::uint32_t> orderIds_;
     std::vector<TrackEntry*> rows_;      // the entries the filter lets through, in that order
     std::vector<std::uint32_t> rowIds_;  // their ids
