@@ -131,6 +131,43 @@ TEST(Catalogue, LargeSortsMatchAStableSortOfWholeKeys) {
         }
 }
 
+// A catalogue made again of another's entries holds their texts where they
+// were, until most of the pool is texts no entry holds (tracks read again at
+// each change): then its own are copied apart, ids and order kept.
+TEST(Catalogue, ACatalogueMadeAgainSharesTextsUntilMostAreUnused) {
+    const std::string long_(4000, 'x');
+    Catalogue c;
+    for (int i = 0; i < 300; ++i) {
+        TrackEntry& e = c.append();
+        c.setText(e.path, "/lib/" + std::to_string(i) + "/", long_);
+        c.setText(e.author, "read 0 ", long_);
+    }
+    const auto seen = [](const Catalogue& k) {
+        std::vector<std::pair<std::uint32_t, std::string>> entries;
+        for (const TrackEntry& e : k.entries()) entries.emplace_back(e.id, std::string(e.path) + std::string(e.author));
+        return entries;
+    };
+    bool copied = false;
+    for (int round = 1; round <= 6; ++round) {
+        Catalogue next;
+        next.shareTextsOf(c);
+        for (const TrackEntry& e : std::as_const(c).entries()) next.appendSharing(e);
+        for (TrackEntry& e : next.entries()) next.setText(e.author, "read " + std::to_string(round) + " ", long_);
+        next.sort(SortKey::Path, round % 2 ? SortOrder::Descending : SortOrder::Ascending);
+        next.setRoot("/lib/");
+        const auto before = seen(next);
+        const char* const pathBefore = next[0].path.data();
+        const bool moved = next.dropUnusedTexts();
+        copied = copied || moved;
+        EXPECT_EQ(next[0].path.data() == pathBefore, !moved) << round;
+        EXPECT_LE(next.textPoolBytes(), 2 * 2 * 300 * 4010 + (1 << 20)) << round;
+        ASSERT_EQ(seen(next), before) << round;
+        EXPECT_EQ(next.root(), "/lib/");
+        c = std::move(next);
+    }
+    EXPECT_TRUE(copied) << "the unused texts were never dropped";
+}
+
 TEST(Text, FitCountsCharacters) {
     struct Case {
         std::string in;

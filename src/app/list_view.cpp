@@ -141,9 +141,11 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
 
 void dropEntries(AppState& s, const std::function<bool(const TrackEntry&)>& gone) {
     Catalogue kept;
+    kept.shareTextsOf(s.catalogue);
     kept.setRoot(s.catalogue.root());
     for (const TrackEntry& e : std::as_const(s.catalogue).entries())
-        if (!gone(e)) kept.append(e);
+        if (!gone(e)) kept.appendSharing(e);
+    (void)kept.dropUnusedTexts();
     presentCatalogue(s, std::move(kept), Presented::AsBefore);
 }
 

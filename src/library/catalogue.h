@@ -53,11 +53,14 @@ class TextPool {
 public:
     // A copy of `a` followed by `b`, kept until the pool goes.
     Text store(std::string_view a, std::string_view b = {});
+    // The bytes of every text stored so far, in use or not.
+    std::size_t bytes() const { return bytes_; }
 
 private:
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* free_ = nullptr;
     std::size_t left_ = 0;
+    std::size_t bytes_ = 0;
 };
 
 // What a Scan made of a track's file.
@@ -170,7 +173,7 @@ public:
 
     Catalogue() = default;
     // The order points into the storage and the entries into the pool: a
-    // catalogue moves, it is never copied.
+    // catalogue moves, it is never copied (shareTextsOf shares its texts).
     Catalogue(Catalogue&&) = default;
     Catalogue& operator=(Catalogue&&) = default;
     Catalogue(const Catalogue&) = delete;
@@ -181,7 +184,26 @@ public:
     // Adds a copy of `e` (its texts copied into the pool) under the next id.
     TrackEntry& append(const TrackEntry& e);
     // Sets one of an entry's texts to a copy of `a` followed by `b`.
-    void setText(Text& field, std::string_view a, std::string_view b = {}) { field = pool_->store(a, b); }
+    void setText(Text& field, std::string_view a, std::string_view b = {}) {
+        textBytes_ -= std::min(textBytes_, field.size());
+        field = keep(a, b);
+    }
+
+    // A catalogue made again of another's entries, most of them as they were
+    // (the library after a change in its tree), shares the other's texts
+    // rather than copying them: this catalogue, still empty, takes `other`'s
+    // pool as its own too, and appendSharing adds its entries as they are.
+    void shareTextsOf(const Catalogue& other);
+    // Adds a copy of `e`, whose texts lie in this catalogue's pool: an entry
+    // of the catalogue whose texts it shares.
+    TrackEntry& appendSharing(const TrackEntry& e);
+    // Once most of a shared pool is texts that no entry of this catalogue
+    // uses (those of tracks gone, and the old texts of tracks read again),
+    // the texts in use are copied into a pool of this catalogue's own. The
+    // entries keep their ids and order, but move: returns whether they did.
+    bool dropUnusedTexts();
+    // The bytes of the pool's texts, in use or not.
+    std::size_t textPoolBytes() const { return pool_ ? pool_->bytes() : 0; }
     std::size_t count() const { return order_.size(); }
     Entries entries() { return {order_.data(), order_.size()}; }
     ConstEntries entries() const { return {order_.data(), order_.size()}; }
@@ -205,12 +227,19 @@ public:
     std::string_view pathBelowRoot(const TrackEntry& e) const { return pathBelow(root_, e.path); }
 
 private:
+    Text keep(std::string_view a, std::string_view b = {}) {
+        textBytes_ += a.size() + b.size();
+        return pool_->store(a, b);
+    }
+
     // Entries in chunks made once each, so that an entry never moves; the pool
     // is held by pointer, so that its texts stay where they are when the
     // catalogue moves.
     static constexpr std::size_t kChunk = 4096;
     std::vector<std::unique_ptr<std::vector<TrackEntry>>> chunks_;
-    std::unique_ptr<TextPool> pool_ = std::make_unique<TextPool>();
+    // Shared with the catalogue this one was made from, if any.
+    std::shared_ptr<TextPool> pool_ = std::make_shared<TextPool>();
+    std::size_t textBytes_ = 0;  // of the texts the entries hold in the pool
     std::vector<TrackEntry*> order_;
     std::string root_;
 };

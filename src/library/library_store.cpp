@@ -136,16 +136,22 @@ std::optional<Catalogue> takeChangedAreas(Catalogue& known, Catalogue& walked, c
         const int byName = compareFolded(a->name.view(), b->name.view());
         return byName != 0 ? byName < 0 : comesFirstInWalk(a->path.view(), b->path.view());
     };
+    // The tracks outside keep their texts where they are; those walked are
+    // copied in beside them.
     Catalogue merged;
-    toRead.clear();
+    merged.shareTextsOf(known);
+    std::vector<std::uint32_t> toReadIds;
     std::size_t k = 0;
     for (TrackEntry* w : walked.order()) {
-        for (; k < outside.size() && first(outside[k], w); ++k) merged.append(*outside[k]);
-        TrackEntry& added = merged.append(*w);
-        if (read[w->id]) toRead.push_back(&added);
+        for (; k < outside.size() && first(outside[k], w); ++k) merged.appendSharing(*outside[k]);
+        const TrackEntry& added = merged.append(*w);
+        if (read[w->id]) toReadIds.push_back(added.id);
     }
-    for (; k < outside.size(); ++k) merged.append(*outside[k]);
+    for (; k < outside.size(); ++k) merged.appendSharing(*outside[k]);
     merged.setRoot(known.root());
+    (void)merged.dropUnusedTexts();
+    toRead.clear();
+    for (const std::uint32_t id : toReadIds) toRead.push_back(&merged.byId(id));
     return merged;
 }
 
