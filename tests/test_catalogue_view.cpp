@@ -63,6 +63,24 @@ TEST(TrackFilter, FieldWordsAndPhrases) {
     for (const auto& [text, matches] : cases) EXPECT_EQ(TrackFilter(text).matches(e, e.path), matches) << text;
 }
 
+// A name that begins its file name, as most do, and one that does not (the
+// mark of a track that needs 1.10): each word for the name or the path finds
+// that field alone.
+TEST(TrackFilter, NamesAndTheirFileNames) {
+    const TrackEntry plain{"Track 5", "Ann", 0, 0, "", "/t/Hill/Track 5.TRK", false};
+    const TrackEntry marked{"Track 5 * 1.10", "Ann", 0, 0, "", "/t/Hill/Track 5.TRK", true};
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {"name:track", true, true},     {"name:5.trk", false, false},    {"path:5.trk", true, true},
+        {"name:hill", false, false},    {"\"track 5.trk\"", true, true}, {"name:\"track 5\"", true, true},
+        {"name:1.10", false, true},     {"path:1.10", false, false},     {"1.10", false, true},
+        {"author:track", false, false}, {"name:ann", false, false},      {"hill/track", true, true},
+    };
+    for (const auto& [text, inPlain, inMarked] : cases) {
+        EXPECT_EQ(TrackFilter(text).matches(plain, plain.path), inPlain) << text;
+        EXPECT_EQ(TrackFilter(text).matches(marked, marked.path), inMarked) << text;
+    }
+}
+
 // Every script, accents composed or not, typed or stored, as on every system.
 TEST(TrackFilter, CaseAndAccentsOfAllScripts) {
     const TrackEntry e{"\u0422\u0440\u0430\u0441\u0441\u0430 E\u0301lodie",  // Трасса, É decomposed
@@ -133,6 +151,7 @@ TEST(SearchTexts, ChangedTextsReadAsFreshOnes) {
         for (std::uint32_t id = 0; id < c.count(); ++id) {
             ASSERT_EQ(texts.ofId(id).own, fresh.ofId(id).own) << round;
             ASSERT_EQ(texts.ofId(id).folder, fresh.ofId(id).folder) << round;
+            ASSERT_EQ(texts.ofId(id).nameSize, fresh.ofId(id).nameSize) << round;
         }
     }
 }

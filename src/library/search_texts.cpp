@@ -19,18 +19,22 @@ void SearchTexts::prepare(const Catalogue& catalogue) {
     at_.clear();
     end_.clear();
     folderOf_.clear();
+    nameSize_.clear();
     folders_.clear();
     folderAt_.assign(1, 0);
     at_.reserve(catalogue.count());
     end_.reserve(catalogue.count());
     folderOf_.reserve(catalogue.count());
+    nameSize_.reserve(catalogue.count());
     // Folding seldom makes a text longer: room for the texts as they are, and
     // a little more, rather than the block doubling its way there (over a
     // million tracks it would end up to twice as large as its texts).
     std::size_t bytes = 0;
-    for (const TrackEntry& e : catalogue.entries())
-        bytes +=
-            e.name.size() + e.author.size() + e.record.size() + splitFolder(catalogue.pathBelowRoot(e)).file.size() + 4;
+    for (const TrackEntry& e : catalogue.entries()) {
+        const std::string_view file = splitFolder(catalogue.pathBelowRoot(e)).file;
+        bytes += file.size() + e.author.size() + e.record.size() + 3;
+        if (!file.starts_with(e.name)) bytes += e.name.size() + 1;  // a name kept apart
+    }
     own_.reserve(bytes + bytes / 16);
     // The folder of the entry before, as it is in its path: the next entry's
     // is mostly the same, and then is not folded again.
@@ -40,7 +44,7 @@ void SearchTexts::prepare(const Catalogue& catalogue) {
         const TrackEntry& e = catalogue.byId(static_cast<std::uint32_t>(id));
         const PathParts parts = splitFolder(catalogue.pathBelowRoot(e));
         at_.push_back(static_cast<std::uint32_t>(own_.size()));
-        appendOwnSearchText(own_, e, parts.file);
+        nameSize_.push_back(static_cast<std::uint16_t>(appendOwnSearchText(own_, e, parts.file)));
         end_.push_back(static_cast<std::uint32_t>(own_.size()));
         if (id == 0 || parts.folder != lastFolder) {
             folded_.clear();
@@ -60,7 +64,7 @@ bool SearchTexts::changed(const Catalogue& catalogue, std::span<const TrackEntry
         const PathParts parts = splitFolder(catalogue.pathBelowRoot(*e));
         live_ -= end_[e->id] - at_[e->id];
         at_[e->id] = static_cast<std::uint32_t>(own_.size());
-        appendOwnSearchText(own_, *e, parts.file);
+        nameSize_[e->id] = static_cast<std::uint16_t>(appendOwnSearchText(own_, *e, parts.file));
         end_[e->id] = static_cast<std::uint32_t>(own_.size());
         live_ += end_[e->id] - at_[e->id];
         folded_.clear();

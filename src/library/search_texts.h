@@ -32,7 +32,8 @@ public:
         const std::uint32_t folder = folderOf_[id];
         return {{own_.data() + at_[id], end_[id] - at_[id]},
                 {folders_.data() + folderAt_[folder], folderAt_[folder + 1] - folderAt_[folder]},
-                folder};
+                folder,
+                nameSize_[id]};
     }
 
 private:
@@ -43,6 +44,7 @@ private:
     std::string own_;
     std::vector<std::uint32_t> at_, end_;  // by entry id
     std::vector<std::uint32_t> folderOf_;  // by entry id
+    std::vector<std::uint16_t> nameSize_;  // by entry id
     std::string folders_;
     std::vector<std::uint32_t> folderAt_;  // where each folder starts, and where the last ends
     std::size_t live_ = 0;                 // the bytes of the entries' own texts in use

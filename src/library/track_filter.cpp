@@ -58,11 +58,23 @@ PathParts splitFolder(std::string_view pathBelow) {
     return {pathBelow.substr(0, last + 1), pathBelow.substr(last + 1)};
 }
 
-void appendOwnSearchText(std::string& out, const TrackEntry& e, std::string_view fileName) {
-    for (const std::string_view text : {e.name.view(), e.author.view(), e.record.view(), fileName}) {
+std::uint32_t appendOwnSearchText(std::string& out, const TrackEntry& e, std::string_view fileName) {
+    const std::size_t fileAt = out.size();
+    for (const std::string_view text : {fileName, e.author.view(), e.record.view()}) {
         appendFolded(out, text);
         out += '\n';
     }
+    const std::size_t nameAt = out.size();
+    appendFolded(out, e.name);
+    const std::string_view file(out.data() + fileAt, out.find('\n', fileAt) - fileAt);
+    const std::string_view name(out.data() + nameAt, out.size() - nameAt);
+    if (name.size() < SearchText::kNameApart && file.starts_with(name)) {
+        const auto size = static_cast<std::uint32_t>(name.size());
+        out.resize(nameAt);
+        return size;
+    }
+    out += '\n';
+    return SearchText::kNameApart;
 }
 
 void appendFolderSearchText(std::string& out, std::string_view folder) { appendFolded(out, folder); }
@@ -104,15 +116,19 @@ TrackFilter::TrackFilter(std::string_view text) {
 }
 
 bool TrackFilter::matches(const SearchText& text, FolderMemo& memo) const {
-    // The fields, each ended by a line feed, looked for only when a term asks.
+    // The fields, each ended by a line feed, looked for only when a term
+    // asks, by Field: the name, author, record and file name.
     std::string_view fields[4];
     if (anyField_ || hasSeparator_) {
         std::string_view rest = text.own;
-        for (std::string_view& field : fields) {
+        for (const Field field : {Field::Path, Field::Author, Field::Record, Field::Name}) {
             const std::size_t end = rest.find('\n');
-            field = rest.substr(0, end);
+            fields[static_cast<std::size_t>(field)] = rest.substr(0, end);
             rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         }
+        if (text.nameSize != SearchText::kNameApart)
+            fields[static_cast<std::size_t>(Field::Name)] =
+                fields[static_cast<std::size_t>(Field::Path)].substr(0, text.nameSize);
     }
     const std::string_view file = fields[static_cast<std::size_t>(Field::Path)];
     for (std::size_t t = 0; t < terms_.size(); ++t) {
@@ -146,10 +162,10 @@ bool TrackFilter::matches(const TrackEntry& e, std::string_view pathBelow) const
     const PathParts parts = splitFolder(pathBelow);
     std::string own;
     std::string folder;
-    appendOwnSearchText(own, e, parts.file);
+    const std::uint32_t nameSize = appendOwnSearchText(own, e, parts.file);
     appendFolderSearchText(folder, parts.folder);
     FolderMemo memo(*this);
-    return matches({own, folder, 0}, memo);
+    return matches({own, folder, 0, nameSize}, memo);
 }
 
 }  // namespace pitbox
