@@ -52,7 +52,10 @@ for i in $(seq 8); do mkdir -p "$work/lib$i" && cp "$tracks/Classics/Green Valle
 pids=()
 for i in $(seq 8); do win list --scan --cache "$work/lib$i" >/dev/null & pids+=($!); done
 for p in "${pids[@]}"; do wait "$p" || fail "a run that remembers failed"; done
-store=$(find "$prefix/drive_c/users" -path '*Kestrun Pitbox/library.dat')
+# The user's own store (%LOCALAPPDATA%), not one a unit test left in its
+# temporary folder.
+store=$(find "$prefix/drive_c/users" -path '*/AppData/Local/Kestrun Pitbox/library.dat')
+[ -n "$store" ] && [ "$(printf '%s\n' "$store" | wc -l)" -eq 1 ] || fail "not one store: $store"
 for i in $(seq 8); do grep -aqF "lib$i\\" "$store" || fail "lib$i is not remembered"; done
 
 # Failures: exit code 1 and a reason, as on Linux.
