@@ -64,11 +64,16 @@ bool nameInPath(const TrackEntry& e) {
 
 }  // namespace
 
-TrackEntry& Catalogue::append(const TrackEntry& e) {
+TrackEntry& Catalogue::appendAsIs(const TrackEntry& e) {
     TrackEntry& added = append();
     const std::uint32_t id = added.id;
     added = e;
     added.id = id;
+    return added;
+}
+
+TrackEntry& Catalogue::append(const TrackEntry& e) {
+    TrackEntry& added = appendAsIs(e);
     for (Text* text : {&added.author, &added.record, &added.path, &added.problem}) *text = keep(*text);
     // A name that is part of its path stays so, with no copy of its own.
     if (nameInPath(e))
@@ -84,10 +89,7 @@ void Catalogue::shareTextsOf(const Catalogue& other) {
 }
 
 TrackEntry& Catalogue::appendSharing(const TrackEntry& e) {
-    TrackEntry& added = append();
-    const std::uint32_t id = added.id;
-    added = e;
-    added.id = id;
+    TrackEntry& added = appendAsIs(e);
     for (const Text text : {e.author, e.record, e.path, e.problem}) textBytes_ += text.size();
     if (!nameInPath(e)) textBytes_ += e.name.size();
     return added;

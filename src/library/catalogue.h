@@ -227,6 +227,8 @@ public:
     std::string_view pathBelowRoot(const TrackEntry& e) const { return pathBelow(root_, e.path); }
 
 private:
+    // A copy of `e` under the next id, its texts where they are.
+    TrackEntry& appendAsIs(const TrackEntry& e);
     Text keep(std::string_view a, std::string_view b = {}) {
         textBytes_ += a.size() + b.size();
         return pool_->store(a, b);
