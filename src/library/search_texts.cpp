@@ -1,5 +1,7 @@
 #include "library/search_texts.h"
 
+#include "platform/paths.h"
+
 namespace pitbox {
 
 std::uint32_t SearchTexts::folderFor(std::string_view folded) {
@@ -31,7 +33,7 @@ void SearchTexts::prepare(const Catalogue& catalogue) {
     // million tracks it would end up to twice as large as its texts).
     std::size_t bytes = 0;
     for (const TrackEntry& e : catalogue.entries()) {
-        const std::string_view file = splitFolder(catalogue.pathBelowRoot(e)).file;
+        const std::string_view file = platform::filePart(catalogue.pathBelowRoot(e));
         bytes += file.size() + e.author.size() + e.record.size() + 3;
         if (!file.starts_with(e.name)) bytes += e.name.size() + 1;  // a name kept apart
     }
@@ -42,15 +44,15 @@ void SearchTexts::prepare(const Catalogue& catalogue) {
     std::uint32_t folder = 0;
     for (std::size_t id = 0; id < catalogue.count(); ++id) {
         const TrackEntry& e = catalogue.byId(static_cast<std::uint32_t>(id));
-        const PathParts parts = splitFolder(catalogue.pathBelowRoot(e));
+        const std::string_view path = catalogue.pathBelowRoot(e), folderPart = platform::pathPart(path);
         at_.push_back(static_cast<std::uint32_t>(own_.size()));
-        nameSize_.push_back(static_cast<std::uint16_t>(appendOwnSearchText(own_, e, parts.file)));
+        nameSize_.push_back(static_cast<std::uint16_t>(appendOwnSearchText(own_, e, platform::filePart(path))));
         end_.push_back(static_cast<std::uint32_t>(own_.size()));
-        if (id == 0 || parts.folder != lastFolder) {
+        if (id == 0 || folderPart != lastFolder) {
             folded_.clear();
-            appendFolderSearchText(folded_, parts.folder);
+            appendFolderSearchText(folded_, folderPart);
             folder = folderFor(folded_);
-            lastFolder = parts.folder;
+            lastFolder = folderPart;
         }
         folderOf_.push_back(folder);
     }
@@ -61,14 +63,14 @@ bool SearchTexts::changed(const Catalogue& catalogue, std::span<const TrackEntry
     if (!ready_) return false;  // folded when first needed
     for (const TrackEntry* e : entries) {
         if (e->id >= at_.size()) continue;
-        const PathParts parts = splitFolder(catalogue.pathBelowRoot(*e));
+        const std::string_view path = catalogue.pathBelowRoot(*e);
         live_ -= end_[e->id] - at_[e->id];
         at_[e->id] = static_cast<std::uint32_t>(own_.size());
-        nameSize_[e->id] = static_cast<std::uint16_t>(appendOwnSearchText(own_, *e, parts.file));
+        nameSize_[e->id] = static_cast<std::uint16_t>(appendOwnSearchText(own_, *e, platform::filePart(path)));
         end_[e->id] = static_cast<std::uint32_t>(own_.size());
         live_ += end_[e->id] - at_[e->id];
         folded_.clear();
-        appendFolderSearchText(folded_, parts.folder);
+        appendFolderSearchText(folded_, platform::pathPart(path));
         if (ofId(e->id).folder != folded_) folderOf_[e->id] = folderFor(folded_);
     }
     if (own_.size() > 3 * live_ || folderAt_.size() > 3 * (at_.size() + 1)) pack();

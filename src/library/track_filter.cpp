@@ -50,14 +50,6 @@ std::pair<TrackFilter::Field, std::size_t> fieldPrefix(std::string_view word) {
 
 }  // namespace
 
-// Bytes that are no UTF-8 are decoded one at a time, and a separator is never
-// part of a character: the two parts fold as the whole path would.
-PathParts splitFolder(std::string_view pathBelow) {
-    const std::size_t last = platform::lastSeparator(pathBelow);
-    if (last == std::string_view::npos) return {{}, pathBelow};
-    return {pathBelow.substr(0, last + 1), pathBelow.substr(last + 1)};
-}
-
 std::uint32_t appendOwnSearchText(std::string& out, const TrackEntry& e, std::string_view fileName) {
     const std::size_t fileAt = out.size();
     for (const std::string_view text : {fileName, e.author.view(), e.record.view()}) {
@@ -159,11 +151,10 @@ bool TrackFilter::narrows(const TrackFilter& wider) const {
 
 bool TrackFilter::matches(const TrackEntry& e, std::string_view pathBelow) const {
     if (empty()) return true;
-    const PathParts parts = splitFolder(pathBelow);
     std::string own;
     std::string folder;
-    const std::uint32_t nameSize = appendOwnSearchText(own, e, parts.file);
-    appendFolderSearchText(folder, parts.folder);
+    const std::uint32_t nameSize = appendOwnSearchText(own, e, platform::filePart(pathBelow));
+    appendFolderSearchText(folder, platform::pathPart(pathBelow));
     FolderMemo memo(*this);
     return matches({own, folder, 0, nameSize}, memo);
 }

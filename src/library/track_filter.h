@@ -25,12 +25,10 @@ struct SearchText {
     std::uint32_t folderId = 0;
     std::uint32_t nameSize = kNameApart;
 };
-// The path below the loaded folder in the two parts the filter keeps apart.
-struct PathParts {
-    std::string_view folder;  // up to and with the last separator
-    std::string_view file;
-};
-PathParts splitFolder(std::string_view pathBelow);
+// The two parts of the path below the loaded folder are platform::pathPart
+// and platform::filePart. Bytes that are no UTF-8 are decoded one at a time,
+// and a separator is never part of a character: the parts fold as the whole
+// path would.
 // Appends `own` and returns its nameSize.
 std::uint32_t appendOwnSearchText(std::string& out, const TrackEntry& e, std::string_view fileName);
 void appendFolderSearchText(std::string& out, std::string_view folder);
