@@ -17,6 +17,6 @@ inline void fillLargeCatalogue(pitbox::Catalogue& c, const std::string& root, ch
         c.setText(e.record, "Ann Bob");
         std::string path = root;
         path.append("series").append(std::to_string(i / 1000)).append(1, separator).append(name).append(".trk");
-        c.setText(e.path, path);
+        c.setPath(e, path);
     }
 }

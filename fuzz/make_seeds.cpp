@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     pitbox::Catalogue c;
     for (int i = 0; i < 3; ++i) {
         pitbox::TrackEntry& e = c.append();
-        c.setText(e.path, "/lib/t" + std::to_string(i) + ".trk");
+        c.setPath(e, "/lib/", "t" + std::to_string(i) + ".trk");
         c.setText(e.author, "Ann");
         e.state = static_cast<pitbox::TrackState>(i);
     }

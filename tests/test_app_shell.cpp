@@ -429,7 +429,7 @@ TEST(LargeCatalogue, HundredThousandRowsInEveryCount) {
     for (int i = 0; i < 100000; ++i) {
         TrackEntry& e = app.state.catalogue.append();
         app.state.catalogue.setText(e.name, std::string("t").append(std::to_string(i)));
-        app.state.catalogue.setText(e.path, std::string("/x/").append(e.name).append(".trk"));
+        app.state.catalogue.setPath(e, "/x/", std::string(e.name).append(".trk"));
     }
     app.state.view.reset(app.state.catalogue);
     fillList(app.state);

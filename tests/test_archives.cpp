@@ -88,12 +88,12 @@ TEST_F(Packs, LoadListsMembersAndScanReadsThemAsFiles) {
     for (std::size_t i = 0; i < expected.size(); ++i) {
         const TrackEntry& e = catalogue.entries()[i];
         const Row& row = expected[i];
-        EXPECT_EQ(e.path.view(), dir / ("lib/" + row.path));
+        EXPECT_EQ(e.path(), dir / ("lib/" + row.path));
         EXPECT_EQ(e.state, row.state) << row.path;
         const std::string said = row.state == TrackState::Scanned ? std::string(e.author.view()) : problemText(e);
         EXPECT_NE(said.find(row.authorOrProblem), std::string::npos) << row.path << ": " << said;
         // A member is stamped as its archive is.
-        EXPECT_EQ(e.stamp, platform::trackSourceStamp(std::string(e.path))) << row.path;
+        EXPECT_EQ(e.stamp, platform::trackSourceStamp(e.path())) << row.path;
     }
 }
 

@@ -107,7 +107,7 @@ TEST_F(CliTree, ListTakesTheFolderAsGiven) {
     const Result r = cli({"list", dir / "t"});
     ASSERT_EQ(r.code, 0) << r.err;
     const std::string pa = dir / "t/sub/a.TRK", pb = dir / "t/b.trk", po = dir / "t/old.trk";
-    const std::vector<TrackEntry> expected = {
+    const std::vector<TableTrack> expected = {
         {"a", "", 0, 0, "", pa, false},
         {"b", "", 0, 0, "", pb, false},
         {"old", "", 0, 0, "", po, false},
@@ -120,7 +120,7 @@ TEST_F(CliTree, ListScanAndSortInTurn) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "");
     const std::string pa = dir / "t/sub/a.TRK", pb = dir / "t/b.trk", po = dir / "t/old.trk";
-    const std::vector<TrackEntry> expected = {
+    const std::vector<TableTrack> expected = {
         {"a", "Amy", 200, 10, " ", pa, false},
         {"b * 1.10", "Zed", 50, 40000, "Ann Bob", pb, false},
         {"old", "zz_Old KS<1.05", 0, 0, " ", po, false},

@@ -103,9 +103,9 @@ TEST(FolderLoad, LoadSortsByNameKeepingDiscoveryOrderOfEqualNames) {
     ASSERT_EQ(c.count(), 3u);
     EXPECT_EQ(c[0].name, "alpha");
     EXPECT_EQ(c[1].name, "Ring");  // found first, in the chosen folder itself
-    EXPECT_EQ(c[1].path, dir / "r/Ring.trk");
+    EXPECT_EQ(c[1].path(), dir / "r/Ring.trk");
     EXPECT_EQ(c[2].name, "ring");
-    EXPECT_EQ(c[2].path, dir / "r/x/ring.TRK");
+    EXPECT_EQ(c[2].path(), dir / "r/x/ring.TRK");
     EXPECT_EQ(c[2].worldSize, 0);
     EXPECT_EQ(c[2].author, "");
 }
@@ -206,7 +206,7 @@ TEST(ChangedAreas, ACheckOfTheAreasFindsWhatAWalkOfTheWholeTreeFinds) {
         ASSERT_TRUE(collectTracks(root, known, {}, true));
         for (TrackEntry& e : known.entries()) {
             e.state = TrackState::Scanned;
-            known.setText(e.author, "known " + std::string(e.path.view().substr(root.size())));
+            known.setText(e.author, "known " + e.path().substr(root.size()));
         }
         c.change(dir);
         platform::FolderChanges changes;
@@ -217,11 +217,11 @@ TEST(ChangedAreas, ACheckOfTheAreasFindsWhatAWalkOfTheWholeTreeFinds) {
         Catalogue whole;
         ASSERT_TRUE(collectTracks(root, whole, {}, true));
         std::vector<std::string> wholeRead;
-        for (const TrackEntry* e : takeRememberedFields(whole, known)) wholeRead.emplace_back(e->path.view());
+        for (const TrackEntry* e : takeRememberedFields(whole, known)) wholeRead.emplace_back(e->path());
 
         std::vector<std::string> wholePaths, wholeAuthors;
         for (const TrackEntry& e : whole.entries()) {
-            wholePaths.emplace_back(e.path.view());
+            wholePaths.emplace_back(e.path());
             wholeAuthors.emplace_back(e.author.view());
         }
         // The areas the watch told, then those a comparison of the whole
@@ -245,10 +245,10 @@ TEST(ChangedAreas, ACheckOfTheAreasFindsWhatAWalkOfTheWholeTreeFinds) {
             const Catalogue& shown = changed ? *changed : known;
             std::vector<std::string> shownPaths, shownAuthors, read;
             for (const TrackEntry& e : shown.entries()) {
-                shownPaths.emplace_back(e.path.view());
+                shownPaths.emplace_back(e.path());
                 shownAuthors.emplace_back(e.author.view());
             }
-            for (const TrackEntry* e : toRead) read.emplace_back(e->path.view());
+            for (const TrackEntry* e : toRead) read.emplace_back(e->path());
             EXPECT_EQ(shownPaths, wholePaths) << what;
             EXPECT_EQ(shownAuthors, wholeAuthors) << what;
             EXPECT_EQ(read, wholeRead) << what;
@@ -325,7 +325,7 @@ TEST(TreeCheck, OnlyTheFoldersThatDifferAreNamed) {
         Catalogue known;
         ASSERT_TRUE(collectTracks(root, known, {}, true));
         for (TrackEntry& e : known.entries())
-            if (platform::filePart(e.path.view()) != "e.trk") e.state = TrackState::Scanned;
+            if (e.file != "e.trk") e.state = TrackState::Scanned;
         c.change(dir);
         TreeDifferences differences;
         ASSERT_TRUE(compareTree(root, knownFiles(known), differences)) << c.what;

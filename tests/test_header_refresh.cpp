@@ -2,6 +2,7 @@
 
 #include "library/header_refresh.h"
 #include "library/list_export.h"
+#include "support/catalogue_of.h"
 #include "support/scripted_app.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
@@ -165,7 +166,7 @@ TEST(RefreshEntry, UnreadableFileKeepsNothingOfThePreviousOne) {
     HeaderFields header;
     Catalogue c;
     const std::string goodPath = dir / "good.trk";
-    TrackEntry& good = c.append({"good", "", 0, 0, "", goodPath, false});
+    TrackEntry& good = appendTrack(c, {"good", "", 0, 0, "", goodPath, false});
     ASSERT_TRUE(refreshEntry(c, good, buffer, header));
     EXPECT_EQ(good.name, "good * 1.10");
     struct Case {
@@ -182,7 +183,7 @@ TEST(RefreshEntry, UnreadableFileKeepsNothingOfThePreviousOne) {
         removeFile(path);
         if (!k.bytes.empty()) saveFile(path, k.bytes);
         ASSERT_TRUE(refreshEntry(c, good, buffer, header));  // an earlier file was read just before
-        TrackEntry& e = c.append({"other", "", 7, 7, "x", path, false});
+        TrackEntry& e = appendTrack(c, {"other", "", 7, 7, "x", path, false});
         EXPECT_FALSE(refreshEntry(c, e, buffer, header)) << k.what;
         EXPECT_EQ(e.name, "other") << k.what;
         EXPECT_EQ(e.author, "") << k.what;

@@ -20,6 +20,7 @@
 #include "library/header_refresh.h"
 #include "platform/file_replacement.h"
 #include "preview/track_preview.h"
+#include "support/catalogue_of.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 #include "tools/track_writer.h"
@@ -36,7 +37,7 @@ std::string tryEverything(const TempDir& dir, const std::string& name) {
     (void)walkTrackFolders(dir / "in/", [&](std::string_view found, std::string&&) { listed += found == name; });
     const std::string path = dir / "in/" + name;
     Catalogue c;
-    TrackEntry& entry = c.append({"x", "", 0, 0, "", path, false});
+    TrackEntry& entry = appendTrack(c, {"x", "", 0, 0, "", path, false});
     TrackBuffer buffer;
     HeaderFields header;
     const std::string scan = outcome(refreshEntry(c, entry, buffer, header));
@@ -169,7 +170,7 @@ TEST(HostileFiles, DepthNeverLosesTracks) {
             if (path.size() > deepest.size()) deepest = std::move(path);
         });
         Catalogue c;
-        TrackEntry& entry = c.append({"bottom", "", 0, 0, "", deepest, false});
+        TrackEntry& entry = appendTrack(c, {"bottom", "", 0, 0, "", deepest, false});
         TrackBuffer buffer;
         HeaderFields header;
         const bool scanned = refreshEntry(c, entry, buffer, header).ok();

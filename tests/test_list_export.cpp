@@ -39,13 +39,13 @@ TEST(ListExport, CsvAndPathsForOtherPrograms) {
 TEST(ListExport, CsvCellsASpreadsheetReadsAsText) {
     struct Case {
         const char* what;
-        TrackEntry entry;
+        TableTrack entry;
         const char* problem;
         std::string row;
     };
-    const auto read = [](TrackEntry e, TrackState state) {
-        e.state = state;
-        return e;
+    const auto read = [](TableTrack t, TrackState state) {
+        t.state = state;
+        return t;
     };
     const Case cases[] = {
         {"a formula as the author",
@@ -85,7 +85,7 @@ TEST(ListExport, EmptyCatalogueGivesThreeLines) {
 TEST(ListExport, FixedWidthLines) {
     struct Case {
         const char* what;
-        TrackEntry entry;
+        TableTrack entry;
         std::string line;
     };
     const Case cases[] = {
@@ -116,7 +116,7 @@ TEST(ListExport, FixedWidthLines) {
          "a\u240D\u240Ab" + std::string(21, ' ') + " 0       0       x\u240D\u240A0 Tracks" + std::string(19, ' ') +
              "\u2409" + std::string(29, ' ') + " /t/\u240A.trk\r\n"},
     };
-    for (const auto& c : cases) EXPECT_EQ(exportLine(c.entry), c.line) << c.what;
+    for (const auto& c : cases) EXPECT_EQ(exportLine(entryOf(c.entry)), c.line) << c.what;
     EXPECT_EQ(exportListText(catalogueOf({cases[0].entry, cases[1].entry}).entries()),
               "2 Tracks\r\n" + kHead + " \r\n" + cases[0].line + cases[1].line);
 }

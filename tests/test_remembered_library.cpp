@@ -39,7 +39,7 @@ Catalogue sampleTracks(const std::string& folder) {
                                  TrackState::Unreadable};
     for (int i = 0; i < 5; ++i) {
         TrackEntry& e = c.append();
-        c.setText(e.path, folder + "t" + std::to_string(i) + ".trk");
+        c.setPath(e, folder + "t" + std::to_string(i) + ".trk");
         c.setText(e.name, "t" + std::to_string(i), i == 1 ? " * 1.10" : "");
         c.setText(e.author, "Ann \xE9");
         c.setText(e.record, "Bob Cy");
@@ -57,12 +57,46 @@ Catalogue sampleTracks(const std::string& folder) {
 void expectSameTracks(const Catalogue& a, const Catalogue& b) {
     ASSERT_EQ(a.count(), b.count());
     for (std::size_t i = 0; i < a.count(); ++i) {
-        EXPECT_EQ(std::tie(a[i].path, a[i].name, a[i].author, a[i].record),
-                  std::tie(b[i].path, b[i].name, b[i].author, b[i].record));
+        EXPECT_EQ(a[i].path(), b[i].path());
+        EXPECT_EQ(std::tie(a[i].name, a[i].author, a[i].record), std::tie(b[i].name, b[i].author, b[i].record));
         EXPECT_EQ(problemText(a[i]), problemText(b[i]));
         EXPECT_EQ(std::tie(a[i].worldSize, a[i].length, a[i].state, a[i].marked110, a[i].stamp),
                   std::tie(b[i].worldSize, b[i].length, b[i].state, b[i].marked110, b[i].stamp));
     }
+}
+
+// Tracks of a folder share one text of it however they are ordered, set from
+// a folder and a name or from a whole path, in the store read back and in a
+// copy of the catalogue.
+TEST(LibraryStore, EachFolderIsKeptOnceForItsTracks) {
+    const std::pair<const char*, const char*> paths[] = {
+        {"/lib/a/", "1.trk"}, {"/lib/b/", "2.trk"}, {"/lib/a/3.trk", ""},   {"/lib/", "4.trk"},
+        {"/lib/b/5", ".trk"}, {"/lib/a/", "6.trk"}, {"/lib/b/x/", "7.trk"},
+    };
+    const char* const folders[] = {"/lib/a/", "/lib/b/", "/lib/a/", "/lib/", "/lib/b/", "/lib/a/", "/lib/b/x/"};
+    Catalogue c;
+    for (const auto& [a, b] : paths) c.setPath(c.append(), a, b);
+    const auto expectShared = [&](const Catalogue& k, const char* what) {
+        ASSERT_EQ(k.count(), std::size(folders)) << what;
+        for (std::size_t i = 0; i < k.count(); ++i) {
+            EXPECT_EQ(k.byId(static_cast<std::uint32_t>(i)).folderPath(), folders[i]) << what << " " << i;
+            EXPECT_EQ(k.byId(static_cast<std::uint32_t>(i)).path(), std::string(paths[i].first) + paths[i].second)
+                << what << " " << i;
+            for (std::size_t j = 0; j < k.count(); ++j)
+                EXPECT_EQ(k.byId(static_cast<std::uint32_t>(i)).folder == k.byId(static_cast<std::uint32_t>(j)).folder,
+                          std::string_view(folders[i]) == folders[j])
+                    << what << " " << i << " " << j;
+        }
+    };
+    expectShared(c, "set");
+    Catalogue copy;
+    for (const TrackEntry& e : std::as_const(c).entries()) copy.append(e);
+    expectShared(copy, "copied");
+    RememberedLibrary library;
+    library.remember("/lib/", c);
+    auto back = decodeLibrary(bytesOf(encodeLibrary(library)), "store");
+    ASSERT_TRUE(back);
+    expectShared(*back->tracksOf("/lib/", "store"), "read back");
 }
 
 TEST(LibraryStore, RoundTripAndEveryDamageRefused) {
@@ -109,7 +143,8 @@ void writeOldEntries(StoreBytes& w, const Catalogue& tracks, std::uint32_t versi
     };
     w.u32(static_cast<std::uint32_t>(tracks.count()));
     for (const TrackEntry& e : tracks.entries()) {
-        for (const Text& t : {e.path, e.name, e.author, e.record, e.problem}) w.text(t);
+        w.text(e.path());
+        for (const Text& t : {e.name, e.author, e.record, e.problem}) w.text(t);
         w.u32(static_cast<std::uint32_t>(e.worldSize));
         w.u32(static_cast<std::uint32_t>(e.length));
         w.body += static_cast<char>(e.state);
@@ -199,7 +234,7 @@ TEST(LibraryStore, PackedTracksKeepEveryOddEntry) {
     Catalogue c;
     for (const Case& k : cases) {
         TrackEntry& e = c.append();
-        c.setText(e.path, k.path);
+        c.setPath(e, k.path);
         c.setText(e.name, k.name);
         c.setText(e.problem, k.problem);
         e.marked110 = k.marked;
@@ -211,7 +246,7 @@ TEST(LibraryStore, PackedTracksKeepEveryOddEntry) {
     // path with a control character, which the user reads made visible.
     for (const auto& [path, reason] : {std::pair{"/lib/f.trk", "too short"}, {"/lib/g\x01.trk", "gone"}}) {
         TrackEntry& e = c.append();
-        c.setText(e.path, path);
+        c.setPath(e, path);
         c.setText(e.name, std::string_view(path).substr(5, std::strlen(path) - 9));
         c.setText(e.problem, reason);
         e.problemAfterPath = true;
@@ -259,12 +294,12 @@ TEST(LibraryStore, OnlyUnchangedFilesThatWereReadKeepTheirFields) {
     for (const Case& c : cases) {
         Catalogue remembered, fresh;
         TrackEntry& r = remembered.append();
-        remembered.setText(r.path, "/lib/a.trk");
+        remembered.setPath(r, "/lib/a.trk");
         remembered.setText(r.author, "Ann");
         r.state = c.was;
         r.stamp = c.then;
         TrackEntry& f = fresh.append();
-        fresh.setText(f.path, "/lib/a.trk");
+        fresh.setPath(f, "/lib/a.trk");
         f.stamp = c.now;
         const auto toRead = takeRememberedFields(fresh, remembered);
         EXPECT_EQ(toRead.size(), c.read ? 1u : 0u) << c.what;
@@ -275,10 +310,10 @@ TEST(LibraryStore, OnlyUnchangedFilesThatWereReadKeepTheirFields) {
     }
     // A walk of other files, or of the same in another order, is not taken in place.
     Catalogue known, other;
-    for (const char* path : {"/lib/a.trk", "/lib/b.trk"}) known.setText(known.append().path, path);
-    for (const char* path : {"/lib/b.trk", "/lib/a.trk"}) other.setText(other.append().path, path);
+    for (const char* path : {"/lib/a.trk", "/lib/b.trk"}) known.setPath(known.append(), path);
+    for (const char* path : {"/lib/b.trk", "/lib/a.trk"}) other.setPath(other.append(), path);
     EXPECT_FALSE(takeUnchangedWalk(known, other));
-    other.setText(other.append().path, "/lib/c.trk");
+    other.setPath(other.append(), "/lib/c.trk");
     EXPECT_FALSE(takeUnchangedWalk(known, other));
 }
 
@@ -376,7 +411,7 @@ TEST_F(Remembering, ALibraryWithAFolderLinkIsCheckedWhole) {
     app->finishCheck();
     std::vector<std::string> paths;
     for (std::size_t r = 0; r < app->state.view.rows(); ++r)
-        paths.emplace_back(app->state.view.row(r).path.view().substr(app->state.trackFolder.size()));
+        paths.emplace_back(app->state.view.row(r).path().substr(app->state.trackFolder.size()));
     EXPECT_EQ(paths, (std::vector<std::string>{"a.trk", "b.trk", "c.trk", "a-link/s.trk", "a-link/t.trk"}));
     EXPECT_TRUE(app->state.treeHasLinks);
 }

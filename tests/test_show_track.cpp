@@ -123,7 +123,7 @@ TEST_F(ShowTest, GivenTracksShowTheFirstAndSelectTheOthers) {
     EXPECT_EQ(app.tk.window(kViewer)->layout.title, "Beta.trk");
     EXPECT_EQ(app.tk.selectedRows(ids::kMainWindow, ids::kTable), (std::vector<std::size_t>{0, 1}));
     ASSERT_NE(app.state.view.current(), nullptr);
-    EXPECT_EQ(app.state.view.current()->path.view(), dir / "t/Beta.trk");
+    EXPECT_EQ(app.state.view.current()->path(), dir / "t/Beta.trk");
     EXPECT_EQ(app.state.viewerTrack, dir / "t/Beta.trk");
     EXPECT_EQ(app.text(ids::kStatusLine1), "Beta");
 
@@ -332,7 +332,7 @@ TEST_F(ShowTest, KeysMoveTheCurrentTrack) {
             EXPECT_EQ(app.state.view.currentRow(), row);
             EXPECT_EQ(app.state.view.selectedCount(), 1u);
             EXPECT_EQ(app.tk.gadget(ids::kMainWindow, ids::kTable)->focusRow, row);
-            EXPECT_EQ(app.tk.window(kViewer)->layout.title, platform::filePart(app.state.catalogue[row].path));
+            EXPECT_EQ(app.tk.window(kViewer)->layout.title, app.state.catalogue[row].file.view());
             EXPECT_EQ(app.text(ids::kStatusLine1), std::string_view(app.state.catalogue[row].name));
             return std::nullopt;
         });

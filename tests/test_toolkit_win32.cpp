@@ -265,7 +265,7 @@ TEST_F(Win32App, PathsAreCutInTheMiddleAndShowWholeAsATip) {
     for (const char* path : {"C:\\Kestrun\\Library\\Season Three\\Week One\\Green Ring.trk", "C:\\a.trk"}) {
         TrackEntry& e = s.catalogue.append();
         s.catalogue.setText(e.name, "x");
-        s.catalogue.setText(e.path, path);
+        s.catalogue.setPath(e, path);
     }
     s.view.reset(s.catalogue);
     fillList(s);

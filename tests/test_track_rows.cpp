@@ -9,10 +9,10 @@
 namespace pitbox::test {
 namespace {
 
-Catalogue make(std::initializer_list<TrackEntry> entries) { return catalogueOf(entries); }
+Catalogue make(std::initializer_list<TableTrack> tracks) { return catalogueOf(tracks); }
 
 TEST(ListView, ControlCharactersInTextsStayInTheirCells) {
-    Catalogue c = make({{"a\nb", "Jo\rDoe", 5, -1, "x\x7Fy", "/t/a\nb.trk", false, 0, TrackState::Scanned}});
+    Catalogue c = make({{"a\nb", "Jo\rDoe", 5, -1, "x\x7Fy", "/t/a\nb.trk", false, TrackState::Scanned}});
     CatalogueView view;
     view.reset(c);
     const TrackRows rows(view);

@@ -24,17 +24,27 @@ void duplicatesFound(AppState& s, const DuplicatesJob& job, bool stopped, std::s
         return;
     }
     const DuplicateGroups& found = job.found();
-    std::unordered_map<std::string_view, const TrackEntry*> byPath;
-    for (const TrackEntry& e : std::as_const(s.catalogue).entries()) byPath.emplace(e.path.view(), &e);
     std::unordered_set<std::string_view> identical;
     for (const auto& group : found.identical) identical.insert(group.begin(), group.end());
-    std::vector<CatalogueView::DuplicateOf> duplicates;
+    // The paths found, each with its place among them: the tracks are looked
+    // up by path, each path's first track, and kept in the groups' order.
+    std::unordered_map<std::string_view, std::size_t> placeOf;
+    std::vector<std::pair<std::uint32_t, std::string_view>> places;
     for (std::size_t g = 0; g < found.groups.size(); ++g)
         for (const std::string& path : found.groups[g])
-            if (auto it = byPath.find(path); it != byPath.end())
-                duplicates.push_back({it->second, static_cast<std::uint32_t>(g),
-                                      identical.count(path) ? CatalogueView::Duplicate::Identical
-                                                            : CatalogueView::Duplicate::SameTrack});
+            if (placeOf.emplace(path, places.size()).second) places.emplace_back(static_cast<std::uint32_t>(g), path);
+    std::vector<const TrackEntry*> entryAt(places.size(), nullptr);
+    std::string path;
+    for (const TrackEntry& e : std::as_const(s.catalogue).entries()) {
+        path.assign(e.folderPath()).append(e.file.view());
+        if (auto it = placeOf.find(path); it != placeOf.end() && !entryAt[it->second]) entryAt[it->second] = &e;
+    }
+    std::vector<CatalogueView::DuplicateOf> duplicates;
+    for (std::size_t i = 0; i < places.size(); ++i)
+        if (entryAt[i])
+            duplicates.push_back({entryAt[i], places[i].first,
+                                  identical.count(places[i].second) ? CatalogueView::Duplicate::Identical
+                                                                    : CatalogueView::Duplicate::SameTrack});
     if (duplicates.empty()) {
         showResult(s, "No duplicates among " + std::to_string(s.catalogue.count()) + " Tracks");
     } else {
@@ -62,22 +72,27 @@ void selectExtras(AppState& s) {
     // The one to keep of each group, of all its tracks (a filter may hide it),
     // by the stamps the catalogue holds: no file is looked at again.
     // Groups are numbered from 0, one after another.
-    const auto fileOf = [](const TrackEntry& e) {
-        return DuplicateFile{e.path.view(), e.stamp.modified, !platform::archivePartOf(e.path.view()).empty()};
+    // The paths are put together only for files equally recent.
+    const auto inArchive = [](const TrackEntry& e) { return !platform::archivePartOf(e.folderPath()).empty(); };
+    const auto before = [&](const TrackEntry& a, bool aInArchive, const TrackEntry& b, bool bInArchive) {
+        if (aInArchive != bInArchive || a.stamp.modified != b.stamp.modified)
+            return keptBefore({{}, a.stamp.modified, aInArchive}, {{}, b.stamp.modified, bInArchive});
+        const std::string pa = a.path(), pb = b.path();
+        return keptBefore({pa, a.stamp.modified, aInArchive}, {pb, b.stamp.modified, bInArchive});
     };
     std::vector<const TrackEntry*> keep;
-    std::vector<DuplicateFile> kept;  // what keep's entry is, by group
+    std::vector<std::uint8_t> keptInArchive;  // whether keep's entry lies in one, by group
     for (const TrackEntry& e : std::as_const(s.catalogue).entries()) {
         if (s.view.duplicateKind(e) == CatalogueView::Duplicate::None) continue;
         const std::uint32_t group = s.view.groupOf(e);
         if (group >= keep.size()) {
             keep.resize(group + 1, nullptr);
-            kept.resize(group + 1);
+            keptInArchive.resize(group + 1);
         }
-        const DuplicateFile file = fileOf(e);
-        if (!keep[group] || keptBefore(file, kept[group])) {
+        const bool archived = inArchive(e);
+        if (!keep[group] || before(e, archived, *keep[group], keptInArchive[group] != 0)) {
             keep[group] = &e;
-            kept[group] = file;
+            keptInArchive[group] = archived;
         }
     }
     s.view.selectWhere([&](const TrackEntry& e) {
@@ -99,7 +114,7 @@ void toggleDuplicates(AppState& s) {
     // Over the paths the catalogue has as the search begins.
     std::vector<std::string> paths;
     paths.reserve(s.catalogue.count());
-    for (const TrackEntry& e : s.catalogue.entries()) paths.emplace_back(e.path);
+    for (const TrackEntry& e : s.catalogue.entries()) paths.emplace_back(e.path());
     auto job = std::make_shared<DuplicatesJob>(std::move(paths), DuplicateKind::SameTrack);
     auto work = jobWork(
         job,

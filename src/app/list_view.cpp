@@ -43,7 +43,11 @@ void TrackRows::appendCell(std::size_t row, std::size_t column, std::string& out
                 appendVisible(out, e.author);
             break;
         case SortKey::Record: appendVisible(out, e.record); break;
-        case SortKey::Path: appendVisible(out, e.path); break;
+        case SortKey::Path:
+            // The separator between ends any character before it.
+            appendVisible(out, e.folderPath());
+            appendVisible(out, e.file);
+            break;
     }
 }
 
@@ -54,7 +58,7 @@ void TrackRows::appendFindText(std::size_t row, std::string& out) const {
 std::vector<std::string> TrackRows::dragFiles() const {
     std::vector<std::string> files;
     for (const TrackEntry* e : view_.selectedEntries())
-        if (!platform::isArchiveMember(e->path.view())) files.emplace_back(e->path.view());
+        if (std::string path = e->path(); !platform::isArchiveMember(path)) files.push_back(std::move(path));
     return files;
 }
 
@@ -94,7 +98,7 @@ void showListStatus(AppState& s) {
     }
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, v.selectedCount() > 0 ? counterText(v) : "");
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, shownText(v));
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, v.current() ? visibleControls(v.current()->path) : " ");
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, v.current() ? visibleControls(v.current()->path()) : " ");
 }
 
 void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
@@ -110,10 +114,10 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
         fillList(s);
         return;
     }
-    std::unordered_set<std::string_view> selected;
-    for (std::size_t row : s.view.selectedRows()) selected.emplace(s.view.row(row).path.view());
-    std::unordered_map<std::string_view, CatalogueView::DuplicateOf> duplicates;
-    for (const auto& d : s.view.duplicates()) duplicates.emplace(d.entry->path.view(), d);
+    std::unordered_set<PathKey, PathKeyHash> selected;
+    for (std::size_t row : s.view.selectedRows()) selected.emplace(pathKey(s.view.row(row)));
+    std::unordered_map<PathKey, CatalogueView::DuplicateOf, PathKeyHash> duplicates;
+    for (const auto& d : s.view.duplicates()) duplicates.emplace(pathKey(*d.entry), d);
     const std::string filter = s.view.filterText();
     // The old entries' texts are looked up until the new catalogue is in place.
     Catalogue old = std::exchange(s.catalogue, std::move(catalogue));
@@ -124,7 +128,7 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
     std::vector<CatalogueView::DuplicateOf> kept;
     std::unordered_map<std::size_t, std::size_t> members;  // group -> how many are left
     for (const TrackEntry& e : std::as_const(s.catalogue).entries())
-        if (auto it = duplicates.find(e.path.view()); it != duplicates.end()) {
+        if (auto it = duplicates.find(pathKey(e)); it != duplicates.end()) {
             kept.push_back({&e, it->second.group, it->second.kind});
             ++members[it->second.group];
         }
@@ -134,7 +138,7 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
     std::vector<std::size_t> rows;
     if (!selected.empty())
         for (std::size_t r = 0; r < s.view.rows(); ++r)
-            if (selected.count(s.view.row(r).path.view())) rows.push_back(r);
+            if (selected.count(pathKey(s.view.row(r)))) rows.push_back(r);
     s.view.selectRows(rows);
     fillList(s);
 }
@@ -151,7 +155,7 @@ void dropEntries(AppState& s, const std::function<bool(const TrackEntry&)>& gone
 
 std::vector<std::string> selectedPaths(const AppState& s) {
     std::vector<std::string> paths;
-    for (const TrackEntry* e : s.view.selectedEntries()) paths.emplace_back(e->path);
+    for (const TrackEntry* e : s.view.selectedEntries()) paths.push_back(e->path());
     return paths;
 }
 
@@ -183,7 +187,7 @@ void moveCurrent(AppState& s, int step) {
 
 void makeCurrent(AppState& s, std::string_view path) {
     for (std::size_t row = 0; row < s.view.rows(); ++row)
-        if (s.view.row(row).path.view() == path) return makeRowCurrent(s, row);
+        if (s.view.row(row).hasPath(path)) return makeRowCurrent(s, row);
 }
 
 void showCurrentEntry(AppState& s) {
@@ -191,7 +195,7 @@ void showCurrentEntry(AppState& s) {
     const TrackEntry& e = *s.view.current();
     s.tk.setText(ids::kMainWindow, ids::kStatusLine1, visibleControls(e.name));
     // A file Scan could not read says why, naming itself.
-    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, e.problem.empty() ? visibleControls(e.path) : problemText(e));
+    s.tk.setText(ids::kMainWindow, ids::kStatusLine2, e.problem.empty() ? visibleControls(e.path()) : problemText(e));
     s.tk.setText(ids::kMainWindow, ids::kSelectionCounter, counterText(s.view));
 }
 

@@ -16,8 +16,9 @@ namespace {
 // What the window makes of a Move to Trash: the moved tracks leave the list.
 void trashed(AppState& s, const TrashJob& job) {
     const TrashReport& report = job.report();
-    const std::unordered_set<std::string_view> moved(report.moved.begin(), report.moved.end());
-    if (!moved.empty()) dropEntries(s, [&](const TrackEntry& e) { return moved.count(e.path.view()) != 0; });
+    std::unordered_set<PathKey, PathKeyHash> moved;
+    for (const std::string& path : report.moved) moved.insert(pathKey(path));
+    if (!moved.empty()) dropEntries(s, [&](const TrackEntry& e) { return moved.count(pathKey(e)) != 0; });
     const std::string where = platform::trashName();
     std::string result = report.stopped ? "Stopped: " + std::to_string(moved.size()) + " of " +
                                               std::to_string(job.paths().size()) + " Tracks moved to " + where

@@ -32,7 +32,7 @@ RememberedSettings settingsOf(const AppState& s) {
     r.maximised = place.maximised;
     r.sortColumn = s.sortColumn;
     r.sortDescending = s.sortOrder == SortOrder::Descending;
-    if (s.view.current()) r.currentTrack = s.view.current()->path;
+    if (s.view.current()) r.currentTrack = s.view.current()->path();
     if (s.viewerPlace) {
         r.viewerMoved = true;
         r.viewerX = s.viewerPlace->x;

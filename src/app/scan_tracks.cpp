@@ -95,8 +95,9 @@ std::unique_ptr<LongWork> scanWork(AppState& s, const std::vector<TrackEntry*>& 
     std::vector<ScanFile> files;
     files.reserve(entries.size());
     for (const TrackEntry* e : entries) {
-        paths.emplace_back(e->path);
-        files.push_back({paths.back(), e->state, e->stamp, std::nullopt});
+        const std::string_view path = paths.emplace_back(e->path());
+        files.push_back({path.substr(0, e->folder->text.size()), path.substr(e->folder->text.size()), e->state,
+                         e->stamp, std::nullopt});
     }
     auto job = std::make_shared<ScanJob>(std::move(files), kind);
     job->keep(std::move(paths));

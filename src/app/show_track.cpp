@@ -95,7 +95,7 @@ bool presentTrack(AppState& s, const std::string* path) {
 
 bool presentCurrentTrack(AppState& s) {
     const TrackEntry* entry = s.view.current();
-    const std::string path = entry ? std::string(entry->path) : std::string();
+    const std::string path = entry ? entry->path() : std::string();
     return presentTrack(s, entry ? &path : nullptr);
 }
 
@@ -124,7 +124,7 @@ void showGivenTracks(AppState& s, const std::vector<std::string>& paths) {
     s.view.clearSelection();
     for (const std::string& path : paths)
         for (const TrackEntry& e : s.catalogue.entries()) {
-            if (e.path.view() != path) continue;
+            if (!e.hasPath(path)) continue;
             if (const std::size_t row = s.view.rowOf(e); row != CatalogueView::npos) {
                 s.view.setRowsSelected(row, row, true);
                 if (!first && path == paths.front()) first = &e;
@@ -149,7 +149,7 @@ void showGivenTracks(AppState& s, const std::vector<std::string>& paths) {
         // Load opens there; the viewer keeps it until another track is current.
         s.view.dropCurrentUnselected();
         const TrackEntry* current = s.view.current();
-        s.currentWhenGivenShown = current ? std::string(current->path) : std::string();
+        s.currentWhenGivenShown = current ? current->path() : std::string();
         s.folderOfShownTrack = std::string(platform::pathPart(paths.front()));
         s.tk.setText(ids::kMainWindow, ids::kStatusLine2,
                      visibleControls(paths.front()) + " is not in the library; Load opens its folder");
@@ -160,10 +160,10 @@ void followCurrentTrack(AppState& s, bool reread) {
     if (!s.tk.isWindowOpen(kViewer)) return;
     const TrackEntry* entry = s.view.current();
     if (s.currentWhenGivenShown) {
-        if ((entry ? entry->path.view() : std::string_view()) == *s.currentWhenGivenShown) return;
+        if (entry ? entry->hasPath(*s.currentWhenGivenShown) : s.currentWhenGivenShown->empty()) return;
         s.currentWhenGivenShown.reset();
     }
-    if (!reread && (entry ? entry->path.view() : std::string_view()) == s.viewerTrack) return;
+    if (!reread && (entry ? entry->hasPath(s.viewerTrack) : s.viewerTrack.empty())) return;
     (void)presentCurrentTrack(s);
 }
 

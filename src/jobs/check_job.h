@@ -13,7 +13,7 @@ namespace pitbox {
 // the job is made), and what differs told.
 class CheckJob : public Job {
 public:
-    CheckJob(std::string folder, std::vector<KnownFile> known) : folder_(std::move(folder)), known_(std::move(known)) {}
+    CheckJob(std::string folder, KnownTracks known) : folder_(std::move(folder)), known_(std::move(known)) {}
     bool step(JobProgress& progress) override;
 
     const std::string& folder() const { return folder_; }
@@ -23,7 +23,7 @@ public:
 
 private:
     const std::string folder_;
-    std::vector<KnownFile> known_;
+    KnownTracks known_;
     TreeDifferences differences_;
     Result<platform::UnreadableFolders> walked_ = platform::UnreadableFolders{};
 };

@@ -30,11 +30,11 @@ bool ScanJob::step(JobProgress& progress) {
     if (next_ == 0) progress.setTotal(files_.size());
     if (const std::size_t from = stamped_; from < files_.size()) {
         const std::size_t to = std::min(files_.size(), from + kStampsAtOnce);
-        std::vector<std::string_view> paths;
+        std::vector<PathInParts> paths;
         std::vector<std::size_t> unstamped;
         for (std::size_t i = from; i < to; ++i)
             if (!files_[i].now) {
-                paths.push_back(files_[i].path);
+                paths.emplace_back(files_[i].folder, files_[i].file);
                 unstamped.push_back(i);
             }
         const auto stamps = currentStamps(paths);
@@ -48,7 +48,7 @@ bool ScanJob::step(JobProgress& progress) {
     if (!grouped_) {
         grouped_ = true;
         for (std::size_t i = 0; i < files_.size(); ++i)
-            if (const auto archive = platform::archivePartOf(files_[i].path); !archive.empty())
+            if (const auto archive = platform::archivePartOf(files_[i].folder); !archive.empty())
                 byArchive_[archive].push_back(i);
         if (!byArchive_.empty()) readInPass_.assign(files_.size(), false);
     }
@@ -64,7 +64,7 @@ bool ScanJob::step(JobProgress& progress) {
         }
         // An archive's members that need it are read in one pass, a step of
         // its own after the files gathered before it.
-        if (const auto archive = platform::archivePartOf(f.path); !archive.empty() && byArchive_.count(archive)) {
+        if (const auto archive = platform::archivePartOf(f.folder); !archive.empty() && byArchive_.count(archive)) {
             if (!batch.empty()) break;
             ++next_;
             if (readArchive(archive, always)) break;
@@ -90,7 +90,7 @@ void ScanJob::readFiles(const std::vector<std::size_t>& batch) {
         TrackRead& read = reads[k];
         read.file = batch[k];
         read.stamp = f.now.value_or(platform::FileStamp{});
-        read.result = readTrackFields(path.assign(f.path), buffer, read.header);
+        read.result = readTrackFields(path.assign(f.folder).append(f.file), buffer, read.header);
     });
     for (TrackRead& read : reads) made(read);
 }
@@ -112,7 +112,7 @@ bool ScanJob::readArchive(std::string_view archive, bool always) {
     for (std::size_t i : it->second) {
         const ScanFile& f = files_[i];
         if (readInPass_[i] || !needsReading(f.state, f.stamp, f.now, always)) continue;
-        std::string member(f.path.substr(archive.size() + 1));
+        std::string member = f.path().substr(archive.size() + 1);
         std::replace(member.begin(), member.end(), '\\', '/');
         wanted.emplace(std::move(member), i);
     }
@@ -135,7 +135,7 @@ bool ScanJob::readArchive(std::string_view archive, bool always) {
             wanted.erase(found);
             take(i, [&](TrackRead& r) {
                 return readTrackFields(
-                    path_.assign(files_[i].path),
+                    path_.assign(files_[i].folder).append(files_[i].file),
                     [&](std::vector<std::uint8_t>& into) { return bytes.read(kTrackBufferBytes, into); }, buffer_,
                     r.header);
             });
@@ -147,8 +147,7 @@ bool ScanJob::readArchive(std::string_view archive, bool always) {
         const std::size_t i = left.second;
         take(i, [&](TrackRead&) -> Result<void> {
             if (pass->broken) return *pass->broken;
-            return Error{ErrorCode::Missing, std::string(files_[i].path),
-                         "not in " + std::string(platform::filePart(archive))};
+            return Error{ErrorCode::Missing, files_[i].path(), "not in " + std::string(platform::filePart(archive))};
         });
     }
     return true;
@@ -177,7 +176,7 @@ std::vector<ScanFile> ScanJob::filesOf(const Catalogue& catalogue, bool stampsTa
     std::vector<ScanFile> files;
     files.reserve(catalogue.count());
     for (const TrackEntry& e : catalogue.entries())
-        files.push_back({e.path.view(), e.state, e.stamp,
+        files.push_back({e.folderPath(), e.file, e.state, e.stamp,
                          stampsTaken ? std::optional<platform::FileStamp>(e.stamp) : std::nullopt});
     return files;
 }

@@ -23,14 +23,18 @@ enum class ScanKind {
     CheckedFiles,  // all of them: those the check of the remembered library found new or changed
 };
 
-// One file of a Scan: its path (in a catalogue's texts, or in texts the job
-// keeps), what was known of it when the Scan began, and its stamp when that
-// was taken just before (by the walk that found it).
+// One file of a Scan: its path as its folder and its name (in a catalogue's
+// texts, or in texts the job keeps), what was known of it when the Scan
+// began, and its stamp when that was taken just before (by the walk that
+// found it).
 struct ScanFile {
-    std::string_view path;
+    std::string_view folder;
+    std::string_view file;
     TrackState state = TrackState::Unscanned;
     platform::FileStamp stamp;
     std::optional<platform::FileStamp> now;
+
+    std::string path() const { return std::string(folder).append(file); }
 };
 
 // What one read found, for the file at `file` in the Scan's list.

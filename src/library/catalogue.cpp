@@ -1,10 +1,12 @@
 #include "library/catalogue.h"
 
 #include <algorithm>
+#include <bit>
 #include <functional>
 #include <string_view>
 
 #include "base/text.h"
+#include "platform/paths.h"
 
 namespace pitbox {
 
@@ -29,6 +31,43 @@ Text TextPool::store(std::string_view a, std::string_view b) {
     return Text(std::string_view(at, size));
 }
 
+const FolderText* TextPool::storeFolder(std::string_view folder) {
+    if (folder.empty()) return &kNoFolder;
+    // The tracks of a folder mostly come one after another.
+    if (lastFolder_ && lastFolder_->text.view() == folder) return lastFolder_;
+    const std::size_t hash = std::hash<std::string_view>{}(folder);
+    if (!folderSlots_.empty()) {
+        const std::size_t mask = folderSlots_.size() - 1;
+        for (std::size_t at = hash & mask; folderSlots_[at] != 0; at = (at + 1) & mask)
+            if (const FolderText& f = folders_[folderSlots_[at] - 1]; f.text.view() == folder) return lastFolder_ = &f;
+    }
+    folders_.push_back({store(folder), static_cast<std::uint32_t>(folders_.size() + 1)});
+    folderBytes_ += folder.size();
+    // At most half the slots in use, so that a look ends soon.
+    if (2 * folders_.size() > folderSlots_.size()) {
+        folderSlots_.assign(std::bit_ceil(std::max<std::size_t>(64, 4 * folders_.size())), 0);
+        for (std::size_t i = 0; i < folders_.size(); ++i) placeFolder(static_cast<std::uint32_t>(i));
+    } else {
+        placeFolder(static_cast<std::uint32_t>(folders_.size() - 1));
+    }
+    return lastFolder_ = &folders_.back();
+}
+
+void TextPool::placeFolder(std::uint32_t index) {
+    const std::size_t mask = folderSlots_.size() - 1;
+    std::size_t at = std::hash<std::string_view>{}(folders_[index].text.view()) & mask;
+    while (folderSlots_[at] != 0) at = (at + 1) & mask;
+    folderSlots_[at] = index + 1;
+}
+
+PathKey pathKey(std::string_view path) { return {platform::pathPart(path), platform::filePart(path)}; }
+
+std::string TrackEntry::path() const {
+    std::string p;
+    p.reserve(pathSize());
+    return p.append(folderPath()).append(file.view());
+}
+
 void Catalogue::clear() {
     order_.clear();
     chunks_.clear();
@@ -50,19 +89,34 @@ TrackEntry& Catalogue::append() {
 
 std::string problemText(const TrackEntry& e) {
     if (!e.problemAfterPath) return std::string(e.problem.view());
-    return visibleControls(e.path) + ": " + std::string(e.problem.view());
+    return visibleControls(e.path()) + ": " + std::string(e.problem.view());
 }
 
 namespace {
 
-bool nameInPath(const TrackEntry& e) {
-    const std::string_view path = e.path.view(), name = e.name.view();
+bool nameInFile(const TrackEntry& e) {
+    const std::string_view file = e.file.view(), name = e.name.view();
     const std::less_equal<const char*> atOrBefore;
-    return !name.empty() && atOrBefore(path.data(), name.data()) &&
-           atOrBefore(name.data() + name.size(), path.data() + path.size());
+    return !name.empty() && atOrBefore(file.data(), name.data()) &&
+           atOrBefore(name.data() + name.size(), file.data() + file.size());
 }
 
 }  // namespace
+
+void Catalogue::setPath(TrackEntry& e, std::string_view a, std::string_view b) {
+    textBytes_ -= std::min(textBytes_, e.file.size());
+    // Nearly always the folder with its separator and then the name; a path
+    // given whole, or a folder not ending where the system's separators say,
+    // is split again.
+    if (a.empty() || !platform::isSeparator(a.back()) || platform::lastSeparator(b) != std::string_view::npos) {
+        const std::string whole = std::string(a).append(b);
+        e.folder = folderText(platform::pathPart(whole));
+        e.file = keep(platform::filePart(whole));
+        return;
+    }
+    e.folder = folderText(a);
+    e.file = keep(b);
+}
 
 TrackEntry& Catalogue::appendAsIs(const TrackEntry& e) {
     TrackEntry& added = append();
@@ -74,11 +128,12 @@ TrackEntry& Catalogue::appendAsIs(const TrackEntry& e) {
 
 TrackEntry& Catalogue::append(const TrackEntry& e) {
     TrackEntry& added = appendAsIs(e);
-    for (Text* text : {&added.author, &added.record, &added.path, &added.problem}) *text = keep(*text);
-    // A name that is part of its path stays so, with no copy of its own.
-    if (nameInPath(e))
+    for (Text* text : {&added.author, &added.record, &added.file, &added.problem}) *text = keep(*text);
+    added.folder = folderText(e.folderPath());
+    // A name that is part of its file's name stays so, with no copy of its own.
+    if (nameInFile(e))
         added.name =
-            Text(added.path.view().substr(static_cast<std::size_t>(e.name.data() - e.path.data()), e.name.size()));
+            Text(added.file.view().substr(static_cast<std::size_t>(e.name.data() - e.file.data()), e.name.size()));
     else
         added.name = keep(e.name);
     return added;
@@ -90,8 +145,8 @@ void Catalogue::shareTextsOf(const Catalogue& other) {
 
 TrackEntry& Catalogue::appendSharing(const TrackEntry& e) {
     TrackEntry& added = appendAsIs(e);
-    for (const Text text : {e.author, e.record, e.path, e.problem}) textBytes_ += text.size();
-    if (!nameInPath(e)) textBytes_ += e.name.size();
+    for (const Text text : {e.author, e.record, e.file, e.problem}) textBytes_ += text.size();
+    if (!nameInFile(e)) textBytes_ += e.name.size();
     return added;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <iosfwd>
 #include <iterator>
 #include <memory>
@@ -48,19 +49,43 @@ private:
 static_assert(sizeof(Text) == 12 && alignof(Text) == 4);
 std::ostream& operator<<(std::ostream& out, Text text);
 
+// The text of a folder of tracks, kept once in a pool for all of them, and
+// its place among the pool's folders (from 1; 0 is no folder): what tells
+// tracks in the same folder apart from others without their texts.
+struct FolderText {
+    Text text;
+    std::uint32_t index = 0;
+};
+// The empty folder of an entry that has no path.
+inline constexpr FolderText kNoFolder{};
+
 // The characters of a catalogue's texts, in large blocks that never move.
 class TextPool {
 public:
     // A copy of `a` followed by `b`, kept until the pool goes.
     Text store(std::string_view a, std::string_view b = {});
-    // The bytes of every text stored so far, in use or not.
-    std::size_t bytes() const { return bytes_; }
+    // The folder text `folder`, stored once: an entry holds where its
+    // folder's text lies, and the tracks of a folder share it.
+    const FolderText* storeFolder(std::string_view folder);
+    // The bytes of every text stored so far, in use or not, but the folders'
+    // (a few for many tracks: what a catalogue asks of its pool is its
+    // tracks' own texts).
+    std::size_t bytes() const { return bytes_ - folderBytes_; }
 
 private:
+    void placeFolder(std::uint32_t index);
+
+    std::deque<FolderText> folders_;  // never moved, each at its index less one
+    // The folders by their texts' hashes, open addressing: each slot 0 or
+    // a place in folders_ plus one. A few bytes a folder, where a node-based
+    // map would cost several times that.
+    std::vector<std::uint32_t> folderSlots_;
+    const FolderText* lastFolder_ = nullptr;
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* free_ = nullptr;
     std::size_t left_ = 0;
     std::size_t bytes_ = 0;
+    std::size_t folderBytes_ = 0;
 };
 
 // What a Scan made of a track's file.
@@ -79,22 +104,55 @@ struct TrackEntry {
     std::int32_t worldSize = 0;
     std::int32_t length = 0;  // the full signed 32-bit track length
     Text record;              // driver 0, one blank, driver 1
-    Text path;                // folder path ending in "/" followed by the file name
-    bool marked110 = false;   // name ends in the mark Scan appended
-    std::uint32_t id = 0;     // the entry's place in its catalogue, in the order it was added
+    // The path is the folder's, up to and with its last separator, followed by
+    // the file's name. A folder's text is kept once by the catalogue for all
+    // its tracks: most of a path is its folders, and a million paths would
+    // otherwise hold them a million times.
+    Text file;
+    const FolderText* folder = &kNoFolder;
+    Text problem{};        // why a damaged or unreadable file has no fields
+    std::uint32_t id = 0;  // the entry's place in its catalogue, in the order it was added
+    // The file's size and time when its fields were read (as it was found, for
+    // an unscanned entry): a file whose stamp is the same has not changed since.
+    platform::FileStamp stamp{};
+    bool marked110 = false;  // name ends in the mark Scan appended
     TrackState state = TrackState::Unscanned;
     // The problem is the reason alone, read after the file's path: the path
     // is not kept twice (problemText puts them together).
     bool problemAfterPath = false;
-    Text problem{};  // why a damaged or unreadable file has no fields
-    // The file's size and time when its fields were read (as it was found, for
-    // an unscanned entry): a file whose stamp is the same has not changed since.
-    platform::FileStamp stamp{};
+
+    std::string_view folderPath() const { return folder->text.view(); }
+    std::size_t pathSize() const { return folder->text.size() + file.size(); }
+    std::string path() const;
+    bool hasPath(std::string_view p) const {
+        return p.size() == pathSize() && p.starts_with(folderPath()) && p.ends_with(file.view());
+    }
 };
 
 // A million entries are most of what a library costs in memory: a field added
 // here costs a megabyte for every byte.
 static_assert(sizeof(void*) != 8 || sizeof(TrackEntry) <= 120);
+
+// Whether two entries have the same path.
+inline bool samePath(const TrackEntry& a, const TrackEntry& b) {
+    return a.file == b.file && (a.folder == b.folder || a.folderPath() == b.folderPath());
+}
+
+// A path as the key of a hash table, in its two parts, not put together: a
+// path is split at its last separator, so that two paths are the same when
+// their parts are.
+struct PathKey {
+    std::string_view folder, file;
+    bool operator==(const PathKey&) const = default;
+};
+inline PathKey pathKey(const TrackEntry& e) { return {e.folderPath(), e.file}; }
+PathKey pathKey(std::string_view path);
+struct PathKeyHash {
+    std::size_t operator()(const PathKey& k) const {
+        const std::hash<std::string_view> hash;
+        return hash(k.folder) * 31 + hash(k.file);
+    }
+};
 
 // Why a damaged or unreadable file has no fields, as the user reads it,
 // naming the file (empty for a file with fields).
@@ -188,6 +246,19 @@ public:
         textBytes_ -= std::min(textBytes_, field.size());
         field = keep(a, b);
     }
+    // Sets an entry's path to `a` followed by `b` (the folder and the file's
+    // name, as most callers have them), its folder's text shared with every
+    // entry in that folder.
+    void setPath(TrackEntry& e, std::string_view a, std::string_view b = {});
+    // The text of the folder `folder` (ending in the separator), for the
+    // paths of any number of entries: `setPath(e, folderText(f), file)` sets
+    // a path as setPath(e, f, file) would, without looking the folder up.
+    const FolderText* folderText(std::string_view folder) { return pool_->storeFolder(folder); }
+    void setPath(TrackEntry& e, const FolderText* folder, std::string_view file) {
+        textBytes_ -= std::min(textBytes_, e.file.size());
+        e.folder = folder;
+        e.file = keep(file);
+    }
 
     // A catalogue made again of another's entries, most of them as they were
     // (the library after a change in its tree), shares the other's texts
@@ -223,8 +294,9 @@ public:
     // what lies below it: the folder's own path is the same for every track.
     const std::string& root() const { return root_; }
     void setRoot(std::string root) { root_ = std::move(root); }
-    // A track's path below the root (the whole path when it lies elsewhere).
-    std::string_view pathBelowRoot(const TrackEntry& e) const { return pathBelow(root_, e.path); }
+    // A track's folder below the root (the whole folder when it lies
+    // elsewhere): its path below the root is that and its file's name.
+    std::string_view folderBelowRoot(const TrackEntry& e) const { return pathBelow(root_, e.folderPath()); }
 
 private:
     // A copy of `e` under the next id, its texts where they are.
@@ -241,7 +313,7 @@ private:
     std::vector<std::unique_ptr<std::vector<TrackEntry>>> chunks_;
     // Shared with the catalogue this one was made from, if any.
     std::shared_ptr<TextPool> pool_ = std::make_shared<TextPool>();
-    std::size_t textBytes_ = 0;  // of the texts the entries hold in the pool
+    std::size_t textBytes_ = 0;  // of the texts the entries hold in the pool, but the folders'
     std::vector<TrackEntry*> order_;
     std::string root_;
 };

@@ -91,19 +91,18 @@ bool ChangedAreas::inArea(std::string_view folder) const {
     return folders_.count(folder) || inOneOf(trees_, folder, common_.empty() ? 0 : common_.size() - 1, true);
 }
 
-bool ChangedAreas::holds(std::string_view path) const {
-    // Every area's folder begins the paths it holds: most tracks are told by
-    // what all the areas' folders begin with alone.
-    if (areas_.empty() || !path.starts_with(common_)) return false;
-    const std::string_view inFolder = platform::pathPart(path);
-    const std::string_view pack = platform::archivePartOf(path);
+bool ChangedAreas::holds(std::string_view inFolder, std::string_view file) const {
+    // Every area's folder begins the folders of the paths it holds: most
+    // tracks are told by what all the areas' folders begin with alone.
+    if (areas_.empty() || !inFolder.starts_with(common_)) return false;
+    const std::string_view pack = platform::archivePartOf(inFolder);
     if (pack.empty()) return inArea(inFolder);
     // A folder may have a pack's name: where the text alone cannot tell
     // whether the track lies in a pack or a folder, the files are asked.
     const bool asFile = inArea(inFolder);
     const bool asMember = inArea(platform::pathPart(pack));
     if (asFile == asMember) return asFile;
-    const std::string whole(path);
+    const std::string whole = std::string(inFolder).append(file);
     if (const auto member = platform::splitMemberPath(whole)) return inArea(platform::pathPart(member->archive));
     if (platform::fileStatus(whole)) return asFile;
     return true;  // gone, in a pack or a folder: a walk of either finds it no more

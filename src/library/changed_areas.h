@@ -30,11 +30,11 @@ public:
 
     const std::vector<Area>& inWalkOrder() const { return areas_; }
     bool empty() const { return areas_.empty(); }
-    // Whether the track at `path` lies in one: its file's folder does, or for
-    // a track inside a pack, the pack's. A track gone, where its path alone
-    // cannot tell a pack from a folder of a pack's name, lies in one if either
-    // does.
-    bool holds(std::string_view path) const;
+    // Whether the track at `folder` followed by `file` lies in one: its
+    // file's folder does, or for a track inside a pack, the pack's. A track
+    // gone, where its path alone cannot tell a pack from a folder of a pack's
+    // name, lies in one if either does.
+    bool holds(std::string_view folder, std::string_view file) const;
 
 private:
     bool inArea(std::string_view folder) const;

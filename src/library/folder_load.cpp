@@ -57,10 +57,10 @@ public:
             const auto stamp = stamps_ ? (listed ? listed : platform::fileStamp(archive)) : std::nullopt;
             forEachArchivedTrack(
                 archive,
-                [&](std::string_view name, std::string&& path) {
+                [&](std::string_view, std::string&& path) {
                     TrackEntry& e = found_.append();
-                    found_.setText(e.path, path);
-                    e.name = Text(e.path.view().substr(path.size() - name.size(), name.size() - 4));
+                    found_.setPath(e, path);
+                    e.name = Text(e.file.view().substr(0, e.file.size() - 4));
                     e.stamp = stamp.value_or(platform::FileStamp{});
                     if (onFound_) onFound_(e);
                 },
@@ -68,9 +68,9 @@ public:
         }
         if (!isTrackFileName(fileName)) return;
         TrackEntry& e = found_.append();
-        found_.setText(e.path, folder, fileName);
-        // The name is the path's last part without ".trk": no copy of its own.
-        e.name = Text(e.path.view().substr(folder.size(), fileName.size() - 4));
+        found_.setPath(e, folder, fileName);
+        // The name is the file's name without ".trk": no copy of its own.
+        e.name = Text(e.file.view().substr(0, e.file.size() - 4));
         if (listed)
             e.stamp = *listed;
         else
@@ -83,9 +83,9 @@ public:
     Catalogue done(const std::string& root, platform::UnreadableFolders& unreadable) {
         unreadable.insert(unreadable.end(), archives_.begin(), archives_.end());
         if (stamps_) {
-            std::vector<std::string_view> paths;
+            std::vector<PathInParts> paths;
             paths.reserve(unstamped_.size());
-            for (const TrackEntry* e : unstamped_) paths.push_back(e->path.view());
+            for (const TrackEntry* e : unstamped_) paths.emplace_back(e->folderPath(), e->file);
             const auto now = currentStamps(paths);
             for (std::size_t i = 0; i < unstamped_.size(); ++i)
                 unstamped_[i]->stamp = now[i].value_or(platform::FileStamp{});

@@ -50,22 +50,22 @@ void applyTrackFields(Catalogue& catalogue, TrackEntry& e, const HeaderFields& h
         const Error& why = read.error();
         e.state = why.code == ErrorCode::Damaged ? TrackState::Damaged : TrackState::Unreadable;
         // An error of the file itself (not of a pack it lies in) keeps its reason alone.
-        e.problemAfterPath = why.file == e.path.view();
+        e.problemAfterPath = e.hasPath(why.file);
         catalogue.setText(e.problem, e.problemAfterPath ? visibleControls(why.reason) : why.message());
     }
 }
 
 Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buffer, HeaderFields& h) {
-    Result<void> read = readTrackFields(std::string(e.path), buffer, h);
+    Result<void> read = readTrackFields(e.path(), buffer, h);
     applyTrackFields(catalogue, e, h, read);
     return read;
 }
 
-std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const std::string_view> paths) {
+std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const PathInParts> paths) {
     std::vector<std::optional<platform::FileStamp>> stamps(paths.size());
     forEachIndex(paths.size(), [&](std::size_t i) {
         thread_local std::string path;
-        stamps[i] = platform::trackSourceStamp(path.assign(paths[i]));
+        stamps[i] = platform::trackSourceStamp(path.assign(paths[i].first).append(paths[i].second));
     });
     return stamps;
 }

@@ -125,7 +125,7 @@ Result<WorkFolder> makeWorkFolder(const std::string& parent) {
 std::string drawPicture(const MapPicture& draw, const TrackEntry& e, PageTrack& shown, std::size_t index) {
     thread_local TrackBuffer buffer;
     HeaderFields header;
-    const std::string path(e.path);
+    const std::string path = e.path();
     auto png = draw(path, buffer, header);
     if (!png) {
         shown.problem = png.error().reason;
@@ -175,7 +175,7 @@ Result<CatalogueSaved> writeCatalogue(Catalogue::ConstEntries entries, const std
                 if (stopped()) return;
                 const std::size_t i = start + k;
                 page[i].entry = list[i];
-                page[i].where = pathBelow(root, list[i]->path);
+                page[i].where = std::string(pathBelow(root, list[i]->path()));
                 pngs[k] = drawPicture(draw, *list[i], page[i], i);
             },
             [&](std::size_t n) {

@@ -10,10 +10,10 @@ namespace pitbox {
 // A track as the catalogue page shows it.
 struct PageTrack {
     const TrackEntry* entry = nullptr;
-    std::string_view where;  // its path below the library folder
-    std::string picture;     // its picture's address on the page; empty when it has none
-    std::string problem;     // why it has none
-    std::string bestTime;    // as the picture's text strip says it: "12.45 Driver / Car"
+    std::string where;     // its path below the library folder
+    std::string picture;   // its picture's address on the page; empty when it has none
+    std::string problem;   // why it has none
+    std::string bestTime;  // as the picture's text strip says it: "12.45 Driver / Car"
 };
 
 // The catalogue's index.html: a heading with the counts, then a table of the

@@ -52,18 +52,18 @@ namespace {
 // is made only at the first difference.
 template <class Each>
 void forEachTwin(Catalogue& fresh, std::span<TrackEntry* const> known, Each&& each) {
-    std::unordered_map<std::string_view, const TrackEntry*> byPath;
+    std::unordered_map<PathKey, const TrackEntry*, PathKeyHash> byPath;
     for (std::size_t i = 0; i < fresh.count(); ++i) {
         TrackEntry& e = fresh[i];
-        if (byPath.empty() && i < known.size() && known[i]->path.view() == e.path.view()) {
+        if (byPath.empty() && i < known.size() && samePath(*known[i], e)) {
             each(e, known[i]);
             continue;
         }
         if (byPath.empty()) {
             byPath.reserve(known.size());
-            for (const TrackEntry* k : known) byPath.emplace(k->path.view(), k);
+            for (const TrackEntry* k : known) byPath.emplace(pathKey(*k), k);
         }
-        const auto it = byPath.find(e.path.view());
+        const auto it = byPath.find(pathKey(e));
         each(e, it == byPath.end() ? nullptr : it->second);
     }
 }
@@ -106,7 +106,7 @@ bool unchangedWalk(std::span<TrackEntry* const> known, const Catalogue& fresh) {
     for (std::size_t i = 0; i < known.size(); ++i) {
         const TrackEntry& k = *known[i];
         const TrackEntry& f = fresh[i];
-        if (k.path.view() != f.path.view()) return false;
+        if (!samePath(k, f)) return false;
         if (k.state == TrackState::Unscanned) continue;
         if (readAgain(k, f.stamp)) return false;
     }
@@ -126,7 +126,7 @@ bool takeUnchangedWalk(Catalogue& known, const Catalogue& fresh) { return unchan
 std::optional<Catalogue> takeChangedAreas(Catalogue& known, Catalogue& walked, const ChangedAreas& areas,
                                           std::vector<TrackEntry*>& toRead) {
     std::vector<TrackEntry*> inside, outside;
-    for (TrackEntry* e : known.order()) (areas.holds(e->path.view()) ? inside : outside).push_back(e);
+    for (TrackEntry* e : known.order()) (areas.holds(e->folderPath(), e->file) ? inside : outside).push_back(e);
     if (unchangedWalk(inside, walked)) return std::nullopt;
     std::vector<bool> read(walked.count());
     for (const TrackEntry* e : takeFieldsOf(walked, inside)) read[e->id] = true;
@@ -134,7 +134,7 @@ std::optional<Catalogue> takeChangedAreas(Catalogue& known, Catalogue& walked, c
     // equal names in the walk's order.
     const auto first = [](const TrackEntry* a, const TrackEntry* b) {
         const int byName = compareFolded(a->name.view(), b->name.view());
-        return byName != 0 ? byName < 0 : comesFirstInWalk(a->path.view(), b->path.view());
+        return byName != 0 ? byName < 0 : comesFirstInWalk(a->path(), b->path());
     };
     // The tracks outside keep their texts where they are; those walked are
     // copied in beside them.

@@ -28,7 +28,11 @@ void appendLine(std::string& out, const TrackEntry& e) {
             case SortKey::Length: appendNumber(out, e.length, width); break;
             case SortKey::Author: appendVisibleFitted(out, e.author, width); break;
             case SortKey::Record: appendVisibleFitted(out, e.record, width); break;
-            case SortKey::Path: appendVisible(out, e.path); break;
+            case SortKey::Path:
+                // The separator between ends any character before it.
+                appendVisible(out, e.folderPath());
+                appendVisible(out, e.file);
+                break;
         }
         out += column.exportGap;
     }
@@ -59,7 +63,7 @@ void appendCsvStatus(std::string& out, const TrackEntry& e) {
     const auto reason = [&] {
         if (e.problemAfterPath) return std::string(e.problem.view());
         std::string_view problem = e.problem.view();
-        const std::string named = visibleControls(e.path) + ": ";
+        const std::string named = visibleControls(e.path()) + ": ";
         if (problem.starts_with(named)) problem.remove_prefix(named.size());
         return std::string(problem);
     };
@@ -81,7 +85,7 @@ void appendCsvRow(std::string& out, const TrackEntry& e, const GroupOf& groupOf)
             case SortKey::Length: appendDecimal(out, e.length); break;
             case SortKey::Author: appendCsvField(out, e.author); break;
             case SortKey::Record: appendCsvField(out, e.record); break;
-            case SortKey::Path: appendCsvField(out, e.path); break;
+            case SortKey::Path: appendCsvField(out, e.path()); break;
         }
     }
     out += ',';
@@ -126,7 +130,8 @@ void exportList(Catalogue::ConstEntries entries, ListFormat format, const std::f
             case ListFormat::Csv: appendCsvRow(out, e, groupOf); break;
             case ListFormat::Paths:
             case ListFormat::PathsNul:
-                out += e.path;
+                out += e.folderPath();
+                out += e.file;
                 out += format == ListFormat::PathsNul ? '\0' : '\n';
                 break;
         }

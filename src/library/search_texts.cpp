@@ -1,7 +1,5 @@
 #include "library/search_texts.h"
 
-#include "platform/paths.h"
-
 namespace pitbox {
 
 std::uint32_t SearchTexts::folderFor(std::string_view folded) {
@@ -33,26 +31,25 @@ void SearchTexts::prepare(const Catalogue& catalogue) {
     // million tracks it would end up to twice as large as its texts).
     std::size_t bytes = 0;
     for (const TrackEntry& e : catalogue.entries()) {
-        const std::string_view file = platform::filePart(catalogue.pathBelowRoot(e));
+        const std::string_view file = e.file;
         bytes += file.size() + e.author.size() + e.record.size() + 3;
         if (!file.starts_with(e.name)) bytes += e.name.size() + 1;  // a name kept apart
     }
     own_.reserve(bytes + bytes / 16);
-    // The folder of the entry before, as it is in its path: the next entry's
-    // is mostly the same, and then is not folded again.
-    std::string_view lastFolder;
+    // The folder of the entry before: the next entry's is mostly the same,
+    // and then is not folded again.
+    const FolderText* lastFolder = nullptr;
     std::uint32_t folder = 0;
     for (std::size_t id = 0; id < catalogue.count(); ++id) {
         const TrackEntry& e = catalogue.byId(static_cast<std::uint32_t>(id));
-        const std::string_view path = catalogue.pathBelowRoot(e), folderPart = platform::pathPart(path);
         at_.push_back(static_cast<std::uint32_t>(own_.size()));
-        nameSize_.push_back(static_cast<std::uint16_t>(appendOwnSearchText(own_, e, platform::filePart(path))));
+        nameSize_.push_back(static_cast<std::uint16_t>(appendOwnSearchText(own_, e, e.file)));
         end_.push_back(static_cast<std::uint32_t>(own_.size()));
-        if (id == 0 || folderPart != lastFolder) {
+        if (e.folder != lastFolder) {
             folded_.clear();
-            appendFolderSearchText(folded_, folderPart);
+            appendFolderSearchText(folded_, catalogue.folderBelowRoot(e));
             folder = folderFor(folded_);
-            lastFolder = folderPart;
+            lastFolder = e.folder;
         }
         folderOf_.push_back(folder);
     }
@@ -63,14 +60,13 @@ bool SearchTexts::changed(const Catalogue& catalogue, std::span<const TrackEntry
     if (!ready_) return false;  // folded when first needed
     for (const TrackEntry* e : entries) {
         if (e->id >= at_.size()) continue;
-        const std::string_view path = catalogue.pathBelowRoot(*e);
         live_ -= end_[e->id] - at_[e->id];
         at_[e->id] = static_cast<std::uint32_t>(own_.size());
-        nameSize_[e->id] = static_cast<std::uint16_t>(appendOwnSearchText(own_, *e, platform::filePart(path)));
+        nameSize_[e->id] = static_cast<std::uint16_t>(appendOwnSearchText(own_, *e, e->file));
         end_[e->id] = static_cast<std::uint32_t>(own_.size());
         live_ += end_[e->id] - at_[e->id];
         folded_.clear();
-        appendFolderSearchText(folded_, platform::pathPart(path));
+        appendFolderSearchText(folded_, catalogue.folderBelowRoot(*e));
         if (ofId(e->id).folder != folded_) folderOf_[e->id] = folderFor(folded_);
     }
     if (own_.size() > 3 * live_ || folderAt_.size() > 3 * (at_.size() + 1)) pack();

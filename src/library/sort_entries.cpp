@@ -3,7 +3,9 @@
 // compares each pair of texts from their first byte some twenty times.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -36,9 +38,78 @@ constexpr std::size_t kFewItems = 64;
 
 unsigned char folded(char c) { return foldAscii(static_cast<unsigned char>(c)); }
 
+// A key's text, in one or two parts: a path is its folder's text and then its
+// file's name.
+struct SortText {
+    std::string_view head, tail;
+    std::size_t size() const { return head.size() + tail.size(); }
+    char operator[](std::size_t i) const { return i < head.size() ? head[i] : tail[i - head.size()]; }
+};
+
+int compareFolded(std::string_view a, std::string_view b) { return pitbox::compareFolded(a, b); }
+
+int compareFolded(const SortText& a, const SortText& b) {
+    if (a.tail.empty() && b.tail.empty()) return pitbox::compareFolded(a.head, b.head);
+    // Paths in one folder differ in their files' names alone.
+    if (a.head.data() == b.head.data() && a.head.size() == b.head.size()) return pitbox::compareFolded(a.tail, b.tail);
+    const std::size_t shared = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < shared; ++i)
+        if (const int d = int{folded(a[i])} - int{folded(b[i])}; d != 0) return d;
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// How many folded bytes from `from` on, up to `most`, two texts share.
+std::size_t foldedShared(std::string_view a, std::string_view b, std::size_t from, std::size_t most) {
+    std::size_t k = 0;
+    while (k < most && folded(a[from + k]) == folded(b[from + k])) ++k;
+    return k;
+}
+
+std::size_t foldedShared(const SortText& a, const SortText& b, std::size_t from, std::size_t most) {
+    std::size_t k = 0;
+    // Paths in one folder share its text, to its end.
+    if (a.head.data() == b.head.data() && a.head.size() == b.head.size() && from < a.head.size())
+        k = std::min(most, a.head.size() - from);
+    else if (from + most <= a.head.size() && from + most <= b.head.size())
+        return foldedShared(a.head, b.head, from, most);
+    if (a.head.size() == b.head.size() && from + k >= a.head.size()) {
+        const std::size_t at = from + k - a.head.size();
+        return k + foldedShared(a.tail, b.tail, at, most - k);
+    }
+    while (k < most && folded(a[from + k]) == folded(b[from + k])) ++k;
+    return k;
+}
+
+// Eight bytes with their ASCII capitals folded, all at once: a byte's high
+// bit is set by the sums below where its low seven bits are at least "A" and
+// where they are past "Z", and no sum carries into the next byte.
+std::uint64_t foldedCapitals(std::uint64_t v) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    const std::uint64_t low = v & (0x7F * kOnes);
+    const std::uint64_t atLeastA = low + (0x80 - 'A') * kOnes;
+    const std::uint64_t pastZ = low + (0x80 - 'Z' - 1) * kOnes;
+    const std::uint64_t capital = atLeastA & ~pastZ & ~v & (0x80 * kOnes);
+    return v | (capital >> 2);
+}
+
 std::uint64_t packFolded(std::string_view text, std::size_t from) {
+    if (from + 8 <= text.size()) {
+        std::uint64_t v = 0;
+        std::memcpy(&v, text.data() + from, 8);
+        if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+        return foldedCapitals(v);
+    }
     std::uint64_t v = 0;
     for (std::size_t i = from; i < from + 8; ++i) v = v << 8 | (i < text.size() ? folded(text[i]) : 0);
+    return v;
+}
+
+std::uint64_t packFolded(const SortText& text, std::size_t from) {
+    if (from + 8 <= text.head.size()) return packFolded(text.head, from);
+    if (from >= text.head.size()) return packFolded(text.tail, from - text.head.size());
+    std::uint64_t v = 0;
+    const std::size_t size = text.size();
+    for (std::size_t i = from; i < from + 8; ++i) v = v << 8 | (i < size ? folded(text[i]) : 0);
     return v;
 }
 
@@ -73,9 +144,11 @@ void radixSort(std::span<Item> items, std::vector<Item>& scratch, std::vector<st
 
 // Texts sorted sixteen bytes at a time: the items whose sixteen bytes are the
 // same are sorted again by the sixteen after them, past what they all share.
+// A text is a string_view, or a path's SortText of two.
+template <class Texts>
 class TextSort {
 public:
-    TextSort(std::span<const std::string_view> texts, bool ascending) : texts_(texts), ascending_(ascending) {}
+    TextSort(std::span<const Texts> texts, bool ascending) : texts_(texts), ascending_(ascending) {}
 
     // Every item, their `at`s each index of the texts once or not at all:
     // what they share and their first keys are read in the texts' order,
@@ -115,7 +188,7 @@ private:
         forEachPart(run.size(), [&](std::size_t begin, std::size_t end) {
             for (std::size_t i = begin; i < end; ++i) {
                 Item& it = run[i];
-                const std::string_view t = texts_[it.at];
+                const Texts& t = texts_[it.at];
                 it.high = packFolded(t, from) ^ turn;
                 it.low = packFolded(t, from + 8) ^ turn;
             }
@@ -147,14 +220,12 @@ private:
 
     // How many folded bytes from `from` on every text of the run shares.
     std::size_t sharedAfter(std::span<const Item> run, std::size_t from) const {
-        const std::string_view one = texts_[run[0].at];
+        const Texts& one = texts_[run[0].at];
         std::size_t shared = one.size() > from ? one.size() - from : 0;
         for (const Item& it : run) {
-            const std::string_view t = texts_[it.at];
+            const Texts& t = texts_[it.at];
             const std::size_t most = std::min(shared, t.size() > from ? t.size() - from : 0);
-            std::size_t k = 0;
-            while (k < most && folded(t[from + k]) == folded(one[from + k])) ++k;
-            if ((shared = k) == 0) break;
+            if ((shared = foldedShared(t, one, from, most)) == 0) break;
         }
         return shared;
     }
@@ -175,18 +246,18 @@ private:
             std::stable_sort(run.begin(), run.end(), [this](const Item& a, const Item& b) { return first(a, b); });
     }
 
-    std::span<const std::string_view> texts_;
+    std::span<const Texts> texts_;
     bool ascending_;
     std::vector<Item> scratch_;
     std::vector<std::size_t> counts_;
 };
 
-std::string_view textKey(const TrackEntry& e, SortKey key) {
+SortText textKey(const TrackEntry& e, SortKey key) {
     switch (key) {
-        case SortKey::Author: return e.author;
-        case SortKey::Record: return e.record;
-        case SortKey::Path: return e.path;
-        default: return e.name;
+        case SortKey::Author: return {e.author, {}};
+        case SortKey::Record: return {e.record, {}};
+        case SortKey::Path: return {e.folderPath(), e.file};
+        default: return {e.name, {}};
     }
 }
 
@@ -195,6 +266,7 @@ std::string_view textKey(const TrackEntry& e, SortKey key) {
 struct SortInputs {
     std::vector<std::uint64_t> numbers;
     std::vector<std::string_view> texts;
+    std::vector<SortText> paths;
     std::vector<std::unique_ptr<std::deque<std::string>>> codes;
 };
 
@@ -217,8 +289,8 @@ std::optional<std::vector<Item>> sortedOrder(std::size_t count, std::size_t indi
         return static_cast<std::uint64_t>(static_cast<std::int64_t>(v) + INT64_C(0x80000000));
     };
     const auto textOf = [&](const TrackEntry& e, std::string& code) {
-        std::string_view t = textKey(e, key);
-        if (fromTrackFile && !isAsciiText(t)) t = code = encodeWindows1252(t);
+        SortText t = textKey(e, key);
+        if (fromTrackFile && !isAsciiText(t.head)) t.head = code = encodeWindows1252(t.head);
         return t;
     };
     // An order already sorted so, as a start finds its remembered sort, is
@@ -234,9 +306,9 @@ std::optional<std::vector<Item>> sortedOrder(std::size_t count, std::size_t indi
         }
     } else {
         std::string codes[2];
-        std::string_view before = textOf(inOrder(0), codes[0]);
+        SortText before = textOf(inOrder(0), codes[0]);
         for (; k < count; ++k) {
-            const std::string_view t = textOf(inOrder(k), codes[k % 2]);
+            const SortText t = textOf(inOrder(k), codes[k % 2]);
             const int c = compareFolded(before, t);
             if (ascending ? c > 0 : c < 0) break;
             before = t;
@@ -253,6 +325,11 @@ std::optional<std::vector<Item>> sortedOrder(std::size_t count, std::size_t indi
         forEachPart(indices, [&](std::size_t begin, std::size_t end) {
             for (std::size_t i = begin; i < end; ++i) in.numbers[i] = numberOf(entry(i));
         });
+    } else if (key == SortKey::Path) {
+        in.paths.resize(indices);
+        forEachPart(indices, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t i = begin; i < end; ++i) in.paths[i] = textKey(entry(i), key);
+        });
     } else {
         in.texts.resize(indices);
         forEachPart(indices, [&](std::size_t begin, std::size_t end) {
@@ -260,7 +337,7 @@ std::optional<std::vector<Item>> sortedOrder(std::size_t count, std::size_t indi
             auto codes = std::make_unique<std::deque<std::string>>();
             for (std::size_t i = begin; i < end; ++i) {
                 std::string code;
-                in.texts[i] = textOf(entry(i), code);
+                in.texts[i] = textOf(entry(i), code).head;
                 if (!code.empty()) in.texts[i] = codes->emplace_back(std::move(code));
             }
             const std::lock_guard lock(keeping);
@@ -274,8 +351,10 @@ std::optional<std::vector<Item>> sortedOrder(std::size_t count, std::size_t indi
         std::vector<Item> scratch;
         std::vector<std::size_t> counts;
         radixSort(items, scratch, counts);
+    } else if (key == SortKey::Path) {
+        TextSort<SortText>(in.paths, ascending).sortAll(items);
     } else {
-        TextSort(in.texts, ascending).sortAll(items);
+        TextSort<std::string_view>(in.texts, ascending).sortAll(items);
     }
     return items;
 }

@@ -3,11 +3,13 @@
 #include <cstring>
 #include <deque>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "base/byte_reader.h"
 #include "library/header_refresh.h"
+#include "platform/paths.h"
 
 namespace pitbox {
 namespace {
@@ -158,7 +160,8 @@ bool decodeOldEntries(Cursor& in, std::uint32_t version, Catalogue& c) {
     if (!in.ok() || count > in.left() / leastEntryBytes) return false;
     for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
         TrackEntry& e = c.append();
-        for (Text* t : {&e.path, &e.name, &e.author, &e.record, &e.problem}) c.setText(*t, in.text());
+        c.setPath(e, in.text());
+        for (Text* t : {&e.name, &e.author, &e.record, &e.problem}) c.setText(*t, in.text());
         e.worldSize = static_cast<std::int32_t>(in.u32());
         e.length = static_cast<std::int32_t>(in.u32());
         const std::uint8_t state = in.u8();
@@ -211,6 +214,10 @@ bool nameFollowsFile(const TrackEntry& e, std::string_view file) {
     return file.size() >= 4 && name == file.substr(0, file.size() - 4);
 }
 
+bool beginsWithPath(std::string_view text, const TrackEntry& e) {
+    return text.starts_with(e.folderPath()) && text.substr(e.folder->text.size()).starts_with(e.file.view());
+}
+
 // The steps between times wrap as unsigned numbers do, both ways, so that any
 // two times have a step and damaged steps cannot overflow.
 std::int64_t plus(std::int64_t a, std::int64_t step) {
@@ -245,6 +252,18 @@ bool decodeEntries(Cursor& in, Catalogue& c) {
     // Folder 0 is the empty folder of a path with no separator.
     std::vector<std::string_view> folders(static_cast<std::size_t>(folderCount) + 1);
     for (std::size_t i = 1; i < folders.size(); ++i) folders[i] = in.shortText();
+    // Each folder's text is kept once, when a track first needs it. A folder
+    // whose text does not end where this system's separators say (a name
+    // holding "\" on Linux) has its tracks' paths split again.
+    std::vector<const FolderText*> folderTexts(folders.size(), nullptr);
+    const auto setPath = [&](TrackEntry& e, std::size_t folder, std::string_view file) {
+        const std::string_view text = folders[folder];
+        if (text.empty() || !platform::isSeparator(text.back()) ||
+            platform::lastSeparator(file) != std::string_view::npos)
+            return c.setPath(e, text, file);
+        if (!folderTexts[folder]) folderTexts[folder] = c.folderText(text);
+        c.setPath(e, folderTexts[folder], file);
+    };
     const std::uint64_t textCount = in.varint();
     if (!in.ok() || textCount > in.left()) return false;
     std::vector<Text> texts(static_cast<std::size_t>(textCount) + 1);
@@ -270,12 +289,12 @@ bool decodeEntries(Cursor& in, Catalogue& c) {
         if (flags & kAnotherFolder) folder = in.varint();
         if (!in.ok() || folder >= folders.size()) return false;
         const std::string_view file = in.shortText();
-        c.setText(e.path, folders[static_cast<std::size_t>(folder)], file);
+        setPath(e, static_cast<std::size_t>(folder), file);
         if (flags & kNameStored) {
             e.name = text();
         } else {
-            if (file.size() < 4) return false;
-            e.name = Text(e.path.view().substr(e.path.size() - file.size(), file.size() - 4));
+            if (file.size() < 4 || !e.file.view().ends_with(file)) return false;
+            e.name = Text(e.file.view().substr(e.file.size() - file.size(), file.size() - 4));
             if (e.marked110) c.setText(e.name, e.name.view(), kMark110);
         }
         e.author = text();
@@ -343,7 +362,11 @@ std::string encodeTracks(const Catalogue& catalogue) {
     std::int64_t modified = 0;
     std::uint64_t index = 0;
     for (const TrackEntry& e : catalogue.entries()) {
-        const auto [folderPath, file] = splitPath(e.path.view());
+        // The store splits a path at its last separator of either kind,
+        // which on Linux a file's name may hold.
+        std::string_view folderPath = e.folderPath(), file = e.file.view();
+        if (file.find_first_of("/\\") != std::string_view::npos)
+            std::tie(folderPath, file) = splitPath(composed.emplace_back(e.path()));
         const std::uint32_t inFolder = folders.place(folderPath);
         const bool nameStored = !nameFollowsFile(e, file);
         const bool changedApart = e.stamp.changed != e.stamp.modified;
@@ -362,15 +385,15 @@ std::string encodeTracks(const Catalogue& catalogue) {
         bool afterPath = false;
         if (e.problemAfterPath) {
             std::string named = problemText(e);
-            afterPath = !e.problem.empty() && named.starts_with(e.path.view());
+            afterPath = !e.problem.empty() && beginsWithPath(named, e);
             if (afterPath)
                 reason = e.problem.view();
             else
                 whole = composed.emplace_back(std::move(named));
-        } else if (whole.size() > e.path.size() + 2 && whole.starts_with(e.path.view()) &&
-                   whole.substr(e.path.size(), 2) == ": ") {
+        } else if (whole.size() > e.pathSize() + 2 && beginsWithPath(whole, e) &&
+                   whole.substr(e.pathSize(), 2) == ": ") {
             afterPath = true;
-            reason = whole.substr(e.path.size() + 2);
+            reason = whole.substr(e.pathSize() + 2);
         }
         entries.varint(afterPath ? std::uint64_t{texts.place(reason)} * 2 + 1 : std::uint64_t{texts.place(whole)} * 2);
         entries.zigzag(e.worldSize);

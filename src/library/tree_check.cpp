@@ -35,14 +35,13 @@ std::uint64_t hashOf(const platform::FileStamp& s) {
     return mixed(h, s.settled ? 1 : 0);
 }
 
-// The file a walk lists for a known track: its own, or the pack it lies in.
-std::string_view listedFile(const TrackEntry& e) {
-    const std::string_view pack = platform::archivePartOf(e.path.view());
-    return pack.empty() ? e.path.view() : pack;
-}
-
-bool byFile(const KnownFile& a, const KnownFile& b) {
-    return a.folder != b.folder ? a.folder < b.folder : a.file != b.file ? a.file < b.file : a.id < b.id;
+// The file a walk lists for a known track, its own or the pack it lies in,
+// as its folder and its name.
+std::pair<std::string_view, std::string_view> listedFile(const TrackEntry& e) {
+    // What names a pack is in the folders, never in the file's own name.
+    const std::string_view pack = platform::archivePartOf(e.folderPath());
+    if (pack.empty()) return {e.folderPath(), e.file};
+    return {platform::pathPart(pack), platform::filePart(pack)};
 }
 
 // The known tracks by the folder whose listing holds their files, each
@@ -51,12 +50,18 @@ bool byFile(const KnownFile& a, const KnownFile& b) {
 // are looked at again with the files asked.
 class KnownFolders {
 public:
-    explicit KnownFolders(std::vector<KnownFile> known) : files_(std::move(known)) {
-        std::sort(files_.begin(), files_.end(), byFile);
+    explicit KnownFolders(KnownTracks known) : files_(std::move(known.files)) {
+        const std::vector<std::uint64_t>& hashes = known.folders;
+        const auto folderOf = [&](const KnownFile& k) { return k.folder < hashes.size() ? hashes[k.folder] : 0; };
+        std::sort(files_.begin(), files_.end(), [&](const KnownFile& a, const KnownFile& b) {
+            const std::uint64_t fa = folderOf(a), fb = folderOf(b);
+            return fa != fb ? fa < fb : a.file != b.file ? a.file < b.file : a.id < b.id;
+        });
         for (std::size_t i = 0; i < files_.size();) {
             std::size_t end = i;
-            while (end < files_.size() && files_[end].folder == files_[i].folder) ++end;
-            folders_.push_back({files_[i].folder, i, end});
+            const std::uint64_t folder = folderOf(files_[i]);
+            while (end < files_.size() && folderOf(files_[end]) == folder) ++end;
+            folders_.push_back({folder, i, end});
             i = end;
         }
         seen_.assign(folders_.size(), 0);
@@ -131,11 +136,11 @@ private:
 
     // Whether a known track is as its file, listed now, says.
     bool unchanged(const KnownFile& k, const Listed& f) {
-        if (!f.stamp || (k.how & KnownFile::kReadAgain)) return false;
-        const bool same = k.stamp == f.stampHash;
+        if (!f.stamp || (k.how() & KnownFile::kReadAgain)) return false;
+        const bool same = k.stamp() == (f.stampHash & ~KnownFile::kHowBits);
         // What was not read yet takes its file's stamp as it is now; a pack
         // changed may hold other tracks.
-        if ((k.how & KnownFile::kNotRead) && !f.pack) {
+        if ((k.how() & KnownFile::kNotRead) && !f.pack) {
             if (!same) stamps_.emplace_back(k.id, *f.stamp);
             return true;
         }
@@ -147,7 +152,8 @@ private:
         for (const Listed& f : files_) {
             std::size_t tracks = 0;
             for (; k < known.size() && known[k].file == f.hash; ++k, ++tracks)
-                if ((known[k].how & KnownFile::kInPack) != (f.pack ? KnownFile::kInPack : 0) || !unchanged(known[k], f))
+                if ((known[k].how() & KnownFile::kInPack) != (f.pack ? KnownFile::kInPack : 0) ||
+                    !unchanged(known[k], f))
                     return false;
             if (f.pack ? tracks == 0 && holdsTracks(folder_ + f.name) : tracks != 1) return false;
         }
@@ -170,27 +176,36 @@ private:
 
 }  // namespace
 
-std::vector<KnownFile> knownFiles(const Catalogue& known) {
+KnownTracks knownFiles(const Catalogue& known) {
     // Taken on the window's thread before the check begins: over every core.
-    std::vector<KnownFile> files(known.count());
+    // A track's folder is told by its place among the catalogue's folders,
+    // whose hashes are taken once each.
+    KnownTracks tracks;
+    std::vector<KnownFile>& files = tracks.files;
+    files.resize(known.count());
+    std::uint32_t mostFolders = 0;
+    for (const TrackEntry& e : known.entries()) mostFolders = std::max(mostFolders, e.folder->index + 1);
+    tracks.folders.resize(mostFolders);
+    std::vector<std::uint8_t> hashed(mostFolders, 0);
+    for (const TrackEntry& e : known.entries())
+        if (!std::exchange(hashed[e.folder->index], 1)) tracks.folders[e.folder->index] = hashOf(listedFile(e).first);
     forEachPart(known.count(), [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
             const TrackEntry& e = known[i];
-            const std::string_view listed = listedFile(e);
-            std::uint8_t how = listed.size() != e.path.size() ? KnownFile::kInPack : 0;
+            const auto file = listedFile(e).second;
+            std::uint8_t how = file.data() != e.file.data() ? KnownFile::kInPack : 0;
             if (e.state == TrackState::Unscanned) how |= KnownFile::kNotRead;
             // A file that could not be read, or whose time may change unseen, is
             // read again; a pack so, of tracks not read yet, is listed again.
             const bool compared = e.state != TrackState::Unscanned || (how & KnownFile::kInPack);
             if (compared && (e.state == TrackState::Unreadable || !e.stamp.settled)) how |= KnownFile::kReadAgain;
-            files[i] = {hashOf(platform::pathPart(listed)), hashOf(platform::filePart(listed)), hashOf(e.stamp), e.id,
-                        how};
+            files[i] = {hashOf(file), (hashOf(e.stamp) & ~KnownFile::kHowBits) | how, e.id, e.folder->index};
         }
     });
-    return files;
+    return tracks;
 }
 
-Result<platform::UnreadableFolders> compareTree(const std::string& root, std::vector<KnownFile> known,
+Result<platform::UnreadableFolders> compareTree(const std::string& root, KnownTracks known,
                                                 TreeDifferences& differences,
                                                 const std::function<void(std::size_t found)>& onFound,
                                                 const std::atomic<bool>* stop) {
@@ -285,7 +300,7 @@ Result<platform::UnreadableFolders> compareTree(const std::string& root, std::ve
 std::vector<std::string> changedFolders(const Catalogue& known, TreeDifferences& differences) {
     std::vector<std::string> folders = std::move(differences.folders);
     for (const std::uint32_t id : differences.unlisted)
-        if (id < known.count()) folders.emplace_back(platform::pathPart(listedFile(known.byId(id))));
+        if (id < known.count()) folders.emplace_back(listedFile(known.byId(id)).first);
     return folders;
 }
 

@@ -81,7 +81,7 @@ inline void fillWith(AppState& s, const std::vector<std::string>& names) {
         s.catalogue.setText(e.name, name);
         e.worldSize = static_cast<std::int32_t>(&name - names.data());
         e.state = TrackState::Scanned;
-        s.catalogue.setText(e.path, "/p/" + name + ".trk");
+        s.catalogue.setPath(e, "/p/", name + ".trk");
     }
     s.view.reset(s.catalogue);
     fillList(s);
