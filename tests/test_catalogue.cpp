@@ -133,6 +133,24 @@ TEST(Catalogue, LargeSortsMatchAStableSortOfWholeKeys) {
         }
 }
 
+// Enough texts to be sorted by keys, all sharing a long beginning but one,
+// which differs from the others a few bytes into a key: it goes where that
+// byte says, in names and in paths.
+TEST(Catalogue, ASortSeesTheFirstByteThatDiffers) {
+    for (const bool inPath : {false, true}) {
+        Catalogue c;
+        for (int i = 0; i < 80; ++i) {
+            const std::string text = i == 40 ? "abcdefghijZlmnopq" : "abcdefghijklmnopq" + std::to_string(100 + i);
+            TrackEntry& e = c.append();
+            c.setText(e.name, text);
+            c.setPath(e, "/t/", text);
+        }
+        c.sort(inPath ? SortKey::Path : SortKey::Name);
+        EXPECT_EQ(c[79].name.view(), "abcdefghijZlmnopq") << inPath;
+        EXPECT_EQ(c[0].name.view(), "abcdefghijklmnopq100") << inPath;
+    }
+}
+
 // A catalogue made again of another's entries holds their texts where they
 // were, until most of the pool is texts no entry holds (tracks read again at
 // each change): then its own are copied apart, ids and order kept.

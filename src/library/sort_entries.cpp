@@ -58,28 +58,6 @@ int compareFolded(const SortText& a, const SortText& b) {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-// How many folded bytes from `from` on, up to `most`, two texts share.
-std::size_t foldedShared(std::string_view a, std::string_view b, std::size_t from, std::size_t most) {
-    std::size_t k = 0;
-    while (k < most && folded(a[from + k]) == folded(b[from + k])) ++k;
-    return k;
-}
-
-std::size_t foldedShared(const SortText& a, const SortText& b, std::size_t from, std::size_t most) {
-    std::size_t k = 0;
-    // Paths in one folder share its text, to its end.
-    if (a.head.data() == b.head.data() && a.head.size() == b.head.size() && from < a.head.size())
-        k = std::min(most, a.head.size() - from);
-    else if (from + most <= a.head.size() && from + most <= b.head.size())
-        return foldedShared(a.head, b.head, from, most);
-    if (a.head.size() == b.head.size() && from + k >= a.head.size()) {
-        const std::size_t at = from + k - a.head.size();
-        return k + foldedShared(a.tail, b.tail, at, most - k);
-    }
-    while (k < most && folded(a[from + k]) == folded(b[from + k])) ++k;
-    return k;
-}
-
 // Eight bytes with their ASCII capitals folded, all at once: a byte's high
 // bit is set by the sums below where its low seven bits are at least "A" and
 // where they are past "Z", and no sum carries into the next byte.
@@ -104,6 +82,19 @@ std::uint64_t packFolded(std::string_view text, std::size_t from) {
     return v;
 }
 
+// How many folded bytes from `from` on, up to `most`, two texts share:
+// eight at a time while both have them, the first that differ found by
+// the zeros that lead their difference.
+std::size_t foldedShared(std::string_view a, std::string_view b, std::size_t from, std::size_t most) {
+    std::size_t k = 0;
+    for (; k + 8 <= most; k += 8) {
+        const std::uint64_t differ = packFolded(a, from + k) ^ packFolded(b, from + k);
+        if (differ != 0) return k + static_cast<std::size_t>(std::countl_zero(differ)) / 8;
+    }
+    while (k < most && folded(a[from + k]) == folded(b[from + k])) ++k;
+    return k;
+}
+
 std::uint64_t packFolded(const SortText& text, std::size_t from) {
     if (from + 8 <= text.head.size()) return packFolded(text.head, from);
     if (from >= text.head.size()) return packFolded(text.tail, from - text.head.size());
@@ -111,6 +102,21 @@ std::uint64_t packFolded(const SortText& text, std::size_t from) {
     const std::size_t size = text.size();
     for (std::size_t i = from; i < from + 8; ++i) v = v << 8 | (i < size ? folded(text[i]) : 0);
     return v;
+}
+
+std::size_t foldedShared(const SortText& a, const SortText& b, std::size_t from, std::size_t most) {
+    std::size_t k = 0;
+    // Paths in one folder share its text, to its end.
+    if (a.head.data() == b.head.data() && a.head.size() == b.head.size() && from < a.head.size())
+        k = std::min(most, a.head.size() - from);
+    else if (from + most <= a.head.size() && from + most <= b.head.size())
+        return foldedShared(a.head, b.head, from, most);
+    if (a.head.size() == b.head.size() && from + k >= a.head.size()) {
+        const std::size_t at = from + k - a.head.size();
+        return k + foldedShared(a.tail, b.tail, at, most - k);
+    }
+    while (k < most && folded(a[from + k]) == folded(b[from + k])) ++k;
+    return k;
 }
 
 // Sorts stably by (high, low), a digit at a time from the last; a digit that
