@@ -132,6 +132,9 @@ TEST(Duplicates, TheFileKeptIsTheNewest) {
         {{{"/z.trk", -3}, {"/y.trk", -3}}, 1},
         {{{"/only.trk", 0}}, 0},
         {{{"/p.zip/a.trk", 9, true}, {"/b.trk", 1}}, 1},  // a loose file before a newer packed one
+        // Paths in two parts, as the table gives them, in the order of the whole paths.
+        {{{"/t/", 9, false, "b.trk"}, {"/t/a/", 9, false, "z.trk"}, {"/t/", 9, false, "a/y.trk"}}, 2},
+        {{{"/t/b", 9, false, ".trk"}, {"/t/", 9, false, "b.tr"}}, 1},
         {{}, static_cast<std::size_t>(-1)},
     };
     for (const Case& c : cases) EXPECT_EQ(fileToKeep(c.group), c.keep) << c.group.size();

@@ -72,27 +72,23 @@ void selectExtras(AppState& s) {
     // The one to keep of each group, of all its tracks (a filter may hide it),
     // by the stamps the catalogue holds: no file is looked at again.
     // Groups are numbered from 0, one after another.
-    // The paths are put together only for files equally recent.
-    const auto inArchive = [](const TrackEntry& e) { return !platform::archivePartOf(e.folderPath()).empty(); };
-    const auto before = [&](const TrackEntry& a, bool aInArchive, const TrackEntry& b, bool bInArchive) {
-        if (aInArchive != bInArchive || a.stamp.modified != b.stamp.modified)
-            return keptBefore({{}, a.stamp.modified, aInArchive}, {{}, b.stamp.modified, bInArchive});
-        const std::string pa = a.path(), pb = b.path();
-        return keptBefore({pa, a.stamp.modified, aInArchive}, {pb, b.stamp.modified, bInArchive});
+    const auto fileOf = [](const TrackEntry& e) {
+        return DuplicateFile{e.folderPath(), e.stamp.modified, !platform::archivePartOf(e.folderPath()).empty(),
+                             e.file};
     };
     std::vector<const TrackEntry*> keep;
-    std::vector<std::uint8_t> keptInArchive;  // whether keep's entry lies in one, by group
+    std::vector<DuplicateFile> kept;  // what keep's entry is, by group
     for (const TrackEntry& e : std::as_const(s.catalogue).entries()) {
         if (s.view.duplicateKind(e) == CatalogueView::Duplicate::None) continue;
         const std::uint32_t group = s.view.groupOf(e);
         if (group >= keep.size()) {
             keep.resize(group + 1, nullptr);
-            keptInArchive.resize(group + 1);
+            kept.resize(group + 1);
         }
-        const bool archived = inArchive(e);
-        if (!keep[group] || before(e, archived, *keep[group], keptInArchive[group] != 0)) {
+        const DuplicateFile file = fileOf(e);
+        if (!keep[group] || keptBefore(file, kept[group])) {
             keep[group] = &e;
-            keptInArchive[group] = archived;
+            kept[group] = file;
         }
     }
     s.view.selectWhere([&](const TrackEntry& e) {

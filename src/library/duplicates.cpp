@@ -403,6 +403,19 @@ private:
 
 }  // namespace
 
+bool pathBefore(const DuplicateFile& a, const DuplicateFile& b) {
+    std::string_view x = a.path, xRest = a.pathRest, y = b.path, yRest = b.pathRest;
+    for (;;) {
+        if (x.empty()) std::swap(x, xRest);
+        if (y.empty()) std::swap(y, yRest);
+        if (x.empty() || y.empty()) return x.empty() && !y.empty();
+        const std::size_t n = std::min(x.size(), y.size());
+        if (const int c = x.substr(0, n).compare(y.substr(0, n)); c != 0) return c < 0;
+        x.remove_prefix(n);
+        y.remove_prefix(n);
+    }
+}
+
 std::size_t fileToKeep(std::span<const DuplicateFile> group) {
     std::size_t keep = static_cast<std::size_t>(-1);
     for (std::size_t i = 0; i < group.size(); ++i)

@@ -43,12 +43,16 @@ DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateK
                                const std::atomic<bool>* stop = nullptr);
 
 // A file of a group of duplicates, its modification time, and whether it
-// lies inside an archive.
+// lies inside an archive. Its path is `path` followed by `pathRest`: a
+// catalogue's entry gives its folder and its file's name.
 struct DuplicateFile {
     std::string_view path;
     std::int64_t modified;
     bool inArchive = false;
+    std::string_view pathRest = {};
 };
+// Two paths, each in two parts, in the byte order of the whole paths.
+bool pathBefore(const DuplicateFile& a, const DuplicateFile& b);
 // Which one of a group to keep, the others being extras: a loose file before
 // one inside an archive (which Pitbox never rewrites, so its extras could not
 // go), then the most recently modified, of those equally recent the first
@@ -57,7 +61,7 @@ std::size_t fileToKeep(std::span<const DuplicateFile> group);
 // Whether `a` is kept rather than `b` by that rule.
 inline bool keptBefore(const DuplicateFile& a, const DuplicateFile& b) {
     if (a.inArchive != b.inArchive) return b.inArchive;
-    return a.modified != b.modified ? a.modified > b.modified : a.path < b.path;
+    return a.modified != b.modified ? a.modified > b.modified : pathBefore(a, b);
 }
 
 }  // namespace pitbox
