@@ -51,17 +51,26 @@ std::pair<std::string_view, std::string_view> listedFile(const TrackEntry& e) {
 class KnownFolders {
 public:
     explicit KnownFolders(KnownTracks known) : files_(std::move(known.files)) {
-        const std::vector<std::uint64_t>& hashes = known.folders;
-        const auto folderOf = [&](const KnownFile& k) { return k.folder < hashes.size() ? hashes[k.folder] : 0; };
-        std::sort(files_.begin(), files_.end(), [&](const KnownFile& a, const KnownFile& b) {
-            const std::uint64_t fa = folderOf(a), fb = folderOf(b);
-            return fa != fb ? fa < fb : a.file != b.file ? a.file < b.file : a.id < b.id;
+        // Each track's folder becomes its hash's place among the hashes in
+        // their order, once a folder, so that the sort compares the tracks'
+        // own numbers. A folder with no hash (none was taken) counts as 0.
+        std::vector<std::uint64_t>& hashes = known.folders;
+        hashes.push_back(0);
+        std::vector<std::uint64_t> ordered = hashes;
+        std::sort(ordered.begin(), ordered.end());
+        ordered.erase(std::unique(ordered.begin(), ordered.end()), ordered.end());
+        std::vector<std::uint32_t> place(hashes.size());
+        for (std::size_t f = 0; f < hashes.size(); ++f)
+            place[f] = static_cast<std::uint32_t>(std::lower_bound(ordered.begin(), ordered.end(), hashes[f]) -
+                                                  ordered.begin());
+        for (KnownFile& k : files_) k.folder = place[std::min<std::size_t>(k.folder, hashes.size() - 1)];
+        std::sort(files_.begin(), files_.end(), [](const KnownFile& a, const KnownFile& b) {
+            return a.folder != b.folder ? a.folder < b.folder : a.file != b.file ? a.file < b.file : a.id < b.id;
         });
         for (std::size_t i = 0; i < files_.size();) {
             std::size_t end = i;
-            const std::uint64_t folder = folderOf(files_[i]);
-            while (end < files_.size() && folderOf(files_[end]) == folder) ++end;
-            folders_.push_back({folder, i, end});
+            while (end < files_.size() && files_[end].folder == files_[i].folder) ++end;
+            folders_.push_back({ordered[files_[i].folder], i, end});
             i = end;
         }
         seen_.assign(folders_.size(), 0);
