@@ -30,11 +30,11 @@ bool ScanJob::step(JobProgress& progress) {
     if (next_ == 0) progress.setTotal(files_.size());
     if (const std::size_t from = stamped_; from < files_.size()) {
         const std::size_t to = std::min(files_.size(), from + kStampsAtOnce);
-        std::vector<PathInParts> paths;
+        std::vector<PathKey> paths;
         std::vector<std::size_t> unstamped;
         for (std::size_t i = from; i < to; ++i)
             if (!files_[i].now) {
-                paths.emplace_back(files_[i].folder, files_[i].file);
+                paths.push_back({files_[i].folder, files_[i].file});
                 unstamped.push_back(i);
             }
         const auto stamps = currentStamps(paths);

@@ -138,9 +138,9 @@ inline bool samePath(const TrackEntry& a, const TrackEntry& b) {
     return a.file == b.file && (a.folder == b.folder || a.folderPath() == b.folderPath());
 }
 
-// A path as the key of a hash table, in its two parts, not put together: a
-// path is split at its last separator, so that two paths are the same when
-// their parts are.
+// A path in its two parts, not put together: as the key of a hash table, or
+// a list of files to look at. A path is split at its last separator, so that
+// two paths are the same when their parts are.
 struct PathKey {
     std::string_view folder, file;
     bool operator==(const PathKey&) const = default;

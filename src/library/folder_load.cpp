@@ -83,9 +83,9 @@ public:
     Catalogue done(const std::string& root, platform::UnreadableFolders& unreadable) {
         unreadable.insert(unreadable.end(), archives_.begin(), archives_.end());
         if (stamps_) {
-            std::vector<PathInParts> paths;
+            std::vector<PathKey> paths;
             paths.reserve(unstamped_.size());
-            for (const TrackEntry* e : unstamped_) paths.emplace_back(e->folderPath(), e->file);
+            for (const TrackEntry* e : unstamped_) paths.push_back(pathKey(*e));
             const auto now = currentStamps(paths);
             for (std::size_t i = 0; i < unstamped_.size(); ++i)
                 unstamped_[i]->stamp = now[i].value_or(platform::FileStamp{});

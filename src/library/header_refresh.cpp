@@ -61,11 +61,11 @@ Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buff
     return read;
 }
 
-std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const PathInParts> paths) {
+std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const PathKey> paths) {
     std::vector<std::optional<platform::FileStamp>> stamps(paths.size());
     forEachIndex(paths.size(), [&](std::size_t i) {
         thread_local std::string path;
-        stamps[i] = platform::trackSourceStamp(path.assign(paths[i].first).append(paths[i].second));
+        stamps[i] = platform::trackSourceStamp(path.assign(paths[i].folder).append(paths[i].file));
     });
     return stamps;
 }

@@ -32,8 +32,7 @@ Result<void> refreshEntry(Catalogue& catalogue, TrackEntry& e, TrackBuffer& buff
 // paths' order, each a folder and a file's name: what Scan tells changed
 // files by. Looked at on a few threads at once, as each look waits on the
 // system alone.
-using PathInParts = std::pair<std::string_view, std::string_view>;
-std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const PathInParts> paths);
+std::vector<std::optional<platform::FileStamp>> currentStamps(std::span<const PathKey> paths);
 
 // Whether Scan reads an entry's file: unless it was read before and its stamp
 // (`now`, taken before the read) is still the one it had then; `always` reads
