@@ -62,6 +62,11 @@ void TextPool::placeFolder(std::uint32_t index) {
 
 PathKey pathKey(std::string_view path) { return {platform::pathPart(path), platform::filePart(path)}; }
 
+bool arePathParts(std::string_view folder, std::string_view file) {
+    return !folder.empty() && platform::isSeparator(folder.back()) &&
+           platform::lastSeparator(file) == std::string_view::npos;
+}
+
 std::string TrackEntry::path() const {
     std::string p;
     p.reserve(pathSize());
@@ -108,7 +113,7 @@ void Catalogue::setPath(TrackEntry& e, std::string_view a, std::string_view b) {
     // Nearly always the folder with its separator and then the name; a path
     // given whole, or a folder not ending where the system's separators say,
     // is split again.
-    if (a.empty() || !platform::isSeparator(a.back()) || platform::lastSeparator(b) != std::string_view::npos) {
+    if (!arePathParts(a, b)) {
         const std::string whole = std::string(a).append(b);
         e.folder = folderText(platform::pathPart(whole));
         e.file = keep(platform::filePart(whole));

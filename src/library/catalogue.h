@@ -147,6 +147,9 @@ struct PathKey {
 };
 inline PathKey pathKey(const TrackEntry& e) { return {e.folderPath(), e.file}; }
 PathKey pathKey(std::string_view path);
+// Whether a folder and a name are a path's two parts as this system splits
+// it: the folder ends in a separator and the name holds none.
+bool arePathParts(std::string_view folder, std::string_view file);
 struct PathKeyHash {
     std::size_t operator()(const PathKey& k) const {
         const std::hash<std::string_view> hash;

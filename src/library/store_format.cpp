@@ -9,7 +9,6 @@
 
 #include "base/byte_reader.h"
 #include "library/header_refresh.h"
-#include "platform/paths.h"
 
 namespace pitbox {
 namespace {
@@ -258,9 +257,7 @@ bool decodeEntries(Cursor& in, Catalogue& c) {
     std::vector<const FolderText*> folderTexts(folders.size(), nullptr);
     const auto setPath = [&](TrackEntry& e, std::size_t folder, std::string_view file) {
         const std::string_view text = folders[folder];
-        if (text.empty() || !platform::isSeparator(text.back()) ||
-            platform::lastSeparator(file) != std::string_view::npos)
-            return c.setPath(e, text, file);
+        if (!arePathParts(text, file)) return c.setPath(e, text, file);
         if (!folderTexts[folder]) folderTexts[folder] = c.folderText(text);
         c.setPath(e, folderTexts[folder], file);
     };
