@@ -124,9 +124,11 @@ struct TrackEntry {
     std::string_view folderPath() const { return folder->text.view(); }
     std::size_t pathSize() const { return folder->text.size() + file.size(); }
     std::string path() const;
-    bool hasPath(std::string_view p) const {
-        return p.size() == pathSize() && p.starts_with(folderPath()) && p.ends_with(file.view());
+    // Whether a text begins with this entry's path, or is it.
+    bool pathBegins(std::string_view text) const {
+        return text.starts_with(folderPath()) && text.substr(folder->text.size()).starts_with(file.view());
     }
+    bool hasPath(std::string_view p) const { return p.size() == pathSize() && pathBegins(p); }
 };
 
 // A million entries are most of what a library costs in memory: a field added

@@ -213,10 +213,6 @@ bool nameFollowsFile(const TrackEntry& e, std::string_view file) {
     return file.size() >= 4 && name == file.substr(0, file.size() - 4);
 }
 
-bool beginsWithPath(std::string_view text, const TrackEntry& e) {
-    return text.starts_with(e.folderPath()) && text.substr(e.folder->text.size()).starts_with(e.file.view());
-}
-
 // The steps between times wrap as unsigned numbers do, both ways, so that any
 // two times have a step and damaged steps cannot overflow.
 std::int64_t plus(std::int64_t a, std::int64_t step) {
@@ -382,13 +378,12 @@ std::string encodeTracks(const Catalogue& catalogue) {
         bool afterPath = false;
         if (e.problemAfterPath) {
             std::string named = problemText(e);
-            afterPath = !e.problem.empty() && beginsWithPath(named, e);
+            afterPath = !e.problem.empty() && e.pathBegins(named);
             if (afterPath)
                 reason = e.problem.view();
             else
                 whole = composed.emplace_back(std::move(named));
-        } else if (whole.size() > e.pathSize() + 2 && beginsWithPath(whole, e) &&
-                   whole.substr(e.pathSize(), 2) == ": ") {
+        } else if (whole.size() > e.pathSize() + 2 && e.pathBegins(whole) && whole.substr(e.pathSize(), 2) == ": ") {
             afterPath = true;
             reason = whole.substr(e.pathSize() + 2);
         }
