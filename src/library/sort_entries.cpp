@@ -46,7 +46,8 @@ struct SortText {
     char operator[](std::size_t i) const { return i < head.size() ? head[i] : tail[i - head.size()]; }
 };
 
-int compareFolded(std::string_view a, std::string_view b) { return pitbox::compareFolded(a, b); }
+// Texts of one part compare as anywhere else.
+using pitbox::compareFolded;
 
 int compareFolded(const SortText& a, const SortText& b) {
     if (a.tail.empty() && b.tail.empty()) return pitbox::compareFolded(a.head, b.head);
