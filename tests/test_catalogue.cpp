@@ -151,6 +151,28 @@ TEST(Catalogue, ASortSeesTheFirstByteThatDiffers) {
     }
 }
 
+// Entries of two catalogues, whose folders share their numbers in their
+// pools, sort by their whole paths as entries of one would.
+TEST(Catalogue, APathSortTellsFoldersOfTwoCataloguesApart) {
+    const char* paths[][2] = {{"/t/b/x.trk", "/t/a/y.trk"},
+                              {"/t/a/z.trk", "/t/B/w.trk"},
+                              {"/t/c.trk", "/t/A/c/v.trk"},
+                              {"/t/b/a.trk", "/t/zz.trk"}};
+    Catalogue one, two;
+    std::vector<TrackEntry*> order;
+    for (const auto& [first, second] : paths) {
+        one.setPath(one.append(), first);
+        order.push_back(&one[one.count() - 1]);
+        two.setPath(two.append(), second);
+        order.push_back(&two[two.count() - 1]);
+    }
+    std::vector<TrackEntry*> expected = order;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const TrackEntry* a, const TrackEntry* b) { return compareFolded(a->path(), b->path()) < 0; });
+    sortEntries(order, SortKey::Path);
+    EXPECT_TRUE(order == expected);
+}
+
 // A catalogue made again of another's entries holds their texts where they
 // were, until most of the pool is texts no entry holds (tracks read again at
 // each change): then its own are copied apart, ids and order kept.

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -38,8 +39,8 @@ constexpr std::size_t kFewItems = 64;
 
 unsigned char folded(char c) { return foldAscii(static_cast<unsigned char>(c)); }
 
-// A key's text, in one or two parts: a path is its folder's text and then its
-// file's name.
+// A key's text as an order is looked at to see whether it is sorted already,
+// in one or two parts: a path is its folder's text and then its file's name.
 struct SortText {
     std::string_view head, tail;
     std::size_t size() const { return head.size() + tail.size(); }
@@ -96,28 +97,41 @@ std::size_t foldedShared(std::string_view a, std::string_view b, std::size_t fro
     return k;
 }
 
-std::uint64_t packFolded(const SortText& text, std::size_t from) {
-    if (from + 8 <= text.head.size()) return packFolded(text.head, from);
-    if (from >= text.head.size()) return packFolded(text.tail, from - text.head.size());
-    std::uint64_t v = 0;
-    const std::size_t size = text.size();
-    for (std::size_t i = from; i < from + 8; ++i) v = v << 8 | (i < size ? folded(text[i]) : 0);
-    return v;
+// A path's key in the sort: where its folder's files lie among the other
+// paths, in as few bytes as the folders' count needs, then its file's name
+// past what every file's name begins with. Each folder's text is sorted
+// once, not read again for each of its files, and the first key holds most
+// of a name.
+struct PlacedFile {
+    std::uint64_t place = 0;  // its first `width` bytes, the others 0
+    const char* file = nullptr;
+    std::uint32_t fileSize = 0;
+    std::uint32_t width = 8;
+    std::string_view name() const { return {file, fileSize}; }
+    std::size_t size() const { return width + fileSize; }
+};
+
+int compareFolded(const PlacedFile& a, const PlacedFile& b) {
+    if (a.place != b.place) return a.place < b.place ? -1 : 1;
+    return pitbox::compareFolded(a.name(), b.name());
 }
 
-std::size_t foldedShared(const SortText& a, const SortText& b, std::size_t from, std::size_t most) {
+// The place's bytes are a number, not folded.
+std::uint64_t packFolded(const PlacedFile& text, std::size_t from) {
+    if (from >= text.width) return packFolded(text.name(), from - text.width);
+    const std::uint64_t head = text.place << (8 * from);
+    const std::size_t shift = 8 * (text.width - from);
+    return shift == 64 ? head : head | packFolded(text.name(), 0) >> shift;
+}
+
+std::size_t foldedShared(const PlacedFile& a, const PlacedFile& b, std::size_t from, std::size_t most) {
     std::size_t k = 0;
-    // Paths in one folder share its text, to its end.
-    if (a.head.data() == b.head.data() && a.head.size() == b.head.size() && from < a.head.size())
-        k = std::min(most, a.head.size() - from);
-    else if (from + most <= a.head.size() && from + most <= b.head.size())
-        return foldedShared(a.head, b.head, from, most);
-    if (a.head.size() == b.head.size() && from + k >= a.head.size()) {
-        const std::size_t at = from + k - a.head.size();
-        return k + foldedShared(a.tail, b.tail, at, most - k);
+    if (from < a.width) {
+        const std::uint64_t differ = (a.place ^ b.place) << (8 * from);
+        if (differ != 0) return std::min(most, static_cast<std::size_t>(std::countl_zero(differ)) / 8);
+        k = std::min(most, a.width - from);
     }
-    while (k < most && folded(a[from + k]) == folded(b[from + k])) ++k;
-    return k;
+    return k == most ? k : k + foldedShared(a.name(), b.name(), from + k - a.width, most - k);
 }
 
 // Sorts stably by (high, low), a digit at a time from the last; a digit that
@@ -151,7 +165,7 @@ void radixSort(std::span<Item> items, std::vector<Item>& scratch, std::vector<st
 
 // Texts sorted sixteen bytes at a time: the items whose sixteen bytes are the
 // same are sorted again by the sixteen after them, past what they all share.
-// A text is a string_view, or a path's SortText of two.
+// A text is a string_view, or a path's PlacedFile.
 template <class Texts>
 class TextSort {
 public:
@@ -268,12 +282,144 @@ SortText textKey(const TrackEntry& e, SortKey key) {
     }
 }
 
+bool beginsFolded(std::string_view text, std::string_view start) {
+    return start.size() <= text.size() && foldedShared(text, start, 0, start.size()) == start.size();
+}
+
+// Each distinct folder of `of`, numbered in the order first met. The folders
+// of one catalogue lie in one pool, each with a place of its own there;
+// folders from more than one pool are told apart by their addresses.
+std::vector<std::uint32_t> numberFolders(std::span<const FolderText* const> of,
+                                         std::vector<const FolderText*>& folders) {
+    constexpr std::uint32_t kNotMet = UINT32_MAX;
+    std::vector<std::uint32_t> numbers(of.size());
+    std::vector<std::uint32_t> byIndex;
+    for (std::size_t i = 0; i < of.size(); ++i) {
+        const FolderText* f = of[i];
+        if (f->index >= byIndex.size()) byIndex.resize(std::size_t{f->index} * 2 + 1, kNotMet);
+        std::uint32_t& n = byIndex[f->index];
+        if (n == kNotMet) {
+            n = static_cast<std::uint32_t>(folders.size());
+            folders.push_back(f);
+        } else if (folders[n] != f) {
+            folders.clear();
+            std::unordered_map<const FolderText*, std::uint32_t> met;
+            for (std::size_t j = 0; j < of.size(); ++j) {
+                const auto [at, added] = met.try_emplace(of[j], static_cast<std::uint32_t>(folders.size()));
+                if (added) folders.push_back(of[j]);
+                numbers[j] = at->second;
+            }
+            return numbers;
+        }
+        numbers[i] = n;
+    }
+    return numbers;
+}
+
+// The folders of `folders` in their order, those the same but for the case
+// of ASCII letters as one, as their paths sort as one: each folder's rank,
+// and the text of each rank.
+std::vector<std::uint32_t> rankFolders(std::span<const FolderText* const> folders,
+                                       std::vector<std::string_view>& ranked) {
+    std::vector<std::string_view> texts(folders.size());
+    std::vector<Item> sorted(folders.size());
+    for (std::size_t j = 0; j < folders.size(); ++j) {
+        texts[j] = folders[j]->text.view();
+        sorted[j].at = static_cast<std::uint32_t>(j);
+    }
+    TextSort<std::string_view>(texts, true).sortAll(sorted);
+    std::vector<std::uint32_t> rankOf(folders.size());
+    for (const Item& it : sorted) {
+        if (ranked.empty() || compareFolded(ranked.back(), texts[it.at]) != 0) ranked.push_back(texts[it.at]);
+        rankOf[it.at] = static_cast<std::uint32_t>(ranked.size() - 1);
+    }
+    return rankOf;
+}
+
+// How many folded bytes every name begins with.
+std::size_t sharedBeginning(std::span<const PlacedFile> placed) {
+    const std::string_view first = placed[0].name();
+    std::size_t common = first.size();
+    std::mutex sharing;
+    forEachPart(placed.size(), [&](std::size_t begin, std::size_t end) {
+        std::size_t shared = first.size();
+        for (std::size_t i = begin; i < end && shared > 0; ++i) {
+            const std::string_view name = placed[i].name();
+            shared = foldedShared(name, first, 0, std::min(shared, name.size()));
+        }
+        const std::lock_guard lock(sharing);
+        common = std::min(common, shared);
+    });
+    return common;
+}
+
+// Each index's path as its place and file's name. A folder's text ends in a
+// separator and a file's name holds none, so a file of folder F goes before
+// or after all of the paths in a folder G below F, by its name against G's
+// text after F's. F's files thus lie in runs between the folders below F, in
+// their order: a place is the folder before which a run lies (or the end),
+// then its own folder, the deeper first.
+template <class EntryOf>
+std::vector<PlacedFile> placedFiles(std::size_t indices, EntryOf entry) {
+    // Each entry read once, on every core.
+    std::vector<PlacedFile> placed(indices);
+    std::vector<const FolderText*> folderTexts(indices);
+    forEachPart(indices, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const TrackEntry& e = entry(i);
+            folderTexts[i] = e.folder;
+            placed[i].file = e.file.view().data();
+            placed[i].fileSize = static_cast<std::uint32_t>(e.file.size());
+        }
+    });
+    std::vector<const FolderText*> folders;
+    const std::vector<std::uint32_t> folderOf = numberFolders(folderTexts, folders);
+    folderTexts = {};
+    std::vector<std::string_view> ranked;
+    const std::vector<std::uint32_t> rankOf = rankFolders(folders, ranked);
+    // The folders below a folder come right after it: each one's end is the
+    // first that is not below it.
+    const auto ranks = static_cast<std::uint32_t>(ranked.size());
+    std::vector<std::uint32_t> endOf(ranks, ranks), open;
+    for (std::uint32_t r = 0; r < ranks; ++r) {
+        for (; !open.empty() && !beginsFolded(ranked[r], ranked[open.back()]); open.pop_back()) endOf[open.back()] = r;
+        open.push_back(r);
+    }
+    // What every file's name begins with orders none of them. A place is a
+    // point and its folder's rank turned, each of `bits` bits.
+    const std::size_t common = sharedBeginning(placed);
+    const auto bits = static_cast<std::uint32_t>(std::bit_width(ranks));
+    const std::uint32_t width = (2 * bits + 7) / 8;
+    const std::uint64_t turned = (std::uint64_t{1} << bits) - 1;
+    forEachPart(indices, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            PlacedFile& p = placed[i];
+            const std::uint32_t rank = rankOf[folderOf[i]];
+            const std::string_view file = p.name();
+            // The first folder below whose text after this one's comes after the name.
+            std::uint32_t before = rank + 1, after = endOf[rank];
+            while (before < after) {
+                const std::uint32_t mid = before + (after - before) / 2;
+                if (compareFolded(file, ranked[mid].substr(ranked[rank].size())) < 0)
+                    after = mid;
+                else
+                    before = mid + 1;
+            }
+            p.place = (std::uint64_t{before} << bits | (turned - rank)) << (64 - 8 * width);
+            p.file += common;
+            p.fileSize -= static_cast<std::uint32_t>(common);
+            p.width = width;
+        }
+    });
+    return placed;
+}
+
 // What is sorted by, for each index: a number, or a text (a view of the
 // entry's, or of its Windows-1252 codes kept here).
 struct SortInputs {
     std::vector<std::uint64_t> numbers;
     std::vector<std::string_view> texts;
-    std::vector<SortText> paths;
+    std::vector<PlacedFile> paths;
     std::vector<std::unique_ptr<std::deque<std::string>>> codes;
 };
 
@@ -333,10 +479,7 @@ std::optional<std::vector<Item>> sortedOrder(std::size_t count, std::size_t indi
             for (std::size_t i = begin; i < end; ++i) in.numbers[i] = numberOf(entry(i));
         });
     } else if (key == SortKey::Path) {
-        in.paths.resize(indices);
-        forEachPart(indices, [&](std::size_t begin, std::size_t end) {
-            for (std::size_t i = begin; i < end; ++i) in.paths[i] = textKey(entry(i), key);
-        });
+        in.paths = placedFiles(indices, entry);
     } else {
         in.texts.resize(indices);
         forEachPart(indices, [&](std::size_t begin, std::size_t end) {
@@ -359,7 +502,7 @@ std::optional<std::vector<Item>> sortedOrder(std::size_t count, std::size_t indi
         std::vector<std::size_t> counts;
         radixSort(items, scratch, counts);
     } else if (key == SortKey::Path) {
-        TextSort<SortText>(in.paths, ascending).sortAll(items);
+        TextSort<PlacedFile>(in.paths, ascending).sortAll(items);
     } else {
         TextSort<std::string_view>(in.texts, ascending).sortAll(items);
     }
