@@ -283,7 +283,7 @@ SortText textKey(const TrackEntry& e, SortKey key) {
 }
 
 bool beginsFolded(std::string_view text, std::string_view start) {
-    return start.size() <= text.size() && foldedShared(text, start, 0, start.size()) == start.size();
+    return start.size() <= text.size() && equalFolded(text.substr(0, start.size()), start);
 }
 
 // Each distinct folder of `of`, numbered in the order first met. The folders
@@ -330,7 +330,7 @@ std::vector<std::uint32_t> rankFolders(std::span<const FolderText* const> folder
     TextSort<std::string_view>(texts, true).sortAll(sorted);
     std::vector<std::uint32_t> rankOf(folders.size());
     for (const Item& it : sorted) {
-        if (ranked.empty() || compareFolded(ranked.back(), texts[it.at]) != 0) ranked.push_back(texts[it.at]);
+        if (ranked.empty() || !equalFolded(ranked.back(), texts[it.at])) ranked.push_back(texts[it.at]);
         rankOf[it.at] = static_cast<std::uint32_t>(ranked.size() - 1);
     }
     return rankOf;
