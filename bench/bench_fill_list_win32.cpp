@@ -61,8 +61,9 @@ int main(int argc, char** argv) {
         tk);
     auto sort = [&](int run) { pitbox::headerSort(s, run % 2 == 1 ? 1 : 2); };
     const double sortPlain = medianMs(7, sort, tk);
-    // Under Wine each selected row costs its list view about 0.1 ms to set:
-    // the sort keeping half the rows selected is timed at 100,000 rows only.
+    // Under Wine each selected row costs its list view several microseconds
+    // to set: the sort keeping half the rows selected is timed at 100,000
+    // rows only.
     if (s.catalogue.count() > 100000) {
         std::printf("%zu rows in the list view (medians): fill %.1f ms, filter keystroke %.1f ms, sort %.1f ms\n",
                     s.catalogue.count(), fill, filter, sortPlain);

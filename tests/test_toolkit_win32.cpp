@@ -285,6 +285,25 @@ TEST_F(Win32App, PathsAreCutInTheMiddleAndShowWholeAsATip) {
     ClientToScreen(view, &at);
     SetCursorPos(at.x, at.y);
     EXPECT_EQ(d.tk_.cellTip(view), L"C:\\Kestrun\\Library\\Season Three\\Week One\\Green Ring.trk");
+    // The mouse resting there shows the tip: the table's mouse messages reach it.
+    const auto tipShown = [] {
+        bool visible = false;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND w, LPARAM found) -> BOOL {
+                wchar_t kind[32] = {};
+                GetClassNameW(w, kind, 32);
+                if (std::wstring_view(kind) == TOOLTIPS_CLASSW && IsWindowVisible(w))
+                    *reinterpret_cast<bool*>(found) = true;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&visible));
+        return visible;
+    };
+    // Each move starts the tip's wait anew: one move, then the wait.
+    PostMessageW(view, WM_MOUSEMOVE, 0, MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2));
+    for (int turn = 0; turn < 30 && !tipShown(); ++turn) d.tk().waitEvent(100);
+    EXPECT_TRUE(tipShown());
     ListView_GetItemText(view, 1, 5, shown, 300);
     EXPECT_EQ(std::wstring(shown), L"C:\\a.trk");
     ListView_GetSubItemRect(view, 1, 5, LVIR_LABEL, &cell);

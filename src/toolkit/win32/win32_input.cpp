@@ -105,7 +105,7 @@ bool Win32Toolkit::pumpOne() {
         return false;
     }
     if (fieldKey(&msg)) return true;
-    if (msg.message == WM_MOUSEMOVE) mouseMoved(msg.hwnd);
+    mouseMessage(msg);
     if (ruledKey(&msg)) return true;
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     // Ctrl+A in a table selects every row, as in Qt's tables: Wine's list

@@ -6,6 +6,8 @@
 #include "toolkit/toolkit_core.h"
 #include "toolkit/win32/gdi_text_painter.h"
 
+struct tagMSG;  // the Win32 MSG, without <windows.h> here
+
 namespace pitbox::ui {
 
 // The toolkit over the Win32 API: numbered windows of our own class, common
@@ -94,8 +96,9 @@ public:
     void dragRowsOut(int window, int gadget);
     // Whether a drag of ours is under way (its drop on our windows is none).
     bool draggingOut() const { return draggingOut_; }
-    // The mouse moved over a window: a table's tooltip follows it from cell to cell.
-    void mouseMoved(void* hwnd);
+    // A mouse message from the queue: a table's tooltip is given it, and
+    // follows the mouse from cell to cell.
+    void mouseMessage(const tagMSG& msg);
     // Draws an image button (a DRAWITEMSTRUCT): its frame, pressed or not, and
     // its picture, greyed while it is disabled.
     void drawImageButton(int window, const void* drawItem);
