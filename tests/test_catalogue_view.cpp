@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <tuple>
+#include <utility>
 
 #include "library/catalogue_view.h"
 #include "library/search_texts.h"
@@ -274,6 +277,80 @@ TEST(CatalogueView, ALargeLibraryShowsEachMatchOnceInTheViewsOrder) {
         }
     }
     EXPECT_EQ(view.selectedCount(), 0u) << "the rows selected were hidden by \"bob\"";
+}
+
+// A change in the library's tree made in place (c gone, "ab" and "e" come)
+// shows what a fresh view of the changed catalogue shows, under any sort and
+// filter; the selection keeps what is left of it, the topmost current.
+TEST_F(View, AChangeInPlaceShowsWhatAFreshViewShows) {
+    struct Case {
+        std::optional<std::pair<SortKey, SortOrder>> sort;
+        const char* filter;
+    };
+    const Case cases[] = {
+        {std::nullopt, ""},
+        {std::pair{SortKey::Author, SortOrder::Ascending}, ""},
+        {std::pair{SortKey::WorldSize, SortOrder::Descending}, ""},
+        {std::pair{SortKey::Path, SortOrder::Descending}, "amy"},
+        {std::pair{SortKey::Name, SortOrder::Ascending}, "/x/"},
+        {std::nullopt, "zed"},
+    };
+    for (const Case& c : cases) {
+        Catalogue changing = catalogueOf({
+            {"a", "zed", 3, 0, "", "/x/a.trk", false},
+            {"b", "amy", 1, 0, "", "/y/b.trk", false},
+            {"c", "amy", 2, 0, "", "/x/c.trk", false},
+            {"d", "bob", 1, 0, "", "/y/d.trk", false},
+        });
+        CatalogueView v;
+        v.reset(changing);
+        if (c.sort) v.sort(c.sort->first, c.sort->second);
+        v.setFilter(c.filter);
+        v.prepareSearch();
+        v.selectWhere([](const TrackEntry& e) { return e.name == "b" || e.name == "c"; });
+        v.makeCurrent(changing.byId(2));
+        const TrackEntry& ab = appendTrack(changing, {"ab", "amy", 1, 0, "", "/y/ab.trk", false});
+        const TrackEntry& e = appendTrack(changing, {"e", "amy", 2, 0, "", "/x/e.trk", false});
+        changing.reorder(
+            {&changing.byId(0), &changing.byId(ab.id), &changing.byId(1), &changing.byId(3), &changing.byId(e.id)});
+        const std::uint32_t gone[] = {2}, added[] = {ab.id, e.id};
+        v.catalogueChanged(gone, added);
+
+        CatalogueView fresh;
+        fresh.reset(changing);
+        if (c.sort) fresh.sort(c.sort->first, c.sort->second);
+        fresh.setFilter(c.filter);
+        std::vector<std::string> expected, got;
+        for (const TrackEntry& t : fresh.shown()) expected.emplace_back(t.name);
+        for (const TrackEntry& t : v.shown()) got.emplace_back(t.name);
+        const std::string what = std::string(c.filter) + (c.sort ? " sorted" : "");
+        EXPECT_EQ(got, expected) << what;
+        for (std::size_t row = 0; row < v.rows(); ++row) EXPECT_EQ(v.rowOf(v.row(row)), row) << what;
+        const bool bShown = std::find(got.begin(), got.end(), "b") != got.end();
+        EXPECT_EQ(v.selectedCount(), bShown ? 1u : 0u) << what;
+        EXPECT_EQ(v.current(), bShown ? &changing.byId(1) : nullptr) << what;
+    }
+}
+
+// A group of duplicates left with one track is one no more; with the last
+// group gone, every track shows again.
+TEST_F(View, AChangeInPlaceEndsTheGroupsItLeavesAlone) {
+    using D = CatalogueView::Duplicate;
+    view.showDuplicates({{&catalogue.byId(0), 1, D::Identical},
+                         {&catalogue.byId(2), 1, D::Identical},
+                         {&catalogue.byId(1), 2, D::SameTrack},
+                         {&catalogue.byId(3), 2, D::SameTrack}});
+    catalogue.reorder({&catalogue.byId(0), &catalogue.byId(1), &catalogue.byId(3)});
+    const std::uint32_t c[] = {2};
+    view.catalogueChanged(c, {});
+    EXPECT_EQ(shown(), (std::vector<std::string>{"b", "d"}));
+    EXPECT_EQ(view.duplicateKind(catalogue.byId(0)), D::None);
+    EXPECT_EQ(view.duplicateGroups(), 1u);
+    catalogue.reorder({&catalogue.byId(0), &catalogue.byId(1)});
+    const std::uint32_t d[] = {3};
+    view.catalogueChanged(d, {});
+    EXPECT_FALSE(view.showingDuplicates());
+    EXPECT_EQ(shown(), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST_F(View, SortsComposeInBothDirections) {

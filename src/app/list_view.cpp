@@ -143,14 +143,36 @@ void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented) {
     fillList(s);
 }
 
+void presentChange(AppState& s, const CatalogueChange& change) {
+    s.view.catalogueChanged(change.gone, change.added);
+    // Once most of what the catalogue stores is gone or replaced, it is made
+    // again of what it holds, unless its entries are about to be read.
+    if (change.toRead.empty() && s.catalogue.mostlyUnused()) {
+        Catalogue kept;
+        kept.shareTextsOf(s.catalogue);
+        kept.setRoot(s.catalogue.root());
+        for (const TrackEntry& e : std::as_const(s.catalogue).entries()) kept.appendSharing(e);
+        (void)kept.dropUnusedTexts();
+        presentCatalogue(s, std::move(kept), Presented::AsBefore);
+        return;
+    }
+    showDuplicatesCaption(s);
+    fillList(s);
+}
+
 void dropEntries(AppState& s, const std::function<bool(const TrackEntry&)>& gone) {
-    Catalogue kept;
-    kept.shareTextsOf(s.catalogue);
-    kept.setRoot(s.catalogue.root());
-    for (const TrackEntry& e : std::as_const(s.catalogue).entries())
-        if (!gone(e)) kept.appendSharing(e);
-    (void)kept.dropUnusedTexts();
-    presentCatalogue(s, std::move(kept), Presented::AsBefore);
+    CatalogueChange change;
+    std::vector<TrackEntry*> kept;
+    kept.reserve(s.catalogue.count());
+    for (TrackEntry& e : s.catalogue.entries()) {
+        if (gone(e))
+            change.gone.push_back(e.id);
+        else
+            kept.push_back(&e);
+    }
+    if (change.gone.empty()) return;
+    s.catalogue.reorder(std::move(kept));
+    presentChange(s, change);
 }
 
 std::vector<std::string> selectedPaths(const AppState& s) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/app_state.h"
+#include "library/library_store.h"
 
 namespace pitbox {
 
@@ -36,6 +37,9 @@ void showListStatus(AppState& s);
 // keeps the order, filter, duplicates and selection (by path) as far as they go.
 enum class Presented { AsNew, AsBefore };
 void presentCatalogue(AppState& s, Catalogue&& catalogue, Presented presented);
+// The catalogue changed in place: the table shows the change, keeping its
+// order, filter, duplicates and selection as far as they go.
+void presentChange(AppState& s, const CatalogueChange& change);
 // Takes the entries `gone` picks out of the catalogue, presented as before; a
 // duplicate left without its twins is no longer shown as one.
 void dropEntries(AppState& s, const std::function<bool(const TrackEntry&)>& gone);

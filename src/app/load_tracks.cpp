@@ -152,12 +152,11 @@ void checkedChanges(AppState& s, WalkJob& job, bool stopped) {
         checkLibrary(s, true);
         return;
     }
-    std::vector<TrackEntry*> toRead;
-    auto changed = takeChangedAreas(s.catalogue, job.found(), *job.areas(), toRead);
-    if (!changed) return;
-    presentCatalogue(s, std::move(*changed), Presented::AsBefore);
+    const auto change = takeChangedAreas(s.catalogue, job.found(), *job.areas());
+    if (!change) return;
+    presentChange(s, *change);
     followCurrentTrack(s);
-    if (!toRead.empty()) startCheck(s, scanWork(s, toRead, ScanKind::CheckedFiles));
+    if (!change->toRead.empty()) startCheck(s, scanWork(s, change->toRead, ScanKind::CheckedFiles));
 }
 
 // A walk beside the event loop; the table keeps its rows until it is done,

@@ -86,8 +86,9 @@ TrackEntry& Catalogue::append() {
         chunks_.push_back(std::make_unique<std::vector<TrackEntry>>());
         chunks_.back()->reserve(kChunk);
     }
+    const auto id = static_cast<std::uint32_t>(ids());
     TrackEntry& e = chunks_.back()->emplace_back();
-    e.id = static_cast<std::uint32_t>(order_.size());
+    e.id = id;
     order_.push_back(&e);
     return e;
 }
@@ -104,6 +105,12 @@ bool nameInFile(const TrackEntry& e) {
     const std::less_equal<const char*> atOrBefore;
     return !name.empty() && atOrBefore(file.data(), name.data()) &&
            atOrBefore(name.data() + name.size(), file.data() + file.size());
+}
+
+// The bytes of an entry's own texts in its catalogue's pool.
+std::size_t textBytesOf(const TrackEntry& e) {
+    std::size_t bytes = e.author.size() + e.record.size() + e.file.size() + e.problem.size();
+    return nameInFile(e) ? bytes : bytes + e.name.size();
 }
 
 }  // namespace
@@ -150,15 +157,32 @@ void Catalogue::shareTextsOf(const Catalogue& other) {
 
 TrackEntry& Catalogue::appendSharing(const TrackEntry& e) {
     TrackEntry& added = appendAsIs(e);
-    for (const Text text : {e.author, e.record, e.file, e.problem}) textBytes_ += text.size();
-    if (!nameInFile(e)) textBytes_ += e.name.size();
+    textBytes_ += textBytesOf(e);
     return added;
 }
 
+void Catalogue::reorder(std::vector<TrackEntry*> order) {
+    std::vector<std::uint8_t> kept(ids(), 0);
+    for (const TrackEntry* e : order) kept[e->id] = 1;
+    for (const TrackEntry* e : order_)
+        if (!kept[e->id]) textBytes_ -= std::min(textBytes_, textBytesOf(*e));
+    order_ = std::move(order);
+}
+
+namespace {
+
+// Some slack, so that a small library is not made again at each change.
+constexpr std::size_t kUnusedBytes = std::size_t{1} << 20;
+constexpr std::size_t kUnusedEntries = 4096;
+
+}  // namespace
+
+bool Catalogue::mostlyUnused() const {
+    return ids() > 2 * count() + kUnusedEntries || (pool_ && pool_->bytes() > 2 * textBytes_ + kUnusedBytes);
+}
+
 bool Catalogue::dropUnusedTexts() {
-    // Some slack, so that a small library is not copied at each change.
-    constexpr std::size_t kSlack = std::size_t{1} << 20;
-    if (pool_->bytes() <= 2 * textBytes_ + kSlack) return false;
+    if (pool_->bytes() <= 2 * textBytes_ + kUnusedBytes) return false;
     Catalogue own;
     for (const auto& chunk : chunks_)
         for (const TrackEntry& e : *chunk) own.append(e);

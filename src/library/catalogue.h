@@ -172,6 +172,9 @@ enum class SortOrder { Ascending, Descending };
 // and paths as the file system gives them, authors and records by their
 // Windows-1252 codes), numbers as signed values.
 void sortEntries(std::vector<TrackEntry*>& order, SortKey key, SortOrder direction = SortOrder::Ascending);
+// How two entries' keys compare in that order, ascending: below 0 when `a`
+// comes first, 0 when the keys are equal.
+int compareByKey(const TrackEntry& a, const TrackEntry& b, SortKey key);
 
 // A path below a library folder (the whole path when it lies elsewhere): what
 // the user's words find in a path, and what a catalogue page shows of it.
@@ -281,12 +284,24 @@ public:
     // The bytes of the pool's texts, in use or not.
     std::size_t textPoolBytes() const { return pool_ ? pool_->bytes() : 0; }
     std::size_t count() const { return order_.size(); }
+    // The ids given so far: of the entries in the order and of those a
+    // change took out of it (below).
+    std::size_t ids() const { return chunks_.empty() ? 0 : (chunks_.size() - 1) * kChunk + chunks_.back()->size(); }
+    // A change made in place (the library's tree changed in a few folders):
+    // `order` is the new order, of entries of this catalogue, each once. An
+    // entry left out is gone from the catalogue but stays stored under its
+    // id, so that a view or work still holding it holds something sound,
+    // until the catalogue is made again; its texts count as unused.
+    void reorder(std::vector<TrackEntry*> order);
+    // Whether most of what it stores is no longer used: the entries a change
+    // took out, the texts a read replaced.
+    bool mostlyUnused() const;
     Entries entries() { return {order_.data(), order_.size()}; }
     ConstEntries entries() const { return {order_.data(), order_.size()}; }
     TrackEntry& operator[](std::size_t i) { return *order_[i]; }
     const TrackEntry& operator[](std::size_t i) const { return *order_[i]; }
 
-    // The entry added as the id-th.
+    // The entry of this id (below ids()).
     TrackEntry& byId(std::uint32_t id) { return (*chunks_[id / kChunk])[id % kChunk]; }
     const TrackEntry& byId(std::uint32_t id) const { return (*chunks_[id / kChunk])[id % kChunk]; }
     // The order as pointers, for a view to start from.

@@ -19,7 +19,8 @@ void CatalogueView::reset(Catalogue& catalogue) {
     catalogue_ = &catalogue;
     marks_ = DuplicateMarks();
     noteOrderIds(catalogue.order());
-    selection_.reset(catalogue.count());
+    sortedBy_.reset();
+    selection_.reset(catalogue.ids());
     filterText_.clear();
     filter_ = TrackFilter();
     refresh();
@@ -46,7 +47,81 @@ bool CatalogueView::entriesChanged(std::span<const TrackEntry* const> entries) {
 void CatalogueView::sort(SortKey key, SortOrder direction) {
     if (!catalogue_) return;  // nothing to sort before the first reset
     sortIds(orderIds_, *catalogue_, key, direction);
+    sortedBy_ = {key, direction};
     applyFilter();
+}
+
+void CatalogueView::catalogueChanged(std::span<const std::uint32_t> gone, std::span<const std::uint32_t> added) {
+    if (!catalogue_) return;
+    const std::size_t count = ids();
+    std::vector<std::uint8_t> out(count, 0);
+    for (const std::uint32_t id : gone) out[id] = 1;
+    selection_.grow(count);
+    for (const std::uint32_t id : gone) selection_.hideId(id);
+    if (selection_.current && out[selection_.current->id]) selection_.current = nullptr;
+    const bool wereDuplicates = marks_.shown();
+    marks_.drop(gone, count);
+    std::vector<const TrackEntry*> entries;
+    entries.reserve(added.size());
+    for (const std::uint32_t id : added) entries.push_back(&catalogue_->byId(id));
+    (void)search_.changed(*catalogue_, entries);
+    recentlyShown_.clear();
+    placeAdded(added, out);
+    // The last group of duplicates gone: every track shows again.
+    if (wereDuplicates && !marks_.shown()) {
+        applyFilter();
+        return;
+    }
+    // What showed still shows, but what is gone and what is no longer a
+    // duplicate; of the added ones, what the filter lets through.
+    const bool onlyDuplicates = marks_.shown();
+    std::vector<std::uint8_t> shownById(count, 0);
+    for (std::size_t id = 0; id < rowOfId_.size(); ++id)
+        shownById[id] = rowOfId_[id] != kHidden && !out[id] &&
+                        (!onlyDuplicates || marks_.kindOfId(static_cast<std::uint32_t>(id)) != Duplicate::None);
+    if (!filter_.empty()) prepareSearch();
+    TrackFilter::FolderMemo memo(filter_);
+    for (const std::uint32_t id : added)
+        shownById[id] = !onlyDuplicates && (filter_.empty() || filter_.matches(search_.ofId(id), memo));
+    showRows(shownById);
+    // The current entry gone, the topmost selected row is current.
+    if (!selection_.current && selection_.count() > 0)
+        if (const auto rows = selectedRows(); !rows.empty()) selection_.current = rows_[rows.front()];
+}
+
+void CatalogueView::placeAdded(std::span<const std::uint32_t> added, const std::vector<std::uint8_t>& out) {
+    if (!sortedBy_) {
+        noteOrderIds(catalogue_->order());
+        return;
+    }
+    std::erase_if(orderIds_, [&](std::uint32_t id) { return out[id] != 0; });
+    if (added.empty()) return;
+    // Equal keys keep the catalogue's order, as the sort keeps them.
+    std::vector<std::uint32_t> place(ids(), 0);
+    const std::vector<TrackEntry*>& order = catalogue_->order();
+    for (std::size_t k = 0; k < order.size(); ++k) place[order[k]->id] = static_cast<std::uint32_t>(k);
+    const SortKey key = sortedBy_->first;
+    const bool ascending = sortedBy_->second == SortOrder::Ascending;
+    const auto before = [&](std::uint32_t a, std::uint32_t b) {
+        const int c = compareByKey(catalogue_->byId(a), catalogue_->byId(b), key);
+        if (c != 0) return ascending ? c < 0 : c > 0;
+        return place[a] < place[b];
+    };
+    std::vector<std::uint32_t> sorted(added.begin(), added.end());
+    std::sort(sorted.begin(), sorted.end(), before);
+    // Each found by a binary search in the order, which is sorted so but
+    // for what a Scan changed since.
+    std::vector<std::uint32_t> merged;
+    merged.reserve(orderIds_.size() + sorted.size());
+    auto from = orderIds_.cbegin();
+    for (const std::uint32_t id : sorted) {
+        const auto at = std::upper_bound(from, orderIds_.cend(), id, before);
+        merged.insert(merged.end(), from, at);
+        merged.push_back(id);
+        from = at;
+    }
+    merged.insert(merged.end(), from, orderIds_.cend());
+    orderIds_ = std::move(merged);
 }
 
 void CatalogueView::setFilter(std::string_view text) {
@@ -89,7 +164,7 @@ void CatalogueView::narrowRows() {
     rowIds_.resize(kept);
     countGroups();
     if (selection_.current && rowOfId_[selection_.current->id] == kHidden) selection_.current = nullptr;
-    std::vector<std::uint8_t> byId(orderIds_.size());
+    std::vector<std::uint8_t> byId(ids());
     for (const std::uint32_t id : rowIds_) byId[id] = 1;
     keepShown(std::move(byId));
 }
@@ -128,7 +203,7 @@ void CatalogueView::applyFilter() {
     }
     if (!filter_.empty()) prepareSearch();
     // Whether each entry shows, by id, on every core.
-    std::vector<std::uint8_t> shownById(orderIds_.size());
+    std::vector<std::uint8_t> shownById(ids());
     forEachPart(shownById.size(), [&](std::size_t begin, std::size_t end) {
         TrackFilter::FolderMemo memo(filter_);
         for (std::size_t id = begin; id < end; ++id) {
@@ -146,7 +221,7 @@ void CatalogueView::showRows(const std::vector<std::uint8_t>& shownById) {
     rows_.reserve(orderIds_.size());
     rowIds_.clear();
     rowIds_.reserve(orderIds_.size());
-    rowOfId_.assign(orderIds_.size(), kHidden);
+    rowOfId_.assign(ids(), kHidden);
     for (std::size_t i = 0; i < orderIds_.size(); ++i) {
         const std::uint32_t id = orderIds_[i];
         if (shownById[id]) {
@@ -230,7 +305,7 @@ std::vector<TrackEntry*> CatalogueView::selectedEntries() const {
 }
 
 void CatalogueView::showDuplicates(const std::vector<DuplicateOf>& duplicates) {
-    marks_.mark(duplicates, orderIds_.size());
+    marks_.mark(duplicates, ids());
     recentlyShown_.clear();
     applyFilter();
 }

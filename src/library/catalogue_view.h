@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "library/catalogue.h"
@@ -38,6 +39,13 @@ public:
     // made again, and the filter, if any, applied again. Returns whether it
     // was, so the rows may have changed.
     bool entriesChanged(std::span<const TrackEntry* const> entries);
+    // The catalogue changed in place (its tree changed in a few folders): the
+    // `gone` entries left its order and the `added` ones joined it. The order,
+    // filter, selection, current entry and Duplicates view stay: an added
+    // entry takes its place in the view's order under its sort, and a gone
+    // one leaves the view, its selection and its group of duplicates. The
+    // cost is that of the entries changed, but for a few passes over ids.
+    void catalogueChanged(std::span<const std::uint32_t> gone, std::span<const std::uint32_t> added);
 
     void sort(SortKey key, SortOrder direction = SortOrder::Ascending);
     void setFilter(std::string_view text);
@@ -96,7 +104,10 @@ public:
     std::size_t duplicateGroups() const { return shownGroups_; }
 
 private:
+    std::size_t ids() const { return catalogue_ ? catalogue_->ids() : 0; }
     void applyFilter();
+    // The view's order without the entries `out` holds, with `added` in it.
+    void placeAdded(std::span<const std::uint32_t> added, const std::vector<std::uint8_t>& out);
     void noteOrderIds(const std::vector<TrackEntry*>& order);
     // The rows shown filtered again by a filter that narrows the last one.
     void narrowRows();
@@ -113,6 +124,8 @@ private:
     // Every entry's id, in the view's order: the filter looks at every entry
     // by id, in the order their search texts lie, and reads no entry.
     std::vector<std::uint32_t> orderIds_;
+    // The last sort, none since the reset: the view's order is then the catalogue's.
+    std::optional<std::pair<SortKey, SortOrder>> sortedBy_;
     std::vector<TrackEntry*> rows_;      // the entries the filter lets through, in that order
     std::vector<std::uint32_t> rowIds_;  // their ids
     std::vector<std::uint32_t> rowOfId_;

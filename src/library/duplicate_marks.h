@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "library/catalogue.h"
@@ -23,6 +25,9 @@ public:
     std::uint32_t groupOf(const TrackEntry& e) const { return e.id < groupOf_.size() ? groupOf_[e.id] : 0; }
     Duplicate kindOf(const TrackEntry& e) const { return kindOfId(e.id); }
     Duplicate kindOfId(std::uint32_t id) const { return id < kind_.size() ? kind_[id] : Duplicate::None; }
+    // Entries gone from the catalogue are duplicates no more, nor is a track
+    // left alone in its group; the marks take room for `entries` ids.
+    void drop(std::span<const std::uint32_t> gone, std::size_t entries);
     // What mark was given, in the catalogue's order.
     std::vector<DuplicateOf> marked(const Catalogue& catalogue) const;
 

@@ -1,5 +1,7 @@
 #include "library/library_store.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <span>
 #include <string_view>
 #include <unordered_map>
@@ -123,36 +125,49 @@ std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue&
 
 bool takeUnchangedWalk(Catalogue& known, const Catalogue& fresh) { return unchangedWalk(known.order(), fresh); }
 
-std::optional<Catalogue> takeChangedAreas(Catalogue& known, Catalogue& walked, const ChangedAreas& areas,
-                                          std::vector<TrackEntry*>& toRead) {
+std::optional<CatalogueChange> takeChangedAreas(Catalogue& known, Catalogue& walked, const ChangedAreas& areas) {
     std::vector<TrackEntry*> inside, outside;
     for (TrackEntry* e : known.order()) (areas.holds(e->folderPath(), e->file) ? inside : outside).push_back(e);
     if (unchangedWalk(inside, walked)) return std::nullopt;
-    std::vector<bool> read(walked.count());
-    for (const TrackEntry* e : takeFieldsOf(walked, inside)) read[e->id] = true;
+    // Each walked track as the catalogue is to hold it. A file unchanged
+    // since it was read, or never read, keeps its entry as it is; one
+    // changed since keeps its entry and fields until it is read again, which
+    // takes its new stamp with its new fields; a new one is added.
+    CatalogueChange change;
+    std::vector<TrackEntry*> placed;
+    placed.reserve(walked.count());
+    std::vector<std::uint8_t> kept(known.ids(), 0);
+    forEachTwin(walked, inside, [&](const TrackEntry& w, const TrackEntry* twin) {
+        TrackEntry* entry = twin ? &known.byId(twin->id) : &known.append(w);
+        if (twin) kept[twin->id] = 1;
+        if (!twin) change.added.push_back(entry->id);
+        if (twin && (twin->state == TrackState::Unscanned || !readAgain(*twin, w.stamp)))
+            entry->stamp = w.stamp;
+        else
+            change.toRead.push_back(entry);
+        placed.push_back(entry);
+    });
+    for (const TrackEntry* e : inside)
+        if (!kept[e->id]) change.gone.push_back(e->id);
     // Both lists are in the order a walk of the whole tree sorts to: by name,
-    // equal names in the walk's order.
+    // equal names in the walk's order. Each walked track's place among the
+    // others is found by a binary search.
     const auto first = [](const TrackEntry* a, const TrackEntry* b) {
         const int byName = compareFolded(a->name.view(), b->name.view());
         return byName != 0 ? byName < 0 : comesFirstInWalk(a->path(), b->path());
     };
-    // The tracks outside keep their texts where they are; those walked are
-    // copied in beside them.
-    Catalogue merged;
-    merged.shareTextsOf(known);
-    std::vector<std::uint32_t> toReadIds;
-    std::size_t k = 0;
-    for (TrackEntry* w : walked.order()) {
-        for (; k < outside.size() && first(outside[k], w); ++k) merged.appendSharing(*outside[k]);
-        const TrackEntry& added = merged.append(*w);
-        if (read[w->id]) toReadIds.push_back(added.id);
+    std::vector<TrackEntry*> order;
+    order.reserve(outside.size() + placed.size());
+    auto from = outside.cbegin();
+    for (TrackEntry* w : placed) {
+        const auto at = std::partition_point(from, outside.cend(), [&](const TrackEntry* o) { return first(o, w); });
+        order.insert(order.end(), from, at);
+        order.push_back(w);
+        from = at;
     }
-    for (; k < outside.size(); ++k) merged.appendSharing(*outside[k]);
-    merged.setRoot(known.root());
-    (void)merged.dropUnusedTexts();
-    toRead.clear();
-    for (const std::uint32_t id : toReadIds) toRead.push_back(&merged.byId(id));
-    return merged;
+    order.insert(order.end(), from, outside.cend());
+    known.reorder(std::move(order));
+    return change;
 }
 
 void keepKnownEntries(Catalogue& fresh, const Catalogue& known) {

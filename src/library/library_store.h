@@ -1,5 +1,6 @@
 #pragma once
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,15 +39,21 @@ std::vector<TrackEntry*> takeRememberedFields(Catalogue& fresh, const Catalogue&
 // is then what takeRememberedFields would make of `fresh`, with nothing to
 // read. False, and nothing changed, otherwise.
 bool takeUnchangedWalk(Catalogue& known, const Catalogue& fresh);
+// What a change in the tree did to a catalogue, in place.
+struct CatalogueChange {
+    std::vector<std::uint32_t> gone;   // ids that left its order (still stored)
+    std::vector<std::uint32_t> added;  // ids new to it
+    std::vector<TrackEntry*> toRead;   // the new files, and those changed since they were read
+};
 // A check of the areas of the tree its watch saw change: `walked` is what
 // collectChangedTracks found there. When that is what `known` held there and
 // none of it changed, gives `known`'s entries there not read yet their new
-// stamps and returns nothing: the table stays. Otherwise returns the library
-// a walk of the whole tree would find, in its order: every track outside the
-// areas as `known` holds it, and those inside with what takeRememberedFields
-// gives them; `toRead` gets those of them worth reading.
-std::optional<Catalogue> takeChangedAreas(Catalogue& known, Catalogue& walked, const ChangedAreas& areas,
-                                          std::vector<TrackEntry*>& toRead);
+// stamps and returns nothing: the table stays. Otherwise `known` becomes, in
+// place, the library a walk of the whole tree would find, in its order:
+// every track outside the areas as it was, those inside that are still there
+// in their entries (a changed one keeping its fields until it is read again),
+// the new ones added, the others gone; returns what changed.
+std::optional<CatalogueChange> takeChangedAreas(Catalogue& known, Catalogue& walked, const ChangedAreas& areas);
 // Gives each track of `fresh` (a new walk of the folder) all that `known`
 // holds of the same path: its fields, its state and the stamp its file had
 // when they were read, so that a Scan reads only what changed since.

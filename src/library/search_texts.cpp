@@ -22,10 +22,13 @@ void SearchTexts::prepare(const Catalogue& catalogue) {
     nameSize_.clear();
     folders_.clear();
     folderAt_.assign(1, 0);
-    at_.reserve(catalogue.count());
-    end_.reserve(catalogue.count());
-    folderOf_.reserve(catalogue.count());
-    nameSize_.reserve(catalogue.count());
+    // Every id's, of the entries a change took out of the order too: few,
+    // and an id's place is found without a look-up.
+    const std::size_t ids = catalogue.ids();
+    at_.reserve(ids);
+    end_.reserve(ids);
+    folderOf_.reserve(ids);
+    nameSize_.reserve(ids);
     // Folding seldom makes a text longer: room for the texts as they are, and
     // a little more, rather than the block doubling its way there (over a
     // million tracks it would end up to twice as large as its texts).
@@ -40,7 +43,7 @@ void SearchTexts::prepare(const Catalogue& catalogue) {
     // and then is not folded again.
     const FolderText* lastFolder = nullptr;
     std::uint32_t folder = 0;
-    for (std::size_t id = 0; id < catalogue.count(); ++id) {
+    for (std::size_t id = 0; id < ids; ++id) {
         const TrackEntry& e = catalogue.byId(static_cast<std::uint32_t>(id));
         at_.push_back(static_cast<std::uint32_t>(own_.size()));
         nameSize_.push_back(static_cast<std::uint16_t>(appendOwnSearchText(own_, e, e.file)));
@@ -58,6 +61,14 @@ void SearchTexts::prepare(const Catalogue& catalogue) {
 
 bool SearchTexts::changed(const Catalogue& catalogue, std::span<const TrackEntry* const> entries) {
     if (!ready_) return false;  // folded when first needed
+    // Entries added since have their places made, each given its texts below.
+    if (const std::size_t ids = catalogue.ids(); ids > at_.size()) {
+        const std::uint32_t none = folderFor({});
+        at_.resize(ids, static_cast<std::uint32_t>(own_.size()));
+        end_.resize(ids, static_cast<std::uint32_t>(own_.size()));
+        folderOf_.resize(ids, none);
+        nameSize_.resize(ids, 0);
+    }
     for (const TrackEntry* e : entries) {
         if (e->id >= at_.size()) continue;
         live_ -= end_[e->id] - at_[e->id];

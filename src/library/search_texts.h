@@ -24,7 +24,8 @@ public:
     bool ready() const { return ready_; }
     // Folds every entry's texts now, unless they are.
     void prepare(const Catalogue& catalogue);
-    // Folds these entries' texts again; false while none are made yet.
+    // Folds these entries' texts again, or for the first time for entries
+    // added since; false while none are made yet.
     bool changed(const Catalogue& catalogue, std::span<const TrackEntry* const> entries);
     // Once prepared, of any entry of the catalogue.
     SearchText of(const TrackEntry& e) const { return ofId(e.id); }

@@ -282,6 +282,17 @@ SortText textKey(const TrackEntry& e, SortKey key) {
     }
 }
 
+// An entry's key text as the sort compares it: names and paths are file names
+// and sort by their bytes; authors and records come from track files and sort
+// by their Windows-1252 codes, not by the UTF-8 they are held in (`code`
+// keeps the codes where they differ).
+SortText keyText(const TrackEntry& e, SortKey key, std::string& code) {
+    SortText t = textKey(e, key);
+    if ((key == SortKey::Author || key == SortKey::Record) && !isAsciiText(t.head))
+        t.head = code = encodeWindows1252(t.head);
+    return t;
+}
+
 bool beginsFolded(std::string_view text, std::string_view start) {
     return start.size() <= text.size() && equalFolded(text.substr(0, start.size()), start);
 }
@@ -430,10 +441,6 @@ template <class InOrder, class EntryOf, class IndexOf>
 std::optional<std::vector<Item>> sortedOrder(std::size_t count, std::size_t indices, InOrder inOrder, EntryOf entry,
                                              IndexOf indexOf, SortKey key, SortOrder direction) {
     if (count < 2) return std::nullopt;
-    // Names and paths are file names and sort by their bytes; authors and
-    // records come from track files and sort by their Windows-1252 codes, not by
-    // the UTF-8 they are held in.
-    const bool fromTrackFile = key == SortKey::Author || key == SortKey::Record;
     const bool byNumber = key == SortKey::WorldSize || key == SortKey::Length;
     const bool ascending = direction == SortOrder::Ascending;
     // Signed values shifted into unsigned order.
@@ -441,11 +448,7 @@ std::optional<std::vector<Item>> sortedOrder(std::size_t count, std::size_t indi
         const std::int32_t v = key == SortKey::WorldSize ? e.worldSize : e.length;
         return static_cast<std::uint64_t>(static_cast<std::int64_t>(v) + INT64_C(0x80000000));
     };
-    const auto textOf = [&](const TrackEntry& e, std::string& code) {
-        SortText t = textKey(e, key);
-        if (fromTrackFile && !isAsciiText(t.head)) t.head = code = encodeWindows1252(t.head);
-        return t;
-    };
+    const auto textOf = [&](const TrackEntry& e, std::string& code) { return keyText(e, key, code); };
     // An order already sorted so, as a start finds its remembered sort, is
     // one look, not a sort: a stable sort would change nothing. Descending
     // keeps equal keys in their order too: the comparison is turned, not the
@@ -511,6 +514,15 @@ std::optional<std::vector<Item>> sortedOrder(std::size_t count, std::size_t indi
 
 }  // namespace
 
+int compareByKey(const TrackEntry& a, const TrackEntry& b, SortKey key) {
+    if (key == SortKey::WorldSize || key == SortKey::Length) {
+        const auto number = [key](const TrackEntry& e) { return key == SortKey::WorldSize ? e.worldSize : e.length; };
+        return number(a) < number(b) ? -1 : number(b) < number(a) ? 1 : 0;
+    }
+    std::string codes[2];
+    return compareFolded(keyText(a, key, codes[0]), keyText(b, key, codes[1]));
+}
+
 void sortEntries(std::vector<TrackEntry*>& order, SortKey key, SortOrder direction) {
     const auto inOrder = [&](std::size_t k) -> const TrackEntry& { return *order[k]; };
     const auto sorted = sortedOrder(
@@ -524,7 +536,7 @@ void sortEntries(std::vector<TrackEntry*>& order, SortKey key, SortOrder directi
 
 void sortIds(std::vector<std::uint32_t>& ids, const Catalogue& catalogue, SortKey key, SortOrder direction) {
     const auto sorted = sortedOrder(
-        ids.size(), catalogue.count(), [&](std::size_t k) -> const TrackEntry& { return catalogue.byId(ids[k]); },
+        ids.size(), catalogue.ids(), [&](std::size_t k) -> const TrackEntry& { return catalogue.byId(ids[k]); },
         [&](std::size_t id) -> const TrackEntry& { return catalogue.byId(static_cast<std::uint32_t>(id)); },
         [&](std::size_t k) { return ids[k]; }, key, direction);
     if (!sorted) return;

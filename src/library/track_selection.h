@@ -12,6 +12,10 @@ namespace pitbox {
 class TrackSelection {
 public:
     void reset(std::size_t entries);
+    // Room for the ids of entries added since, none of them selected.
+    void grow(std::size_t entries) {
+        if (entries > selected_.size()) selected_.resize(entries, 0);
+    }
     void clear();
     void add(const TrackEntry& e);
     void remove(const TrackEntry& e) {

@@ -309,13 +309,13 @@ Result<platform::UnreadableFolders> compareTree(const std::string& root, KnownTr
 std::vector<std::string> changedFolders(const Catalogue& known, TreeDifferences& differences) {
     std::vector<std::string> folders = std::move(differences.folders);
     for (const std::uint32_t id : differences.unlisted)
-        if (id < known.count()) folders.emplace_back(listedFile(known.byId(id)).first);
+        if (id < known.ids()) folders.emplace_back(listedFile(known.byId(id)).first);
     return folders;
 }
 
 void takeNewStamps(Catalogue& known, const TreeDifferences& differences) {
     for (const auto& [id, stamp] : differences.stamps)
-        if (id < known.count()) known.byId(id).stamp = stamp;
+        if (id < known.ids()) known.byId(id).stamp = stamp;
 }
 
 }  // namespace pitbox
