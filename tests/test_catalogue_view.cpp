@@ -182,20 +182,27 @@ TEST(TrackFilter, NarrowsWhatTypingOnNarrows) {
         EXPECT_EQ(TrackFilter(next).narrows(TrackFilter(wider)), narrows) << wider << " -> " << next;
 }
 
-class View : public ::testing::Test {
-protected:
-    void SetUp() override { view.reset(catalogue); }
-    std::vector<std::string> shown() const {
-        std::vector<std::string> names;
-        for (const TrackEntry& e : view.shown()) names.emplace_back(e.name);
-        return names;
-    }
-    Catalogue catalogue = catalogueOf({
+// The names of the rows a view shows, in its order.
+std::vector<std::string> namesShown(const CatalogueView& v) {
+    std::vector<std::string> names;
+    for (const TrackEntry& e : v.shown()) names.emplace_back(e.name);
+    return names;
+}
+
+Catalogue fourTracks() {
+    return catalogueOf({
         {"a", "zed", 3, 0, "", "/x/a.trk", false},
         {"b", "amy", 1, 0, "", "/y/b.trk", false},
         {"c", "amy", 2, 0, "", "/x/c.trk", false},
         {"d", "bob", 1, 0, "", "/y/d.trk", false},
     });
+}
+
+class View : public ::testing::Test {
+protected:
+    void SetUp() override { view.reset(catalogue); }
+    std::vector<std::string> shown() const { return namesShown(view); }
+    Catalogue catalogue = fourTracks();
     CatalogueView view;
 };
 
@@ -209,9 +216,7 @@ TEST_F(View, TypingOnShowsWhatTheWholeFilterShows) {
         CatalogueView fresh;
         fresh.reset(catalogue);
         fresh.setFilter(text);
-        std::vector<std::string> expected;
-        for (const TrackEntry& e : fresh.shown()) expected.emplace_back(e.name);
-        EXPECT_EQ(shown(), expected) << text;
+        EXPECT_EQ(shown(), namesShown(fresh)) << text;
         for (std::size_t row = 0; row < view.rows(); ++row) EXPECT_EQ(view.rowOf(view.row(row)), row) << text;
     }
     EXPECT_EQ(view.selectedCount(), 0u) << "each row selected was hidden on the way";
@@ -225,9 +230,7 @@ TEST_F(View, ATextTypedBackShowsTheRowsOfNow) {
         fresh.reset(catalogue);
         fresh.sort(SortKey::Path, order);
         fresh.setFilter(view.filterText());
-        std::vector<std::string> expected;
-        for (const TrackEntry& e : fresh.shown()) expected.emplace_back(e.name);
-        EXPECT_EQ(shown(), expected) << step;
+        EXPECT_EQ(shown(), namesShown(fresh)) << step;
     };
     view.sort(SortKey::Path, SortOrder::Ascending);
     for (const char* text : {"amy", "amy /x", "amy"}) view.setFilter(text);
@@ -296,12 +299,7 @@ TEST_F(View, AChangeInPlaceShowsWhatAFreshViewShows) {
         {std::nullopt, "zed"},
     };
     for (const Case& c : cases) {
-        Catalogue changing = catalogueOf({
-            {"a", "zed", 3, 0, "", "/x/a.trk", false},
-            {"b", "amy", 1, 0, "", "/y/b.trk", false},
-            {"c", "amy", 2, 0, "", "/x/c.trk", false},
-            {"d", "bob", 1, 0, "", "/y/d.trk", false},
-        });
+        Catalogue changing = fourTracks();
         CatalogueView v;
         v.reset(changing);
         if (c.sort) v.sort(c.sort->first, c.sort->second);
@@ -320,9 +318,7 @@ TEST_F(View, AChangeInPlaceShowsWhatAFreshViewShows) {
         fresh.reset(changing);
         if (c.sort) fresh.sort(c.sort->first, c.sort->second);
         fresh.setFilter(c.filter);
-        std::vector<std::string> expected, got;
-        for (const TrackEntry& t : fresh.shown()) expected.emplace_back(t.name);
-        for (const TrackEntry& t : v.shown()) got.emplace_back(t.name);
+        const std::vector<std::string> expected = namesShown(fresh), got = namesShown(v);
         const std::string what = std::string(c.filter) + (c.sort ? " sorted" : "");
         EXPECT_EQ(got, expected) << what;
         for (std::size_t row = 0; row < v.rows(); ++row) EXPECT_EQ(v.rowOf(v.row(row)), row) << what;

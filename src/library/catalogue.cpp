@@ -177,12 +177,12 @@ constexpr std::size_t kUnusedEntries = 4096;
 
 }  // namespace
 
-bool Catalogue::mostlyUnused() const {
-    return ids() > 2 * count() + kUnusedEntries || (pool_ && pool_->bytes() > 2 * textBytes_ + kUnusedBytes);
-}
+bool Catalogue::textsMostlyUnused() const { return pool_ && pool_->bytes() > 2 * textBytes_ + kUnusedBytes; }
+
+bool Catalogue::mostlyUnused() const { return ids() > 2 * count() + kUnusedEntries || textsMostlyUnused(); }
 
 bool Catalogue::dropUnusedTexts() {
-    if (pool_->bytes() <= 2 * textBytes_ + kUnusedBytes) return false;
+    if (!textsMostlyUnused()) return false;
     Catalogue own;
     for (const auto& chunk : chunks_)
         for (const TrackEntry& e : *chunk) own.append(e);

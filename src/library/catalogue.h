@@ -319,6 +319,7 @@ public:
     std::string_view folderBelowRoot(const TrackEntry& e) const { return pathBelow(root_, e.folderPath()); }
 
 private:
+    bool textsMostlyUnused() const;
     // A copy of `e` under the next id, its texts where they are.
     TrackEntry& appendAsIs(const TrackEntry& e);
     Text keep(std::string_view a, std::string_view b = {}) {

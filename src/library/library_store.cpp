@@ -138,9 +138,14 @@ std::optional<CatalogueChange> takeChangedAreas(Catalogue& known, Catalogue& wal
     placed.reserve(walked.count());
     std::vector<std::uint8_t> kept(known.ids(), 0);
     forEachTwin(walked, inside, [&](const TrackEntry& w, const TrackEntry* twin) {
-        TrackEntry* entry = twin ? &known.byId(twin->id) : &known.append(w);
-        if (twin) kept[twin->id] = 1;
-        if (!twin) change.added.push_back(entry->id);
+        TrackEntry* entry = nullptr;
+        if (twin) {
+            entry = &known.byId(twin->id);
+            kept[twin->id] = 1;
+        } else {
+            entry = &known.append(w);
+            change.added.push_back(entry->id);
+        }
         if (twin && (twin->state == TrackState::Unscanned || !readAgain(*twin, w.stamp)))
             entry->stamp = w.stamp;
         else
