@@ -117,6 +117,9 @@ TEST(Duplicates, BothKindsAndTheirNearMisses) {
         const auto sameTrack = findDuplicates(paths, DuplicateKind::SameTrack);
         EXPECT_EQ(identical.groups, c.identical ? pair : decltype(pair){}) << c.what;
         EXPECT_EQ(sameTrack.groups, c.sameTrack ? pair : decltype(pair){}) << c.what;
+        // Both kinds tell which of their groups are identical files.
+        EXPECT_EQ(identical.identicalGroups(), identical.groups) << c.what;
+        EXPECT_EQ(sameTrack.identicalGroups(), c.identical ? pair : decltype(pair){}) << c.what;
         EXPECT_TRUE(identical.failures.empty() && sameTrack.failures.empty()) << c.what;
     }
 }
@@ -146,14 +149,18 @@ TEST(Duplicates, GroupsInPathOrderAndFailuresNamed) {
     for (const char* name : {"z.trk", "m.trk", "c.trk", "b.trk"}) saveFile(dir / name, track);
     saveFile(dir / "x.trk", writeTrack(TrackSpec::oldFormat()));
     saveFile(dir / "y.trk", writeTrack(TrackSpec::oldFormat()));
-    const std::vector<std::string> paths = {dir / "z.trk", dir / "x.trk", dir / "m.trk", dir / "gone.trk",
-                                            dir / "y.trk", dir / "c.trk", dir / "b.trk"};
+    // A file that failed takes no further part: not even beside an empty one.
+    saveFile(dir / "empty.trk", {});
+    const std::vector<std::string> paths = {dir / "z.trk",    dir / "x.trk",     dir / "m.trk",
+                                            dir / "gone.trk", dir / "empty.trk", dir / "y.trk",
+                                            dir / "c.trk",    dir / "b.trk",     dir / "gone-too.trk"};
     const auto found = findDuplicates(paths, DuplicateKind::IdenticalFiles);
     const std::vector<std::vector<std::string>> groups = {{dir / "b.trk", dir / "c.trk", dir / "m.trk", dir / "z.trk"},
                                                           {dir / "x.trk", dir / "y.trk"}};
     EXPECT_EQ(found.groups, groups);
-    ASSERT_EQ(found.failures.size(), 1u);
-    EXPECT_EQ(found.failures[0].file, dir / "gone.trk");
+    ASSERT_EQ(found.failures.size(), 2u);
+    EXPECT_EQ(found.failures[0].file, dir / "gone-too.trk");
+    EXPECT_EQ(found.failures[1].file, dir / "gone.trk");
 }
 
 #ifndef _WIN32  // links and pipes as Linux has them

@@ -18,14 +18,14 @@ namespace {
 // check of the remembered library may replace the catalogue meanwhile.
 void duplicatesFound(AppState& s, const DuplicatesJob& job, bool stopped, std::size_t looked) {
     if (stopped) {
-        showResult(s, "Duplicates stopped: " + std::to_string(looked) + " of " + std::to_string(job.paths().size()) +
+        showResult(s, "Duplicates stopped: " + std::to_string(looked) + " of " + std::to_string(job.pathCount()) +
                           " looked at");
         showDuplicatesCaption(s);
         return;
     }
     const DuplicateGroups& found = job.found();
     std::unordered_set<std::string_view> identical;
-    for (const auto& group : found.identical) identical.insert(group.begin(), group.end());
+    for (const auto& group : found.identicalGroups()) identical.insert(group.begin(), group.end());
     // The paths found, each with its place among them: the tracks are looked
     // up by path, each path's first track, and kept in the groups' order.
     std::unordered_map<std::string_view, std::size_t> placeOf;

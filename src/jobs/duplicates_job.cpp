@@ -8,9 +8,9 @@
 namespace pitbox {
 
 bool DuplicatesJob::step(JobProgress& progress) {
-    progress.setTotal(paths_.size());
+    progress.setTotal(pathCount_);
     found_ = findDuplicates(
-        paths_, kind_, [&](std::size_t looked) { progress.setDone(looked); }, &progress.stopFlag());
+        std::move(paths_), kind_, [&](std::size_t looked) { progress.setDone(looked); }, &progress.stopFlag());
     return false;
 }
 

@@ -11,14 +11,23 @@ namespace pitbox {
 // files given; each group's paths in byte order.
 class DuplicatesJob : public Job {
 public:
-    DuplicatesJob(std::vector<std::string> paths, DuplicateKind kind) : paths_(std::move(paths)), kind_(kind) {}
+    // The paths are held for the whole search: a list grown by a walk gives
+    // back the room it grew into. The search takes them over.
+    DuplicatesJob(std::vector<std::string> paths, DuplicateKind kind)
+        : paths_(fitted(std::move(paths))), pathCount_(paths_.size()), kind_(kind) {}
     bool step(JobProgress& progress) override;
 
-    const std::vector<std::string>& paths() const { return paths_; }
+    std::size_t pathCount() const { return pathCount_; }
     const DuplicateGroups& found() const { return found_; }
 
 private:
-    const std::vector<std::string> paths_;
+    static std::vector<std::string> fitted(std::vector<std::string> paths) {
+        paths.shrink_to_fit();
+        return paths;
+    }
+
+    std::vector<std::string> paths_;
+    const std::size_t pathCount_;
     const DuplicateKind kind_;
     DuplicateGroups found_;
 };

@@ -1,7 +1,9 @@
 #include "library/duplicates.h"
 
 #include <algorithm>
+#include <mutex>
 #include <optional>
+#include <span>
 
 #include "base/content_hash.h"
 #include "base/parallel.h"
@@ -18,16 +20,46 @@ namespace {
 constexpr std::size_t kHeadBytes = 4096;
 constexpr std::size_t kPieceBytes = std::size_t{64} * 1024;
 
+// One for every file searched, so kept small: its path is the one at its own
+// place among the paths given; what tells links to one file apart, and the
+// hash of a track's map, are held beside the files only while needed.
 struct File {
-    const std::string* path = nullptr;
-    platform::FileKey key;
     std::uint64_t size = 0;
-    Hash128 head, whole;         // of the first bytes, of all of them
-    bool hashed = false;         // `whole` taken with `head`
-    std::optional<Hash128> map;  // of a track's map (looking for the same track)
+    Hash128 head, whole;  // of the first bytes, of all of them
+    bool hashed = false;  // `whole` taken with `head`
+    bool hasMap = false;  // a track's, looking for the same track
 };
 
 using Group = std::vector<File*>;
+using SizeAnd = std::pair<std::uint64_t, Hash128>;
+
+// What a pass on a few threads failed on, by the index of the file: failures
+// are few, so a pass over a million files keeps no room for one beside each.
+class FailedAt {
+public:
+    void add(std::size_t i, Error e) {
+        const std::lock_guard lock(mutex_);
+        failed_.emplace_back(i, std::move(e));
+    }
+    // The failures go to `out` in the order of their files; `kept(i)` hears
+    // every other index, in order.
+    template <class Kept>
+    void split(std::size_t count, std::vector<Error>& out, const Kept& kept) {
+        std::sort(failed_.begin(), failed_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        auto next = failed_.begin();
+        for (std::size_t i = 0; i < count; ++i) {
+            if (next != failed_.end() && next->first == i)
+                out.push_back(std::move((next++)->second));
+            else
+                kept(i);
+        }
+        failed_.clear();
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::pair<std::size_t, Error>> failed_;
+};
 
 Result<std::vector<std::uint8_t>> memberBytes(const std::string& path) {
     std::vector<std::uint8_t> bytes;
@@ -159,32 +191,22 @@ Result<std::optional<std::string>> mapOf(const std::string& path, std::vector<st
 
 class Search {
 public:
-    Search(const std::vector<std::string>& paths, const std::function<void(std::size_t)>& looked,
+    Search(std::vector<std::string> paths, const std::function<void(std::size_t)>& looked,
            const std::atomic<bool>* stop)
-        : paths_(paths), looked_(looked), stop_(stop) {}
+        : paths_(std::move(paths)), looked_(looked), stop_(stop) {}
 
     DuplicateGroups run(DuplicateKind kind) {
-        // What is counted: every file looked at for identical files, every
-        // file read for the same track.
-        const std::vector<File*> files = lookAtAll(kind == DuplicateKind::IdenticalFiles);
-        if (kind == DuplicateKind::IdenticalFiles) {
-            for (Group& g : identicalAmong(files)) out_.groups.push_back(pathsOf(g));
-        } else {
-            // Tracks by their map; old-format and damaged files only as identical files.
-            readMaps(files);
-            std::vector<File*> tracks, others;
-            for (File* f : files) (f->map ? tracks : others).push_back(f);
-            for (Group& g : sameTracks(tracks)) {
-                for (Group& same : identicalAmong(g)) out_.identical.push_back(pathsOf(same));
-                out_.groups.push_back(pathsOf(g));
-            }
-            for (Group& g : identicalAmong(others)) {
-                out_.identical.push_back(pathsOf(g));
-                out_.groups.push_back(pathsOf(g));
-            }
-        }
-        if (kind == DuplicateKind::IdenticalFiles) out_.identical = out_.groups;
+        out_.kind = kind;
+        std::vector<PathGroup> groups, identical;
+        search(kind, groups, identical);
+        // The files' records go before their paths are copied out: a search
+        // whose every file is one group would hold both.
+        std::vector<File>().swap(files_);
+        std::vector<Hash128>().swap(maps_);
         if (stopped()) return {};
+        // The identical groups lie inside the groups: copied before the paths are moved out.
+        out_.identical = pathsOut(identical, false);
+        out_.groups = pathsOut(groups, true);
         std::sort(out_.groups.begin(), out_.groups.end());
         std::sort(out_.identical.begin(), out_.identical.end());
         std::stable_sort(out_.failures.begin(), out_.failures.end(),
@@ -193,36 +215,74 @@ public:
     }
 
 private:
+    using PathGroup = std::vector<std::string*>;  // in byte order
+
+    void search(DuplicateKind kind, std::vector<PathGroup>& groups, std::vector<PathGroup>& identical) {
+        // What is counted: every file looked at for identical files, every
+        // file read for the same track.
+        const std::vector<File*> files = lookAtAll(kind == DuplicateKind::IdenticalFiles);
+        if (kind == DuplicateKind::IdenticalFiles) {
+            for (Group& g : identicalAmong(files)) groups.push_back(pathsOf(g));
+            return;
+        }
+        // Tracks by their map; old-format and damaged files only as identical files.
+        readMaps(files);
+        std::vector<File*> tracks, others;
+        for (File* f : files) (f->hasMap ? tracks : others).push_back(f);
+        for (Group& g : sameTracks(tracks)) {
+            for (Group& same : identicalAmong(g)) identical.push_back(pathsOf(same));
+            groups.push_back(pathsOf(g));
+        }
+        for (Group& g : identicalAmong(others)) {
+            identical.push_back(pathsOf(g));
+            groups.push_back(pathsOf(g));
+        }
+    }
+
+    // Each group's paths, moved or copied out of those given, and its
+    // pointers let go as it is.
+    static std::vector<std::vector<std::string>> pathsOut(std::vector<PathGroup>& groups, bool moved) {
+        std::vector<std::vector<std::string>> out;
+        out.reserve(groups.size());
+        for (PathGroup& g : groups) {
+            auto& paths = out.emplace_back();
+            paths.reserve(g.size());
+            for (std::string* path : g) paths.push_back(moved ? std::move(*path) : *path);
+            PathGroup().swap(g);
+        }
+        return out;
+    }
+
     // Every file looked at: those that cannot be, and anything but a regular
     // file, are failures, whatever the kind of search. One file reached by
     // several paths (links) counts once, under its first path in byte order.
     std::vector<File*> lookAtAll(bool counted) {
         files_.resize(paths_.size());
-        std::vector<std::optional<Error>> failed(paths_.size());
+        std::vector<platform::FileKey> keys(paths_.size());
+        FailedAt failed;
         forEachIndex(
             paths_.size(),
             [&](std::size_t i) {
                 File& f = files_[i];
-                f.path = &paths_[i];
                 if (stopped()) return;
                 // A member is a file of its own, as large as it inflates to.
                 if (platform::isArchiveMember(paths_[i])) {
                     auto whole = memberBytes(paths_[i]);
                     if (!whole) {
-                        failed[i] = whole.error();
+                        failed.add(i, whole.error());
                     } else {
-                        f.key = {UINT64_MAX, i};
+                        keys[i] = {UINT64_MAX, i};
                         f.size = whole->size();
                     }
                     return;
                 }
                 auto status = platform::fileStatus(paths_[i]);
                 if (!status) {
-                    failed[i] = status.error();
+                    failed.add(i, status.error());
                 } else if (!status->regular) {
-                    failed[i] = Error{ErrorCode::NotRegularFile, paths_[i], "not a regular file"};
+                    failed.add(i, Error{ErrorCode::NotRegularFile, paths_[i], "not a regular file"});
                 } else {
-                    f.key = status->key;
+                    keys[i] = status->key;
                     f.size = status->size;
                 }
             },
@@ -232,121 +292,127 @@ private:
         // One file under each key, its first path in byte order; in the order of the keys.
         std::vector<File*> looked;
         looked.reserve(files_.size());
-        for (std::size_t i = 0; i < files_.size(); ++i) {
-            if (failed[i])
-                out_.failures.push_back(std::move(*failed[i]));
-            else
-                looked.push_back(&files_[i]);
-        }
-        std::sort(looked.begin(), looked.end(), [](const File* a, const File* b) {
-            return a->key != b->key ? a->key < b->key : *a->path < *b->path;
+        failed.split(files_.size(), out_.failures, [&](std::size_t i) { looked.push_back(&files_[i]); });
+        const auto keyOf = [&](const File* f) -> const platform::FileKey& { return keys[indexOf(f)]; };
+        std::sort(looked.begin(), looked.end(), [&](const File* a, const File* b) {
+            return keyOf(a) != keyOf(b) ? keyOf(a) < keyOf(b) : pathOf(*a) < pathOf(*b);
         });
-        std::vector<File*> files;
-        files.reserve(looked.size());
+        std::size_t kept = 0;
         for (File* f : looked)
-            if (files.empty() || !(files.back()->key == f->key)) files.push_back(f);
-        return files;
+            if (kept == 0 || !(keyOf(looked[kept - 1]) == keyOf(f))) looked[kept++] = f;
+        looked.resize(kept);
+        return looked;
     }
 
     // Runs `step` on each file on a few threads; a file it fails on is named
     // and drops out.
-    std::vector<File*> eachFile(const std::vector<File*>& files, const std::function<Result<void>(File&)>& step) {
-        std::vector<std::optional<Error>> failed(files.size());
+    std::vector<File*> eachFile(std::vector<File*> files, const std::function<Result<void>(File&)>& step) {
+        FailedAt failed;
         forEachIndex(files.size(), [&](std::size_t i) {
             if (stopped()) return;
-            if (auto done = step(*files[i]); !done) failed[i] = done.error();
+            if (auto done = step(*files[i]); !done) failed.add(i, done.error());
         });
-        std::vector<File*> kept;
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            if (failed[i])
-                out_.failures.push_back(std::move(*failed[i]));
-            else
-                kept.push_back(files[i]);
-        }
-        return kept;
+        std::size_t kept = 0;
+        failed.split(files.size(), out_.failures, [&](std::size_t i) { files[kept++] = files[i]; });
+        files.resize(kept);
+        return files;
     }
 
-    // The groups of two or more files with equal keys, in the order of the
-    // keys, each in the order of `files`.
-    template <class Key>
-    static std::vector<Group> groupsBy(const std::vector<File*>& files, const std::function<Key(const File&)>& keyOf) {
-        std::vector<std::pair<Key, File*>> keyed;
-        keyed.reserve(files.size());
-        for (File* f : files) keyed.emplace_back(keyOf(*f), f);
-        std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::vector<Group> groups;
-        for (std::size_t at = 0; at < keyed.size();) {
+    std::size_t indexOf(const File* f) const { return static_cast<std::size_t>(f - files_.data()); }
+    const std::string& pathOf(const File& f) const { return paths_[indexOf(&f)]; }
+
+    // Hands `each` every run of two or more files with equal keys, in the
+    // order of the keys, each run in the order of `files`. The files are
+    // sorted themselves, not copied beside their keys: a search holds a few
+    // such lists of every file.
+    template <class KeyOf, class Each>
+    static void eachRunOfEqualKeys(std::vector<File*> files, const KeyOf& keyOf, const Each& each) {
+        std::stable_sort(files.begin(), files.end(),
+                         [&](const File* a, const File* b) { return keyOf(*a) < keyOf(*b); });
+        for (std::size_t at = 0; at < files.size();) {
             std::size_t end = at + 1;
-            while (end < keyed.size() && keyed[end].first == keyed[at].first) ++end;
-            if (end - at > 1) {
-                Group& g = groups.emplace_back();
-                for (std::size_t i = at; i < end; ++i) g.push_back(keyed[i].second);
-            }
+            while (end < files.size() && keyOf(*files[end]) == keyOf(*files[at])) ++end;
+            if (end - at > 1) each(std::span(files).subspan(at, end - at));
             at = end;
         }
+    }
+
+    template <class KeyOf>
+    static std::vector<Group> groupsBy(std::vector<File*> files, const KeyOf& keyOf) {
+        std::vector<Group> groups;
+        eachRunOfEqualKeys(std::move(files), keyOf,
+                           [&](std::span<File*> run) { groups.emplace_back(run.begin(), run.end()); });
         return groups;
     }
 
-    static std::vector<File*> together(const std::vector<Group>& groups) {
-        std::vector<File*> all;
-        for (const Group& g : groups) all.insert(all.end(), g.begin(), g.end());
-        return all;
+    // The files of those groups, in one list: only they are read on.
+    template <class KeyOf>
+    static std::vector<File*> sharingKey(std::vector<File*> files, const KeyOf& keyOf) {
+        std::vector<File*> sharing;
+        eachRunOfEqualKeys(std::move(files), keyOf,
+                           [&](std::span<File*> run) { sharing.insert(sharing.end(), run.begin(), run.end()); });
+        return sharing;
     }
 
     // Files of one size, then of one first piece, then of one hash, and last
     // the same byte for byte: only what may still be a duplicate is read on.
     std::vector<Group> identicalAmong(const std::vector<File*>& files) {
-        using SizeAnd = std::pair<std::uint64_t, Hash128>;
-        const auto sameSize = together(groupsBy<std::uint64_t>(files, [](const File& f) { return f.size; }));
+        // Each list is handed on and gone once the next is made.
         // A file within its head is read once here: its whole hash comes
         // with its head's.
-        const auto headed = eachFile(sameSize, [](File& f) -> Result<void> {
-            auto h = hashHead(*f.path);
-            if (!h) return h.error();
-            f.head = h->head;
-            f.whole = h->whole.value_or(Hash128{});
-            f.hashed = h->whole.has_value();
-            return {};
-        });
-        const auto sameHead = together(groupsBy<SizeAnd>(headed, [](const File& f) {
-            return SizeAnd{f.size, f.head};
-        }));
-        const auto hashed = eachFile(sameHead, [](File& f) -> Result<void> {
-            if (f.hashed) return {};
-            auto h = hashFile(*f.path);
-            if (!h) return h.error();
-            f.whole = *h;
-            return {};
-        });
-        return confirmed(groupsBy<SizeAnd>(hashed,
-                                           [](const File& f) {
-                                               return SizeAnd{f.size, f.whole};
-                                           }),
-                         [](const File& a, const File& b) { return sameBytes(*a.path, *b.path); });
+        auto headed =
+            eachFile(sharingKey(files, [](const File& f) { return f.size; }), [this](File& f) -> Result<void> {
+                auto h = hashHead(pathOf(f));
+                if (!h) return h.error();
+                f.head = h->head;
+                f.whole = h->whole.value_or(Hash128{});
+                f.hashed = h->whole.has_value();
+                return {};
+            });
+        auto hashed = eachFile(sharingKey(std::move(headed),
+                                          [](const File& f) {
+                                              return SizeAnd{f.size, f.head};
+                                          }),
+                               [this](File& f) -> Result<void> {
+                                   if (f.hashed) return {};
+                                   auto h = hashFile(pathOf(f));
+                                   if (!h) return h.error();
+                                   f.whole = *h;
+                                   return {};
+                               });
+        return confirmed(groupsBy(std::move(hashed),
+                                  [](const File& f) {
+                                      return SizeAnd{f.size, f.whole};
+                                  }),
+                         [this](const File& a, const File& b) { return sameBytes(pathOf(a), pathOf(b)); });
     }
 
     void readMaps(const std::vector<File*>& files) {
+        maps_.resize(files_.size());
         forEachIndex(
             files.size(),
             [&](std::size_t i) {
                 thread_local std::vector<std::uint8_t> buffer;
                 File& f = *files[i];
                 if (stopped()) return;
-                auto map = mapOf(*f.path, buffer);
-                if (map && *map)
-                    f.map = hashOf({reinterpret_cast<const std::uint8_t*>((*map)->data()), (*map)->size()});
+                auto map = mapOf(pathOf(f), buffer);
+                if (map && *map) {
+                    maps_[indexOf(&f)] =
+                        hashOf({reinterpret_cast<const std::uint8_t*>((*map)->data()), (*map)->size()});
+                    f.hasMap = true;
+                }
                 // A file that cannot be read here fails again, and is named, as an identical file.
             },
             looked_);
     }
 
     std::vector<Group> sameTracks(const std::vector<File*>& tracks) {
-        return confirmed(groupsBy<Hash128>(tracks, [](const File& f) { return *f.map; }),
-                         [](const File& a, const File& b) -> Result<bool> {
+        return confirmed(groupsBy(tracks, [this](const File& f) { return maps_[indexOf(&f)]; }),
+                         [this](const File& a, const File& b) -> Result<bool> {
                              std::vector<std::uint8_t> buffer;
-                             auto x = mapOf(*a.path, buffer);
+                             auto x = mapOf(pathOf(a), buffer);
                              if (!x) return x.error();
-                             auto y = mapOf(*b.path, buffer);
+                             auto y = mapOf(pathOf(b), buffer);
                              if (!y) return y.error();
                              return *x && *y && **x == **y;
                          });
@@ -385,19 +451,21 @@ private:
         return groups;
     }
 
-    static std::vector<std::string> pathsOf(const Group& g) {
-        std::vector<std::string> paths;
-        for (const File* f : g) paths.push_back(*f->path);
-        std::sort(paths.begin(), paths.end());
+    PathGroup pathsOf(const Group& g) {
+        PathGroup paths;
+        paths.reserve(g.size());
+        for (const File* f : g) paths.push_back(&paths_[indexOf(f)]);
+        std::sort(paths.begin(), paths.end(), [](const std::string* a, const std::string* b) { return *a < *b; });
         return paths;
     }
 
     bool stopped() const { return stop_ && stop_->load(std::memory_order_relaxed); }
 
-    const std::vector<std::string>& paths_;
+    std::vector<std::string> paths_;
     const std::function<void(std::size_t)>& looked_;
     const std::atomic<bool>* stop_;
     std::vector<File> files_;
+    std::vector<Hash128> maps_;  // by file, looking for the same track
     DuplicateGroups out_;
 };
 
@@ -423,9 +491,9 @@ std::size_t fileToKeep(std::span<const DuplicateFile> group) {
     return keep;
 }
 
-DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind,
+DuplicateGroups findDuplicates(std::vector<std::string> paths, DuplicateKind kind,
                                const std::function<void(std::size_t looked)>& looked, const std::atomic<bool>* stop) {
-    return Search(paths, looked, stop).run(kind);
+    return Search(std::move(paths), looked, stop).run(kind);
 }
 
 }  // namespace pitbox

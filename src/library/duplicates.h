@@ -19,12 +19,18 @@ enum class DuplicateKind {
 };
 
 struct DuplicateGroups {
+    DuplicateKind kind = DuplicateKind::IdenticalFiles;
     // Each group's paths in byte order, the groups in the order of their first path.
     std::vector<std::vector<std::string>> groups;
-    // The groups of identical files, also when looking for the same track (each
-    // lies inside one of its groups): the two kinds told apart.
+    // Looking for the same track, the groups of identical files (each lies
+    // inside one of its groups): the two kinds told apart. Looking for
+    // identical files, none: they are the groups, not held twice.
     std::vector<std::vector<std::string>> identical;
     std::vector<Error> failures;  // files that could not be read
+
+    const std::vector<std::vector<std::string>>& identicalGroups() const {
+        return kind == DuplicateKind::IdenticalFiles ? groups : identical;
+    }
 };
 
 // Finds the groups of duplicates among the files. Files are grouped by size,
@@ -38,7 +44,9 @@ struct DuplicateGroups {
 // regular file is a failure, in either kind. Work runs on a few threads;
 // `looked` hears, on the calling thread, how many files were looked at (for
 // the same track: read). Once `stop` is set the search ends, with no groups.
-DuplicateGroups findDuplicates(const std::vector<std::string>& paths, DuplicateKind kind,
+// The paths are taken rather than copied: a search of a million files whose
+// paths end in its groups holds each once.
+DuplicateGroups findDuplicates(std::vector<std::string> paths, DuplicateKind kind,
                                const std::function<void(std::size_t looked)>& looked = {},
                                const std::atomic<bool>* stop = nullptr);
 
