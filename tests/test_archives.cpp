@@ -114,7 +114,8 @@ TEST_F(Packs, MembersCopyOutAndCompareButStayInTheirPack) {
     EXPECT_EQ(trashed.failures[0].message(), green + ": inside Season 3.zip: Pitbox never rewrites an archive");
     EXPECT_TRUE(std::filesystem::exists(dir / "lib/Packs/Season 3.zip"));
 
-    const DuplicateGroups found = findDuplicates({lib() + "Loose.trk", green, evil}, DuplicateKind::IdenticalFiles);
+    const DuplicateGroups found =
+        findDuplicates(PathList({lib() + "Loose.trk", green, evil}), DuplicateKind::IdenticalFiles);
     ASSERT_EQ(found.groups.size(), 1u);
     EXPECT_EQ(found.groups[0], (std::vector<std::string>{lib() + "Loose.trk", green}));
     // The loose file is kept, though the pack is newer.

@@ -113,8 +113,8 @@ TEST(Duplicates, BothKindsAndTheirNearMisses) {
         saveFile(dir / "b.trk", c.b());
         const std::vector<std::string> paths = {dir / "b.trk", dir / "a.trk"};
         const std::vector<std::vector<std::string>> pair = {{dir / "a.trk", dir / "b.trk"}};
-        const auto identical = findDuplicates(paths, DuplicateKind::IdenticalFiles);
-        const auto sameTrack = findDuplicates(paths, DuplicateKind::SameTrack);
+        const auto identical = findDuplicates(PathList(paths), DuplicateKind::IdenticalFiles);
+        const auto sameTrack = findDuplicates(PathList(paths), DuplicateKind::SameTrack);
         EXPECT_EQ(identical.groups, c.identical ? pair : decltype(pair){}) << c.what;
         EXPECT_EQ(sameTrack.groups, c.sameTrack ? pair : decltype(pair){}) << c.what;
         // Both kinds tell which of their groups are identical files.
@@ -122,6 +122,25 @@ TEST(Duplicates, BothKindsAndTheirNearMisses) {
         EXPECT_EQ(sameTrack.identicalGroups(), c.identical ? pair : decltype(pair){}) << c.what;
         EXPECT_TRUE(identical.failures.empty() && sameTrack.failures.empty()) << c.what;
     }
+}
+
+// Paths held as folders and names give back what was put in, and sort as
+// the whole paths do, with their folders given in any order.
+TEST(Duplicates, PathListsKeepPathsAndTheirOrder) {
+    const std::vector<std::string> given = {"/t/b/x.trk", "/t/a/y.trk", "/t/b/w.trk", "/t/b/",       "lone.trk",
+                                            "/t/a/y.trk", "/t/ab",      "/t/a",       "/t/a/b/c.trk"};
+    PathList paths(given);
+    paths.shrinkToFit();
+    paths.add("/t/a/", "z.trk");  // a folder given before, after the list was fitted
+    std::vector<std::string> all = given;
+    all.emplace_back("/t/a/z.trk");
+    ASSERT_EQ(paths.size(), all.size());
+    for (std::size_t a = 0; a < all.size(); ++a) {
+        EXPECT_EQ(paths.path(a), all[a]);
+        for (std::size_t b = 0; b < all.size(); ++b) EXPECT_EQ(paths.before(a, b), all[a] < all[b]) << a << " " << b;
+    }
+    EXPECT_EQ(paths.folder(2), "/t/b/");
+    EXPECT_EQ(paths.name(4), "lone.trk");
 }
 
 // The one kept of each group: the most recently modified, ties to the first path.
@@ -154,7 +173,7 @@ TEST(Duplicates, GroupsInPathOrderAndFailuresNamed) {
     const std::vector<std::string> paths = {dir / "z.trk",    dir / "x.trk",     dir / "m.trk",
                                             dir / "gone.trk", dir / "empty.trk", dir / "y.trk",
                                             dir / "c.trk",    dir / "b.trk",     dir / "gone-too.trk"};
-    const auto found = findDuplicates(paths, DuplicateKind::IdenticalFiles);
+    const auto found = findDuplicates(PathList(paths), DuplicateKind::IdenticalFiles);
     const std::vector<std::vector<std::string>> groups = {{dir / "b.trk", dir / "c.trk", dir / "m.trk", dir / "z.trk"},
                                                           {dir / "x.trk", dir / "y.trk"}};
     EXPECT_EQ(found.groups, groups);
@@ -177,7 +196,7 @@ TEST(Duplicates, OneFileBySeveralPathsIsOneAndSpecialFilesFailAlike) {
                                             dir / "a-link.trk", dir / "lone.trk", dir / "lone-too.trk",
                                             dir / "pipe.trk"};
     for (DuplicateKind kind : {DuplicateKind::IdenticalFiles, DuplicateKind::SameTrack}) {
-        const auto found = findDuplicates(paths, kind);
+        const auto found = findDuplicates(PathList(paths), kind);
         // b.trk under its first path, the link; lone.trk is no duplicate of itself.
         EXPECT_EQ(found.groups, (std::vector<std::vector<std::string>>{{dir / "a-link.trk", dir / "c.trk"}}));
         ASSERT_EQ(found.failures.size(), 1u);

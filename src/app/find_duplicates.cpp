@@ -108,9 +108,8 @@ void toggleDuplicates(AppState& s) {
     }
     if (s.catalogue.count() == 0) return;
     // Over the paths the catalogue has as the search begins.
-    std::vector<std::string> paths;
-    paths.reserve(s.catalogue.count());
-    for (const TrackEntry& e : s.catalogue.entries()) paths.emplace_back(e.path());
+    PathList paths;
+    for (const TrackEntry& e : s.catalogue.entries()) paths.add(e.folderPath(), e.file.view());
     auto job = std::make_shared<DuplicatesJob>(std::move(paths), DuplicateKind::SameTrack);
     auto work = jobWork(
         job,

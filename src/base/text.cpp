@@ -1,8 +1,10 @@
 #include "base/text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "base/result.h"
 #include "base/windows1252.h"
@@ -32,6 +34,18 @@ std::string asciiLower(std::string_view s) {
     std::string out(s);
     for (char& c : out) c = static_cast<char>(foldAscii(static_cast<unsigned char>(c)));
     return out;
+}
+
+bool joinedBefore(std::string_view a, std::string_view aRest, std::string_view b, std::string_view bRest) {
+    for (;;) {
+        if (a.empty()) std::swap(a, aRest);
+        if (b.empty()) std::swap(b, bRest);
+        if (a.empty() || b.empty()) return a.empty() && !b.empty();
+        const std::size_t n = std::min(a.size(), b.size());
+        if (const int c = a.substr(0, n).compare(b.substr(0, n)); c != 0) return c < 0;
+        a.remove_prefix(n);
+        b.remove_prefix(n);
+    }
 }
 
 int compareFolded(std::string_view a, std::string_view b) {

@@ -12,6 +12,9 @@ constexpr unsigned char foldAscii(unsigned char c) {
 std::string asciiLower(std::string_view s);
 // Byte-wise comparison of unsigned bytes after ASCII folding; a prefix sorts first.
 int compareFolded(std::string_view a, std::string_view b);
+// Whether `a` followed by `aRest` comes before `b` followed by `bRest` in byte
+// order, without joining either (two paths held as folder and name).
+bool joinedBefore(std::string_view a, std::string_view aRest, std::string_view b, std::string_view bRest);
 bool equalFolded(std::string_view a, std::string_view b);
 
 // The text after the last "." of a file name, empty when it has none.

@@ -17,9 +17,9 @@ struct DuplicatesOptions {
 };
 
 int printDuplicates(const DuplicatesOptions& o, const Streams& io) {
-    std::vector<std::string> paths;
-    auto walked = walkTrackFolders(platform::fullFolder(o.dir),
-                                   [&](std::string_view, std::string&& path) { paths.push_back(std::move(path)); });
+    PathList paths;
+    auto walked =
+        walkTrackFolders(platform::fullFolder(o.dir), [&](std::string_view, std::string&& path) { paths.add(path); });
     if (!walked) return fail(io.err, walked.error().message());
     int code = 0;
     for (const Error& folder : *walked) code = fail(io.err, folder.message());

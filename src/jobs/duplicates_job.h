@@ -13,7 +13,7 @@ class DuplicatesJob : public Job {
 public:
     // The paths are held for the whole search: a list grown by a walk gives
     // back the room it grew into. The search takes them over.
-    DuplicatesJob(std::vector<std::string> paths, DuplicateKind kind)
+    DuplicatesJob(PathList paths, DuplicateKind kind)
         : paths_(fitted(std::move(paths))), pathCount_(paths_.size()), kind_(kind) {}
     bool step(JobProgress& progress) override;
 
@@ -21,12 +21,12 @@ public:
     const DuplicateGroups& found() const { return found_; }
 
 private:
-    static std::vector<std::string> fitted(std::vector<std::string> paths) {
-        paths.shrink_to_fit();
+    static PathList fitted(PathList paths) {
+        paths.shrinkToFit();
         return paths;
     }
 
-    std::vector<std::string> paths_;
+    PathList paths_;
     const std::size_t pathCount_;
     const DuplicateKind kind_;
     DuplicateGroups found_;

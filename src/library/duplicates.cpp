@@ -7,6 +7,7 @@
 
 #include "base/content_hash.h"
 #include "base/parallel.h"
+#include "base/text.h"
 #include "platform/archives.h"
 #include "platform/files.h"
 #include "trackfile/header_reader.h"
@@ -191,8 +192,7 @@ Result<std::optional<std::string>> mapOf(const std::string& path, std::vector<st
 
 class Search {
 public:
-    Search(std::vector<std::string> paths, const std::function<void(std::size_t)>& looked,
-           const std::atomic<bool>* stop)
+    Search(PathList paths, const std::function<void(std::size_t)>& looked, const std::atomic<bool>* stop)
         : paths_(std::move(paths)), looked_(looked), stop_(stop) {}
 
     DuplicateGroups run(DuplicateKind kind) {
@@ -204,9 +204,8 @@ public:
         std::vector<File>().swap(files_);
         std::vector<Hash128>().swap(maps_);
         if (stopped()) return {};
-        // The identical groups lie inside the groups: copied before the paths are moved out.
-        out_.identical = pathsOut(identical, false);
-        out_.groups = pathsOut(groups, true);
+        out_.identical = pathsOut(identical);
+        out_.groups = pathsOut(groups);
         std::sort(out_.groups.begin(), out_.groups.end());
         std::sort(out_.identical.begin(), out_.identical.end());
         std::stable_sort(out_.failures.begin(), out_.failures.end(),
@@ -215,7 +214,7 @@ public:
     }
 
 private:
-    using PathGroup = std::vector<std::string*>;  // in byte order
+    using PathGroup = std::vector<std::size_t>;  // places among the paths, in the paths' byte order
 
     void search(DuplicateKind kind, std::vector<PathGroup>& groups, std::vector<PathGroup>& identical) {
         // What is counted: every file looked at for identical files, every
@@ -239,15 +238,14 @@ private:
         }
     }
 
-    // Each group's paths, moved or copied out of those given, and its
-    // pointers let go as it is.
-    static std::vector<std::vector<std::string>> pathsOut(std::vector<PathGroup>& groups, bool moved) {
+    // Each group's paths, and its places let go as it is.
+    std::vector<std::vector<std::string>> pathsOut(std::vector<PathGroup>& groups) const {
         std::vector<std::vector<std::string>> out;
         out.reserve(groups.size());
         for (PathGroup& g : groups) {
             auto& paths = out.emplace_back();
             paths.reserve(g.size());
-            for (std::string* path : g) paths.push_back(moved ? std::move(*path) : *path);
+            for (std::size_t i : g) paths.push_back(paths_.path(i));
             PathGroup().swap(g);
         }
         return out;
@@ -266,8 +264,9 @@ private:
                 File& f = files_[i];
                 if (stopped()) return;
                 // A member is a file of its own, as large as it inflates to.
-                if (platform::isArchiveMember(paths_[i])) {
-                    auto whole = memberBytes(paths_[i]);
+                const std::string path = paths_.path(i);
+                if (platform::isArchiveMember(path)) {
+                    auto whole = memberBytes(path);
                     if (!whole) {
                         failed.add(i, whole.error());
                     } else {
@@ -276,11 +275,11 @@ private:
                     }
                     return;
                 }
-                auto status = platform::fileStatus(paths_[i]);
+                auto status = platform::fileStatus(path);
                 if (!status) {
                     failed.add(i, status.error());
                 } else if (!status->regular) {
-                    failed.add(i, Error{ErrorCode::NotRegularFile, paths_[i], "not a regular file"});
+                    failed.add(i, Error{ErrorCode::NotRegularFile, path, "not a regular file"});
                 } else {
                     keys[i] = status->key;
                     f.size = status->size;
@@ -295,7 +294,7 @@ private:
         failed.split(files_.size(), out_.failures, [&](std::size_t i) { looked.push_back(&files_[i]); });
         const auto keyOf = [&](const File* f) -> const platform::FileKey& { return keys[indexOf(f)]; };
         std::sort(looked.begin(), looked.end(), [&](const File* a, const File* b) {
-            return keyOf(a) != keyOf(b) ? keyOf(a) < keyOf(b) : pathOf(*a) < pathOf(*b);
+            return keyOf(a) != keyOf(b) ? keyOf(a) < keyOf(b) : paths_.before(indexOf(a), indexOf(b));
         });
         std::size_t kept = 0;
         for (File* f : looked)
@@ -319,7 +318,7 @@ private:
     }
 
     std::size_t indexOf(const File* f) const { return static_cast<std::size_t>(f - files_.data()); }
-    const std::string& pathOf(const File& f) const { return paths_[indexOf(&f)]; }
+    std::string pathOf(const File& f) const { return paths_.path(indexOf(&f)); }
 
     // Hands `each` every run of two or more files with equal keys, in the
     // order of the keys, each run in the order of `files`. The files are
@@ -451,17 +450,17 @@ private:
         return groups;
     }
 
-    PathGroup pathsOf(const Group& g) {
+    PathGroup pathsOf(const Group& g) const {
         PathGroup paths;
         paths.reserve(g.size());
-        for (const File* f : g) paths.push_back(&paths_[indexOf(f)]);
-        std::sort(paths.begin(), paths.end(), [](const std::string* a, const std::string* b) { return *a < *b; });
+        for (const File* f : g) paths.push_back(indexOf(f));
+        std::sort(paths.begin(), paths.end(), [this](std::size_t a, std::size_t b) { return paths_.before(a, b); });
         return paths;
     }
 
     bool stopped() const { return stop_ && stop_->load(std::memory_order_relaxed); }
 
-    std::vector<std::string> paths_;
+    const PathList paths_;
     const std::function<void(std::size_t)>& looked_;
     const std::atomic<bool>* stop_;
     std::vector<File> files_;
@@ -472,16 +471,7 @@ private:
 }  // namespace
 
 bool pathBefore(const DuplicateFile& a, const DuplicateFile& b) {
-    std::string_view x = a.path, xRest = a.pathRest, y = b.path, yRest = b.pathRest;
-    for (;;) {
-        if (x.empty()) std::swap(x, xRest);
-        if (y.empty()) std::swap(y, yRest);
-        if (x.empty() || y.empty()) return x.empty() && !y.empty();
-        const std::size_t n = std::min(x.size(), y.size());
-        if (const int c = x.substr(0, n).compare(y.substr(0, n)); c != 0) return c < 0;
-        x.remove_prefix(n);
-        y.remove_prefix(n);
-    }
+    return joinedBefore(a.path, a.pathRest, b.path, b.pathRest);
 }
 
 std::size_t fileToKeep(std::span<const DuplicateFile> group) {
@@ -491,7 +481,7 @@ std::size_t fileToKeep(std::span<const DuplicateFile> group) {
     return keep;
 }
 
-DuplicateGroups findDuplicates(std::vector<std::string> paths, DuplicateKind kind,
+DuplicateGroups findDuplicates(PathList paths, DuplicateKind kind,
                                const std::function<void(std::size_t looked)>& looked, const std::atomic<bool>* stop) {
     return Search(std::move(paths), looked, stop).run(kind);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "library/path_list.h"
 
 namespace pitbox {
 
@@ -44,9 +45,7 @@ struct DuplicateGroups {
 // regular file is a failure, in either kind. Work runs on a few threads;
 // `looked` hears, on the calling thread, how many files were looked at (for
 // the same track: read). Once `stop` is set the search ends, with no groups.
-// The paths are taken rather than copied: a search of a million files whose
-// paths end in its groups holds each once.
-DuplicateGroups findDuplicates(std::vector<std::string> paths, DuplicateKind kind,
+DuplicateGroups findDuplicates(PathList paths, DuplicateKind kind,
                                const std::function<void(std::size_t looked)>& looked = {},
                                const std::atomic<bool>* stop = nullptr);
 
