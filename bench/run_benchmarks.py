@@ -33,18 +33,23 @@ def tree(name, *args):
 
 def run(cmd):
     """Runs a command (a list, or a shell line) with its output thrown away;
-    returns seconds and peak KiB."""
+    returns seconds and peak KiB, measured by peak_memory (the peak of a
+    child of this Python would count this Python's memory)."""
     start = time.perf_counter()
-    proc = subprocess.Popen(cmd, shell=isinstance(cmd, str), stdout=subprocess.DEVNULL)
-    _, status, usage = os.wait4(proc.pid, 0)
+    argv = ["sh", "-c", cmd] if isinstance(cmd, str) else cmd
+    proc = subprocess.run([os.path.join(bin_dir, "peak_memory"), *argv], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.PIPE, text=True)
     elapsed = time.perf_counter() - start
-    if os.waitstatus_to_exitcode(status) != 0:
+    *errors, last = proc.stderr.splitlines() or [""]
+    if errors:
+        sys.stderr.write("\n".join(errors) + "\n")
+    if proc.returncode != 0 or not last.startswith("peak_kib "):
         sys.exit(f"failed: {cmd}")
-    return elapsed, usage.ru_maxrss
+    return elapsed, int(last.split()[1])
 
 
 def compare(title, ours, baseline, runs=7, before=None):
-    ours_t, base_t, peak = [], [], 0
+    ours_t, base_t, peak, base_peak = [], [], 0, 0
     for _ in range(2):  # warm the cache
         if before: before()
         run(ours)
@@ -56,10 +61,12 @@ def compare(title, ours, baseline, runs=7, before=None):
         ours_t.append(t)
         peak = max(peak, rss)
         if before: before()
-        base_t.append(run(baseline)[0])
+        t, rss = run(baseline)
+        base_t.append(t)
+        base_peak = max(base_peak, rss)
     o, b = statistics.median(ours_t), statistics.median(base_t)
     print(f"{title}: pitbox {o * 1000:.1f} ms, baseline {b * 1000:.1f} ms, ratio {o / b:.2f}, "
-          f"peak memory {peak / 1024:.1f} MiB", flush=True)
+          f"peak memory {peak / 1024:.1f} MiB (baseline {base_peak / 1024:.1f} MiB)", flush=True)
 
 
 big = tree("list-100k", 5000, 20)

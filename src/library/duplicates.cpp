@@ -28,7 +28,7 @@ struct File {
     std::uint64_t size = 0;
     Hash128 head, whole;  // of the first bytes, of all of them
     bool hashed = false;  // `whole` taken with `head`
-    bool hasMap = false;  // a track's, looking for the same track
+    bool hasMap = false;  // its map was read (looking for the same track)
 };
 
 using Group = std::vector<File*>;
