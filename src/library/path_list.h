@@ -1,16 +1,16 @@
 #pragma once
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "library/catalogue.h"
 
 namespace pitbox {
 
-// Many paths held as each folder's text, once, and each file's name: a
-// million paths of twenty tracks a folder take about 40 MB, where a string
-// each took 130.
+// Many paths held as a catalogue holds its tracks' paths: each folder's text
+// once in a pool, beside each file's name. A million paths of twenty tracks a
+// folder take about 50 MB, where a string each took 130.
 class PathList {
 public:
     PathList() = default;
@@ -19,22 +19,23 @@ public:
     // `folder` ends in its separator; the other splits a path after its last.
     void add(std::string_view folder, std::string_view name);
     void add(std::string_view path);
-    // Gives back the room the list grew into, and what finds a folder given
-    // before (a folder given after is held again).
-    void shrinkToFit();
+    // Gives back the room the list of paths grew into.
+    void shrinkToFit() { paths_.shrink_to_fit(); }
 
-    std::size_t size() const { return folderOf_.size(); }
-    std::string_view folder(std::size_t i) const;
-    std::string_view name(std::size_t i) const;
+    std::size_t size() const { return paths_.size(); }
+    std::string_view folder(std::size_t i) const { return paths_[i].folder->text.view(); }
+    std::string_view name(std::size_t i) const { return paths_[i].name.view(); }
     std::string path(std::size_t i) const;
     // Whether path a comes before path b in byte order.
     bool before(std::size_t a, std::size_t b) const;
 
 private:
-    std::string folderTexts_, names_;
-    std::vector<std::uint64_t> folderEnds_, nameEnds_;
-    std::vector<std::uint32_t> folderOf_;                      // by path
-    std::unordered_map<std::size_t, std::uint32_t> folderAt_;  // by the hash of its text
+    struct Path {
+        const FolderText* folder;
+        Text name;
+    };
+    TextPool pool_;
+    std::vector<Path> paths_;
 };
 
 }  // namespace pitbox
