@@ -126,8 +126,11 @@ Result<void> FileReplacement::write(std::string_view bytes) {
 Result<std::uint64_t> FileReplacement::copyFrom(const std::string& source) {
     auto in = openRegularFile(source);
     if (!in) return in.error();
-    if (state_->replaces && *state_->replaces == in->id)
-        return Error{ErrorCode::SameFile, state_->target, "is the source itself"};
+    if (state_->replaces) {
+        FileKey id;
+        if (!identify(in->handle.get(), id)) return systemError(ErrorCode::ReadFailed, source);
+        if (*state_->replaces == id) return Error{ErrorCode::SameFile, state_->target, "is the source itself"};
+    }
     // Its times before and after tell a file rewritten in place, which keeps its size.
     const auto times = [&](FILE_BASIC_INFO& info) {
         return GetFileInformationByHandleEx(in->handle.get(), FileBasicInfo, &info, sizeof info) != 0;

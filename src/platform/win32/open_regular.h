@@ -6,7 +6,6 @@ namespace pitbox::platform {
 
 struct OpenFile {
     Handle handle;
-    FileKey id;
     unsigned long long size = 0;
 };
 
