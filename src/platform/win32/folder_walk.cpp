@@ -1,6 +1,7 @@
 #include "platform/folder_walk.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -10,9 +11,18 @@
 namespace pitbox::platform {
 namespace {
 
+// A subfolder met in a listing is known by its volume (its parent's: only a
+// link leads to another) and the index the listing gives; the root and a
+// link's end are asked for theirs. A folder reached again through a junction
+// or link is not entered twice.
+struct Subfolder {
+    std::string name;
+    std::optional<FileKey> id;
+};
+
 struct Frame {
-    std::size_t pathLength = 0;           // of the walk's path while this folder is on top
-    std::vector<std::string> subfolders;  // in byte order
+    std::size_t pathLength = 0;         // of the walk's path while this folder is on top
+    std::vector<Subfolder> subfolders;  // in byte order of their names
     std::size_t next = 0;
 };
 
@@ -26,7 +36,10 @@ public:
         path_ = root;
         std::replace(path_.begin(), path_.end(), '/', '\\');
         if (!enter()) return systemError(ErrorCode::CannotOpen, root, lastError_);
-        if (reach_ && reach_->subfolders) *reach_->subfolders = stack_.back().subfolders;
+        if (reach_ && reach_->subfolders) {
+            reach_->subfolders->clear();
+            for (const auto& sub : stack_.back().subfolders) reach_->subfolders->push_back(sub.name);
+        }
         if (reach_ && !reach_->below) stack_.back().subfolders.clear();
         while (!stack_.empty() && !(stop_ && stop_->load(std::memory_order_relaxed))) {
             Frame& top = stack_.back();
@@ -35,68 +48,91 @@ public:
                 continue;
             }
             path_.resize(top.pathLength);
-            path_.append(top.subfolders[top.next++]).push_back('\\');
-            if (!enter() && lastError_ != 0 && lastError_ != ERROR_FILE_NOT_FOUND && lastError_ != ERROR_PATH_NOT_FOUND)
+            const Subfolder& sub = top.subfolders[top.next++];
+            path_.append(sub.name).push_back('\\');
+            if (!enter(sub.id) && lastError_ != 0 && lastError_ != ERROR_FILE_NOT_FOUND &&
+                lastError_ != ERROR_PATH_NOT_FOUND)
                 unreadable_.push_back(systemError(ErrorCode::CannotOpen, path_, lastError_));
         }
         return std::move(unreadable_);
     }
 
 private:
-    // The folder's identity (volume and index): a folder reached again through
-    // a junction or link is not entered twice.
-    bool firstVisit(const std::wstring& folder) {
+    // Lists the folder at path_: reports its files, pushes it with its subfolders.
+    bool enter(std::optional<FileKey> known = std::nullopt) {
         lastError_ = 0;  // none: seen before
-        Handle h(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        const std::wstring folder = apiPath(path_);
+        Handle h(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         FileKey id;
-        if (!h.valid() || !identify(h.get(), id)) {
+        if (known) {
+            id = *known;
+        } else if (!h.valid() || !identify(h.get(), id)) {
             lastError_ = GetLastError();
             return false;
         }
-        return seen_.insert(id).second;
-    }
-
-    // Lists the folder at path_: reports its files, pushes it with its subfolders.
-    bool enter() {
-        const std::wstring folder = apiPath(path_);
-        if (!firstVisit(folder)) return false;
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                       FIND_FIRST_EX_LARGE_FETCH);
+        if (!h.valid()) {
+            lastError_ = GetLastError();
+            return false;
+        }
+        if (!seen_.insert(id).second) return false;
         Frame frame;
         std::vector<std::pair<std::string, std::optional<FileStamp>>> files;
-        if (find == INVALID_HANDLE_VALUE) {
-            // An empty drive root has not even "." and "..": nothing to list.
-            lastError_ = GetLastError();
-            if (lastError_ != ERROR_FILE_NOT_FOUND) return false;
-            frame.pathLength = path_.size();
-            stack_.push_back(std::move(frame));
-            return true;
+        // The listing by the folder's handle: a file's size and times, and a
+        // subfolder's index, with no open of each. An empty drive root has not
+        // even "." and "..".
+        FILE_INFO_BY_HANDLE_CLASS part = FileIdBothDirectoryRestartInfo;
+        while (GetFileInformationByHandleEx(h.get(), part, listing_.data(),
+                                            static_cast<DWORD>(listing_.size() * sizeof listing_[0]))) {
+            part = FileIdBothDirectoryInfo;
+            const auto* bytes = reinterpret_cast<const unsigned char*>(listing_.data());
+            for (std::size_t at = 0;;) {
+                const auto& entry = *reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + at);
+                take(entry, id.volume, frame, files);
+                if (entry.NextEntryOffset == 0) break;
+                at += entry.NextEntryOffset;
+            }
         }
-        do {
-            const std::wstring_view name(data.cFileName);
-            if (name == L"." || name == L"..") continue;
-            // Junctions and folder links carry the folder attribute and are followed.
-            // The listing carries a file's size and times; a link's would be its own.
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                frame.subfolders.push_back(narrow(name));
-                if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && reach_) reach_->linkMet = true;
-            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-                const bool stamps = reach_ && reach_->stamps;
-                files.emplace_back(narrow(name), stamps ? fileStamp(path_ + narrow(name)) : std::nullopt);
-            } else
-                files.emplace_back(narrow(name),
-                                   stampOf(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
-                                           data.ftLastWriteTime, data.ftCreationTime));
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+        if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES && error != ERROR_FILE_NOT_FOUND) {
+            lastError_ = error;
+            return false;
+        }
         std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::sort(frame.subfolders.begin(), frame.subfolders.end());
+        std::sort(frame.subfolders.begin(), frame.subfolders.end(),
+                  [](const Subfolder& a, const Subfolder& b) { return a.name < b.name; });
         frame.pathLength = path_.size();
         for (const auto& [name, stamp] : files) onFile_(path_, name, stamp);
         stack_.push_back(std::move(frame));
         return true;
+    }
+
+    void take(const FILE_ID_BOTH_DIR_INFO& entry, std::uint64_t volume, Frame& frame,
+              std::vector<std::pair<std::string, std::optional<FileStamp>>>& files) {
+        const std::wstring_view name(entry.FileName, entry.FileNameLength / sizeof(wchar_t));
+        if (name == L"." || name == L"..") return;
+        const bool link = (entry.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        // Junctions and folder links carry the folder attribute and are followed.
+        // The listing carries a file's size and times; a link's would be its own.
+        if (entry.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            // A system that gives no index (0) has the folder asked, as a link's end is.
+            std::optional<FileKey> id;
+            if (!link && entry.FileId.QuadPart != 0)
+                id = FileKey{volume, static_cast<std::uint64_t>(entry.FileId.QuadPart)};
+            frame.subfolders.push_back({narrow(name), id});
+            if (link && reach_) reach_->linkMet = true;
+        } else if (link) {
+            const bool stamps = reach_ && reach_->stamps;
+            files.emplace_back(narrow(name), stamps ? fileStamp(path_ + narrow(name)) : std::nullopt);
+        } else {
+            files.emplace_back(narrow(name), stampOf(static_cast<std::uint64_t>(entry.EndOfFile.QuadPart),
+                                                     fileTime(entry.LastWriteTime), fileTime(entry.CreationTime)));
+        }
+    }
+
+    static FILETIME fileTime(LARGE_INTEGER ticks) {
+        const auto t = static_cast<std::uint64_t>(ticks.QuadPart);
+        return {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
     }
 
     const OnFile& onFile_;
@@ -105,6 +141,8 @@ private:
     std::vector<Frame> stack_;
     std::string path_;  // of the folder being entered, ending in "\"
     std::set<FileKey> seen_;
+    // The listing's entries, each aligned on eight bytes.
+    std::vector<std::uint64_t> listing_ = std::vector<std::uint64_t>(std::size_t{64} * 1024 / sizeof(std::uint64_t));
     DWORD lastError_ = 0;
     UnreadableFolders unreadable_;
 };
