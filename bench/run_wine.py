@@ -3,13 +3,14 @@
 run natively in the same turns. Indicative only: Wine is not Windows, and each
 file a Windows program opens is a few requests to the Wine server.
 
-usage: run_wine.py BUILD_WINDOWS_DIR [WORK_DIR] [--million]
+usage: run_wine.py BUILD_WINDOWS_DIR [WORK_DIR] [--million] [--against OTHER_BUILD]
 
 Uses a Wine prefix of its own in WORK_DIR/wineprefix and the trees the other
 benchmark scripts make (made here when missing, with the Linux build's
 make_tree given by --tools, build-rel/bin by default). With --million, also
 the check of a remembered library of a million tracks (WORK_DIR/million, made
-by run_million.py) and the table's benchmarks at a million rows.
+by run_million.py) and the table's benchmarks at a million rows. With
+--against, another Windows build's pitbox-cli.exe runs in the same turns.
 """
 import argparse
 import os
@@ -26,6 +27,7 @@ parser.add_argument("work", nargs="?", default="/tmp/pitbox-bench", help="where 
 parser.add_argument("--tools", default=os.path.join(here, "..", "build-rel", "bin"),
                     help="the Linux build's bin folder, for make_tree and peak_memory")
 parser.add_argument("--million", action="store_true", help="also at a million tracks")
+parser.add_argument("--against", help="another Windows build directory, timed in the same turns")
 args = parser.parse_args()
 bin_dir = os.path.join(os.path.abspath(args.build), "bin")
 tools = os.path.abspath(args.tools)
@@ -40,6 +42,7 @@ if not os.path.isdir(os.path.join(prefix, "drive_c")):
 subprocess.run(["wineserver", "-k"], stderr=subprocess.DEVNULL)
 subprocess.run(["wineserver", "-p"], check=True)
 cli = ["wine", os.path.join(bin_dir, "pitbox-cli.exe")]
+other = ["wine", os.path.join(os.path.abspath(args.against), "bin", "pitbox-cli.exe")] if args.against else None
 for _ in range(3):  # a prefix's first starts finish setting it up
     subprocess.run([*cli, "--help"], stdout=subprocess.DEVNULL, check=True)
 
@@ -69,16 +72,24 @@ def run(cmd):
 
 
 def compare(title, ours, baseline, runs=5):
-    ours_t, base_t, peak = [], [], 0
-    run(ours)
+    """`ours` is the command line's arguments after the program; the other
+    build, if any, runs the same in each turn."""
+    builds = [cli] + ([other] if other else [])
+    times = [[] for _ in builds]
+    base_t, peak = [], 0
+    for build in builds:
+        run([*build, *ours])
     run(baseline)
     for _ in range(runs):
-        t, rss = run(ours)
-        ours_t.append(t)
-        peak = max(peak, rss)
+        for build, spent in zip(builds, times):
+            t, rss = run([*build, *ours])
+            spent.append(t)
+            if build is cli:
+                peak = max(peak, rss)
         base_t.append(run(baseline)[0])
-    o, b = statistics.median(ours_t), statistics.median(base_t)
-    print(f"{title}: pitbox-cli.exe {o:.2f} s, baseline {b:.2f} s, ratio {o / b:.2f}, "
+    o, b = statistics.median(times[0]), statistics.median(base_t)
+    against = f" (the other build {statistics.median(times[1]):.2f} s)" if other else ""
+    print(f"{title}: pitbox-cli.exe {o:.2f} s{against}, baseline {b:.2f} s, ratio {o / b:.2f}, "
           f"peak memory of the Wine process {peak / 1024:.1f} MiB", flush=True)
 
 
@@ -86,7 +97,7 @@ started = statistics.median(run([*cli, "--help"])[0] for _ in range(5))
 print(f"a start of pitbox-cli.exe under Wine: {started * 1000:.0f} ms (in every figure below)", flush=True)
 
 big = tree("list-100k", 5000, 20)
-compare("list 100,000 tracks vs find -iname", [*cli, "list", windows(big)], ["find", big, "-iname", "*.trk"])
+compare("list 100,000 tracks vs find -iname", ["list", windows(big)], ["find", big, "-iname", "*.trk"])
 
 
 def forget_library():
@@ -100,8 +111,7 @@ def check(title, folder, runs=5):
     forget_library()
     run([*cli, "list", "--scan", "--cache", windows(folder)])  # remembers the library
     compare(f"check of {title} remembered tracks (list --scan --cache) vs find -printf size and time",
-            [*cli, "list", "--scan", "--cache", windows(folder)],
-            ["find", folder, "-iname", "*.trk", "-printf", "%s %T@\\n"], runs)
+            ["list", "--scan", "--cache", windows(folder)], ["find", folder, "-iname", "*.trk", "-printf", "%s %T@\\n"], runs)
     forget_library()
 
 
@@ -109,11 +119,11 @@ check("100,000", big)
 
 scan = tree("scan-10k", 500, 20, 20, 60)
 scan_files = sorted(os.path.join(dp, f) for dp, _, fs in os.walk(scan) for f in fs)
-compare("list --scan 10,000 tracks of 20-60 KB vs cat", [*cli, "list", "--scan", windows(scan)],
+compare("list --scan 10,000 tracks of 20-60 KB vs cat", ["list", "--scan", windows(scan)],
         ["cat", *scan_files])
 dups = tree("dup-20k", 1000, 20, 20, 60, 7)
 if shutil.which("jdupes"):
-    compare("duplicates of 20,000 tracks vs jdupes -r -q", [*cli, "duplicates", windows(dups)],
+    compare("duplicates of 20,000 tracks vs jdupes -r -q", ["duplicates", windows(dups)],
             ["jdupes", "-r", "-q", dups], runs=3)
 if args.million:
     million = os.path.join(work, "million")
