@@ -92,6 +92,27 @@ TEST(Win32Files, LongPaths) {
     EXPECT_EQ(copy.copied, 1u);
 }
 
+// A folder whose listing takes several fills of the walk's buffer: every
+// file and subfolder is met once.
+TEST(Win32Walk, AFolderListedInSeveralPartsIsWalkedWhole) {
+    TempDir dir;
+    const std::string filler(150, 'x');
+    std::vector<std::string> expected;
+    for (int i = 0; i < 400; ++i) {
+        const std::string name = filler + std::to_string(1000 + i);
+        ASSERT_TRUE(platform::replaceFile(dir.path() + name + ".trk", {}));
+        expected.push_back(name + ".trk");
+        if (i % 4 == 0) {
+            ASSERT_TRUE(platform::replaceFile(dir.mkdirs(name) + "t.trk", {}));
+            expected.push_back(name + "\\t.trk");
+        }
+    }
+    auto found = walk(dir.path());
+    std::sort(found.begin(), found.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected);
+}
+
 // A file open for reading, as another Pitbox reads the store, is replaced
 // once its reader lets go; a reader that never does makes it fail, with the
 // old bytes kept.
