@@ -7,6 +7,7 @@ Prints the median of several alternating runs of each command and its baseline,
 their ratio, and the peak memory of pitbox-cli. Also runs the Google Benchmark
 programs (preview, fill list).
 """
+import functools
 import json
 import re
 import os
@@ -14,7 +15,8 @@ import shutil
 import statistics
 import subprocess
 import sys
-import time
+
+import bench_run
 
 build = os.path.abspath(sys.argv[1])
 work = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else "/tmp/pitbox-bench")
@@ -23,29 +25,8 @@ cli = os.path.join(bin_dir, "pitbox-cli")
 os.makedirs(work, exist_ok=True)
 
 
-def tree(name, *args):
-    path = os.path.join(work, name)
-    if not os.path.isdir(path):
-        print(f"making {name} ...", flush=True)
-        subprocess.run([os.path.join(bin_dir, "make_tree"), path, *map(str, args)], check=True)
-    return path
-
-
-def run(cmd):
-    """Runs a command (a list, or a shell line) with its output thrown away;
-    returns seconds and peak KiB, measured by peak_memory (the peak of a
-    child of this Python would count this Python's memory)."""
-    start = time.perf_counter()
-    argv = ["sh", "-c", cmd] if isinstance(cmd, str) else cmd
-    proc = subprocess.run([os.path.join(bin_dir, "peak_memory"), *argv], stdout=subprocess.DEVNULL,
-                          stderr=subprocess.PIPE, text=True)
-    elapsed = time.perf_counter() - start
-    *errors, last = proc.stderr.splitlines() or [""]
-    if errors:
-        sys.stderr.write("\n".join(errors) + "\n")
-    if proc.returncode != 0 or not last.startswith("peak_kib "):
-        sys.exit(f"failed: {cmd}")
-    return elapsed, int(last.split()[1])
+tree = functools.partial(bench_run.tree, bin_dir, work)
+run = functools.partial(bench_run.run, bin_dir)
 
 
 def compare(title, ours, baseline, runs=7, before=None):

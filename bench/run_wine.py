@@ -13,12 +13,14 @@ by run_million.py) and the table's benchmarks at a million rows. With
 --against, another Windows build's pitbox-cli.exe runs in the same turns.
 """
 import argparse
+import functools
 import os
 import shutil
 import statistics
 import subprocess
 import sys
-import time
+
+import bench_run
 
 here = os.path.dirname(os.path.abspath(__file__))
 parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -52,23 +54,8 @@ def windows(path):
     return "Z:" + path.replace("/", "\\") + ("\\" if os.path.isdir(path) and not path.endswith("/") else "")
 
 
-def tree(name, *sizes):
-    path = os.path.join(work, name)
-    if not os.path.isdir(path):
-        print(f"making {name} ...", flush=True)
-        subprocess.run([os.path.join(tools, "make_tree"), path, *map(str, sizes)], check=True)
-    return path
-
-
-def run(cmd):
-    start = time.perf_counter()
-    proc = subprocess.run([os.path.join(tools, "peak_memory"), *cmd], stdout=subprocess.DEVNULL,
-                          stderr=subprocess.PIPE, text=True)
-    elapsed = time.perf_counter() - start
-    last = (proc.stderr.splitlines() or [""])[-1]
-    if proc.returncode != 0 or not last.startswith("peak_kib "):
-        sys.exit(f"failed: {cmd}\n{proc.stderr}")
-    return elapsed, int(last.split()[1])
+tree = functools.partial(bench_run.tree, tools, work)
+run = functools.partial(bench_run.run, tools)
 
 
 def compare(title, ours, baseline, runs=5):
