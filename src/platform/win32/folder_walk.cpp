@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <set>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -58,6 +59,8 @@ public:
     }
 
 private:
+    using Files = std::vector<std::pair<std::string, std::optional<FileStamp>>>;
+
     // Lists the folder at path_: reports its files, pushes it with its subfolders.
     bool enter(std::optional<FileKey> known = std::nullopt) {
         lastError_ = 0;  // none: seen before
@@ -78,23 +81,8 @@ private:
         }
         if (!seen_.insert(id).second) return false;
         Frame frame;
-        std::vector<std::pair<std::string, std::optional<FileStamp>>> files;
-        // The listing by the folder's handle: a file's size and times, and a
-        // subfolder's index, with no open of each. An empty drive root has not
-        // even "." and "..".
-        FILE_INFO_BY_HANDLE_CLASS part = FileIdBothDirectoryRestartInfo;
-        while (GetFileInformationByHandleEx(h.get(), part, listing_.data(),
-                                            static_cast<DWORD>(listing_.size() * sizeof listing_[0]))) {
-            part = FileIdBothDirectoryInfo;
-            const auto* bytes = reinterpret_cast<const unsigned char*>(listing_.data());
-            for (std::size_t at = 0;;) {
-                const auto& entry = *reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + at);
-                take(entry, id.volume, frame, files);
-                if (entry.NextEntryOffset == 0) break;
-                at += entry.NextEntryOffset;
-            }
-        }
-        if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES && error != ERROR_FILE_NOT_FOUND) {
+        Files files;
+        if (const DWORD error = list(h.get(), id.volume, frame, files); error != 0) {
             lastError_ = error;
             return false;
         }
@@ -107,8 +95,48 @@ private:
         return true;
     }
 
-    void take(const FILE_ID_BOTH_DIR_INFO& entry, std::uint64_t volume, Frame& frame,
-              std::vector<std::pair<std::string, std::optional<FileStamp>>>& files) {
+    // Lists the folder by its handle: a file's size and times, and a
+    // subfolder's index, with no open of each. Some systems (a few network
+    // shares) list no indexes: there each subfolder is asked for its own.
+    // Returns the error that ended the listing, 0 for its end. An empty drive
+    // root has not even "." and "..".
+    DWORD list(HANDLE folder, std::uint64_t volume, Frame& frame, Files& files) {
+        bool indexes = true;
+        FILE_INFO_BY_HANDLE_CLASS part = FileIdBothDirectoryRestartInfo;
+        for (bool first = true;; first = false) {
+            if (!GetFileInformationByHandleEx(folder, part, listing_.data(),
+                                              static_cast<DWORD>(listing_.size() * sizeof listing_[0]))) {
+                const DWORD error = GetLastError();
+                if (first && indexes &&
+                    (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
+                     error == ERROR_INVALID_FUNCTION)) {
+                    indexes = false;
+                    part = FileFullDirectoryRestartInfo;
+                    continue;
+                }
+                return error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND ? 0 : error;
+            }
+            part = indexes ? FileIdBothDirectoryInfo : FileFullDirectoryInfo;
+            if (indexes)
+                eachEntry<FILE_ID_BOTH_DIR_INFO>([&](const auto& entry) { take(entry, volume, frame, files); });
+            else
+                eachEntry<FILE_FULL_DIR_INFO>([&](const auto& entry) { take(entry, volume, frame, files); });
+        }
+    }
+
+    template <class Entry, class Each>
+    void eachEntry(const Each& each) const {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(listing_.data());
+        for (std::size_t at = 0;;) {
+            const auto& entry = *reinterpret_cast<const Entry*>(bytes + at);
+            each(entry);
+            if (entry.NextEntryOffset == 0) return;
+            at += entry.NextEntryOffset;
+        }
+    }
+
+    template <class Entry>
+    void take(const Entry& entry, std::uint64_t volume, Frame& frame, Files& files) {
         const std::wstring_view name(entry.FileName, entry.FileNameLength / sizeof(wchar_t));
         if (name == L"." || name == L"..") return;
         const bool link = (entry.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -117,8 +145,9 @@ private:
         if (entry.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             // A system that gives no index (0) has the folder asked, as a link's end is.
             std::optional<FileKey> id;
-            if (!link && entry.FileId.QuadPart != 0)
-                id = FileKey{volume, static_cast<std::uint64_t>(entry.FileId.QuadPart)};
+            if constexpr (std::is_same_v<Entry, FILE_ID_BOTH_DIR_INFO>)
+                if (!link && entry.FileId.QuadPart != 0)
+                    id = FileKey{volume, static_cast<std::uint64_t>(entry.FileId.QuadPart)};
             frame.subfolders.push_back({narrow(name), id});
             if (link && reach_) reach_->linkMet = true;
         } else if (link) {
