@@ -131,14 +131,13 @@ Result<std::string> makeFolder(const std::string& path) {
     return systemError(error == ERROR_ALREADY_EXISTS ? ErrorCode::Exists : ErrorCode::WriteFailed, path, error);
 }
 
-FileStamp stampOf(std::uint64_t size, FILETIME written, FILETIME created) {
+FileStamp stampOf(std::uint64_t size, std::int64_t written, std::int64_t created) {
     // FAT keeps write times in two-second steps: a time within that of now
     // could be written again unseen. Ticks of 100 ns.
     const std::int64_t settle = std::chrono::duration_cast<std::chrono::nanoseconds>(settleTime()).count() / 100;
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
-    const std::int64_t modified = ticksOf(written), changed = ticksOf(created);
-    return {size, modified, changed, 0, std::max(modified, changed) < ticksOf(now) - settle};
+    return {size, written, created, 0, std::max(written, created) < ticksOf(now) - settle};
 }
 
 std::optional<FileStamp> fileStamp(const std::string& path) {
@@ -152,11 +151,11 @@ std::optional<FileStamp> fileStamp(const std::string& path) {
                              OPEN_EXISTING, 0, nullptr));
         BY_HANDLE_FILE_INFORMATION info{};
         if (!h.valid() || !GetFileInformationByHandle(h.get(), &info)) return std::nullopt;
-        return stampOf(static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow, info.ftLastWriteTime,
-                       info.ftCreationTime);
+        return stampOf(static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
+                       ticksOf(info.ftLastWriteTime), ticksOf(info.ftCreationTime));
     }
-    return stampOf(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow, data.ftLastWriteTime,
-                   data.ftCreationTime);
+    return stampOf(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+                   ticksOf(data.ftLastWriteTime), ticksOf(data.ftCreationTime));
 }
 
 Result<void> renameFile(const std::string& from, const std::string& to) {

@@ -68,14 +68,8 @@ private:
         Handle h(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        FileKey id;
-        if (known) {
-            id = *known;
-        } else if (!h.valid() || !identify(h.get(), id)) {
-            lastError_ = GetLastError();
-            return false;
-        }
-        if (!h.valid()) {
+        FileKey id = known.value_or(FileKey{});
+        if (!h.valid() || (!known && !identify(h.get(), id))) {
             lastError_ = GetLastError();
             return false;
         }
@@ -155,13 +149,8 @@ private:
             files.emplace_back(narrow(name), stamps ? fileStamp(path_ + narrow(name)) : std::nullopt);
         } else {
             files.emplace_back(narrow(name), stampOf(static_cast<std::uint64_t>(entry.EndOfFile.QuadPart),
-                                                     fileTime(entry.LastWriteTime), fileTime(entry.CreationTime)));
+                                                     entry.LastWriteTime.QuadPart, entry.CreationTime.QuadPart));
         }
-    }
-
-    static FILETIME fileTime(LARGE_INTEGER ticks) {
-        const auto t = static_cast<std::uint64_t>(ticks.QuadPart);
-        return {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
     }
 
     const OnFile& onFile_;

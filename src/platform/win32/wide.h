@@ -68,7 +68,7 @@ bool identify(HANDLE h, FileKey& id);
 inline std::int64_t ticksOf(FILETIME t) {
     return static_cast<std::int64_t>(static_cast<std::uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime);
 }
-// A file's stamp from its size and times, looked at now.
-FileStamp stampOf(std::uint64_t size, FILETIME written, FILETIME created);
+// A file's stamp from its size and its write and creation times (ticksOf), looked at now.
+FileStamp stampOf(std::uint64_t size, std::int64_t written, std::int64_t created);
 
 }  // namespace pitbox::platform
