@@ -1,5 +1,6 @@
 """What the benchmark scripts share to run their commands: a tree made once
-by make_tree, and a command timed with its peak memory."""
+by make_tree, a command timed with its peak memory, and the page cache
+dropped before a cold run."""
 import os
 import subprocess
 import sys
@@ -30,3 +31,10 @@ def run(bin_dir, cmd):
     if proc.returncode != 0 or not last.startswith("peak_kib "):
         sys.exit(f"failed: {cmd}")
     return elapsed, int(last.split()[1])
+
+
+def drop_caches():
+    """Writes back and drops the page cache (needs root)."""
+    subprocess.run(["sync"], check=True)
+    with open("/proc/sys/vm/drop_caches", "w") as f:
+        f.write("3\n")

@@ -14,6 +14,7 @@ import subprocess
 import time
 
 import bench_args
+import bench_run
 
 args = bench_args.parse("A Scan from a cold cache against cat.")
 build, work, against = args.build, args.work, args.against
@@ -31,12 +32,6 @@ if against:
 commands["cat"] = ["sh", "-c", 'xargs -0 cat < "$0" > /dev/null', files]
 
 
-def drop_caches():
-    subprocess.run(["sync"], check=True)
-    with open("/proc/sys/vm/drop_caches", "w") as f:
-        f.write("3\n")
-
-
 def timed(command):
     begun = time.perf_counter()
     subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
@@ -46,7 +41,7 @@ def timed(command):
 times = {name: {"cold": [], "warm": []} for name in commands}
 for _ in range(3):
     for name, command in commands.items():
-        drop_caches()
+        bench_run.drop_caches()
         times[name]["cold"].append(timed(command))
         times[name]["warm"].append(timed(command))
 for how in ("cold", "warm"):

@@ -18,6 +18,7 @@ import subprocess
 import time
 
 import bench_args
+import bench_run
 
 args = bench_args.parse("Duplicates among a million tracks against jdupes.",
                         [("--cold", "drop the page cache before each run (needs root)")])
@@ -39,9 +40,7 @@ def groups_of(text):
 
 def timed(command):
     if args.cold:
-        os.sync()
-        with open("/proc/sys/vm/drop_caches", "w") as f:
-            f.write("3\n")
+        bench_run.drop_caches()
     begun = time.perf_counter()
     proc = subprocess.run([peak_memory, *command], check=True, capture_output=True, text=True)
     return time.perf_counter() - begun, int(proc.stderr.splitlines()[-1].split()[1]), proc.stdout
